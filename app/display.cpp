@@ -1,0 +1,70 @@
+#include "app/display.h"
+
+namespace velmora {
+
+template <typename F>
+void Display::ToSink(F&& call) {
+  if (!sink_) return;
+  try {
+    call(*sink_);
+  } catch (...) {
+    // A library that fails inside a notification must not disturb the player.
+  }
+}
+
+void Display::ShowStatus(const std::string& text) {
+  if (sink_) ToSink([&](DesignSink& s) { s.OnStatus(text); });
+  else view_.SetStatusText(text);
+}
+
+void Display::ShowPositionTime(const std::string& text) {
+  if (sink_) ToSink([&](DesignSink& s) { s.OnPositionTime(text); });
+  else view_.SetPositionTimeText(text);
+}
+
+void Display::ShowPosition(int32_t value) {
+  if (sink_) ToSink([&](DesignSink& s) { s.OnPosition(value); });
+  else view_.SetPositionValue(value);
+}
+
+void Display::ShowTotalTime(const std::string& text) {
+  view_.SetTotalTimeText(text);
+  ToSink([&](DesignSink& s) { s.OnTotalTime(text); });
+}
+
+void Display::SetPositionMax(int32_t max) {
+  view_.SetPositionMax(max);
+  ToSink([&](DesignSink& s) { s.OnPositionMax(max); });
+}
+
+void Display::ShowSongTitle(const std::string& text) {
+  view_.SetSongTitle(text);
+  ToSink([&](DesignSink& s) { s.OnSongTitle(text); });
+}
+
+void Display::ShowFrequency(const std::string& text) {
+  view_.SetFrequencyText(text);
+  ToSink([&](DesignSink& s) { s.OnFrequency(text); });
+}
+
+void Display::ShowLayer(const std::string& text) {
+  view_.SetLayerText(text);
+  ToSink([&](DesignSink& s) { s.OnLayer(text); });
+}
+
+void Display::ShowBitrate(const std::string& text) {
+  view_.SetBitrateText(text);
+  ToSink([&](DesignSink& s) { s.OnBitrate(text); });
+}
+
+void Display::NotifyCurrentIndex(int32_t index) {
+  ToSink([&](DesignSink& s) { s.OnCurrentIndex(index); });
+}
+
+std::string TwoDigits(long long n) {
+  if (n == 0) return "00";
+  if (n > 9) return std::to_string(n);
+  return "0" + std::to_string(n);
+}
+
+}  // namespace velmora

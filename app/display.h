@@ -1,0 +1,84 @@
+// The nine display operations: every piece of player state the user sees goes through
+// here, to the main window's controls or to an active design library, by a fixed rule.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmora {
+
+// The main window's controls written by the display operations. The Win32 main window
+// implements it; unit tests record what reaches it.
+class MainView {
+ public:
+  virtual ~MainView() = default;
+  virtual void SetStatusText(const std::string& text) = 0;        // banner2
+  virtual std::string StatusText() const = 0;                     // banner2's current caption
+  virtual void SetPositionTimeText(const std::string& text) = 0;  // poslab
+  virtual void SetPositionValue(int32_t value) = 0;               // tb
+  virtual int32_t PositionValue() const = 0;                      // tb's current value
+  virtual void SetPositionMax(int32_t max) = 0;                   // tb maximum
+  virtual void SetTotalTimeText(const std::string& text) = 0;     // lengthlab
+  virtual void SetSongTitle(const std::string& text) = 0;         // Banner1 scroll text
+  virtual void SetFrequencyText(const std::string& text) = 0;     // Freq
+  virtual void SetLayerText(const std::string& text) = 0;         // lay
+  virtual void SetBitrateText(const std::string& text) = 0;       // bitr
+};
+
+// The notification slots of an active design library. Any slot may throw (a fault
+// inside the library is reported as an exception by the guarded caller).
+class DesignSink {
+ public:
+  virtual ~DesignSink() = default;
+  virtual void OnStatus(const std::string& text) = 0;
+  virtual void OnPositionTime(const std::string& text) = 0;
+  virtual void OnPosition(int32_t value) = 0;
+  virtual void OnTotalTime(const std::string& text) = 0;
+  virtual void OnPositionMax(int32_t max) = 0;
+  virtual void OnSongTitle(const std::string& text) = 0;
+  virtual void OnFrequency(const std::string& text) = 0;
+  virtual void OnLayer(const std::string& text) = 0;
+  virtual void OnBitrate(const std::string& text) = 0;
+  virtual void OnCurrentIndex(int32_t index) = 0;
+};
+
+class Display {
+ public:
+  explicit Display(MainView& view) : view_(view) {}
+
+  // A null sink means no design library is active.
+  void SetDesignSink(DesignSink* sink) { sink_ = sink; }
+  bool DesignLibraryActive() const { return sink_ != nullptr; }
+  DesignSink* Sink() const { return sink_; }
+
+  // Library if active, otherwise window.
+  void ShowStatus(const std::string& text);
+  void ShowPositionTime(const std::string& text);
+  void ShowPosition(int32_t value);
+  // Window always, then library if active.
+  void ShowTotalTime(const std::string& text);
+  void SetPositionMax(int32_t max);
+  void ShowSongTitle(const std::string& text);
+  void ShowFrequency(const std::string& text);
+  void ShowLayer(const std::string& text);
+  void ShowBitrate(const std::string& text);
+
+  // OnCurrentIndex for every place that sets the current index (not a display operation
+  // proper, but routed the same way: only when a library is active, faults swallowed).
+  void NotifyCurrentIndex(int32_t index);
+
+  MainView& View() { return view_; }
+  const MainView& View() const { return view_; }
+
+ private:
+  template <typename F>
+  void ToSink(F&& call);
+
+  MainView& view_;
+  DesignSink* sink_ = nullptr;
+};
+
+// "00" for 0, "0" + n for any other n below 10 (negative ones too), decimal otherwise.
+std::string TwoDigits(long long n);
+
+}  // namespace velmora

@@ -1,0 +1,57 @@
+// The services of the window system that the portable player core uses: timers, the
+// message pump, the mouse and keyboard state, the volume of the wave-output device,
+// dialogs and the application title. The Win32 layer implements them; tests fake them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+enum class TimerId : int {
+  params,        // 500 ms one shot: deferred start-up
+  temps,         // 500 ms: position, time display, end of track
+  Seektimer,     // 4000 ms one shot: status line after a seek
+  PlayTimer,     // 30 ms fade-in on play
+  StopTimer,     // 30 ms fade-out then stop
+  Fadeintimer,   // 30 ms fade-in out of pause
+  Fadeouttimer,  // 30 ms fade-out into pause
+  shadowtimer,   // 100 ms shadow-mode placement
+  Enjoy,         // options window, 200 ms one shot: plug-in scan
+  Count
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  // Let pending window messages run (other handlers, timers included, may run inside).
+  virtual void ProcessMessages() = 0;
+  // Wait without serving messages.
+  virtual void Delay(int milliseconds) = 0;
+
+  virtual void StartTimer(TimerId id) = 0;
+  virtual void StopTimer(TimerId id) = 0;
+  virtual bool TimerRunning(TimerId id) const = 0;
+
+  virtual bool LeftButtonDown() const = 0;
+  virtual bool ShiftDown() const = 0;
+
+  // Application title (also the tray icon's hint).
+  virtual void SetApplicationTitle(const std::string& title) = 0;
+  // The multi-select "Open Song or Playlist" dialog; empty when cancelled.
+  virtual std::vector<std::string> ShowOpenDialog() = 0;
+  // Milliseconds since midnight, for seeding the random generator.
+  virtual unsigned MillisecondsSinceMidnight() const = 0;
+};
+
+// The wave-output volume, 0-255 on both channels, with a balance 0-100 that splits it.
+// Without a device, writes do nothing and reads give 0.
+class Volume {
+ public:
+  virtual ~Volume() = default;
+  virtual int Get() const = 0;
+  virtual void Set(int level) = 0;
+  virtual void SetBalance(int balance) = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,109 @@
+// The playlist model: two parallel lists (display names `pl`, paths `pathbox`), the
+// selected marks and caret row of the visible list, and the three labels that belong to
+// the model (`plct` = CurrentIndex, `Label3` = track count, `playing`). Windows observe it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// Raised for a row that does not exist: "List index out of bounds (%d)".
+class ListIndexError : public std::out_of_range {
+ public:
+  explicit ListIndexError(long long index);
+};
+
+// Raised by SavePlaylistFile: "Cannot create file %s"; and for read errors.
+class PlaylistFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What changed, so a window repaints only what it must.
+class PlaylistObserver {
+ public:
+  virtual ~PlaylistObserver() = default;
+  // Rows [first, first+count) were inserted (appended) / everything may have changed.
+  virtual void OnRowsAppended(size_t first, size_t count) { (void)first; (void)count; OnRowsReset(); }
+  virtual void OnRowsReset() {}
+  virtual void OnSelectionChanged() {}
+  virtual void OnCurrentIndexChanged(int32_t index) { (void)index; }
+  virtual void OnTrackCountChanged(const std::string& label3) { (void)label3; }
+  virtual void OnPlayingLabelChanged(const std::string& text) { (void)text; }
+};
+
+class Playlist {
+ public:
+  Playlist();
+
+  void SetObserver(PlaylistObserver* observer) { observer_ = observer; }
+
+  size_t Count() const { return names_.size(); }
+  bool Empty() const { return names_.empty(); }
+  // Both throw ListIndexError for a row that does not exist.
+  const std::string& DisplayName(long long row) const;
+  const std::string& Path(long long row) const;
+  const std::vector<std::string>& Names() const { return names_; }
+  const std::vector<std::string>& Paths() const { return paths_; }
+
+  // The display name is the text after the last "\" (the whole path without one).
+  void AddToPlaylist(const std::string& path);
+  // Display name: the URL; path: "*" + URL.
+  void AddUrlEntry(const std::string& url);
+  // Appends the entries of a playlist file; a missing file is skipped silently.
+  void LoadPlaylistFile(const std::string& file_path);
+  // Writes every path followed by CR LF; throws PlaylistFileError on failure.
+  void SavePlaylistFile(const std::string& file_path) const;
+
+  void Clear();
+  void Replace(std::vector<std::string> names, std::vector<std::string> paths);
+  void RemoveRows(const std::vector<size_t>& rows_ascending);
+
+  // plct: a plain number, not corrected when rows change.
+  int32_t CurrentIndex() const { return current_index_; }
+  void SetCurrentIndex(int32_t index);
+
+  // Label3: count - 1, "0" for an empty list.
+  const std::string& TrackCountText() const { return label3_; }
+  void UpdateTrackCount();
+  void SetTrackCountText(const std::string& text);  // the start-up's special cases
+
+  // The "playing" label.
+  const std::string& PlayingLabel() const { return playing_label_; }
+  void SetPlayingLabel(const std::string& text);
+
+  // Selected marks of the visible list and its caret row (-1 for none).
+  bool IsSelected(size_t row) const;
+  size_t SelectedCount() const;
+  void SetSelected(size_t row, bool selected);
+  void SelectOnly(size_t row);
+  void SelectAll(bool selected);
+  int32_t CaretRow() const { return caret_; }
+  void SetCaretRow(int32_t row) { caret_ = row; }
+  const std::vector<uint8_t>& SelectionMarks() const { return selected_; }
+
+  // Direct access for the reordering operations of the playlist window (sorts, moves,
+  // shuffle): they rewrite the three vectors in place and then call NotifyReset().
+  std::vector<std::string>& MutableNames() { return names_; }
+  std::vector<std::string>& MutablePaths() { return paths_; }
+  std::vector<uint8_t>& MutableSelection() { return selected_; }
+  void NotifyReset();
+
+ private:
+  void NotifyAppended(size_t first);
+
+  std::vector<std::string> names_;
+  std::vector<std::string> paths_;
+  std::vector<uint8_t> selected_;
+  int32_t caret_ = -1;
+  int32_t current_index_ = 0;
+  std::string label3_ = "0";
+  std::string playing_label_ = "none";
+  PlaylistObserver* observer_ = nullptr;
+};
+
+}  // namespace velmora

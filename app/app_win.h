@@ -1,0 +1,89 @@
+// The application object: owns the model (settings, playlist, generator, display,
+// player, plug-in system) and the nine windows. Windows of other subsystems register a
+// factory (RegisterForm) and hook the operations other parts call through AppHooks;
+// an unfilled hook is a no-op, so a subsystem that is not there yet costs nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/display.h"
+#include "app/player.h"
+#include "app/random.h"
+#include "app/settings.h"
+#include "playlist/playlist.h"
+#include "plugins/plugin_system.h"
+
+namespace velmora {
+
+struct App;
+
+// A top-level window of the program (TForm1 ... TForm13).
+class Form {
+ public:
+  virtual ~Form() = default;
+  virtual HWND Handle() const = 0;
+};
+
+// Creation order of the nine windows: TForm1, TForm2, TForm3, TForm6, TForm12, TForm8,
+// TForm13, TForm4, TForm7. A window class with no registered factory gets a hidden
+// placeholder window registered under its name.
+struct FormFactory {
+  const char* class_name;
+  std::unique_ptr<Form> (*create)(App& app);
+};
+// Called from a static registrar object in the window's own file.
+bool RegisterForm(const FormFactory& factory);
+#define VELMORA_REGISTER_FORM(class_name, create_fn) \
+  static const bool velmora_form_registered_##create_fn = ::velmora::RegisterForm({class_name, create_fn})
+
+// Operations one subsystem offers to the others. Each is filled by the window that owns it.
+struct AppHooks {
+  // Playlist window.
+  std::function<void()> show_playlist_window;
+  std::function<void()> remove_all;  // the removal menu's "All" (also VelmoraClearPlaylist)
+  std::function<void(const std::vector<std::string>& names)> add_dropped_files;
+  std::function<void()> save_playlist_dialog;
+  std::function<void(int width, int height)> set_playlist_window_size;
+  std::function<void(int* width, int* height)> get_playlist_window_size;
+  // Design chooser / designs.
+  std::function<void()> startup_design;  // "Loading Design ...", ListDesigns, random pick, selection
+  std::function<void()> apply_design;    // ApplyDesign of the chosen entry
+  std::function<void()> show_design_chooser;
+  std::function<void()> release_design_modules;
+  // Options window.
+  std::function<void(const std::string& page)> show_options_page;
+  std::function<void()> fill_version_history;
+  std::function<void()> fill_icon_list;
+  std::function<void(const std::string& line)> error_list_append;
+  // News window.
+  std::function<void()> show_news;
+  // Settings mirrors: a settings value changed (check boxes and menu marks follow it).
+  std::function<void()> settings_changed;
+};
+
+struct App {
+  HINSTANCE instance = nullptr;
+  std::string program_folder;  // no trailing backslash
+  std::vector<std::string> arguments;
+
+  PlayerSettings settings;
+  Playlist playlist;
+  RandomGenerator random;
+  std::unique_ptr<PluginSystem> plugins;
+  // Made by the main window at its creation (they need its views).
+  std::unique_ptr<Display> display;
+  std::unique_ptr<Player> player;
+
+  std::vector<std::unique_ptr<Form>> forms;
+  HWND main_window = nullptr;
+  AppHooks hooks;
+
+  HWND FormHandle(const char* class_name) const;
+};
+
+}  // namespace velmora

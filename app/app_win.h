@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/display.h"
+#include "app/host.h"
 #include "app/player.h"
 #include "app/random.h"
 #include "app/settings.h"
@@ -64,6 +65,11 @@ struct AppHooks {
   std::function<void()> show_news;
   // Settings mirrors: a settings value changed (check boxes and menu marks follow it).
   std::function<void()> settings_changed;
+  // Auto update: cancel a running HTTP request (shutdown).
+  std::function<void()> cancel_update_request;
+  // Visualisation: stop a running visualisation plug-in (shutdown); show the VU meter.
+  std::function<void()> stop_visualisation;
+  std::function<void()> show_vu_meter;
 };
 
 struct App {
@@ -84,6 +90,20 @@ struct App {
   AppHooks hooks;
 
   HWND FormHandle(const char* class_name) const;
+  // Program folder + "\" + relative.
+  std::string ProgramFile(const std::string& relative) const;
+  // The application title ("ORVANE Velmora" + " - " + title while a file is loaded).
+  std::string title = "ORVANE Velmora";
 };
+
+// Creates the nine windows in their order (the entry point calls it once).
+void CreateForms(App& app);
+
+// The WM_TIMER event id of a timer of the player (on the main window, Enjoy on the options
+// window).
+UINT_PTR TimerEventId(TimerId id);
+
+// The input plug-in system of the program (the real one once its library is linked in).
+std::unique_ptr<PluginSystem> MakePluginSystem(App& app);
 
 }  // namespace velmora

@@ -1,4 +1,75 @@
-// Program entry (placeholder until the application object lands).
+// Program entry: the application object, the nine windows in their order, the message loop.
 #include <windows.h>
+#include <commctrl.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include <cstdlib>
+
+#include "app/app_win.h"
+#include "app/main_window_win.h"
+#include "ui/widgets.h"
+
+#if __has_include("plugins/plugin_system_win.h")
+#include "plugins/plugin_system_win.h"
+#endif
+
+namespace {
+
+// Only the system folder and folders added on purpose: never the working folder or the
+// folder of a media file, for every library the program loads from here on.
+void RestrictLibrarySearch() {
+  using SetDirsFn = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto set_dirs = kernel ? reinterpret_cast<SetDirsFn>(reinterpret_cast<void*>(
+                               GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                         : nullptr;
+  if (set_dirs) set_dirs(0x00001000 /* LOAD_LIBRARY_SEARCH_DEFAULT_DIRS */);
+  SetDllDirectoryA("");  // drops the working folder from the legacy search order too
+}
+
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> args;
+  for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+  return args;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  RestrictLibrarySearch();
+#if __has_include("plugins/plugin_system_win.h")
+  velmora::RestrictDllSearchPath();
+#endif
+
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  velmora::App app;
+  app.instance = instance;
+  app.title = "ORVANE Velmora";
+  app.program_folder = velmora::ExecutableFolder();
+  app.arguments = CommandLineArguments();
+  velmora::ui::RegisterWidgetClasses(instance);
+  app.plugins = velmora::MakePluginSystem(app);
+
+  velmora::CreateForms(app);
+  velmora::MainWindow* main = velmora::TheMainWindow(app);
+  if (!main || !main->Handle()) return 1;
+  ShowWindow(main->Handle(), show == SW_HIDE ? SW_SHOWNORMAL : show);
+  UpdateWindow(main->Handle());
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (main->PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+
+  // Windows go in the reverse order of their creation; the main window (and the player
+  // it owns the views of) last.
+  while (app.forms.size() > 1) app.forms.pop_back();
+  app.player.reset();
+  app.display.reset();
+  app.forms.clear();
+  app.plugins.reset();
+  return static_cast<int>(msg.wParam);
+}

@@ -2,9 +2,15 @@
 // playlist entries through the current input plug-in, pause, stop, seek, track changes,
 // the fades on the wave-output volume, the 500 ms position tick and the error list.
 // Portable: it reaches the world only through the interfaces it is given.
+//
+// Every public operation is an outer boundary: a failure that its own steps do not
+// swallow ends up in HandleError (status line and error list) and never escapes to the
+// caller, which is usually a window procedure.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +42,12 @@ class PlayerView {
   virtual void SetTimeLabelHint(const std::string& hint) = 0;
   virtual void SetTimeLabelColour(uint32_t colour) = 0;
   virtual uint32_t TimeLabelColour() const = 0;
+
+  // Optional notifications (no-ops unless a window wants them).
+  // A line was appended to the error list (the options window's error box shows it).
+  virtual void ErrorAdded(const std::string& line) { (void)line; }
+  // Fadeplay/Fadestop/Fadepause changed (menu marks and option check boxes follow).
+  virtual void FadeSettingsChanged() {}
 };
 
 class Player {
@@ -53,7 +65,11 @@ class Player {
   };
   explicit Player(Deps deps);
 
-  // Transport (Part of the main window's operations; every caller ends here).
+  // Pushes the model's initial state to the view: transport buttons, volume slider and
+  // thumb, the Pause popup, the title scroll. Call once the main window exists.
+  void Initialise();
+
+  // Transport (every caller ends here).
   bool LoadFile(const std::string& path);
   void Play();
   void Stop();
@@ -75,7 +91,7 @@ class Player {
   bool ButtonEnabled(TransportButton button) const;
   void SetButtonEnabled(TransportButton button, bool enabled);
 
-  // Timers.
+  // Timers: temps, Seektimer and the four fade timers; other ids are ignored.
   void OnTimer(TimerId id);
 
   // Position slider events.
@@ -83,6 +99,7 @@ class Player {
   void PositionSliderChanged(int32_t value);  // value changed
   void PositionSliderReleased();
   void PositionSliderClicked();
+  bool SliderTracking() const { return slider_tracking_; }
 
   // Volume slider and fades.
   void VolumeSliderChanged(int value);
@@ -95,31 +112,136 @@ class Player {
   void ToggleFadePause();
   int SavedVolume() const;
   void SetSavedVolume(int volume);
+  // Set when the design brings its own volume ruler: the thumb then keeps its picture.
+  void SetVolumeRulerImage(bool on) { volume_ruler_image_ = on; }
+  bool VolumeRulerImage() const { return volume_ruler_image_; }
+  // The Pause popup's entries ("Fadeout", "Fadein").
+  bool PauseFadeOutEnabled() const { return pause_fadeout_enabled_; }
+  bool PauseFadeInEnabled() const { return pause_fadein_enabled_; }
 
   // Time display and title scroll.
   void ShowTimeElapsed();
   void ShowTimeRemaining();
   void TimeLabelClicked();
+  bool TimeRemainingMode() const { return time_remaining_mode_; }
+  const std::string& TimeLabelHint() const { return time_hint_; }
   void ScrollTitle(bool scroll);
   void TitleClicked();
   void SetTimeColours(uint32_t elapsed, uint32_t remaining);
+  uint32_t ElapsedTimeColour() const { return elapsed_colour_; }
+  uint32_t RemainingTimeColour() const { return remaining_colour_; }
+  // Hiding or deactivating the window pauses a scrolling title (interval 499);
+  // showing or activating resumes only such a pause, never the user's "Do not Scroll".
+  void PauseTitleScroll();
+  void ResumeTitleScroll();
+  bool TitleScrolling() const { return title_interval_ == kScrollInterval; }
+  int TitleScrollInterval() const { return title_interval_; }
+
+  // The hint handler: the long part of a hint (after "|") goes to the status line.
+  void ShowHint(const std::string& hint);
 
   // Application-wide error handler: "Error : " + message, appended to the error list.
   void HandleError(const std::string& message);
   const std::vector<std::string>& ErrorList() const;
+  // Appends the error list to the log file at file_path (see AppendErrorLog).
+  void WriteErrorLog(const std::string& file_path, const std::string& date,
+                     const std::string& time) const;
 
   int32_t PositionScale() const;
   const std::string& SavedTitle() const;
   const std::string& BaseTitle() const;
+  void SetBaseTitle(const std::string& title) { base_title_ = title; }
   const std::string& CurrentFilePath() const;
+  // The total-time text of the loaded file ("mm:ss").
+  const std::string& TotalTimeText() const { return total_time_text_; }
+
+  static constexpr int kScrollInterval = 50;
+  static constexpr int kNoScrollInterval = 500;
+  static constexpr int kPausedScrollInterval = 499;
 
  private:
+  // Fade state for the two fade-in and the two fade-out timers.
+  struct FadeState {
+    bool in_tick = false;
+    bool resume_pending = false;  // fade-in: Play/Pause not yet called for this fade
+    int last_level = -1;          // level read at the previous tick (-1: first tick)
+  };
+
+  // Versions of the public operations that let failures propagate, so that a chain
+  // (Next -> Play -> load) is cut where its caller's guard says.
+  void PlayImpl();
+  void StopImpl(bool from_fade);
+  void PauseImpl(bool from_fade_timer);
+  void NextTrackImpl();
+  void PrevTrackImpl();
+  void SliderReleaseImpl();
+  void PauseFadeOutImpl();
+  void PauseFadeInImpl();
+  // Runs body; a failure it lets through goes to HandleError and stops there.
+  void Boundary(const std::function<void()>& body);
+  // After eleven failed loads: the next track, unless every entry has failed in a row.
+  bool SkipAfterFailedLoads();
+
+  void PositionTick();
+  void SeekTimerTick();
+  void FadeOutTick(TimerId id);
+  void FadeInTick(TimerId id);
+  void BeginFadeIn(TimerId id);
+  void BeginFadeOut(TimerId id);
+  FadeState& Fade(TimerId id);
+
+  void SetCurrentIndex(int32_t index);
+  void SetVolumeAndSlider(int level);
+  void UpdateVolumeThumb(int value);
+  void SetPauseMenu(bool fadeout_enabled, bool fadein_enabled);
+  void ApplyTitleScroll(int interval);
+  int32_t SliderValue() const;
+  void SetSliderValue(int32_t value);
+
   Deps d_;
-  // (private state: owned by the transport implementation)
+  std::array<bool, static_cast<size_t>(TransportButton::Count)> buttons_{};
+  int32_t position_scale_ = 5000;
+  int saved_volume_ = 0;
+  bool volume_ruler_image_ = false;
+  bool slider_tracking_ = false;
+  std::string saved_title_;
+  std::string base_title_ = "ORVANE Velmora";
+  std::string current_file_path_;
+  std::string total_time_text_ = "00:00";
+  bool pause_fadeout_enabled_ = true;
+  bool pause_fadein_enabled_ = false;
+  bool time_remaining_mode_ = false;
+  std::string time_hint_ = "Time ";
+  uint32_t elapsed_colour_ = 0;
+  uint32_t remaining_colour_ = 0;
+  int title_interval_ = kScrollInterval;
+  std::vector<std::string> errors_;
+
+  // Re-entry control: window messages run inside loads, ticks and fades.
+  int loading_depth_ = 0;
+  bool position_tick_running_ = false;
+  unsigned stop_count_ = 0;  // Stop calls so far: a tick must not revive a stopped timer
+  bool in_skip_chain_ = false;
+  bool skip_again_ = false;
+  FadeState play_fade_, stop_fade_, fadein_fade_, fadeout_fade_;
 };
 
-// "Errors on <date> at <time>" followed by the lines; empty when there are no lines.
+// "Errors on <date> at <time>" followed by the lines, each ending in CR LF; empty when
+// there are no lines.
 std::string FormatErrorLog(const std::vector<std::string>& lines, const std::string& date,
                            const std::string& time);
+
+// Appends FormatErrorLog(...) to the file, creating it when missing (an empty list then
+// leaves a new, empty file; an existing file is left unchanged). Throws
+// std::runtime_error when the file cannot be opened or written.
+void AppendErrorLog(const std::string& file_path, const std::vector<std::string>& lines,
+                    const std::string& date, const std::string& time);
+
+// The long part of a hint: the text after the first "|", or the whole hint.
+std::string LongHint(const std::string& hint);
+
+// The minutes and seconds text of the position display: the first two characters of
+// TwoDigits of each ("10:00" for 6,000,000 ms).
+std::string PositionTimeText(int64_t milliseconds);
 
 }  // namespace velmora

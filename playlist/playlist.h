@@ -36,6 +36,9 @@ class PlaylistObserver {
   virtual void OnPlayingLabelChanged(const std::string& text) { (void)text; }
 };
 
+// The display name AddToPlaylist derives from a path: the text after the last "\".
+std::string DisplayNameOfPath(const std::string& path);
+
 class Playlist {
  public:
   Playlist();
@@ -54,10 +57,16 @@ class Playlist {
   void AddToPlaylist(const std::string& path);
   // Display name: the URL; path: "*" + URL.
   void AddUrlEntry(const std::string& url);
-  // Appends the entries of a playlist file; a missing file is skipped silently.
-  void LoadPlaylistFile(const std::string& file_path);
+  // Appends the entries of a playlist file; a missing file is skipped silently. Returns
+  // the number of entries appended. A read error throws PlaylistFileError after the
+  // entries read before it were appended.
+  size_t LoadPlaylistFile(const std::string& file_path);
   // Writes every path followed by CR LF; throws PlaylistFileError on failure.
   void SavePlaylistFile(const std::string& file_path) const;
+
+  // Appends many entries at once (one notification): paths beginning with "*" become
+  // URL entries, every other path is added as AddToPlaylist adds it.
+  void AppendPaths(const std::vector<std::string>& paths);
 
   void Clear();
   void Replace(std::vector<std::string> names, std::vector<std::string> paths);

@@ -10,6 +10,8 @@
 
 namespace velmora {
 
+class PluginListsView;
+
 class PluginSystem {
  public:
   virtual ~PluginSystem() = default;
@@ -21,7 +23,7 @@ class PluginSystem {
 
   // Sets the library folder and the program folder reference, arms the one-shot scan.
   virtual void StartLibraryScan(const std::string& program_folder) = 0;
-  // The scan itself (first tick of the options window's Enjoy timer).
+  // The scan itself (first tick of the options window's Enjoy timer). Runs once.
   virtual void ScanLibraryFolder() = 0;
   virtual bool ScanDone() const = 0;
 
@@ -32,6 +34,15 @@ class PluginSystem {
   // Shutdown: release the information page's library, then every plug-in.
   virtual void ReleaseInfoLibrary() = 0;
   virtual void UnloadAllPlugins() = 0;
+
+  // The options window: it attaches its lists when it is created (null detaches), then
+  // forwards a click on Dlls and the "Options" button.
+  virtual void AttachListsView(PluginListsView* view) = 0;
+  virtual void ShowPluginInfo(const std::string& name) = 0;
+  // False when the page holds no library: the caller shows "(No File Playing)".
+  virtual bool ShowPluginOptions(int x, int y) = 0;
+  // File name of the current input plug-in library; empty when none.
+  virtual std::string CurrentName() const = 0;
 };
 
 }  // namespace velmora

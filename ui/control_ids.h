@@ -79,6 +79,39 @@ enum PlaylistWindow : int {
   plct = 3003,
   Label3 = 3004,
   playingLabel = 3005,  // the "playing" label
+  addbut = 3010,
+  removebut = 3011,
+  savebut = 3012,
+  sortbut = 3013,
+  randombut = 3014,
+  ToolbarButton971 = 3015,  // Move up
+  ToolbarButton972 = 3016,  // Move down
+  Label1 = 3020,            // "Currently Playing :"
+  Label2 = 3021,            // "Number of tracks :"
+  Label4 = 3024,            // scan progress captions and figures: Label4 .. Label11
+  Label5 = 3025,
+  Label6 = 3026,
+  Label7 = 3027,
+  Label8 = 3028,
+  Label9 = 3029,
+  Label10 = 3030,
+  Label11 = 3031,
+  Label12 = 3032,           // "Playing : "
+  DirectoryEdit1 = 3040,    // hidden folder chooser: setting its text starts a folder scan
+  // Menu commands (WM_COMMAND to the window).
+  Files1 = 3100,
+  Directory1 = 3101,
+  Url1 = 3102,
+  Selected1 = 3103,
+  All1 = 3104,
+  SelectAll1 = 3105,
+  InvertSelection1 = 3106,
+  UnselectAll1 = 3107,
+  Sort1 = 3108,             // PlPopup "Sort": by song name, ascending
+  NameInOrder = 3109,       // SortPopup "By SongName" > "In order"
+  Descending1 = 3110,       // SortPopup "By SongName" > "Invert order"
+  InOrder1 = 3111,          // SortPopup "By Path" > "In Order"
+  InvertOrder1 = 3112,      // SortPopup "By Path" > "Invert Order"
 };
 
 // TForm6, the design chooser (6000-6999).
@@ -89,7 +122,10 @@ enum DesignChooser : int {
 
 // TForm8, the add-URL dialog (8000-8999).
 enum AddUrlDialog : int {
-  urlEdit = 8001,
+  urlEdit = 8001,  // ComboBox1: the URL and its history
+  OLabel1 = 8002,  // "Add"
+  OLabel2 = 8003,  // "Cancel"
+  urlCaption = 8004,  // "Type a url"
 };
 
 }  // namespace velmora::ids

@@ -37,6 +37,9 @@ enum : UINT {
   VBM_SETSCROLL = WM_USER + 0x120,
   VBM_GETSCROLL = WM_USER + 0x121,    // returns MAKELONG(pixels, interval)
   VBM_SETCOLORS = WM_USER + 0x122,    // WPARAM: text COLORREF, LPARAM: background COLORREF
+  VBM_GETCOLORS = WM_USER + 0x123,    // WPARAM: COLORREF* text, LPARAM: COLORREF* background
+  VBM_SETFONTSPEC = WM_USER + 0x124,  // WPARAM: size in points, LPARAM: const char* face name
+  VBM_GETFONTSPEC = WM_USER + 0x125,  // WPARAM: buffer size, LPARAM: char* face; returns points
 
   // Effect label: LPARAM points to a velmora::LabelEffectStyle (copied).
   VLM_SETSTYLE = WM_USER + 0x130,
@@ -47,7 +50,27 @@ enum : UINT {
   // Any widget: hint text for tooltips and the status line (LPARAM: const char*).
   VWM_SETHINT = WM_USER + 0x140,
   VWM_GETHINT = WM_USER + 0x141,      // WPARAM: buffer size, LPARAM: char* buffer
+
+  // Notices to the parent. The mouse entered a widget (to echo its hint on the status
+  // line): WPARAM control ID, LPARAM its HWND.
+  VWN_HOVER = WM_USER + 0x150,
+  // Image button mouse activity (the Move button drags the window): WPARAM
+  // MAKEWPARAM(control ID, WM_LBUTTONDOWN / WM_MOUSEMOVE / WM_LBUTTONUP), LPARAM the
+  // point in the button's client coordinates as MAKELPARAM(x, y).
+  VWN_MOUSE = WM_USER + 0x151,
+
+  // Slider: WPARAM picture index 0..3; returns the slider's own HBITMAP (not a copy).
+  VSM_GETPICTURE = WM_USER + 0x114,
+  VSM_GETVERTICAL = WM_USER + 0x115,
+  VSM_GETBKCOLOR = WM_USER + 0x116,
 };
+
+// Slider picture indexes (VSM_SETPICTURE).
+enum : int { kHorizontalThumb = 0, kHorizontalTrack = 1, kVerticalThumb = 2, kVerticalTrack = 3 };
+
+// Background colour of every tooltip of the application (the design's hintcolor).
+void SetHintColor(COLORREF colour);
+COLORREF HintColor();
 
 // Notification codes in HIWORD(wParam) of WM_COMMAND from sliders.
 enum : WORD { VSN_SETFOCUS = 0x0100, VSN_KILLFOCUS = 0x0101, VSN_CLICKED = 0x0102 };

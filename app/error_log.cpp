@@ -1,0 +1,45 @@
+// The application's error handler, the error list and errors.log.
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+#include "app/player.h"
+
+namespace velmora {
+
+void Player::HandleError(const std::string& message) {
+  errors_.push_back(message);
+  d_.view.ErrorAdded(message);
+  d_.display.ShowStatus("Error : " + message);
+}
+
+const std::vector<std::string>& Player::ErrorList() const { return errors_; }
+
+void Player::WriteErrorLog(const std::string& file_path, const std::string& date,
+                           const std::string& time) const {
+  AppendErrorLog(file_path, errors_, date, time);
+}
+
+std::string FormatErrorLog(const std::vector<std::string>& lines, const std::string& date,
+                           const std::string& time) {
+  if (lines.empty()) return {};
+  std::string text = "Errors on " + date + " at " + time + "\r\n";
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+void AppendErrorLog(const std::string& file_path, const std::vector<std::string>& lines,
+                    const std::string& date, const std::string& time) {
+  struct Closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  // Append mode creates a missing file, so a run without errors still leaves one behind.
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(file_path.c_str(), "ab"));
+  if (!file) throw std::runtime_error("Cannot open file " + file_path);
+  const std::string text = FormatErrorLog(lines, date, time);
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file.get()) != text.size())
+    throw std::runtime_error("Cannot write file " + file_path);
+  if (std::fclose(file.release()) != 0) throw std::runtime_error("Cannot write file " + file_path);
+}
+
+}  // namespace velmora

@@ -1,0 +1,196 @@
+// TForm1's answers to other programs: the fourteen registered messages, WM_COPYDATA
+// text commands and files dropped from the shell.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/main_window_win.h"
+#include "ui/control_ids.h"
+
+namespace velmora {
+
+namespace {
+
+// The text of a WM_COPYDATA: at most cbData bytes, up to a terminating zero if the sender
+// put one inside them. A sender that leaves the zero out is never read past its data.
+std::string CopyDataText(const COPYDATASTRUCT* data) {
+  if (!data || !data->lpData || data->cbData == 0) return {};
+  const char* p = static_cast<const char*>(data->lpData);
+  const void* zero = std::memchr(p, '\0', data->cbData);
+  const size_t n = zero ? static_cast<size_t>(static_cast<const char*>(zero) - p) : data->cbData;
+  return std::string(p, n);
+}
+
+}  // namespace
+
+bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
+  int index = -1;
+  for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
+    if (messages_[static_cast<size_t>(i)] == msg) {
+      index = i;
+      break;
+    }
+  if (index < 0 || !app_.player) return false;
+  Player& p = *app_.player;
+  Display& d = *app_.display;
+
+  // A guarded command runs only while its button is enabled; 1 tells the sender it refused.
+  auto guarded = [&](TransportButton button, void (Player::*op)(), const char* status) {
+    if (p.ButtonEnabled(button)) {
+      (p.*op)();
+      result = 0;
+    } else {
+      result = 1;
+    }
+    d.ShowStatus(status);
+  };
+
+  switch (static_cast<ExternalCommand>(index)) {
+    case ExternalCommand::Play:
+      guarded(TransportButton::Play, &Player::Play, "API CALL : Play");
+      break;
+    case ExternalCommand::Stop:
+      guarded(TransportButton::Stop, &Player::Stop, "API CALL : Stop");
+      break;
+    case ExternalCommand::Next:
+      guarded(TransportButton::NextTrack, &Player::NextTrack, "API CALL : Next Track");
+      break;
+    case ExternalCommand::Prev:
+      guarded(TransportButton::PrevTrack, &Player::PrevTrack, "API CALL : Prev Track");
+      break;
+    case ExternalCommand::Pause:
+      result = 1;
+      if (p.ButtonEnabled(TransportButton::Pause)) {
+        p.Pause();
+        result = 0;
+      }
+      d.ShowStatus("API CALL : Pause");
+      break;
+    case ExternalCommand::ShowPlaylist:
+      ShowPlaylistWindow();
+      d.ShowStatus("API CALL : Show Playlist");
+      result = 0;
+      break;
+    case ExternalCommand::ClearPlaylist:
+      if (app_.hooks.remove_all) {
+        app_.hooks.remove_all();
+      } else {
+        app_.playlist.Clear();
+        app_.playlist.UpdateTrackCount();
+      }
+      d.ShowStatus("API CALL : Clear Playlist");
+      result = 0;
+      break;
+    case ExternalCommand::OpenFiles:
+      p.OpenFiles();
+      d.ShowStatus("API CALL : Open Files");
+      result = 0;
+      break;
+    case ExternalCommand::Exit:
+      FormClose();
+      d.ShowStatus("API CALL : Exit");
+      result = 0;
+      break;
+    case ExternalCommand::Minimize:
+      Minimize();
+      d.ShowStatus("API CALL : Minimize");
+      result = 0;
+      break;
+    case ExternalCommand::ShowId3: {
+      d.ShowStatus("API CALL : Show id3");
+      InputPlugin& plugin = app_.plugins->Current();
+      if (plugin.Has(PluginEntry::showid3)) {
+        try {
+          plugin.showid3();
+        } catch (const PluginFault&) {
+        }
+      }
+      result = 0;
+      break;
+    }
+    case ExternalCommand::NumberFiles:
+      d.ShowStatus("API CALL : Get Files");
+      result = static_cast<LRESULT>(app_.playlist.Count());
+      break;
+    case ExternalCommand::GetVolume:
+      d.ShowStatus("API CALL : Get Vol");
+      result = volume_.Get() * 10 / 25;
+      break;
+    case ExternalCommand::GetLength: {
+      d.ShowStatus("API CALL : Get Length");
+      result = 0;
+      InputPlugin& plugin = app_.plugins->Current();
+      if (plugin.Has(PluginEntry::length)) {
+        try {
+          result = plugin.length();
+        } catch (const PluginFault&) {
+          result = 0;
+        }
+      }
+      break;
+    }
+    case ExternalCommand::Count:
+      return false;
+  }
+  return true;
+}
+
+LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
+  const std::string text = CopyDataText(data);
+  if (text.empty() || !app_.player) return 0;  // nothing was sent
+  Player& p = *app_.player;
+  Display& d = *app_.display;
+  if (text[0] == '$') {
+    d.ShowStatus(text.substr(1));
+  } else if (text[0] == '/') {
+    // Play one file outside the playlist: buttons, index and position timer stay as they are.
+    const std::string path = text.substr(1);
+    InputPlugin& plugin = app_.plugins->Current();
+    try {
+      if (plugin.PlayingReportsTrue() && plugin.Has(PluginEntry::stop)) plugin.stop();
+    } catch (const PluginFault&) {
+    }
+    p.LoadFile(path);
+    InputPlugin& now = app_.plugins->Current();
+    if (now.Has(PluginEntry::play)) {
+      try {
+        now.play(p.CurrentFilePath());
+      } catch (const PluginFault&) {
+      }
+    }
+    d.ShowStatus("API CALL : Just play the file");
+  } else {
+    d.ShowStatus("API CALL : Open File");
+    app_.playlist.AddToPlaylist(text);
+    const int32_t index = static_cast<int32_t>(app_.playlist.Count()) - 1;
+    app_.playlist.SetCurrentIndex(index);
+    d.NotifyCurrentIndex(index);
+    p.Play();
+  }
+  return 0;
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+  std::vector<std::string> names;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT len = DragQueryFileA(drop, i, nullptr, 0);
+    std::string name(len + 1, '\0');
+    const UINT got = DragQueryFileA(drop, i, name.data(), len + 1);
+    name.resize(got);
+    names.push_back(std::move(name));
+  }
+  DragFinish(drop);
+  if (app_.hooks.add_dropped_files) app_.hooks.add_dropped_files(names);
+  if (!app_.playlist.Empty()) app_.player->SetButtonEnabled(TransportButton::Play, true);
+  InputPlugin& plugin = app_.plugins->Current();
+  bool idle = false;
+  try {
+    idle = plugin.Has(PluginEntry::playing) && !plugin.playing();
+  } catch (const PluginFault&) {
+  }
+  if (app_.settings.autoplay && app_.playlist.TrackCountText() != "0" && idle) app_.player->Play();
+}
+
+}  // namespace velmora

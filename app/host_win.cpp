@@ -1,0 +1,163 @@
+#include "app/host_win.h"
+
+#include <commdlg.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/app_win.h"
+
+namespace velmora {
+
+void WinHost::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // The application is ending: leave the request for the main loop to see.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void WinHost::Delay(int milliseconds) {
+  if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+}
+
+UINT WinHost::Interval(TimerId id) {
+  switch (id) {
+    case TimerId::params:
+    case TimerId::temps:
+      return 500;
+    case TimerId::Seektimer:
+      return 4000;
+    case TimerId::PlayTimer:
+    case TimerId::StopTimer:
+    case TimerId::Fadeintimer:
+    case TimerId::Fadeouttimer:
+      return 30;
+    case TimerId::shadowtimer:
+      return 100;
+    case TimerId::Enjoy:
+      return 200;
+    case TimerId::Count:
+      break;
+  }
+  return 1000;
+}
+
+HWND WinHost::TimerWindow(TimerId id) const {
+  if (id == TimerId::Enjoy) return app_.FormHandle("TForm2");
+  return app_.main_window;
+}
+
+void WinHost::StartTimer(TimerId id) {
+  HWND w = TimerWindow(id);
+  if (!w || id == TimerId::Count) return;
+  // Restarting a running timer starts its interval over, as the component did.
+  if (SetTimer(w, TimerEventId(id), Interval(id), nullptr))
+    running_[static_cast<size_t>(id)] = true;
+}
+
+void WinHost::StopTimer(TimerId id) {
+  if (id == TimerId::Count) return;
+  if (HWND w = TimerWindow(id)) KillTimer(w, TimerEventId(id));
+  running_[static_cast<size_t>(id)] = false;
+}
+
+bool WinHost::TimerRunning(TimerId id) const {
+  return id != TimerId::Count && running_[static_cast<size_t>(id)];
+}
+
+bool WinHost::LeftButtonDown() const {
+  // The logical left button (swapped buttons respected).
+  const int vk = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  return (GetAsyncKeyState(vk) & 0x8000) != 0;
+}
+
+bool WinHost::ShiftDown() const { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+
+void WinHost::SetApplicationTitle(const std::string& title) {
+  // The main window keeps its caption (other programs find it by it); the application
+  // title is what the tray icon's hint shows.
+  app_.title = title;
+}
+
+std::vector<std::string> SplitOpenDialogResult(const char* buffer) {
+  std::vector<std::string> parts;
+  const char* p = buffer;
+  while (*p) {
+    parts.emplace_back(p);
+    p += parts.back().size() + 1;
+  }
+  if (parts.size() <= 1) return parts;
+  std::string folder = parts.front();
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  std::vector<std::string> files;
+  for (size_t i = 1; i < parts.size(); ++i) files.push_back(folder + "\\" + parts[i]);
+  return files;
+}
+
+std::vector<std::string> WinHost::ShowOpenDialog() {
+  std::string filter = app_.plugins ? app_.plugins->OpenDialogFilter() : std::string();
+  if (filter.empty()) filter = "All Files|*.*";
+  std::replace(filter.begin(), filter.end(), '|', '\0');
+  filter.push_back('\0');
+  filter.push_back('\0');
+
+  std::vector<char> buffer(64 * 1024, '\0');
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = app_.main_window;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = static_cast<DWORD>(buffer.size() - 2);
+  ofn.lpstrTitle = "Open Song or Playlist";
+  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY |
+              OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameA(&ofn)) return {};
+  return SplitOpenDialogResult(buffer.data());
+}
+
+unsigned WinHost::MillisecondsSinceMidnight() const {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return ((t.wHour * 60u + t.wMinute) * 60u + t.wSecond) * 1000u + t.wMilliseconds;
+}
+
+namespace {
+bool HaveWaveOut() { return waveOutGetNumDevs() > 0; }
+}  // namespace
+
+int WaveOutVolume::Get() const {
+  if (!HaveWaveOut()) return 0;
+  DWORD v = 0;
+  if (waveOutGetVolume(reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0)), &v) !=
+      MMSYSERR_NOERROR)
+    return 0;
+  const DWORD left = LOWORD(v), right = HIWORD(v);
+  return static_cast<int>((left + right) / 512);
+}
+
+void WaveOutVolume::Set(int level) {
+  level_ = std::clamp(level, 0, 255);
+  if (!HaveWaveOut()) return;
+  const DWORD full = static_cast<DWORD>(level_) * 256;
+  // Balance 50 keeps both channels at the level; towards 0 the right one fades, towards
+  // 100 the left one.
+  const DWORD left = balance_ <= 50 ? full : full * static_cast<DWORD>(100 - balance_) / 50;
+  const DWORD right = balance_ >= 50 ? full : full * static_cast<DWORD>(balance_) / 50;
+  waveOutSetVolume(reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0)),
+                   MAKELONG(static_cast<WORD>(left), static_cast<WORD>(right)));
+}
+
+void WaveOutVolume::SetBalance(int balance) {
+  balance_ = std::clamp(balance, 0, 100);
+  // Re-split the current level between the channels.
+  if (HaveWaveOut()) Set(Get());
+}
+
+}  // namespace velmora

@@ -1,0 +1,59 @@
+// The window system's services for the player core: timers on the main window (the
+// plug-in scan's on the options window), the message pump, mouse and keyboard state, the
+// open dialog; and the wave-output volume.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "app/host.h"
+
+namespace velmora {
+
+struct App;
+
+class WinHost : public Host {
+ public:
+  explicit WinHost(App& app) : app_(app) {}
+
+  void ProcessMessages() override;
+  void Delay(int milliseconds) override;
+  void StartTimer(TimerId id) override;
+  void StopTimer(TimerId id) override;
+  bool TimerRunning(TimerId id) const override;
+  bool LeftButtonDown() const override;
+  bool ShiftDown() const override;
+  void SetApplicationTitle(const std::string& title) override;
+  std::vector<std::string> ShowOpenDialog() override;
+  unsigned MillisecondsSinceMidnight() const override;
+
+  // The timer's interval in milliseconds.
+  static UINT Interval(TimerId id);
+
+ private:
+  HWND TimerWindow(TimerId id) const;
+
+  App& app_;
+  std::array<bool, static_cast<size_t>(TimerId::Count)> running_{};
+};
+
+// Both channels of the first wave-output device on a 0-255 scale; the balance (0-100, 50 =
+// equal) takes level off the opposite channel. Without a device nothing is written and
+// reads give 0.
+class WaveOutVolume : public Volume {
+ public:
+  int Get() const override;
+  void Set(int level) override;
+  void SetBalance(int balance) override;
+
+ private:
+  int balance_ = 50;
+  int level_ = 0;
+};
+
+// Splits an open dialog's multi-select answer ("folder\0name\0name\0\0" or one full
+// path) into full paths.
+std::vector<std::string> SplitOpenDialogResult(const char* buffer);
+
+}  // namespace velmora

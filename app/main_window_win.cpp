@@ -1,0 +1,742 @@
+// TForm1: the window, its controls and what the player shows through them; the buttons,
+// sliders, labels, keys and popup menus of the main window.
+#include "app/main_window_win.h"
+
+#include <commctrl.h>
+
+#include <exception>
+
+#include "ui/control_ids.h"
+#include "ui/widgets.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr char kClassName[] = "TForm1";
+constexpr char kTitle[] = "ORVANE Velmora";
+constexpr char kInitialTitleText[] =
+    "No file loaded  (Click here to disable me and to win a lot of CPU time !)        ";
+
+enum class Widget { ImageButton, Slider, Banner, Label, Picture };
+
+// The one place that knows which window class builds each kind of control. Until the
+// widget set is registered the standard controls stand in: they answer the same messages.
+HWND CreateWidget(HWND parent, Widget kind, int id, const char* text, int x, int y, int w, int h,
+                  DWORD extra_style = 0) {
+  HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+  WNDCLASSEXA probe{};
+  probe.cbSize = sizeof(probe);
+  const char* cls = nullptr;
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | extra_style;
+  switch (kind) {
+    case Widget::ImageButton:
+      cls = ui::kImageButtonClass;
+      if (!GetClassInfoExA(inst, cls, &probe)) cls = "BUTTON", style |= BS_PUSHBUTTON;
+      break;
+    case Widget::Slider:
+      cls = ui::kSliderClass;
+      if (!GetClassInfoExA(inst, cls, &probe)) cls = TRACKBAR_CLASSA, style |= TBS_NOTICKS | TBS_BOTH;
+      break;
+    case Widget::Banner:
+      cls = ui::kBannerClass;
+      if (!GetClassInfoExA(inst, cls, &probe)) cls = "STATIC", style |= SS_NOTIFY | SS_LEFTNOWORDWRAP;
+      break;
+    case Widget::Label:
+      cls = ui::kEffectLabelClass;
+      if (!GetClassInfoExA(inst, cls, &probe)) cls = "STATIC", style |= SS_NOTIFY | SS_LEFTNOWORDWRAP;
+      break;
+    case Widget::Picture:
+      cls = "STATIC";
+      style |= SS_CENTER | SS_CENTERIMAGE;
+      break;
+  }
+  return CreateWindowExA(0, cls, text, style, x, y, w, h, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
+}
+
+void SetHint(HWND control, const char* hint) {
+  if (control) SendMessageA(control, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
+}
+
+// Popup menu ids.
+enum MenuId : int {
+  kFadeInPlay = 100, kFadeOutStop, kPauseFadeOut, kPauseFadeIn, kScroll, kNoScroll,
+  kMenuNews = 200, kMenuHelp, kMenuAbout, kMenuPlaylist, kMenuOpen, kMenuRegister, kMenuLink,
+  kMenuMemory, kMenuFadeStop, kMenuFadePlay, kMenuFadePause, kMenuDesign, kMenuTransparency,
+  kMenuEasyMove, kMenuAutoPlay, kMenuRandom, kMenuLoop, kMenuGeneral, kMenuSound,
+  kMenuDesignInfos, kMenuInputPlugins, kMenuVisualisation, kMenuPlay, kMenuStop, kMenuPause,
+  kMenuNext, kMenuPrev, kMenuVuMeter, kMenuExit
+};
+
+struct ButtonInfo {
+  TransportButton button;
+  int id;
+};
+constexpr ButtonInfo kTransportButtons[] = {
+    {TransportButton::Play, ids::playbut},         {TransportButton::Stop, ids::stopbut},
+    {TransportButton::Pause, ids::pausebut},       {TransportButton::FastForward, ids::fwdbut},
+    {TransportButton::Rewind, ids::revbut},        {TransportButton::NextTrack, ids::nexttrackbut},
+    {TransportButton::PrevTrack, ids::prevtrackbut}, {TransportButton::Open, ids::openbut},
+};
+
+std::string TextOf(HWND h) {
+  if (!h) return {};
+  int n = GetWindowTextLengthA(h);
+  std::string s(static_cast<size_t>(n) + 1, '\0');
+  n = GetWindowTextA(h, s.data(), n + 1);
+  s.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return s;
+}
+
+}  // namespace
+
+MainWindow* TheMainWindow(App& app) {
+  return app.forms.empty() ? nullptr : dynamic_cast<MainWindow*>(app.forms.front().get());
+}
+
+MainWindow::MainWindow(App& app) : app_(app), host_(app) {
+  black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = &MainWindow::WndProc;
+  wc.hInstance = app.instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIcon(app.instance, MAKEINTRESOURCE(1));
+  if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hbrBackground = black_brush_;
+  wc.lpszClassName = kClassName;
+  RegisterClassExA(&wc);
+  // Borderless, with a task-bar button; placed by the settings later.
+  CreateWindowExA(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kClassName, kTitle,
+                  WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
+                  (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
+                  (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight, nullptr,
+                  nullptr, app.instance, this);
+}
+
+MainWindow::~MainWindow() {
+  if (hwnd_) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  // The application-wide error handler: nothing escapes into the window system.
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (const std::exception& e) {
+    if (self->app_.player) self->app_.player->HandleError(e.what());
+  } catch (...) {
+    if (self->app_.player) self->app_.player->HandleError("Unknown error");
+  }
+  return 0;
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      CreateControls();
+      FormCreate();
+      return 0;
+    case WM_TIMER: {
+      if (wp == TimerEventId(TimerId::params)) {
+        DeferredStartup();
+      } else if (app_.player) {
+        for (int i = 0; i < static_cast<int>(TimerId::Count); ++i) {
+          const auto id = static_cast<TimerId>(i);
+          if (wp == TimerEventId(id) && id != TimerId::params) app_.player->OnTimer(id);
+        }
+      }
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+      return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      OnScroll(reinterpret_cast<HWND>(lp), LOWORD(wp));
+      return 0;
+    case WM_CONTEXTMENU:
+      OnContextMenu(reinterpret_cast<HWND>(wp), static_cast<short>(LOWORD(lp)),
+                    static_cast<short>(HIWORD(lp)));
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
+      SetBkColor(dc, RGB(0, 0, 0));
+      COLORREF text = RGB(0, 255, 0);
+      if (id == ids::Banner1) text = RGB(255, 255, 0);
+      if (id == ids::poslab) text = time_colour_;
+      if (id == ids::loading) text = RGB(255, 255, 255);
+      SetTextColor(dc, text);
+      return reinterpret_cast<LRESULT>(black_brush_);
+    }
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      OnBackgroundMouse(msg, wp, lp);
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wp & 0xFFF0) == SC_KEYMENU) {
+        if (lp) OnSysKey(static_cast<char>(lp));
+        return 0;
+      }
+      break;
+    case WM_COPYDATA:
+      return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp));
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wp));
+      return 0;
+    case WM_CLOSE:
+      FormClose();
+      return 0;
+    case WM_DESTROY:
+      return 0;
+    default:
+      break;
+  }
+  LRESULT result = DefWindowProcA(hwnd_, msg, wp, lp);
+  // The window's own handling first, then the external commands.
+  if (msg >= 0xC000) OnRegisteredMessage(msg, result);
+  return result;
+}
+
+void MainWindow::CreateControls() {
+  HWND h = hwnd_;
+  // The background picture first: everything else is drawn over it.
+  HWND bg = CreateWidget(h, Widget::Picture, ids::background, "", 0, 0, kWidth, kHeight);
+  EnableWindow(bg, FALSE);  // clicks on the background reach the window itself
+  HWND deact = CreateWidget(h, Widget::Picture, ids::imdeactivated, "", 0, 0, kWidth, kHeight);
+  ShowWindow(deact, SW_HIDE);
+  EnableWindow(deact, FALSE);
+
+  HWND title = CreateWidget(h, Widget::Banner, ids::Banner1, kInitialTitleText, 8, 6, 290, 16);
+  SendMessageA(title, ui::VBM_SETCOLORS, RGB(255, 255, 0), RGB(0, 0, 0));
+  SendMessageA(title, ui::VBM_SETSCROLL, 1, 50);
+  EnableWindow(title, FALSE);  // scrolling starts when the start-up ends
+  SetHint(title, "Song Name or ID3 Tag\r\nClick on it to disable/enable it\r\n(it takes a lot of CPU !!!)");
+
+  struct LabelSpec {
+    int id;
+    const char* text;
+    int x, y, w;
+    const char* hint;
+  };
+  const LabelSpec labels[] = {
+      {ids::banner2, "Please wait while loading !!!", 8, 26, 290, "Status text ... many infos here !"},
+      {ids::Statictext1, "Time", 8, 46, 30, "Time info"},
+      {ids::poslab, "00:00", 40, 46, 40, "Time "},
+      {ids::lengthlab, "00:00", 84, 46, 40, "Total time of the song"},
+      {ids::Freq, ".........", 128, 46, 56, "Frequency"},
+      {ids::bitr, ".........", 186, 46, 56, "Bitrate"},
+      {ids::lay, ".........", 244, 46, 54, "Layer"},
+      {ids::Versiontext, "Beta 0.91", 8, 140, 70, "Application Version"},
+  };
+  for (const auto& l : labels) {
+    HWND c = CreateWidget(h, Widget::Label, l.id, l.text, l.x, l.y, l.w, 14);
+    SetHint(c, l.hint);
+    SendMessageA(c, ui::VLM_SETCOLOR, 0, l.id == ids::poslab ? time_colour_ : RGB(0, 255, 0));
+  }
+
+  HWND tb = CreateWidget(h, Widget::Slider, ids::tb, "", 6, 64, 294, 20, WS_TABSTOP);
+  SendMessageA(tb, TBM_SETRANGEMIN, FALSE, 0);
+  SendMessageA(tb, TBM_SETRANGEMAX, TRUE, 65535);
+  SendMessageA(tb, TBM_SETLINESIZE, 0, 10);
+  SendMessageA(tb, TBM_SETPAGESIZE, 0, 10);
+  SendMessageA(tb, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
+  SetHint(tb, "Current Position");
+  ShowWindow(tb, SW_HIDE);
+
+  struct ButtonSpec {
+    int id;
+    const char* caption;
+    int x, y, w;
+    const char* hint;
+  };
+  const ButtonSpec buttons[] = {
+      {ids::prevtrackbut, "|<", 8, 88, 28, "Previous Track"},
+      {ids::revbut, "<<", 38, 88, 28, "Rewind"},
+      {ids::playbut, ">", 68, 88, 28, "Play"},
+      {ids::pausebut, "||", 98, 88, 28, "Pause"},
+      {ids::stopbut, "[]", 128, 88, 28, "Stop"},
+      {ids::fwdbut, ">>", 158, 88, 28, "Fast Forward"},
+      {ids::nexttrackbut, ">|", 188, 88, 28, "Next Track"},
+      {ids::openbut, "Open", 222, 88, 36, "Add Song/Playlist to the current playlist"},
+      {ids::plbut, "PL", 262, 88, 36, "Playlist"},
+      {ids::id3but, "ID3", 170, 114, 36, "ID3 Tag 1.0/2.0 (Autodetected)"},
+      {ids::optionbut, "Menu", 210, 114, 40, "General Popup Menu"},
+      {ids::Button1, "Move", 222, 138, 36, "Move Window"},
+      {ids::minibut, "_", 260, 138, 18, "Minimize"},
+      {ids::Bitbtn1, "X", 280, 138, 18, "Exit"},
+  };
+  for (const auto& b : buttons) {
+    HWND c = CreateWidget(h, Widget::ImageButton, b.id, b.caption, b.x, b.y, b.w, 20);
+    SetHint(c, b.hint);
+  }
+  // All transport buttons but Open start disabled.
+  for (const auto& b : kTransportButtons)
+    if (b.button != TransportButton::Open) EnableWindow(Control(b.id), FALSE);
+  SetWindowSubclass(Control(ids::Button1), &MainWindow::MoveButtonProc, 1,
+                    reinterpret_cast<DWORD_PTR>(this));
+
+  HWND vol = CreateWidget(h, Widget::Slider, ids::volbar, "", 6, 114, 160, 20, WS_TABSTOP);
+  SendMessageA(vol, TBM_SETRANGEMIN, FALSE, 0);
+  SendMessageA(vol, TBM_SETRANGEMAX, TRUE, 250);
+  SendMessageA(vol, TBM_SETLINESIZE, 0, 10);
+  SendMessageA(vol, TBM_SETPAGESIZE, 0, 10);
+  SendMessageA(vol, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
+  SetHint(vol, "Volume");
+  ShowWindow(vol, SW_HIDE);
+
+  // The start-up picture covers everything until the design is applied.
+  HWND loading = CreateWidget(h, Widget::Picture, ids::loading, "ORVANE Velmora\r\nLoading ...", 0,
+                              0, kWidth, kHeight);
+  SetHint(loading, "Loading");
+  SetWindowPos(loading, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// --- MainView -------------------------------------------------------------------------
+
+void MainWindow::SetStatusText(const std::string& text) {
+  SetWindowTextA(Control(ids::banner2), text.c_str());
+}
+std::string MainWindow::StatusText() const { return TextOf(Control(ids::banner2)); }
+void MainWindow::SetPositionTimeText(const std::string& text) {
+  SetWindowTextA(Control(ids::poslab), text.c_str());
+}
+void MainWindow::SetPositionValue(int32_t value) {
+  SendMessageA(Control(ids::tb), TBM_SETPOS, TRUE, value);
+}
+int32_t MainWindow::PositionValue() const {
+  return static_cast<int32_t>(SendMessageA(Control(ids::tb), TBM_GETPOS, 0, 0));
+}
+void MainWindow::SetPositionMax(int32_t max) {
+  SendMessageA(Control(ids::tb), TBM_SETRANGEMAX, TRUE, max);
+}
+void MainWindow::SetTotalTimeText(const std::string& text) {
+  SetWindowTextA(Control(ids::lengthlab), text.c_str());
+}
+void MainWindow::SetSongTitle(const std::string& text) {
+  SetWindowTextA(Control(ids::Banner1), text.c_str());
+}
+void MainWindow::SetFrequencyText(const std::string& text) {
+  SetWindowTextA(Control(ids::Freq), text.c_str());
+}
+void MainWindow::SetLayerText(const std::string& text) {
+  SetWindowTextA(Control(ids::lay), text.c_str());
+}
+void MainWindow::SetBitrateText(const std::string& text) {
+  SetWindowTextA(Control(ids::bitr), text.c_str());
+}
+
+// --- PlayerView -----------------------------------------------------------------------
+
+void MainWindow::SetButtonEnabled(TransportButton button, bool enabled) {
+  for (const auto& b : kTransportButtons)
+    if (b.button == button) EnableWindow(Control(b.id), enabled ? TRUE : FALSE);
+}
+void MainWindow::SetVolumeSlider(int value) {
+  SendMessageA(Control(ids::volbar), TBM_SETPOS, TRUE, value);
+}
+void MainWindow::SetVolumeSliderEnabled(bool enabled) {
+  EnableWindow(Control(ids::volbar), enabled ? TRUE : FALSE);
+}
+void MainWindow::SetVolumeThumb(int image_number) {
+  // The ten thumb pictures come with the design; until one brings them the slider keeps
+  // its own thumb.
+  volume_thumb_ = image_number;
+}
+void MainWindow::SetPauseFadeMenu(bool fadeout_enabled, bool fadein_enabled) {
+  pause_fadeout_enabled_ = fadeout_enabled;
+  pause_fadein_enabled_ = fadein_enabled;
+}
+void MainWindow::SetTitleScroll(int pixels, int interval_ms) {
+  SendMessageA(Control(ids::Banner1), ui::VBM_SETSCROLL, static_cast<WPARAM>(pixels), interval_ms);
+}
+void MainWindow::SetTitleEnabled(bool enabled) {
+  EnableWindow(Control(ids::Banner1), enabled ? TRUE : FALSE);
+}
+void MainWindow::SetTimeLabelHint(const std::string& hint) {
+  SendMessageA(Control(ids::poslab), ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint.c_str()));
+}
+void MainWindow::SetTimeLabelColour(uint32_t colour) {
+  time_colour_ = colour;
+  SendMessageA(Control(ids::poslab), ui::VLM_SETCOLOR, 0, colour);
+  InvalidateRect(Control(ids::poslab), nullptr, TRUE);
+}
+uint32_t MainWindow::TimeLabelColour() const { return time_colour_; }
+void MainWindow::ErrorAdded(const std::string& line) {
+  if (app_.hooks.error_list_append) app_.hooks.error_list_append(line);
+}
+void MainWindow::FadeSettingsChanged() {
+  if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+}
+
+// --- Controls -------------------------------------------------------------------------
+
+void MainWindow::OnCommand(int id, int code, HWND control) {
+  Player* p = app_.player.get();
+  if (!control) {  // menu entries
+    switch (id) {
+      case kFadeInPlay: p->FadeInPlay(); break;
+      case kFadeOutStop: p->FadeOutStop(); break;
+      case kPauseFadeOut: p->FadeOutPause(); break;
+      case kPauseFadeIn: p->FadeInPause(); break;
+      case kScroll: p->ScrollTitle(true); break;
+      case kNoScroll: p->ScrollTitle(false); break;
+      case kMenuNews: if (app_.hooks.show_news) app_.hooks.show_news(); break;
+      case kMenuHelp: if (app_.hooks.show_options_page) app_.hooks.show_options_page("Help"); break;
+      case kMenuAbout:
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("About");
+        app_.display->ShowStatus("Showing About");
+        break;
+      case kMenuPlaylist: ShowPlaylistWindow(); break;
+      case kMenuOpen: p->OpenFiles(); break;
+      case kMenuRegister:
+      case kMenuLink:
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Filetype/Icons");
+        break;
+      case kMenuMemory:
+        app_.display->ShowStatus("Showing Memory Info");
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Memory Infos");
+        break;
+      case kMenuFadeStop: p->ToggleFadeStop(); break;
+      case kMenuFadePlay: p->ToggleFadePlay(); break;
+      case kMenuFadePause: p->ToggleFadePause(); break;
+      case kMenuDesign:
+        app_.display->ShowStatus("Showing Design");
+        if (app_.hooks.show_design_chooser) app_.hooks.show_design_chooser();
+        break;
+      case kMenuTransparency:
+        app_.settings.Transparency = !app_.settings.Transparency;
+        if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+        break;
+      case kMenuEasyMove: ToggleEasyMove(); break;
+      case kMenuAutoPlay:
+        app_.settings.autoplay = !app_.settings.autoplay;
+        if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+        break;
+      case kMenuRandom:
+        app_.settings.Randomplay = !app_.settings.Randomplay;
+        if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+        break;
+      case kMenuLoop:
+        app_.settings.loop = !app_.settings.loop;
+        if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+        break;
+      case kMenuGeneral:
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("");
+        app_.display->ShowStatus("General Options");
+        break;
+      case kMenuSound:
+        app_.display->ShowStatus("Showing sound options");
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Sound Options");
+        break;
+      case kMenuDesignInfos:
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Design Infos");
+        break;
+      case kMenuInputPlugins:
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Input Plugins");
+        break;
+      case kMenuVisualisation:
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Visualisation");
+        break;
+      case kMenuPlay: p->Play1(); break;
+      case kMenuStop: p->Stop1(); break;
+      case kMenuPause: p->Pause1(); break;
+      case kMenuNext: p->NextTrack1(); break;
+      case kMenuPrev: p->PrevTrack1(); break;
+      case kMenuVuMeter: if (app_.hooks.show_vu_meter) app_.hooks.show_vu_meter(); break;
+      case kMenuExit: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+      default: break;
+    }
+    return;
+  }
+  if (id == ids::tb) {
+    if (code == ui::VSN_SETFOCUS) p->PositionSliderFocus(true);
+    else if (code == ui::VSN_KILLFOCUS) p->PositionSliderFocus(false);
+    else if (code == ui::VSN_CLICKED) p->PositionSliderClicked();
+    return;
+  }
+  if (id == ids::poslab && code == STN_CLICKED) {
+    p->TimeLabelClicked();
+    return;
+  }
+  if (id == ids::Banner1 && code == STN_CLICKED) {
+    p->TitleClicked();
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case ids::playbut: p->Play(); break;
+    case ids::stopbut: p->Stop(); break;
+    case ids::pausebut: p->Pause(); break;
+    case ids::fwdbut: p->FastForward(); break;
+    case ids::revbut: p->Rewind(); break;
+    case ids::nexttrackbut: p->NextTrack(); break;
+    case ids::prevtrackbut: p->PrevTrack(); break;
+    case ids::openbut: p->OpenFiles(); break;
+    case ids::plbut: ShowPlaylistWindow(); break;
+    case ids::id3but: p->ShowId3(); break;
+    case ids::optionbut: ShowGeneralMenu(); break;
+    case ids::Bitbtn1: SendMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+    case ids::minibut: Minimize(); break;
+    default: break;
+  }
+}
+
+void MainWindow::OnScroll(HWND control, int code) {
+  Player* p = app_.player.get();
+  if (!p || !control) return;
+  const int pos = static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
+  if (control == Control(ids::tb)) {
+    if (code == TB_ENDTRACK) p->PositionSliderReleased();
+    else p->PositionSliderChanged(pos);
+  } else if (control == Control(ids::volbar)) {
+    if (code != TB_ENDTRACK) p->VolumeSliderChanged(pos);
+  }
+}
+
+void MainWindow::ShowButtonPopup(HWND button, const char* status,
+                                 const std::vector<std::pair<int, std::string>>& entries,
+                                 const std::vector<bool>& enabled) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  for (size_t i = 0; i < entries.size(); ++i)
+    AppendMenuA(menu, MF_STRING | (enabled[i] ? 0 : MF_GRAYED), entries[i].first,
+                entries[i].second.c_str());
+  RECT r;
+  GetWindowRect(button, &r);  // the button's lower left corner
+  app_.display->ShowStatus(status);
+  const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left,
+                                 r.bottom, 0, hwnd_, nullptr);
+  DestroyMenu(menu);
+  if (cmd) OnCommand(cmd, 0, nullptr);
+}
+
+void MainWindow::OnContextMenu(HWND control, int x, int y) {
+  if (control == Control(ids::playbut)) {
+    ShowButtonPopup(control, "Showig Play Popup", {{kFadeInPlay, "Fade In"}}, {true});
+  } else if (control == Control(ids::stopbut)) {
+    ShowButtonPopup(control, "Showig Stop Popup", {{kFadeOutStop, "Fade Out"}}, {true});
+  } else if (control == Control(ids::pausebut)) {
+    ShowButtonPopup(control, "Showig Pause Popup",
+                    {{kPauseFadeOut, "Fadeout"}, {kPauseFadeIn, "Fadein"}},
+                    {pause_fadeout_enabled_, pause_fadein_enabled_});
+  } else if (control == Control(ids::Banner1)) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    AppendMenuA(menu, MF_STRING, kScroll, "Scroll");
+    AppendMenuA(menu, MF_STRING, kNoScroll, "Do not Scroll");
+    app_.display->ShowStatus("Showig Scroll Popup");
+    const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, hwnd_, nullptr);
+    DestroyMenu(menu);
+    if (cmd) OnCommand(cmd, 0, nullptr);
+  }
+}
+
+void MainWindow::ShowGeneralMenu() {
+  const PlayerSettings& s = app_.settings;
+  auto check = [](bool on) { return on ? MF_CHECKED : MF_UNCHECKED; };
+  HMENU menu = CreatePopupMenu();
+  HMENU actions = CreatePopupMenu(), prefs = CreatePopupMenu(), fading = CreatePopupMenu(),
+        appearance = CreatePopupMenu(), misc = CreatePopupMenu(), addons = CreatePopupMenu(),
+        transport = CreatePopupMenu(), execute = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, kMenuNews, "&News");
+  AppendMenuA(menu, MF_STRING, kMenuHelp, "&Help\tF1");
+  AppendMenuA(menu, MF_STRING, kMenuAbout, "&About...\tAlt+A");
+  AppendMenuA(actions, MF_STRING, kMenuPlaylist, "&Playlist Editor\tAlt+P");
+  AppendMenuA(actions, MF_STRING, kMenuOpen, "&Open files\tAlt+O");
+  AppendMenuA(actions, MF_STRING, kMenuRegister, "Register Filetype");
+  AppendMenuA(actions, MF_STRING, kMenuLink, "Create link");
+  AppendMenuA(actions, MF_STRING, kMenuMemory, "&Memory Info \tAlt+M");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(actions), "&Actions");
+  AppendMenuA(fading, MF_STRING | check(s.Fadestop), kMenuFadeStop, "Fade Stop");
+  AppendMenuA(fading, MF_STRING | check(s.Fadeplay), kMenuFadePlay, "Fade Play");
+  AppendMenuA(fading, MF_STRING | check(s.Fadepause), kMenuFadePause, "Fade Pause");
+  AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(fading), "Fading");
+  AppendMenuA(appearance, MF_STRING, kMenuDesign, "&Design\tAlt+D");
+  AppendMenuA(appearance, MF_STRING | check(s.Transparency), kMenuTransparency, "Transparency");
+  AppendMenuA(appearance, MF_STRING | check(s.EasyMove), kMenuEasyMove, "&Easy Move\tAlt+E");
+  AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(appearance), "Appearance");
+  AppendMenuA(misc, MF_STRING | check(s.autoplay), kMenuAutoPlay, "Auto Play");
+  AppendMenuA(misc, MF_STRING | check(s.Randomplay), kMenuRandom, "Random");
+  AppendMenuA(misc, MF_STRING | check(s.loop), kMenuLoop, "Loop");
+  AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(misc), "Misc");
+  AppendMenuA(prefs, MF_STRING, kMenuGeneral, "&General\tAlt+G");
+  AppendMenuA(prefs, MF_STRING, kMenuSound, "Sound\tAlt+S");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(prefs), "&Preferences");
+  AppendMenuA(addons, MF_STRING, kMenuDesignInfos, "Design Infos");
+  AppendMenuA(addons, MF_STRING, kMenuInputPlugins, "Input Plugins");
+  AppendMenuA(addons, MF_STRING, kMenuVisualisation, "Visualisation");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(addons), "Plugins/Addons");
+  AppendMenuA(transport, MF_STRING, kMenuPlay, "Play\tP");
+  AppendMenuA(transport, MF_STRING, kMenuStop, "Stop\tS");
+  AppendMenuA(transport, MF_STRING, kMenuPause, "Pause (Pause button)");
+  AppendMenuA(transport, MF_STRING, kMenuNext, "Next Track\tN");
+  AppendMenuA(transport, MF_STRING, kMenuPrev, "Prev Track\tR");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(transport), "Play/Stop/..");
+  AppendMenuA(execute, MF_STRING, kMenuVuMeter, "Vu Meter\tAlt+V");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(execute), "Execute");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kMenuExit, "Exit");
+
+  app_.display->ShowStatus("Showig Setup Popup");
+  RECT r;
+  GetWindowRect(Control(ids::optionbut), &r);
+  const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD, r.left, r.bottom, 0, hwnd_, nullptr);
+  DestroyMenu(menu);  // destroys the sub-menus with it
+  if (cmd) OnCommand(cmd, 0, nullptr);
+}
+
+void MainWindow::OnSysKey(char letter) {
+  switch (letter) {
+    case 'd': case 'D': OnCommand(kMenuDesign, 0, nullptr); break;
+    case 'p': case 'P': ShowPlaylistWindow(); break;
+    case 'm': case 'M': OnCommand(kMenuMemory, 0, nullptr); break;
+    case 'a': case 'A': OnCommand(kMenuAbout, 0, nullptr); break;
+    case 'e': case 'E': ToggleEasyMove(); break;
+    case 'g': case 'G': OnCommand(kMenuGeneral, 0, nullptr); break;
+    case 's': case 'S': OnCommand(kMenuSound, 0, nullptr); break;
+    case 'o': case 'O': app_.player->OpenFiles(); break;
+    case 'v': case 'V': OnCommand(kMenuVuMeter, 0, nullptr); break;
+    default: break;  // every other menu key is consumed
+  }
+}
+
+bool MainWindow::PreTranslate(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !hwnd_ || !app_.player) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  try {
+    switch (msg.wParam) {
+      case 'P': app_.player->Play1(); return true;
+      case 'S': app_.player->Stop1(); return true;
+      case 'N': app_.player->NextTrack1(); return true;
+      case 'R': app_.player->PrevTrack1(); return true;
+      case VK_PAUSE: app_.player->Pause1(); return true;
+      case VK_F1: OnCommand(kMenuHelp, 0, nullptr); return true;
+      default: return false;
+    }
+  } catch (const std::exception& e) {
+    app_.player->HandleError(e.what());
+  } catch (...) {
+  }
+  return true;
+}
+
+void MainWindow::Minimize() {
+  ShowWindow(hwnd_, SW_MINIMIZE);
+  app_.display->ShowStatus("Minimizing");
+}
+
+void MainWindow::ShowPlaylistWindow() {
+  if (app_.hooks.show_playlist_window) app_.hooks.show_playlist_window();
+  app_.display->ShowStatus("Showing Playlist");
+}
+
+void MainWindow::ToggleEasyMove() {
+  app_.settings.EasyMove = !app_.settings.EasyMove;
+  easy_move_ = app_.settings.EasyMove;
+  if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+  app_.display->ShowStatus(easy_move_ ? "Easymove activated" : "Easymove deactivated");
+}
+
+void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
+  const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+      if (easy_move_) app_.display->ShowStatus("EasyMove Started");
+      press_point_ = pt;
+      moving_ = true;
+      SetCapture(hwnd_);
+      break;
+    case WM_MOUSEMOVE:
+      if (moving_ && (wp & MK_LBUTTON) && easy_move_) {
+        app_.display->ShowStatus("Easy-Moving");
+        RECT r;
+        GetWindowRect(hwnd_, &r);
+        SetWindowPos(hwnd_, nullptr, r.left + pt.x - press_point_.x, r.top + pt.y - press_point_.y, 0,
+                     0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      break;
+    case WM_LBUTTONUP:
+      moving_ = false;
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      break;
+    case WM_RBUTTONUP: {
+      POINT screen;
+      GetCursorPos(&screen);
+      InputPlugin& plugin = app_.plugins->Current();
+      if (!plugin.Name().empty()) {
+        if (plugin.Has(PluginEntry::showoptionspopup)) {
+          try {
+            plugin.showoptionspopup(screen.x, screen.y);
+          } catch (const PluginFault&) {
+          }
+        }
+      } else if (HMENU menu = CreatePopupMenu()) {
+        AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
+        TrackPopupMenu(menu, TPM_RETURNCMD, screen.x, screen.y, 0, hwnd_, nullptr);
+        DestroyMenu(menu);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                            UINT_PTR, DWORD_PTR data) noexcept {
+  auto* self = reinterpret_cast<MainWindow*>(data);
+  const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  try {
+    switch (msg) {
+      case WM_LBUTTONDOWN:
+        self->press_point_ = pt;
+        self->moving_ = true;
+        SetCapture(hwnd);
+        return 0;
+      case WM_MOUSEMOVE:
+        if (self->moving_ && (wp & MK_LBUTTON)) {
+          self->app_.display->ShowStatus("Moving");
+          RECT r;
+          GetWindowRect(self->hwnd_, &r);
+          SetWindowPos(self->hwnd_, nullptr, r.left + pt.x - self->press_point_.x,
+                       r.top + pt.y - self->press_point_.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+          return 0;
+        }
+        break;
+      case WM_LBUTTONUP:
+        self->moving_ = false;
+        if (GetCapture() == hwnd) ReleaseCapture();
+        return 0;
+      case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, &MainWindow::MoveButtonProc, 1);
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+namespace {
+std::unique_ptr<Form> CreateMainWindow(App& app) { return std::make_unique<MainWindow>(app); }
+}  // namespace
+VELMORA_REGISTER_FORM("TForm1", CreateMainWindow);
+
+}  // namespace velmora

@@ -1,0 +1,148 @@
+// TForm1, the main window: borderless, 306 x 161, black, titled "ORVANE Velmora". It
+// shows the player's state (MainView, PlayerView), gives the core its window services
+// (Host, Volume), runs the start-up and the shutdown, and answers other programs
+// (registered messages, WM_COPYDATA, dropped files).
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_win.h"
+#include "app/host_win.h"
+
+namespace velmora {
+
+// A kernel handle closed with its owner.
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(HANDLE h) : h_(h) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  HANDLE Get() const { return h_; }
+  void Reset(HANDLE h = nullptr) {
+    if (h_) CloseHandle(h_);
+    h_ = h;
+  }
+
+ private:
+  HANDLE h_ = nullptr;
+};
+
+// The fourteen registered messages, in their registration order.
+enum class ExternalCommand : int {
+  Play, Stop, Next, Prev, ShowId3, Pause, ShowPlaylist, ClearPlaylist, OpenFiles, Exit,
+  Minimize, NumberFiles, GetVolume, GetLength, Count
+};
+extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)];
+
+class MainWindow : public Form, public MainView, public PlayerView {
+ public:
+  static constexpr int kWidth = 306;
+  static constexpr int kHeight = 161;
+
+  explicit MainWindow(App& app);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  HWND Handle() const override { return hwnd_; }
+
+  // Keys for the main window and its controls, seen before they are dispatched.
+  bool PreTranslate(const MSG& msg);
+
+  // MainView.
+  void SetStatusText(const std::string& text) override;
+  std::string StatusText() const override;
+  void SetPositionTimeText(const std::string& text) override;
+  void SetPositionValue(int32_t value) override;
+  int32_t PositionValue() const override;
+  void SetPositionMax(int32_t max) override;
+  void SetTotalTimeText(const std::string& text) override;
+  void SetSongTitle(const std::string& text) override;
+  void SetFrequencyText(const std::string& text) override;
+  void SetLayerText(const std::string& text) override;
+  void SetBitrateText(const std::string& text) override;
+
+  // PlayerView.
+  void SetButtonEnabled(TransportButton button, bool enabled) override;
+  void SetVolumeSlider(int value) override;
+  void SetVolumeSliderEnabled(bool enabled) override;
+  void SetVolumeThumb(int image_number) override;
+  void SetPauseFadeMenu(bool fadeout_enabled, bool fadein_enabled) override;
+  void SetTitleScroll(int pixels, int interval_ms) override;
+  void SetTitleEnabled(bool enabled) override;
+  void SetTimeLabelHint(const std::string& hint) override;
+  void SetTimeLabelColour(uint32_t colour) override;
+  uint32_t TimeLabelColour() const override;
+  void ErrorAdded(const std::string& line) override;
+  void FadeSettingsChanged() override;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  static LRESULT CALLBACK MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                         UINT_PTR id, DWORD_PTR data) noexcept;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+  // Window creation and the controls (main_window_win.cpp).
+  void CreateControls();
+  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+  void OnCommand(int id, int code, HWND control);
+  void OnContextMenu(HWND control, int x, int y);
+  void OnScroll(HWND control, int code);
+  void ShowButtonPopup(HWND button, const char* status, const std::vector<std::pair<int, std::string>>& entries,
+                       const std::vector<bool>& enabled);
+  void ShowGeneralMenu();
+  void OnSysKey(char letter);
+  void Minimize();
+  void ShowPlaylistWindow();
+  void ToggleEasyMove();
+  void OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp);
+
+  // Creation, start-up and shutdown (startup_win.cpp).
+  void FormCreate();
+  void DeferredStartup();
+  bool CheckSingleInstance();
+  void HandOff();
+  void ApplyCommandLine();
+  void FormClose();
+  void WritePlaylistFile();
+  void WriteErrorLog();
+
+  // External control (external_control_win.cpp).
+  bool OnRegisteredMessage(UINT msg, LRESULT& result);
+  LRESULT OnCopyData(const COPYDATASTRUCT* data);
+  void OnDropFiles(HDROP drop);
+
+  App& app_;
+  HWND hwnd_ = nullptr;
+  WinHost host_;
+  WaveOutVolume volume_;
+
+  bool closing_ = false;           // the closing guard
+  bool had_arguments_ = false;     // the command line named something
+  bool easy_move_ = false;
+  bool moving_ = false;            // a Move-button or easy-move drag is under way
+  POINT press_point_{};
+  uint32_t time_colour_ = 0x00FFFFFF;
+  int volume_thumb_ = 0;
+  bool pause_fadeout_enabled_ = true, pause_fadein_enabled_ = false;
+  HWND other_instance_ = nullptr;
+  UniqueHandle instance_mutex_;
+  std::array<UINT, static_cast<int>(ExternalCommand::Count)> messages_{};
+  HBRUSH black_brush_ = nullptr;
+};
+
+// The main window of the running program (null before it exists).
+MainWindow* TheMainWindow(App& app);
+
+// The folder of the running executable, without a trailing backslash.
+std::string ExecutableFolder();
+
+}  // namespace velmora

@@ -1,0 +1,326 @@
+// TForm1's life: creation, the deferred start-up on the one-shot `params` timer, the
+// single-instance hand-off and the shutdown.
+#include <windows.h>
+#include <shellapi.h>
+#include <commctrl.h>
+
+#include <exception>
+
+#include "app/main_window_win.h"
+#include "app/registry_store_win.h"
+#include "ui/control_ids.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr char kInstanceMutexName[] = "Velmora MP3 Player";
+constexpr char kFarewellAddress[] = "www.velmora.example";
+
+// Runs one start-up or shutdown step; a failure ends that step only.
+template <typename F>
+void Guarded(F&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof(buffer), buffer, nullptr);
+  return (n > 0 && n < sizeof(buffer)) ? std::string(buffer, n) : path;
+}
+
+}  // namespace
+
+const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)] = {
+    "VelmoraPlay",        "VelmoraStop",      "VelmoraNext",         "VelmoraPrev",
+    "VelmoraShowId3",     "VelmoraPause",     "VelmoraShowPlaylist", "VelmoraClearPlaylist",
+    "VelmoraOpenFiles",   "VelmoraExit",      "VelmoraMinimize",     "VelmoraNumberFiles",
+    "VelmoraGetVolume",   "VelmoraGetLength"};
+
+std::string ExecutableFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return ".";
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+void MainWindow::FormCreate() {
+  app_.main_window = hwnd_;
+  app_.display = std::make_unique<Display>(*this);
+  app_.player = std::make_unique<Player>(Player::Deps{
+      app_.playlist, app_.plugins->Selector(), app_.plugins->Current(), *app_.display, *this,
+      host_, volume_, app_.settings, app_.random});
+  app_.player->Initialise();
+
+  // Steps 1 to 4.
+  Guarded([&] {
+    closing_ = false;
+    app_.program_folder = ExecutableFolder();
+    const int level = volume_.Get();
+    SetVolumeSlider(level);
+    app_.player->SetSavedVolume(
+        static_cast<int>(SendMessageA(Control(ids::volbar), TBM_GETPOS, 0, 0)));
+    app_.player->SetVolumeRulerImage(false);
+  });
+  // Steps 5 to 9.
+  Guarded([&] {
+    easy_move_ = false;
+    app_.display->SetDesignSink(nullptr);
+    host_.StartTimer(TimerId::params);
+    app_.player->SetBaseTitle(app_.title);
+    DragAcceptFiles(hwnd_, TRUE);
+    for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
+      messages_[static_cast<size_t>(i)] = RegisterWindowMessageA(kExternalMessageNames[i]);
+  });
+}
+
+void MainWindow::DeferredStartup() {
+  bool handed_off = false;
+  // 1.
+  Guarded([&] {
+    host_.StopTimer(TimerId::params);
+    volume_.SetBalance(50);
+    app_.display->ShowStatus("Getting settings ...");
+  });
+  // 2.
+  Guarded([&] {
+    if (app_.hooks.fill_version_history) app_.hooks.fill_version_history();
+    for (const char* sub : {"Temp", "Library", "Design", "Icons"}) {
+      const std::string folder = app_.ProgramFile(sub);
+      if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+  });
+  // 3.
+  Guarded([&] {
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    ScreenGeometry g;
+    g.screen_width = GetSystemMetrics(SM_CXSCREEN);
+    g.screen_height = GetSystemMetrics(SM_CYSCREEN);
+    g.window_width = r.right - r.left;
+    g.window_height = r.bottom - r.top;
+    g.window_left = r.left;
+    g.window_top = r.top;
+    RegistryStore store;
+    const SettingsReadResult result = ReadSettings(store, app_.settings, g);
+    if (!result.first_run)
+      SetWindowPos(hwnd_, nullptr, result.left, result.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const PlayerSettings& s = app_.settings;
+    if (s.PWidth && s.PHeight && app_.hooks.set_playlist_window_size)
+      app_.hooks.set_playlist_window_size(*s.PWidth, *s.PHeight);
+    // The check boxes and menu marks follow the values read.
+    if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+  });
+  // 4.
+  Guarded([&] { easy_move_ = app_.settings.EasyMove; });
+  // 5.
+  Guarded([&] {
+    app_.display->ShowStatus("Getting parameters ...");
+    ApplyCommandLine();
+  });
+  // 6.
+  Guarded([&] { app_.display->ShowStatus("Done"); });
+  // 7. Another instance runs and only one is allowed: give it our file and end.
+  Guarded([&] {
+    if (!app_.settings.Multiple && !CheckSingleInstance()) {
+      handed_off = true;
+      HandOff();
+    }
+  });
+  if (!handed_off) {
+    // 8 and 9.
+    Guarded([&] {
+      app_.plugins->StartLibraryScan(app_.program_folder);
+      if (app_.hooks.startup_design) {
+        app_.hooks.startup_design();
+      } else {
+        app_.display->ShowStatus("Loading Design ...");
+        host_.ProcessMessages();
+      }
+    });
+    // 10.
+    Guarded([&] {
+      ShowWindow(Control(ids::loading), SW_HIDE);
+      ShowWindow(Control(ids::volbar), SW_SHOW);
+      ShowWindow(Control(ids::tb), SW_SHOW);
+      if (app_.hooks.apply_design) app_.hooks.apply_design();
+      if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+      SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      app_.display->ShowStatus("Done");
+    });
+    // 11.
+    Guarded([&] {
+      if (!app_.playlist.Empty()) return;
+      const std::string saved = app_.ProgramFile("pl.m3u");
+      if (FileExists(saved)) app_.playlist.LoadPlaylistFile(saved);
+      const int32_t index = RestoredIndex(app_.settings.CurrentFile, app_.playlist.Count());
+      app_.playlist.SetCurrentIndex(index);
+      app_.display->NotifyCurrentIndex(index);
+      app_.playlist.UpdateTrackCount();
+    });
+    // 12.
+    Guarded([&] {
+      if (app_.playlist.Empty()) return;
+      app_.player->SetButtonEnabled(TransportButton::Play, true);
+      app_.display->ShowSongTitle(std::to_string(app_.playlist.Count()) +
+                                  " files in playlist ...                   ");
+    });
+    // 13.
+    Guarded([&] {
+      if (had_arguments_ && app_.settings.autoplay && !app_.playlist.Empty()) app_.player->Play();
+    });
+  }
+  // 14.
+  Guarded([&] {
+    if (!app_.settings.ToTop)
+      SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (app_.settings.Nag && !handed_off && app_.hooks.show_news) app_.hooks.show_news();
+    if (app_.hooks.fill_icon_list) app_.hooks.fill_icon_list();
+    if (app_.settings.ShadowMode && !handed_off) ShowWindow(hwnd_, SW_HIDE);
+    SetTitleEnabled(true);
+  });
+}
+
+void MainWindow::ApplyCommandLine() {
+  if (app_.arguments.empty()) return;
+  had_arguments_ = true;
+  const std::string text = JoinArguments(app_.arguments);
+  Playlist& pl = app_.playlist;
+  if (IsPlaylistText(text)) {
+    pl.LoadPlaylistFile(text);
+    if (!pl.Empty()) {
+      pl.SetCurrentIndex(0);
+      app_.display->NotifyCurrentIndex(0);
+      pl.SetTrackCountText(std::to_string(pl.Count()));
+    }
+  } else {
+    pl.Clear();
+    pl.AddToPlaylist(text);
+    pl.SetCurrentIndex(0);
+    app_.display->NotifyCurrentIndex(0);
+    pl.SetTrackCountText(std::to_string(pl.Count() - 1));
+  }
+}
+
+bool MainWindow::CheckSingleInstance() {
+  HANDLE m = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+  if (m && !existed) {
+    instance_mutex_.Reset(m);  // held for the life of the process
+    return true;
+  }
+  if (m) CloseHandle(m);
+  // Hide our own caption so that the search finds the other window, not this one.
+  char caption[256] = {};
+  GetWindowTextA(hwnd_, caption, sizeof(caption));
+  SetWindowTextA(hwnd_, "");
+  HWND other = FindWindowA("TForm1", caption);
+  if (other && other != hwnd_) {
+    if (IsIconic(other)) ShowWindow(other, SW_SHOWNORMAL);
+    else SetForegroundWindow(other);
+    other_instance_ = other;
+  }
+  return false;
+}
+
+void MainWindow::HandOff() {
+  if (other_instance_ && app_.playlist.Count() == 1) {
+    // The other instance may run in another folder: send the path in full.
+    const std::string path = FullPath(app_.playlist.Path(0));
+    COPYDATASTRUCT cds{};
+    cds.dwData = 255;
+    cds.cbData = static_cast<DWORD>(path.size());
+    cds.lpData = const_cast<char*>(path.c_str());
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(other_instance_, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
+                        reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 60000, &answer);
+  }
+  closing_ = true;
+  PostQuitMessage(0);
+}
+
+void MainWindow::FormClose() {
+  Guarded([&] {
+    if (app_.hooks.cancel_update_request) app_.hooks.cancel_update_request();
+    if (app_.hooks.stop_visualisation) app_.hooks.stop_visualisation();
+  });
+  // A shutdown already under way, or a second instance that handed over: save nothing.
+  if (closing_) return;
+  closing_ = true;
+  host_.StopTimer(TimerId::temps);
+
+  Guarded([&] { app_.plugins->ReleaseInfoLibrary(); });
+  Guarded([&] {
+    InputPlugin& plugin = app_.plugins->Current();
+    if (plugin.PlayingReportsTrue() && plugin.Has(PluginEntry::stop)) plugin.stop();
+  });
+  Guarded([&] {
+    if (app_.hooks.release_design_modules) app_.hooks.release_design_modules();
+  });
+  Guarded([&] { app_.plugins->UnloadAllPlugins(); });
+  Guarded([&] {
+    PlayerSettings& s = app_.settings;
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
+    RECT r{};
+    if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &wp)) r = wp.rcNormalPosition;
+    else GetWindowRect(hwnd_, &r);
+    s.Top = r.top;
+    s.Left = r.left;
+    if (app_.hooks.get_playlist_window_size) {
+      int w = 0, h = 0;
+      app_.hooks.get_playlist_window_size(&w, &h);
+      if (w > 0 && h > 0) s.PWidth = w, s.PHeight = h;
+    }
+    s.CurrentFile = app_.playlist.CurrentIndex();
+    RegistryStore store;
+    SaveSettings(store, s);
+    if (s.LogErrors) WriteErrorLog();
+    if (app_.playlist.Count() > 1) WritePlaylistFile();
+  });
+  Guarded([&] { app_.display->ShowStatus(std::string("GO ") + kFarewellAddress + " !!!"); });
+  PostQuitMessage(0);
+}
+
+void MainWindow::WriteErrorLog() {
+  char date[128] = {}, time[128] = {};
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof(date));
+  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, sizeof(time));
+  app_.player->WriteErrorLog(app_.ProgramFile("errors.log"), date, time);
+}
+
+void MainWindow::WritePlaylistFile() {
+  // The old list is replaced only by a complete new one: a failed write leaves it as it was.
+  const std::string target = app_.ProgramFile("pl.m3u");
+  const std::string fresh = target + ".tmp";
+  try {
+    app_.playlist.SavePlaylistFile(fresh);
+  } catch (...) {
+    DeleteFileA(fresh.c_str());
+    throw;
+  }
+  if (!MoveFileExA(fresh.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(fresh.c_str());
+    throw std::runtime_error("Cannot create file " + target);
+  }
+}
+
+}  // namespace velmora

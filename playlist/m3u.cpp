@@ -1,0 +1,167 @@
+#include "playlist/m3u.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "playlist/playlist.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr char kCtrlZ = 26;
+
+// "X:" of "X:\lists\", or "\\server\share" of "\\server\share\lists\"; empty otherwise.
+std::string RootOf(const std::string& folder) {
+  if (folder.size() >= 2 && folder[1] == ':') return folder.substr(0, 2);
+  if (folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\') {
+    size_t server_end = folder.find('\\', 2);
+    if (server_end == std::string::npos) return folder;
+    size_t share_end = folder.find('\\', server_end + 1);
+    return share_end == std::string::npos ? folder : folder.substr(0, share_end);
+  }
+  return std::string();
+}
+
+void TakeLine(const char* begin, size_t length, const std::string& folder, const std::string& root,
+              std::vector<std::string>& paths) {
+  if (length == 0 || begin[0] == '#') return;
+  if (begin[0] == '*') {
+    paths.emplace_back(begin, length);
+    return;
+  }
+  // A URL is kept whole and marked the way the URL dialog marks it.
+  static const char kScheme[] = "://";
+  const char* end = begin + length;
+  if (std::search(begin, end, kScheme, kScheme + 3) != end) {
+    std::string url;
+    url.reserve(length + 1);
+    url.push_back('*');
+    url.append(begin, length);
+    paths.push_back(std::move(url));
+    return;
+  }
+  if (length > 2 && begin[1] == ':') {
+    paths.emplace_back(begin, length);
+    return;
+  }
+  if (begin[0] == '\\') {
+    if (length > 1 && begin[1] == '\\') {
+      paths.emplace_back(begin, length);  // network or \\?\ path: already absolute
+    } else {
+      std::string path = root;
+      path.append(begin, length);
+      paths.push_back(std::move(path));
+    }
+    return;
+  }
+  std::string path;
+  path.reserve(folder.size() + length);
+  path.append(folder);
+  path.append(begin, length);
+  paths.push_back(std::move(path));
+}
+
+bool IsRegularFile(const std::string& path) {
+  // A device name (CON, NUL, a pipe) is not a playlist: reading one could block forever.
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;
+  return S_ISREG(info.st_mode);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+std::string PlaylistFolderOf(const std::string& file_path) {
+  size_t slash = file_path.rfind('\\');
+  return slash == std::string::npos ? std::string() : file_path.substr(0, slash + 1);
+}
+
+void ParseM3uText(const char* data, size_t size, const std::string& folder,
+                  std::vector<std::string>& paths) {
+  if (size >= 3 && static_cast<unsigned char>(data[0]) == 0xEF &&
+      static_cast<unsigned char>(data[1]) == 0xBB && static_cast<unsigned char>(data[2]) == 0xBF) {
+    data += 3;
+    size -= 3;
+  }
+  if (const void* eof = std::memchr(data, kCtrlZ, size)) {
+    size = static_cast<size_t>(static_cast<const char*>(eof) - data);
+  }
+  const std::string root = RootOf(folder);
+  const char* end = data + size;
+  const char* line = data;
+  const char* p = data;
+  while (p < end) {
+    char c = *p;
+    if (c == '\r' || c == '\n') {
+      TakeLine(line, static_cast<size_t>(p - line), folder, root, paths);
+      ++p;
+      if (c == '\r' && p < end && *p == '\n') ++p;
+      line = p;
+    } else {
+      ++p;
+    }
+  }
+  if (line < end) TakeLine(line, static_cast<size_t>(end - line), folder, root, paths);
+}
+
+std::string FormatM3uText(const std::vector<std::string>& paths) {
+  size_t total = 0;
+  for (const std::string& path : paths) total += path.size() + 2;
+  std::string text;
+  text.reserve(total);
+  for (const std::string& path : paths) {
+    text.append(path);
+    text.append("\r\n", 2);
+  }
+  return text;
+}
+
+size_t Playlist::LoadPlaylistFile(const std::string& file_path) {
+  if (!IsRegularFile(file_path)) return 0;
+  UniqueFile file(std::fopen(file_path.c_str(), "rb"));
+  if (!file) return 0;  // vanished or unreadable: treated like a missing file
+
+  std::string bytes;
+  char buffer[64 * 1024];
+  bool read_error = false;
+  for (;;) {
+    size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+    bytes.append(buffer, got);
+    if (got < sizeof buffer) {
+      read_error = std::ferror(file.get()) != 0;
+      break;
+    }
+  }
+  file.reset();
+
+  if (read_error) {
+    // Keep the complete lines read before the failure; a cut line would name a wrong file.
+    size_t last_end = bytes.find_last_of("\r\n");
+    bytes.resize(last_end == std::string::npos ? 0 : last_end + 1);
+  }
+  std::vector<std::string> paths;
+  ParseM3uText(bytes.data(), bytes.size(), PlaylistFolderOf(file_path), paths);
+  AppendPaths(paths);
+  if (read_error) throw PlaylistFileError("Read error in file " + file_path);
+  return paths.size();
+}
+
+void Playlist::SavePlaylistFile(const std::string& file_path) const {
+  UniqueFile file(std::fopen(file_path.c_str(), "wb"));
+  if (!file) throw PlaylistFileError("Cannot create file " + file_path);
+  const std::string text = FormatM3uText(paths_);
+  bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  ok = (std::fclose(file.release()) == 0) && ok;
+  if (!ok) throw PlaylistFileError("Cannot write file " + file_path);
+}
+
+}  // namespace velmora

@@ -1,0 +1,245 @@
+#include "playlist/playlist_ops.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace velmora {
+
+namespace {
+
+// Exchanging rows i and j rewrites both rows' texts, which clears their marks.
+void ExchangeRows(Playlist& playlist, size_t i, size_t j) {
+  auto& names = playlist.MutableNames();
+  auto& paths = playlist.MutablePaths();
+  auto& marks = playlist.MutableSelection();
+  std::swap(names[i], names[j]);
+  std::swap(paths[i], paths[j]);
+  marks[i] = 0;
+  marks[j] = 0;
+}
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text) c = AsciiUpper(c);
+  return text;
+}
+
+}  // namespace
+
+void SortPlaylist(Playlist& playlist, SortKey key, SortOrder order) {
+  const size_t n = playlist.Count();
+  if (n < 2) return;
+  const std::vector<std::string>& keys = key == SortKey::Name ? playlist.Names() : playlist.Paths();
+
+  // std::string::compare is byte-wise on unsigned values, shorter prefix first: the
+  // comparison the exchange sort used. A stable sort gives the order its n passes give,
+  // since equal keys are never exchanged.
+  std::vector<size_t> order_of(n);
+  std::iota(order_of.begin(), order_of.end(), size_t{0});
+  if (order == SortOrder::Ascending) {
+    std::stable_sort(order_of.begin(), order_of.end(),
+                     [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
+  } else {
+    std::stable_sort(order_of.begin(), order_of.end(),
+                     [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) > 0; });
+  }
+
+  // The exchange sort swaps across the boundary between rows b-1 and b exactly when the
+  // rows above it do not already hold the b entries that end up there: no entry has to
+  // cross a boundary whose two sides already hold the right sets, and one that must
+  // cross can only do so by an exchange there. A row keeps its mark only when neither of
+  // its boundaries saw an exchange.
+  std::vector<size_t> rank(n);
+  for (size_t pos = 0; pos < n; ++pos) rank[order_of[pos]] = pos;
+  std::vector<uint8_t> boundary_swapped(n + 1, 0);  // index b: between rows b-1 and b
+  size_t prefix_max = 0;
+  bool moved = false;
+  for (size_t b = 1; b < n; ++b) {
+    prefix_max = std::max(prefix_max, rank[b - 1]);
+    boundary_swapped[b] = prefix_max >= b ? 1 : 0;
+    moved = moved || boundary_swapped[b];
+  }
+  if (!moved) return;
+
+  auto& names = playlist.MutableNames();
+  auto& paths = playlist.MutablePaths();
+  auto& marks = playlist.MutableSelection();
+  std::vector<std::string> new_names(n), new_paths(n);
+  for (size_t pos = 0; pos < n; ++pos) {
+    new_names[pos] = std::move(names[order_of[pos]]);
+    new_paths[pos] = std::move(paths[order_of[pos]]);
+  }
+  names.swap(new_names);
+  paths.swap(new_paths);
+  for (size_t row = 0; row < n; ++row) {
+    if (boundary_swapped[row] || boundary_swapped[row + 1]) marks[row] = 0;
+  }
+  playlist.NotifyReset();
+}
+
+// For i from 1 up: a selected row i is exchanged with row i-1, which is then marked. A
+// selected block moves up by one and stays selected; a selected row 0 cannot move, and
+// when rows 0 and 1 are both selected they swap and the former row 0 loses its mark.
+void MoveSelectedUp(Playlist& playlist) {
+  const size_t n = playlist.Count();
+  bool changed = false;
+  for (size_t i = 1; i < n; ++i) {
+    if (!playlist.MutableSelection()[i]) continue;
+    ExchangeRows(playlist, i - 1, i);
+    playlist.MutableSelection()[i - 1] = 1;
+    changed = true;
+  }
+  if (changed) playlist.NotifyReset();
+}
+
+void MoveSelectedDown(Playlist& playlist) {
+  const size_t n = playlist.Count();
+  if (n < 2) return;
+  bool changed = false;
+  for (size_t i = n - 1; i-- > 0;) {
+    if (!playlist.MutableSelection()[i]) continue;
+    ExchangeRows(playlist, i, i + 1);
+    playlist.MutableSelection()[i + 1] = 1;
+    changed = true;
+  }
+  if (changed) playlist.NotifyReset();
+}
+
+void RandomizePlaylist(Playlist& playlist, RandomGenerator& random) {
+  const size_t n = playlist.Count();
+  if (n < 2) return;
+  const int32_t count = n > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(n);
+  bool changed = false;
+  for (size_t k = n - 1; k > 0; --k) {
+    int32_t b = random.Next(count);
+    if (b <= 0) continue;  // exchanging row 0 with itself changes nothing
+    ExchangeRows(playlist, 0, static_cast<size_t>(b));
+    changed = true;
+  }
+  if (changed) playlist.NotifyReset();
+}
+
+bool RemoveSelected(Playlist& playlist) {
+  std::vector<size_t> rows;
+  const auto& marks = playlist.SelectionMarks();
+  for (size_t row = 0; row < marks.size(); ++row) {
+    if (marks[row]) rows.push_back(row);
+  }
+  playlist.RemoveRows(rows);
+  playlist.UpdateTrackCount();
+  return playlist.Empty();
+}
+
+void RemoveAll(Playlist& playlist) {
+  playlist.Clear();
+  playlist.SetCurrentIndex(0);
+  playlist.SetTrackCountText("0");
+}
+
+std::string ShortenFolderText(const std::string& text) {
+  if (text.size() < 19) return text;
+  size_t first = text.find('\\');
+  if (first == std::string::npos) return text;
+  size_t last = text.rfind('\\');
+  if (last == first) return text;
+  return text.substr(0, first + 1) + "  " + text.substr(last, 666);
+}
+
+std::string DroppedExtension(const std::string& name) {
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return std::string();
+  return UpperAscii(name.substr(dot + 1, 3));
+}
+
+std::string AddDroppedFiles(Playlist& playlist, const std::vector<std::string>& names,
+                            const PluginSelector& selector) {
+  std::string first_error;
+  for (const std::string& dropped : names) {
+    // The name is cut three characters after its last "."; a name with no extension is
+    // unsupported (an empty extension must not match a library that reported none).
+    const std::string ext = DroppedExtension(dropped);
+    if (ext.empty()) continue;
+    const std::string name = dropped.substr(0, dropped.rfind('.') + 1 + ext.size());
+    if (selector.IsSupportedExtension(ext)) {
+      playlist.AddToPlaylist(name);
+    } else if (ext == "M3U") {
+      try {
+        playlist.LoadPlaylistFile(name);
+      } catch (const std::exception& error) {
+        if (first_error.empty()) first_error = error.what();
+      }
+    }
+  }
+  playlist.UpdateTrackCount();
+  return first_error;
+}
+
+bool AutoPlayDue(const Playlist& playlist, bool autoplay, InputPlugin& plugin) {
+  if (!autoplay || playlist.TrackCountText() == "0") return false;
+  try {
+    if (plugin.Name().empty() || !plugin.Has(PluginEntry::playing)) return false;
+    return !plugin.playing();
+  } catch (...) {
+    return false;
+  }
+}
+
+void ScanFolders(FolderScanQueues& queues, Playlist& playlist, FolderSource& source,
+                 const PluginSelector& selector, ScanProgress& progress) {
+  std::vector<std::string> names;
+
+  // Folder phase: breadth first, every folder found is queued for its files.
+  while (!queues.directorys.empty()) {
+    std::string folder = queues.directorys.front();
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    queues.forfile.push_back(folder);
+    queues.directorys.pop_front();
+    names.clear();
+    if (source.List(folder, names)) {
+      for (const std::string& name : names) {
+        if (name == "." || name == "..") continue;
+        std::string sub = folder + name;
+        if (source.IsFolder(sub)) {
+          progress.CurrentFolder(ShortenFolderText(sub));
+          queues.directorys.push_back(std::move(sub));
+        }
+      }
+    }
+    progress.FoldersProcessed(queues.forfile.size());
+    progress.ProcessEvents();
+  }
+
+  // File phase: folder by folder, entries in enumeration order.
+  size_t examined = 0;
+  while (!queues.forfile.empty()) {
+    const std::string folder = queues.forfile.front();
+    progress.CurrentFolder(ShortenFolderText(folder));
+    progress.ProcessEvents();
+    // Another scan run from inside ProcessEvents may have emptied the list already.
+    if (!queues.forfile.empty()) queues.forfile.pop_front();
+    names.clear();
+    if (source.List(folder, names)) {
+      for (const std::string& name : names) {
+        if (name != "." && name != "..") progress.CurrentFile(name);
+        progress.ProcessEvents();
+        const std::string ext = UpperAscii(name.size() > 3 ? name.substr(name.size() - 3) : name);
+        const std::string path = folder + name;
+        if (selector.IsSupportedExtension(ext)) {
+          if (source.IsFile(path)) playlist.AddToPlaylist(path);
+        } else if (ext == "M3U") {
+          try {
+            playlist.LoadPlaylistFile(path);
+          } catch (const std::exception& error) {
+            progress.PlaylistError(error.what());
+          }
+        }
+        ++examined;
+      }
+    }
+    progress.EntriesExamined(examined);
+    progress.ProcessEvents();
+  }
+}
+
+}  // namespace velmora

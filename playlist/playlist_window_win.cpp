@@ -1,0 +1,859 @@
+// TForm3, the "Files Playlist" window: shows the playlist model and holds every command
+// that fills it and puts it in order. It lives for the whole run, hidden or shown.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <windowsx.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_win.h"
+#include "playlist/playlist_ops.h"
+#include "playlist/virtual_list_win.h"
+#include "ui/control_ids.h"
+#include "ui/widget_base_win.h"
+#include "ui/widgets.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr char kClassName[] = "TForm3";
+constexpr char kCaption[] = "Files Playlist";
+constexpr int kDesignWidth = 353;   // outer size for a 345 x 293 client area
+constexpr int kDesignHeight = 320;
+constexpr int kScanGrowth = 75;
+// Posted to itself when the hidden folder chooser's text changed.
+constexpr UINT kRunFolderScan = WM_APP + 31;
+
+struct LabelPlace {
+  int id;
+  const char* text;
+  int x, y, w;
+  DWORD align;
+};
+
+// The eight scan-progress labels lie below the visible client area until a scan grows
+// the window.
+const LabelPlace kProgressLabels[] = {
+    {ids::Label4, "Directory Processed : ", 6, 300, 165, SS_LEFT}, {ids::Label6, "0", 176, 300, 160, SS_LEFT},
+    {ids::Label5, "File processed :", 6, 318, 165, SS_LEFT},       {ids::Label7, "0", 176, 316, 160, SS_LEFT},
+    {ids::Label8, "Current directory : ", 6, 332, 165, SS_LEFT},   {ids::Label10, "None", 176, 332, 160, SS_LEFT},
+    {ids::Label9, "Current File :", 6, 348, 165, SS_LEFT},         {ids::Label11, "None", 176, 348, 160, SS_LEFT},
+};
+
+struct ButtonPlace {
+  int id;
+  const char* caption;
+  const char* hint;
+  int y;
+};
+
+const ButtonPlace kButtons[] = {
+    {ids::addbut, "Add", "Add Song to Playlist", 24},
+    {ids::removebut, "Remove", "Remove Selected Files", 53},
+    {ids::savebut, "Save", "Save Playlist", 81},
+    {ids::sortbut, "Sort", "Sort Playlist", 110},
+    {ids::randombut, "Random", "Randomize Playlist", 139},
+    {ids::ToolbarButton971, "Up", "Move up selected items", 167},
+    {ids::ToolbarButton972, "Down", "Move down selected items", 196},
+};
+
+// Directory listing for the folder scan.
+class WinFolderSource : public FolderSource {
+ public:
+  bool List(const std::string& folder, std::vector<std::string>& names) override {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+      names.emplace_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return true;
+  }
+  bool IsFolder(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  bool IsFile(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+};
+
+// Answers no to everything: used before the plug-in system exists.
+class NoExtensions : public PluginSelector {
+ public:
+  bool IsSupportedExtension(const std::string&) const override { return false; }
+  bool SelectPluginForFile(const std::string&) override { return false; }
+};
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+class MenuHandle {
+ public:
+  MenuHandle() : menu_(CreatePopupMenu()) {}
+  ~MenuHandle() {
+    if (menu_) DestroyMenu(menu_);
+  }
+  MenuHandle(const MenuHandle&) = delete;
+  MenuHandle& operator=(const MenuHandle&) = delete;
+  HMENU get() const { return menu_; }
+  // The parent menu owns a sub-menu once attached.
+  HMENU release() {
+    HMENU m = menu_;
+    menu_ = nullptr;
+    return m;
+  }
+
+ private:
+  HMENU menu_;
+};
+
+class PlaylistWindow : public Form, private PlaylistObserver, private ScanProgress {
+ public:
+  explicit PlaylistWindow(App& app) : app_(app) {
+    Create();
+    app_.playlist.SetObserver(this);
+    FillHooks();
+  }
+  ~PlaylistWindow() override {
+    app_.playlist.SetObserver(nullptr);
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+  PlaylistWindow(const PlaylistWindow&) = delete;
+  PlaylistWindow& operator=(const PlaylistWindow&) = delete;
+
+  HWND Handle() const override { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  static LRESULT CALLBACK ChooserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+  void Create();
+  void CreateControls();
+  void FillHooks();
+  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+  void SetText(int id, const std::string& text) const { SetWindowTextA(Control(id), text.c_str()); }
+
+  // Commands.
+  void OnCommand(int id, int code, HWND control);
+  void ShowMenuBelow(int button_id, HMENU menu);
+  void ShowAddMenu();
+  void ShowRemoveMenu();
+  void ShowSortMenu();
+  void ShowListMenu(int x, int y);
+  void AddFiles();
+  void AddFolderDialog();
+  void AddDirectory();
+  void ShowUrlDialog();
+  void DropNames(const std::vector<std::string>& names, bool enable_play);
+  void OnDropFiles(HDROP drop);
+  void RemoveSelectedRows();
+  void RemoveAllRows();
+  void Sort(SortKey key, SortOrder order);
+  void Randomize();
+  void MoveUp();
+  void MoveDown();
+  void SelectAllRows();
+  void InvertSelection();
+  void UnselectAll();
+  void PlayCaretRow();
+  void Save();
+  void AutoPlayCheck();
+  bool PluginPlaying();
+  void StopIfPlaying();
+  void SetCurrentIndexNotified(int32_t index);
+  void ReportError(const std::string& message);
+  PluginSelector& Selector();
+  void OnClose();
+  void OnResize();
+  bool OnListMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void OnChooserText();
+
+  // Keeps the model's marks and caret equal to what the list shows.
+  void PullMarks();
+
+  // PlaylistObserver.
+  void OnRowsAppended(size_t first, size_t count) override;
+  void OnRowsReset() override;
+  void OnSelectionChanged() override;
+  void OnCurrentIndexChanged(int32_t index) override;
+  void OnTrackCountChanged(const std::string& label3) override;
+  void OnPlayingLabelChanged(const std::string& text) override;
+
+  // ScanProgress.
+  void FoldersProcessed(size_t count) override;
+  void EntriesExamined(size_t count) override;
+  void CurrentFolder(const std::string& text) override;
+  void CurrentFile(const std::string& name) override;
+  void ProcessEvents() override;
+  void PlaylistError(const std::string& message) override;
+  void ShowPendingProgress(bool force);
+
+  App& app_;
+  HWND hwnd_ = nullptr;
+  VirtualList pl_;
+  VirtualList pathbox_;
+  WNDPROC chooser_proc_ = nullptr;
+
+  int stored_height_ = kDesignHeight;  // StoredHeight
+  bool scan_animating_ = false;        // ScanAnimating
+  FolderScanQueues queues_;            // directorys, forfile
+  bool pulling_marks_ = false;
+  bool pushing_marks_ = false;
+
+  // Progress labels are written at most every few milliseconds during a scan: the
+  // texts change thousands of times a second and only the latest one can be read.
+  std::string pending_folder_, pending_file_;
+  bool folder_dirty_ = false, file_dirty_ = false;
+  DWORD last_progress_paint_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Creation
+
+void PlaylistWindow::Create() {
+  static bool registered = false;
+  HINSTANCE instance = app_.instance ? app_.instance : GetModuleHandleA(nullptr);
+  if (!registered) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kClassName;
+    registered = RegisterClassExA(&wc) != 0;
+  }
+  int width = kDesignWidth, height = kDesignHeight;
+  CreateWindowExA(WS_EX_ACCEPTFILES, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                  CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, instance, this);
+}
+
+void PlaylistWindow::CreateControls() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  auto label = [&](int id, const char* text, int x, int y, int w, DWORD align) {
+    HWND h = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, x, y, w, 15, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return h;
+  };
+
+  pl_.Create(hwnd_, ids::pl, &app_.playlist.Names(), WS_VISIBLE | LBS_EXTENDEDSEL, 4, 24, 229, 265);
+  ui::SetToolTip(pl_.Handle(), "Playlist");
+  pl_.before = [this](UINT msg, WPARAM wp, LPARAM lp) { return OnListMessage(msg, wp, lp); };
+  pl_.marks_changed = [this] { PullMarks(); };
+  // The paths, never shown: a list like the names so other programs can read them.
+  pathbox_.Create(hwnd_, ids::pathbox, &app_.playlist.Paths(), LBS_EXTENDEDSEL, 0, 0, 10, 10);
+
+  for (const ButtonPlace& b : kButtons) {
+    HWND h = CreateWindowExA(0, ui::kImageButtonClass, b.caption, WS_CHILD | WS_VISIBLE, 256, b.y, 75, 25, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance, nullptr);
+    if (!h) {
+      // The widget set is missing: plain push buttons keep the window usable.
+      h = CreateWindowExA(0, "BUTTON", b.caption, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 256, b.y, 75, 25, hwnd_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance, nullptr);
+    }
+    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(h, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(b.hint));
+    ui::SetToolTip(h, b.hint);
+  }
+
+  label(ids::Label1, "Currently Playing :", 240, 230, 100, SS_LEFT);
+  ui::SetToolTip(label(ids::plct, "0", 285, 244, 45, SS_RIGHT), "Currently Playing");
+  label(ids::Label2, "Number of tracks :", 237, 258, 100, SS_LEFT);
+  ui::SetToolTip(label(ids::Label3, "0", 285, 272, 45, SS_RIGHT), "Number of tracks");
+  label(ids::Label12, "Playing : ", 10, 6, 50, SS_LEFT);
+  label(ids::playingLabel, "none", 60, 6, 280, SS_LEFT | SS_ENDELLIPSIS);
+  for (const LabelPlace& p : kProgressLabels) label(p.id, p.text, p.x, p.y, p.w, p.align);
+
+  // The hidden folder chooser: every change of its text starts a scan of that folder.
+  HWND chooser = CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::DirectoryEdit1)), instance, nullptr);
+  SetWindowLongPtrA(chooser, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  chooser_proc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(chooser, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlaylistWindow::ChooserProc)));
+
+  // Model state shown from the start.
+  SetText(ids::plct, std::to_string(app_.playlist.CurrentIndex()));
+  SetText(ids::Label3, app_.playlist.TrackCountText());
+  SetText(ids::playingLabel, app_.playlist.PlayingLabel());
+  pl_.SetCount(app_.playlist.Count());
+  pathbox_.SetCount(app_.playlist.Count());
+  DragAcceptFiles(hwnd_, TRUE);
+}
+
+void PlaylistWindow::FillHooks() {
+  AppHooks& hooks = app_.hooks;
+  hooks.show_playlist_window = [this] {
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd_);
+  };
+  hooks.remove_all = [this] { RemoveAllRows(); };
+  hooks.add_dropped_files = [this](const std::vector<std::string>& names) { DropNames(names, true); };
+  hooks.save_playlist_dialog = [this] { Save(); };
+  hooks.set_playlist_window_size = [this](int width, int height) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  hooks.get_playlist_window_size = [this](int* width, int* height) {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    if (width) *width = r.right - r.left;
+    if (height) *height = r.bottom - r.top;
+  };
+}
+
+LRESULT CALLBACK PlaylistWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<PlaylistWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<PlaylistWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (const std::exception& error) {
+    self->ReportError(error.what());
+  } catch (...) {
+    self->ReportError("Unknown error");
+  }
+  return 0;
+}
+
+LRESULT CALLBACK PlaylistWindow::ChooserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<PlaylistWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self || !self->chooser_proc_) return DefWindowProcA(hwnd, msg, wp, lp);
+  LRESULT result = CallWindowProcA(self->chooser_proc_, hwnd, msg, wp, lp);
+  if (msg == WM_SETTEXT && result) {
+    try {
+      self->OnChooserText();
+    } catch (...) {
+    }
+  }
+  return result;
+}
+
+LRESULT PlaylistWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      CreateControls();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+      return 0;
+    case WM_CONTEXTMENU: {
+      HWND from = reinterpret_cast<HWND>(wp);
+      int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+      if (from == pl_.Handle()) {
+        ShowListMenu(x, y);
+        return 0;
+      }
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      item->itemHeight = static_cast<UINT>(VirtualList::ItemHeight(hwnd_));
+      return TRUE;
+    }
+    case WM_DRAWITEM: {
+      auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (item->hwndItem == pl_.Handle()) pl_.DrawItem(*item);
+      if (item->hwndItem == pathbox_.Handle()) pathbox_.DrawItem(*item);
+      return TRUE;
+    }
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wp));
+      return 0;
+    case WM_SIZE:
+      OnResize();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      info->ptMinTrackSize.x = 200;
+      info->ptMinTrackSize.y = 120;
+      return 0;
+    }
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case kRunFolderScan:
+      AddDirectory();
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands
+
+void PlaylistWindow::OnCommand(int id, int code, HWND control) {
+  if (control == pl_.Handle() && control) {
+    if (code == LBN_SELCHANGE) PullMarks();
+    if (code == LBN_DBLCLK) PlayCaretRow();
+    return;
+  }
+  if (control && code != BN_CLICKED && code != 0) return;
+  switch (id) {
+    case ids::addbut: ShowAddMenu(); break;
+    case ids::removebut: ShowRemoveMenu(); break;
+    case ids::savebut: Save(); break;
+    case ids::sortbut: ShowSortMenu(); break;
+    case ids::randombut: Randomize(); break;
+    case ids::ToolbarButton971: MoveUp(); break;
+    case ids::ToolbarButton972: MoveDown(); break;
+    case ids::Files1: AddFiles(); break;
+    case ids::Directory1: AddFolderDialog(); break;
+    case ids::Url1: ShowUrlDialog(); break;
+    case ids::Selected1: RemoveSelectedRows(); break;
+    case ids::All1: RemoveAllRows(); break;
+    case ids::SelectAll1: SelectAllRows(); break;
+    case ids::InvertSelection1: InvertSelection(); break;
+    case ids::UnselectAll1: UnselectAll(); break;
+    case ids::Sort1:
+    case ids::NameInOrder: Sort(SortKey::Name, SortOrder::Ascending); break;
+    case ids::Descending1: Sort(SortKey::Name, SortOrder::Descending); break;
+    case ids::InOrder1: Sort(SortKey::Path, SortOrder::Ascending); break;
+    case ids::InvertOrder1: Sort(SortKey::Path, SortOrder::Descending); break;
+    default: break;
+  }
+}
+
+void PlaylistWindow::ShowMenuBelow(int button_id, HMENU menu) {
+  RECT r{};
+  GetWindowRect(Control(button_id), &r);
+  SetForegroundWindow(hwnd_);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, r.left, r.bottom, 0, hwnd_, nullptr);
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+}
+
+void PlaylistWindow::ShowAddMenu() {  // Addpopup
+  MenuHandle menu;
+  AppendMenuA(menu.get(), MF_STRING, ids::Files1, "Files");
+  AppendMenuA(menu.get(), MF_STRING, ids::Directory1, "Directory");
+  AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu.get(), MF_STRING, ids::Url1, "Url");
+  ShowMenuBelow(ids::addbut, menu.get());
+}
+
+void PlaylistWindow::ShowRemoveMenu() {  // DelPopup
+  MenuHandle menu;
+  AppendMenuA(menu.get(), MF_STRING, ids::Selected1, "Selected");
+  AppendMenuA(menu.get(), MF_STRING, ids::All1, "All");
+  ShowMenuBelow(ids::removebut, menu.get());
+}
+
+void PlaylistWindow::ShowSortMenu() {  // SortPopup
+  MenuHandle menu;
+  MenuHandle by_name, by_path;
+  AppendMenuA(by_name.get(), MF_STRING, ids::NameInOrder, "In order");
+  AppendMenuA(by_name.get(), MF_STRING, ids::Descending1, "Invert order");
+  AppendMenuA(by_path.get(), MF_STRING, ids::InOrder1, "In Order");
+  AppendMenuA(by_path.get(), MF_STRING, ids::InvertOrder1, "Invert Order");
+  AppendMenuA(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(by_name.release()), "By SongName");
+  AppendMenuA(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(by_path.release()), "By Path");
+  ShowMenuBelow(ids::sortbut, menu.get());
+}
+
+void PlaylistWindow::ShowListMenu(int x, int y) {  // PlPopup
+  if (x == -1 && y == -1) {
+    RECT r{};
+    GetWindowRect(pl_.Handle(), &r);
+    x = r.left;
+    y = r.top;
+  }
+  MenuHandle menu;
+  AppendMenuA(menu.get(), MF_STRING, ids::SelectAll1, "Select All");
+  AppendMenuA(menu.get(), MF_STRING, ids::InvertSelection1, "Invert Selection");
+  AppendMenuA(menu.get(), MF_STRING, ids::UnselectAll1, "Unselect All");
+  AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu.get(), MF_STRING, ids::Sort1, "Sort");
+  SetForegroundWindow(hwnd_);
+  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+}
+
+void PlaylistWindow::AddFiles() {
+  if (app_.player) app_.player->OpenFiles();
+}
+
+void PlaylistWindow::AddFolderDialog() {
+  SetText(ids::DirectoryEdit1, "");
+  char folder[MAX_PATH] = {};
+  BROWSEINFOA info{};
+  info.hwndOwner = hwnd_;
+  info.pszDisplayName = folder;
+  info.lpszTitle = "Add a directory";
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  if (!chosen) return;
+  const bool ok = SHGetPathFromIDListA(chosen, folder) != FALSE;
+  CoTaskMemFree(chosen);
+  if (ok && folder[0]) SetText(ids::DirectoryEdit1, folder);
+}
+
+void PlaylistWindow::OnChooserText() {
+  char text[4096];
+  GetWindowTextA(Control(ids::DirectoryEdit1), text, sizeof text);
+  queues_.directorys.clear();
+  if (!text[0]) return;
+  queues_.directorys.push_back(text);
+  // Run from the message loop so whoever set the text (the folder dialog, another
+  // program) is not kept waiting for the whole scan.
+  PostMessageA(hwnd_, kRunFolderScan, 0, 0);
+}
+
+void PlaylistWindow::AddDirectory() {
+  SetText(ids::Label6, "0");
+  SetText(ids::Label7, "0");
+  SetText(ids::Label10, "None");
+  SetText(ids::Label11, "None");
+
+  auto animate = [this](int from, int to) {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    scan_animating_ = true;
+    const int step = from <= to ? 1 : -1;
+    for (int h = from;; h += step) {
+      SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      PumpMessages();
+      if (!hwnd_ || h == to) break;
+    }
+    scan_animating_ = false;
+  };
+
+  animate(stored_height_, stored_height_ + kScanGrowth);
+  if (!hwnd_) return;
+
+  WinFolderSource source;
+  last_progress_paint_ = 0;
+  ScanFolders(queues_, app_.playlist, source, Selector(), *this);
+  ShowPendingProgress(true);
+
+  SetCurrentIndexNotified(0);
+  app_.playlist.UpdateTrackCount();
+
+  animate(stored_height_ + kScanGrowth, stored_height_);
+  AutoPlayCheck();
+}
+
+void PlaylistWindow::ShowUrlDialog() {
+  if (HWND dialog = app_.FormHandle("TForm8")) {
+    ShowWindow(dialog, SW_SHOW);
+    SetForegroundWindow(dialog);
+  }
+}
+
+void PlaylistWindow::OnDropFiles(HDROP drop) {
+  std::vector<std::string> names;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    // Names are read whole: a name cut at a fixed buffer would name another file.
+    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+    std::string name(length + 1, '\0');
+    name.resize(DragQueryFileA(drop, i, &name[0], length + 1));
+    names.push_back(std::move(name));
+  }
+  DragFinish(drop);
+  DropNames(names, false);
+}
+
+void PlaylistWindow::DropNames(const std::vector<std::string>& names, bool enable_play) {
+  const std::string error = AddDroppedFiles(app_.playlist, names, Selector());
+  if (!error.empty()) ReportError(error);
+  // Files dropped on the main window make Play usable at once.
+  if (enable_play && app_.player && !app_.playlist.Empty()) {
+    app_.player->SetButtonEnabled(TransportButton::Play, true);
+  }
+  AutoPlayCheck();
+}
+
+void PlaylistWindow::RemoveSelectedRows() {
+  PullMarks();
+  if (RemoveSelected(app_.playlist)) StopIfPlaying();
+}
+
+void PlaylistWindow::RemoveAllRows() {
+  app_.playlist.Clear();
+  StopIfPlaying();
+  SetCurrentIndexNotified(0);
+  app_.playlist.SetTrackCountText("0");
+}
+
+void PlaylistWindow::Sort(SortKey key, SortOrder order) {
+  PullMarks();
+  SortPlaylist(app_.playlist, key, order);
+}
+
+void PlaylistWindow::Randomize() {
+  PullMarks();
+  RandomizePlaylist(app_.playlist, app_.random);
+}
+
+void PlaylistWindow::MoveUp() {
+  PullMarks();
+  MoveSelectedUp(app_.playlist);
+}
+
+void PlaylistWindow::MoveDown() {
+  PullMarks();
+  MoveSelectedDown(app_.playlist);
+}
+
+void PlaylistWindow::SelectAllRows() { app_.playlist.SelectAll(true); }
+
+void PlaylistWindow::UnselectAll() { app_.playlist.SelectAll(false); }
+
+void PlaylistWindow::InvertSelection() {
+  PullMarks();
+  for (uint8_t& mark : app_.playlist.MutableSelection()) mark = mark ? 0 : 1;
+  OnSelectionChanged();
+}
+
+void PlaylistWindow::PlayCaretRow() {
+  const int caret = pl_.Caret();
+  if (caret < 0) return;
+  SetCurrentIndexNotified(caret);
+  if (app_.player) app_.player->Play();
+}
+
+void PlaylistWindow::Save() {
+  char file[MAX_PATH * 4] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd_;
+  ofn.lpstrFilter = "Playlist\0*.m3u\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrTitle = "Save mp3 playlist";
+  ofn.lpstrDefExt = "m3u";
+  ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameA(&ofn)) return;
+  try {
+    app_.playlist.SavePlaylistFile(file);
+  } catch (const std::exception& error) {
+    ReportError(error.what());
+  }
+}
+
+PluginSelector& PlaylistWindow::Selector() {
+  static NoExtensions none;
+  return app_.plugins ? app_.plugins->Selector() : static_cast<PluginSelector&>(none);
+}
+
+bool PlaylistWindow::PluginPlaying() {
+  if (!app_.plugins) return false;
+  try {
+    return app_.plugins->Current().PlayingReportsTrue();
+  } catch (...) {
+    return false;
+  }
+}
+
+void PlaylistWindow::StopIfPlaying() {
+  if (app_.player && PluginPlaying()) app_.player->Stop();
+}
+
+void PlaylistWindow::AutoPlayCheck() {
+  if (!app_.plugins || !app_.player) return;
+  if (AutoPlayDue(app_.playlist, app_.settings.autoplay, app_.plugins->Current())) app_.player->Play();
+}
+
+void PlaylistWindow::SetCurrentIndexNotified(int32_t index) {
+  app_.playlist.SetCurrentIndex(index);
+  if (app_.display) app_.display->NotifyCurrentIndex(index);
+}
+
+void PlaylistWindow::ReportError(const std::string& message) {
+  try {
+    if (app_.player) app_.player->HandleError(message);
+  } catch (...) {
+  }
+}
+
+void PlaylistWindow::OnClose() {
+  // Closing only hides; with nothing playing, an idle loaded plug-in and auto-play on,
+  // the playlist starts.
+  ShowWindow(hwnd_, SW_HIDE);
+  if (!app_.plugins || !app_.player || app_.playlist.Empty() || !app_.settings.autoplay) return;
+  try {
+    InputPlugin& plugin = app_.plugins->Current();
+    if (plugin.Name().empty() || !plugin.Has(PluginEntry::playing) || plugin.playing()) return;
+  } catch (...) {
+    return;
+  }
+  app_.player->Play();
+}
+
+void PlaylistWindow::OnResize() {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  if (!Control(ids::Label1)) return;  // still creating
+
+  auto move_to = [this](int id, int x, int y) {
+    SetWindowPos(Control(id), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  auto place_of = [this](int id) {
+    RECT c{};
+    GetWindowRect(Control(id), &c);
+    MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&c), 2);
+    return c;
+  };
+
+  if (!scan_animating_) {
+    const int shift = height - stored_height_;
+    if (shift != 0) {
+      for (const LabelPlace& p : kProgressLabels) {
+        RECT c = place_of(p.id);
+        move_to(p.id, c.left, c.top + shift);
+      }
+    }
+    stored_height_ = height;
+  }
+
+  SetWindowPos(pl_.Handle(), nullptr, 0, 0, std::max(width - 124, 0), std::max(stored_height_ - 55, 0),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const ButtonPlace& b : kButtons) move_to(b.id, width - 99, place_of(b.id).top);
+  move_to(ids::Label1, width - 115, place_of(ids::Label1).top);
+  move_to(ids::plct, width - 70, place_of(ids::plct).top);
+  move_to(ids::Label3, width - 70, place_of(ids::Label3).top);
+  move_to(ids::Label2, width - 118, place_of(ids::Label2).top);
+}
+
+// Keys and clicks in the list, before the list box handles them (it still does).
+bool PlaylistWindow::OnListMessage(UINT msg, WPARAM wp, LPARAM) {
+  if (msg == WM_KEYDOWN) {
+    const int count = static_cast<int>(app_.playlist.Count());
+    switch (wp) {
+      case VK_UP: {
+        const int caret = pl_.Caret();
+        if (caret + 1 < count) pl_.SetCaret(caret + 1);
+        MoveUp();
+        break;
+      }
+      case VK_DOWN: {
+        const int caret = pl_.Caret();
+        if (caret - 1 >= 0) pl_.SetCaret(caret - 1);
+        MoveDown();
+        break;
+      }
+      case VK_INSERT: AddFiles(); break;
+      case VK_DELETE: RemoveSelectedRows(); break;
+      default: break;
+    }
+  } else if (msg == WM_CHAR && wp == 's') {
+    Sort(SortKey::Name, SortOrder::Ascending);
+  } else if (msg == WM_LBUTTONUP) {
+    // plClick: the hint names the caret row.
+    const int caret = pl_.Caret();
+    if (caret >= 0 && static_cast<size_t>(caret) < app_.playlist.Count())
+      ui::SetToolTip(pl_.Handle(), app_.playlist.DisplayName(caret));
+  }
+  return false;
+}
+
+void PlaylistWindow::PullMarks() {
+  if (pushing_marks_ || pulling_marks_) return;
+  pulling_marks_ = true;
+  pl_.ReadMarks(app_.playlist.MutableSelection());
+  app_.playlist.SetCaretRow(pl_.Caret());
+  pulling_marks_ = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Model notifications
+
+void PlaylistWindow::OnRowsAppended(size_t, size_t) {
+  pl_.SetCount(app_.playlist.Count());
+  pathbox_.SetCount(app_.playlist.Count());
+}
+
+void PlaylistWindow::OnRowsReset() {
+  pl_.SetCount(app_.playlist.Count());
+  pathbox_.SetCount(app_.playlist.Count());
+  OnSelectionChanged();
+  pathbox_.Redraw();
+}
+
+void PlaylistWindow::OnSelectionChanged() {
+  if (pulling_marks_) return;
+  pushing_marks_ = true;
+  pl_.WriteMarks(app_.playlist.SelectionMarks());
+  pushing_marks_ = false;
+  app_.playlist.SetCaretRow(pl_.Caret());
+}
+
+void PlaylistWindow::OnCurrentIndexChanged(int32_t index) { SetText(ids::plct, std::to_string(index)); }
+
+void PlaylistWindow::OnTrackCountChanged(const std::string& label3) { SetText(ids::Label3, label3); }
+
+void PlaylistWindow::OnPlayingLabelChanged(const std::string& text) { SetText(ids::playingLabel, text); }
+
+// ---------------------------------------------------------------------------------------
+// Scan progress
+
+void PlaylistWindow::FoldersProcessed(size_t count) { SetText(ids::Label6, std::to_string(count)); }
+
+void PlaylistWindow::EntriesExamined(size_t count) { SetText(ids::Label7, std::to_string(count)); }
+
+void PlaylistWindow::CurrentFolder(const std::string& text) {
+  pending_folder_ = text;
+  folder_dirty_ = true;
+  ShowPendingProgress(false);
+}
+
+void PlaylistWindow::CurrentFile(const std::string& name) {
+  pending_file_ = name;
+  file_dirty_ = true;
+  ShowPendingProgress(false);
+}
+
+void PlaylistWindow::ShowPendingProgress(bool force) {
+  const DWORD now = GetTickCount();
+  if (!force && now - last_progress_paint_ < 40) return;
+  last_progress_paint_ = now;
+  if (folder_dirty_) SetText(ids::Label10, pending_folder_);
+  if (file_dirty_) SetText(ids::Label11, pending_file_);
+  folder_dirty_ = file_dirty_ = false;
+}
+
+void PlaylistWindow::ProcessEvents() { PumpMessages(); }
+
+void PlaylistWindow::PlaylistError(const std::string& message) { ReportError(message); }
+
+std::unique_ptr<Form> CreatePlaylistWindow(App& app) { return std::make_unique<PlaylistWindow>(app); }
+
+}  // namespace
+
+VELMORA_REGISTER_FORM("TForm3", CreatePlaylistWindow);
+
+}  // namespace velmora

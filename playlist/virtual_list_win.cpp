@@ -1,0 +1,187 @@
+#include "playlist/virtual_list_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmora {
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x564C;  // "VL"
+
+HFONT ListFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+}  // namespace
+
+VirtualList::~VirtualList() {
+  if (hwnd_ && IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+}
+
+HWND VirtualList::Create(HWND parent, int id, const std::vector<std::string>* texts, DWORD extra_style, int x,
+                         int y, int width, int height) {
+  texts_ = texts;
+  const DWORD style = WS_CHILD | WS_VSCROLL | WS_TABSTOP | WS_BORDER | LBS_NODATA | LBS_OWNERDRAWFIXED |
+                      LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | extra_style;
+  hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", style, x, y, width, height, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  if (!hwnd_) return nullptr;
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
+  SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, ItemHeight(parent));
+  // The list box keeps the styles it was created with; the window style is what other
+  // processes (and the ANSI/Unicode translation) look at to decide that LB_GETTEXT
+  // carries text, which this control does answer.
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, GetWindowLongPtrA(hwnd_, GWL_STYLE) | LBS_HASSTRINGS);
+  SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  return hwnd_;
+}
+
+void VirtualList::SetCount(size_t count) {
+  if (!hwnd_) return;
+  const WPARAM n = static_cast<WPARAM>(count);
+  if (static_cast<size_t>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)) != count) {
+    writing_marks_ = true;
+    if (count == 0) {
+      SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    } else {
+      SendMessageA(hwnd_, LB_SETCOUNT, n, 0);
+    }
+    writing_marks_ = false;
+  }
+  Redraw();
+}
+
+void VirtualList::Redraw() const {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void VirtualList::ReadMarks(std::vector<uint8_t>& marks) const {
+  std::fill(marks.begin(), marks.end(), 0);
+  if (!hwnd_) return;
+  LRESULT count = SendMessageA(hwnd_, LB_GETSELCOUNT, 0, 0);
+  if (count <= 0) return;
+  std::vector<int> rows(static_cast<size_t>(count));
+  count = SendMessageA(hwnd_, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(rows.data()));
+  for (LRESULT i = 0; i < count; ++i) {
+    size_t row = static_cast<size_t>(rows[static_cast<size_t>(i)]);
+    if (row < marks.size()) marks[row] = 1;
+  }
+}
+
+void VirtualList::WriteMarks(const std::vector<uint8_t>& marks) {
+  if (!hwnd_) return;
+  writing_marks_ = true;
+  const int caret = Caret();
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(hwnd_, LB_SETSEL, FALSE, -1);
+  const size_t n = std::min(marks.size(), static_cast<size_t>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)));
+  for (size_t row = 0; row < n;) {
+    if (!marks[row]) {
+      ++row;
+      continue;
+    }
+    size_t last = row;
+    while (last + 1 < n && marks[last + 1]) ++last;
+    SendMessageA(hwnd_, LB_SELITEMRANGEEX, static_cast<WPARAM>(row), static_cast<LPARAM>(last));
+    row = last + 1;
+  }
+  // Selecting moves the caret; the caret row stays where it was.
+  if (caret >= 0) SendMessageA(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(caret), FALSE);
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  writing_marks_ = false;
+  Redraw();
+}
+
+int VirtualList::Caret() const {
+  if (!hwnd_ || SendMessageA(hwnd_, LB_GETCOUNT, 0, 0) <= 0) return -1;
+  return static_cast<int>(SendMessageA(hwnd_, LB_GETCARETINDEX, 0, 0));
+}
+
+void VirtualList::SetCaret(int row) {
+  if (!hwnd_) return;
+  writing_marks_ = true;
+  SendMessageA(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(row), FALSE);
+  writing_marks_ = false;
+}
+
+int VirtualList::ItemHeight(HWND parent) {
+  HDC dc = GetDC(parent);
+  if (!dc) return 16;
+  HGDIOBJ old = SelectObject(dc, ListFont());
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(parent, dc);
+  return tm.tmHeight > 0 ? tm.tmHeight + 2 : 16;
+}
+
+void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
+  HDC dc = item.hDC;
+  const RECT& r = item.rcItem;
+  if (item.itemID == static_cast<UINT>(-1)) {
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+    return;
+  }
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if (texts_ && item.itemID < texts_->size()) {
+    const std::string& text = (*texts_)[item.itemID];
+    HGDIOBJ old_font = SelectObject(dc, ListFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT text_rect = r;
+    text_rect.left += 2;
+    // Long names are cut at what fits a row anyway; a 5 MB line must not stall painting.
+    const int length = static_cast<int>(std::min<size_t>(text.size(), 1024));
+    DrawTextA(dc, text.data(), length, &text_rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, old_font);
+  }
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+}
+
+LRESULT CALLBACK VirtualList::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                           DWORD_PTR data) noexcept {
+  auto* self = reinterpret_cast<VirtualList*>(data);
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+    if (self) self->hwnd_ = nullptr;
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  try {
+    return self->Handle(msg, wp, lp);
+  } catch (...) {
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+}
+
+LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case LB_GETTEXTLEN:
+      if (!texts_ || wp >= texts_->size()) return LB_ERR;
+      return static_cast<LRESULT>((*texts_)[wp].size());
+    case LB_GETTEXT: {
+      if (!texts_ || wp >= texts_->size() || !lp) return LB_ERR;
+      const std::string& text = (*texts_)[wp];
+      char* out = reinterpret_cast<char*>(lp);
+      std::memcpy(out, text.data(), text.size());
+      out[text.size()] = '\0';
+      return static_cast<LRESULT>(text.size());
+    }
+    case LB_SETSEL:
+    case LB_SELITEMRANGE:
+    case LB_SELITEMRANGEEX:
+    case LB_SETCURSEL:
+    case LB_SETCARETINDEX: {
+      LRESULT result = DefSubclassProc(hwnd_, msg, wp, lp);
+      if (!writing_marks_ && marks_changed) marks_changed();
+      return result;
+    }
+    default:
+      break;
+  }
+  if (before && before(msg, wp, lp)) return 0;
+  return DefSubclassProc(hwnd_, msg, wp, lp);
+}
+
+}  // namespace velmora

@@ -1,0 +1,85 @@
+#include "plugins/info_library.h"
+
+namespace velmora {
+
+void InfoLibrary::SetProgramFolder(const std::string& program_folder) {
+  library_folder_ = program_folder + "\\Library\\";
+  program_folder_ = program_folder;
+  program_folder_ref_ = program_folder_.c_str();
+}
+
+void InfoLibrary::Show(const std::string& name, const std::function<void(InfoField, const std::string&)>& fill) {
+  Release();
+  ModuleSystem& modules = shared_.Modules();
+  name_ = name;
+  for (auto& e : entries_) e = nullptr;
+
+  bool initialised = false;
+  try {
+    // The current plug-in's library is found in the process and shared, not initialised
+    // a second time; any other library is loaded and initialised for the page.
+    const auto acquired = shared_.Acquire(name, library_folder_ + name);
+    module_ = acquired.module;
+    if (!module_) throw PluginFault("The library does not load");
+    static const char* const kNames[SlotCount] = {"init", "deinit", "dllname", "author", "version",
+                                                  "date", "support", "info", "showoptionspopup"};
+    for (int i = 0; i < SlotCount; ++i) entries_[i] = modules.Resolve(module_, kNames[i]);
+    if (acquired.fresh && entries_[init]) {
+      modules.CallRef(entries_[init], &program_folder_ref_);
+      initialised = true;
+    }
+    const struct {
+      InfoField field;
+      Slot slot;
+    } kOrder[] = {{InfoField::author, author}, {InfoField::dllname, dllname}, {InfoField::date, date},
+                  {InfoField::info, info},     {InfoField::files, support},   {InfoField::version, version}};
+    for (const auto& step : kOrder) {
+      if (!entries_[step.slot]) throw PluginFault("missing entry");
+      const std::string text = modules.CallText(entries_[step.slot]);
+      if (fill) fill(step.field, text);
+    }
+  } catch (...) {
+    // Nothing stays held after a failure; a library this page initialised is shut down.
+    if (module_) {
+      if (initialised && entries_[deinit] && shared_.Holders(module_) <= 1) {
+        try {
+          modules.CallVoid(entries_[deinit]);
+        } catch (...) {
+        }
+      }
+      shared_.Release(module_);
+    }
+    name_.clear();
+    module_ = nullptr;
+    for (auto& e : entries_) e = nullptr;
+  }
+}
+
+bool InfoLibrary::ShowOptions(int x, int y) {
+  if (!module_) return false;
+  if (entries_[showoptionspopup]) {
+    try {
+      shared_.Modules().CallPoint(entries_[showoptionspopup], x, y);
+    } catch (...) {
+    }
+  }
+  return true;
+}
+
+void InfoLibrary::Release() {
+  if (module_) {
+    // While the player holds the same library it stays initialised and loaded.
+    if (entries_[deinit] && shared_.Holders(module_) <= 1) {
+      try {
+        shared_.Modules().CallVoid(entries_[deinit]);
+      } catch (...) {
+      }
+    }
+    shared_.Release(module_);
+  }
+  name_.clear();
+  module_ = nullptr;
+  for (auto& e : entries_) e = nullptr;
+}
+
+}  // namespace velmora

@@ -1,0 +1,46 @@
+// The operating system's side of plug-in libraries, as the portable loader sees it:
+// finding, loading, resolving and freeing modules, listing a folder, and calling an
+// entry point in each of the call shapes of the input plug-in contract. The Win32
+// layer implements every call under a fault guard; unit tests use a fake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+using ModuleHandle = void*;  // null: none
+using EntryAddress = void*;  // null: absent
+
+class ModuleSystem {
+ public:
+  virtual ~ModuleSystem() = default;
+
+  // The module already in the process that was loaded from full_path (found by its bare
+  // file name), or null. Never loads anything.
+  virtual ModuleHandle FindLoaded(const std::string& bare_name, const std::string& full_path) = 0;
+  // Loads by full path only (never from the working folder or beside a media file);
+  // null on any failure, including a library whose start-up fails or faults.
+  virtual ModuleHandle Load(const std::string& full_path) = 0;
+  virtual EntryAddress Resolve(ModuleHandle module, const char* name) = 0;
+  // Failures (and faults while the library shuts down) are swallowed.
+  virtual void Free(ModuleHandle module) = 0;
+
+  // File names (no folder) matching folder + "*.dll", in enumeration order.
+  virtual std::vector<std::string> ListLibraryFiles(const std::string& folder) = 0;
+
+  // Calls of the entry shapes. Each throws PluginFault when the entry faults; text
+  // results are copied before returning. A string reference is the address of a
+  // variable that the caller keeps alive for as long as the library may read it.
+  virtual void CallVoid(EntryAddress entry) = 0;
+  virtual void CallRef(EntryAddress entry, const char* const* ref) = 0;
+  virtual std::string CallRefText(EntryAddress entry, const char* const* ref) = 0;
+  virtual std::string CallText(EntryAddress entry) = 0;
+  virtual bool CallFlag(EntryAddress entry) = 0;  // low byte only
+  virtual int32_t CallInt(EntryAddress entry) = 0;
+  virtual void CallIntArg(EntryAddress entry, int32_t value) = 0;
+  virtual void CallPoint(EntryAddress entry, int32_t x, int32_t y) = 0;
+};
+
+}  // namespace velmora

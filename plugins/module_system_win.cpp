@@ -1,0 +1,206 @@
+// The Win32 module system: libraries loaded by full path with a restricted search path,
+// held in RAII wrappers while in use, and every call into them guarded.
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+
+#include "plugins/guarded_call_win.h"
+#include "plugins/input_plugin.h"
+#include "plugins/input_plugin_abi.h"
+#include "plugins/plugin_system_win.h"
+
+namespace velmora {
+
+namespace {
+
+// On i686 a library that declares an entry with the wrong calling convention leaves the
+// stack pointer off after the call. Each thunk has a frame pointer and no tail call, so
+// its epilogue restores the stack pointer from the frame whatever the callee did.
+#define VELMORA_THUNK __attribute__((noinline, optimize("no-omit-frame-pointer", "no-optimize-sibling-calls")))
+
+VELMORA_THUNK void ThunkVoid(EntryAddress e) { reinterpret_cast<PluginVoidFn>(e)(); }
+VELMORA_THUNK void ThunkRef(EntryAddress e, const char* const* ref) {
+  reinterpret_cast<PluginPlayFn>(e)(const_cast<VelmoraStringRef*>(ref));
+}
+VELMORA_THUNK const char* ThunkRefText(EntryAddress e, const char* const* ref) {
+  return reinterpret_cast<PluginLoadFn>(e)(const_cast<VelmoraStringRef*>(ref));
+}
+VELMORA_THUNK const char* ThunkText(EntryAddress e) { return reinterpret_cast<PluginTextFn>(e)(); }
+VELMORA_THUNK VelmoraFlag ThunkFlag(EntryAddress e) { return reinterpret_cast<PluginFlagFn>(e)(); }
+VELMORA_THUNK int32_t ThunkInt(EntryAddress e) { return reinterpret_cast<PluginIntFn>(e)(); }
+VELMORA_THUNK void ThunkIntArg(EntryAddress e, int32_t v) { reinterpret_cast<PluginJumpFn>(e)(v); }
+VELMORA_THUNK void ThunkPoint(EntryAddress e, int32_t x, int32_t y) { reinterpret_cast<PluginPopupFn>(e)(x, y); }
+
+[[noreturn]] void Fail() { throw PluginFault("The plug-in failed: " + guard::DescribeFault(guard::LastFaultCode())); }
+
+// Text handed back by a library is measured and copied while still under the guard, so a
+// bad pointer faults here and not later in the player.
+struct TextResult {
+  const char* text = nullptr;
+  size_t length = 0;
+  std::string* out = nullptr;
+};
+void CopyText(TextResult& r) {
+  if (!r.text) {
+    r.out->clear();
+    return;
+  }
+  r.length = std::strlen(r.text);
+  r.out->assign(r.text, r.length);
+}
+
+// File names compare without regard to case, as the file system does.
+std::string Lower(std::string s) {
+  if (!s.empty()) CharLowerBuffA(&s[0], static_cast<DWORD>(s.size()));
+  return s;
+}
+
+std::string FullPathOf(const std::string& path) {
+  char buffer[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0 || n >= sizeof buffer) return path;
+  return std::string(buffer, n);
+}
+
+// Modes that keep the loader from asking the user about a library it cannot map.
+class QuietErrors {
+ public:
+  QuietErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
+  ~QuietErrors() { SetThreadErrorMode(old_, nullptr); }
+  QuietErrors(const QuietErrors&) = delete;
+  QuietErrors& operator=(const QuietErrors&) = delete;
+
+ private:
+  DWORD old_ = 0;
+};
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE h) : h_(h) {}
+  ~FindHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+class Win32ModuleSystem : public ModuleSystem {
+ public:
+  ModuleHandle FindLoaded(const std::string& bare_name, const std::string& full_path) override {
+    HMODULE module = GetModuleHandleA(bare_name.c_str());
+    if (!module) return nullptr;
+    // The same bare name may belong to another file (a system library, a library of the
+    // same name elsewhere); only the file in our library folder counts.
+    char loaded[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameA(module, loaded, sizeof loaded);
+    if (n == 0 || n >= sizeof loaded) return nullptr;
+    if (Lower(FullPathOf(std::string(loaded, n))) != Lower(FullPathOf(full_path))) return nullptr;
+    return module;
+  }
+
+  ModuleHandle Load(const std::string& full_path) override {
+    RestrictDllSearchPath();
+    const std::string path = FullPathOf(full_path);
+    HMODULE module = nullptr;
+    QuietErrors quiet;
+    // Dependencies come from the library's own folder and the system folder only.
+    guard::Guarded([&] {
+      module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    });
+    return module;
+  }
+
+  EntryAddress Resolve(ModuleHandle module, const char* name) override {
+    if (!module) return nullptr;
+    return reinterpret_cast<EntryAddress>(GetProcAddress(static_cast<HMODULE>(module), name));
+  }
+
+  void Free(ModuleHandle module) override {
+    if (!module) return;
+    guard::Guarded([&] { FreeLibrary(static_cast<HMODULE>(module)); });
+  }
+
+  std::vector<std::string> ListLibraryFiles(const std::string& folder) override {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    FindHandle find(FindFirstFileA((folder + "*.dll").c_str(), &data));
+    if (find.get() == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0) {
+        names.push_back(data.cFileName);
+      }
+    } while (FindNextFileA(find.get(), &data));
+    return names;
+  }
+
+  void CallVoid(EntryAddress e) override {
+    if (!guard::Guarded(ThunkVoid, e)) Fail();
+  }
+  void CallRef(EntryAddress e, const char* const* ref) override {
+    if (!guard::Guarded(ThunkRef, e, ref)) Fail();
+  }
+  std::string CallRefText(EntryAddress e, const char* const* ref) override {
+    std::string out;
+    TextResult r;
+    r.out = &out;
+    if (!guard::Guarded([&] {
+          r.text = ThunkRefText(e, ref);
+          CopyText(r);
+        })) {
+      Fail();
+    }
+    return out;
+  }
+  std::string CallText(EntryAddress e) override {
+    std::string out;
+    TextResult r;
+    r.out = &out;
+    if (!guard::Guarded([&] {
+          r.text = ThunkText(e);
+          CopyText(r);
+        })) {
+      Fail();
+    }
+    return out;
+  }
+  bool CallFlag(EntryAddress e) override {
+    VelmoraFlag flag = 0;
+    if (!guard::Guarded([&] { flag = ThunkFlag(e); })) Fail();
+    return (flag & 0xFFu) != 0;
+  }
+  int32_t CallInt(EntryAddress e) override {
+    int32_t value = 0;
+    if (!guard::Guarded([&] { value = ThunkInt(e); })) Fail();
+    return value;
+  }
+  void CallIntArg(EntryAddress e, int32_t v) override {
+    if (!guard::Guarded(ThunkIntArg, e, v)) Fail();
+  }
+  void CallPoint(EntryAddress e, int32_t x, int32_t y) override {
+    if (!guard::Guarded(ThunkPoint, e, x, y)) Fail();
+  }
+};
+
+}  // namespace
+
+void RestrictDllSearchPath() {
+  static const bool done = [] {
+    // Neither the working folder nor the folder of an opened file is ever searched.
+    SetDllDirectoryA("");
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
+    return true;
+  }();
+  (void)done;
+}
+
+std::unique_ptr<ModuleSystem> CreateWin32ModuleSystem() {
+  RestrictDllSearchPath();
+  return std::make_unique<Win32ModuleSystem>();
+}
+
+}  // namespace velmora

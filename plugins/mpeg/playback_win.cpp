@@ -1,0 +1,272 @@
+#include "plugins/mpeg/playback_win.h"
+
+#include <mmsystem.h>
+
+#include <vector>
+
+#include "plugins/mpeg/http_stream_win.h"
+
+namespace velmora::mpeg {
+
+namespace {
+
+constexpr int kBuffers = 4;
+constexpr int kBufferMs = 100;
+constexpr DWORD kStopWaitMs = 5000;
+
+}  // namespace
+
+void Playback::StartFile(const std::string& path, uint64_t begin, uint64_t end) {
+  path_ = path;
+  begin_ = begin;
+  end_ = end;
+  Launch();
+}
+
+void Playback::StartStream(std::shared_ptr<HttpStream> stream) {
+  stream_ = std::move(stream);
+  Launch();
+}
+
+void Playback::StartNothing() {
+  active_ = true;
+  ended_ = true;
+}
+
+void Playback::Launch() {
+  active_ = true;
+  ended_ = false;
+  wake_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  // The thread keeps this session and the library itself alive until it has finished,
+  // so neither can disappear under it (FreeLibraryAndExitThread drops the library).
+  auto* keep = new std::shared_ptr<Playback>(shared_from_this());
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                     reinterpret_cast<LPCSTR>(&Playback::ThreadMain), &self);
+  HANDLE thread = wake_ ? CreateThread(nullptr, 0, &Playback::ThreadMain, keep, 0, nullptr)
+                        : nullptr;
+  if (!thread) {
+    delete keep;
+    if (self) FreeLibrary(self);
+    Finish(true, "Cannot start the output thread");
+    return;
+  }
+  thread_.Reset(thread);
+}
+
+DWORD WINAPI Playback::ThreadMain(LPVOID param) {
+  auto* keep = static_cast<std::shared_ptr<Playback>*>(param);
+  try {
+    (*keep)->Run();
+  } catch (...) {
+    (*keep)->Finish(true, "Playback failed");
+  }
+  delete keep;
+  HMODULE self = nullptr;
+  if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCSTR>(&Playback::ThreadMain), &self)) {
+    FreeLibraryAndExitThread(self, 0);
+  }
+  return 0;
+}
+
+void Playback::Finish(bool ended, const char* failure) {
+  if (failure && on_failure_ && !stop_) on_failure_(failure);
+  ended_ = ended && !stop_;
+  if (stop_) active_ = false;
+}
+
+void Playback::Stop() {
+  stop_ = true;
+  if (stream_) stream_->Abort();
+  if (wake_) SetEvent(wake_.Get());
+  if (thread_) WaitForSingleObject(thread_.Get(), kStopWaitMs);
+  active_ = false;
+  ended_ = false;
+}
+
+void Playback::TogglePause() {
+  if (!Playing()) return;
+  paused_ = !paused_;
+  if (wake_) SetEvent(wake_.Get());
+}
+
+void Playback::Seek(int32_t ms) {
+  if (!Playing() || stream_) return;
+  seek_ms_ = ms < 0 ? 0 : ms;
+  if (wake_) SetEvent(wake_.Get());
+}
+
+int32_t Playback::PositionMs() {
+  if (!active_) return 0;
+  int32_t pending = seek_ms_.load();
+  if (pending >= 0) return pending;
+  if (ended_) return last_position_ms_.load();
+  std::lock_guard<std::mutex> lock(device_mutex_);
+  if (!device_ || rate_ <= 0) return last_position_ms_.load();
+  MMTIME t{};
+  t.wType = TIME_SAMPLES;
+  if (waveOutGetPosition(device_, &t, sizeof(t)) != MMSYSERR_NOERROR) {
+    return last_position_ms_.load();
+  }
+  int64_t samples = t.wType == TIME_SAMPLES ? t.u.sample
+                    : t.wType == TIME_BYTES ? t.u.cb / MpegDecoder::kBytesPerFrame
+                                            : 0;
+  int32_t pos = static_cast<int32_t>(base_ms_ + samples * 1000 / rate_);
+  last_position_ms_ = pos;
+  return pos;
+}
+
+void Playback::Run() {
+  std::unique_ptr<FileWindowSource> file;
+  ByteSource* source = nullptr;
+  bool seekable = false;
+  if (stream_) {
+    source = stream_.get();
+  } else {
+    file = std::make_unique<FileWindowSource>(path_, begin_, end_);
+    if (!file->IsOpen()) return Finish(true, "Cannot open the file");
+    source = file.get();
+    seekable = true;
+  }
+  MpegDecoder decoder;
+  // Not MPEG audio after all: nothing to play, the player moves on.
+  if (!decoder.Open(source, seekable, seekable)) return Finish(true, nullptr);
+
+  UniqueKernelHandle done(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  if (!done) return Finish(true, "Cannot start the output");
+  WAVEHDR headers[kBuffers] = {};
+  std::vector<uint8_t> data[kBuffers];
+  bool queued[kBuffers] = {};
+
+  auto any_queued = [&] {
+    for (bool q : queued)
+      if (q) return true;
+    return false;
+  };
+  auto close_device = [&] {
+    std::lock_guard<std::mutex> lock(device_mutex_);
+    if (!device_) return;
+    waveOutReset(device_);
+    for (WAVEHDR& h : headers) {
+      if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(device_, &h, sizeof(h));
+    }
+    waveOutClose(device_);
+    device_ = nullptr;
+    for (bool& q : queued) q = false;
+  };
+  auto open_device = [&](int rate) {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = MpegDecoder::kChannels;
+    format.nSamplesPerSec = static_cast<DWORD>(rate);
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = MpegDecoder::kBytesPerFrame;
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    HWAVEOUT device = nullptr;
+    if (waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done.Get()), 0,
+                    CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+      return false;
+    }
+    size_t bytes = static_cast<size_t>(rate) * kBufferMs / 1000 * MpegDecoder::kBytesPerFrame;
+    for (int i = 0; i < kBuffers; ++i) {
+      data[i].assign(bytes, 0);
+      headers[i] = WAVEHDR{};
+      headers[i].lpData = reinterpret_cast<LPSTR>(data[i].data());
+      headers[i].dwBufferLength = static_cast<DWORD>(bytes);
+      waveOutPrepareHeader(device, &headers[i], sizeof(headers[i]));
+    }
+    std::lock_guard<std::mutex> lock(device_mutex_);
+    device_ = device;
+    rate_ = rate;
+    return true;
+  };
+
+  if (!open_device(decoder.SampleRate())) return Finish(true, "No audio output device");
+
+  bool applied_pause = false;
+  bool eof = false;
+  bool format_changed = false;
+  while (!stop_) {
+    if (paused_ != applied_pause) {
+      applied_pause = paused_;
+      std::lock_guard<std::mutex> lock(device_mutex_);
+      if (applied_pause) {
+        waveOutPause(device_);
+      } else {
+        waveOutRestart(device_);
+      }
+    }
+    int32_t seek = seek_ms_.load();
+    if (seek >= 0) {
+      {
+        std::lock_guard<std::mutex> lock(device_mutex_);
+        waveOutReset(device_);
+        if (applied_pause) waveOutPause(device_);
+      }
+      for (bool& q : queued) q = false;
+      int rate = decoder.SampleRate();
+      int64_t reached = decoder.SeekSample(static_cast<int64_t>(seek) * rate / 1000);
+      eof = reached < 0;
+      {
+        std::lock_guard<std::mutex> lock(device_mutex_);
+        base_ms_ = reached < 0 ? seek : reached * 1000 / rate;
+        last_position_ms_ = static_cast<int32_t>(base_ms_);
+      }
+      seek_ms_.compare_exchange_strong(seek, -1);
+    }
+    for (int i = 0; i < kBuffers; ++i) {
+      if (queued[i] && (headers[i].dwFlags & WHDR_DONE)) queued[i] = false;
+    }
+    for (int i = 0; i < kBuffers && !eof && !format_changed && !stop_; ++i) {
+      if (queued[i]) continue;
+      size_t filled = 0;
+      const size_t capacity = data[i].size();
+      while (filled < capacity && seek_ms_.load() < 0 && !stop_) {
+        size_t got = 0;
+        MpegDecoder::Status status = decoder.Read(data[i].data() + filled, capacity - filled, &got);
+        filled += got;
+        if (status == MpegDecoder::Status::new_format) {
+          format_changed = true;
+          break;
+        }
+        if (status == MpegDecoder::Status::done || status == MpegDecoder::Status::error) {
+          eof = true;
+          break;
+        }
+      }
+      if (filled == 0) continue;
+      headers[i].dwBufferLength = static_cast<DWORD>(filled);
+      headers[i].dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
+      std::lock_guard<std::mutex> lock(device_mutex_);
+      if (waveOutWrite(device_, &headers[i], sizeof(headers[i])) == MMSYSERR_NOERROR) {
+        queued[i] = true;
+      }
+    }
+    if (!any_queued() && seek_ms_.load() < 0) {
+      if (format_changed) {
+        // Everything of the old rate has been heard: carry on at the new one.
+        int32_t heard = PositionMs();
+        close_device();
+        base_ms_ = heard;
+        format_changed = false;
+        if (!open_device(decoder.SampleRate())) return Finish(true, "No audio output device");
+        {
+          std::lock_guard<std::mutex> lock(device_mutex_);
+          if (applied_pause) waveOutPause(device_);
+        }
+        continue;
+      }
+      if (eof) break;
+    }
+    PositionMs();
+    HANDLE waits[2] = {wake_.Get(), done.Get()};
+    WaitForMultipleObjects(2, waits, FALSE, 50);
+  }
+  if (!stop_) PositionMs();  // the final position stays readable after the end
+  close_device();
+  Finish(true, nullptr);
+}
+
+}  // namespace velmora::mpeg

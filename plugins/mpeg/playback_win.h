@@ -1,0 +1,84 @@
+// Decoding and wave-out output on a thread of its own. The player's window thread only
+// sets requests and reads state here; it never waits for the device or the network
+// (Stop waits for the thread, which answers within one buffer).
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "plugins/mpeg/mpeg_decoder.h"
+#include "plugins/mpeg/win_handles_win.h"
+
+namespace velmora::mpeg {
+
+class HttpStream;
+
+// One playback session, shared by the plug-in and the output thread: the plug-in may let
+// go of it (a new file, or a thread that does not answer Stop in time) while the thread
+// still finishes with it.
+class Playback : public std::enable_shared_from_this<Playback> {
+ public:
+  // Told (from the output thread) when playback could not start or failed; the
+  // receiver posts it to the window thread.
+  using FailureNotice = void (*)(const char* message);
+
+  Playback(HMODULE module, FailureNotice on_failure)
+      : module_(module), on_failure_(on_failure) {}
+  ~Playback() = default;
+  Playback(const Playback&) = delete;
+  Playback& operator=(const Playback&) = delete;
+
+  // Each session is started once, with one of these.
+  // A local file: the audio bytes [begin, end) of `path`.
+  void StartFile(const std::string& path, uint64_t begin, uint64_t end);
+  // A network stream already opened by webload; the playback takes it over.
+  void StartStream(std::shared_ptr<HttpStream> stream);
+  // Ends at once with `ended` true (a file without playable audio).
+  void StartNothing();
+
+  void Stop();
+  void TogglePause();
+  void Seek(int32_t ms);
+
+  bool Playing() const { return active_.load() && !ended_.load(); }
+  bool Paused() const { return Playing() && paused_.load(); }
+  bool Ended() const { return ended_.load(); }
+  int32_t PositionMs();
+
+ private:
+  struct Request;
+  static DWORD WINAPI ThreadMain(LPVOID self);
+  void Run();
+  void Launch();
+  void Finish(bool ended, const char* failure);
+
+  HMODULE module_;
+  FailureNotice on_failure_;
+  UniqueKernelHandle thread_;
+  UniqueKernelHandle wake_;  // requests from the window thread
+
+  // What to play (set before the thread starts, read by it).
+  std::string path_;
+  uint64_t begin_ = 0, end_ = 0;
+  std::shared_ptr<HttpStream> stream_;
+
+  std::atomic<bool> active_{false};
+  std::atomic<bool> ended_{false};
+  std::atomic<bool> paused_{false};
+  std::atomic<bool> stop_{false};
+  std::atomic<int32_t> seek_ms_{-1};
+
+  // Device and position, shared with PositionMs on the window thread.
+  std::mutex device_mutex_;
+  HWAVEOUT device_ = nullptr;
+  int rate_ = 0;
+  int64_t base_ms_ = 0;          // position of the first sample sent since the last reset
+  std::atomic<int32_t> last_position_ms_{0};
+};
+
+}  // namespace velmora::mpeg

@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Cross-builds the third-party libraries the player links statically (libmpg123 and
+# libjpeg) for both Windows targets, from Debian's own source packages.
+#
+#   build/deps/src/                      unpacked source packages (apt-get source)
+#   build/deps/<triple>/{include,lib}    headers and static libraries per target
+#
+# Every finished step leaves a stamp file, so a second run only checks the stamps.
+# Needs root only the first time (to add a deb-src entry and fetch the sources).
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+DEPS="$ROOT/build/deps"
+SRC="$DEPS/src"
+TRIPLES=(i686-w64-mingw32 x86_64-w64-mingw32)
+JOBS="${VELMORA_JOBS:-2}"
+
+log() { echo "[deps] $*"; }
+
+have_deb_src() {
+  grep -rqsE '^[[:space:]]*deb-src[[:space:]]|^Types:.*deb-src' \
+    /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null
+}
+
+# Debian 12 describes its archives in deb822 form (debian.sources); older images use
+# sources.list. Mirror whichever is there as source entries in a file of our own.
+add_deb_src() {
+  local out=/etc/apt/sources.list.d/velmora-deb-src.sources
+  if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+    sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$out"
+  elif grep -qsE '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list; then
+    out=/etc/apt/sources.list.d/velmora-deb-src.list
+    grep -E '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list | sed -E 's/^([[:space:]]*)deb /\1deb-src /' > "$out"
+  else
+    cat > "$out" <<'SRCS'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRCS
+  fi
+  log "added source entries in $out"
+}
+
+fetch_listed_files() {
+  local pkg="$1" uri name size sum
+  apt-get source --print-uris -qq "$pkg" | grep "^'" | while read -r uri name size sum; do
+    uri="${uri//\'/}"
+    [[ -f "$SRC/$name" ]] && continue
+    if ! /usr/lib/apt/apt-helper download-file "$uri" "$SRC/$name" "$sum" >&2; then
+      rm -f "$SRC/$name"
+      if [[ "$name" == *.asc ]]; then log "no $name on the mirror; going on without it" >&2
+      else echo "[deps] cannot download $uri" >&2; exit 1; fi
+    fi
+  done
+}
+
+# Unpacks source package $1 into $SRC and prints the directory.
+fetch_source() {
+  local pkg="$1" dir
+  dir="$(find "$SRC" -maxdepth 1 -mindepth 1 -type d -name "${pkg}-*" 2>/dev/null | sort | tail -n1)"
+  if [[ -n "$dir" && -f "$SRC/.fetched-$pkg" ]]; then echo "$dir"; return; fi
+  if [[ $EUID -ne 0 ]]; then
+    echo "[deps] fetching the $pkg sources needs root (apt-get source)" >&2; exit 1
+  fi
+  command -v dpkg-source >/dev/null || { apt-get update >&2; apt-get install -y dpkg-dev >&2; }
+  if ! have_deb_src; then add_deb_src >&2; apt-get update >&2; fi
+  mkdir -p "$SRC"
+  rm -rf "$SRC/${pkg}-"*
+  log "apt-get source $pkg" >&2
+  if ! (cd "$SRC" && apt-get source -qq "$pkg" >&2); then
+    # Some mirrors do not carry the detached upstream signatures (*.asc) a .dsc lists,
+    # which makes apt-get source give up. Fetch the listed files one by one instead,
+    # each checked against the hash in the source index, and unpack without the
+    # signature check; a missing .asc is the only failure tolerated.
+    log "apt-get source $pkg failed; fetching the listed files one by one" >&2
+    rm -rf "$SRC/${pkg}-"*
+    fetch_listed_files "$pkg"
+    local dsc
+    dsc="$(ls -1 "$SRC/${pkg}"_*.dsc | sort | tail -n1)"
+    (cd "$SRC" && dpkg-source --no-check -x "$(basename "$dsc")" >&2)
+  fi
+  dir="$(find "$SRC" -maxdepth 1 -mindepth 1 -type d -name "${pkg}-*" | sort | tail -n1)"
+  [[ -n "$dir" ]] || { echo "[deps] no unpacked $pkg source in $SRC" >&2; exit 1; }
+  touch "$SRC/.fetched-$pkg"
+  echo "$dir"
+}
+
+build_mpg123() {
+  local triple="$1" src="$2" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-mpg123"
+  if [[ -f "$stamp" && -f "$prefix/lib/libmpg123.a" ]]; then log "$triple mpg123: cached"; return; fi
+  log "$triple mpg123: building"
+  local bdir="$DEPS/work/$triple/mpg123"
+  rm -rf "$bdir"; mkdir -p "$bdir" "$prefix"
+  # Only the decoder library is needed; generic_fpu avoids the assembler paths that
+  # differ between the two targets, and no output modules means no audio back-ends.
+  (cd "$bdir" && "$src/configure" --host="$triple" --prefix="$prefix" \
+      CC="$triple-gcc-posix" \
+      --enable-static --disable-shared --disable-components --enable-libmpg123 \
+      --with-cpu=generic_fpu --disable-modules --with-default-audio=dummy \
+      --disable-dependency-tracking >configure.log 2>&1) \
+    || { tail -n 40 "$bdir/configure.log"; exit 1; }
+  (cd "$bdir" && make -j"$JOBS" >make.log 2>&1 && make install >install.log 2>&1) \
+    || { tail -n 40 "$bdir/make.log"; exit 1; }
+  [[ -f "$prefix/lib/libmpg123.a" && -f "$prefix/include/mpg123.h" ]] \
+    || { echo "[deps] $triple: libmpg123 install incomplete" >&2; exit 1; }
+  touch "$stamp"
+}
+
+build_jpeg() {
+  local triple="$1" src="$2" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-jpeg"
+  if [[ -f "$stamp" && -f "$prefix/lib/libjpeg.a" ]]; then log "$triple jpeg: cached"; return; fi
+  log "$triple jpeg: building"
+  local bdir="$DEPS/work/$triple/jpeg"
+  local simd=OFF
+  command -v nasm >/dev/null && simd=ON
+  rm -rf "$bdir"; mkdir -p "$bdir" "$prefix/include" "$prefix/lib"
+  cmake -S "$src" -B "$bdir" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$triple.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD="$simd" \
+      -DWITH_JAVA=OFF >"$DEPS/work/$triple/jpeg-configure.log" 2>&1 \
+    || { tail -n 40 "$DEPS/work/$triple/jpeg-configure.log"; exit 1; }
+  # Only the library: the command-line tools and docs are of no use here.
+  ninja -C "$bdir" -j"$JOBS" jpeg-static >"$DEPS/work/$triple/jpeg-make.log" 2>&1 \
+    || { tail -n 40 "$DEPS/work/$triple/jpeg-make.log"; exit 1; }
+  local lib
+  lib="$(find "$bdir" -maxdepth 2 -name 'libjpeg*.a' | head -n1)"
+  [[ -n "$lib" ]] || { echo "[deps] $triple: no libjpeg archive built" >&2; exit 1; }
+  cp "$lib" "$prefix/lib/libjpeg.a"
+  cp "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$bdir/jconfig.h" "$prefix/include/"
+  touch "$stamp"
+}
+
+# A trivial program using both libraries, cross-linked: proves the archives are usable.
+check_link() {
+  local triple="$1" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-linkcheck"
+  [[ -f "$stamp" ]] && return
+  local dir="$DEPS/work/$triple/check"
+  mkdir -p "$dir"
+  cat > "$dir/check.c" <<'C'
+#include <stdio.h>
+#include <mpg123.h>
+#include <jpeglib.h>
+int main(void) {
+  struct jpeg_error_mgr err;
+  mpg123_init();
+  jpeg_std_error(&err);
+  mpg123_handle* h = mpg123_new(NULL, NULL);
+  mpg123_delete(h);
+  return 0;
+}
+C
+  "$triple-gcc-posix" -static -I"$prefix/include" "$dir/check.c" -o "$dir/check.exe" \
+      -L"$prefix/lib" -lmpg123 -ljpeg -lshlwapi \
+    || { echo "[deps] $triple: test link against the libraries failed" >&2; exit 1; }
+  touch "$stamp"
+}
+
+main() {
+  local mpg_src jpeg_src
+  mpg_src="$(fetch_source mpg123)"
+  jpeg_src="$(fetch_source libjpeg-turbo)"
+  for t in "${TRIPLES[@]}"; do
+    build_mpg123 "$t" "$mpg_src"
+    build_jpeg "$t" "$jpeg_src"
+    check_link "$t"
+  done
+  log "ready: $DEPS/{${TRIPLES[*]// /,}}"
+}
+
+main "$@"

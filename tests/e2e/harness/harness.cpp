@@ -1,0 +1,732 @@
+#include "harness.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "ui/control_ids.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace velmora::e2e {
+namespace {
+
+constexpr char kSettingsKey[] = "Software\\velmora";
+constexpr char kMainTitle[] = "ORVANE Velmora";
+constexpr char kMainClass[] = "TForm1";
+
+std::string Env(const char* name) {
+  char buffer[4096];
+  DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return {};
+  return std::string(buffer, n);
+}
+
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0 || n >= sizeof buffer) return path;
+  return std::string(buffer, n);
+}
+
+std::string Join(const std::string& folder, const std::string& relative) {
+  std::string rel = relative;
+  std::replace(rel.begin(), rel.end(), '/', '\\');
+  while (!rel.empty() && rel.front() == '\\') rel.erase(0, 1);
+  return folder + "\\" + rel;
+}
+
+std::string ParentOf(const std::string& path) {
+  auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void MakeFolders(const std::string& folder) {
+  if (folder.empty() || GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+  MakeFolders(ParentOf(folder));
+  CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+bool CopyTree(const std::string& from, const std::string& to) {
+  CreateDirectoryA(to.c_str(), nullptr);
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    std::string src = from + "\\" + name, dst = to + "\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ok = CopyTree(src, dst) && ok;
+    } else {
+      ok = CopyFileA(src.c_str(), dst.c_str(), FALSE) && ok;
+    }
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return ok;
+}
+
+void DeleteTree(const std::string& folder) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = folder + "\\" + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        DeleteTree(path);
+      } else {
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// RAII for a registry key handle.
+class Key {
+ public:
+  Key() = default;
+  ~Key() {
+    if (key_) RegCloseKey(key_);
+  }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  bool Open(const std::string& subkey, bool create) {
+    std::string path = kSettingsKey;
+    if (!subkey.empty()) path += "\\" + subkey;
+    LONG rc = create ? RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
+                                       KEY_ALL_ACCESS, nullptr, &key_, nullptr)
+                     : RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key_);
+    if (rc != ERROR_SUCCESS) key_ = nullptr;
+    return key_ != nullptr;
+  }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// Sends a message with a timeout; nothing when the window is gone or hung.
+std::optional<LRESULT> SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                   int timeout_ms = 5000) {
+  if (!hwnd) return std::nullopt;
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_NORMAL, timeout_ms, &result)) {
+    return std::nullopt;
+  }
+  return static_cast<LRESULT>(result);
+}
+
+std::string TextOf(HWND hwnd) {
+  if (!hwnd) return {};
+  auto length = SendTimeout(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  if (!length || *length < 0) return {};
+  std::string text(static_cast<size_t>(*length) + 1, '\0');
+  auto copied = SendTimeout(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  if (!copied) return {};
+  text.resize(std::min<size_t>(static_cast<size_t>(*copied), text.size() - 1));
+  return text;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& predicate, int timeout_ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (predicate()) return true;
+    if (static_cast<int>(GetTickCount() - start) >= timeout_ms) return predicate();
+    PumpMessages();
+    Sleep(20);
+  }
+}
+
+std::string ExeFolder() {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  return ParentOf(std::string(buffer, n));
+}
+
+std::string DistFolder() {
+  std::string env = Env("VELMORA_DIST");
+  return FullPath(env.empty() ? ExeFolder() + "\\..\\dist" : env);
+}
+
+std::string TestPluginsFolder() {
+  std::string env = Env("VELMORA_TESTPLUGINS");
+  return FullPath(env.empty() ? ExeFolder() + "\\..\\testplugins" : env);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string content;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    content.append(buffer, got);
+  }
+  CloseHandle(file);
+  return content;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& content) {
+  MakeFolders(ParentOf(path));
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = content.empty() ||
+            (WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
+                       nullptr) &&
+             written == content.size());
+  CloseHandle(file);
+  return ok;
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::string content = ReadWholeFile(path);
+  size_t start = 0;
+  while (start < content.size()) {
+    size_t end = content.find('\n', start);
+    if (end == std::string::npos) end = content.size();
+    std::string line = content.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// ---------------------------------------------------------------------------------------
+// TestFolder
+
+TestFolder::TestFolder() {
+  static int counter = 0;
+  char temp[MAX_PATH];
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  std::string base = std::string(temp, n);
+  if (!base.empty() && base.back() == '\\') base.pop_back();
+  base += "\\velmora-e2e";
+  root_ = base + "\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  DeleteTree(root_);
+  MakeFolders(root_);
+  path_ = root_ + "\\velmora";
+  CopyTree(DistFolder(), path_);
+  for (const char* sub : {"Library", "Design", "Icons", "Temp"}) {
+    CreateDirectoryA(File(sub).c_str(), nullptr);
+  }
+}
+
+TestFolder::~TestFolder() {
+  if (Env("VELMORA_E2E_KEEP") == "1") return;
+  // A player that just ended may hold its files for a moment longer.
+  WaitUntil(
+      [&] {
+        DeleteTree(root_);
+        return !FileExists(root_);
+      },
+      3000);
+}
+
+std::string TestFolder::File(const std::string& relative) const { return Join(path_, relative); }
+
+void TestFolder::AddPlugin(const std::string& plugin_dll, const std::string& as_name,
+                           const std::optional<std::string>& ini) {
+  std::string name = as_name.empty() ? plugin_dll : as_name;
+  std::string target = File("Library\\" + name);
+  MakeFolders(ParentOf(target));
+  CopyFileA((TestPluginsFolder() + "\\" + plugin_dll).c_str(), target.c_str(), FALSE);
+  if (ini) {
+    std::string stem = name;
+    auto dot = stem.find_last_of('.');
+    if (dot != std::string::npos) stem.erase(dot);
+    WriteWholeFile(File("Library\\" + stem + ".ini"), *ini);
+  }
+}
+
+void TestFolder::WriteFile(const std::string& relative, const std::string& content) const {
+  WriteWholeFile(File(relative), content);
+}
+
+std::string TestFolder::ReadFile(const std::string& relative) const {
+  return ReadWholeFile(File(relative));
+}
+
+bool TestFolder::Exists(const std::string& relative) const { return FileExists(File(relative)); }
+
+void TestFolder::Remove(const std::string& relative) const {
+  std::string path = File(relative);
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    DeleteTree(path);
+  } else {
+    DeleteFileA(path.c_str());
+  }
+}
+
+std::string TestFolder::MakeMediaFile(const std::string& relative,
+                                      const std::string& content) const {
+  WriteFile(relative, content);
+  return File(relative);
+}
+
+// ---------------------------------------------------------------------------------------
+// Registry
+
+namespace registry {
+
+void ClearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
+
+bool SettingsKeyExists() {
+  Key key;
+  return key.Open("", false);
+}
+
+std::optional<uint32_t> ReadDword(const std::string& name, const std::string& subkey) {
+  Key key;
+  if (!key.Open(subkey, false)) return std::nullopt;
+  DWORD type = 0, value = 0, size = sizeof value;
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+      type != REG_DWORD) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<std::string> ReadString(const std::string& name, const std::string& subkey) {
+  Key key;
+  if (!key.Open(subkey, false)) return std::nullopt;
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::nullopt;
+  }
+  std::string value(size + 1, '\0');
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  value.resize(strnlen(value.c_str(), size));
+  return value;
+}
+
+void WriteDword(const std::string& name, uint32_t value, const std::string& subkey) {
+  Key key;
+  if (!key.Open(subkey, true)) return;
+  DWORD v = value;
+  RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                 sizeof v);
+}
+
+void WriteString(const std::string& name, const std::string& value, const std::string& subkey) {
+  Key key;
+  if (!key.Open(subkey, true)) return;
+  RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+}
+
+std::vector<std::string> ValueNames(const std::string& subkey) {
+  std::vector<std::string> names;
+  Key key;
+  if (!key.Open(subkey, false)) return names;
+  for (DWORD i = 0;; ++i) {
+    char name[16384];
+    DWORD size = sizeof name;
+    if (RegEnumValueA(key.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    names.emplace_back(name, size);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace registry
+
+// ---------------------------------------------------------------------------------------
+// PlayerProcess
+
+PlayerProcess::~PlayerProcess() {
+  Kill();
+  if (process_) CloseHandle(process_);
+}
+
+bool PlayerProcess::Start(const TestFolder& folder, const LaunchOptions& options) {
+  return Start(folder.ExePath(), options);
+}
+
+bool PlayerProcess::Start(const std::string& exe_path, const LaunchOptions& options) {
+  if (process_) return false;
+
+  // The inherited environment, with the requested entries added or replaced.
+  std::map<std::string, std::string> env;  // upper-case name -> "Name=value"
+  if (char* block = GetEnvironmentStringsA()) {
+    for (const char* p = block; *p; p += strlen(p) + 1) {
+      std::string entry = p;
+      size_t eq = entry.find('=', 1);  // names like "=C:" start with '='
+      if (eq == std::string::npos) continue;
+      std::string name = entry.substr(0, eq);
+      std::transform(name.begin(), name.end(), name.begin(), ::toupper);
+      env[name] = entry;
+    }
+    FreeEnvironmentStringsA(block);
+  }
+  auto set = [&](const std::string& entry) {
+    std::string name = entry.substr(0, entry.find('='));
+    std::transform(name.begin(), name.end(), name.begin(), ::toupper);
+    env[name] = entry;
+  };
+  if (options.no_audio_device) {
+    // Disabling wine's ALSA driver leaves the process without any wave-out device.
+    std::string overrides = Env("WINEDLLOVERRIDES");
+    set("WINEDLLOVERRIDES=" + overrides + (overrides.empty() ? "" : ";") + "winealsa.drv=d");
+  }
+  for (const auto& entry : options.extra_env) set(entry);
+  std::string block;
+  for (const auto& kv : env) block += kv.second + '\0';
+  block += '\0';
+
+  std::string folder = ParentOf(exe_path);
+  std::string command = "\"" + exe_path + "\"";
+  if (!options.arguments.empty()) command += " " + options.arguments;
+  std::vector<char> command_buffer(command.begin(), command.end());
+  command_buffer.push_back('\0');
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(exe_path.c_str(), command_buffer.data(), nullptr, nullptr, FALSE, 0,
+                      &block[0], folder.c_str(), &startup, &info)) {
+    return false;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  pid_ = info.dwProcessId;
+  main_window_ = nullptr;
+  return true;
+}
+
+HWND PlayerProcess::FindWindowOfClass(const char* class_name, const char* title) const {
+  for (HWND hwnd : TopLevelWindowsOf(pid_)) {
+    if (class_name && ClassNameOf(hwnd) != class_name) continue;
+    if (title && WindowText(hwnd) != title) continue;
+    return hwnd;
+  }
+  return nullptr;
+}
+
+HWND PlayerProcess::FindWindowOfClassWait(const char* class_name, int timeout_ms) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindWindowOfClass(class_name)) != nullptr; }, timeout_ms);
+  return found;
+}
+
+HWND PlayerProcess::WaitForMainWindow(int timeout_ms) {
+  if (!process_) return nullptr;
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        // The main window class first: the title also names the application window when
+        // the program keeps one, and it changes while a file plays.
+        found = FindWindowOfClass(kMainClass);
+        if (!found) found = FindWindowOfClass(nullptr, kMainTitle);
+        return found != nullptr || !Running();
+      },
+      timeout_ms);
+  main_window_ = found;
+  return found;
+}
+
+bool PlayerProcess::WaitForStartup(int timeout_ms) {
+  const DWORD start = GetTickCount();
+  HWND main = main_window_ ? main_window_ : WaitForMainWindow(timeout_ms);
+  if (!main) return false;
+  int left = timeout_ms - static_cast<int>(GetTickCount() - start);
+  // The sliders are shown once the deferred start-up has applied the design.
+  bool shown = WaitUntil([&] { return IsControlVisible(main, ids::tb) || !Running(); },
+                         std::max(left, 0));
+  // A round trip through the message queue lets the start-up handler finish.
+  return shown && Running() && SendTimeout(main, WM_NULL, 0, 0, std::max(left, 1000)).has_value();
+}
+
+bool PlayerProcess::Running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> PlayerProcess::WaitForExit(int timeout_ms) {
+  if (!process_) return std::nullopt;
+  if (!WaitUntil([&] { return !Running(); }, timeout_ms)) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+bool PlayerProcess::Close(int timeout_ms) {
+  if (!Running()) return true;
+  HWND main = main_window_ ? main_window_ : WaitForMainWindow(timeout_ms);
+  if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+  return WaitForExit(timeout_ms).has_value();
+}
+
+void PlayerProcess::Kill() {
+  if (Running()) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Windows and controls
+
+std::vector<HWND> TopLevelWindowsOf(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    std::vector<HWND> found;
+  } search{pid, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->pid) s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string WindowText(HWND hwnd) { return TextOf(hwnd); }
+
+std::string ClassNameOf(HWND hwnd) {
+  char name[256];
+  int n = GetClassNameA(hwnd, name, sizeof name);
+  return std::string(name, n > 0 ? n : 0);
+}
+
+HWND Control(HWND parent, int id) { return parent ? GetDlgItem(parent, id) : nullptr; }
+
+std::string ControlText(HWND parent, int id) { return TextOf(Control(parent, id)); }
+
+bool IsControlEnabled(HWND parent, int id) {
+  HWND control = Control(parent, id);
+  return control && IsWindowEnabled(control);
+}
+
+bool IsControlVisible(HWND parent, int id) {
+  HWND control = Control(parent, id);
+  return control && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+int SliderPos(HWND parent, int id) {
+  return static_cast<int>(SendTimeout(Control(parent, id), TBM_GETPOS, 0, 0).value_or(-1));
+}
+
+int SliderMax(HWND parent, int id) {
+  return static_cast<int>(SendTimeout(Control(parent, id), TBM_GETRANGEMAX, 0, 0).value_or(-1));
+}
+
+int CheckState(HWND parent, int id) {
+  return static_cast<int>(SendTimeout(Control(parent, id), BM_GETCHECK, 0, 0).value_or(-1));
+}
+
+int ListCount(HWND parent, int id) {
+  return static_cast<int>(SendTimeout(Control(parent, id), LB_GETCOUNT, 0, 0).value_or(-1));
+}
+
+std::string ListText(HWND parent, int id, int row) {
+  HWND list = Control(parent, id);
+  auto length = SendTimeout(list, LB_GETTEXTLEN, row, 0);
+  if (!length || *length < 0) return {};
+  std::string text(static_cast<size_t>(*length) + 1, '\0');
+  auto copied = SendTimeout(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&text[0]));
+  if (!copied || *copied < 0) return {};
+  text.resize(strnlen(text.c_str(), text.size()));
+  return text;
+}
+
+std::vector<std::string> ListItems(HWND parent, int id) {
+  std::vector<std::string> items;
+  int count = ListCount(parent, id);
+  for (int row = 0; row < count; ++row) items.push_back(ListText(parent, id, row));
+  return items;
+}
+
+std::vector<int> ListSelection(HWND parent, int id) {
+  std::vector<int> rows;
+  HWND list = Control(parent, id);
+  int count = ListCount(parent, id);
+  for (int row = 0; row < count; ++row) {
+    if (SendTimeout(list, LB_GETSEL, row, 0).value_or(0) > 0) rows.push_back(row);
+  }
+  return rows;
+}
+
+void Click(HWND parent, int id) { SendTimeout(Control(parent, id), BM_CLICK, 0, 0, 10000); }
+
+bool WaitForControlText(HWND parent, int id, const std::string& expected, int timeout_ms) {
+  return WaitUntil([&] { return ControlText(parent, id) == expected; }, timeout_ms);
+}
+
+// ---------------------------------------------------------------------------------------
+// External control
+
+std::optional<LRESULT> SendRegistered(HWND hwnd, const char* name, int timeout_ms) {
+  UINT msg = RegisterWindowMessageA(name);
+  if (!msg) return std::nullopt;
+  return SendTimeout(hwnd, msg, 0, 0, timeout_ms);
+}
+
+std::optional<LRESULT> SendCopyData(HWND hwnd, const std::string& text,
+                                    std::optional<DWORD> cb_data_override, int timeout_ms) {
+  std::vector<char> data(text.begin(), text.end());
+  data.push_back('\0');
+  COPYDATASTRUCT cds{};
+  cds.dwData = 255;
+  cds.cbData = cb_data_override ? *cb_data_override : static_cast<DWORD>(text.size());
+  // Never let an override reach past our own buffer.
+  cds.cbData = std::min<DWORD>(cds.cbData, static_cast<DWORD>(data.size()));
+  cds.lpData = data.data();
+  return SendTimeout(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), timeout_ms);
+}
+
+bool DropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT at) {
+  // The drop handle must live in the receiving process: the shell hands over a block of
+  // memory there. Build the DROPFILES block and copy it into the player's address space;
+  // a fixed-memory pointer is a valid drop handle for DragQueryFile.
+  std::string names;
+  for (const auto& p : paths) names += p + '\0';
+  names += '\0';
+  std::vector<char> block(sizeof(DROPFILES) + names.size());
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->pt = at;
+  header->fNC = FALSE;
+  header->fWide = FALSE;
+  memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size());
+
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+  bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+  CloseHandle(process);
+  return ok && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// ProbeLog
+
+ProbeLog::ProbeLog(const TestFolder& folder, const std::string& file_name)
+    : path_(folder.File(file_name)) {}
+
+std::vector<std::string> ProbeLog::Lines() const { return ReadLines(path_); }
+
+std::vector<std::string> ProbeLog::Calls(const std::string& dll) const {
+  std::vector<std::string> calls;
+  for (const auto& line : Lines()) {
+    size_t sep = line.find(": ");
+    if (sep == std::string::npos) continue;
+    if (!dll.empty() && _stricmp(line.substr(0, sep).c_str(), dll.c_str()) != 0) continue;
+    calls.push_back(line.substr(sep + 2));
+  }
+  return calls;
+}
+
+int ProbeLog::Count(const std::string& entry, const std::string& dll) const {
+  int count = 0;
+  for (const auto& call : Calls(dll)) {
+    if (call.substr(0, call.find(' ')) == entry) ++count;
+  }
+  return count;
+}
+
+bool ProbeLog::Contains(const std::string& call_line) const {
+  auto calls = Calls();
+  return std::find(calls.begin(), calls.end(), call_line) != calls.end();
+}
+
+bool ProbeLog::WaitFor(const std::string& call_line, int timeout_ms) const {
+  return WaitUntil([&] { return Contains(call_line); }, timeout_ms);
+}
+
+bool ProbeLog::WaitForCount(const std::string& entry, int count, int timeout_ms) const {
+  return WaitUntil([&] { return Count(entry) >= count; }, timeout_ms);
+}
+
+void ProbeLog::Clear() const { DeleteFileA(path_.c_str()); }
+
+// ---------------------------------------------------------------------------------------
+// AudioSink
+
+namespace {
+uint64_t SinkFileSize() {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(AudioSink::Path().c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+}  // namespace
+
+AudioSink::AudioSink() { Reset(); }
+
+bool AudioSink::Available() { return !Path().empty(); }
+
+std::string AudioSink::Path() { return Env("VELMORA_AUDIO_SINK"); }
+
+void AudioSink::Reset() { base_ = SinkFileSize(); }
+
+uint64_t AudioSink::Size() const {
+  uint64_t size = SinkFileSize();
+  return size > base_ ? size - base_ : 0;
+}
+
+std::vector<int16_t> AudioSink::Samples() const {
+  std::string content = ReadWholeFile(Path());
+  std::vector<int16_t> samples;
+  if (content.size() <= base_) return samples;
+  size_t bytes = (content.size() - base_) / sizeof(int16_t) * sizeof(int16_t);
+  samples.resize(bytes / sizeof(int16_t));
+  memcpy(samples.data(), content.data() + base_, bytes);
+  return samples;
+}
+
+int AudioSink::Peak() const {
+  int peak = 0;
+  for (int16_t s : Samples()) peak = std::max(peak, std::abs(static_cast<int>(s)));
+  return peak;
+}
+
+bool AudioSink::WaitForBytes(uint64_t bytes, int timeout_ms) const {
+  return WaitUntil([&] { return Size() >= bytes; }, timeout_ms);
+}
+
+}  // namespace velmora::e2e

@@ -1,0 +1,86 @@
+// The application's error handler, the error list and errors.log.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "fakes/player_fakes.h"
+
+namespace velmora {
+namespace {
+
+using fakes::PlayerRig;
+
+std::string TempPath(const std::string& name) {
+  return testing::TempDir() + "velmora_player_" + name;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(ErrorHandler, ShowsAndRecordsEveryError) {
+  PlayerRig rig;
+  fakes::RecordingSink sink;
+  rig.player->HandleError("List index out of bounds (5)");
+  EXPECT_EQ(rig.window.status, "Error : List index out of bounds (5)");
+  rig.display.SetDesignSink(&sink);
+  rig.player->HandleError("second");
+  EXPECT_EQ(sink.statuses.back(), "Error : second");
+  EXPECT_EQ(rig.player->ErrorList(), (std::vector<std::string>{"List index out of bounds (5)", "second"}));
+  EXPECT_EQ(rig.window.errors_added, rig.player->ErrorList());
+}
+
+TEST(ErrorHandler, AStaleIndexEndsPlayInTheErrorList) {
+  PlayerRig rig;
+  rig.AddFiles({"a.mp3"});
+  rig.playlist.SetCurrentIndex(4);
+  rig.player->Play();
+  ASSERT_EQ(rig.player->ErrorList().size(), 1u);
+  EXPECT_EQ(rig.window.status.rfind("Error : ", 0), 0u);
+  EXPECT_EQ(rig.plugin.Count("play"), 0u);
+}
+
+TEST(ErrorLog, ThreeErrorsAreAppendedBelowEarlierContent) {
+  const std::string path = TempPath("errors.log");
+  {
+    std::ofstream old(path, std::ios::binary | std::ios::trunc);
+    old << "Errors on 01/02/2003 at 10:00:00\r\nold line\r\n";
+  }
+  PlayerRig rig;
+  for (const char* e : {"one", "two", "three"}) rig.player->HandleError(e);
+  rig.player->WriteErrorLog(path, "05/06/2024", "12:34:56");
+  EXPECT_EQ(ReadAll(path),
+            "Errors on 01/02/2003 at 10:00:00\r\nold line\r\n"
+            "Errors on 05/06/2024 at 12:34:56\r\none\r\ntwo\r\nthree\r\n");
+  std::remove(path.c_str());
+}
+
+TEST(ErrorLog, AnEmptyListLeavesTheFileAsItWasOrCreatesItEmpty) {
+  const std::string existing = TempPath("existing.log");
+  const std::string fresh = TempPath("fresh.log");
+  {
+    std::ofstream old(existing, std::ios::binary | std::ios::trunc);
+    old << "kept\r\n";
+  }
+  std::remove(fresh.c_str());
+  AppendErrorLog(existing, {}, "d", "t");
+  AppendErrorLog(fresh, {}, "d", "t");
+  EXPECT_EQ(ReadAll(existing), "kept\r\n");
+  EXPECT_TRUE(std::ifstream(fresh).good());
+  EXPECT_EQ(ReadAll(fresh), "");
+  EXPECT_EQ(FormatErrorLog({}, "d", "t"), "");
+  std::remove(existing.c_str());
+  std::remove(fresh.c_str());
+}
+
+TEST(ErrorLog, AnUnwritablePathThrows) {
+  EXPECT_THROW(AppendErrorLog(TempPath("no/such/folder/errors.log"), {"x"}, "d", "t"), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace velmora

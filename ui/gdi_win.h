@@ -1,0 +1,114 @@
+// Move-only owners of GDI handles and a scoped selection, so that no drawing path can
+// leak a bitmap, font, brush, region or device context.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace velmora::ui {
+
+template <typename H, BOOL(WINAPI* Free)(H)>
+class UniqueGdi {
+ public:
+  UniqueGdi() = default;
+  explicit UniqueGdi(H h) : h_(h) {}
+  ~UniqueGdi() { reset(); }
+  UniqueGdi(const UniqueGdi&) = delete;
+  UniqueGdi& operator=(const UniqueGdi&) = delete;
+  UniqueGdi(UniqueGdi&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  UniqueGdi& operator=(UniqueGdi&& o) noexcept {
+    if (this != &o) reset(std::exchange(o.h_, nullptr));
+    return *this;
+  }
+  H get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+  H release() { return std::exchange(h_, nullptr); }
+  void reset(H h = nullptr) {
+    if (h_) Free(h_);
+    h_ = h;
+  }
+
+ private:
+  H h_ = nullptr;
+};
+
+inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) { return DeleteObject(h); }
+template <typename H>
+inline BOOL WINAPI DeleteTyped(H h) { return DeleteObject(h); }
+
+using UniqueBitmap = UniqueGdi<HBITMAP, DeleteTyped<HBITMAP>>;
+using UniqueFont = UniqueGdi<HFONT, DeleteTyped<HFONT>>;
+using UniqueBrush = UniqueGdi<HBRUSH, DeleteTyped<HBRUSH>>;
+using UniquePen = UniqueGdi<HPEN, DeleteTyped<HPEN>>;
+using UniqueRegion = UniqueGdi<HRGN, DeleteTyped<HRGN>>;
+using UniqueDC = UniqueGdi<HDC, DeleteDC>;
+
+// Selects an object into a DC for the scope.
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
+  ~ScopedSelect() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// GetDC/ReleaseDC pair.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND w) : w_(w), dc_(GetDC(w)) {}
+  ~WindowDC() {
+    if (dc_) ReleaseDC(w_, dc_);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND w_;
+  HDC dc_;
+};
+
+// An off-screen buffer the size of a client area, copied to the target on destruction.
+class BufferedPaint {
+ public:
+  BufferedPaint(HDC target, int width, int height)
+      : target_(target), w_(width > 0 ? width : 1), h_(height > 0 ? height : 1),
+        dc_(CreateCompatibleDC(target)), bmp_(CreateCompatibleBitmap(target, w_, h_)),
+        sel_(dc_.get(), bmp_.get()) {}
+  ~BufferedPaint() {
+    if (dc_ && bmp_) BitBlt(target_, 0, 0, w_, h_, dc_.get(), 0, 0, SRCCOPY);
+  }
+  HDC dc() const { return bmp_ ? dc_.get() : target_; }
+
+ private:
+  HDC target_;
+  int w_, h_;
+  UniqueDC dc_;
+  UniqueBitmap bmp_;
+  ScopedSelect sel_;
+};
+
+// $00BBGGRR, or $800000nn for system colour nn.
+inline COLORREF ResolveColour(unsigned long c) {
+  if ((c & 0xFF000000ul) == 0x80000000ul) return GetSysColor(static_cast<int>(c & 0xFF));
+  return static_cast<COLORREF>(c & 0x00FFFFFFul);
+}
+
+// Duplicates a bitmap (the widgets own what they are given, callers keep their own copy).
+HBITMAP CopyBitmap(HBITMAP source);
+// Size of a bitmap; {0, 0} for none.
+SIZE BitmapSize(HBITMAP bmp);
+
+// Paints what lies under `child` in its parent: the part of the visible background
+// picture (the parent's `background` or `imdeactivated` picture control) under the
+// child, or `fallback` where there is none. For labels and banners drawn transparently.
+void PaintParentBackground(HWND child, HDC dc, const RECT& client, COLORREF fallback);
+
+}  // namespace velmora::ui

@@ -1,0 +1,67 @@
+// The small base every widget class derives from: binds the C++ object to its HWND at
+// WM_NCCREATE, keeps exceptions out of the window procedure, and handles what all
+// widgets share (the hint and its tooltip, the hover notice to the parent).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velmora::ui {
+
+class WidgetBase {
+ public:
+  explicit WidgetBase(HWND hwnd) : hwnd_(hwnd) {}
+  virtual ~WidgetBase() = default;
+  WidgetBase(const WidgetBase&) = delete;
+  WidgetBase& operator=(const WidgetBase&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  int ControlId() const { return GetDlgCtrlID(hwnd_); }
+  void NotifyParent(WORD code) const;
+
+  // Messages common to all widgets; returns true when handled.
+  bool HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+  virtual LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) = 0;
+
+ protected:
+  // Tracks the mouse entering/leaving; call from WM_MOUSEMOVE. Returns true on entry.
+  bool TrackHover();
+  bool hot_ = false;
+  HWND hwnd_;
+  HFONT font_ = nullptr;  // WM_SETFONT; owned by the sender
+
+ private:
+  std::string hint_;
+};
+
+// The shared window procedure of widget class T (constructed from its HWND).
+template <class T>
+LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<WidgetBase*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    try {
+      self = new T(hwnd);
+    } catch (...) {
+      return FALSE;
+    }
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  LRESULT result = 0;
+  try {
+    if (!self->HandleCommon(msg, wp, lp, &result)) result = self->Handle(msg, wp, lp);
+  } catch (...) {
+    result = DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    delete self;
+  }
+  return result;
+}
+
+// Adds, updates or removes (empty text) the tooltip of a window.
+void SetToolTip(HWND hwnd, const std::string& text);
+
+}  // namespace velmora::ui

@@ -1,0 +1,184 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <vector>
+
+#include "ui/gdi_win.h"
+#include "ui/widget_base_win.h"
+#include "ui/widgets.h"
+
+namespace velmora::ui {
+
+// Defined in the widgets' own files.
+LRESULT CALLBACK ImageButtonProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+LRESULT CALLBACK SliderProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+LRESULT CALLBACK BannerProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+LRESULT CALLBACK EffectLabelProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+
+namespace {
+
+HWND g_tooltip = nullptr;
+COLORREF g_hint_colour = RGB(255, 0, 0);
+
+HWND Tooltip() {
+  if (!g_tooltip) {
+    g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    if (g_tooltip) {
+      SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);  // multi-line hints
+      SendMessageA(g_tooltip, TTM_SETTIPBKCOLOR, g_hint_colour, 0);
+    }
+  }
+  return g_tooltip;
+}
+
+}  // namespace
+
+void SetHintColor(COLORREF colour) {
+  g_hint_colour = colour;
+  if (HWND tip = Tooltip()) SendMessageA(tip, TTM_SETTIPBKCOLOR, colour, 0);
+}
+
+COLORREF HintColor() { return g_hint_colour; }
+
+void SetToolTip(HWND hwnd, const std::string& text) {
+  HWND tip = Tooltip();
+  if (!tip) return;
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = GetParent(hwnd) ? GetParent(hwnd) : hwnd;
+  ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
+  std::vector<char> buffer(text.begin(), text.end());
+  buffer.push_back('\0');
+  ti.lpszText = buffer.data();
+  const bool exists = SendMessageA(tip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
+  ti.lpszText = buffer.data();
+  if (text.empty()) {
+    if (exists) SendMessageA(tip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  } else if (exists) {
+    SendMessageA(tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+  } else {
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
+void WidgetBase::NotifyParent(WORD code) const {
+  if (HWND parent = GetParent(hwnd_))
+    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(ControlId(), code), reinterpret_cast<LPARAM>(hwnd_));
+}
+
+bool WidgetBase::TrackHover() {
+  if (hot_) return false;
+  hot_ = true;
+  TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd_, 0};
+  TrackMouseEvent(&tme);
+  if (HWND parent = GetParent(hwnd_))
+    SendMessageA(parent, VWN_HOVER, static_cast<WPARAM>(ControlId()), reinterpret_cast<LPARAM>(hwnd_));
+  return true;
+}
+
+bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  switch (msg) {
+    case VWM_SETHINT:
+      hint_ = lp ? reinterpret_cast<const char*>(lp) : "";
+      SetToolTip(hwnd_, hint_);
+      *result = TRUE;
+      return true;
+    case VWM_GETHINT: {
+      char* buffer = reinterpret_cast<char*>(lp);
+      const size_t size = static_cast<size_t>(wp);
+      if (buffer && size) {
+        const size_t n = hint_.size() < size - 1 ? hint_.size() : size - 1;
+        std::memcpy(buffer, hint_.data(), n);
+        buffer[n] = '\0';
+      }
+      *result = static_cast<LRESULT>(hint_.size());
+      return true;
+    }
+    case WM_SETFONT:
+      font_ = reinterpret_cast<HFONT>(wp);
+      if (LOWORD(lp)) InvalidateRect(hwnd_, nullptr, FALSE);
+      *result = 0;
+      return true;
+    case WM_GETFONT:
+      *result = reinterpret_cast<LRESULT>(font_);
+      return true;
+    case WM_NCDESTROY:
+      if (!hint_.empty()) SetToolTip(hwnd_, "");
+      return false;
+    default:
+      return false;
+  }
+}
+
+HBITMAP CopyBitmap(HBITMAP source) {
+  if (!source) return nullptr;
+  return static_cast<HBITMAP>(CopyImage(source, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+SIZE BitmapSize(HBITMAP bmp) {
+  BITMAP bm{};
+  if (!bmp || !GetObjectA(bmp, sizeof bm, &bm)) return {0, 0};
+  return {bm.bmWidth, bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight};
+}
+
+void PaintParentBackground(HWND child, HDC dc, const RECT& client, COLORREF fallback) {
+  HWND parent = GetParent(child);
+  HWND picture = nullptr;
+  if (parent) {
+    // The inactive face lies over the normal one while it is shown.
+    for (int id : {1042 /* imdeactivated */, 1041 /* background */}) {
+      HWND w = GetDlgItem(parent, id);
+      if (w && w != child && IsWindowVisible(w)) {
+        picture = w;
+        break;
+      }
+    }
+  }
+  UniqueBrush brush(CreateSolidBrush(fallback));
+  FillRect(dc, &client, brush.get());
+  if (!picture) return;
+  auto bmp = reinterpret_cast<HBITMAP>(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  if (!bmp) return;
+  RECT mine{}, theirs{};
+  GetWindowRect(child, &mine);
+  GetWindowRect(picture, &theirs);
+  UniqueDC src(CreateCompatibleDC(dc));
+  ScopedSelect sel(src.get(), bmp);
+  BitBlt(dc, 0, 0, client.right, client.bottom, src.get(), mine.left - theirs.left, mine.top - theirs.top, SRCCOPY);
+}
+
+bool RegisterWidgetClasses(HINSTANCE instance) {
+  static bool done = false;
+  if (done) return true;
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  struct Entry {
+    const char* name;
+    WNDPROC proc;
+    UINT style;
+    HCURSOR cursor;
+  } entries[] = {
+      {kImageButtonClass, ImageButtonProc, 0, LoadCursor(nullptr, IDC_ARROW)},
+      {kSliderClass, SliderProc, 0, LoadCursor(nullptr, IDC_ARROW)},
+      {kBannerClass, BannerProc, 0, LoadCursor(nullptr, IDC_HAND)},
+      {kEffectLabelClass, EffectLabelProc, 0, LoadCursor(nullptr, IDC_ARROW)},
+  };
+  for (const auto& e : entries) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = e.style;
+    wc.lpfnWndProc = e.proc;
+    wc.hInstance = instance;
+    wc.hCursor = e.cursor;
+    wc.lpszClassName = e.name;
+    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  }
+  done = true;
+  return true;
+}
+
+}  // namespace velmora::ui

@@ -7,10 +7,8 @@
 
 #include "app/host.h"
 
-#if __has_include("plugins/plugin_system_win.h")
+#include "plugins/plugin_lists_view.h"
 #include "plugins/plugin_system_win.h"
-#define VELMORA_HAVE_PLUGIN_SYSTEM 1
-#endif
 
 namespace velmora {
 
@@ -24,7 +22,7 @@ std::vector<FormFactory>& Factories() {
 // A window whose subsystem is not in the program: hidden, registered under the form's
 // class name so that lookups by class still find something. The options window's
 // placeholder still runs the plug-in scan when its one-shot timer fires.
-class PlaceholderForm : public Form {
+class PlaceholderForm : public Form, private PluginListsView {
  public:
   PlaceholderForm(App& app, const char* class_name) : app_(app) {
     WNDCLASSEXA wc{};
@@ -41,8 +39,12 @@ class PlaceholderForm : public Form {
     }
     hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, class_name, "", WS_POPUP, 0, 0, 10, 10, nullptr,
                             nullptr, app.instance, this);
+    // Without the options window the scan still has to run: its timer lives here.
+    lists_view_ = std::strcmp(class_name, "TForm2") == 0 && app.plugins;
+    if (lists_view_) app.plugins->AttachListsView(this);
   }
   ~PlaceholderForm() override {
+    if (lists_view_ && app_.plugins) app_.plugins->AttachListsView(nullptr);
     if (hwnd_) DestroyWindow(hwnd_);
   }
   HWND Handle() const override { return hwnd_; }
@@ -69,59 +71,22 @@ class PlaceholderForm : public Form {
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
 
+  void StartScanTimer() override {
+    if (hwnd_) SetTimer(hwnd_, TimerEventId(TimerId::Enjoy), 200, nullptr);
+  }
+  void StopScanTimer() override {
+    if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::Enjoy));
+  }
+  void SetScanning(bool) override {}
+  void SetDlls(const std::vector<std::string>&) override {}
+  void SetExtensionRows(const std::vector<ExtensionRow>&) override {}
+  void SetExtensionList(const std::vector<std::string>&) override {}
+  void SetInfoField(InfoField, const std::string&) override {}
+
   App& app_;
   HWND hwnd_ = nullptr;
+  bool lists_view_ = false;
 };
-
-#ifndef VELMORA_HAVE_PLUGIN_SYSTEM
-// Until the plug-in library is linked in: no plug-in, no supported type.
-class NoInputPlugin : public InputPlugin {
- public:
-  bool Has(PluginEntry) const override { return false; }
-  std::string Name() const override { return {}; }
-  std::string load(const std::string&) override { throw Absent(); }
-  void play(const std::string&) override { throw Absent(); }
-  void pause() override { throw Absent(); }
-  void stop() override { throw Absent(); }
-  void showoptionspopup(int, int) override { throw Absent(); }
-  bool playing() override { throw Absent(); }
-  int32_t length() override { throw Absent(); }
-  void jumpto(int32_t) override { throw Absent(); }
-  int32_t getposition() override { throw Absent(); }
-  bool paused() override { throw Absent(); }
-  bool ended() override { throw Absent(); }
-  std::string bitrate() override { throw Absent(); }
-  std::string layer() override { throw Absent(); }
-  std::string frequence() override { throw Absent(); }
-  void showid3() override { throw Absent(); }
-  std::string webload(const std::string&) override { throw Absent(); }
-
- private:
-  static PluginFault Absent() { return PluginFault("No input plugin loaded"); }
-};
-
-class NoPluginSystem : public PluginSystem, private PluginSelector {
- public:
-  InputPlugin& Current() override { return plugin_; }
-  PluginSelector& Selector() override { return *this; }
-  void StartLibraryScan(const std::string&) override {}
-  void ScanLibraryFolder() override {}
-  bool ScanDone() const override { return true; }
-  const std::vector<std::string>& Dlls() const override { return dlls_; }
-  std::string OpenDialogFilter() const override {
-    return "MPEG Files|*.mp3;*.mp2;*.mp1|Playlist|*.m3u|All Files|*.*";
-  }
-  void ReleaseInfoLibrary() override {}
-  void UnloadAllPlugins() override {}
-
- private:
-  bool IsSupportedExtension(const std::string&) const override { return false; }
-  bool SelectPluginForFile(const std::string&) override { return false; }
-
-  NoInputPlugin plugin_;
-  std::vector<std::string> dlls_;
-};
-#endif
 
 }  // namespace
 
@@ -162,7 +127,6 @@ void CreateForms(App& app) {
 }
 
 std::unique_ptr<PluginSystem> MakePluginSystem(App& app) {
-#ifdef VELMORA_HAVE_PLUGIN_SYSTEM
   return CreatePluginSystem(app.program_folder, [] {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -174,10 +138,6 @@ std::unique_ptr<PluginSystem> MakePluginSystem(App& app) {
       DispatchMessageA(&msg);
     }
   });
-#else
-  (void)app;
-  return std::make_unique<NoPluginSystem>();
-#endif
 }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/main_window_win.h"
@@ -115,7 +116,8 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       break;
     case ExternalCommand::GetVolume:
       d.ShowStatus("API CALL : Get Vol");
-      result = volume_.Get() * 10 / 25;
+      // The slider's percentage; a device above the slider's 250 still reads 100.
+      result = std::min(volume_.Get() * 10 / 25, 100);
       break;
     case ExternalCommand::GetLength: {
       d.ShowStatus("API CALL : Get Length");

@@ -128,36 +128,61 @@ unsigned WinHost::MillisecondsSinceMidnight() const {
   return ((t.wHour * 60u + t.wMinute) * 60u + t.wSecond) * 1000u + t.wMilliseconds;
 }
 
-namespace {
-bool HaveWaveOut() { return waveOutGetNumDevs() > 0; }
-}  // namespace
+WaveOutVolume::~WaveOutVolume() {
+  if (stream_) waveOutClose(stream_);
+}
+
+HWAVEOUT WaveOutVolume::Target() const {
+  if (!probed_) {
+    probed_ = true;
+    have_device_ = waveOutGetNumDevs() > 0;
+    DWORD v = 0;
+    if (have_device_ && waveOutGetVolume(reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0)), &v) !=
+                            MMSYSERR_NOERROR) {
+      WAVEFORMATEX format{};
+      format.wFormatTag = WAVE_FORMAT_PCM;
+      format.nChannels = 2;
+      format.nSamplesPerSec = 44100;
+      format.wBitsPerSample = 16;
+      format.nBlockAlign = 4;
+      format.nAvgBytesPerSec = 44100 * 4;
+      HWAVEOUT h = nullptr;
+      if (waveOutOpen(&h, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR)
+        stream_ = h;
+      else
+        have_device_ = false;
+    }
+  }
+  if (!have_device_) return nullptr;
+  // Device number 0 when the device volume works.
+  return stream_ ? stream_ : reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0));
+}
 
 int WaveOutVolume::Get() const {
-  if (!HaveWaveOut()) return 0;
+  HWAVEOUT target = Target();
+  if (!have_device_) return 0;
   DWORD v = 0;
-  if (waveOutGetVolume(reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0)), &v) !=
-      MMSYSERR_NOERROR)
-    return 0;
+  if (waveOutGetVolume(target, &v) != MMSYSERR_NOERROR) return 0;
   const DWORD left = LOWORD(v), right = HIWORD(v);
   return static_cast<int>((left + right) / 512);
 }
 
 void WaveOutVolume::Set(int level) {
-  level_ = std::clamp(level, 0, 255);
-  if (!HaveWaveOut()) return;
-  const DWORD full = static_cast<DWORD>(level_) * 256;
+  HWAVEOUT target = Target();
+  if (!have_device_) return;
+  const DWORD full = static_cast<DWORD>(std::clamp(level, 0, 255)) * 256;
   // Balance 50 keeps both channels at the level; towards 0 the right one fades, towards
   // 100 the left one.
   const DWORD left = balance_ <= 50 ? full : full * static_cast<DWORD>(100 - balance_) / 50;
   const DWORD right = balance_ >= 50 ? full : full * static_cast<DWORD>(balance_) / 50;
-  waveOutSetVolume(reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0)),
-                   MAKELONG(static_cast<WORD>(left), static_cast<WORD>(right)));
+  waveOutSetVolume(target, MAKELONG(static_cast<WORD>(left), static_cast<WORD>(right)));
 }
 
 void WaveOutVolume::SetBalance(int balance) {
+  const int level = Get();
   balance_ = std::clamp(balance, 0, 100);
-  // Re-split the current level between the channels.
-  if (HaveWaveOut()) Set(Get());
+  // Split the current level between the channels again.
+  Set(level);
 }
 
 }  // namespace velmora

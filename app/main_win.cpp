@@ -8,9 +8,7 @@
 #include "app/main_window_win.h"
 #include "ui/widgets.h"
 
-#if __has_include("plugins/plugin_system_win.h")
 #include "plugins/plugin_system_win.h"
-#endif
 
 namespace {
 
@@ -36,9 +34,7 @@ std::vector<std::string> CommandLineArguments() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   RestrictLibrarySearch();
-#if __has_include("plugins/plugin_system_win.h")
   velmora::RestrictDllSearchPath();
-#endif
 
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);

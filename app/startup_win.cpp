@@ -185,7 +185,11 @@ void MainWindow::DeferredStartup() {
     });
     // 13.
     Guarded([&] {
-      if (had_arguments_ && app_.settings.autoplay && !app_.playlist.Empty()) app_.player->Play();
+      if (!had_arguments_ || !app_.settings.autoplay || app_.playlist.Empty()) return;
+      // The library scan normally waits for its timer; the file cannot be played before
+      // the table of types exists, so it runs now.
+      if (!app_.plugins->ScanDone()) app_.plugins->ScanLibraryFolder();
+      app_.player->Play();
     });
   }
   // 14.

@@ -41,10 +41,10 @@ struct LabelPlace {
 // The eight scan-progress labels lie below the visible client area until a scan grows
 // the window.
 const LabelPlace kProgressLabels[] = {
-    {ids::Label4, "Directory Processed : ", 6, 300, 165, SS_LEFT}, {ids::Label6, "0", 176, 300, 160, SS_LEFT},
-    {ids::Label5, "File processed :", 6, 318, 165, SS_LEFT},       {ids::Label7, "0", 176, 316, 160, SS_LEFT},
-    {ids::Label8, "Current directory : ", 6, 332, 165, SS_LEFT},   {ids::Label10, "None", 176, 332, 160, SS_LEFT},
-    {ids::Label9, "Current File :", 6, 348, 165, SS_LEFT},         {ids::Label11, "None", 176, 348, 160, SS_LEFT},
+    {ids::plLabel4, "Directory Processed : ", 6, 300, 165, SS_LEFT}, {ids::plLabel6, "0", 176, 300, 160, SS_LEFT},
+    {ids::plLabel5, "File processed :", 6, 318, 165, SS_LEFT},       {ids::plLabel7, "0", 176, 316, 160, SS_LEFT},
+    {ids::plLabel8, "Current directory : ", 6, 332, 165, SS_LEFT},   {ids::plLabel10, "None", 176, 332, 160, SS_LEFT},
+    {ids::plLabel9, "Current File :", 6, 348, 165, SS_LEFT},         {ids::plLabel11, "None", 176, 348, 160, SS_LEFT},
 };
 
 struct ButtonPlace {
@@ -55,13 +55,13 @@ struct ButtonPlace {
 };
 
 const ButtonPlace kButtons[] = {
-    {ids::addbut, "Add", "Add Song to Playlist", 24},
-    {ids::removebut, "Remove", "Remove Selected Files", 53},
-    {ids::savebut, "Save", "Save Playlist", 81},
-    {ids::sortbut, "Sort", "Sort Playlist", 110},
-    {ids::randombut, "Random", "Randomize Playlist", 139},
-    {ids::ToolbarButton971, "Up", "Move up selected items", 167},
-    {ids::ToolbarButton972, "Down", "Move down selected items", 196},
+    {ids::pladdbut, "Add", "Add Song to Playlist", 24},
+    {ids::plremovebut, "Remove", "Remove Selected Files", 53},
+    {ids::plsavebut, "Save", "Save Playlist", 81},
+    {ids::plsortbut, "Sort", "Sort Playlist", 110},
+    {ids::plrandombut, "Random", "Randomize Playlist", 139},
+    {ids::plToolbarButton971, "Up", "Move up selected items", 167},
+    {ids::plToolbarButton972, "Down", "Move down selected items", 196},
 };
 
 // Directory listing for the folder scan.
@@ -280,11 +280,11 @@ void PlaylistWindow::CreateControls() {
     ui::SetToolTip(h, b.hint);
   }
 
-  label(ids::Label1, "Currently Playing :", 240, 230, 100, SS_LEFT);
+  label(ids::plLabel1, "Currently Playing :", 240, 230, 100, SS_LEFT);
   ui::SetToolTip(label(ids::plct, "0", 285, 244, 45, SS_RIGHT), "Currently Playing");
-  label(ids::Label2, "Number of tracks :", 237, 258, 100, SS_LEFT);
+  label(ids::plLabel2, "Number of tracks :", 237, 258, 100, SS_LEFT);
   ui::SetToolTip(label(ids::Label3, "0", 285, 272, 45, SS_RIGHT), "Number of tracks");
-  label(ids::Label12, "Playing : ", 10, 6, 50, SS_LEFT);
+  label(ids::plLabel12, "Playing : ", 10, 6, 50, SS_LEFT);
   label(ids::playingLabel, "none", 60, 6, 280, SS_LEFT | SS_ENDELLIPSIS);
   for (const LabelPlace& p : kProgressLabels) label(p.id, p.text, p.x, p.y, p.w, p.align);
 
@@ -422,26 +422,26 @@ void PlaylistWindow::OnCommand(int id, int code, HWND control) {
   }
   if (control && code != BN_CLICKED && code != 0) return;
   switch (id) {
-    case ids::addbut: ShowAddMenu(); break;
-    case ids::removebut: ShowRemoveMenu(); break;
-    case ids::savebut: Save(); break;
-    case ids::sortbut: ShowSortMenu(); break;
-    case ids::randombut: Randomize(); break;
-    case ids::ToolbarButton971: MoveUp(); break;
-    case ids::ToolbarButton972: MoveDown(); break;
-    case ids::Files1: AddFiles(); break;
-    case ids::Directory1: AddFolderDialog(); break;
-    case ids::Url1: ShowUrlDialog(); break;
-    case ids::Selected1: RemoveSelectedRows(); break;
-    case ids::All1: RemoveAllRows(); break;
-    case ids::SelectAll1: SelectAllRows(); break;
-    case ids::InvertSelection1: InvertSelection(); break;
-    case ids::UnselectAll1: UnselectAll(); break;
-    case ids::Sort1:
-    case ids::NameInOrder: Sort(SortKey::Name, SortOrder::Ascending); break;
-    case ids::Descending1: Sort(SortKey::Name, SortOrder::Descending); break;
-    case ids::InOrder1: Sort(SortKey::Path, SortOrder::Ascending); break;
-    case ids::InvertOrder1: Sort(SortKey::Path, SortOrder::Descending); break;
+    case ids::pladdbut: ShowAddMenu(); break;
+    case ids::plremovebut: ShowRemoveMenu(); break;
+    case ids::plsavebut: Save(); break;
+    case ids::plsortbut: ShowSortMenu(); break;
+    case ids::plrandombut: Randomize(); break;
+    case ids::plToolbarButton971: MoveUp(); break;
+    case ids::plToolbarButton972: MoveDown(); break;
+    case ids::plFiles1: AddFiles(); break;
+    case ids::plDirectory1: AddFolderDialog(); break;
+    case ids::plUrl1: ShowUrlDialog(); break;
+    case ids::plSelected1: RemoveSelectedRows(); break;
+    case ids::plAll1: RemoveAllRows(); break;
+    case ids::plSelectAll1: SelectAllRows(); break;
+    case ids::plInvertSelection1: InvertSelection(); break;
+    case ids::plUnselectAll1: UnselectAll(); break;
+    case ids::plSort1:
+    case ids::plNameInOrder: Sort(SortKey::Name, SortOrder::Ascending); break;
+    case ids::plDescending1: Sort(SortKey::Name, SortOrder::Descending); break;
+    case ids::plInOrder1: Sort(SortKey::Path, SortOrder::Ascending); break;
+    case ids::plInvertOrder1: Sort(SortKey::Path, SortOrder::Descending); break;
     default: break;
   }
 }
@@ -456,30 +456,30 @@ void PlaylistWindow::ShowMenuBelow(int button_id, HMENU menu) {
 
 void PlaylistWindow::ShowAddMenu() {  // Addpopup
   MenuHandle menu;
-  AppendMenuA(menu.get(), MF_STRING, ids::Files1, "Files");
-  AppendMenuA(menu.get(), MF_STRING, ids::Directory1, "Directory");
+  AppendMenuA(menu.get(), MF_STRING, ids::plFiles1, "Files");
+  AppendMenuA(menu.get(), MF_STRING, ids::plDirectory1, "Directory");
   AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu.get(), MF_STRING, ids::Url1, "Url");
-  ShowMenuBelow(ids::addbut, menu.get());
+  AppendMenuA(menu.get(), MF_STRING, ids::plUrl1, "Url");
+  ShowMenuBelow(ids::pladdbut, menu.get());
 }
 
 void PlaylistWindow::ShowRemoveMenu() {  // DelPopup
   MenuHandle menu;
-  AppendMenuA(menu.get(), MF_STRING, ids::Selected1, "Selected");
-  AppendMenuA(menu.get(), MF_STRING, ids::All1, "All");
-  ShowMenuBelow(ids::removebut, menu.get());
+  AppendMenuA(menu.get(), MF_STRING, ids::plSelected1, "Selected");
+  AppendMenuA(menu.get(), MF_STRING, ids::plAll1, "All");
+  ShowMenuBelow(ids::plremovebut, menu.get());
 }
 
 void PlaylistWindow::ShowSortMenu() {  // SortPopup
   MenuHandle menu;
   MenuHandle by_name, by_path;
-  AppendMenuA(by_name.get(), MF_STRING, ids::NameInOrder, "In order");
-  AppendMenuA(by_name.get(), MF_STRING, ids::Descending1, "Invert order");
-  AppendMenuA(by_path.get(), MF_STRING, ids::InOrder1, "In Order");
-  AppendMenuA(by_path.get(), MF_STRING, ids::InvertOrder1, "Invert Order");
+  AppendMenuA(by_name.get(), MF_STRING, ids::plNameInOrder, "In order");
+  AppendMenuA(by_name.get(), MF_STRING, ids::plDescending1, "Invert order");
+  AppendMenuA(by_path.get(), MF_STRING, ids::plInOrder1, "In Order");
+  AppendMenuA(by_path.get(), MF_STRING, ids::plInvertOrder1, "Invert Order");
   AppendMenuA(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(by_name.release()), "By SongName");
   AppendMenuA(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(by_path.release()), "By Path");
-  ShowMenuBelow(ids::sortbut, menu.get());
+  ShowMenuBelow(ids::plsortbut, menu.get());
 }
 
 void PlaylistWindow::ShowListMenu(int x, int y) {  // PlPopup
@@ -490,11 +490,11 @@ void PlaylistWindow::ShowListMenu(int x, int y) {  // PlPopup
     y = r.top;
   }
   MenuHandle menu;
-  AppendMenuA(menu.get(), MF_STRING, ids::SelectAll1, "Select All");
-  AppendMenuA(menu.get(), MF_STRING, ids::InvertSelection1, "Invert Selection");
-  AppendMenuA(menu.get(), MF_STRING, ids::UnselectAll1, "Unselect All");
+  AppendMenuA(menu.get(), MF_STRING, ids::plSelectAll1, "Select All");
+  AppendMenuA(menu.get(), MF_STRING, ids::plInvertSelection1, "Invert Selection");
+  AppendMenuA(menu.get(), MF_STRING, ids::plUnselectAll1, "Unselect All");
   AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu.get(), MF_STRING, ids::Sort1, "Sort");
+  AppendMenuA(menu.get(), MF_STRING, ids::plSort1, "Sort");
   SetForegroundWindow(hwnd_);
   TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
   PostMessageA(hwnd_, WM_NULL, 0, 0);
@@ -531,10 +531,10 @@ void PlaylistWindow::OnChooserText() {
 }
 
 void PlaylistWindow::AddDirectory() {
-  SetText(ids::Label6, "0");
-  SetText(ids::Label7, "0");
-  SetText(ids::Label10, "None");
-  SetText(ids::Label11, "None");
+  SetText(ids::plLabel6, "0");
+  SetText(ids::plLabel7, "0");
+  SetText(ids::plLabel10, "None");
+  SetText(ids::plLabel11, "None");
 
   auto animate = [this](int from, int to) {
     RECT r{};
@@ -717,7 +717,7 @@ void PlaylistWindow::OnResize() {
   GetWindowRect(hwnd_, &r);
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
-  if (!Control(ids::Label1)) return;  // still creating
+  if (!Control(ids::plLabel1)) return;  // still creating
 
   auto move_to = [this](int id, int x, int y) {
     SetWindowPos(Control(id), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -743,10 +743,10 @@ void PlaylistWindow::OnResize() {
   SetWindowPos(pl_.Handle(), nullptr, 0, 0, std::max(width - 124, 0), std::max(stored_height_ - 55, 0),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (const ButtonPlace& b : kButtons) move_to(b.id, width - 99, place_of(b.id).top);
-  move_to(ids::Label1, width - 115, place_of(ids::Label1).top);
+  move_to(ids::plLabel1, width - 115, place_of(ids::plLabel1).top);
   move_to(ids::plct, width - 70, place_of(ids::plct).top);
   move_to(ids::Label3, width - 70, place_of(ids::Label3).top);
-  move_to(ids::Label2, width - 118, place_of(ids::Label2).top);
+  move_to(ids::plLabel2, width - 118, place_of(ids::plLabel2).top);
 }
 
 // Keys and clicks in the list, before the list box handles them (it still does).
@@ -821,9 +821,9 @@ void PlaylistWindow::OnPlayingLabelChanged(const std::string& text) { SetText(id
 // ---------------------------------------------------------------------------------------
 // Scan progress
 
-void PlaylistWindow::FoldersProcessed(size_t count) { SetText(ids::Label6, std::to_string(count)); }
+void PlaylistWindow::FoldersProcessed(size_t count) { SetText(ids::plLabel6, std::to_string(count)); }
 
-void PlaylistWindow::EntriesExamined(size_t count) { SetText(ids::Label7, std::to_string(count)); }
+void PlaylistWindow::EntriesExamined(size_t count) { SetText(ids::plLabel7, std::to_string(count)); }
 
 void PlaylistWindow::CurrentFolder(const std::string& text) {
   pending_folder_ = text;
@@ -841,8 +841,8 @@ void PlaylistWindow::ShowPendingProgress(bool force) {
   const DWORD now = GetTickCount();
   if (!force && now - last_progress_paint_ < 40) return;
   last_progress_paint_ = now;
-  if (folder_dirty_) SetText(ids::Label10, pending_folder_);
-  if (file_dirty_) SetText(ids::Label11, pending_file_);
+  if (folder_dirty_) SetText(ids::plLabel10, pending_folder_);
+  if (file_dirty_) SetText(ids::plLabel11, pending_file_);
   folder_dirty_ = file_dirty_ = false;
 }
 

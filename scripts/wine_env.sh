@@ -14,7 +14,11 @@
 #   WINE             the wine64 loader to run programs with
 #
 # Audio: the ALSA "file" plug-in writes what it is given and passes it on to the "null"
-# device, so playback needs no sound card; a "plug" in front fixes the stored format.
+# device, so playback needs no sound card; a "plug" in front fixes the stored format. It
+# writes through a pipe to `cat >>`, so every opening of the device appends to the one
+# sink file (the plug-in itself would truncate it, or start a new numbered file). The null
+# device does not keep time: wine pushes samples as fast as its period timer asks, a few
+# times faster than real time.
 
 WINE="${WINE:-/usr/lib/wine/wine64}"
 WINESERVER="${WINESERVER:-/usr/lib/wine/wineserver}"
@@ -86,9 +90,8 @@ pcm.!default {
 pcm.velmora_sink {
   type file
   slave.pcm "null"
-  file "$VELMORA_RUN_DIR/sink.raw"
+  file "|cat >>'$VELMORA_RUN_DIR/sink.raw'"
   format "raw"
-  truncate false
 }
 ctl.!default {
   type hw

@@ -32,6 +32,8 @@ class Banner : public WidgetBase {
         Restart();
         return TRUE;
       case VBM_GETSCROLL: return MAKELONG(pixels_, interval_);
+      case VBM_SETACTIVE: active_ = wp != 0; Restart(); return TRUE;
+      case VBM_GETACTIVE: return active_;
       case VBM_SETCOLORS:
         text_ = static_cast<unsigned long>(wp);
         bk_ = static_cast<unsigned long>(lp);
@@ -98,7 +100,7 @@ class Banner : public WidgetBase {
 
   void Restart() {
     KillTimer(hwnd_, kScrollTimer);
-    if (interval_ > 0 && pixels_ != 0 && IsWindowEnabled(hwnd_)) SetTimer(hwnd_, kScrollTimer, interval_, nullptr);
+    if (active_ && interval_ > 0 && pixels_ != 0 && IsWindowEnabled(hwnd_)) SetTimer(hwnd_, kScrollTimer, interval_, nullptr);
   }
 
   HFONT Font(HDC dc) {
@@ -154,6 +156,7 @@ class Banner : public WidgetBase {
       TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
   }
 
+  bool active_ = true;
   int pixels_ = 1;
   int interval_ = 50;
   int offset_ = 0;

@@ -70,6 +70,14 @@ enum OptionsWindow : int {
   edUser = 2132,
   edPassword = 2133,
   OLabel4 = 2140,
+  // Input Plugins page: the plug-in information fields and the current library's name.
+  author = 2150,
+  dllname = 2151,
+  date = 2152,
+  info = 2153,
+  files = 2154,
+  version = 2155,
+  CurrentInput = 2156,
 };
 
 // TForm3, the playlist window (3000-3999).
@@ -79,52 +87,59 @@ enum PlaylistWindow : int {
   plct = 3003,
   Label3 = 3004,
   playingLabel = 3005,  // the "playing" label
-  addbut = 3010,
-  removebut = 3011,
-  savebut = 3012,
-  sortbut = 3013,
-  randombut = 3014,
-  ToolbarButton971 = 3015,  // Move up
-  ToolbarButton972 = 3016,  // Move down
-  Label1 = 3020,            // "Currently Playing :"
-  Label2 = 3021,            // "Number of tracks :"
-  Label4 = 3024,            // scan progress captions and figures: Label4 .. Label11
-  Label5 = 3025,
-  Label6 = 3026,
-  Label7 = 3027,
-  Label8 = 3028,
-  Label9 = 3029,
-  Label10 = 3030,
-  Label11 = 3031,
-  Label12 = 3032,           // "Playing : "
-  DirectoryEdit1 = 3040,    // hidden folder chooser: setting its text starts a folder scan
-  // Menu commands (WM_COMMAND to the window).
-  Files1 = 3100,
-  Directory1 = 3101,
-  Url1 = 3102,
-  Selected1 = 3103,
-  All1 = 3104,
-  SelectAll1 = 3105,
-  InvertSelection1 = 3106,
-  UnselectAll1 = 3107,
-  Sort1 = 3108,             // PlPopup "Sort": by song name, ascending
-  NameInOrder = 3109,       // SortPopup "By SongName" > "In order"
-  Descending1 = 3110,       // SortPopup "By SongName" > "Invert order"
-  InOrder1 = 3111,          // SortPopup "By Path" > "In Order"
-  InvertOrder1 = 3112,      // SortPopup "By Path" > "Invert Order"
+  // The other controls of TForm3, prefixed "pl" (names like addbut recur in other windows).
+  pladdbut = 3010,
+  plremovebut = 3011,
+  plsavebut = 3012,
+  plsortbut = 3013,
+  plrandombut = 3014,
+  plToolbarButton971 = 3015,  // Move up
+  plToolbarButton972 = 3016,  // Move down
+  plLabel1 = 3020,            // "Currently Playing :"
+  plLabel2 = 3021,            // "Number of tracks :"
+  plLabel4 = 3024,            // scan progress captions and figures: Label4 .. Label11
+  plLabel5 = 3025,
+  plLabel6 = 3026,            // folders processed
+  plLabel7 = 3027,            // entries examined
+  plLabel8 = 3028,
+  plLabel9 = 3029,
+  plLabel10 = 3030,           // current folder
+  plLabel11 = 3031,           // current file
+  plLabel12 = 3032,           // "Playing : "
+  DirectoryEdit1 = 3040,      // hidden folder chooser: setting its text starts a folder scan
+  // Menu commands (WM_COMMAND to TForm3).
+  plFiles1 = 3100,
+  plDirectory1 = 3101,
+  plUrl1 = 3102,
+  plSelected1 = 3103,
+  plAll1 = 3104,
+  plSelectAll1 = 3105,
+  plInvertSelection1 = 3106,
+  plUnselectAll1 = 3107,
+  plSort1 = 3108,             // PlPopup "Sort": by song name, ascending
+  plNameInOrder = 3109,       // SortPopup "By SongName" > "In order"
+  plDescending1 = 3110,       // SortPopup "By SongName" > "Invert order"
+  plInOrder1 = 3111,          // SortPopup "By Path" > "In Order"
+  plInvertOrder1 = 3112,      // SortPopup "By Path" > "Invert Order"
 };
 
 // TForm6, the design chooser (6000-6999).
 enum DesignChooser : int {
-  designList = 6001,
-  randomDesignCheck = 6002,
+  designList = 6001,         // Designbox
+  randomDesignCheck = 6002,  // randombox
+  dcLabel2 = 6003,                 // Label2 "Choose a design"
+  designdlls = 6004,               // hidden list of markers, parallel to Designbox
+  dcAddbut = 6005,                 // addbut: set as default
+  dcToolbarButton972 = 6006,       // ToolbarButton972: apply
+  dcToolbarButton971 = 6007,       // ToolbarButton971: cancel
+  dcImage1 = 6008,                 // Image1: preview
 };
 
 // TForm8, the add-URL dialog (8000-8999).
 enum AddUrlDialog : int {
   urlEdit = 8001,  // ComboBox1: the URL and its history
-  OLabel1 = 8002,  // "Add"
-  OLabel2 = 8003,  // "Cancel"
+  urlAdd = 8002,      // OLabel1 "Add"
+  urlCancel = 8003,   // OLabel2 "Cancel"
   urlCaption = 8004,  // "Type a url"
 };
 

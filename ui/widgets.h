@@ -40,6 +40,9 @@ enum : UINT {
   VBM_GETCOLORS = WM_USER + 0x123,    // WPARAM: COLORREF* text, LPARAM: COLORREF* background
   VBM_SETFONTSPEC = WM_USER + 0x124,  // WPARAM: size in points, LPARAM: const char* face name
   VBM_GETFONTSPEC = WM_USER + 0x125,  // WPARAM: buffer size, LPARAM: char* face; returns points
+  // Scrolling on/off without touching step, interval or the enabled state (WPARAM: BOOL).
+  VBM_SETACTIVE = WM_USER + 0x126,
+  VBM_GETACTIVE = WM_USER + 0x127,
 
   // Effect label: LPARAM points to a velmora::LabelEffectStyle (copied).
   VLM_SETSTYLE = WM_USER + 0x130,

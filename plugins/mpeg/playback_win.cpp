@@ -249,7 +249,10 @@ void Playback::Run() {
         // Everything of the old rate has been heard: carry on at the new one.
         int32_t heard = PositionMs();
         close_device();
-        base_ms_ = heard;
+        {
+          std::lock_guard<std::mutex> lock(device_mutex_);
+          base_ms_ = heard;
+        }
         format_changed = false;
         if (!open_device(decoder.SampleRate())) return Finish(true, "No audio output device");
         {

@@ -11,7 +11,7 @@ set -euo pipefail
 OUT="${1:?usage: make_media.sh <output folder>}"
 mkdir -p "$OUT"
 OUT="$(cd "$OUT" && pwd)"
-STAMP="$OUT/.made-v3"
+STAMP="$OUT/.made-v4"
 [[ -f "$STAMP" ]] && exit 0
 TMP="$(mktemp -d)"
 trap 'rm -rf "$TMP"' EXIT
@@ -28,6 +28,16 @@ sox -n -r 44100 -c 2 -b 16 "$TMP/sine.wav" synth 5 sine 1000 vol 0.5
 sox -n -r 44100 -c 2 -b 16 "$TMP/vary.wav" synth 10 sine 200-6000 synth 10 pinknoise mix vol 0.4
 sox -n -r 44100 -c 2 -b 16 "$TMP/minute.wav" synth 60 sine 300-3000 synth 60 pinknoise mix vol 0.4
 sox -n -r 22050 -c 1 -b 16 "$TMP/low.wav" synth 3 sine 500 vol 0.5
+
+# Ten seconds, each at its own pitch (300 Hz, 400 Hz, ... 1200 Hz): where a seek lands can
+# be heard in the output.
+steps=()
+for i in 0 1 2 3 4 5 6 7 8 9; do
+  sox -n -r 44100 -c 2 -b 16 "$TMP/step$i.wav" synth 1 sine $((300 + 100 * i)) vol 0.5
+  steps+=("$TMP/step$i.wav")
+done
+sox "${steps[@]}" "$TMP/steps.wav"
+"${LAME[@]}" -b 128 "$TMP/steps.wav" "$OUT/steps_10s.mp3"
 
 # Layer 3, CBR, with each kind of tag.
 "${LAME[@]}" -b 128 "$TMP/sine.wav" "$OUT/sine_1k_5s.mp3"

@@ -86,7 +86,7 @@ const char* MaybeFault(const char* entry) {
     __builtin_trap();
   } else if (mode == "divide") {
     volatile int zero = 0;
-    volatile int result = 1 / zero;
+    volatile int result = 100 / zero;
     (void)result;
   } else if (mode == "throw") {
     throw std::runtime_error(std::string("faulty plug-in: ") + entry);

@@ -1,0 +1,311 @@
+#include "design/design_apply_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include "design/design_folder.h"
+#include "design/main_ini.h"
+#include "design/outline.h"
+#include "design/picture_win.h"
+#include "ui/control_ids.h"
+#include "ui/form_shaper_win.h"
+#include "ui/gdi_win.h"
+#include "ui/widgets.h"
+
+namespace velmora {
+
+namespace {
+
+// A design cannot make a control or the window larger or further away than this; the
+// window system would refuse (or try to allocate) anything beyond.
+constexpr int32_t kMaxExtent = 8192;
+
+int ControlId(DesignControl c) {
+  static const int ids_by_control[] = {
+      ids::prevtrackbut, ids::revbut, ids::stopbut, ids::pausebut, ids::playbut, ids::fwdbut, ids::nexttrackbut,
+      ids::plbut, ids::id3but, ids::openbut, ids::optionbut, ids::minibut, ids::Button1, ids::Bitbtn1,
+      ids::Versiontext, ids::Freq, ids::bitr, ids::lay, ids::poslab, ids::banner2, ids::lengthlab,
+      ids::Statictext1, ids::tb, ids::volbar, ids::Banner1};
+  return ids_by_control[static_cast<int>(c)];
+}
+
+void PumpMessages() {
+  MSG msg;
+  for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+bool Exists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  do {
+    entries->push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return true;
+}
+
+// Gives a picture control its bitmap (the control shows it at its own top left).
+void SetPicture(HWND control, HBITMAP bmp) {
+  if (!control) {
+    if (bmp) DeleteObject(bmp);
+    return;
+  }
+  LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+  if ((style & SS_TYPEMASK) != SS_BITMAP) {
+    style = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE)) | SS_BITMAP;
+    SetWindowLongPtrA(control, GWL_STYLE, style);
+  }
+  HGDIOBJ old = reinterpret_cast<HGDIOBJ>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP,
+                                                       reinterpret_cast<LPARAM>(bmp)));
+  if (old && old != bmp) DeleteObject(old);
+  InvalidateRect(control, nullptr, TRUE);
+}
+
+// The main window's controls as main.ini sees them.
+class MainWindowTarget : public DesignTarget {
+ public:
+  explicit MainWindowTarget(App& app) : app_(app), main_(app.main_window) {}
+
+  int32_t MainSize(Edge e) const override {
+    RECT r{};
+    GetWindowRect(main_, &r);
+    return e == Edge::Width ? r.right - r.left : r.bottom - r.top;
+  }
+  void SetMainSize(Edge e, int32_t v) override {
+    v = std::clamp(v, 1, kMaxExtent);
+    const int w = e == Edge::Width ? v : MainSize(Edge::Width);
+    const int h = e == Edge::Height ? v : MainSize(Edge::Height);
+    SetWindowPos(main_, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  Colour HintColour() const override { return ui::HintColor(); }
+  void SetHintColour(Colour c) override { ui::SetHintColor(ui::ResolveColour(c)); }
+
+  int32_t Geometry(DesignControl c, Edge e) const override {
+    RECT r{};
+    HWND w = Ctl(c);
+    if (!w) return 0;
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&r), 2);
+    switch (e) {
+      case Edge::Top: return r.top;
+      case Edge::Left: return r.left;
+      case Edge::Width: return r.right - r.left;
+      case Edge::Height: return r.bottom - r.top;
+    }
+    return 0;
+  }
+  void SetGeometry(DesignControl c, Edge e, int32_t v) override {
+    HWND w = Ctl(c);
+    if (!w) return;
+    int32_t top = Geometry(c, Edge::Top), left = Geometry(c, Edge::Left);
+    int32_t width = Geometry(c, Edge::Width), height = Geometry(c, Edge::Height);
+    switch (e) {
+      case Edge::Top: top = std::clamp(v, -kMaxExtent, kMaxExtent); break;
+      case Edge::Left: left = std::clamp(v, -kMaxExtent, kMaxExtent); break;
+      case Edge::Width: width = std::clamp(v, 0, kMaxExtent); break;
+      case Edge::Height: height = std::clamp(v, 0, kMaxExtent); break;
+    }
+    SetWindowPos(w, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void SetEnabled(DesignControl c, bool enabled) override { EnableWindow(Ctl(c), enabled); }
+  void SetNoBorder(DesignControl c, bool nb) override { SendMessageA(Ctl(c), ui::VMB_SETNOBORDER, nb, 0); }
+
+  LabelEffectStyle LabelStyle(DesignControl c) const override {
+    LabelEffectStyle s;
+    SendMessageA(Ctl(c), ui::VLM_GETSTYLE, 0, reinterpret_cast<LPARAM>(&s));
+    return s;
+  }
+  void SetLabelStyle(DesignControl c, const LabelEffectStyle& s) override {
+    SendMessageA(Ctl(c), ui::VLM_SETSTYLE, 0, reinterpret_cast<LPARAM>(&s));
+  }
+  void SetTimeColours(Colour elapsed, Colour remaining) override {
+    if (app_.player) app_.player->SetTimeColours(elapsed, remaining);
+  }
+  void SetTimeModeElapsed() override {
+    // The label shows elapsed time from here on; its colour comes with the keys below.
+    if (app_.player && app_.player->TimeRemainingMode()) app_.player->ShowTimeElapsed();
+  }
+
+  Colour SliderColour(DesignControl c) const override {
+    return static_cast<Colour>(SendMessageA(Ctl(c), ui::VSM_GETBKCOLOR, 0, 0));
+  }
+  void SetSliderColour(DesignControl c, Colour col) override { SendMessageA(Ctl(c), ui::VSM_SETBKCOLOR, 0, col); }
+  void SetSliderVertical(DesignControl c, bool v) override { SendMessageA(Ctl(c), ui::VSM_SETVERTICAL, v, 0); }
+
+  TitleLook Title() const override {
+    TitleLook t;
+    COLORREF text = 0, bk = 0;
+    HWND w = Ctl(DesignControl::Banner1);
+    if (SendMessageA(w, ui::VBM_GETCOLORS, reinterpret_cast<WPARAM>(&text), reinterpret_cast<LPARAM>(&bk))) {
+      t.colour = text;
+      t.bk_colour = bk;
+    }
+    char face[LF_FACESIZE] = "";
+    t.font_size = static_cast<int32_t>(SendMessageA(w, ui::VBM_GETFONTSPEC, sizeof face, reinterpret_cast<LPARAM>(face)));
+    t.font_name = face;
+    return t;
+  }
+  void SetTitle(const TitleLook& t) override {
+    HWND w = Ctl(DesignControl::Banner1);
+    SendMessageA(w, ui::VBM_SETCOLORS, t.colour, t.bk_colour);
+    SendMessageA(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(t.font_size), reinterpret_cast<LPARAM>(t.font_name.c_str()));
+  }
+  void SetTitleScrolling(bool on) override { SendMessageA(Ctl(DesignControl::Banner1), ui::VBM_SETACTIVE, on, 0); }
+
+ private:
+  HWND Ctl(DesignControl c) const { return GetDlgItem(main_, ControlId(c)); }
+  App& app_;
+  HWND main_;
+};
+
+const DesignControl kButtonImageOrder[] = {
+    DesignControl::prevtrackbut, DesignControl::fwdbut, DesignControl::playbut, DesignControl::pausebut,
+    DesignControl::stopbut, DesignControl::revbut, DesignControl::optionbut, DesignControl::Bitbtn1,
+    DesignControl::Button1, DesignControl::minibut, DesignControl::nexttrackbut, DesignControl::openbut,
+    DesignControl::plbut, DesignControl::id3but};
+
+// Loads a slider picture into the slot its orientation uses.
+void LoadSliderPicture(HWND slider, const std::string& path, bool thumb) {
+  const bool vertical = SendMessageA(slider, ui::VSM_GETVERTICAL, 0, 0) != 0;
+  const Image img = LoadBitmapPicture(path);
+  const int index = thumb ? (vertical ? ui::kVerticalThumb : ui::kHorizontalThumb)
+                          : (vertical ? ui::kVerticalTrack : ui::kHorizontalTrack);
+  SendMessageA(slider, ui::VSM_SETPICTURE, index, reinterpret_cast<LPARAM>(BitmapFromImage(img)));
+}
+
+}  // namespace
+
+std::string DesignFile(const App& app, const std::string& name, const std::string& file) {
+  // Windows matches names without regard to case already; the resolver also keeps the
+  // spelling found on disk, which is what messages and file systems that keep case need.
+  return ResolveNoCase(app.program_folder, "design\\" + name + "\\" + file, ListDir, '\\');
+}
+
+bool LoadMainIni(App& app, const std::string& name) {
+  const std::string path = DesignFile(app, name, "main.ini");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream text;
+  text << in.rdbuf();
+  MainWindowTarget target(app);
+  ApplyMainIni(IniFile::Parse(text.str()), target);
+  return true;
+}
+
+void ClearButtonImages(App& app) {
+  for (int i = 0; i < kButtonCount; ++i)
+    SendMessageA(GetDlgItem(app.main_window, ControlId(static_cast<DesignControl>(i))), ui::VMB_SETGLYPH, 0, 0);
+}
+
+void BuildButtonImages(App& app, const std::string& folder) {
+  const Image back = LoadBitmapPicture(folder + "back.bmp");
+  const Image disabled = LoadBitmapPicture(folder + "backbut.bmp");
+  PumpMessages();
+  MainWindowTarget target(app);
+  for (DesignControl c : kButtonImageOrder) {
+    HWND button = GetDlgItem(app.main_window, ControlId(c));
+    if (!button) continue;
+    const PixelRect r{target.Geometry(c, Edge::Left), target.Geometry(c, Edge::Top), target.Geometry(c, Edge::Width),
+                      target.Geometry(c, Edge::Height)};
+    HBITMAP strip = BitmapFromImage(BuildGlyphStrip(back, disabled, r));
+    SendMessageA(button, ui::VMB_SETGLYPH, reinterpret_cast<WPARAM>(strip), strip ? 2 : 0);
+  }
+}
+
+void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& name) {
+  HWND main = app.main_window;
+  if (!main) return;
+  const std::string folder = DesignFile(app, name, "");
+  const std::string F = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
+  auto file = [&](const char* f) { return DesignFile(app, name, f); };
+  ui::FormShaper& shaper = ui::FormShaper::Of(main);
+
+  // 1.
+  shaper.SetActive(false);
+  // 2, 3.
+  if (!Exists(file("backbut.bmp"))) ClearButtonImages(app);
+  if (Exists(file("main.ini"))) LoadMainIni(app, name);
+  // 4-8.
+  HWND tb = GetDlgItem(main, ids::tb), vol = GetDlgItem(main, ids::volbar);
+  EnableWindow(tb, FALSE);
+  EnableWindow(vol, FALSE);
+  auto optional_picture = [&](const char* f, auto&& load) {
+    // A broken optional picture is skipped like a missing one.
+    const std::string p = file(f);
+    if (!Exists(p)) return false;
+    try {
+      load(p);
+    } catch (const std::exception&) {
+      return false;
+    }
+    return true;
+  };
+  optional_picture("posruler.bmp", [&](const std::string& p) { LoadSliderPicture(tb, p, false); });
+  optional_picture("posthumb.bmp", [&](const std::string& p) { LoadSliderPicture(tb, p, true); });
+  optional_picture("volthumb.bmp", [&](const std::string& p) { LoadSliderPicture(vol, p, true); });
+  const bool ruler = optional_picture("volruler.bmp", [&](const std::string& p) { LoadSliderPicture(vol, p, false); });
+  if (app.player) app.player->SetVolumeRulerImage(ruler);
+  if (!ruler) {
+    // Without a ruler of the design's own, the volume thumb follows the level: nudging
+    // the value runs the slider's change handling, which picks the picture.
+    const int v = static_cast<int>(SendMessageA(vol, TBM_GETPOS, 0, 0)) + 1;
+    SendMessageA(vol, TBM_SETPOS, TRUE, v);
+    if (app.player) app.player->VolumeSliderChanged(static_cast<int>(SendMessageA(vol, TBM_GETPOS, 0, 0)));
+  }
+  // 9, 10.
+  PumpMessages();
+  EnableWindow(tb, TRUE);
+  EnableWindow(vol, TRUE);
+  SetWindowTextA(GetDlgItem(main, ids::banner2), "Loaded ok ...");
+  // 11.
+  const Image back = LoadBitmapPicture(file("back.bmp"));
+  SetPicture(GetDlgItem(main, ids::background), BitmapFromImage(back));
+  // The two faces lie under every other control, the inactive one over the normal one.
+  for (int id : {ids::imdeactivated, ids::background})
+    SetWindowPos(GetDlgItem(main, id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // 12.
+  HWND deact = GetDlgItem(main, ids::imdeactivated);
+  if (optional_picture("deact.bmp", [&](const std::string& p) { SetPicture(deact, BitmapFromImage(LoadBitmapPicture(p))); })) {
+    state.deact_image_available = true;
+  } else {
+    if (deact && IsWindowVisible(deact)) {
+      // Bring the normal face back the way re-activation does.
+      SendMessageA(main, WM_ACTIVATEAPP, TRUE, 0);
+      ShowWindow(deact, SW_HIDE);
+      ShowWindow(GetDlgItem(main, ids::background), SW_SHOW);
+    }
+    state.deact_image_available = false;
+  }
+  // 13.
+  {
+    const Image mask = LoadBitmapPicture(file("mask.bmp"));
+    shaper.SetMask(OutlineRuns(mask), mask.width, mask.height);
+    for (int id : {ids::background, ids::imdeactivated})
+      if (HWND w = GetDlgItem(main, id))
+        SetWindowPos(w, nullptr, 0, 0, mask.width, mask.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (app.settings.Transparency) shaper.SetActive(true);
+  }
+  // 14.
+  if (Exists(file("backbut.bmp"))) BuildButtonImages(app, F);
+  RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+}  // namespace velmora

@@ -1,0 +1,377 @@
+// TForm6, the design chooser: a drop-down list of the designs with a preview, apply,
+// set as default, cancel and the "Random design on startup" check box. It also carries
+// the design part of the start-up (StartupDesign) and the apply used there.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/app_win.h"
+#include "app/registry_store_win.h"
+#include "design/design_apply_win.h"
+#include "design/design_folder.h"
+#include "design/design_library_branch_win.h"
+#include "design/picture_win.h"
+#include "ui/control_ids.h"
+#include "ui/gdi_win.h"
+#include "ui/widget_base_win.h"
+#include "ui/widgets.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr char kClassName[] = "TForm6";
+constexpr char kCaption[] = "Velmora Design";
+constexpr int kImageLeft = 260, kImageTop = 4;
+
+bool IsDirectory(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string TextOf(HWND h) {
+  const int n = GetWindowTextLengthA(h);
+  std::string s(static_cast<size_t>(n) + 1, '\0');
+  const int got = GetWindowTextA(h, s.data(), n + 1);
+  s.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return s;
+}
+
+void Pump() {
+  MSG msg;
+  for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+class DesignChooser : public Form {
+ public:
+  explicit DesignChooser(App& app) : app_(app) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &DesignChooser::WndProc;
+    wc.hInstance = app.instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassExA(&wc);
+    ui::RegisterWidgetClasses(app.instance);
+    RECT r{0, 0, 642, 225};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
+    CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+                    r.bottom - r.top, nullptr, nullptr, app.instance, this);
+    app.hooks.startup_design = [this] { Guard([this] { StartupDesign(); }); };
+    app.hooks.apply_design = [this] { Guard([this] { ApplyDesign(false); }); };
+    app.hooks.show_design_chooser = [this] {
+      ShowWindow(hwnd_, SW_SHOW);
+      SetForegroundWindow(hwnd_);
+    };
+    // Design libraries are not loaded yet, so there is nothing to release.
+    app.hooks.release_design_modules = [] {};
+  }
+
+  ~DesignChooser() override {
+    if (hwnd_) {
+      SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+      DestroyWindow(hwnd_);
+    }
+  }
+
+  HWND Handle() const override { return hwnd_; }
+  const FolderDesignState& State() const { return state_; }
+  const std::string& CurrentDesignName() const { return current_design_name_; }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_NCCREATE) {
+      auto* self = static_cast<DesignChooser*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+      self->hwnd_ = hwnd;
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<DesignChooser*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    try {
+      return self->Handle(msg, wp, lp);
+    } catch (const std::exception& e) {
+      self->ReportError(e.what(), false);
+    } catch (...) {
+      self->ReportError("Unknown error", false);
+    }
+    return 0;
+  }
+
+  template <typename F>
+  void Guard(F&& f) {
+    try {
+      f();
+    } catch (const std::exception& e) {
+      ReportError(e.what(), true);
+    } catch (...) {
+      ReportError("Unknown error", true);
+    }
+  }
+
+  // The application's error report: the error list and the status line; a message box
+  // too when the user asked for the action, never during the start-up.
+  void ReportError(const std::string& text, bool quiet) {
+    if (app_.player) app_.player->HandleError(text);
+    if (!quiet) MessageBoxA(hwnd_, text.c_str(), "ORVANE Velmora", MB_OK | MB_ICONERROR);
+  }
+
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+      case WM_CREATE: CreateControls(); return 0;
+      case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+      case WM_CLOSE: ShowWindow(hwnd_, SW_HIDE); return 0;
+      case WM_DESTROY: return 0;
+      default: return DefWindowProcA(hwnd_, msg, wp, lp);
+    }
+  }
+
+  HWND Ctl(int id) const { return GetDlgItem(hwnd_, id); }
+
+  void CreateControls() {
+    LOGFONTA lf{};
+    lf.lfHeight = -MulDiv(8, 96, 72);
+    lf.lfWeight = FW_BOLD;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
+    font_.reset(CreateFontIndirectA(&lf));
+    HINSTANCE inst = app_.instance;
+    auto make = [&](DWORD ex, const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
+      HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
+      SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+      return c;
+    };
+    make(0, "STATIC", "Choose a design", WS_VISIBLE, 12, 12, 236, 16, ids::dcLabel2);
+    HWND box = make(WS_EX_CLIENTEDGE, "COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                    12, 32, 236, 200, ids::designList);
+    SetWindowTextA(box, "Default");
+    make(0, "LISTBOX", "", LBS_NOINTEGRALHEIGHT, 0, 0, 10, 10, ids::designdlls);
+    make(0, "BUTTON", "Random design on startup", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 12, 64, 236, 20,
+         ids::randomDesignCheck);
+    auto button = [&](const char* caption, const char* hint, int x, int y, int w, int id) {
+      HWND b = make(0, ui::kImageButtonClass, caption, WS_VISIBLE | WS_TABSTOP, x, y, w, 28, id);
+      SendMessageA(b, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
+    };
+    button("Set as default", "Set this design as default", 12, 100, 116, ids::dcAddbut);
+    button("Apply", "Apply to the player", 132, 100, 116, ids::dcToolbarButton972);
+    button("Cancel", "Cancel ", 12, 136, 236, ids::dcToolbarButton971);
+    HWND image = make(WS_EX_STATICEDGE, "STATIC", "", WS_VISIBLE | SS_BITMAP, kImageLeft, kImageTop, 372, 200, ids::dcImage1);
+    SendMessageA(image, ui::VWM_SETHINT, 0, 0);
+    ui::SetToolTip(image, "Preview of the player");
+  }
+
+  void OnCommand(int id, int code) {
+    switch (id) {
+      case ids::designList:
+        if (code == CBN_EDITCHANGE) Preview(TextOf(Ctl(ids::designList)));
+        if (code == CBN_SELCHANGE) {
+          const LRESULT sel = SendMessageA(Ctl(ids::designList), CB_GETCURSEL, 0, 0);
+          if (sel >= 0) Preview(ItemText(static_cast<int>(sel)));
+        }
+        break;
+      case ids::dcToolbarButton972:
+        if (code == BN_CLICKED) ApplyDesign(true);
+        break;
+      case ids::dcAddbut:
+        if (code == BN_CLICKED) SetAsDefault();
+        break;
+      case ids::dcToolbarButton971:
+        if (code == BN_CLICKED) ShowWindow(hwnd_, SW_HIDE);
+        break;
+      case ids::randomDesignCheck:
+        if (code == BN_CLICKED) {
+          app_.settings.Randomdesign = SendMessageA(Ctl(ids::randomDesignCheck), BM_GETCHECK, 0, 0) == BST_CHECKED;
+          WriteSetting([&](RegistryStore& s) { s.WriteBool("Randomdesign", app_.settings.Randomdesign); });
+        }
+        break;
+      default: break;
+    }
+  }
+
+  std::string ItemText(int index) const {
+    HWND box = Ctl(ids::designList);
+    const LRESULT n = SendMessageA(box, CB_GETLBTEXTLEN, index, 0);
+    if (n == CB_ERR) return {};
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    SendMessageA(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(s.data()));
+    s.resize(static_cast<size_t>(n));
+    return s;
+  }
+
+  template <typename F>
+  void WriteSetting(F&& write) {
+    RegistryStore store;
+    if (!store.KeyExists()) store.CreateKey();
+    write(store);
+  }
+
+  // --- the lists ------------------------------------------------------------------------
+
+  void Append(const DesignEntry& e) {
+    entries_.push_back(e);
+    SendMessageA(Ctl(ids::designList), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.name.c_str()));
+    SendMessageA(Ctl(ids::designdlls), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.marker.c_str()));
+  }
+
+  void ListDesigns() {
+    std::vector<DirEntry> found;
+    const std::string root = app_.program_folder + "\\Design";
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((root + "\\*.").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = fd.cFileName;
+        found.push_back({name, name != "." && name != ".." && IsDirectory(root + "\\" + name)});
+      } while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+    for (const auto& e : ListDesignEntries(found)) Append(e);
+  }
+
+  // --- preview, apply, set as default --------------------------------------------------
+
+  void Preview(const std::string& text) {
+    const int i = FindDesignEntry(entries_, text);
+    HWND image = Ctl(ids::dcImage1);
+    if (i >= 0) {
+      const DesignEntry& e = entries_[static_cast<size_t>(i)];
+      if (e.marker == kMarkerClassic) {
+        std::string path = DesignFile(app_, e.name, "back.bmp");
+        if (!IsFile(path)) path = DesignFile(app_, e.name, "main.bmp");
+        try {
+          SetPreview(image, BitmapFromImage(LoadBitmapPicture(path)));
+        } catch (...) {
+          FitToPreview();
+          throw;
+        }
+      } else if (e.marker != kMarkerNone) {
+        if (void* picture = DesignLibraryPreview(app_, e.marker)) SetPreview(image, static_cast<HBITMAP>(picture));
+      }
+    }
+    FitToPreview();
+  }
+
+  void SetPreview(HWND image, HBITMAP bmp) {
+    HGDIOBJ old = reinterpret_cast<HGDIOBJ>(SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
+    if (old && old != bmp) DeleteObject(old);
+    // The picture control sizes itself to its picture.
+    const SIZE s = ui::BitmapSize(bmp);
+    SetWindowPos(image, nullptr, kImageLeft, kImageTop, s.cx, s.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void FitToPreview() {
+    HWND image = Ctl(ids::dcImage1);
+    const SIZE s = ui::BitmapSize(reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    const Size fit = PreviewFit(kImageLeft, kImageTop, s.cx, s.cy);
+    RECT r{0, 0, fit.width, fit.height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void ApplyDesign(bool from_button) {
+    const std::string text = TextOf(Ctl(ids::designList));
+    current_design_name_ = text;
+    const int i = FindDesignEntry(entries_, text);
+    if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
+      MessageBeep(MB_OK);
+      return;
+    }
+    const DesignEntry e = entries_[static_cast<size_t>(i)];
+    if (app_.display && app_.display->DesignLibraryActive()) UnloadDesignLibrary(app_);
+    if (e.marker != kMarkerClassic) {
+      // A design library entry.
+      if (LoadDesignLibrary(app_, e.marker)) {
+        active_library_path_ = e.marker;
+        SendMessageA(GetDlgItem(app_.main_window, ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
+      }
+      return;
+    }
+    HWND main = app_.main_window;
+    ShowWindow(main, SW_SHOW);
+    HWND title = GetDlgItem(main, ids::Banner1);
+    if (LOWORD(SendMessageA(title, ui::VBM_GETSCROLL, 0, 0)) == 1) SendMessageA(title, ui::VBM_SETACTIVE, TRUE, 0);
+    auto apply = [&] {
+      if (IsFile(DesignFile(app_, e.name, "main.bmp"))) ImportClassicSkin(app_, e.name);
+      else ApplyFolderDesign(app_, state_, e.name);
+    };
+    if (from_button) {
+      apply();  // errors reach the window procedure's report (with a message box)
+    } else {
+      apply();
+    }
+  }
+
+  void SetAsDefault() {
+    const std::string text = TextOf(Ctl(ids::designList));
+    current_design_name_ = text;
+    const int i = FindDesignEntry(entries_, text);
+    if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
+      MessageBeep(MB_OK);
+      return;
+    }
+    app_.settings.design = text;
+    WriteSetting([&](RegistryStore& s) { s.WriteString("design", text); });
+    ShowWindow(hwnd_, SW_HIDE);
+  }
+
+  void StartupDesign() {
+    if (app_.display) app_.display->ShowStatus("Loading Design ...");
+    Pump();
+    ListDesigns();
+    SendMessageA(Ctl(ids::randomDesignCheck), BM_SETCHECK, app_.settings.Randomdesign ? BST_CHECKED : BST_UNCHECKED, 0);
+    HWND box = Ctl(ids::designList);
+    if (app_.settings.Randomdesign) {
+      SYSTEMTIME t;
+      GetLocalTime(&t);
+      app_.random.Seed(((t.wHour * 60u + t.wMinute) * 60u + t.wSecond) * 1000u + t.wMilliseconds);
+      const int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
+      const int index = app_.random.Next(count);
+      SendMessageA(box, CB_SETCURSEL, index, 0);
+      if (index < static_cast<int>(entries_.size()) && entries_[static_cast<size_t>(index)].marker == kMarkerNone)
+        SetWindowTextA(box, "Default");
+    } else {
+      SetWindowTextA(box, app_.settings.design.c_str());
+    }
+    Preview(TextOf(box));
+  }
+
+  App& app_;
+  HWND hwnd_ = nullptr;
+  ui::UniqueFont font_;
+  std::vector<DesignEntry> entries_;  // Designbox and designdlls, entry by entry
+  FolderDesignState state_;
+  std::string current_design_name_;
+  std::string active_library_path_;
+};
+
+std::unique_ptr<Form> CreateDesignChooser(App& app) { return std::make_unique<DesignChooser>(app); }
+
+}  // namespace
+
+VELMORA_REGISTER_FORM("TForm6", CreateDesignChooser);
+
+bool DeactImageAvailable(const App& app) {
+  for (const auto& f : app.forms)
+    if (auto* c = dynamic_cast<const DesignChooser*>(f.get())) return c->State().deact_image_available;
+  return false;
+}
+
+}  // namespace velmora

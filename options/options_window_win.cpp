@@ -1,0 +1,297 @@
+// TForm2, the options window: for now the parts the plug-in subsystem lives in. It holds
+// the scan's lists (Dlls, the hidden ExtensionBox/DllBox pair of the extension table, the
+// file-type list ListBox1), the one-shot Enjoy timer that runs the scan, the plug-in
+// information page with its "Options" button, and the error list of this run. It exists
+// for the whole run, hidden until shown; hiding it lets go of the information library.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_win.h"
+#include "plugins/plugin_lists_view.h"
+#include "ui/control_ids.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr char kClassName[] = "TForm2";
+constexpr char kCaption[] = "Velmora Options";
+constexpr char kScanningCaption[] = "Scanning for dll's... Please wait !";
+constexpr int kClientWidth = 515;
+constexpr int kClientHeight = 307;
+constexpr UINT kEnjoyInterval = 200;
+
+class OptionsWindow : public Form, public PluginListsView {
+ public:
+  explicit OptionsWindow(App& app) : app_(app) { Create(); }
+  ~OptionsWindow() override {
+    if (app_.plugins) app_.plugins->AttachListsView(nullptr);
+    if (app_.hooks.error_list_append) app_.hooks.error_list_append = nullptr;
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+  }
+  OptionsWindow(const OptionsWindow&) = delete;
+  OptionsWindow& operator=(const OptionsWindow&) = delete;
+
+  HWND Handle() const override { return hwnd_; }
+
+  // PluginListsView
+  void StartScanTimer() override {
+    if (hwnd_) SetTimer(hwnd_, TimerEventId(TimerId::Enjoy), kEnjoyInterval, nullptr);
+  }
+  void StopScanTimer() override {
+    if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::Enjoy));
+  }
+  void SetScanning(bool scanning) override { SetWindowTextA(hwnd_, scanning ? kScanningCaption : kCaption); }
+  void SetDlls(const std::vector<std::string>& names) override { FillList(ids::Dlls, names); }
+  void SetExtensionRows(const std::vector<ExtensionRow>& rows) override {
+    std::vector<std::string> extensions, libraries;
+    for (const auto& row : rows) {
+      extensions.push_back(row.extension);
+      libraries.push_back(row.library);
+    }
+    FillList(ids::ExtensionBox, extensions);
+    FillList(ids::DllBox, libraries);
+  }
+  void SetExtensionList(const std::vector<std::string>& extensions) override { FillList(ids::ListBox1, extensions); }
+  void SetInfoField(InfoField field, const std::string& text) override {
+    int id = ids::author;
+    switch (field) {
+      case InfoField::author: id = ids::author; break;
+      case InfoField::dllname: id = ids::dllname; break;
+      case InfoField::date: id = ids::date; break;
+      case InfoField::info: id = ids::info; break;
+      case InfoField::files: id = ids::files; break;
+      case InfoField::version: id = ids::version; break;
+    }
+    SetDlgItemTextA(hwnd_, id, text.c_str());
+  }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void Create();
+  void CreateControls();
+  void FillList(int id, const std::vector<std::string>& items);
+  void AppendError(const std::string& line);
+  void DllsClick();          // ShowPluginInfo
+  void OLabel4Click();       // ShowPluginOptions
+  void RefreshOptionsPage();
+  void ShowPage(const std::string& page);
+  void EnjoyTimer();
+
+  App& app_;
+  HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;
+};
+
+void OptionsWindow::Create() {
+  HINSTANCE instance = app_.instance ? app_.instance : GetModuleHandleA(nullptr);
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(instance, kClassName, &wc)) {
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kClassName;
+    RegisterClassExA(&wc);
+  }
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  const DWORD ex_style = WS_EX_DLGMODALFRAME;
+  RECT r{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&r, style, FALSE, ex_style);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  CreateWindowExA(ex_style, kClassName, kCaption, style, x, y, width, height, nullptr, nullptr, instance, this);
+  if (!hwnd_) return;
+
+  // The window that holds the lists starts with no current plug-in and no info library;
+  // from now on the subsystem shows its lists here (and arms the scan timer here).
+  if (app_.plugins) app_.plugins->AttachListsView(this);
+  app_.hooks.error_list_append = [this](const std::string& line) { AppendError(line); };
+  app_.hooks.show_options_page = [this](const std::string& page) { ShowPage(page); };
+}
+
+void OptionsWindow::CreateControls() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  LOGFONTA lf{};
+  lf.lfHeight = -11;
+  lf.lfWeight = FW_BOLD;
+  lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
+  font_ = CreateFontIndirectA(&lf);
+  HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+
+  auto make = [&](const char* cls, const char* text, DWORD style, DWORD ex, int id, int x, int y, int w, int h) {
+    HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return c;
+  };
+  const DWORD visible = WS_VISIBLE;
+  const DWORD list = WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+
+  // Input Plugins page.
+  make("STATIC", "Input Plugins", visible, 0, -1, 8, 6, 300, 16);
+  make("STATIC", "Current one", visible, 0, -1, 8, 28, 80, 16);
+  make("EDIT", "", visible | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::CurrentInput, 92, 26, 160, 20);
+  make("STATIC", "Plugins found", visible, 0, -1, 8, 52, 160, 16);
+  make("LISTBOX", "", visible | list | LBS_NOTIFY | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::Dlls, 8, 70, 160, 140);
+  static const struct {
+    const char* label;
+    int id;
+  } kFields[] = {{"Author", ids::author}, {"Name", ids::dllname}, {"Date", ids::date},
+                 {"Info", ids::info},     {"Files", ids::files},  {"Version", ids::version}};
+  int y = 52;
+  for (const auto& field : kFields) {
+    make("STATIC", field.label, visible, 0, -1, 180, y + 2, 60, 16);
+    make("EDIT", "", visible | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, field.id, 244, y, 262, 20);
+    y += 24;
+  }
+  make("BUTTON", "Options", visible | BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel4, 244, y + 4, 80, 22);
+
+  // Storage of the extension table: two hidden parallel lists.
+  make("LISTBOX", "", list, 0, ids::ExtensionBox, 0, 0, 10, 10);
+  make("LISTBOX", "", list, 0, ids::DllBox, 0, 0, 10, 10);
+
+  // FileType/Icons page's extension list, and the Errors page's list of this run's errors.
+  make("STATIC", "File types", visible, 0, -1, 8, 216, 160, 16);
+  make("LISTBOX", "", visible | list | LBS_EXTENDEDSEL | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::ListBox1, 8, 234, 160,
+       66);
+  make("STATIC", "Errors", visible, 0, -1, 180, 216, 160, 16);
+  make("LISTBOX", "", visible | list | WS_HSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::currenterrors, 180, 234, 326,
+       66);
+}
+
+void OptionsWindow::FillList(int id, const std::vector<std::string>& items) {
+  HWND box = GetDlgItem(hwnd_, id);
+  if (!box) return;
+  SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(box, LB_RESETCONTENT, 0, 0);
+  for (const auto& item : items) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box, nullptr, TRUE);
+}
+
+void OptionsWindow::AppendError(const std::string& line) {
+  HWND box = GetDlgItem(hwnd_, ids::currenterrors);
+  if (box) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void OptionsWindow::DllsClick() {
+  HWND box = GetDlgItem(hwnd_, ids::Dlls);
+  const LRESULT row = SendMessageA(box, LB_GETCURSEL, 0, 0);
+  if (row == LB_ERR || !app_.plugins) return;
+  const LRESULT length = SendMessageA(box, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
+  if (length == LB_ERR) return;
+  std::string name(static_cast<size_t>(length) + 1, '\0');
+  SendMessageA(box, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&name[0]));
+  name.resize(static_cast<size_t>(length));
+  app_.plugins->ShowPluginInfo(name);
+}
+
+void OptionsWindow::OLabel4Click() {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  if (app_.plugins && app_.plugins->ShowPluginOptions(cursor.x, cursor.y)) return;
+  // NoPopup: nothing to ask for options.
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
+  SetForegroundWindow(hwnd_);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x, cursor.y, 0, hwnd_, nullptr);
+  DestroyMenu(menu);
+}
+
+void OptionsWindow::RefreshOptionsPage() {
+  SetDlgItemTextA(hwnd_, ids::CurrentInput, app_.plugins ? app_.plugins->CurrentName().c_str() : "");
+}
+
+void OptionsWindow::ShowPage(const std::string&) {
+  // Every page shows what the plug-in lists need until the whole window arrives.
+  RefreshOptionsPage();
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+}
+
+void OptionsWindow::EnjoyTimer() {
+  // Disarmed before anything else, so the scan runs exactly once.
+  KillTimer(hwnd_, TimerEventId(TimerId::Enjoy));
+  if (app_.plugins) app_.plugins->ScanLibraryFolder();
+}
+
+LRESULT CALLBACK OptionsWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<OptionsWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<OptionsWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (const std::exception& error) {
+    try {
+      if (self->app_.player) self->app_.player->HandleError(error.what());
+    } catch (...) {
+    }
+  } catch (...) {
+  }
+  return 0;
+}
+
+LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      CreateControls();
+      return 0;
+    case WM_TIMER:
+      if (wp == TimerEventId(TimerId::Enjoy)) {
+        EnjoyTimer();
+        return 0;
+      }
+      break;
+    case WM_COMMAND: {
+      const int id = LOWORD(wp);
+      const int code = HIWORD(wp);
+      if (id == ids::Dlls && code == LBN_SELCHANGE) DllsClick();
+      if (id == ids::OLabel4 && code == BN_CLICKED) OLabel4Click();
+      if (id == IDCANCEL) ShowWindow(hwnd_, SW_HIDE);
+      return 0;
+    }
+    case WM_SHOWWINDOW:
+      if (wp) {
+        RefreshOptionsPage();
+      } else if (app_.plugins) {
+        // Hidden: the information page lets go of its library; nothing is selected.
+        app_.plugins->ReleaseInfoLibrary();
+        SendDlgItemMessageA(hwnd_, ids::Dlls, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+      }
+      break;
+    case WM_CLOSE:
+      ShowWindow(hwnd_, SW_HIDE);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+std::unique_ptr<Form> CreateOptionsWindow(App& app) { return std::make_unique<OptionsWindow>(app); }
+
+}  // namespace
+
+VELMORA_REGISTER_FORM("TForm2", CreateOptionsWindow);
+
+}  // namespace velmora

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Starts the player under wine (on a private Xvfb) once per shipped design and saves a
+# picture of the screen with the main window into build/screenshots/<design>.png, so a
+# person can look at every design.
+#
+#   scripts/screenshots.sh [build folder]     (default: build-x86_64, then any build*/dist)
+#
+# Needs wine64, Xvfb and ImageMagick (import or xwd + convert).
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+build="${1:-}"
+if [[ -z "$build" ]]; then
+  for b in "$root"/build-x86_64 "$root"/build*/; do
+    if [[ -x "$b/dist/velmora.exe" || -f "$b/dist/velmora.exe" ]]; then build="$b"; break; fi
+  done
+fi
+dist="$(cd "$build" && pwd)/dist"
+[[ -f "$dist/velmora.exe" ]] || { echo "no velmora.exe in $dist" >&2; exit 1; }
+out="$root/build/screenshots"
+mkdir -p "$out"
+
+export VELMORA_FORCE_XVFB=1
+# shellcheck source=wine_env.sh
+source "$here/wine_env.sh"
+wine_env_start
+
+shoot() {  # file
+  if command -v import >/dev/null; then
+    import -window root "$1.full.png"
+  else
+    xwd -root -silent | convert xwd:- "$1.full.png"
+  fi
+  # The screen is black around the window; keep the window and a small margin.
+  convert "$1.full.png" -bordercolor black -border 1 -trim +repage -bordercolor '#202020' -border 8 "$1"
+  rm -f "$1.full.png"
+}
+
+run_folder="$VELMORA_RUN_DIR/program"
+for design_dir in "$dist"/Design/*/; do
+  design="$(basename "$design_dir")"
+  rm -rf "$run_folder"
+  cp -r "$dist" "$run_folder"
+  "$WINE" reg add 'HKCU\Software\velmora' /v design /t REG_SZ /d "$design" /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\velmora' /v Nag /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\velmora' /v Randomdesign /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  (cd "$run_folder" && "$WINE" velmora.exe >/dev/null 2>&1 &)
+  sleep "${VELMORA_SHOT_DELAY:-6}"
+  shoot "$out/$design.png"
+  echo "saved $out/$design.png"
+  "$WINE" taskkill /im velmora.exe /f >/dev/null 2>&1 || true
+  sleep 1
+done

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs the MPEG plug-in's checks (and its benchmark) under wine, without the player:
+# makes the test media, a wine prefix and an ALSA configuration of their own that writes
+# whatever is played to a raw file, then runs mpeg_plugin_checks.exe twice: with that
+# sink, and once more without any wave-out device.
+#
+#   tests/e2e/mpeg_run.sh <build folder> [--bench] [gtest arguments...]
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD="$(cd "${1:?usage: mpeg_run.sh <build folder> [--bench] [gtest args]}" && pwd)"
+shift
+BENCH=0
+if [[ "${1:-}" == "--bench" ]]; then BENCH=1; shift; fi
+
+WORK="${MPEG_RUN_DIR:-/tmp/velmora-mpeg-run}"
+MEDIA="$WORK/media"
+SINK="$WORK/sink.raw"
+mkdir -p "$WORK/home"
+"$ROOT/tests/media/make_media.sh" "$MEDIA" >/dev/null
+
+# Everything played ends up as s16le stereo 44.1 kHz in $SINK ("plug" converts whatever
+# the wave-out device is opened with; "null" throws it away afterwards).
+cat > "$WORK/home/.asoundrc" <<ASOUND
+pcm.!default {
+  type plug
+  slave { pcm "sinkfile" format S16_LE rate 44100 channels 2 }
+}
+pcm.sinkfile { type file slave.pcm "null" file "$SINK" format "raw" }
+pcm.null { type null }
+ASOUND
+
+WINE="${WINE:-/usr/lib/wine/wine64}"
+export HOME="$WORK/home" WINEPREFIX="$WORK/prefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  "$WINE" wineboot -i >/dev/null 2>&1 || true
+fi
+
+winpath() { echo "Z:${1//\//\\}"; }
+EXE="$(winpath "$BUILD/mpeg_tests/mpeg_plugin_checks.exe")"
+export VELMORA_MPEG_DLL="$(winpath "$BUILD/dist/Library/mpeg.dll")"
+export VELMORA_MPEG_MEDIA="$(winpath "$MEDIA")"
+export VELMORA_AUDIO_SINK="$(winpath "$SINK")"
+
+run_xvfb() {
+  if [[ -z "${DISPLAY:-}" ]] && command -v xvfb-run >/dev/null; then
+    xvfb-run -a "$@"
+  else
+    "$@"
+  fi
+}
+
+status=0
+run_xvfb timeout 600 "$WINE" "$EXE" "$@" || status=$?
+# No wave-out device: wine's audio drivers switched off for this run.
+VELMORA_EXPECT_NO_DEVICE=1 WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv,wineoss.drv=d" \
+  run_xvfb timeout 120 "$WINE" "$EXE" --gtest_filter='MpegPluginNoDevice.*' || status=$?
+
+if [[ $BENCH == 1 ]]; then
+  run_xvfb "$WINE" "$(winpath "$BUILD/mpeg_tests/mpeg_decode_bench.exe")" \
+    "$(winpath "$MEDIA/cbr320_60s.mp3")" || true
+fi
+exit $status

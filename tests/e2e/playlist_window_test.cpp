@@ -1,0 +1,235 @@
+// The playlist window driven from outside: folder scans, drops, the URL dialog, removal,
+// sorting, closing, a 100,000-entry playlist, and pl.m3u across a restart.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "harness/harness.h"
+#include "ui/control_ids.h"
+
+namespace velmora::e2e {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+LRESULT Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, int timeout_ms = 20000) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_NORMAL, static_cast<UINT>(timeout_ms), &result);
+  return static_cast<LRESULT>(result);
+}
+
+class PlaylistWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry::ClearSettings();
+    folder_.AddPlugin("probe.dll", "probe.dll", std::string("extensions=MP3\nlength_ms=600000\n"));
+  }
+
+  // Starts the player and waits until the plug-in scan has filled the extension table.
+  void Start() {
+    ASSERT_TRUE(player_.Start(folder_));
+    ASSERT_TRUE(player_.WaitForStartup());
+    HWND options = player_.FindWindowOfClassWait("TForm2");
+    ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) >= 1; })) << "plug-in scan did not run";
+    window_ = player_.FindWindowOfClassWait("TForm3");
+    ASSERT_NE(window_, nullptr);
+  }
+
+  Strings Names() const { return ListItems(window_, ids::pl); }
+  Strings Paths() const { return ListItems(window_, ids::pathbox); }
+  int Count() const { return ListCount(window_, ids::pl); }
+
+  void Command(int id) { Send(window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+  // Starts a folder scan as the folder dialog does (through the hidden chooser) and waits
+  // for it to end: the window has shrunk back and its handler has returned.
+  void ScanFolder(const std::string& path) {
+    RECT before{};
+    GetWindowRect(window_, &before);
+    Send(Control(window_, ids::DirectoryEdit1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ASSERT_TRUE(WaitUntil([&] {
+      RECT r{};
+      GetWindowRect(window_, &r);
+      return r.bottom - r.top > before.bottom - before.top;
+    })) << "the window did not grow";
+    ASSERT_TRUE(WaitUntil([&] {
+      RECT r{};
+      GetWindowRect(window_, &r);
+      return r.bottom - r.top == before.bottom - before.top;
+    })) << "the window did not shrink back";
+    Send(window_, WM_NULL, 0, 0);
+  }
+
+  TestFolder folder_;
+  PlayerProcess player_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(PlaylistWindow, FolderScanIsBreadthFirstReadsPlaylistsAndSkipsFolderNamedLikeSongs) {
+  folder_.MakeMediaFile("tree\\a.mp3");
+  folder_.MakeMediaFile("tree\\sub\\b.mp3");
+  folder_.MakeMediaFile("tree\\x.mp3\\inside.txt");
+  folder_.WriteFile("tree\\list.m3u", "C:\\from_list.mp3\r\n");
+  Start();
+
+  ScanFolder(folder_.File("tree"));
+  const Strings paths = Paths();
+  ASSERT_EQ(paths.size(), 3u) << ::testing::PrintToString(paths);
+  auto at = [&](const std::string& p) { return std::find(paths.begin(), paths.end(), p) - paths.begin(); };
+  EXPECT_LT(at(folder_.File("tree\\a.mp3")), at(folder_.File("tree\\sub\\b.mp3")));
+  EXPECT_EQ(paths.back(), folder_.File("tree\\sub\\b.mp3"));
+  EXPECT_NE(at("C:\\from_list.mp3"), 3);
+  EXPECT_EQ(ControlText(window_, ids::Label3), "2");
+  EXPECT_EQ(ControlText(window_, ids::plct), "0");
+  EXPECT_EQ(ControlText(window_, ids::plLabel6), "3");  // tree, sub, x.mp3
+  EXPECT_EQ(Names()[static_cast<size_t>(at(folder_.File("tree\\a.mp3")))], "a.mp3");
+}
+
+TEST_F(PlaylistWindow, AutoPlayAfterAScanOfTwoButNotOfOne) {
+  folder_.MakeMediaFile("one\\only.mp3");
+  folder_.MakeMediaFile("two\\first.mp3");
+  folder_.MakeMediaFile("two\\deeper\\second.mp3");
+  Start();
+  ProbeLog log(folder_);
+
+  ScanFolder(folder_.File("one"));
+  EXPECT_EQ(Count(), 1);
+  EXPECT_EQ(ControlText(window_, ids::Label3), "0");
+  EXPECT_EQ(log.Count("play"), 0);
+
+  Command(ids::plAll1);
+  ScanFolder(folder_.File("two"));
+  EXPECT_EQ(Count(), 2);
+  EXPECT_TRUE(log.WaitForCount("play", 1)) << "a scan of two entries did not start playback";
+}
+
+TEST_F(PlaylistWindow, DroppedPlaylistSongAndTextFile) {
+  folder_.WriteFile("drop\\x.M3U", "C:\\in_list.mp3\r\n");
+  const std::string song = folder_.MakeMediaFile("drop\\song.MP3");
+  const std::string text = folder_.MakeMediaFile("drop\\readme.txt");
+  Start();
+
+  ASSERT_TRUE(DropFiles(window_, {folder_.File("drop\\x.M3U"), song, text}));
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 2; }));
+  EXPECT_EQ(Paths(), (Strings{"C:\\in_list.mp3", song}));
+  EXPECT_EQ(Names(), (Strings{"in_list.mp3", "song.MP3"}));
+  EXPECT_TRUE(WaitForControlText(window_, ids::Label3, "1"));
+}
+
+TEST_F(PlaylistWindow, ClosingTheWindowWhileNothingPlaysStartsPlayback) {
+  const std::string song = folder_.MakeMediaFile("c\\one.mp3");
+  Start();
+  ProbeLog log(folder_);
+  ASSERT_TRUE(DropFiles(window_, {song}));
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 1; }));
+  Send(window_, WM_NULL, 0, 0);
+  EXPECT_EQ(log.Count("play"), 0);  // one entry: no auto-play on the drop
+
+  Send(window_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(log.WaitForCount("play", 1));
+  EXPECT_FALSE(IsWindowVisible(window_));
+  EXPECT_TRUE(IsWindow(window_));
+}
+
+TEST_F(PlaylistWindow, SameUrlTwiceGivesTwoEntriesAndTwoHistoryItems) {
+  Start();
+  HWND dialog = player_.FindWindowOfClassWait("TForm8");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(WindowText(dialog), "Add a Url ");
+  HWND combo = Control(dialog, ids::urlEdit);
+  const std::string url = "http://radio.example/stream.mp3";
+  for (int i = 0; i < 2; ++i) {
+    Command(ids::plUrl1);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }));
+    Send(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(url.c_str()));
+    Send(dialog, WM_COMMAND, MAKEWPARAM(ids::urlAdd, STN_CLICKED),
+         reinterpret_cast<LPARAM>(Control(dialog, ids::urlAdd)));
+    EXPECT_FALSE(IsWindowVisible(dialog));
+  }
+  EXPECT_EQ(Names(), (Strings{url, url}));
+  EXPECT_EQ(Paths(), (Strings{"*" + url, "*" + url}));
+  EXPECT_EQ(Send(combo, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(ControlText(window_, ids::Label3), "0");  // adding a URL leaves the count alone
+
+  // An empty URL is refused and the dialog stays open.
+  Command(ids::plUrl1);
+  Send(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  Send(dialog, WM_COMMAND, MAKEWPARAM(ids::urlAdd, STN_CLICKED), reinterpret_cast<LPARAM>(Control(dialog, ids::urlAdd)));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_EQ(Count(), 2);
+}
+
+TEST_F(PlaylistWindow, RemovingEverythingWhilePlayingStopsPlayback) {
+  const std::string a = folder_.MakeMediaFile("r\\a.mp3");
+  const std::string b = folder_.MakeMediaFile("r\\b.mp3");
+  Start();
+  ProbeLog log(folder_);
+  ASSERT_TRUE(DropFiles(window_, {a, b}));
+  ASSERT_TRUE(log.WaitForCount("play", 1)) << "two dropped songs did not start playback";
+
+  ASSERT_TRUE(SendRegistered(player_.MainWindow(), "VelmoraClearPlaylist").has_value());
+  EXPECT_TRUE(log.WaitForCount("stop", 1));
+  EXPECT_EQ(Count(), 0);
+  EXPECT_EQ(ControlText(window_, ids::plct), "0");
+  EXPECT_EQ(ControlText(window_, ids::Label3), "0");
+}
+
+TEST_F(PlaylistWindow, SortRemoveSelectedAndSelectionQueries) {
+  Start();
+  ASSERT_TRUE(DropFiles(window_, {"C:\\m\\b.mp3", "C:\\m\\B.mp3", "C:\\m\\a.mp3", "C:\\m\\ab.mp3"}));
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 4; }));
+
+  Command(ids::plSort1);
+  EXPECT_EQ(Names(), (Strings{"B.mp3", "a.mp3", "ab.mp3", "b.mp3"}));
+  EXPECT_EQ(Paths(), (Strings{"C:\\m\\B.mp3", "C:\\m\\a.mp3", "C:\\m\\ab.mp3", "C:\\m\\b.mp3"}));
+  Command(ids::plDescending1);
+  EXPECT_EQ(Names(), (Strings{"b.mp3", "ab.mp3", "a.mp3", "B.mp3"}));
+
+  Send(Control(window_, ids::pl), LB_SETSEL, FALSE, -1);
+  Send(Control(window_, ids::pl), LB_SETSEL, TRUE, 1);
+  Send(Control(window_, ids::pl), LB_SETSEL, TRUE, 2);
+  EXPECT_EQ(ListSelection(window_, ids::pl), (std::vector<int>{1, 2}));
+  Command(ids::plSelected1);
+  EXPECT_EQ(Names(), (Strings{"b.mp3", "B.mp3"}));
+  EXPECT_EQ(ControlText(window_, ids::Label3), "1");
+
+  Command(ids::plSelectAll1);
+  EXPECT_EQ(ListSelection(window_, ids::pl), (std::vector<int>{0, 1}));
+  Command(ids::plInvertSelection1);
+  EXPECT_TRUE(ListSelection(window_, ids::pl).empty());
+}
+
+TEST_F(PlaylistWindow, HundredThousandEntriesLoadAndAnswerListQueries) {
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += "C:\\big\\song" + std::to_string(i) + ".mp3\r\n";
+  folder_.WriteFile("big.m3u", text);
+  Start();
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(DropFiles(window_, {folder_.File("big.m3u")}));
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 100000; }, 30000));
+  RecordProperty("load_100000_ms", static_cast<int>(GetTickCount() - start));
+  EXPECT_EQ(ListText(window_, ids::pl, 99999), "song99999.mp3");
+  EXPECT_EQ(ListText(window_, ids::pathbox, 0), "C:\\big\\song0.mp3");
+  EXPECT_TRUE(WaitForControlText(window_, ids::Label3, "99999"));
+}
+
+TEST_F(PlaylistWindow, PlaylistSurvivesARestart) {
+  Start();
+  ASSERT_TRUE(DropFiles(window_, {"C:\\keep\\one.mp3", "D:\\keep\\two.mp3"}));
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 2; }));
+  ASSERT_TRUE(player_.Close());
+  EXPECT_EQ(folder_.ReadFile("pl.m3u"), "C:\\keep\\one.mp3\r\nD:\\keep\\two.mp3\r\n");
+
+  PlayerProcess again;
+  ASSERT_TRUE(again.Start(folder_));
+  ASSERT_TRUE(again.WaitForStartup());
+  HWND window = again.FindWindowOfClassWait("TForm3");
+  ASSERT_TRUE(WaitUntil([&] { return ListCount(window, ids::pl) == 2; }));
+  EXPECT_EQ(ListItems(window, ids::pl), (Strings{"one.mp3", "two.mp3"}));
+  EXPECT_EQ(ListItems(window, ids::pathbox), (Strings{"C:\\keep\\one.mp3", "D:\\keep\\two.mp3"}));
+}
+
+}  // namespace
+}  // namespace velmora::e2e

@@ -261,7 +261,7 @@ def label_keys(place_prefix, effect_prefix, rect, font, size, colour, extra, tra
 def default_design():
     W, H = 340, 170
     tab = rounded_inside(26, 0, W - 26, 40, 10)
-    main = rounded_inside(0, 16, W - 1, H - 1, 16)
+    main = rounded_inside(0, 16, W, H, 16)
     outline = lambda x, y: tab(x, y) or main(x, y)
     theme = {
         'body_top': hexrgb('34404d'), 'body_bottom': hexrgb('12171d'), 'body_mid': hexrgb('232b34'),
@@ -326,7 +326,7 @@ def default_design():
 
 def compact_design():
     W, H = 300, 64
-    outline = rounded_inside(0, 0, W - 1, H - 1, 20)
+    outline = rounded_inside(0, 0, W, H, 20)
     theme = {
         'body_top': hexrgb('5a3524'), 'body_bottom': hexrgb('1e110b'), 'body_mid': hexrgb('3a2217'),
         'lcd_top': hexrgb('140a02'), 'lcd_bottom': hexrgb('2a1606'),

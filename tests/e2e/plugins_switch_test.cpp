@@ -31,6 +31,8 @@ TEST(PluginsSwitch, AnotherTypeSwitchesTheLibraryTheSameTypeKeepsIt) {
   ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   HWND main = player.MainWindow();
+  HWND options = player.FindWindowOfClassWait("TForm2");
+  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 2; }));  // the scan ran
 
   ASSERT_TRUE(SendCopyData(main, a).has_value());
   ASSERT_TRUE(log.WaitFor("load " + a)) << "probe_a never loaded the file; status: "
@@ -60,6 +62,8 @@ TEST(PluginsSwitch, APluginWhosePlayingFaultsDoesNotStopThePlayer) {
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
   ASSERT_TRUE(player.WaitForStartup());
+  HWND options = player.FindWindowOfClassWait("TForm2");
+  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 1; }));
   ASSERT_TRUE(SendCopyData(player.MainWindow(), a).has_value());
   const std::string log_path = folder.File("Library\\faulty_p.log");
   auto playing_calls = [&] {

@@ -24,6 +24,7 @@ TEST(TransportProbe, LoadAndPlayCallOrderThenThePoll) {
   const std::string song = folder.MakeMediaFile("song.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder, {"\"" + song + "\""}));
+  ASSERT_TRUE(WaitStarted(player));
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("play song.prb"));
   ASSERT_TRUE(log.WaitForCount("getposition", 4));
@@ -75,11 +76,12 @@ TEST(TransportProbe, EndOfTrackMovesToTheNextEntry) {
   ASSERT_TRUE(player.Start(folder));
   ASSERT_TRUE(WaitStarted(player));
   HWND main = player.MainWindow();
+  ProbeLog log(folder);
+  ASSERT_TRUE(log.WaitFor("extension"));  // the library scan has run
   EXPECT_TRUE(IsControlEnabled(main, ids::playbut));
   EXPECT_FALSE(IsControlEnabled(main, ids::stopbut));
 
   ASSERT_EQ(SendRegistered(main, "VelmoraPlay"), 0);
-  ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("load " + a));
   EXPECT_TRUE(WaitForControlText(main, ids::lengthlab, "00:01"));
   // a.prb ends after 1.5 s: the poll sees `ended` and the next entry plays.

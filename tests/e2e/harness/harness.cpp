@@ -144,6 +144,27 @@ std::string TextOf(HWND hwnd) {
   return text;
 }
 
+// Wine reads its library load order for a new process from the registry (the environment
+// variable only counts for the first wine process of a tree). Disabling the sound drivers
+// for velmora.exe alone leaves the player without any wave-out device. Harmless on Windows.
+constexpr char kAppOverrides[] = "Software\\Wine\\AppDefaults\\velmora.exe\\DllOverrides";
+
+void SetAudioDevicesDisabled(bool disabled) {
+  if (!disabled) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kAppOverrides);
+    return;
+  }
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kAppOverrides, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  for (const char* driver : {"winealsa.drv", "winepulse.drv", "wineoss.drv"}) {
+    RegSetValueExA(key, driver, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+  }
+  RegCloseKey(key);
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& predicate, int timeout_ms) {
@@ -376,7 +397,10 @@ std::vector<std::string> ValueNames(const std::string& subkey) {
 
 PlayerProcess::~PlayerProcess() {
   Kill();
-  if (process_) CloseHandle(process_);
+  if (process_) {
+    CloseHandle(process_);
+    SetAudioDevicesDisabled(false);
+  }
 }
 
 bool PlayerProcess::Start(const TestFolder& folder, const LaunchOptions& options) {
@@ -404,11 +428,7 @@ bool PlayerProcess::Start(const std::string& exe_path, const LaunchOptions& opti
     std::transform(name.begin(), name.end(), name.begin(), ::toupper);
     env[name] = entry;
   };
-  if (options.no_audio_device) {
-    // Disabling wine's ALSA driver leaves the process without any wave-out device.
-    std::string overrides = Env("WINEDLLOVERRIDES");
-    set("WINEDLLOVERRIDES=" + overrides + (overrides.empty() ? "" : ";") + "winealsa.drv=d");
-  }
+  SetAudioDevicesDisabled(options.no_audio_device);
   for (const auto& entry : options.extra_env) set(entry);
   std::string block;
   for (const auto& kv : env) block += kv.second + '\0';

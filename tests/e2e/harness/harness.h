@@ -94,7 +94,8 @@ struct LaunchOptions {
   std::string arguments;               // appended after the quoted executable path
   std::vector<std::string> extra_env;  // "NAME=value" entries added to (or replacing in) the
                                        // inherited environment
-  // Start without any wave-out device (wine's ALSA driver disabled).
+  // Start without any wave-out device: wine's sound drivers are disabled for velmora.exe
+  // until this PlayerProcess is destroyed (wine only; one player at a time).
   bool no_audio_device = false;
 };
 

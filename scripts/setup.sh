@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build and test Velmora, then cross-builds
+# the third-party libraries (scripts/build_deps.sh). Safe to run again: installed packages
+# and built libraries are left alone. Needs root when something is missing.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+PACKAGES=(
+  # native build and unit tests
+  cmake ninja-build make g++ libgtest-dev googletest python3 file
+  # fuzzing (clang with libFuzzer and the sanitizer runtimes)
+  clang libclang-rt-14-dev
+  # Windows cross compilers (posix thread model) and resource tools
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  # running the player and the end-to-end suite
+  wine64 xvfb xauth xdotool imagemagick
+  # source packages of the third-party libraries
+  dpkg-dev xz-utils bzip2
+  # demo track and test media
+  lame twolame sox
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status="$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)"
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "[setup] installing: ${missing[*]}"
+  if [[ $EUID -ne 0 ]]; then
+    echo "[setup] installing packages needs root" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+else
+  echo "[setup] all packages present"
+fi
+
+bash "$ROOT/scripts/build_deps.sh"

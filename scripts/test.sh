@@ -1,0 +1,194 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds native, win64 and win32, and runs every test:
+#   1. core_tests (native GoogleTest)
+#   2. the fuzz targets tests/fuzz/*_fuzz.cpp, each for a bounded time (clang, build/fuzz)
+#   3. the end-to-end suite build/win64/e2e/velmora_e2e.exe under wine64 on Xvfb
+# and ends with one line "N passed, N failed" counting every test case (a fuzz target is
+# one case; a build or a suite that fails to run counts as one failed case).
+#
+# Options for quick iterations:
+#   --skip-install        do not check packages (the cross-built libraries are still made)
+#   --skip-win32          do not build the i686 release target
+#   --e2e-only            build win64 only and run only the end-to-end suite
+#   --unit-only           build native only and run only core_tests
+#   --skip-fuzz           do not build or run the fuzz targets
+#   --fuzz-time N         seconds per fuzz target (default 20)
+#   --gtest_filter=PAT    passed to core_tests and the e2e suite
+#   --keep-run            keep the wine run folder (prefix, sink, logs) for inspection
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+RESULTS="$ROOT/build/test-results"
+skip_install=0 skip_win32=0 e2e_only=0 unit_only=0 skip_fuzz=0 fuzz_time=20
+gtest_args=()
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --skip-install) skip_install=1 ;;
+    --skip-win32) skip_win32=1 ;;
+    --e2e-only) e2e_only=1 ;;
+    --unit-only) unit_only=1 ;;
+    --skip-fuzz) skip_fuzz=1 ;;
+    --fuzz-time) fuzz_time="$2"; shift ;;
+    --fuzz-time=*) fuzz_time="${1#--fuzz-time=}" ;;
+    --gtest_filter=*) gtest_args+=("$1") ;;
+    --keep-run) export VELMORA_KEEP_RUN=1 ;;
+    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    *) echo "test.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+rm -rf "$RESULTS"
+mkdir -p "$RESULTS"
+# Failures of steps that are not test cases (builds, suites that crash before reporting).
+STEP_FAILURES="$RESULTS/step-failures.txt"
+: > "$STEP_FAILURES"
+step_failed() { echo "$1" >> "$STEP_FAILURES"; echo "[test] FAILED: $1" >&2; }
+log() { echo "[test] $*"; }
+
+# --- install and build --------------------------------------------------------------------
+if [[ $skip_install == 1 ]]; then
+  bash "$ROOT/scripts/build_deps.sh" || step_failed "third-party libraries"
+else
+  bash "$ROOT/scripts/setup.sh" || step_failed "setup"
+fi
+
+run_native=1 run_fuzz=1 run_e2e=1
+[[ $e2e_only == 1 ]] && run_native=0 run_fuzz=0
+[[ $unit_only == 1 ]] && run_e2e=0 run_fuzz=0
+[[ $skip_fuzz == 1 ]] && run_fuzz=0
+
+native_ok=0 win64_ok=0
+if [[ $run_native == 1 ]]; then
+  bash "$ROOT/scripts/build.sh" --only native && native_ok=1 || step_failed "native build"
+fi
+if [[ $run_e2e == 1 ]]; then
+  bash "$ROOT/scripts/build.sh" --only win64 && win64_ok=1 || step_failed "win64 build"
+fi
+if [[ $skip_win32 == 0 && $e2e_only == 0 && $unit_only == 0 ]]; then
+  bash "$ROOT/scripts/build.sh" --only win32 || step_failed "win32 (i686) build"
+fi
+
+# --- native unit tests ------------------------------------------------------------------
+if [[ $run_native == 1 && $native_ok == 1 ]]; then
+  log "core_tests"
+  "$ROOT/build/native/tests/unit/core_tests" "${gtest_args[@]}" \
+    --gtest_output="xml:$RESULTS/core_tests.xml"
+  rc=$?
+  [[ -f "$RESULTS/core_tests.xml" ]] || step_failed "core_tests ended without a report (exit $rc)"
+fi
+
+# --- fuzz targets -------------------------------------------------------------------------
+FUZZ_REPORT="$RESULTS/fuzz.txt"
+: > "$FUZZ_REPORT"
+shopt -s nullglob
+fuzz_sources=("$ROOT"/tests/fuzz/*_fuzz.cpp)
+shopt -u nullglob
+if [[ $run_fuzz == 1 && ${#fuzz_sources[@]} -gt 0 ]]; then
+  FUZZ_DIR="$ROOT/build/fuzz"
+  if [[ ! -f "$FUZZ_DIR/build.ninja" ]]; then
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$FUZZ_DIR" -G Ninja -DVELMORA_FUZZ=ON \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || step_failed "fuzz configure"
+  fi
+  if cmake --build "$FUZZ_DIR" -j "${VELMORA_JOBS:-2}"; then
+    for src in "${fuzz_sources[@]}"; do
+      name="$(basename "$src" .cpp)"
+      exe="$(find "$FUZZ_DIR" -name "$name" -type f -perm -u+x | head -n1)"
+      [[ -n "$exe" ]] || { echo "$name FAILED (not built)" >> "$FUZZ_REPORT"; continue; }
+      # The corpus: seeds from tests/fuzz/corpus/<name>/ when present, else one tiny input.
+      corpus="$FUZZ_DIR/corpus/$name"
+      mkdir -p "$corpus"
+      if [[ -d "$ROOT/tests/fuzz/corpus/$name" ]]; then
+        cp -n "$ROOT/tests/fuzz/corpus/$name"/* "$corpus/" 2>/dev/null || true
+      fi
+      [[ -n "$(ls -A "$corpus")" ]] || printf 'seed\n' > "$corpus/seed"
+      artifacts="$RESULTS/fuzz-$name"
+      mkdir -p "$artifacts"
+      log "fuzzing $name for ${fuzz_time}s"
+      if "$exe" -max_total_time="$fuzz_time" -timeout=10 -rss_limit_mb=2048 \
+           -artifact_prefix="$artifacts/" "$corpus" >"$RESULTS/fuzz-$name.log" 2>&1; then
+        echo "$name passed" >> "$FUZZ_REPORT"
+      else
+        echo "$name FAILED (see $RESULTS/fuzz-$name.log)" >> "$FUZZ_REPORT"
+        tail -n 30 "$RESULTS/fuzz-$name.log"
+      fi
+    done
+  else
+    step_failed "fuzz build"
+  fi
+elif [[ $run_fuzz == 1 ]]; then
+  log "no fuzz targets yet; fuzzing skipped"
+fi
+
+# --- end-to-end suite under wine ----------------------------------------------------------
+if [[ $run_e2e == 1 && $win64_ok == 1 ]]; then
+  E2E="$ROOT/build/win64/e2e/velmora_e2e.exe"
+  if [[ -f "$E2E" ]]; then
+    (
+      # shellcheck source=scripts/wine_env.sh
+      source "$ROOT/scripts/wine_env.sh"
+      wine_env_start || exit 3
+      export VELMORA_DIST VELMORA_TESTPLUGINS
+      VELMORA_DIST="$(to_windows_path "$ROOT/build/win64/dist")"
+      VELMORA_TESTPLUGINS="$(to_windows_path "$ROOT/build/win64/testplugins")"
+      log "end-to-end suite under wine"
+      timeout "${VELMORA_E2E_TIMEOUT:-900}" "$WINE" "$E2E" "${gtest_args[@]}" \
+        --gtest_output="xml:$(to_windows_path "$RESULTS/e2e.xml")"
+    )
+    rc=$?
+    [[ -f "$RESULTS/e2e.xml" ]] || step_failed "e2e suite ended without a report (exit $rc)"
+  else
+    step_failed "e2e suite not built ($E2E)"
+  fi
+fi
+
+# --- summary ------------------------------------------------------------------------------
+python3 - "$RESULTS" <<'PY'
+import glob, os, sys
+import xml.etree.ElementTree as ET
+
+results = sys.argv[1]
+passed = failed = skipped = 0
+failures = []
+for path in sorted(glob.glob(os.path.join(results, "*.xml"))):
+    suite = os.path.basename(path)[:-4]
+    try:
+        root = ET.parse(path).getroot()
+    except ET.ParseError as e:
+        failed += 1
+        failures.append(f"{suite}: unreadable report ({e})")
+        continue
+    for case in root.iter("testcase"):
+        name = f"{case.get('classname')}.{case.get('name')}"
+        if case.find("failure") is not None or case.find("error") is not None:
+            failed += 1
+            failures.append(f"{suite}: {name}")
+        elif case.get("result") == "skipped" or case.get("status") == "notrun" \
+                or case.find("skipped") is not None:
+            skipped += 1
+        else:
+            passed += 1
+with open(os.path.join(results, "fuzz.txt")) as f:
+    for line in f:
+        line = line.strip()
+        if not line:
+            continue
+        if line.endswith(" passed"):
+            passed += 1
+        else:
+            failed += 1
+            failures.append(f"fuzz: {line}")
+with open(os.path.join(results, "step-failures.txt")) as f:
+    for line in f:
+        if line.strip():
+            failed += 1
+            failures.append(f"step: {line.strip()}")
+for line in failures:
+    print(f"FAILED  {line}")
+if skipped:
+    print(f"({skipped} skipped)")
+print(f"{passed} passed, {failed} failed")
+with open(os.path.join(results, "summary.txt"), "w") as f:
+    f.write(f"{passed} passed, {failed} failed\n")
+sys.exit(1 if failed else 0)
+PY

@@ -1,0 +1,225 @@
+// Real playback through the player and the shipped MPEG plug-in, checked on what reached
+// the audio sink: the tone and its length, pause and resume, a seek with the position
+// slider, and the position timer moving on to the next entry.
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "audio_support.h"
+
+namespace velmora::e2e {
+namespace {
+
+using namespace audio;
+
+// Stretches of sound separated by at least `min_gap` samples of silence.
+std::vector<Audible> AudibleRuns(const std::vector<int16_t>& s, size_t min_gap = 441,
+                                 int threshold = 300) {
+  std::vector<Audible> runs;
+  size_t quiet = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (std::abs(int{s[i]}) >= threshold) {
+      if (runs.empty() || quiet >= min_gap) runs.push_back({i, i + 1});
+      runs.back().end = i + 1;
+      quiet = 0;
+    } else {
+      ++quiet;
+    }
+  }
+  return runs;
+}
+
+// Pitch of each whole second of `a`, counted from its start; the edges of each second are
+// left out so that a step between two pitches never falls inside a window.
+std::vector<double> PitchPerSecond(const std::vector<int16_t>& s, const Audible& a) {
+  std::vector<double> pitches;
+  const size_t second = AudioSink::kRate;
+  for (size_t from = a.begin; from + second <= a.end + 200; from += second)
+    pitches.push_back(Frequency(s, from + 2000, from + second - 2000));
+  return pitches;
+}
+
+class AudioPlayback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(AudioSink::Available()) << "VELMORA_AUDIO_SINK is not set (run by scripts/test.sh)";
+  }
+  std::string Media(const std::string& name) {
+    std::string path = CopyMedia(folder_, name);
+    EXPECT_FALSE(path.empty()) << "no " << name << " in " << MediaFolder()
+                               << " (tests/media/make_media.sh makes it)";
+    return path;
+  }
+  HWND Start(const std::string& arguments = "") {
+    EXPECT_TRUE(player_.Start(folder_, {arguments}));
+    EXPECT_TRUE(WaitStarted(player_));
+    return player_.MainWindow();
+  }
+
+  TestFolder folder_;
+  PlayerProcess player_;
+};
+
+TEST_F(AudioPlayback, SineFromTheCommandLineIsAOneKilohertzToneOfFiveSeconds) {
+  WriteSettings({});
+  const std::string song = Media("sine_1k_5s.mp3");
+  ASSERT_FALSE(song.empty());
+  AudioSink sink;
+  HWND main = Start(Quoted(song));
+  ASSERT_TRUE(main);
+  // What the plug-in says about the file reaches the labels.
+  EXPECT_TRUE(WaitForControlText(main, ids::lengthlab, "00:05"));
+  EXPECT_EQ(ControlText(main, ids::Freq), "44 kHz");
+  EXPECT_EQ(ControlText(main, ids::bitr), "128 kbps");
+  EXPECT_EQ(ControlText(main, ids::lay), "Layer 3");
+  EXPECT_EQ(SliderMax(main, ids::tb), 500);  // 5,000 ms at 10 ms a unit
+
+  // The only entry ends without loop: the time shows "Stop".
+  ASSERT_TRUE(WaitForStopDisplay(main)) << "time label: " << ControlText(main, ids::poslab);
+  ASSERT_TRUE(WaitSinkQuiet(sink));
+  const std::vector<int16_t> left = LeftChannel(sink.Samples());
+  const Audible a = FindAudible(left);
+  EXPECT_NEAR(a.Seconds(), 5.0, 0.05);
+  EXPECT_NEAR(Frequency(left, a.begin, a.end), 1000.0, 10.0);
+  // Played at the full level the player restores on play (the file is at half scale).
+  EXPECT_GT(PeakOf(left, a.begin, a.end), 12000);
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(AudioPlayback, PauseStopsTheSamplesAndPlayResumesThem) {
+  WriteSettings({});
+  const std::string song = Media("steps_10s.mp3");  // 300 Hz, 400 Hz, ... one per second
+  ASSERT_FALSE(song.empty());
+  HWND main = Start();
+  ASSERT_TRUE(main);
+  AudioSink sink;
+  const CtlResult opened = RunCtl(folder_, "open " + Quoted(song));
+  EXPECT_EQ(opened.exit_code, 0u) << opened.out;
+  ASSERT_TRUE(sink.WaitForBytes(kBytesPerSecond / 20)) << "nothing played";
+
+  ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
+  EXPECT_EQ(Status(main), "API CALL : Pause");
+  ASSERT_TRUE(WaitSinkQuiet(sink));
+  const uint64_t paused_at = sink.Size();
+  EXPECT_FALSE(sink.WaitForBytes(paused_at + 4096, 1500)) << "samples kept arriving while paused";
+  EXPECT_FALSE(WaitForControlText(main, ids::poslab, "Stop", 200)) << "the track ended while paused";
+
+  ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
+  EXPECT_TRUE(sink.WaitForBytes(paused_at + kBytesPerSecond)) << "playback did not resume";
+  ASSERT_TRUE(WaitForStopDisplay(main));
+  ASSERT_TRUE(WaitSinkQuiet(sink));
+
+  // Nothing lost or repeated across the pause: ten seconds, each at its own pitch in order.
+  const std::vector<int16_t> left = LeftChannel(sink.Samples());
+  const Audible a = FindAudible(left);
+  EXPECT_NEAR(a.Seconds(), 10.0, 0.05);
+  const size_t pause_sample = static_cast<size_t>(paused_at / 4);
+  EXPECT_GT(pause_sample, a.begin);
+  EXPECT_LT(pause_sample, a.end);
+  const std::vector<double> pitches = PitchPerSecond(left, a);
+  ASSERT_EQ(pitches.size(), 10u);
+  for (size_t k = 0; k < pitches.size(); ++k)
+    EXPECT_NEAR(pitches[k], 300.0 + 100.0 * k, 3.0 + k) << "second " << k;
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(AudioPlayback, SeekWithThePositionSliderContinuesFromTheMiddle) {
+  WriteSettings({});
+  const std::string song = Media("steps_10s.mp3");
+  ASSERT_FALSE(song.empty());
+  AudioSink sink;
+  HWND main = Start(Quoted(song));
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(WaitForControlText(main, ids::lengthlab, "00:10"));
+  const int max = SliderMax(main, ids::tb);
+  ASSERT_EQ(max, 1000);
+  ASSERT_TRUE(sink.WaitForBytes(kBytesPerSecond / 20)) << "nothing played";
+
+  // Held still while the slider moves, so that what comes after the seek stands apart.
+  ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
+  ASSERT_TRUE(WaitSinkQuiet(sink));
+  const uint64_t paused_at = sink.Size();
+
+  // What a drag of the slider to its middle ends with: the slider at the new value, then
+  // its release notice to the main window.
+  HWND tb = Control(main, ids::tb);
+  ASSERT_TRUE(tb);
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(tb, TBM_SETPOS, TRUE, max / 2, SMTO_NORMAL, 5000, &ignored));
+  ASSERT_TRUE(SendMessageTimeoutA(main, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, max / 2),
+                                  reinterpret_cast<LPARAM>(tb), SMTO_NORMAL, 5000, &ignored));
+  EXPECT_EQ(Status(main), "Playing");
+  // The position timer reads the new place back from the plug-in.
+  EXPECT_TRUE(WaitForControlText(main, ids::poslab, "00:05"))
+      << "time label: " << ControlText(main, ids::poslab);
+  EXPECT_NEAR(SliderPos(main, ids::tb), max / 2, 10);
+
+  ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
+  ASSERT_TRUE(WaitForStopDisplay(main));
+  ASSERT_TRUE(WaitSinkQuiet(sink));
+
+  const std::vector<int16_t> left = LeftChannel(sink.Samples());
+  const size_t pause_sample = static_cast<size_t>(paused_at / 4);
+  const Audible before = FindAudible(std::vector<int16_t>(left.begin(), left.begin() + pause_sample));
+  const Audible after = FindAudible(left, pause_sample);
+  ASSERT_LT(before.Seconds(), 4.5) << "the pause came too late to tell a seek from playing on";
+  // At most what the device still held from before, then exactly seconds 5 to 10.
+  EXPECT_GT(after.Seconds(), 4.95);
+  EXPECT_LT(after.Seconds(), 5.6);
+  EXPECT_LT(before.Seconds() + after.Seconds(), 9.5) << "nothing was skipped";
+  for (int k = 0; k < 5; ++k) {
+    const size_t from = after.end - static_cast<size_t>(5 - k) * AudioSink::kRate + 2000;
+    EXPECT_NEAR(Frequency(left, from, from + AudioSink::kRate - 4000), 800.0 + 100 * k, 8.0)
+        << "second " << 5 + k;
+  }
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(AudioPlayback, TheEndOfATrackMovesTheTimerOnToTheNextEntry) {
+  WriteSettings({});  // loop off: the list ends after its last entry
+  const std::string first = Media("sine_1k_5s.mp3");
+  const std::string second = Media("tag_v2.mp3");  // the same tone, with a title in its tag
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  folder_.WriteFile("pl.m3u", first + "\r\n" + second + "\r\n");
+  AudioSink sink;
+  HWND main = Start();
+  ASSERT_TRUE(main);
+  ASSERT_EQ(SendRegistered(main, "VelmoraNumberFiles"), 2);
+  ASSERT_TRUE(PlaylistWindow(player_));
+  EXPECT_EQ(CurrentIndexText(player_), "0");
+
+  ASSERT_EQ(SendRegistered(main, "VelmoraPlay"), 0);
+  EXPECT_TRUE(WaitUntil([&] {
+    return ControlText(main, ids::Banner1).rfind("0sine_1k_5s.mp3    <00:05>", 0) == 0;
+  })) << ControlText(main, ids::Banner1);
+
+  // No one touches the player: its timer notices the end and starts the next entry
+  // (after the four seconds of "Flushing the buffer").
+  ASSERT_TRUE(WaitUntil([&] { return CurrentIndexText(player_) == "1"; }, 30000))
+      << "current index: " << CurrentIndexText(player_);
+  EXPECT_TRUE(WaitUntil([&] {
+    return ControlText(main, ids::Banner1).rfind("1Second Artist - Second Title    <00:05>", 0) == 0;
+  })) << ControlText(main, ids::Banner1);
+  EXPECT_TRUE(IsControlEnabled(main, ids::stopbut));
+  EXPECT_EQ(ListSelection(PlaylistWindow(player_), ids::pl), std::vector<int>{1});
+
+  ASSERT_TRUE(WaitForStopDisplay(main));
+  EXPECT_EQ(CurrentIndexText(player_), "1");
+  ASSERT_TRUE(WaitSinkQuiet(sink));
+  // Both files were heard whole: ten seconds of the tone, with at most a pause between.
+  const std::vector<int16_t> left = LeftChannel(sink.Samples());
+  const std::vector<Audible> runs = AudibleRuns(left);
+  ASSERT_FALSE(runs.empty());
+  ASSERT_LE(runs.size(), 2u);
+  double seconds = 0;
+  for (const Audible& run : runs) {
+    seconds += run.Seconds();
+    EXPECT_NEAR(Frequency(left, run.begin, run.end), 1000.0, 10.0);
+  }
+  EXPECT_NEAR(seconds, 10.0, 0.1);
+  EXPECT_TRUE(player_.Close());
+}
+
+}  // namespace
+}  // namespace velmora::e2e

@@ -1,0 +1,163 @@
+// Shared by the audio and fade checks: the real test media (made by
+// tests/media/make_media.sh), the player started on it with chosen settings, and the
+// analysis of what reached the ALSA sink file (raw s16le stereo 44.1 kHz, see harness.h).
+//
+// The sink's "null" device takes samples several times faster than real time, so these
+// checks look at what was played (pitch, length of the audible part, order of the parts),
+// never at how long it took.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "external_ctl.h"
+#include "harness/harness.h"
+#include "ui/control_ids.h"
+
+namespace velmora::e2e::audio {
+
+constexpr double kRate = AudioSink::kRate;
+// One second of sink data in bytes.
+constexpr uint64_t kBytesPerSecond = AudioSink::kRate * AudioSink::kChannels * 2;
+
+// Folder of the generated media: VELMORA_MEDIA, else <exe dir>\..\media (where the build
+// of the suite makes it).
+inline std::string MediaFolder() {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetEnvironmentVariableA("VELMORA_MEDIA", buffer, sizeof buffer);
+  if (n > 0 && n < sizeof buffer) return std::string(buffer, n);
+  return ExeFolder() + "\\..\\media";
+}
+
+// Copies a media file into the test's program folder (under "media\") and returns its
+// full path there, or "" when the media was never made.
+inline std::string CopyMedia(const TestFolder& folder, const std::string& name) {
+  const std::string from = MediaFolder() + "\\" + name;
+  const std::string to = folder.File("media\\" + name);
+  CreateDirectoryA(folder.File("media").c_str(), nullptr);
+  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) return {};
+  return to;
+}
+
+// Settings under the player's key. The list ends at the first value missing, so the two
+// without a presence test (loop, autoplay) are always written.
+struct Settings {
+  bool autoplay = true;
+  bool loop = false;
+  bool Fadeplay = false;
+  bool Fadestop = false;
+  bool Fadepause = false;
+};
+
+inline void WriteSettings(const Settings& s) {
+  registry::ClearSettings();
+  registry::WriteString("design", "Default");
+  registry::WriteDword("Randomdesign", 0);
+  registry::WriteDword("Multiple", 0);
+  registry::WriteDword("Fadeplay", s.Fadeplay);
+  registry::WriteDword("Fadestop", s.Fadestop);
+  registry::WriteDword("Fadepause", s.Fadepause);
+  registry::WriteDword("Nag", 0);
+  registry::WriteDword("LogErrors", 0);
+  registry::WriteDword("loop", s.loop);
+  registry::WriteDword("autoplay", s.autoplay);
+}
+
+inline std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// --- sink analysis --------------------------------------------------------------------
+
+inline std::vector<int16_t> LeftChannel(const std::vector<int16_t>& interleaved) {
+  std::vector<int16_t> left;
+  left.reserve(interleaved.size() / 2);
+  for (size_t i = 0; i + 1 < interleaved.size(); i += 2) left.push_back(interleaved[i]);
+  return left;
+}
+
+// The part between the first and the last sample above the noise floor.
+struct Audible {
+  size_t begin = 0, end = 0;
+  double Seconds() const { return static_cast<double>(end - begin) / kRate; }
+};
+
+inline Audible FindAudible(const std::vector<int16_t>& s, size_t from = 0, int threshold = 300) {
+  Audible a;
+  size_t i = std::min(from, s.size());
+  while (i < s.size() && std::abs(s[i]) < threshold) ++i;
+  size_t j = s.size();
+  while (j > i && std::abs(s[j - 1]) < threshold) --j;
+  a.begin = i;
+  a.end = j;
+  return a;
+}
+
+// Pitch of [begin, end) from its rising zero crossings (0 when there are too few).
+inline double Frequency(const std::vector<int16_t>& s, size_t begin, size_t end) {
+  end = std::min(end, s.size());
+  std::vector<double> crossings;
+  for (size_t i = begin; i + 1 < end; ++i) {
+    if (s[i] < 0 && s[i + 1] >= 0)
+      crossings.push_back(static_cast<double>(i) + static_cast<double>(-s[i]) / (s[i + 1] - s[i]));
+  }
+  if (crossings.size() < 3) return 0;
+  return static_cast<double>(crossings.size() - 1) / ((crossings.back() - crossings.front()) / kRate);
+}
+
+// Largest |sample| of [begin, end).
+inline int PeakOf(const std::vector<int16_t>& s, size_t begin, size_t end) {
+  int peak = 0;
+  for (size_t i = begin; i < end && i < s.size(); ++i) peak = std::max(peak, std::abs(int{s[i]}));
+  return peak;
+}
+
+// Waits until the sink has stopped growing for `quiet_ms` (the device handed over its last
+// period); false when it still grows after `timeout_ms`.
+inline bool WaitSinkQuiet(const AudioSink& sink, int quiet_ms = 400, int timeout_ms = 10000) {
+  uint64_t last = sink.Size();
+  DWORD since = GetTickCount();
+  return WaitUntil(
+      [&] {
+        const uint64_t now = sink.Size();
+        if (now != last) {
+          last = now;
+          since = GetTickCount();
+          return false;
+        }
+        return static_cast<int>(GetTickCount() - since) >= quiet_ms;
+      },
+      timeout_ms);
+}
+
+// --- the player's windows ---------------------------------------------------------------
+
+inline std::string Status(HWND main) { return ControlText(main, ids::banner2); }
+
+// The playlist window (TForm3) of the player, which holds `plct` and the "playing" label.
+inline HWND PlaylistWindow(const PlayerProcess& player) {
+  return player.FindWindowOfClass("TForm3");
+}
+
+inline std::string CurrentIndexText(const PlayerProcess& player) {
+  return ControlText(PlaylistWindow(player), ids::plct);
+}
+
+// A top-level window of the player's process with this class and title, shown.
+inline HWND VisibleWindowOf(const PlayerProcess& player, const char* cls, const char* title) {
+  HWND w = player.FindWindowOfClass(cls, title);
+  return w && IsWindowVisible(w) ? w : nullptr;
+}
+
+// The track has ended and the player has nothing more to play: the last entry without
+// loop shows "Stop" as its time.
+inline bool WaitForStopDisplay(HWND main, int timeout_ms = 30000) {
+  return WaitForControlText(main, ids::poslab, "Stop", timeout_ms);
+}
+
+}  // namespace velmora::e2e::audio

@@ -201,6 +201,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       FormClose();
       return 0;
+    case WM_ENDSESSION:
+      // Windows is ending the session: save as Exit would.
+      if (wp) FormClose();
+      return 0;
     case WM_DESTROY:
       return 0;
     default:

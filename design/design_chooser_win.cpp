@@ -75,7 +75,7 @@ class DesignChooser : public Form {
     CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                     r.bottom - r.top, nullptr, nullptr, app.instance, this);
     app.hooks.startup_design = [this] { Guard([this] { StartupDesign(); }); };
-    app.hooks.apply_design = [this] { Guard([this] { ApplyDesign(false); }); };
+    app.hooks.apply_design = [this] { Guard([this] { ApplyDesign(); }); };
     app.hooks.show_design_chooser = [this] {
       ShowWindow(hwnd_, SW_SHOW);
       SetForegroundWindow(hwnd_);
@@ -187,7 +187,7 @@ class DesignChooser : public Form {
         }
         break;
       case ids::dcToolbarButton972:
-        if (code == BN_CLICKED) ApplyDesign(true);
+        if (code == BN_CLICKED) ApplyDesign();
         break;
       case ids::dcAddbut:
         if (code == BN_CLICKED) SetAsDefault();
@@ -286,7 +286,7 @@ class DesignChooser : public Form {
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  void ApplyDesign(bool from_button) {
+  void ApplyDesign() {
     const std::string text = TextOf(Ctl(ids::designList));
     current_design_name_ = text;
     const int i = FindDesignEntry(entries_, text);
@@ -308,15 +308,10 @@ class DesignChooser : public Form {
     ShowWindow(main, SW_SHOW);
     HWND title = GetDlgItem(main, ids::Banner1);
     if (LOWORD(SendMessageA(title, ui::VBM_GETSCROLL, 0, 0)) == 1) SendMessageA(title, ui::VBM_SETACTIVE, TRUE, 0);
-    auto apply = [&] {
-      if (IsFile(DesignFile(app_, e.name, "main.bmp"))) ImportClassicSkin(app_, e.name);
-      else ApplyFolderDesign(app_, state_, e.name);
-    };
-    if (from_button) {
-      apply();  // errors reach the window procedure's report (with a message box)
-    } else {
-      apply();
-    }
+    // Errors go to the caller: from the button the window procedure reports them with a
+    // message box, at start-up the hook reports them quietly.
+    if (IsFile(DesignFile(app_, e.name, "main.bmp"))) ImportClassicSkin(app_, e.name);
+    else ApplyFolderDesign(app_, state_, e.name);
   }
 
   void SetAsDefault() {

@@ -313,13 +313,9 @@ def default_design():
             ('songtitlefont', 'Arial'), ('songtitlefontsize', 9),
             ('hintcolor', bgr(hexrgb('fff1c2')))]
 
-    def deco(c):
-        # Little engraved captions of the face.
-        c.text(150 - 48, 152, '', (0, 0, 0))
-        c.text(218 - 0, 152, '', (0, 0, 0))
     return {
         'name': 'Default', 'size': (W, H), 'outline': outline, 'seed': 7, 'theme': theme,
-        'displays': [lcd], 'buttons': buttons, 'deact': True, 'decorations': [deco],
+        'displays': [lcd], 'buttons': buttons, 'deact': True,
         'sliders': {'pos': (12, 100, W - 24, 14), 'vol': (150, 148, 64, 16)}, 'ini': ini,
     }
 

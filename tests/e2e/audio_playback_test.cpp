@@ -1,11 +1,11 @@
 // Real playback through the player and the shipped MPEG plug-in, checked on what reached
 // the audio sink: the tone and its length, pause and resume, a seek with the position
 // slider, and the position timer moving on to the next entry.
+#include "audio_support.h"
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
-
-#include "audio_support.h"
 
 namespace velmora::e2e {
 namespace {

@@ -110,10 +110,21 @@ class DesignTest : public ::testing::Test {
     HWND c = Chooser();
     SetWindowTextA(GetDlgItem(c, ids::designList), name.c_str());
     PostMessageA(GetDlgItem(c, ids::dcToolbarButton972), BM_CLICK, 0, 0);
+    // The message box: a dialog of the player's with a message text.
     HWND box = nullptr;
-    WaitUntil([&] { return (box = player_.FindWindowOfClass("#32770")) != nullptr; });
+    std::string text;
+    WaitUntil([&] {
+      for (HWND w : TopLevelWindowsOf(player_.Pid())) {
+        if (ClassNameOf(w) != "#32770" || !IsWindowVisible(w)) continue;
+        text = WindowText(GetDlgItem(w, 0xFFFF));
+        if (!text.empty()) {
+          box = w;
+          return true;
+        }
+      }
+      return false;
+    });
     if (!box) return "";
-    const std::string text = WindowText(GetDlgItem(box, 0xFFFF));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     WaitUntil([&] { return !IsWindow(box); });
     return text;

@@ -83,6 +83,7 @@ void MainWindow::FormCreate() {
     easy_move_ = false;
     app_.display->SetDesignSink(nullptr);
     host_.StartTimer(TimerId::params);
+    host_.StartTimer(TimerId::Seektimer);  // its first tick shows the makers' address
     app_.player->SetBaseTitle(app_.title);
     DragAcceptFiles(hwnd_, TRUE);
     for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)

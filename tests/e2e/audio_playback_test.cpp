@@ -192,7 +192,7 @@ TEST_F(AudioPlayback, TheEndOfATrackMovesTheTimerOnToTheNextEntry) {
   ASSERT_EQ(SendRegistered(main, "VelmoraPlay"), 0);
   EXPECT_TRUE(WaitUntil([&] {
     return ControlText(main, ids::Banner1).rfind("0sine_1k_5s.mp3    <00:05>", 0) == 0;
-  })) << ControlText(main, ids::Banner1);
+  })) << ControlText(main, ids::Banner1) << "|" << Status(main) << "|" << ControlText(main, ids::poslab) << "|" << sink.Size();
 
   // No one touches the player: its timer notices the end and starts the next entry
   // (after the four seconds of "Flushing the buffer").

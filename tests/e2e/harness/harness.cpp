@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 
 namespace velmora::e2e {
 namespace {
@@ -526,20 +527,24 @@ void PlayerProcess::Kill() {
 // ---------------------------------------------------------------------------------------
 // Windows and controls
 
+namespace {
+struct WindowSearch {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<WindowSearch*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == search->pid) search->found.push_back(hwnd);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> TopLevelWindowsOf(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    std::vector<HWND> found;
-  } search{pid, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == s->pid) s->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{pid, {}};
+  EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -585,11 +590,14 @@ std::string ListText(HWND parent, int id, int row) {
   HWND list = Control(parent, id);
   auto length = SendTimeout(list, LB_GETTEXTLEN, row, 0);
   if (!length || *length < 0) return {};
-  std::string text(static_cast<size_t>(*length) + 1, '\0');
-  auto copied = SendTimeout(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&text[0]));
+  // The reply is copied into our buffer by the length the list reports at LB_GETTEXT time,
+  // which can exceed the earlier LB_GETTEXTLEN while the player is changing the list.
+  const size_t size = std::max<size_t>(static_cast<size_t>(*length) + 1, 1u << 20);
+  std::unique_ptr<char[]> buffer(new char[size]);
+  buffer[0] = '\0';
+  auto copied = SendTimeout(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(buffer.get()));
   if (!copied || *copied < 0) return {};
-  text.resize(strnlen(text.c_str(), text.size()));
-  return text;
+  return std::string(buffer.get(), strnlen(buffer.get(), size));
 }
 
 std::vector<std::string> ListItems(HWND parent, int id) {

@@ -65,6 +65,9 @@ struct AppHooks {
   std::function<void()> show_news;
   // Settings mirrors: a settings value changed (check boxes and menu marks follow it).
   std::function<void()> settings_changed;
+  // Main window: installs or removes the hint handler that echoes control hints on the
+  // status line ("Enable Tooltips").
+  std::function<void(bool installed)> set_hint_handler;
   // Auto update: cancel a running HTTP request (shutdown).
   std::function<void()> cancel_update_request;
   // Visualisation: stop a running visualisation plug-in (shutdown); show the VU meter.

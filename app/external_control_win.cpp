@@ -174,16 +174,12 @@ LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
-  std::vector<std::string> names;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    const UINT len = DragQueryFileA(drop, i, nullptr, 0);
-    std::string name(len + 1, '\0');
-    const UINT got = DragQueryFileA(drop, i, name.data(), len + 1);
-    name.resize(got);
-    names.push_back(std::move(name));
-  }
+  const std::vector<std::string> names = DroppedFileNames(drop);
   DragFinish(drop);
+  AddDropped(names);
+}
+
+void MainWindow::AddDropped(const std::vector<std::string>& names) {
   if (app_.hooks.add_dropped_files) app_.hooks.add_dropped_files(names);
   if (!app_.playlist.Empty()) app_.player->SetButtonEnabled(TransportButton::Play, true);
   InputPlugin& plugin = app_.plugins->Current();
@@ -193,6 +189,11 @@ void MainWindow::OnDropFiles(HDROP drop) {
   } catch (const PluginFault&) {
   }
   if (app_.settings.autoplay && app_.playlist.TrackCountText() != "0" && idle) app_.player->Play();
+}
+
+void MainWindow::ShowDragStatus(DragPhase phase) {
+  if (!app_.display) return;
+  for (const std::string& text : DragStatusTexts(phase)) app_.display->ShowStatus(text);
 }
 
 }  // namespace velmora

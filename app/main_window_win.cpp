@@ -4,9 +4,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 
+#include "app/main_window_ids_win.h"
+#include "design/design_apply_win.h"
+#include "design/picture_win.h"
+#include "plugins/guarded_call_win.h"
 #include "ui/control_ids.h"
+#include "ui/form_shaper_win.h"
 #include "ui/widgets.h"
 
 namespace velmora {
@@ -59,15 +65,16 @@ void SetHint(HWND control, const char* hint) {
   if (control) SendMessageA(control, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
 }
 
-// Popup menu ids.
-enum MenuId : int {
-  kFadeInPlay = 100, kFadeOutStop, kPauseFadeOut, kPauseFadeIn, kScroll, kNoScroll,
-  kMenuNews = 200, kMenuHelp, kMenuAbout, kMenuPlaylist, kMenuOpen, kMenuRegister, kMenuLink,
-  kMenuMemory, kMenuFadeStop, kMenuFadePlay, kMenuFadePause, kMenuDesign, kMenuTransparency,
-  kMenuEasyMove, kMenuAutoPlay, kMenuRandom, kMenuLoop, kMenuGeneral, kMenuSound,
-  kMenuDesignInfos, kMenuInputPlugins, kMenuVisualisation, kMenuPlay, kMenuStop, kMenuPause,
-  kMenuNext, kMenuPrev, kMenuVuMeter, kMenuExit
-};
+// Popup menu ids (shared with other programs in main_window_ids_win.h).
+using namespace main_menu;
+constexpr int kMenuNews = kNews, kMenuHelp = kHelp, kMenuAbout = kAbout, kMenuPlaylist = kPlaylist,
+              kMenuOpen = kOpen, kMenuRegister = kRegister, kMenuLink = kLink, kMenuMemory = kMemory,
+              kMenuFadeStop = kFadeStop, kMenuFadePlay = kFadePlay, kMenuFadePause = kFadePause,
+              kMenuDesign = kDesign, kMenuTransparency = kTransparency, kMenuEasyMove = kEasyMove,
+              kMenuAutoPlay = kAutoPlay, kMenuRandom = kRandom, kMenuLoop = kLoop, kMenuGeneral = kGeneral,
+              kMenuSound = kSound, kMenuDesignInfos = kDesignInfos, kMenuInputPlugins = kInputPlugins,
+              kMenuVisualisation = kVisualisation, kMenuPlay = kPlay, kMenuStop = kStop, kMenuPause = kPause,
+              kMenuNext = kNext, kMenuPrev = kPrev, kMenuVuMeter = kVuMeter, kMenuExit = kExit;
 
 struct ButtonInfo {
   TransportButton button;
@@ -87,6 +94,55 @@ std::string TextOf(HWND h) {
   n = GetWindowTextA(h, s.data(), n + 1);
   s.resize(static_cast<size_t>(n > 0 ? n : 0));
   return s;
+}
+
+// Built-in thumb pictures of the volume slider, Image2 .. Image11: a small meter whose
+// lit bar grows with the level (green, then yellow, then red at the top). Two states side
+// by side, the second (mouse over) a little brighter.
+HBITMAP MakeVolumeThumb(int image_number) {
+  constexpr int kW = 10, kH = 16;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = 2 * kW;
+  bi.bmiHeader.biHeight = -kH;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bmp || !bits) {
+    if (bmp) DeleteObject(bmp);
+    return nullptr;
+  }
+  auto* px = static_cast<uint32_t*>(bits);
+  const int level = std::clamp(image_number - 1, 1, 10);  // 1 .. 10 segments of 10
+  const int inner = kH - 4;
+  const int lit = (inner * level + 9) / 10;  // rows lit from the bottom
+  auto bgr = [](int r, int g, int b) {
+    return static_cast<uint32_t>((r << 16) | (g << 8) | b);
+  };
+  for (int state = 0; state < 2; ++state) {
+    const int boost = state ? 60 : 0;
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        uint32_t c = bgr(0, 0, 0);
+        const bool frame = x == 0 || y == 0 || x == kW - 1 || y == kH - 1;
+        if (frame) {
+          c = bgr(120 + boost, 120 + boost, 120 + boost);
+        } else if (x >= 2 && x <= kW - 3 && y >= 2 && y <= kH - 3) {
+          const int row_from_bottom = (kH - 3) - y;  // 0 .. inner-1
+          if (row_from_bottom < lit) {
+            const int r = row_from_bottom * 255 / std::max(1, inner - 1);
+            c = bgr(std::min(255, r + boost), std::min(255, 255 - r / 2 + boost / 2), boost / 2);
+          } else {
+            c = bgr(32 + boost / 2, 32 + boost / 2, 32 + boost / 2);
+          }
+        }
+        px[y * 2 * kW + state * kW + x] = c;
+      }
+    }
+  }
+  return bmp;
 }
 
 }  // namespace
@@ -117,10 +173,13 @@ MainWindow::MainWindow(App& app) : app_(app), host_(app) {
 }
 
 MainWindow::~MainWindow() {
+  drop_registration_.Revoke();
+  if (app_.hooks.set_hint_handler) app_.hooks.set_hint_handler = nullptr;
   if (hwnd_) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
+  if (ole_initialised_) OleUninitialize();
 }
 
 LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -156,6 +215,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
           const auto id = static_cast<TimerId>(i);
           if (wp == TimerEventId(id) && id != TimerId::params) app_.player->OnTimer(id);
         }
+        if (wp == TimerEventId(TimerId::temps)) RefreshStreamTitle();
       }
       return 0;
     }
@@ -198,6 +258,37 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wp));
       return 0;
+    case kRunPendingDrops: {
+      // Files dropped through OLE: handled once the other program's drag has ended.
+      auto drops = std::move(pending_drops_);
+      pending_drops_.clear();
+      for (const auto& names : drops) AddDropped(names);
+      return 0;
+    }
+    case ui::VWN_HOVER:
+      OnHover(reinterpret_cast<HWND>(lp));
+      return 0;
+    case WM_ACTIVATEAPP:
+      if (activation_routed_) OnActivateApp(wp != 0);
+      break;
+    case WM_SHOWWINDOW:
+      // Hiding the window pauses a scrolling title; showing it resumes only that pause.
+      if (app_.player) {
+        if (wp) app_.player->ResumeTitleScroll();
+        else app_.player->PauseTitleScroll();
+      }
+      break;
+    case main_menu::kQueryVolumeThumb: {
+      HWND vol = Control(ids::volbar);
+      const bool vertical = SendMessageA(vol, ui::VSM_GETVERTICAL, 0, 0) != 0;
+      const auto shown = reinterpret_cast<HBITMAP>(
+          SendMessageA(vol, ui::VSM_GETPICTURE, vertical ? ui::kVerticalThumb : ui::kHorizontalThumb, 0));
+      return shown && shown == volume_thumb_bitmap_ ? volume_thumb_ : 0;
+    }
+    case main_menu::kQueryDeactivatedFace:
+      return deact_shown_ ? 1 : 0;
+    case main_menu::kQueryHintHandler:
+      return hint_handler_ ? 1 : 0;
     case WM_CLOSE:
       FormClose();
       return 0;
@@ -206,6 +297,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp) FormClose();
       return 0;
     case WM_DESTROY:
+      drop_registration_.Revoke();
       return 0;
     default:
       break;
@@ -308,6 +400,9 @@ void MainWindow::CreateControls() {
                               0, kWidth, kHeight);
   SetHint(loading, "Loading");
   SetWindowPos(loading, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // The two faces lie under every other control, the inactive one over the normal one.
+  for (int id : {ids::imdeactivated, ids::background})
+    SetWindowPos(Control(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // --- MainView -------------------------------------------------------------------------
@@ -356,10 +451,23 @@ void MainWindow::SetVolumeSlider(int value) {
 void MainWindow::SetVolumeSliderEnabled(bool enabled) {
   EnableWindow(Control(ids::volbar), enabled ? TRUE : FALSE);
 }
-void MainWindow::SetVolumeThumb(int image_number) {
-  // The ten thumb pictures come with the design; until one brings them the slider keeps
-  // its own thumb.
+void MainWindow::SetVolumeThumb(int image_number) { ApplyVolumeThumb(image_number); }
+
+void MainWindow::ApplyVolumeThumb(int image_number) {
+  if (image_number < 2 || image_number > 11) return;
+  HWND vol = Control(ids::volbar);
+  if (!vol) return;
+  // Fades move the level every 30 ms: a new picture only when the range changes or
+  // something (a design) has put another picture in its place.
+  const bool vertical = SendMessageA(vol, ui::VSM_GETVERTICAL, 0, 0) != 0;
+  const auto shown = reinterpret_cast<HBITMAP>(
+      SendMessageA(vol, ui::VSM_GETPICTURE, vertical ? ui::kVerticalThumb : ui::kHorizontalThumb, 0));
+  if (image_number == volume_thumb_ && shown && shown == volume_thumb_bitmap_) return;
+  HBITMAP bmp = MakeVolumeThumb(image_number);
+  if (!bmp) return;
+  SendMessageA(vol, ui::VSM_SETTHUMB, reinterpret_cast<WPARAM>(bmp), 0);  // the slider owns it now
   volume_thumb_ = image_number;
+  volume_thumb_bitmap_ = bmp;
 }
 void MainWindow::SetPauseFadeMenu(bool fadeout_enabled, bool fadein_enabled) {
   pause_fadeout_enabled_ = fadeout_enabled;
@@ -422,10 +530,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         app_.display->ShowStatus("Showing Design");
         if (app_.hooks.show_design_chooser) app_.hooks.show_design_chooser();
         break;
-      case kMenuTransparency:
-        app_.settings.Transparency = !app_.settings.Transparency;
-        if (app_.hooks.settings_changed) app_.hooks.settings_changed();
-        break;
+      case kMenuTransparency: ToggleTransparency(); break;
       case kMenuEasyMove: ToggleEasyMove(); break;
       case kMenuAutoPlay:
         app_.settings.autoplay = !app_.settings.autoplay;
@@ -650,23 +755,107 @@ void MainWindow::ShowPlaylistWindow() {
 }
 
 void MainWindow::ToggleEasyMove() {
+  // The easy-move flag is the menu mark itself, so the options check box moves it too.
   app_.settings.EasyMove = !app_.settings.EasyMove;
-  easy_move_ = app_.settings.EasyMove;
   if (app_.hooks.settings_changed) app_.hooks.settings_changed();
-  app_.display->ShowStatus(easy_move_ ? "Easymove activated" : "Easymove deactivated");
+  app_.display->ShowStatus(app_.settings.EasyMove ? "Easymove activated" : "Easymove deactivated");
+}
+
+void MainWindow::ToggleTransparency() {
+  app_.settings.Transparency = !app_.settings.Transparency;
+  ui::FormShaper::Of(hwnd_).SetActive(app_.settings.Transparency);
+  if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+}
+
+void MainWindow::OnHover(HWND control) {
+  if (!hint_handler_ || !app_.player || !control || !IsChild(hwnd_, control)) return;
+  char hint[1024] = {};
+  SendMessageA(control, ui::VWM_GETHINT, sizeof(hint), reinterpret_cast<LPARAM>(hint));
+  if (hint[0]) app_.player->ShowHint(hint);
+}
+
+void MainWindow::OnActivateApp(bool active) {
+  Player* p = app_.player.get();
+  if (!p) return;
+  HWND deact = Control(ids::imdeactivated), face = Control(ids::background);
+  if (!active) {
+    deact_shown_ = false;
+    if (app_.display->DesignLibraryActive() || !DeactImageAvailable(app_)) return;
+    p->PauseTitleScroll();
+    ShowWindow(deact, SW_SHOW);
+    ShowWindow(face, SW_HIDE);
+    deact_shown_ = true;
+    app_.display->ShowStatus("Deactivated");
+    return;
+  }
+  p->ResumeTitleScroll();
+  if (app_.display->DesignLibraryActive() || !deact_shown_) return;
+  deact_shown_ = false;
+  ShowWindow(deact, SW_HIDE);
+  ShowWindow(face, SW_SHOW);
+  app_.display->ShowStatus("Welcome Back");
+}
+
+void MainWindow::RefreshStreamTitle() {
+  // Only for URL entries, and only with a plug-in that exports the optional
+  // streamtitle(): a plain stdcall function returning the title of the stream now playing.
+  const Playlist& pl = app_.playlist;
+  const int32_t index = pl.CurrentIndex();
+  if (index < 0 || static_cast<size_t>(index) >= pl.Count() || pl.Path(index).rfind('*', 0) != 0) {
+    stream_title_.clear();
+    return;
+  }
+  const std::string name = app_.plugins ? app_.plugins->CurrentName() : std::string();
+  if (name.empty()) return;
+  HMODULE module = GetModuleHandleA(app_.ProgramFile("Library\\" + name).c_str());
+  if (!module) return;
+  using StreamTitleFn = const char*(WINAPI*)();
+  auto fn = reinterpret_cast<StreamTitleFn>(reinterpret_cast<void*>(GetProcAddress(module, "streamtitle")));
+  if (!fn) return;
+  char title[512] = {};
+  const bool ok = guard::Guarded([&] {
+    const char* text = fn();
+    if (text) lstrcpynA(title, text, sizeof(title));
+  });
+  if (!ok || !title[0] || stream_title_ == title) return;
+  stream_title_ = title;
+  app_.display->ShowSongTitle(stream_title_ + "          ");
+}
+
+void MainWindow::LoadStartupPicture() {
+  HWND loading = Control(ids::loading);
+  const std::string path = app_.ProgramFile("loading.jpg");
+  if (!loading || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  std::string error;
+  HBITMAP bmp = LoadPictureFile(path, &error);
+  if (!bmp) {
+    // A broken picture leaves the text face; the run goes on.
+    if (app_.player) app_.player->HandleError(error.empty() ? "Cannot load " + path : error);
+    return;
+  }
+  LONG_PTR style = GetWindowLongPtrA(loading, GWL_STYLE);
+  style = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE)) | SS_BITMAP | SS_REALSIZECONTROL;
+  SetWindowLongPtrA(loading, GWL_STYLE, style);
+  auto old = reinterpret_cast<HGDIOBJ>(
+      SendMessageA(loading, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
+  if (old && old != bmp) DeleteObject(old);
+  // A bitmap static sizes itself to its picture: it has to cover the window again.
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  SetWindowPos(loading, HWND_TOP, 0, 0, r.right, r.bottom, SWP_NOACTIVATE);
 }
 
 void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
   const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
   switch (msg) {
     case WM_LBUTTONDOWN:
-      if (easy_move_) app_.display->ShowStatus("EasyMove Started");
+      if (app_.settings.EasyMove) app_.display->ShowStatus("EasyMove Started");
       press_point_ = pt;
       moving_ = true;
       SetCapture(hwnd_);
       break;
     case WM_MOUSEMOVE:
-      if (moving_ && (wp & MK_LBUTTON) && easy_move_) {
+      if (moving_ && (wp & MK_LBUTTON) && app_.settings.EasyMove) {
         app_.display->ShowStatus("Easy-Moving");
         RECT r;
         GetWindowRect(hwnd_, &r);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_win.h"
+#include "app/drop_target_win.h"
 #include "app/host_win.h"
 
 namespace velmora {
@@ -85,6 +86,9 @@ class MainWindow : public Form, public MainView, public PlayerView {
   void FadeSettingsChanged() override;
 
  private:
+  // Posted to ourselves: run the files an OLE drop left in pending_drops_.
+  static constexpr UINT kRunPendingDrops = WM_APP + 0x50;
+
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
   static LRESULT CALLBACK MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                          UINT_PTR id, DWORD_PTR data) noexcept;
@@ -104,6 +108,16 @@ class MainWindow : public Form, public MainView, public PlayerView {
   void ShowPlaylistWindow();
   void ToggleEasyMove();
   void OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp);
+  void ToggleTransparency();
+  // The mouse entered a widget: its hint goes to the status line while the hint handler
+  // is installed.
+  void OnHover(HWND control);
+  // The application was activated or deactivated (the inactive picture, the title pause).
+  void OnActivateApp(bool active);
+  // The volume slider's thumb picture for Image2 .. Image11.
+  void ApplyVolumeThumb(int image_number);
+  // A picture file (loading.jpg) into a picture control, stretched over it.
+  void LoadStartupPicture();
 
   // Creation, start-up and shutdown (startup_win.cpp).
   void FormCreate();
@@ -119,6 +133,11 @@ class MainWindow : public Form, public MainView, public PlayerView {
   bool OnRegisteredMessage(UINT msg, LRESULT& result);
   LRESULT OnCopyData(const COPYDATASTRUCT* data);
   void OnDropFiles(HDROP drop);
+  // Files dropped by either route: AddDroppedFiles, the Play button, the auto-play check.
+  void AddDropped(const std::vector<std::string>& names);
+  void ShowDragStatus(DragPhase phase);
+  // The current stream's title from plug-ins that report one (URL entries).
+  void RefreshStreamTitle();
 
   App& app_;
   HWND hwnd_ = nullptr;
@@ -127,11 +146,18 @@ class MainWindow : public Form, public MainView, public PlayerView {
 
   bool closing_ = false;           // the closing guard
   bool had_arguments_ = false;     // the command line named something
-  bool easy_move_ = false;
   bool moving_ = false;            // a Move-button or easy-move drag is under way
   POINT press_point_{};
   uint32_t time_colour_ = 0x00FFFFFF;
-  int volume_thumb_ = 0;
+  int volume_thumb_ = 0;             // the picture the volume slider shows (0: its own)
+  HBITMAP volume_thumb_bitmap_ = nullptr;  // owned by the slider; only compared
+  bool activation_routed_ = false;   // start-up has routed (de)activation to us
+  bool deact_shown_ = false;         // the deactivated-image-shown flag
+  bool hint_handler_ = false;        // hints are echoed on the status line
+  bool ole_initialised_ = false;
+  DropRegistration drop_registration_;
+  std::vector<std::vector<std::string>> pending_drops_;  // OLE drops, handled after the drag
+  std::string stream_title_;         // last stream title shown
   bool pause_fadeout_enabled_ = true, pause_fadein_enabled_ = false;
   HWND other_instance_ = nullptr;
   UniqueHandle instance_mutex_;

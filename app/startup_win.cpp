@@ -9,6 +9,7 @@
 #include "app/main_window_win.h"
 #include "app/registry_store_win.h"
 #include "ui/control_ids.h"
+#include "ui/form_shaper_win.h"
 
 namespace velmora {
 
@@ -77,15 +78,28 @@ void MainWindow::FormCreate() {
     app_.player->SetSavedVolume(
         static_cast<int>(SendMessageA(Control(ids::volbar), TBM_GETPOS, 0, 0)));
     app_.player->SetVolumeRulerImage(false);
+    LoadStartupPicture();
   });
   // Steps 5 to 9.
   Guarded([&] {
-    easy_move_ = false;
     app_.display->SetDesignSink(nullptr);
     host_.StartTimer(TimerId::params);
     host_.StartTimer(TimerId::Seektimer);  // its first tick shows the makers' address
     app_.player->SetBaseTitle(app_.title);
     DragAcceptFiles(hwnd_, TRUE);
+    // Files dragged over the window: OLE reports every stage of the drag (the status line
+    // follows it); the shell's WM_DROPFILES stays for programs that post it.
+    const HRESULT ole = OleInitialize(nullptr);
+    ole_initialised_ = SUCCEEDED(ole);
+    if (ole_initialised_) {
+      drop_registration_.Register(
+          hwnd_, [this](DragPhase phase) { ShowDragStatus(phase); },
+          [this](std::vector<std::string> names) {
+            pending_drops_.push_back(std::move(names));
+            PostMessageA(hwnd_, kRunPendingDrops, 0, 0);
+          });
+    }
+    app_.hooks.set_hint_handler = [this](bool installed) { hint_handler_ = installed; };
     for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
       messages_[static_cast<size_t>(i)] = RegisterWindowMessageA(kExternalMessageNames[i]);
   });
@@ -127,11 +141,12 @@ void MainWindow::DeferredStartup() {
     const PlayerSettings& s = app_.settings;
     if (s.PWidth && s.PHeight && app_.hooks.set_playlist_window_size)
       app_.hooks.set_playlist_window_size(*s.PWidth, *s.PHeight);
-    // The check boxes and menu marks follow the values read.
+    // The check boxes and menu marks follow the values read, and the stored
+    // transparency switches the window's shape as its check box would.
     if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+    ui::FormShaper::Of(hwnd_).SetActive(app_.settings.Transparency);
   });
-  // 4.
-  Guarded([&] { easy_move_ = app_.settings.EasyMove; });
+  // 4. The easy-move flag is the menu mark (read from the settings wherever it is used).
   // 5.
   Guarded([&] {
     app_.display->ShowStatus("Getting parameters ...");
@@ -198,7 +213,9 @@ void MainWindow::DeferredStartup() {
     if (!app_.settings.ToTop)
       SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (app_.settings.Nag && !handed_off && app_.hooks.show_news) app_.hooks.show_news();
+    activation_routed_ = true;
     if (app_.hooks.fill_icon_list) app_.hooks.fill_icon_list();
+    hint_handler_ = app_.settings.EnableTooltips;
     if (app_.settings.ShadowMode && !handed_off) ShowWindow(hwnd_, SW_HIDE);
     SetTitleEnabled(true);
   });

@@ -1,8 +1,10 @@
-// TForm2, the options window: for now the parts the plug-in subsystem lives in. It holds
-// the scan's lists (Dlls, the hidden ExtensionBox/DllBox pair of the extension table, the
-// file-type list ListBox1), the one-shot Enjoy timer that runs the scan, the plug-in
-// information page with its "Options" button, and the error list of this run. It exists
-// for the whole run, hidden until shown; hiding it lets go of the information library.
+// TForm2, the options window: for now the general settings page (the check boxes that
+// mirror the settings and the main window's menu marks) and the parts the plug-in
+// subsystem lives in. It holds the scan's lists (Dlls, the hidden ExtensionBox/DllBox pair
+// of the extension table, the file-type list ListBox1), the one-shot Enjoy timer that runs
+// the scan, the plug-in information page with its "Options" button, and the error list of
+// this run. It exists for the whole run, hidden until shown; hiding it lets go of the
+// information library.
 #include <windows.h>
 
 #include <memory>
@@ -12,6 +14,7 @@
 #include "app/app_win.h"
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
+#include "ui/form_shaper_win.h"
 
 namespace velmora {
 
@@ -24,12 +27,36 @@ constexpr int kClientWidth = 515;
 constexpr int kClientHeight = 307;
 constexpr UINT kEnjoyInterval = 200;
 
+// The general page's check boxes and the setting each one is (the main window's menu
+// entries toggle the same settings, so box and menu mark always agree).
+struct CheckBoxSpec {
+  int id;
+  const char* caption;
+  bool PlayerSettings::*setting;
+};
+constexpr CheckBoxSpec kCheckBoxes[] = {
+    {ids::cbAutoplay, "Auto play", &PlayerSettings::autoplay},
+    {ids::cbLoop, "Loop", &PlayerSettings::loop},
+    {ids::cbRandomPlay, "Random Play", &PlayerSettings::Randomplay},
+    {ids::cbFadePlay, "Fade when play", &PlayerSettings::Fadeplay},
+    {ids::cbFadeStop, "Fade when stop", &PlayerSettings::Fadestop},
+    {ids::cbFadePause, "Fade when pause", &PlayerSettings::Fadepause},
+    {ids::cbEasyMove, "Easy Move", &PlayerSettings::EasyMove},
+    {ids::cbTransparency, "Transparency", &PlayerSettings::Transparency},
+    {ids::cbToTop, "Always on top", &PlayerSettings::ToTop},
+    {ids::cbNag, "Show news on startup", &PlayerSettings::Nag},
+    {ids::cbEnableTooltips, "Enable Tooltips", &PlayerSettings::EnableTooltips},
+    {ids::cbMultiple, "Allow multiple instance", &PlayerSettings::Multiple},
+    {ids::cbLogErrors, "Log all errors to errors.log", &PlayerSettings::LogErrors},
+};
+
 class OptionsWindow : public Form, public PluginListsView {
  public:
   explicit OptionsWindow(App& app) : app_(app) { Create(); }
   ~OptionsWindow() override {
     if (app_.plugins) app_.plugins->AttachListsView(nullptr);
     if (app_.hooks.error_list_append) app_.hooks.error_list_append = nullptr;
+    if (app_.hooks.settings_changed) app_.hooks.settings_changed = nullptr;
     if (hwnd_) DestroyWindow(hwnd_);
     if (font_) DeleteObject(font_);
   }
@@ -82,10 +109,17 @@ class OptionsWindow : public Form, public PluginListsView {
   void RefreshOptionsPage();
   void ShowPage(const std::string& page);
   void EnjoyTimer();
+  // The check boxes show the settings as they are now.
+  void SyncCheckBoxes();
+  // A check box was clicked: its setting follows, with the box's immediate effect.
+  void CheckBoxClicked(int id);
+  // Shows the general page or the page of the plug-in lists.
+  void SetGeneralPage(bool general);
 
   App& app_;
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
+  std::vector<HWND> general_page_, lists_page_;
 };
 
 void OptionsWindow::Create() {
@@ -117,6 +151,8 @@ void OptionsWindow::Create() {
   if (app_.plugins) app_.plugins->AttachListsView(this);
   app_.hooks.error_list_append = [this](const std::string& line) { AppendError(line); };
   app_.hooks.show_options_page = [this](const std::string& page) { ShowPage(page); };
+  app_.hooks.settings_changed = [this] { SyncCheckBoxes(); };
+  SyncCheckBoxes();
 }
 
 void OptionsWindow::CreateControls() {
@@ -128,14 +164,29 @@ void OptionsWindow::CreateControls() {
   font_ = CreateFontIndirectA(&lf);
   HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
+  std::vector<HWND>* page = &general_page_;
   auto make = [&](const char* cls, const char* text, DWORD style, DWORD ex, int id, int x, int y, int w, int h) {
     HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (c && (style & WS_VISIBLE)) page->push_back(c);
     return c;
   };
   const DWORD visible = WS_VISIBLE;
   const DWORD list = WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+
+  // General page: the settings that are check boxes, in two columns.
+  make("STATIC", "General Options", visible, 0, -1, 8, 6, 300, 16);
+  {
+    int i = 0;
+    for (const auto& box : kCheckBoxes) {
+      const int column = i % 2, row = i / 2;
+      make("BUTTON", box.caption, visible | BS_AUTOCHECKBOX | WS_TABSTOP, 0, box.id, 16 + column * 250,
+           32 + row * 24, 240, 20);
+      ++i;
+    }
+  }
+  page = &lists_page_;
 
   // Input Plugins page.
   make("STATIC", "Input Plugins", visible, 0, -1, 8, 6, 300, 16);
@@ -167,6 +218,45 @@ void OptionsWindow::CreateControls() {
   make("STATIC", "Errors", visible, 0, -1, 180, 216, 160, 16);
   make("LISTBOX", "", visible | list | WS_HSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::currenterrors, 180, 234, 326,
        66);
+  // The window opens on the general page.
+  SetGeneralPage(true);
+}
+
+void OptionsWindow::SetGeneralPage(bool general) {
+  for (HWND c : general_page_) ShowWindow(c, general ? SW_SHOW : SW_HIDE);
+  for (HWND c : lists_page_) ShowWindow(c, general ? SW_HIDE : SW_SHOW);
+}
+
+void OptionsWindow::SyncCheckBoxes() {
+  if (!hwnd_) return;
+  for (const auto& box : kCheckBoxes)
+    SendDlgItemMessageA(hwnd_, box.id, BM_SETCHECK, app_.settings.*box.setting ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void OptionsWindow::CheckBoxClicked(int id) {
+  const CheckBoxSpec* spec = nullptr;
+  for (const auto& box : kCheckBoxes)
+    if (box.id == id) spec = &box;
+  if (!spec) return;
+  const bool on = SendDlgItemMessageA(hwnd_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  app_.settings.*spec->setting = on;
+  HWND main = app_.main_window;
+  switch (id) {
+    case ids::cbTransparency:
+      if (main) ui::FormShaper::Of(main).SetActive(on);
+      break;
+    case ids::cbEnableTooltips:
+      if (app_.hooks.set_hint_handler) app_.hooks.set_hint_handler(on);
+      break;
+    case ids::cbToTop:
+    case ids::cbNag:  // wired to the same handler: re-applies "Always on top"
+      if (main)
+        SetWindowPos(main, app_.settings.ToTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      break;
+    default:
+      break;  // the others are read where they are used (the menus, playback, shutdown)
+  }
 }
 
 void OptionsWindow::FillList(int id, const std::vector<std::string>& items) {
@@ -213,8 +303,10 @@ void OptionsWindow::RefreshOptionsPage() {
   SetDlgItemTextA(hwnd_, ids::CurrentInput, app_.plugins ? app_.plugins->CurrentName().c_str() : "");
 }
 
-void OptionsWindow::ShowPage(const std::string&) {
-  // Every page shows what the plug-in lists need until the whole window arrives.
+void OptionsWindow::ShowPage(const std::string& page) {
+  // The general page, or what the plug-in lists need for every other page until the
+  // whole window arrives.
+  SetGeneralPage(page.empty() || page == "General");
   RefreshOptionsPage();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
@@ -268,6 +360,7 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (id == ids::Dlls && code == LBN_SELCHANGE) DllsClick();
       if (id == ids::OLabel4 && code == BN_CLICKED) OLabel4Click();
       if (id == IDCANCEL) ShowWindow(hwnd_, SW_HIDE);
+      if (code == BN_CLICKED) CheckBoxClicked(id);
       return 0;
     }
     case WM_SHOWWINDOW:

@@ -15,10 +15,10 @@
 #
 # Audio: the ALSA "file" plug-in writes what it is given and passes it on to the "null"
 # device, so playback needs no sound card; a "plug" in front fixes the stored format. It
-# writes through a pipe to `cat >>`, so every opening of the device appends to the one
-# sink file (the plug-in itself would truncate it, or start a new numbered file). The null
-# device does not keep time: wine pushes samples as fast as its period timer asks, a few
-# times faster than real time.
+# writes through a pipe to scripts/audio_sink.py, which appends to the one sink file (so
+# every opening of the device adds to it; the plug-in itself would truncate it or start a
+# new numbered file) and takes the samples no faster than real time: the null device keeps
+# no time, the blocked pipe does.
 
 WINE="${WINE:-/usr/lib/wine/wine64}"
 WINESERVER="${WINESERVER:-/usr/lib/wine/wineserver}"
@@ -27,6 +27,7 @@ WINESERVER="${WINESERVER:-/usr/lib/wine/wineserver}"
 
 _wine_env_xvfb_pid=""
 _wine_env_started=""
+_wine_env_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 to_windows_path() {
   local p="$1"
@@ -90,7 +91,7 @@ pcm.!default {
 pcm.velmora_sink {
   type file
   slave.pcm "null"
-  file "|cat >>'$VELMORA_RUN_DIR/sink.raw'"
+  file "|python3 '$_wine_env_dir/audio_sink.py' '$VELMORA_RUN_DIR/sink.raw'"
   format "raw"
 }
 ctl.!default {

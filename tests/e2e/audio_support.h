@@ -154,6 +154,21 @@ inline HWND VisibleWindowOf(const PlayerProcess& player, const char* cls, const 
   return w && IsWindowVisible(w) ? w : nullptr;
 }
 
+// The library scan (which runs on the options window's timer once the start-up is done)
+// has filled the extension table: before it, no file type is known and play fails.
+inline bool WaitPluginScan(PlayerProcess& player, int timeout_ms = kDefaultTimeoutMs) {
+  HWND options = player.FindWindowOfClassWait("TForm2", timeout_ms);
+  return options && WaitUntil([&] { return ListCount(options, ids::Dlls) >= 1; }, timeout_ms);
+}
+
+// Starts the player and waits until it is ready to play files.
+inline HWND StartReady(PlayerProcess& player, const TestFolder& folder,
+                       const LaunchOptions& options = {}) {
+  if (!player.Start(folder, options) || !WaitStarted(player)) return nullptr;
+  if (!WaitPluginScan(player)) return nullptr;
+  return player.MainWindow();
+}
+
 // The track has ended and the player has nothing more to play: the last entry without
 // loop shows "Stop" as its time.
 inline bool WaitForStopDisplay(HWND main, int timeout_ms = 30000) {

@@ -15,7 +15,13 @@ TEST(Smoke, StartsShowsMainWindowAndEndsOnClose) {
   HWND main = player.WaitForMainWindow();
   ASSERT_NE(main, nullptr) << "no main window";
   EXPECT_EQ(WindowText(main), "ORVANE Velmora");
-  EXPECT_EQ(FindWindowA(nullptr, "ORVANE Velmora") != nullptr, true);
+  EXPECT_EQ(ClassNameOf(main), "TForm1");
+  RECT r{};
+  GetWindowRect(main, &r);
+  EXPECT_EQ(r.right - r.left, 306);
+  EXPECT_EQ(r.bottom - r.top, 161);
+  // Other programs find the player by its title alone.
+  EXPECT_NE(FindWindowA(nullptr, "ORVANE Velmora"), nullptr);
 
   EXPECT_TRUE(player.Close()) << "the player did not end after WM_CLOSE";
   EXPECT_FALSE(player.Running());

@@ -588,16 +588,29 @@ int ListCount(HWND parent, int id) {
 
 std::string ListText(HWND parent, int id, int row) {
   HWND list = Control(parent, id);
-  auto length = SendTimeout(list, LB_GETTEXTLEN, row, 0);
-  if (!length || *length < 0) return {};
+  if (!list) return {};
+  // Asked in UTF-16 and converted here: wine hands the ANSI form of LB_GETTEXT back from
+  // another process without converting the reply, so it would arrive as UTF-16 anyway.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, row, 0, SMTO_NORMAL, 5000, &length) ||
+      static_cast<LRESULT>(length) < 0)
+    return {};
   // The reply is copied into our buffer by the length the list reports at LB_GETTEXT time,
   // which can exceed the earlier LB_GETTEXTLEN while the player is changing the list.
-  const size_t size = std::max<size_t>(static_cast<size_t>(*length) + 1, 1u << 20);
-  std::unique_ptr<char[]> buffer(new char[size]);
-  buffer[0] = '\0';
-  auto copied = SendTimeout(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(buffer.get()));
-  if (!copied || *copied < 0) return {};
-  return std::string(buffer.get(), strnlen(buffer.get(), size));
+  const size_t size = std::max<size_t>(static_cast<size_t>(length) + 1, 1u << 20);
+  std::unique_ptr<wchar_t[]> buffer(new wchar_t[size]);
+  buffer[0] = L'\0';
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(buffer.get()), SMTO_NORMAL, 5000,
+                           &copied) ||
+      static_cast<LRESULT>(copied) < 0)
+    return {};
+  const int wide = static_cast<int>(wcsnlen(buffer.get(), size));
+  if (wide == 0) return {};
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, buffer.get(), wide, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, buffer.get(), wide, &text[0], bytes, nullptr, nullptr);
+  return text;
 }
 
 std::vector<std::string> ListItems(HWND parent, int id) {

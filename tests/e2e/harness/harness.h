@@ -196,8 +196,10 @@ class ProbeLog {
 // The file behind wine's only wave-out device. scripts/wine_env.sh configures ALSA to append
 // everything played to VELMORA_AUDIO_SINK as raw signed 16-bit little-endian stereo at
 // 44100 Hz (a "plug" conversion in front of the "file" plug-in, whose slave is the "null"
-// device; so whatever format the player opens, the file holds this one). The file only
-// grows; an AudioSink object looks at what was appended after its creation or last Reset().
+// device; so whatever format the player opens, the file holds this one). The samples are
+// taken at real-time speed (wine may run up to ~0.3 s ahead in its own buffer). The file
+// only grows; an AudioSink object looks at what was appended after its creation or last
+// Reset().
 class AudioSink {
  public:
   static constexpr int kRate = 44100;

@@ -223,6 +223,30 @@ TEST_F(MainWindowTest, MenuMarksAndOptionCheckBoxesMirrorEachOther) {
   EXPECT_EQ(registry::ReadDword("Multiple"), 1u);
 }
 
+TEST_F(MainWindowTest, StartupPictureIsShownUntilTheDesignAndABrokenOneIsOnlyAnError) {
+  // The shipped picture loads without a complaint and is gone once start-up has ended.
+  {
+    ASSERT_TRUE(folder_.Exists("loading.jpg"));
+    ASSERT_TRUE(Start());
+    HWND options = player_.FindWindowOfClassWait("TForm2");
+    EXPECT_EQ(ListCount(options, ids::currenterrors), 0);
+    EXPECT_FALSE(IsControlVisible(main_, ids::loading));
+    EXPECT_TRUE(player_.Close());
+  }
+  // A damaged picture leaves the text face, one line in the error list, and a player
+  // that starts as usual.
+  registry::ClearSettings();
+  folder_.WriteFile("loading.jpg", "this is not a picture");
+  PlayerProcess second;
+  ASSERT_TRUE(second.Start(folder_));
+  ASSERT_TRUE(WaitStarted(second));
+  HWND options = second.FindWindowOfClassWait("TForm2");
+  EXPECT_EQ(ListCount(options, ids::currenterrors), 1);
+  EXPECT_FALSE(IsControlVisible(second.MainWindow(), ids::loading));
+  EXPECT_TRUE(IsControlVisible(second.MainWindow(), ids::volbar));
+  EXPECT_TRUE(second.Close());
+}
+
 TEST_F(MainWindowTest, FadePlayFromTheOptionsBoxFadesTheNextPlay) {
   TestFolder& folder = folder_;
   folder.AddPlugin("probe.dll", "probe.dll", std::string("extensions=PRB\nlength_ms=60000\n"));

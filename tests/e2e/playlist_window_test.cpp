@@ -41,17 +41,21 @@ class PlaylistWindow : public ::testing::Test {
   }
 
   // The auto-play check and the stop on removal act only once an input plug-in has been
-  // loaded, which the first playback does. Plays one song and stops, leaving the
-  // playlist empty and the plug-in loaded.
+  // loaded, which the first playback does. Plays one song by a double click on its row
+  // and removes everything (which stops it), leaving the plug-in loaded.
   void LoadPluginThroughPlayback(const ProbeLog& log) {
     const std::string song = folder_.MakeMediaFile("first\\first.mp3");
-    ASSERT_TRUE(DropFiles(player_.MainWindow(), {song}));
+    ASSERT_TRUE(DropFiles(window_, {song}));
     ASSERT_TRUE(WaitUntil([&] { return Count() == 1; }));
-    ASSERT_TRUE(SendRegistered(player_.MainWindow(), "VelmoraPlay").has_value());
-    ASSERT_TRUE(log.WaitForCount("play", 1)) << "the first song did not play";
-    ASSERT_TRUE(SendRegistered(player_.MainWindow(), "VelmoraStop").has_value());
-    ASSERT_TRUE(log.WaitForCount("stop", 1));
+    HWND list = Control(window_, ids::pl);
+    Send(list, LB_SETCARETINDEX, 0, FALSE);  // the click before a double click sets the caret
+    Send(window_, WM_COMMAND, MAKEWPARAM(ids::pl, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    ASSERT_TRUE(log.WaitForCount("play", 1)) << "a double click did not play the row; log: "
+                                             << ::testing::PrintToString(log.Lines()) << " status: "
+                                             << ControlText(player_.MainWindow(), ids::banner2) << " plct "
+                                             << ControlText(window_, ids::plct);
     Command(ids::plAll1);
+    ASSERT_TRUE(log.WaitForCount("stop", 1)) << "removing everything did not stop playback";
     ASSERT_EQ(Count(), 0);
   }
 

@@ -279,10 +279,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case main_menu::kQueryVolumeThumb: {
-      HWND vol = Control(ids::volbar);
-      const bool vertical = SendMessageA(vol, ui::VSM_GETVERTICAL, 0, 0) != 0;
-      const auto shown = reinterpret_cast<HBITMAP>(
-          SendMessageA(vol, ui::VSM_GETPICTURE, vertical ? ui::kVerticalThumb : ui::kHorizontalThumb, 0));
+      const HBITMAP shown = ShownVolumeThumb();
       return shown && shown == volume_thumb_bitmap_ ? volume_thumb_ : 0;
     }
     case main_menu::kQueryDeactivatedFace:
@@ -453,15 +450,21 @@ void MainWindow::SetVolumeSliderEnabled(bool enabled) {
 }
 void MainWindow::SetVolumeThumb(int image_number) { ApplyVolumeThumb(image_number); }
 
+HBITMAP MainWindow::ShownVolumeThumb() const {
+  HWND vol = Control(ids::volbar);
+  if (!vol) return nullptr;
+  const bool vertical = SendMessageA(vol, ui::VSM_GETVERTICAL, 0, 0) != 0;
+  return reinterpret_cast<HBITMAP>(
+      SendMessageA(vol, ui::VSM_GETPICTURE, vertical ? ui::kVerticalThumb : ui::kHorizontalThumb, 0));
+}
+
 void MainWindow::ApplyVolumeThumb(int image_number) {
   if (image_number < 2 || image_number > 11) return;
   HWND vol = Control(ids::volbar);
   if (!vol) return;
   // Fades move the level every 30 ms: a new picture only when the range changes or
   // something (a design) has put another picture in its place.
-  const bool vertical = SendMessageA(vol, ui::VSM_GETVERTICAL, 0, 0) != 0;
-  const auto shown = reinterpret_cast<HBITMAP>(
-      SendMessageA(vol, ui::VSM_GETPICTURE, vertical ? ui::kVerticalThumb : ui::kHorizontalThumb, 0));
+  const HBITMAP shown = ShownVolumeThumb();
   if (image_number == volume_thumb_ && shown && shown == volume_thumb_bitmap_) return;
   HBITMAP bmp = MakeVolumeThumb(image_number);
   if (!bmp) return;

@@ -116,6 +116,8 @@ class MainWindow : public Form, public MainView, public PlayerView {
   void OnActivateApp(bool active);
   // The volume slider's thumb picture for Image2 .. Image11.
   void ApplyVolumeThumb(int image_number);
+  // The thumb picture the volume slider draws now (its own handle; null for none).
+  HBITMAP ShownVolumeThumb() const;
   // A picture file (loading.jpg) into a picture control, stretched over it.
   void LoadStartupPicture();
 

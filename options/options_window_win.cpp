@@ -150,6 +150,9 @@ void OptionsWindow::Create() {
   // from now on the subsystem shows its lists here (and arms the scan timer here).
   if (app_.plugins) app_.plugins->AttachListsView(this);
   app_.hooks.error_list_append = [this](const std::string& line) { AppendError(line); };
+  // Errors of the main window's creation came before this window: they belong here too.
+  if (app_.player)
+    for (const std::string& line : app_.player->ErrorList()) AppendError(line);
   app_.hooks.show_options_page = [this](const std::string& page) { ShowPage(page); };
   app_.hooks.settings_changed = [this] { SyncCheckBoxes(); };
   SyncCheckBoxes();

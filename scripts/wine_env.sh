@@ -78,6 +78,9 @@ _wine_env_start_xvfb() {
 }
 
 _wine_env_write_asoundrc() {
+  local writer="python3 '$_wine_env_dir/audio_sink.py' '$VELMORA_RUN_DIR/sink.raw'"
+  # VELMORA_AUDIO_PACED=0: take the samples as fast as wine delivers them.
+  [[ "${VELMORA_AUDIO_PACED:-1}" == 0 ]] && writer="cat >>'$VELMORA_RUN_DIR/sink.raw'"
   cat > "$HOME/.asoundrc" <<ASOUND
 pcm.!default {
   type plug
@@ -91,7 +94,7 @@ pcm.!default {
 pcm.velmora_sink {
   type file
   slave.pcm "null"
-  file "|python3 '$_wine_env_dir/audio_sink.py' '$VELMORA_RUN_DIR/sink.raw'"
+  file "|$writer"
   format "raw"
 }
 ctl.!default {

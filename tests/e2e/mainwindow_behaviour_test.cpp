@@ -229,7 +229,7 @@ TEST_F(MainWindowTest, StartupPictureIsShownUntilTheDesignAndABrokenOneIsOnlyAnE
     ASSERT_TRUE(folder_.Exists("loading.jpg"));
     ASSERT_TRUE(Start());
     HWND options = player_.FindWindowOfClassWait("TForm2");
-    EXPECT_EQ(ListCount(options, ids::currenterrors), 0);
+    EXPECT_EQ(ListCount(options, ids::currenterrors), 0) << ListText(options, ids::currenterrors, 0);
     EXPECT_FALSE(IsControlVisible(main_, ids::loading));
     EXPECT_TRUE(player_.Close());
   }

@@ -51,10 +51,14 @@ void SetToolTip(HWND hwnd, const std::string& text) {
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   ti.hwnd = GetParent(hwnd) ? GetParent(hwnd) : hwnd;
   ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
+  // The query copies the tool's current text (up to 80 characters and its terminator)
+  // into lpszText: it gets a buffer of its own, never one sized for the new text, which
+  // may be shorter (or empty) and would be overrun.
+  char current[256] = {};
+  ti.lpszText = current;
+  const bool exists = SendMessageA(tip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
   std::vector<char> buffer(text.begin(), text.end());
   buffer.push_back('\0');
-  ti.lpszText = buffer.data();
-  const bool exists = SendMessageA(tip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
   ti.lpszText = buffer.data();
   if (text.empty()) {
     if (exists) SendMessageA(tip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));

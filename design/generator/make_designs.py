@@ -196,22 +196,22 @@ def write_ini(path, lines):
             f.write('%s=%s\n' % (k, v))
 
 
-def make_design(root, spec):
-    out = os.path.join(root, spec['name'])
+def make_design(root, plan):
+    out = os.path.join(root, plan['name'])
     os.makedirs(out, exist_ok=True)
-    theme = spec['theme']
-    W, H = spec['size']
-    inside = spec['outline']
+    theme = plan['theme']
+    W, H = plan['size']
+    inside = plan['outline']
 
     back = Canvas(W, H)
-    body(back, theme, inside, spec['seed'])
-    for panel in spec['displays']:
+    body(back, theme, inside, plan['seed'])
+    for panel in plan['displays']:
         display(back, panel, theme)
-    for deco in spec.get('decorations', []):
+    for deco in plan.get('decorations', []):
         deco(back)
     disabled = back.copy()
     for prefix in BUTTON_PREFIXES:
-        rect = spec['buttons'][prefix]
+        rect = plan['buttons'][prefix]
         if rect[0] < 0 or rect[1] < 0:
             continue  # not shown by this design
         button_face(back, prefix, rect, theme, False)
@@ -226,7 +226,7 @@ def make_design(root, spec):
                 mask.px[y * W + x] = [255, 255, 255]
     mask.save_bmp(os.path.join(out, 'mask.bmp'))
 
-    if spec.get('deact'):
+    if plan.get('deact'):
         deact = back.copy()
 
         def dim(p):
@@ -237,15 +237,15 @@ def make_design(root, spec):
         deact.save_bmp(os.path.join(out, 'deact.bmp'))
 
     for which in ('pos', 'vol'):
-        if which in spec.get('sliders', {}):
-            slider_pictures(back, spec['sliders'][which], theme, out, which, wedge=(which == 'vol'))
+        if which in plan.get('sliders', {}):
+            slider_pictures(back, plan['sliders'][which], theme, out, which, wedge=(which == 'vol'))
 
     lines = [('mainwidth', W), ('mainheight', H)]
     for prefix in BUTTON_PREFIXES:
-        x, y, w, h = spec['buttons'][prefix]
+        x, y, w, h = plan['buttons'][prefix]
         lines += [(prefix + 'top', y), (prefix + 'left', x), (prefix + 'width', w), (prefix + 'height', h),
                   (prefix + 'noborder', 1)]
-    lines += spec['ini']
+    lines += plan['ini']
     write_ini(os.path.join(out, 'main.ini'), lines)
 
 
@@ -380,8 +380,8 @@ def main():
         return 2
     root = sys.argv[1]
     os.makedirs(root, exist_ok=True)
-    for spec in (default_design(), compact_design()):
-        make_design(root, spec)
+    for plan in (default_design(), compact_design()):
+        make_design(root, plan)
     return 0
 
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "playlist/playlist_ops.h"
+
 namespace velmora {
 
 namespace {
@@ -463,7 +465,7 @@ void Player::OpenFiles() {
       else
         playlist.AddToPlaylist(file);
     }
-    if (d_.settings.autoplay && d_.plugin.Has(PluginEntry::playing) && !d_.plugin.playing())
+    if (d_.settings.autoplay && IdleForAutoPlay(d_.plugin))
       PlayImpl();
     else
       SetButtonEnabled(TransportButton::Play, true);

@@ -175,14 +175,19 @@ std::string AddDroppedFiles(Playlist& playlist, const std::vector<std::string>& 
   return first_error;
 }
 
-bool AutoPlayDue(const Playlist& playlist, bool autoplay, InputPlugin& plugin) {
-  if (!autoplay || playlist.TrackCountText() == "0") return false;
+bool IdleForAutoPlay(InputPlugin& plugin) {
   try {
-    if (plugin.Name().empty() || !plugin.Has(PluginEntry::playing)) return false;
-    return !plugin.playing();
+    // Before the first song of a run no plug-in is loaded, so nothing can be playing.
+    if (plugin.Name().empty()) return true;
+    return plugin.Has(PluginEntry::playing) && !plugin.playing();
   } catch (...) {
     return false;
   }
+}
+
+bool AutoPlayDue(const Playlist& playlist, bool autoplay, InputPlugin& plugin) {
+  if (!autoplay || playlist.TrackCountText() == "0") return false;
+  return IdleForAutoPlay(plugin);
 }
 
 void ScanFolders(FolderScanQueues& queues, Playlist& playlist, FolderSource& source,

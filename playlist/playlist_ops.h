@@ -51,8 +51,14 @@ std::string DroppedExtension(const std::string& name);
 std::string AddDroppedFiles(Playlist& playlist, const std::vector<std::string>& names,
                             const PluginSelector& selector);
 
-// Auto-play check run at the end of several commands: autoplay set, Label3 not "0", a
-// plug-in loaded and its playing entry present and reporting false. Faults count as no.
+// Whether the commands that add songs may start playback as far as the plug-in goes:
+// no plug-in loaded yet (a fresh run: nothing can be playing), or a loaded one whose
+// playing entry is present and reports false. A loaded plug-in without that entry, or
+// one that faults in it, cannot tell and counts as playing.
+bool IdleForAutoPlay(InputPlugin& plugin);
+
+// Auto-play check run at the end of several commands: autoplay set, Label3 not "0" (two
+// entries or more) and IdleForAutoPlay.
 bool AutoPlayDue(const Playlist& playlist, bool autoplay, InputPlugin& plugin);
 
 // The listing the folder scan needs; the Win32 layer answers from FindFirstFile.

@@ -24,7 +24,22 @@ class PlaylistWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     registry::ClearSettings();
+    // The program folder ships its own MP3 plug-in, and the library the scan meets first
+    // plays a shared extension. Songs here must reach the probe, so it is the only one.
+    RemoveShippedPlugins();
     folder_.AddPlugin("probe.dll", "probe.dll", std::string("extensions=MP3\nlength_ms=600000\n"));
+  }
+
+  void RemoveShippedPlugins() {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(folder_.File("Library\\*.dll").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    Strings names;
+    do {
+      names.emplace_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    for (const std::string& name : names) folder_.Remove("Library\\" + name);
   }
 
   // Starts the player and waits until the plug-in scan has filled the extension table
@@ -40,9 +55,9 @@ class PlaylistWindow : public ::testing::Test {
     }
   }
 
-  // The auto-play check and the stop on removal act only once an input plug-in has been
-  // loaded, which the first playback does. Plays one song by a double click on its row
-  // and removes everything (which stops it), leaving the plug-in loaded.
+  // Closing the window starts playback only once an input plug-in has been loaded, which
+  // the first playback does. Plays one song by a double click on its row and removes
+  // everything (which stops it), leaving the plug-in loaded and idle.
   void LoadPluginThroughPlayback(const ProbeLog& log) {
     const std::string song = folder_.MakeMediaFile("first\\first.mp3");
     ASSERT_TRUE(DropFiles(window_, {song}));
@@ -50,8 +65,9 @@ class PlaylistWindow : public ::testing::Test {
     HWND list = Control(window_, ids::pl);
     Send(list, LB_SETCARETINDEX, 0, FALSE);  // the click before a double click sets the caret
     Send(window_, WM_COMMAND, MAKEWPARAM(ids::pl, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
-    ASSERT_TRUE(log.WaitForCount("play", 1)) << "a double click did not play the row; probe log: "
-                                             << ::testing::PrintToString(log.Lines());
+    ASSERT_TRUE(log.WaitForCount("play", 1))
+        << "a double click did not play the row; probe log: " << ::testing::PrintToString(log.Lines())
+        << "; status: " << ControlText(player_.MainWindow(), ids::banner2);
     Command(ids::plAll1);
     ASSERT_TRUE(log.WaitForCount("stop", 1)) << "removing everything did not stop playback";
     ASSERT_EQ(Count(), 0);
@@ -115,23 +131,71 @@ TEST_F(PlaylistWindow, FolderScanIsBreadthFirstReadsPlaylistsAndSkipsFolderNamed
   EXPECT_EQ(Names()[static_cast<size_t>(at(folder_.File("tree\\a.mp3")))], "a.mp3");
 }
 
+// In a fresh run no plug-in is loaded before the first song: nothing plays, so a scan
+// that yields two entries starts playback and one that yields a single entry does not.
 TEST_F(PlaylistWindow, AutoPlayAfterAScanOfTwoButNotOfOne) {
   folder_.MakeMediaFile("one\\only.mp3");
   folder_.MakeMediaFile("two\\first.mp3");
   folder_.MakeMediaFile("two\\deeper\\second.mp3");
   Start();
   ProbeLog log(folder_);
-  LoadPluginThroughPlayback(log);
 
   ScanFolder(folder_.File("one"));
   EXPECT_EQ(Count(), 1);
   EXPECT_EQ(ControlText(window_, ids::Label3), "0");
-  EXPECT_EQ(log.Count("play"), 1);
+  EXPECT_EQ(log.Count("load"), 0);
 
   Command(ids::plAll1);
   ScanFolder(folder_.File("two"));
   EXPECT_EQ(Count(), 2);
-  EXPECT_TRUE(log.WaitForCount("play", 2)) << "a scan of two entries did not start playback";
+  ASSERT_TRUE(log.WaitFor("play first.mp3")) << "a scan of two entries did not start playback; probe log: "
+                                             << ::testing::PrintToString(log.Lines());
+  EXPECT_EQ(log.Count("init"), 1);
+  EXPECT_TRUE(log.Contains("load " + folder_.File("two\\first.mp3")));
+}
+
+// The same in a fresh run for files dropped on either window: one waits for Play, two
+// play at once, and only once.
+TEST_F(PlaylistWindow, InAFreshRunOneDroppedSongWaitsAndTwoPlay) {
+  const std::string a = folder_.MakeMediaFile("d\\a.mp3");
+  const std::string b = folder_.MakeMediaFile("d\\b.mp3");
+  Start();
+  ProbeLog log(folder_);
+
+  ASSERT_TRUE(DropFiles(window_, {a}));
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 1; }));
+  Sleep(300);
+  EXPECT_EQ(log.Count("load"), 0);
+
+  Command(ids::plAll1);
+  ASSERT_TRUE(DropFiles(window_, {a, b}));
+  ASSERT_TRUE(log.WaitFor("play a.mp3")) << "two dropped songs did not start playback; probe log: "
+                                         << ::testing::PrintToString(log.Lines());
+  EXPECT_TRUE(WaitUntil([&] { return IsControlEnabled(player_.MainWindow(), ids::stopbut); }));
+  Sleep(300);
+  EXPECT_EQ(log.Count("load"), 1);
+}
+
+TEST_F(PlaylistWindow, InAFreshRunSongsDroppedOnTheMainWindowPlayOnce) {
+  const std::string a = folder_.MakeMediaFile("m\\a.mp3");
+  const std::string b = folder_.MakeMediaFile("m\\b.mp3");
+  Start();
+  ProbeLog log(folder_);
+  HWND main = player_.MainWindow();
+
+  ASSERT_TRUE(DropFiles(main, {a}));
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return IsControlEnabled(main, ids::playbut); }));
+  Sleep(300);
+  EXPECT_EQ(log.Count("load"), 0);
+
+  ASSERT_TRUE(DropFiles(main, {b}));
+  ASSERT_TRUE(log.WaitFor("play a.mp3")) << "a second dropped song did not start playback; probe log: "
+                                         << ::testing::PrintToString(log.Lines());
+  EXPECT_TRUE(WaitUntil([&] { return IsControlEnabled(main, ids::stopbut); }));
+  Sleep(300);
+  EXPECT_EQ(log.Count("load"), 1);
+  EXPECT_EQ(log.Count("play"), 1);
 }
 
 TEST_F(PlaylistWindow, DroppedPlaylistSongAndTextFile) {
@@ -151,7 +215,7 @@ TEST_F(PlaylistWindow, ClosingTheWindowWhileNothingPlaysStartsPlayback) {
   const std::string song = folder_.MakeMediaFile("c\\one.mp3");
   Start();
   ProbeLog log(folder_);
-  LoadPluginThroughPlayback(log);
+  ASSERT_NO_FATAL_FAILURE(LoadPluginThroughPlayback(log));
   ASSERT_TRUE(DropFiles(window_, {song}));
   ASSERT_TRUE(WaitUntil([&] { return Count() == 1; }));
   Send(window_, WM_NULL, 0, 0);
@@ -196,7 +260,7 @@ TEST_F(PlaylistWindow, RemovingEverythingWhilePlayingStopsPlayback) {
   const std::string b = folder_.MakeMediaFile("r\\b.mp3");
   Start();
   ProbeLog log(folder_);
-  LoadPluginThroughPlayback(log);
+  ASSERT_NO_FATAL_FAILURE(LoadPluginThroughPlayback(log));
   ASSERT_TRUE(DropFiles(window_, {a, b}));
   ASSERT_TRUE(log.WaitForCount("play", 2)) << "two dropped songs did not start playback";
 

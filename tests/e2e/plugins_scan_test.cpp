@@ -13,26 +13,11 @@
 namespace velmora::e2e {
 namespace {
 
-// The rows of a list box of the player, read in UTF-16 (the 8-bit LB_GETTEXT is not
-// converted across processes under wine) and brought back to 8-bit text.
-std::vector<std::string> Rows(HWND parent, int id) {
-  std::vector<std::string> rows;
-  HWND list = GetDlgItem(parent, id);
-  const int count = ListCount(parent, id);
-  for (int row = 0; row < count; ++row) {
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(list, LB_GETTEXTLEN, row, 0, SMTO_NORMAL, 5000, &length);
-    std::wstring wide(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&wide[0]), SMTO_NORMAL, 5000, &copied);
-    wide.resize(copied);
-    std::string text(wide.size() * 2 + 1, '\0');
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
-                                      static_cast<int>(text.size()), nullptr, nullptr);
-    text.resize(n > 0 ? n : 0);
-    rows.push_back(text);
-  }
-  return rows;
+// The program folder ships its own MPEG plug-in in Library; these tests decide the
+// folder's content themselves, so it is taken out first.
+void RemoveShippedLibraries(const TestFolder& folder) {
+  folder.Remove("Library\\mpeg.dll");
+  ASSERT_FALSE(folder.Exists("Library\\mpeg.dll"));
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> v) {
@@ -43,6 +28,7 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
 TEST(PluginsScan, BadLibrariesDoNotStopTheScan) {
   registry::ClearSettings();
   TestFolder folder;
+  ASSERT_NO_FATAL_FAILURE(RemoveShippedLibraries(folder));
   folder.AddPlugin("probe.dll", "probe_a.dll", std::string("extensions=MP3,MP2\n"));
   folder.AddPlugin("not_a_library.dll");
   folder.AddPlugin("dllmain_fails.dll");
@@ -54,8 +40,8 @@ TEST(PluginsScan, BadLibrariesDoNotStopTheScan) {
   HWND options = player.FindWindowOfClassWait("TForm2");
   ASSERT_NE(options, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 2; })) << ListCount(options, ids::Dlls);
-  EXPECT_EQ(Sorted(Rows(options, ids::Dlls)), (std::vector<std::string>{"faulty_ext.dll", "probe_a.dll"}));
-  EXPECT_EQ(Sorted(Rows(options, ids::ListBox1)), (std::vector<std::string>{"", "MP2", "MP3"}));
+  EXPECT_EQ(Sorted(ListItems(options, ids::Dlls)), (std::vector<std::string>{"faulty_ext.dll", "probe_a.dll"}));
+  EXPECT_EQ(Sorted(ListItems(options, ids::ListBox1)), (std::vector<std::string>{"", "MP2", "MP3"}));
   EXPECT_EQ(ListCount(options, ids::ExtensionBox), 3);
   EXPECT_EQ(ListCount(options, ids::DllBox), 3);
   EXPECT_EQ(WindowText(options), "Velmora Options");
@@ -66,14 +52,39 @@ TEST(PluginsScan, BadLibrariesDoNotStopTheScan) {
 TEST(PluginsScan, AnEmptyLibraryFolderLeavesEveryListEmpty) {
   registry::ClearSettings();
   TestFolder folder;
+  ASSERT_NO_FATAL_FAILURE(RemoveShippedLibraries(folder));
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
   ASSERT_TRUE(player.WaitForStartup());
   HWND options = player.FindWindowOfClassWait("TForm2");
   ASSERT_NE(options, nullptr);
-  EXPECT_TRUE(WaitUntil([&] { return WindowText(options) == "Velmora Options"; }));
+  // The scan runs 200 ms after start-up and shows nothing of its own for an empty folder;
+  // the lists must stay empty well past that moment.
+  EXPECT_FALSE(WaitUntil([&] { return ListCount(options, ids::Dlls) != 0 || ListCount(options, ids::ListBox1) != 0; },
+                         2000));
   EXPECT_EQ(ListCount(options, ids::Dlls), 0);
   EXPECT_EQ(ListCount(options, ids::ListBox1), 0);
+  EXPECT_EQ(ListCount(options, ids::ExtensionBox), 0);
+  EXPECT_EQ(ListCount(options, ids::DllBox), 0);
+  EXPECT_EQ(WindowText(options), "Velmora Options");
+  EXPECT_TRUE(player.Close());
+}
+
+// The program folder as shipped: its MPEG plug-in is found and plays the three layers.
+TEST(PluginsScan, TheShippedMpegPluginIsListed) {
+  registry::ClearSettings();
+  TestFolder folder;
+  ASSERT_TRUE(folder.Exists("Library\\mpeg.dll")) << "the program folder has no Library\\mpeg.dll";
+  PlayerProcess player;
+  ASSERT_TRUE(player.Start(folder));
+  ASSERT_TRUE(player.WaitForStartup());
+  HWND options = player.FindWindowOfClassWait("TForm2");
+  ASSERT_NE(options, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 1; })) << ListCount(options, ids::Dlls);
+  EXPECT_EQ(ListItems(options, ids::Dlls), (std::vector<std::string>{"mpeg.dll"}));
+  EXPECT_EQ(ListItems(options, ids::ListBox1), (std::vector<std::string>{"MP3", "MP2", "MP1"}));
+  EXPECT_EQ(ListItems(options, ids::ExtensionBox), (std::vector<std::string>{"MP3", "MP2", "MP1"}));
+  EXPECT_EQ(ListItems(options, ids::DllBox), (std::vector<std::string>{"mpeg.dll", "mpeg.dll", "mpeg.dll"}));
   EXPECT_TRUE(player.Close());
 }
 

@@ -13,6 +13,13 @@
 namespace velmora::e2e {
 namespace {
 
+// The program folder ships an MPEG plug-in that also claims MP3; these tests choose the
+// libraries of Library themselves, so it is taken out first.
+void RemoveShippedLibraries(const TestFolder& folder) {
+  folder.Remove("Library\\mpeg.dll");
+  ASSERT_FALSE(folder.Exists("Library\\mpeg.dll"));
+}
+
 int IndexOf(const std::vector<std::string>& lines, const std::string& line) {
   const auto it = std::find(lines.begin(), lines.end(), line);
   return it == lines.end() ? -1 : static_cast<int>(it - lines.begin());
@@ -21,6 +28,7 @@ int IndexOf(const std::vector<std::string>& lines, const std::string& line) {
 TEST(PluginsSwitch, AnotherTypeSwitchesTheLibraryTheSameTypeKeepsIt) {
   registry::ClearSettings();
   TestFolder folder;
+  ASSERT_NO_FATAL_FAILURE(RemoveShippedLibraries(folder));
   folder.AddPlugin("probe.dll", "probe_a.dll", std::string("extensions=MP3\n"));
   folder.AddPlugin("probe.dll", "probe_b.dll", std::string("extensions=OGG\n"));
   const std::string a = folder.MakeMediaFile("media\\a.mp3");
@@ -57,6 +65,7 @@ TEST(PluginsSwitch, AnotherTypeSwitchesTheLibraryTheSameTypeKeepsIt) {
 TEST(PluginsSwitch, APluginWhosePlayingFaultsDoesNotStopThePlayer) {
   registry::ClearSettings();
   TestFolder folder;
+  ASSERT_NO_FATAL_FAILURE(RemoveShippedLibraries(folder));
   folder.AddPlugin("faulty.dll", "faulty_p.dll", std::string("extensions=MP3\nfault_playing=null\n"));
   const std::string a = folder.MakeMediaFile("media\\a.mp3");
   PlayerProcess player;

@@ -414,6 +414,38 @@ TEST(PlayerOpen, AddsTheChosenFilesAndPlays) {
   EXPECT_EQ(idle.plugin.Count("play"), 0u);
 }
 
+// In a fresh run the open dialog's files arrive before any plug-in is loaded; with
+// autoplay set they play, loading the plug-in on the way.
+TEST(PlayerOpen, AutoPlaysBeforeAnyPluginIsLoaded) {
+  PlayerRig rig;
+  rig.plugin.Unload();
+  rig.selector.on_select = [&](const std::string&) {
+    if (rig.plugin.Name().empty()) rig.plugin.LoadAs("fake.dll");
+  };
+  rig.host.dialog_files = {"D:\\x\\one.mp3"};
+  rig.player->OpenFiles();
+  EXPECT_EQ(rig.plugin.load_args, (std::vector<std::string>{"D:\\x\\one.mp3"}));
+  EXPECT_EQ(rig.plugin.Count("play"), 1u);
+  EXPECT_TRUE(rig.player->ButtonEnabled(B::Stop));
+  EXPECT_TRUE(rig.player->ErrorList().empty());
+
+  // A loaded plug-in that cannot tell whether it plays, or faults when asked, is not
+  // handed a new song; Play is enabled instead and nothing is reported as an error.
+  for (bool fault : {false, true}) {
+    PlayerRig unsure;
+    if (fault)
+      unsure.plugin.failing.insert(PluginEntry::playing);
+    else
+      unsure.plugin.absent.insert(PluginEntry::playing);
+    unsure.host.dialog_files = {"D:\\x\\one.mp3"};
+    unsure.player->OpenFiles();
+    EXPECT_EQ(unsure.plugin.Count("load"), 0u);
+    EXPECT_TRUE(unsure.player->ButtonEnabled(B::Play));
+    EXPECT_EQ(unsure.playlist.TrackCountText(), "0");
+    EXPECT_TRUE(unsure.player->ErrorList().empty());
+  }
+}
+
 TEST(PlayerCommands, GuardedCommandsTestTheirButtons) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3", "b.mp3"});

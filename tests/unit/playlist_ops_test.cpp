@@ -234,7 +234,7 @@ struct FakePlugin : InputPlugin {
   std::string webload(const std::string&) override { return ""; }
 };
 
-TEST(PlaylistAutoPlay, NeedsTwoEntriesALoadedIdlePluginAndTheFlag) {
+TEST(PlaylistAutoPlay, NeedsTwoEntriesAnIdlePluginAndTheFlag) {
   FakePlugin plugin;
   Playlist playlist = Make({"a", "b"});
   playlist.UpdateTrackCount();
@@ -246,15 +246,32 @@ TEST(PlaylistAutoPlay, NeedsTwoEntriesALoadedIdlePluginAndTheFlag) {
   plugin.faults = true;
   EXPECT_FALSE(AutoPlayDue(playlist, true, plugin));
   plugin.faults = false;
+  // A loaded plug-in that cannot say whether it plays is left alone.
   plugin.has_playing = false;
   EXPECT_FALSE(AutoPlayDue(playlist, true, plugin));
   plugin.has_playing = true;
-  plugin.name.clear();
-  EXPECT_FALSE(AutoPlayDue(playlist, true, plugin));
-  plugin.name = "in_mp3.dll";
   Playlist one = Make({"a"});
   one.UpdateTrackCount();
   EXPECT_FALSE(AutoPlayDue(one, true, plugin));
+}
+
+// The first songs of a run arrive before any plug-in is loaded: no name, no entries.
+// Nothing can be playing then, so two of them start playback and one does not.
+TEST(PlaylistAutoPlay, BeforeAnyPluginIsLoadedNothingPlays) {
+  FakePlugin none;
+  none.name.clear();
+  none.has_playing = false;
+  Playlist two = Make({"a", "b"});
+  two.UpdateTrackCount();
+  EXPECT_TRUE(IdleForAutoPlay(none));
+  EXPECT_TRUE(AutoPlayDue(two, true, none));
+  EXPECT_FALSE(AutoPlayDue(two, false, none));
+  Playlist one = Make({"a"});
+  one.UpdateTrackCount();
+  EXPECT_FALSE(AutoPlayDue(one, true, none));
+  // Without a library there is no entry to ask, even one that would fault.
+  none.faults = true;
+  EXPECT_TRUE(AutoPlayDue(two, true, none));
 }
 
 // A folder tree in memory. Folders end in "\" in the map keys.

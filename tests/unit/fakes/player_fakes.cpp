@@ -51,6 +51,16 @@ void FakePlugin::jumpto(int32_t ms) {
   jumps.push_back(ms);
 }
 
+void FakePlugin::Unload() {
+  name.clear();
+  for (int e = 0; e < static_cast<int>(PluginEntry::Count); ++e) absent.insert(static_cast<PluginEntry>(e));
+}
+
+void FakePlugin::LoadAs(const std::string& library) {
+  name = library;
+  absent.clear();
+}
+
 size_t FakePlugin::Count(const std::string& entry) const {
   return static_cast<size_t>(std::count(calls.begin(), calls.end(), entry));
 }

@@ -40,8 +40,15 @@ class FakePlugin : public InputPlugin {
   std::vector<std::string> load_args, play_args;
   std::vector<int32_t> jumps;
 
+  std::string name = "fake.dll";
+
   bool Has(PluginEntry entry) const override { return absent.count(entry) == 0; }
-  std::string Name() const override { return "fake.dll"; }
+  std::string Name() const override { return name; }
+
+  // As before the first song of a run: no library, no name, every entry absent.
+  void Unload();
+  // A library loaded under this name with every entry present.
+  void LoadAs(const std::string& library);
 
   std::string load(const std::string& path) override;
   void play(const std::string& path) override;
@@ -72,9 +79,11 @@ class FakeSelector : public PluginSelector {
  public:
   std::set<std::string> unsupported;  // extensions answered with no
   std::vector<std::string> asked, selected;
+  std::function<void(const std::string& path)> on_select;  // e.g. loads the plug-in
   bool IsSupportedExtension(const std::string& text) const override;
   bool SelectPluginForFile(const std::string& path) override {
     selected.push_back(path);
+    if (on_select) on_select(path);
     return true;
   }
 };

@@ -143,6 +143,22 @@ if [[ $run_e2e == 1 && $win64_ok == 1 ]]; then
   fi
 fi
 
+# --- the MPEG plug-in on its own, under wine (tags, lengths, audio, streams, bad files) ---
+if [[ $run_e2e == 1 && $win64_ok == 1 && -z "${gtest_args[*]:-}" ]]; then
+  CHECKS="$ROOT/build/win64/mpeg_tests/mpeg_plugin_checks.exe"
+  if [[ -f "$CHECKS" ]]; then
+    log "MPEG plug-in checks under wine"
+    mpeg_dir="$(mktemp -d "${TMPDIR:-/tmp}/velmora-mpeg.XXXXXX")"
+    MPEG_RUN_DIR="$mpeg_dir" MPEG_XML_DIR="$RESULTS" \
+      bash "$ROOT/tests/e2e/mpeg_run.sh" "$ROOT/build/win64" 2>&1 | tee "$RESULTS/mpeg_checks_run.txt"
+    WINEPREFIX="$mpeg_dir/prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$mpeg_dir"
+    [[ -f "$RESULTS/mpeg_checks.xml" ]] || step_failed "MPEG plug-in checks wrote no report"
+  else
+    step_failed "MPEG plug-in checks not built ($CHECKS)"
+  fi
+fi
+
 # --- summary ------------------------------------------------------------------------------
 python3 - "$RESULTS" <<'PY'
 import glob, os, sys

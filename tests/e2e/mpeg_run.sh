@@ -51,11 +51,17 @@ run_xvfb() {
   fi
 }
 
+# With MPEG_XML_DIR set, each run leaves a GoogleTest XML report there.
+report() {
+  [[ -n "${MPEG_XML_DIR:-}" ]] && echo "--gtest_output=xml:$(winpath "$MPEG_XML_DIR/$1.xml")"
+}
+
 status=0
-run_xvfb timeout 600 "$WINE" "$EXE" "$@" || status=$?
+run_xvfb timeout 600 "$WINE" "$EXE" $(report mpeg_checks) "$@" || status=$?
 # No wave-out device: wine's audio drivers switched off for this run.
 VELMORA_EXPECT_NO_DEVICE=1 WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv,wineoss.drv=d" \
-  run_xvfb timeout 120 "$WINE" "$EXE" --gtest_filter='MpegPluginNoDevice.*' || status=$?
+  run_xvfb timeout 120 "$WINE" "$EXE" $(report mpeg_checks_nodevice) \
+  --gtest_filter='MpegPluginNoDevice.*' || status=$?
 
 if [[ $BENCH == 1 ]]; then
   run_xvfb "$WINE" "$(winpath "$BUILD/mpeg_tests/mpeg_decode_bench.exe")" \

@@ -7,6 +7,12 @@
 #   tests/e2e/mpeg_run.sh <build folder> [--bench] [gtest arguments...]
 set -euo pipefail
 
+# Everything, wineboot included, must see one X display: wine's desktop process keeps the
+# display it was started with for the life of the wineserver.
+if [[ -z "${DISPLAY:-}" ]] && command -v xvfb-run >/dev/null; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+fi
+
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="$(cd "${1:?usage: mpeg_run.sh <build folder> [--bench] [gtest args]}" && pwd)"
 shift
@@ -43,13 +49,7 @@ export VELMORA_MPEG_DLL="$(winpath "$BUILD/dist/Library/mpeg.dll")"
 export VELMORA_MPEG_MEDIA="$(winpath "$MEDIA")"
 export VELMORA_AUDIO_SINK="$(winpath "$SINK")"
 
-run_xvfb() {
-  if [[ -z "${DISPLAY:-}" ]] && command -v xvfb-run >/dev/null; then
-    xvfb-run -a "$@"
-  else
-    "$@"
-  fi
-}
+run_xvfb() { "$@"; }
 
 # With MPEG_XML_DIR set, each run leaves a GoogleTest XML report there.
 report() {
@@ -67,4 +67,5 @@ if [[ $BENCH == 1 ]]; then
   run_xvfb "$WINE" "$(winpath "$BUILD/mpeg_tests/mpeg_decode_bench.exe")" \
     "$(winpath "$MEDIA/cbr320_60s.mp3")" || true
 fi
+"${WINESERVER:-/usr/lib/wine/wineserver}" -k 2>/dev/null || true
 exit $status

@@ -1,6 +1,6 @@
 // The library scan through the running player: input plug-ins land in the options
 // window's lists, libraries that are not plug-ins (or not libraries at all) are skipped
-// without harm, and the extension table chooses and switches the plug-in per file.
+// without harm, and the shipped program folder lists its own MPEG plug-in.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,8 +42,16 @@ TEST(PluginsScan, BadLibrariesDoNotStopTheScan) {
   ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 2; })) << ListCount(options, ids::Dlls);
   EXPECT_EQ(Sorted(ListItems(options, ids::Dlls)), (std::vector<std::string>{"faulty_ext.dll", "probe_a.dll"}));
   EXPECT_EQ(Sorted(ListItems(options, ids::ListBox1)), (std::vector<std::string>{"", "MP2", "MP3"}));
-  EXPECT_EQ(ListCount(options, ids::ExtensionBox), 3);
-  EXPECT_EQ(ListCount(options, ids::DllBox), 3);
+  // The hidden table: row i of the extensions belongs to row i of the library names, and
+  // the file-type list is a copy of the extensions in the same order.
+  const auto extensions = ListItems(options, ids::ExtensionBox);
+  const auto libraries = ListItems(options, ids::DllBox);
+  ASSERT_EQ(extensions.size(), 3u);
+  ASSERT_EQ(libraries.size(), 3u);
+  std::vector<std::string> rows;
+  for (size_t i = 0; i < extensions.size(); ++i) rows.push_back(extensions[i] + "|" + libraries[i]);
+  EXPECT_EQ(Sorted(rows), (std::vector<std::string>{"MP2|probe_a.dll", "MP3|probe_a.dll", "|faulty_ext.dll"}));
+  EXPECT_EQ(ListItems(options, ids::ListBox1), extensions);
   EXPECT_EQ(WindowText(options), "Velmora Options");
   EXPECT_TRUE(player.Running());
   EXPECT_TRUE(player.Close());

@@ -180,15 +180,9 @@ void MainWindow::OnDropFiles(HDROP drop) {
 }
 
 void MainWindow::AddDropped(const std::vector<std::string>& names) {
+  // The playlist window's drop handling adds the files, updates the count, enables Play
+  // and makes the one auto-play check.
   if (app_.hooks.add_dropped_files) app_.hooks.add_dropped_files(names);
-  if (!app_.playlist.Empty()) app_.player->SetButtonEnabled(TransportButton::Play, true);
-  InputPlugin& plugin = app_.plugins->Current();
-  bool idle = false;
-  try {
-    idle = plugin.Has(PluginEntry::playing) && !plugin.playing();
-  } catch (const PluginFault&) {
-  }
-  if (app_.settings.autoplay && app_.playlist.TrackCountText() != "0" && idle) app_.player->Play();
 }
 
 void MainWindow::ShowDragStatus(DragPhase phase) {

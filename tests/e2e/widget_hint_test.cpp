@@ -74,6 +74,15 @@ TEST_F(WidgetHints, AShorterHintAndTheDestructionOfTheWidgetLeaveTheHeapIntact) 
   }
 }
 
+// A real CALLBACK function: a lambda does not convert to a stdcall pointer on i686.
+BOOL CALLBACK FindTooltip(HWND w, LPARAM out) {
+  char cls[64] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (lstrcmpiA(cls, TOOLTIPS_CLASSA) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(out) = w;
+  return FALSE;
+}
+
 TEST_F(WidgetHints, TheTooltipShowsTheLatestHint) {
   HWND widget = Widget(ui::kBannerClass, 2);
   ASSERT_TRUE(widget);
@@ -81,16 +90,7 @@ TEST_F(WidgetHints, TheTooltipShowsTheLatestHint) {
   SetHint(widget, "Current Position");
   // The shared tooltip of the process holds the widget's tool with the new text.
   HWND tip = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM out) -> BOOL {
-        char cls[64] = {};
-        GetClassNameA(w, cls, sizeof cls);
-        if (lstrcmpiA(cls, TOOLTIPS_CLASSA) != 0) return TRUE;
-        *reinterpret_cast<HWND*>(out) = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&tip));
+  EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&tip));
   ASSERT_TRUE(tip);
   char text[256] = {};
   TOOLINFOA ti{};

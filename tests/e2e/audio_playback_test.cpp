@@ -117,9 +117,11 @@ TEST_F(AudioPlayback, PauseStopsTheSamplesAndPlayResumesThem) {
   ASSERT_TRUE(WaitSinkQuiet(sink));
 
   // Nothing lost or repeated across the pause: ten seconds, each at its own pitch in order.
+  // Wine stops its ALSA stream on pause by dropping what the device still holds, up to one
+  // period (about 50 ms with the real-time sink), so the whole may come out that much short.
   const std::vector<int16_t> left = LeftChannel(sink.Samples());
   const Audible a = FindAudible(left);
-  EXPECT_NEAR(a.Seconds(), 10.0, 0.05);
+  EXPECT_NEAR(a.Seconds(), 10.0, 0.08);
   const size_t pause_sample = static_cast<size_t>(paused_at / 4);
   EXPECT_GT(pause_sample, a.begin);
   EXPECT_LT(pause_sample, a.end);

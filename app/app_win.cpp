@@ -9,6 +9,7 @@
 
 #include "plugins/plugin_lists_view.h"
 #include "plugins/plugin_system_win.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -127,17 +128,7 @@ void CreateForms(App& app) {
 }
 
 std::unique_ptr<PluginSystem> MakePluginSystem(App& app) {
-  return CreatePluginSystem(app.program_folder, [] {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        return;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  });
+  return CreatePluginSystem(app.program_folder, [] { ui::PumpWaitingMessages(); });
 }
 
 }  // namespace velmora

@@ -7,21 +7,11 @@
 #include <cstring>
 
 #include "app/app_win.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
-void WinHost::ProcessMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // The application is ending: leave the request for the main loop to see.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+void WinHost::ProcessMessages() { ui::PumpWaitingMessages(); }
 
 void WinHost::Delay(int milliseconds) {
   if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));

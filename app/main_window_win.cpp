@@ -14,6 +14,7 @@
 #include "ui/control_ids.h"
 #include "ui/form_shaper_win.h"
 #include "ui/widgets.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -87,33 +88,14 @@ constexpr ButtonInfo kTransportButtons[] = {
     {TransportButton::PrevTrack, ids::prevtrackbut}, {TransportButton::Open, ids::openbut},
 };
 
-std::string TextOf(HWND h) {
-  if (!h) return {};
-  int n = GetWindowTextLengthA(h);
-  std::string s(static_cast<size_t>(n) + 1, '\0');
-  n = GetWindowTextA(h, s.data(), n + 1);
-  s.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return s;
-}
-
 // Built-in thumb pictures of the volume slider, Image2 .. Image11: a small meter whose
 // lit bar grows with the level (green, then yellow, then red at the top). Two states side
 // by side, the second (mouse over) a little brighter.
 HBITMAP MakeVolumeThumb(int image_number) {
   constexpr int kW = 10, kH = 16;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = 2 * kW;
-  bi.bmiHeader.biHeight = -kH;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bmp || !bits) {
-    if (bmp) DeleteObject(bmp);
-    return nullptr;
-  }
+  HBITMAP bmp = ui::CreateTopDownDib(2 * kW, kH, 32, &bits);
+  if (!bmp) return nullptr;
   auto* px = static_cast<uint32_t*>(bits);
   const int level = std::clamp(image_number - 1, 1, 10);  // 1 .. 10 segments of 10
   const int inner = kH - 4;
@@ -183,22 +165,14 @@ MainWindow::~MainWindow() {
 }
 
 LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = ui::BoundWindowObject<MainWindow>(hwnd, msg, lp, &MainWindow::hwnd_);
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
   // The application-wide error handler: nothing escapes into the window system.
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    if (self->app_.player) self->app_.player->HandleError(e.what());
-  } catch (...) {
-    if (self->app_.player) self->app_.player->HandleError("Unknown error");
-  }
-  return 0;
+  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
+                           [self](const char* error) {
+                             if (self->app_.player) self->app_.player->HandleError(error);
+                           },
+                           "Unknown error");
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -407,7 +381,7 @@ void MainWindow::CreateControls() {
 void MainWindow::SetStatusText(const std::string& text) {
   SetWindowTextA(Control(ids::banner2), text.c_str());
 }
-std::string MainWindow::StatusText() const { return TextOf(Control(ids::banner2)); }
+std::string MainWindow::StatusText() const { return ui::WindowText(Control(ids::banner2)); }
 void MainWindow::SetPositionTimeText(const std::string& text) {
   SetWindowTextA(Control(ids::poslab), text.c_str());
 }

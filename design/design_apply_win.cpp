@@ -16,6 +16,7 @@
 #include "ui/form_shaper_win.h"
 #include "ui/gdi_win.h"
 #include "ui/widgets.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -34,17 +35,8 @@ int ControlId(DesignControl c) {
   return ids_by_control[static_cast<int>(c)];
 }
 
-void PumpMessages() {
-  MSG msg;
-  for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+// Bounded, so a flood of messages cannot hold up applying a design.
+void PumpMessages() { ui::PumpWaitingMessages(1000); }
 
 bool Exists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());

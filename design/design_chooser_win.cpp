@@ -18,6 +18,7 @@
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -35,26 +36,6 @@ bool IsDirectory(const std::string& path) {
 bool IsFile(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string TextOf(HWND h) {
-  const int n = GetWindowTextLengthA(h);
-  std::string s(static_cast<size_t>(n) + 1, '\0');
-  const int got = GetWindowTextA(h, s.data(), n + 1);
-  s.resize(static_cast<size_t>(got > 0 ? got : 0));
-  return s;
-}
-
-void Pump() {
-  MSG msg;
-  for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 class DesignChooser : public Form {
@@ -97,21 +78,10 @@ class DesignChooser : public Form {
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    if (msg == WM_NCCREATE) {
-      auto* self = static_cast<DesignChooser*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-      self->hwnd_ = hwnd;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<DesignChooser*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = ui::BoundWindowObject<DesignChooser>(hwnd, msg, lp, &DesignChooser::hwnd_);
     if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    try {
-      return self->Handle(msg, wp, lp);
-    } catch (const std::exception& e) {
-      self->ReportError(e.what(), false);
-    } catch (...) {
-      self->ReportError("Unknown error", false);
-    }
-    return 0;
+    return ui::HandleGuarded([&] { return self->Handle(msg, wp, lp); },
+                             [self](const char* error) { self->ReportError(error, false); }, "Unknown error");
   }
 
   template <typename F>
@@ -180,7 +150,7 @@ class DesignChooser : public Form {
   void OnCommand(int id, int code) {
     switch (id) {
       case ids::designList:
-        if (code == CBN_EDITCHANGE) Preview(TextOf(Ctl(ids::designList)));
+        if (code == CBN_EDITCHANGE) Preview(ui::WindowText(Ctl(ids::designList)));
         if (code == CBN_SELCHANGE) {
           const LRESULT sel = SendMessageA(Ctl(ids::designList), CB_GETCURSEL, 0, 0);
           if (sel >= 0) Preview(ItemText(static_cast<int>(sel)));
@@ -287,7 +257,7 @@ class DesignChooser : public Form {
   }
 
   void ApplyDesign() {
-    const std::string text = TextOf(Ctl(ids::designList));
+    const std::string text = ui::WindowText(Ctl(ids::designList));
     current_design_name_ = text;
     const int i = FindDesignEntry(entries_, text);
     if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
@@ -315,7 +285,7 @@ class DesignChooser : public Form {
   }
 
   void SetAsDefault() {
-    const std::string text = TextOf(Ctl(ids::designList));
+    const std::string text = ui::WindowText(Ctl(ids::designList));
     current_design_name_ = text;
     const int i = FindDesignEntry(entries_, text);
     if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
@@ -329,7 +299,7 @@ class DesignChooser : public Form {
 
   void StartupDesign() {
     if (app_.display) app_.display->ShowStatus("Loading Design ...");
-    Pump();
+    ui::PumpWaitingMessages(1000);  // bounded, so a flood of messages cannot hold it up
     ListDesigns();
     SendMessageA(Ctl(ids::randomDesignCheck), BM_SETCHECK, app_.settings.Randomdesign ? BST_CHECKED : BST_UNCHECKED, 0);
     HWND box = Ctl(ids::designList);
@@ -345,7 +315,7 @@ class DesignChooser : public Form {
     } else {
       SetWindowTextA(box, app_.settings.design.c_str());
     }
-    Preview(TextOf(box));
+    Preview(ui::WindowText(box));
   }
 
   App& app_;

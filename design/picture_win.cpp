@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "design/ini_file.h"
+#include "ui/window_util_win.h"
 
 #if VELMORA_HAVE_LIBJPEG
 // libjpeg's header needs FILE and size_t first.
@@ -19,19 +20,9 @@ namespace velmora {
 
 HBITMAP BitmapFromImage(const Image& image) {
   if (image.Empty() || image.pixels.size() < static_cast<size_t>(image.width) * image.height) return nullptr;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = image.width;
-  bi.bmiHeader.biHeight = -image.height;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bmp || !bits) {
-    if (bmp) DeleteObject(bmp);
-    return nullptr;
-  }
+  HBITMAP bmp = ui::CreateTopDownDib(image.width, image.height, 24, &bits);
+  if (!bmp) return nullptr;
   const size_t stride = ((static_cast<size_t>(image.width) * 24 + 31) / 32) * 4;
   auto* dst = static_cast<uint8_t*>(bits);
   for (int32_t y = 0; y < image.height; ++y) {

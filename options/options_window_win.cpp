@@ -15,6 +15,7 @@
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
 #include "ui/form_shaper_win.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -322,28 +323,18 @@ void OptionsWindow::EnjoyTimer() {
 }
 
 LRESULT CALLBACK OptionsWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<OptionsWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<OptionsWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
+  auto* self = ui::BoundWindowObject<OptionsWindow>(hwnd, msg, lp, &OptionsWindow::hwnd_);
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& error) {
-    try {
-      if (self->app_.player) self->app_.player->HandleError(error.what());
-    } catch (...) {
-    }
-  } catch (...) {
-  }
-  return 0;
+  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
+                           [self](const char* error) {
+                             if (self->app_.player) self->app_.player->HandleError(error);
+                           },
+                           nullptr);
 }
 
 LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -9,6 +9,7 @@
 #include "app/app_win.h"
 #include "ui/control_ids.h"
 #include "ui/widget_base_win.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -93,23 +94,13 @@ void AddUrlDialog::CreateControls() {
 }
 
 LRESULT CALLBACK AddUrlDialog::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<AddUrlDialog*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<AddUrlDialog*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
+  auto* self = ui::BoundWindowObject<AddUrlDialog>(hwnd, msg, lp, &AddUrlDialog::hwnd_);
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& error) {
-    try {
-      if (self->app_.player) self->app_.player->HandleError(error.what());
-    } catch (...) {
-    }
-  } catch (...) {
-  }
-  return 0;
+  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
+                           [self](const char* error) {
+                             if (self->app_.player) self->app_.player->HandleError(error);
+                           },
+                           nullptr);
 }
 
 LRESULT AddUrlDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

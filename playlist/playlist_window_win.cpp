@@ -18,6 +18,7 @@
 #include "ui/control_ids.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -93,18 +94,6 @@ class NoExtensions : public PluginSelector {
   bool IsSupportedExtension(const std::string&) const override { return false; }
   bool SelectPluginForFile(const std::string&) override { return false; }
 };
-
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 class MenuHandle {
  public:
@@ -325,21 +314,10 @@ void PlaylistWindow::FillHooks() {
 }
 
 LRESULT CALLBACK PlaylistWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<PlaylistWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<PlaylistWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
+  auto* self = ui::BoundWindowObject<PlaylistWindow>(hwnd, msg, lp, &PlaylistWindow::hwnd_);
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& error) {
-    self->ReportError(error.what());
-  } catch (...) {
-    self->ReportError("Unknown error");
-  }
-  return 0;
+  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
+                           [self](const char* error) { self->ReportError(error); }, "Unknown error");
 }
 
 LRESULT CALLBACK PlaylistWindow::ChooserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -543,7 +521,7 @@ void PlaylistWindow::AddDirectory() {
     const int step = from <= to ? 1 : -1;
     for (int h = from;; h += step) {
       SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      PumpMessages();
+      ui::PumpWaitingMessages();
       if (!hwnd_ || h == to) break;
     }
     scan_animating_ = false;
@@ -846,7 +824,7 @@ void PlaylistWindow::ShowPendingProgress(bool force) {
   folder_dirty_ = file_dirty_ = false;
 }
 
-void PlaylistWindow::ProcessEvents() { PumpMessages(); }
+void PlaylistWindow::ProcessEvents() { ui::PumpWaitingMessages(); }
 
 void PlaylistWindow::PlaylistError(const std::string& message) { ReportError(message); }
 

@@ -3,7 +3,6 @@
 // unless told otherwise. It scrolls only while enabled, and a click tells the parent
 // (STN_CLICKED) like a static control; a right click sends WM_CONTEXTMENU.
 #include <windows.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <cstring>
@@ -71,33 +70,15 @@ class Banner : public WidgetBase {
       case WM_TIMER:
         if (wp == kScrollTimer) Step();
         return 0;
-      case WM_ERASEBKGND: return TRUE;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        Paint(dc);
-        EndPaint(hwnd_, &ps);
-        return 0;
-      }
-      case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return 0;
       case WM_MOUSEMOVE: TrackHover(); return 0;
       case WM_MOUSELEAVE: hot_ = false; return 0;
       case WM_LBUTTONUP: NotifyParent(STN_CLICKED); return 0;
-      case WM_RBUTTONUP: {
-        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        ClientToScreen(hwnd_, &pt);
-        if (HWND parent = GetParent(hwnd_))
-          SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), MAKELPARAM(pt.x, pt.y));
-        return 0;
-      }
       case WM_DESTROY: KillTimer(hwnd_, kScrollTimer); return 0;
       default: return DefWindowProcA(hwnd_, msg, wp, lp);
     }
   }
 
  private:
-  void Redraw() { InvalidateRect(hwnd_, nullptr, FALSE); }
-
   void Restart() {
     KillTimer(hwnd_, kScrollTimer);
     if (active_ && interval_ > 0 && pixels_ != 0 && IsWindowEnabled(hwnd_)) SetTimer(hwnd_, kScrollTimer, interval_, nullptr);
@@ -120,14 +101,6 @@ class Banner : public WidgetBase {
     return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   }
 
-  std::string Text() const {
-    const int n = GetWindowTextLengthA(hwnd_);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    GetWindowTextA(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<size_t>(std::max(0, n)));
-    return s;
-  }
-
   void Step() {
     if (width_cache_ <= 0) return Redraw();
     offset_ = (offset_ + pixels_) % width_cache_;
@@ -135,13 +108,11 @@ class Banner : public WidgetBase {
     Redraw();
   }
 
-  void Paint(HDC target) {
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
+  void Paint(HDC target) override {
+    RECT rc = ClientRect();
     BufferedPaint buffer(target, rc.right, rc.bottom);
     HDC dc = buffer.dc();
-    UniqueBrush bk(CreateSolidBrush(ResolveColour(bk_)));
-    FillRect(dc, &rc, bk.get());
+    FillSolid(dc, rc, ResolveColour(bk_));
     const std::string text = Text();
     ScopedSelect sel(dc, Font(dc));
     SIZE size{};

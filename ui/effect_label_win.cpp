@@ -8,7 +8,6 @@
 // While disabled the label does not repaint on changes, so a design that sets twenty
 // properties repaints it once when it is enabled again.
 #include <windows.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
@@ -57,36 +56,20 @@ class EffectLabel : public WidgetBase {
         return r;
       }
       case WM_ENABLE:
-        if (wp) InvalidateRect(hwnd_, nullptr, FALSE);
+        if (wp) Redraw();
         return 0;
-      case WM_SIZE: InvalidateRect(hwnd_, nullptr, FALSE); return 0;
-      case WM_ERASEBKGND: return TRUE;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        Paint(dc);
-        EndPaint(hwnd_, &ps);
-        return 0;
-      }
-      case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return 0;
+      case WM_SIZE: Redraw(); return 0;
       case WM_MOUSEMOVE: TrackHover(); return 0;
       case WM_MOUSELEAVE: hot_ = false; return 0;
       case WM_LBUTTONUP: NotifyParent(STN_CLICKED); return 0;
       case WM_LBUTTONDBLCLK: NotifyParent(STN_DBLCLK); return 0;
-      case WM_RBUTTONUP: {
-        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        ClientToScreen(hwnd_, &pt);
-        if (HWND parent = GetParent(hwnd_))
-          SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), MAKELPARAM(pt.x, pt.y));
-        return 0;
-      }
       default: return DefWindowProcA(hwnd_, msg, wp, lp);
     }
   }
 
  private:
   void Changed() {
-    if (IsWindowEnabled(hwnd_)) InvalidateRect(hwnd_, nullptr, FALSE);
+    if (IsWindowEnabled(hwnd_)) Redraw();
   }
 
   int Angle() const {
@@ -111,14 +94,6 @@ class EffectLabel : public WidgetBase {
       slot.reset(CreateFontIndirectA(&lf));
     }
     return slot.get();
-  }
-
-  std::string Text() const {
-    const int n = GetWindowTextLengthA(hwnd_);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    GetWindowTextA(hwnd_, s.data(), n + 1);
-    s.resize(static_cast<size_t>(std::max(0, n)));
-    return s;
   }
 
   // Draws the text with its origin at (x, y) + offset, in one colour, or as the clip
@@ -174,17 +149,15 @@ class EffectLabel : public WidgetBase {
     }
   }
 
-  void Paint(HDC target) {
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
+  void Paint(HDC target) override {
+    RECT rc = ClientRect();
     BufferedPaint buffer(target, rc.right, rc.bottom);
     HDC dc = buffer.dc();
     const COLORREF bk = ResolveColour(style_.bk_colour);
     if (style_.transparent) {
       PaintParentBackground(hwnd_, dc, rc, bk);
     } else {
-      UniqueBrush b(CreateSolidBrush(bk));
-      FillRect(dc, &rc, b.get());
+      FillSolid(dc, rc, bk);
     }
     const std::string text = Text();
     if (text.empty()) return;

@@ -101,6 +101,12 @@ inline COLORREF ResolveColour(unsigned long c) {
   return static_cast<COLORREF>(c & 0x00FFFFFFul);
 }
 
+// Fills a rectangle with one colour.
+inline void FillSolid(HDC dc, const RECT& rc, COLORREF colour) {
+  UniqueBrush brush(CreateSolidBrush(colour));
+  FillRect(dc, &rc, brush.get());
+}
+
 // Duplicates a bitmap (the widgets own what they are given, callers keep their own copy).
 HBITMAP CopyBitmap(HBITMAP source);
 // Size of a bitmap; {0, 0} for none.

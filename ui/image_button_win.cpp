@@ -26,11 +26,11 @@ class ImageButton : public WidgetBase {
       case VMB_SETGLYPH:
         glyph_.reset(reinterpret_cast<HBITMAP>(wp));
         num_glyphs_ = lp > 0 ? static_cast<int>(lp) : 1;
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        Redraw();
         return TRUE;
       case VMB_SETNOBORDER:
         no_border_ = wp != 0;
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        Redraw();
         return TRUE;
       case VMB_GETNOBORDER: return no_border_;
       case VMB_GETNUMGLYPHS: return glyph_ ? num_glyphs_ : 0;
@@ -39,15 +39,6 @@ class ImageButton : public WidgetBase {
         if (IsWindowEnabled(hwnd_)) NotifyParent(BN_CLICKED);
         return 0;
       case WM_GETDLGCODE: return DLGC_BUTTON;
-      case WM_ERASEBKGND: return TRUE;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        Paint(dc);
-        EndPaint(hwnd_, &ps);
-        return 0;
-      }
-      case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return 0;
       case WM_SETTEXT:
       case WM_ENABLE: {
         if (msg == WM_ENABLE && !wp) {
@@ -55,14 +46,14 @@ class ImageButton : public WidgetBase {
           if (GetCapture() == hwnd_) ReleaseCapture();
         }
         LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        Redraw();
         return r;
       }
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
         pressed_ = inside_ = true;
         SetCapture(hwnd_);
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        Redraw();
         Mouse(WM_LBUTTONDOWN, lp);
         return 0;
       case WM_MOUSEMOVE: {
@@ -71,7 +62,7 @@ class ImageButton : public WidgetBase {
           const bool in = Inside(lp);
           if (in != inside_) {
             inside_ = in;
-            InvalidateRect(hwnd_, nullptr, FALSE);
+            Redraw();
           }
         }
         if (wp & MK_LBUTTON) Mouse(WM_MOUSEMOVE, lp);
@@ -79,13 +70,13 @@ class ImageButton : public WidgetBase {
       }
       case WM_MOUSELEAVE:
         hot_ = false;
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        Redraw();
         return 0;
       case WM_LBUTTONUP: {
         const bool click = pressed_ && Inside(lp);
         pressed_ = false;
         if (GetCapture() == hwnd_) ReleaseCapture();
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        Redraw();
         Mouse(WM_LBUTTONUP, lp);
         if (click && IsWindowEnabled(hwnd_)) NotifyParent(BN_CLICKED);
         return 0;
@@ -93,16 +84,9 @@ class ImageButton : public WidgetBase {
       case WM_CAPTURECHANGED:
         if (pressed_) {
           pressed_ = false;
-          InvalidateRect(hwnd_, nullptr, FALSE);
+          Redraw();
         }
         return 0;
-      case WM_RBUTTONUP: {
-        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        ClientToScreen(hwnd_, &pt);
-        if (HWND parent = GetParent(hwnd_))
-          SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), MAKELPARAM(pt.x, pt.y));
-        return 0;
-      }
       case WM_CONTEXTMENU: return 0;  // already forwarded on button-up
       default: return DefWindowProcA(hwnd_, msg, wp, lp);
     }
@@ -110,8 +94,7 @@ class ImageButton : public WidgetBase {
 
  private:
   bool Inside(LPARAM lp) const {
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
+    RECT rc = ClientRect();
     POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     return PtInRect(&rc, pt) != 0;
   }
@@ -121,9 +104,8 @@ class ImageButton : public WidgetBase {
       SendMessageA(parent, VWN_MOUSE, MAKEWPARAM(ControlId(), what), lp);
   }
 
-  void Paint(HDC target) {
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
+  void Paint(HDC target) override {
+    RECT rc = ClientRect();
     BufferedPaint buffer(target, rc.right, rc.bottom);
     HDC dc = buffer.dc();
     const bool enabled = IsWindowEnabled(hwnd_) != 0;
@@ -139,10 +121,7 @@ class ImageButton : public WidgetBase {
       ScopedSelect sel(src.get(), glyph_.get());
       // The face moves by a pixel while pressed, when there is no pressed image.
       const int shift = down && num_glyphs_ < 3 ? 1 : 0;
-      if (shift) {
-        UniqueBrush black(CreateSolidBrush(RGB(0, 0, 0)));
-        FillRect(dc, &rc, black.get());
-      }
+      if (shift) FillSolid(dc, rc, RGB(0, 0, 0));
       SetStretchBltMode(dc, COLORONCOLOR);
       if (gw == rc.right && strip.cy == rc.bottom) {
         BitBlt(dc, shift, shift, gw, strip.cy, src.get(), index * gw, 0, SRCCOPY);

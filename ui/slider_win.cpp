@@ -69,15 +69,6 @@ class Slider : public WidgetBase {
       case VSM_SETBKCOLOR: bk_ = static_cast<unsigned long>(lp); Redraw(); return TRUE;
       case VSM_GETBKCOLOR: return static_cast<LRESULT>(bk_);
       case WM_GETDLGCODE: return DLGC_WANTARROWS;
-      case WM_ERASEBKGND: return TRUE;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        Paint(dc);
-        EndPaint(hwnd_, &ps);
-        return 0;
-      }
-      case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return 0;
       case WM_ENABLE:
         if (!wp) EndDrag(false);
         Redraw();
@@ -109,13 +100,6 @@ class Slider : public WidgetBase {
         }
         return 0;
       case WM_CAPTURECHANGED: EndDrag(true); return 0;
-      case WM_RBUTTONUP: {
-        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        ClientToScreen(hwnd_, &pt);
-        if (HWND parent = GetParent(hwnd_))
-          SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), MAKELPARAM(pt.x, pt.y));
-        return 0;
-      }
       case WM_KEYDOWN: {
         LONG delta = 0;
         UINT code = 0;
@@ -138,8 +122,6 @@ class Slider : public WidgetBase {
   }
 
  private:
-  void Redraw() { InvalidateRect(hwnd_, nullptr, FALSE); }
-
   void Clamp(bool redraw) {
     if (max_ < min_) max_ = min_;
     pos_ = std::clamp(pos_, min_, max_);
@@ -186,8 +168,7 @@ class Slider : public WidgetBase {
   }
 
   int Travel() const {
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
+    RECT rc = ClientRect();
     return std::max(0, static_cast<int>((vertical_ ? rc.bottom : rc.right)) - ThumbLength());
   }
 
@@ -200,8 +181,7 @@ class Slider : public WidgetBase {
   }
 
   RECT ThumbRect() const {
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
+    RECT rc = ClientRect();
     const SIZE s = ThumbSize();
     const int off = ThumbOffset();
     if (vertical_) {
@@ -229,13 +209,11 @@ class Slider : public WidgetBase {
     }
   }
 
-  void Paint(HDC target) {
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
+  void Paint(HDC target) override {
+    RECT rc = ClientRect();
     BufferedPaint buffer(target, rc.right, rc.bottom);
     HDC dc = buffer.dc();
-    UniqueBrush bk(CreateSolidBrush(ResolveColour(bk_)));
-    FillRect(dc, &rc, bk.get());
+    FillSolid(dc, rc, ResolveColour(bk_));
     UniqueDC src(CreateCompatibleDC(dc));
     SetStretchBltMode(dc, COLORONCOLOR);
     const bool enabled = IsWindowEnabled(hwnd_) != 0;
@@ -271,9 +249,7 @@ class Slider : public WidgetBase {
       BitBlt(dc, t.left, t.top, s.cx, s.cy, src.get(), state * s.cx, 0, SRCCOPY);
     } else {
       RECT face = t;
-      UniqueBrush b(CreateSolidBrush(!enabled ? RGB(90, 90, 96) : dragging_ || hot_ ? RGB(250, 200, 80)
-                                                                                    : RGB(200, 200, 210)));
-      FillRect(dc, &face, b.get());
+      FillSolid(dc, face, !enabled ? RGB(90, 90, 96) : dragging_ || hot_ ? RGB(250, 200, 80) : RGB(200, 200, 210));
       DrawEdge(dc, &face, dragging_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     }
   }

@@ -20,11 +20,22 @@ class WidgetBase {
   int ControlId() const { return GetDlgCtrlID(hwnd_); }
   void NotifyParent(WORD code) const;
 
-  // Messages common to all widgets; returns true when handled.
+  // Messages common to all widgets; returns true when handled. Painting (WM_PAINT,
+  // WM_PRINTCLIENT, no background erase) goes to Paint, and a right click goes to the
+  // parent as WM_CONTEXTMENU at the screen point, as a common control does.
   bool HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
   virtual LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) = 0;
 
  protected:
+  // Draws the whole client area into `dc` (the paint DC or a WM_PRINTCLIENT one).
+  virtual void Paint(HDC dc) = 0;
+  void Redraw() const { InvalidateRect(hwnd_, nullptr, FALSE); }
+  RECT ClientRect() const {
+    RECT rc{};
+    GetClientRect(hwnd_, &rc);
+    return rc;
+  }
+  std::string Text() const;
   // Tracks the mouse entering/leaving; call from WM_MOUSEMOVE. Returns true on entry.
   bool TrackHover();
   bool hot_ = false;

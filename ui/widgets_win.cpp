@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <windowsx.h>
 #include <commctrl.h>
 
 #include <cstring>
@@ -7,6 +8,7 @@
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
+#include "ui/window_util_win.h"
 
 namespace velmora::ui {
 
@@ -84,6 +86,8 @@ bool WidgetBase::TrackHover() {
   return true;
 }
 
+std::string WidgetBase::Text() const { return WindowText(hwnd_); }
+
 bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
     case VWM_SETHINT:
@@ -110,6 +114,29 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     case WM_GETFONT:
       *result = reinterpret_cast<LRESULT>(font_);
       return true;
+    case WM_ERASEBKGND:  // Paint covers every pixel
+      *result = TRUE;
+      return true;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      Paint(dc);
+      EndPaint(hwnd_, &ps);
+      *result = 0;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wp));
+      *result = 0;
+      return true;
+    case WM_RBUTTONUP: {
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      ClientToScreen(hwnd_, &pt);
+      if (HWND parent = GetParent(hwnd_))
+        SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), MAKELPARAM(pt.x, pt.y));
+      *result = 0;
+      return true;
+    }
     case WM_NCDESTROY:
       if (!hint_.empty()) SetToolTip(hwnd_, "");
       return false;
@@ -142,8 +169,7 @@ void PaintParentBackground(HWND child, HDC dc, const RECT& client, COLORREF fall
       }
     }
   }
-  UniqueBrush brush(CreateSolidBrush(fallback));
-  FillRect(dc, &client, brush.get());
+  FillSolid(dc, client, fallback);
   if (!picture) return;
   auto bmp = reinterpret_cast<HBITMAP>(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
   if (!bmp) return;

@@ -1,0 +1,45 @@
+#include "ui/window_util_win.h"
+
+namespace velmora::ui {
+
+void PumpWaitingMessages(int limit) {
+  MSG msg;
+  for (int i = 0; i < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+    if (msg.message == WM_QUIT) {
+      // The application is ending: leave the request for the main loop to see.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::string WindowText(HWND hwnd) {
+  if (!hwnd) return {};
+  const int n = GetWindowTextLengthA(hwnd);
+  std::string s(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
+  const int got = GetWindowTextA(hwnd, s.data(), static_cast<int>(s.size()));
+  s.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return s;
+}
+
+HBITMAP CreateTopDownDib(int width, int height, WORD bit_count, void** bits) {
+  *bits = nullptr;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = bit_count;
+  bi.bmiHeader.biCompression = BI_RGB;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+  if (!bmp || !*bits) {
+    if (bmp) DeleteObject(bmp);
+    *bits = nullptr;
+    return nullptr;
+  }
+  return bmp;
+}
+
+}  // namespace velmora::ui

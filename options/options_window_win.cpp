@@ -238,12 +238,12 @@ void OptionsWindow::SyncCheckBoxes() {
 }
 
 void OptionsWindow::CheckBoxClicked(int id) {
-  const CheckBoxSpec* spec = nullptr;
+  const CheckBoxSpec* box_info = nullptr;
   for (const auto& box : kCheckBoxes)
-    if (box.id == id) spec = &box;
-  if (!spec) return;
+    if (box.id == id) box_info = &box;
+  if (!box_info) return;
   const bool on = SendDlgItemMessageA(hwnd_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  app_.settings.*spec->setting = on;
+  app_.settings.*box_info->setting = on;
   HWND main = app_.main_window;
   switch (id) {
     case ids::cbTransparency:

@@ -1,16 +1,123 @@
 #!/usr/bin/env bash
-# Builds the native tree and runs every benchmark program (tests/bench/*_bench.cpp);
-# each prints its own figures.
+# Runs every benchmark; each prints its own figures and none judges them:
+#   1. the native benchmark programs (tests/bench/*_bench.cpp) from the native build
+#   2. under wine64 on Xvfb, from the win64 build: the disabled end-to-end benchmarks of
+#      the running program (velmora_e2e --gtest_also_run_disabled_tests, the cases named
+#      *Bench* and *IdleCpu*: folder add, 100,000-entry playlist, applying a design, idle CPU)
+#   3. the MPEG decode benchmark (tests/e2e/mpeg_run.sh <win64 build> --bench)
+#
+# Options:
+#   --native-only | --wine-only    run only part 1, or only parts 2 and 3
+#   --skip-mpeg                    leave out part 3
+#   --skip-idle                    leave out the idle CPU benchmark (it takes 30 s)
+#   --native-build DIR             use (configure and build if needed) DIR instead of build/native
+#   --win64-build DIR              use DIR instead of build/win64
+#   --gtest_filter=PAT             the e2e cases to run instead of *Bench*:*IdleCpu*
+# The builds are made (only the needed targets) when missing or out of date.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-bash "$ROOT/scripts/build.sh" --only native
-shopt -s nullglob
-benches=("$ROOT"/build/native/bench/*_bench)
-if [[ ${#benches[@]} -eq 0 ]]; then
-  echo "[bench] no benchmarks (tests/bench/*_bench.cpp)"
-  exit 0
-fi
-for b in "${benches[@]}"; do
-  echo "== $(basename "$b")"
-  "$b"
+JOBS="${VELMORA_JOBS:-2}"
+run_native=1 run_wine=1 run_mpeg=1 run_idle=1
+native_build="" win64_build="" filter=""
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --native-only) run_wine=0 ;;
+    --wine-only) run_native=0 ;;
+    --skip-mpeg) run_mpeg=0 ;;
+    --skip-idle) run_idle=0 ;;
+    --native-build) native_build="$2"; shift ;;
+    --native-build=*) native_build="${1#*=}" ;;
+    --win64-build) win64_build="$2"; shift ;;
+    --win64-build=*) win64_build="${1#*=}" ;;
+    --gtest_filter=*) filter="${1#*=}" ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    *) echo "bench.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
 done
+log() { echo "[bench] $*"; }
+status=0
+
+# Configures DIR (with an optional toolchain) unless done, then builds the given targets.
+build_targets() {
+  local dir="$1" toolchain="$2"
+  shift 2
+  if [[ ! -f "$dir/build.ninja" ]]; then
+    local args=(-G Ninja -DCMAKE_BUILD_TYPE="${VELMORA_BUILD_TYPE:-RelWithDebInfo}")
+    [[ -n "$toolchain" ]] && args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
+    log "configuring $dir"
+    cmake -S "$ROOT" -B "$dir" "${args[@]}" >/dev/null
+  fi
+  log "building $* in $dir"
+  cmake --build "$dir" -j "$JOBS" --target "$@"
+}
+
+# --- native benchmark programs ------------------------------------------------------------
+if [[ $run_native == 1 ]]; then
+  if [[ -z "$native_build" ]]; then
+    bash "$ROOT/scripts/build.sh" --only native
+    native_build="$ROOT/build/native"
+  else
+    build_targets "$native_build" "" all
+  fi
+  shopt -s nullglob
+  benches=("$native_build"/bench/*_bench)
+  shopt -u nullglob
+  if [[ ${#benches[@]} -eq 0 ]]; then
+    log "no native benchmarks (tests/bench/*_bench.cpp)"
+  fi
+  for b in "${benches[@]}"; do
+    echo "== $(basename "$b")"
+    "$b" || { log "$(basename "$b") failed"; status=1; }
+  done
+fi
+
+# --- benchmarks of the running program under wine -----------------------------------------
+if [[ $run_wine == 1 ]]; then
+  if [[ -z "$win64_build" ]]; then
+    bash "$ROOT/scripts/build_deps.sh" >/dev/null
+    bash "$ROOT/scripts/build.sh" --only win64
+    win64_build="$ROOT/build/win64"
+  else
+    win64_build="$(mkdir -p "$win64_build" && cd "$win64_build" && pwd)"
+    targets=(velmora_e2e)
+    [[ $run_mpeg == 1 ]] && targets+=(mpeg_plugin_checks mpeg_decode_bench)
+    build_targets "$win64_build" "$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" "${targets[@]}"
+  fi
+  if [[ -z "$filter" ]]; then
+    filter='*Bench*'
+    [[ $run_idle == 1 ]] && filter+=':*IdleCpu*'
+  fi
+  E2E="$win64_build/e2e/velmora_e2e.exe"
+  if [[ -f "$E2E" ]]; then
+    (
+      # shellcheck source=scripts/wine_env.sh
+      source "$ROOT/scripts/wine_env.sh"
+      wine_env_start || exit 3
+      export VELMORA_DIST VELMORA_TESTPLUGINS
+      VELMORA_DIST="$(to_windows_path "$win64_build/dist")"
+      VELMORA_TESTPLUGINS="$(to_windows_path "$win64_build/testplugins")"
+      echo "== velmora_e2e $filter (under wine)"
+      timeout "${VELMORA_BENCH_TIMEOUT:-1800}" "$WINE" "$E2E" --gtest_also_run_disabled_tests \
+        --gtest_filter="$filter"
+    ) || { log "the end-to-end benchmarks failed (exit $?)"; status=1; }
+  else
+    log "missing $E2E"
+    status=1
+  fi
+
+  if [[ $run_mpeg == 1 ]]; then
+    echo "== MPEG decode (under wine)"
+    mpeg_dir="$(mktemp -d "${TMPDIR:-/tmp}/velmora-mpeg-bench.XXXXXX")"
+    # Only the benchmark's figures matter here; the checks that run first are the test
+    # suite's business, so their output is kept out of the way (in the log below).
+    MPEG_RUN_DIR="$mpeg_dir" bash "$ROOT/tests/e2e/mpeg_run.sh" "$win64_build" --bench \
+      --gtest_filter='-*' >"$mpeg_dir.log" 2>&1 && mpeg_ok=1 || { mpeg_ok=0; log "mpeg_run.sh ended with an error (log kept: $mpeg_dir.log)"; }
+    # What is left once GoogleTest's own lines are taken out: the benchmark's figures.
+    grep -v -e '^\[' -e '^Note: ' -e '^$' -e '^Running main()' -e '^  YOU HAVE' "$mpeg_dir.log" || true
+    WINEPREFIX="$mpeg_dir/prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$mpeg_dir"
+    [[ $mpeg_ok == 1 ]] && rm -f "$mpeg_dir.log"
+  fi
+fi
+exit $status

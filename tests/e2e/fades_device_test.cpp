@@ -226,8 +226,10 @@ TEST_F(Fades, PlayFadesInFromFourToTheSavedLevel) {
   ASSERT_TRUE(WaitForStopDisplay(main));
   ASSERT_TRUE(WaitSinkQuiet(sink));
   const std::vector<int16_t> left = LeftChannel(sink.Samples());
-  const Audible a = FindAudible(left);
-  // The whole file is heard: the fade starts it at a low level, it loses nothing.
+  // The whole file is heard: the fade starts it at a low level, it loses nothing. At the
+  // first fade levels the tone is only a few hundred units strong, so anything above the
+  // sink's digital silence counts as heard here.
+  const Audible a = FindAudible(left, 0, 20);
   EXPECT_NEAR(a.Seconds(), 10.0, 0.05);
   ExpectCleanExit();
 }

@@ -10,6 +10,7 @@
 
 #include "app/app_win.h"
 #include "app/registry_store_win.h"
+#include "design/classic_skin_win.h"
 #include "design/design_apply_win.h"
 #include "design/design_folder.h"
 #include "design/design_library_branch_win.h"

@@ -1,6 +1,5 @@
-// The two kinds of design the chooser hands elsewhere: design libraries (a library file
-// that draws the player itself) and classic skin folders (a folder with main.bmp). Their
-// loaders live with their own subsystems; the chooser reaches them only through here.
+// Design libraries (a library file that draws the player itself), as the chooser reaches
+// them; the loader lives with its own subsystem.
 #pragma once
 
 #include <string>
@@ -16,7 +15,5 @@ bool LoadDesignLibrary(App& app, const std::string& path);
 void UnloadDesignLibrary(App& app);
 // Copies a design library's preview picture (a bitmap the caller owns); null if none.
 void* DesignLibraryPreview(App& app, const std::string& path);
-// Imports the classic skin in Design\<name> onto the main window. Throws on failure.
-void ImportClassicSkin(App& app, const std::string& name);
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds the third-party libraries the player links statically (libmpg123 and
-# libjpeg) for both Windows targets, from Debian's own source packages.
+# Cross-builds the third-party libraries the player links statically (libmpg123, libjpeg,
+# and zlib with its minizip archive reader) for both Windows targets, from Debian's own
+# source packages.
 #
 #   build/deps/src/                      unpacked source packages (apt-get source)
 #   build/deps/<triple>/{include,lib}    headers and static libraries per target
@@ -74,9 +75,17 @@ fetch_source() {
     # which makes apt-get source give up. Fetch the listed files one by one instead,
     # each checked against the hash in the source index, and unpack without the
     # signature check; a missing .asc is the only failure tolerated.
+    # A security update whose files the mirror does not have yet falls back to the
+    # next version the source index lists.
     log "apt-get source $pkg failed; fetching the listed files one by one" >&2
     rm -rf "$SRC/${pkg}-"*
-    fetch_listed_files "$pkg"
+    local v fetched=0
+    for v in $(apt-cache showsrc "$pkg" | awk '/^Version:/ {print $2}' | sort -urV); do
+      if (fetch_listed_files "$pkg=$v"); then fetched=1; break; fi
+      log "$pkg $v: not on the mirror; trying an older version" >&2
+      rm -f "$SRC/${pkg}"_*.dsc
+    done
+    [[ $fetched == 1 ]] || { echo "[deps] cannot download the $pkg sources" >&2; exit 1; }
     local dsc
     dsc="$(ls -1 "$SRC/${pkg}"_*.dsc | sort | tail -n1)"
     (cd "$SRC" && dpkg-source --no-check -x "$(basename "$dsc")" >&2)
@@ -133,7 +142,35 @@ build_jpeg() {
   touch "$stamp"
 }
 
-# A trivial program using both libraries, cross-linked: proves the archives are usable.
+# zlib and the unzip half of its contrib/minizip, compiled straight from the sources into
+# libz.a and libminizip.a (headers zlib.h, zconf.h and minizip/{unzip,ioapi}.h).
+build_zlib() {
+  local triple="$1" src="$2" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-zlib"
+  if [[ -f "$stamp" && -f "$prefix/lib/libz.a" && -f "$prefix/lib/libminizip.a" ]]; then
+    log "$triple zlib + minizip: cached"; return
+  fi
+  log "$triple zlib + minizip: building"
+  local bdir="$DEPS/work/$triple/zlib" cc="$triple-gcc-posix" f
+  [[ -f "$src/contrib/minizip/unzip.c" ]] || { echo "[deps] no contrib/minizip in $src" >&2; exit 1; }
+  rm -rf "$bdir"; mkdir -p "$bdir/z" "$bdir/mz" "$prefix/include/minizip" "$prefix/lib"
+  for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
+           inftrees trees uncompr zutil; do
+    "$cc" -O2 -c "$src/$f.c" -o "$bdir/z/$f.o" 2>>"$bdir/build.log" \
+      || { tail -n 40 "$bdir/build.log"; exit 1; }
+  done
+  for f in ioapi unzip; do
+    "$cc" -O2 -I"$src" -c "$src/contrib/minizip/$f.c" -o "$bdir/mz/$f.o" 2>>"$bdir/build.log" \
+      || { tail -n 40 "$bdir/build.log"; exit 1; }
+  done
+  "$triple-ar" rcs "$bdir/libz.a" "$bdir"/z/*.o
+  "$triple-ar" rcs "$bdir/libminizip.a" "$bdir"/mz/*.o
+  cp "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
+  cp "$src/contrib/minizip/unzip.h" "$src/contrib/minizip/ioapi.h" "$prefix/include/minizip/"
+  cp "$bdir/libz.a" "$bdir/libminizip.a" "$prefix/lib/"
+  touch "$stamp"
+}
+
+# A trivial program using the libraries, cross-linked: proves the archives are usable.
 check_link() {
   local triple="$1" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-linkcheck"
   [[ -f "$stamp" ]] && return
@@ -158,14 +195,36 @@ C
   touch "$stamp"
 }
 
+check_link_zip() {
+  local triple="$1" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-linkcheck-zip"
+  [[ -f "$stamp" ]] && return
+  local dir="$DEPS/work/$triple/check"
+  mkdir -p "$dir"
+  cat > "$dir/check_zip.c" <<'C'
+#include <minizip/unzip.h>
+int main(void) {
+  unzFile z = unzOpen64("none.zip");
+  if (z) unzClose(z);
+  return zlibVersion()[0] == '1' ? 0 : 1;
+}
+C
+  "$triple-gcc-posix" -static -I"$prefix/include" "$dir/check_zip.c" -o "$dir/check_zip.exe" \
+      -L"$prefix/lib" -lminizip -lz \
+    || { echo "[deps] $triple: test link against zlib and minizip failed" >&2; exit 1; }
+  touch "$stamp"
+}
+
 main() {
-  local mpg_src jpeg_src
+  local mpg_src jpeg_src zlib_src
   mpg_src="$(fetch_source mpg123)"
   jpeg_src="$(fetch_source libjpeg-turbo)"
+  zlib_src="$(fetch_source zlib)"
   for t in "${TRIPLES[@]}"; do
     build_mpg123 "$t" "$mpg_src"
     build_jpeg "$t" "$jpeg_src"
     check_link "$t"
+    build_zlib "$t" "$zlib_src"
+    check_link_zip "$t"
   done
   log "ready: $DEPS/{${TRIPLES[*]// /,}}"
 }

@@ -146,21 +146,7 @@ LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
   if (text[0] == '$') {
     d.ShowStatus(text.substr(1));
   } else if (text[0] == '/') {
-    // Play one file outside the playlist: buttons, index and position timer stay as they are.
-    const std::string path = text.substr(1);
-    InputPlugin& plugin = app_.plugins->Current();
-    try {
-      if (plugin.PlayingReportsTrue() && plugin.Has(PluginEntry::stop)) plugin.stop();
-    } catch (const PluginFault&) {
-    }
-    p.LoadFile(path);
-    InputPlugin& now = app_.plugins->Current();
-    if (now.Has(PluginEntry::play)) {
-      try {
-        now.play(p.CurrentFilePath());
-      } catch (const PluginFault&) {
-      }
-    }
+    p.PlayOutsidePlaylist(text.substr(1));
     d.ShowStatus("API CALL : Just play the file");
   } else {
     d.ShowStatus("API CALL : Open File");

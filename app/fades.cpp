@@ -77,12 +77,12 @@ void Player::BeginFadeIn(TimerId id) {
   FadeState& fade = Fade(id);
   fade.resume_pending = true;
   fade.last_level = -1;
-  d_.host.StartTimer(id);
+  StartTimer(id);
 }
 
 void Player::BeginFadeOut(TimerId id) {
   Fade(id).last_level = -1;
-  d_.host.StartTimer(id);
+  StartTimer(id);
 }
 
 void Player::FadeInPlay() { Boundary([this] { BeginFadeIn(TimerId::PlayTimer); }); }
@@ -111,7 +111,7 @@ void Player::PauseFadeInImpl() {
   FadeState& fade = Fade(TimerId::Fadeintimer);
   fade.resume_pending = true;
   fade.last_level = -1;
-  d_.host.StartTimer(TimerId::Fadeintimer);
+  StartTimer(TimerId::Fadeintimer);
 }
 
 // A device that does not follow the writes (none present, or another program holding

@@ -146,7 +146,8 @@ class MainWindow : public Form, public MainView, public PlayerView {
   WinHost host_;
   WaveOutVolume volume_;
 
-  bool closing_ = false;           // the closing guard
+  bool settings_read_ = false;     // the start-up has read the stored settings
+  bool playlist_restored_ = false; // ... and restored the playlist and its entry number
   bool had_arguments_ = false;     // the command line named something
   bool moving_ = false;            // a Move-button or easy-move drag is under way
   POINT press_point_{};

@@ -58,6 +58,7 @@ void Player::Initialise() {
 }
 
 void Player::Boundary(const std::function<void()>& body) {
+  if (closing_) return;
   try {
     body();
   } catch (const std::exception& e) {
@@ -98,13 +99,34 @@ void Player::SetCurrentIndex(int32_t index) {
   d_.display.NotifyCurrentIndex(index);
 }
 
+bool Player::ProcessMessages() {
+  d_.host.ProcessMessages();
+  return !closing_;
+}
+
+void Player::StartTimer(TimerId id) {
+  if (!closing_) d_.host.StartTimer(id);
+}
+
+bool Player::BeginClosing() {
+  if (closing_) return false;
+  closing_ = true;
+  for (TimerId id : {TimerId::temps, TimerId::Seektimer, TimerId::PlayTimer, TimerId::StopTimer,
+                     TimerId::Fadeintimer, TimerId::Fadeouttimer})
+    d_.host.StopTimer(id);
+  return true;
+}
+
 int32_t Player::SliderValue() const { return d_.display.View().PositionValue(); }
 void Player::SetSliderValue(int32_t value) { d_.display.View().SetPositionValue(value); }
 
 // ---------------------------------------------------------------------------------------
 // LoadFile
 
+// Returns false when the attempt failed and may be retried; a file that cannot be played
+// at all, and a load cut short by the shutdown, return true.
 bool Player::LoadFile(const std::string& path) {
+  if (closing_) return true;
   DepthGuard loading(loading_depth_);
   Display& display = d_.display;
   InputPlugin& plugin = d_.plugin;
@@ -156,15 +178,15 @@ bool Player::LoadFile(const std::string& path) {
     SetButtonEnabled(TransportButton::NextTrack, true);
     SetButtonEnabled(TransportButton::PrevTrack, true);
 
-    d_.host.ProcessMessages();
+    if (!ProcessMessages()) return true;
     const int32_t length = plugin.length();
-    d_.host.ProcessMessages();
+    if (!ProcessMessages()) return true;
 
     // The slider holds at most 65,535 units. Lengths just above that would give a scale
     // of 0, so the scale never drops below one millisecond per unit.
     position_scale_ = length >= 65535 ? std::max<int32_t>(1, length / 65535 - 1) : 10;
 
-    d_.host.ProcessMessages();
+    if (!ProcessMessages()) return true;
     display.SetPositionMax(length / position_scale_);
     display.ShowPosition(0);
 
@@ -172,7 +194,7 @@ bool Player::LoadFile(const std::string& path) {
     total_time_text_ = total;
     display.ShowTotalTime(total);
 
-    d_.host.ProcessMessages();
+    if (!ProcessMessages()) return true;
     display.ShowSongTitle(title);
     const std::string scroll_text = title + "    <" + total + ">          ";
     display.ShowSongTitle(scroll_text);
@@ -194,6 +216,7 @@ bool Player::LoadFile(const std::string& path) {
 void Player::Play() { Boundary([this] { PlayImpl(); }); }
 
 void Player::PlayImpl() {
+  if (closing_) return;
   Playlist& playlist = d_.playlist;
   Display& display = d_.display;
 
@@ -210,14 +233,15 @@ void Player::PlayImpl() {
     while (!LoadFile(playlist.Path(playlist.CurrentIndex()))) {
       if (retries == kLoadRetries) {
         display.ShowStatus("Failed loading the file ... Skipping");
-        d_.host.ProcessMessages();
-        if (!SkipAfterFailedLoads()) return;
-        d_.host.StartTimer(TimerId::temps);
+        if (!ProcessMessages() || !SkipAfterFailedLoads()) return;
+        StartTimer(TimerId::temps);
         return;
       }
       ++retries;
-      for (int i = 0; i < 3; ++i) d_.host.ProcessMessages();
+      for (int i = 0; i < 3; ++i)
+        if (!ProcessMessages()) return;
     }
+    if (closing_) return;
 
     const int32_t index = playlist.CurrentIndex();
     if (playlist.SelectedCount() <= 1 && index >= 0 && static_cast<size_t>(index) < playlist.Count())
@@ -248,7 +272,7 @@ void Player::PlayImpl() {
     if (d_.volume.Get() != saved_volume_ && !d_.host.TimerRunning(TimerId::PlayTimer))
       SetVolumeAndSlider(saved_volume_);
   }
-  d_.host.StartTimer(TimerId::temps);
+  StartTimer(TimerId::temps);
 }
 
 // Skipping is Next, whose Play may fail and skip again. Done as nested calls, a playlist
@@ -274,13 +298,14 @@ bool Player::SkipAfterFailedLoads() {
       return false;
     }
     NextTrackImpl();
-  } while (skip_again_);
+  } while (skip_again_ && !closing_);
   return true;
 }
 
 void Player::Stop() { Boundary([this] { StopImpl(false); }); }
 
 void Player::StopImpl(bool from_fade) {
+  if (closing_) return;
   Display& display = d_.display;
   ++stop_count_;
   if (!from_fade && d_.settings.Fadestop && !d_.host.TimerRunning(TimerId::StopTimer) &&
@@ -315,6 +340,7 @@ void Player::Pause(bool from_fade_timer) {
 }
 
 void Player::PauseImpl(bool from_fade_timer) {
+  if (closing_) return;
   InputPlugin& plugin = d_.plugin;
   if (d_.settings.Fadepause && !from_fade_timer) {
     if (plugin.PausedReportsTrue())
@@ -381,18 +407,18 @@ void Player::SliderReleaseImpl() {
     d_.display.ShowStatus("Playing");
     d_.display.ShowSongTitle(saved_title_);
     d_.view.SetTitleEnabled(true);
-    d_.host.ProcessMessages();
+    if (!ProcessMessages()) return;
     try {
       if (d_.plugin.Has(PluginEntry::jumpto))
         d_.plugin.jumpto(SliderToMilliseconds(SliderValue(), position_scale_));
     } catch (...) {
       d_.display.ShowStatus("Failed skipping");
     }
-    d_.host.ProcessMessages();
+    if (!ProcessMessages()) return;
   } else {
     SetSliderValue(0);
   }
-  d_.host.StartTimer(TimerId::Seektimer);
+  StartTimer(TimerId::Seektimer);
 }
 
 void Player::PositionSliderClicked() {
@@ -403,7 +429,7 @@ void Player::PositionSliderClicked() {
     }
     if (d_.plugin.Has(PluginEntry::jumpto))
       d_.plugin.jumpto(SliderToMilliseconds(SliderValue(), position_scale_));
-    d_.host.StartTimer(TimerId::Seektimer);
+    StartTimer(TimerId::Seektimer);
     slider_tracking_ = true;
   });
 }
@@ -416,7 +442,7 @@ void Player::NextTrack() { Boundary([this] { NextTrackImpl(); }); }
 void Player::NextTrackImpl() {
   d_.display.ShowStatus("Going to next track");
   if (d_.plugin.PlayingReportsTrue()) StopImpl(false);
-  d_.host.ProcessMessages();
+  if (!ProcessMessages()) return;
 
   const auto count = static_cast<int32_t>(d_.playlist.Count());
   int32_t index = d_.settings.Randomplay ? d_.random.Next(count) : d_.playlist.CurrentIndex() + 1;
@@ -469,6 +495,24 @@ void Player::OpenFiles() {
       PlayImpl();
     else
       SetButtonEnabled(TransportButton::Play, true);
+  });
+}
+
+void Player::PlayOutsidePlaylist(const std::string& path) {
+  Boundary([this, &path] {
+    InputPlugin& plugin = d_.plugin;
+    try {
+      if (plugin.PlayingReportsTrue() && plugin.Has(PluginEntry::stop)) plugin.stop();
+    } catch (const PluginFault&) {
+      // A plug-in that cannot stop is replaced by the load below all the same.
+    }
+    LoadFile(path);
+    if (closing_ || !plugin.Has(PluginEntry::play)) return;
+    try {
+      plugin.play(current_file_path_);
+    } catch (const PluginFault&) {
+      // Nothing plays; the status line says what the load said.
+    }
   });
 }
 

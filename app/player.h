@@ -80,6 +80,9 @@ class Player {
   void PrevTrack();
   void OpenFiles();
   void ShowId3();
+  // Plays one file outside the playlist (another program asked): the buttons, the index
+  // and the position timer stay as they are.
+  void PlayOutsidePlaylist(const std::string& path);
 
   // Guarded commands (keys, menus, tray): test the button's enabled state.
   void Play1();
@@ -93,6 +96,13 @@ class Player {
 
   // Timers: temps, Seektimer and the four fade timers; other ids are ignored.
   void OnTimer(TimerId id);
+
+  // Shutdown can begin inside any message pump, in the middle of a load, a track change or
+  // a fade. From then on nothing loads, plays, pauses, stops or starts a timer: the
+  // interrupted operation ends where it stands and the player's timers are stopped. Returns
+  // false when the shutdown had begun already (it happens once).
+  bool BeginClosing();
+  bool Closing() const { return closing_; }
 
   // Position slider events.
   void PositionSliderFocus(bool focused);
@@ -191,6 +201,11 @@ class Player {
   FadeState& Fade(TimerId id);
 
   void SetCurrentIndex(int32_t index);
+  // Lets window messages run; false when the shutdown began meanwhile, and the caller then
+  // stops where it is.
+  bool ProcessMessages();
+  // Starts a timer of the player unless the shutdown has begun.
+  void StartTimer(TimerId id);
   void SetVolumeAndSlider(int level);
   void UpdateVolumeThumb(int value);
   void SetPauseMenu(bool fadeout_enabled, bool fadein_enabled);
@@ -218,6 +233,7 @@ class Player {
   std::vector<std::string> errors_;
 
   // Re-entry control: window messages run inside loads, ticks and fades.
+  bool closing_ = false;
   int loading_depth_ = 0;
   bool position_tick_running_ = false;
   unsigned stop_count_ = 0;  // Stop calls so far: a tick must not revive a stopped timer

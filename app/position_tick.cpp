@@ -49,7 +49,7 @@ void Player::PositionTick() {
       try {
         Host& host = player.d_.host;
         if (host.TimerRunning(TimerId::temps)) return;  // a Play inside has started it
-        if (keep_running && player.stop_count_ == stops_before) host.StartTimer(TimerId::temps);
+        if (keep_running && player.stop_count_ == stops_before) player.StartTimer(TimerId::temps);
       } catch (...) {
       }
     }
@@ -81,7 +81,7 @@ void Player::PositionTick() {
       } else if (d_.playlist.CurrentIndex() < count - 1) {
         const std::string remembered = display.View().StatusText();
         display.ShowStatus("Flushing the buffer");
-        d_.host.ProcessMessages();
+        if (!ProcessMessages()) return;
         d_.host.Delay(4000);
         display.ShowStatus(remembered);
         NextTrackImpl();

@@ -71,7 +71,6 @@ void MainWindow::FormCreate() {
 
   // Steps 1 to 4.
   Guarded([&] {
-    closing_ = false;
     app_.program_folder = ExecutableFolder();
     const int level = volume_.Get();
     SetVolumeSlider(level);
@@ -106,15 +105,20 @@ void MainWindow::FormCreate() {
 }
 
 void MainWindow::DeferredStartup() {
+  // The steps run one after the other; once the shutdown has begun (it may run inside the
+  // design step's pump) the rest are left out.
+  const auto step = [this](auto&& body) {
+    if (!app_.player->Closing()) Guarded(body);
+  };
   bool handed_off = false;
   // 1.
-  Guarded([&] {
+  step([&] {
     host_.StopTimer(TimerId::params);
     volume_.SetBalance(50);
     app_.display->ShowStatus("Getting settings ...");
   });
   // 2.
-  Guarded([&] {
+  step([&] {
     if (app_.hooks.fill_version_history) app_.hooks.fill_version_history();
     for (const char* sub : {"Temp", "Library", "Design", "Icons"}) {
       const std::string folder = app_.ProgramFile(sub);
@@ -123,7 +127,7 @@ void MainWindow::DeferredStartup() {
     }
   });
   // 3.
-  Guarded([&] {
+  step([&] {
     RECT r;
     GetWindowRect(hwnd_, &r);
     ScreenGeometry g;
@@ -135,6 +139,7 @@ void MainWindow::DeferredStartup() {
     g.window_top = r.top;
     RegistryStore store;
     const SettingsReadResult result = ReadSettings(store, app_.settings, g);
+    settings_read_ = true;
     if (!result.first_run)
       SetWindowPos(hwnd_, nullptr, result.left, result.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -148,14 +153,14 @@ void MainWindow::DeferredStartup() {
   });
   // 4. The easy-move flag is the menu mark (read from the settings wherever it is used).
   // 5.
-  Guarded([&] {
+  step([&] {
     app_.display->ShowStatus("Getting parameters ...");
     ApplyCommandLine();
   });
   // 6.
-  Guarded([&] { app_.display->ShowStatus("Done"); });
+  step([&] { app_.display->ShowStatus("Done"); });
   // 7. Another instance runs and only one is allowed: give it our file and end.
-  Guarded([&] {
+  step([&] {
     if (!app_.settings.Multiple && !CheckSingleInstance()) {
       handed_off = true;
       HandOff();
@@ -163,7 +168,7 @@ void MainWindow::DeferredStartup() {
   });
   if (!handed_off) {
     // 8 and 9.
-    Guarded([&] {
+    step([&] {
       app_.plugins->StartLibraryScan(app_.program_folder);
       if (app_.hooks.startup_design) {
         app_.hooks.startup_design();
@@ -173,7 +178,7 @@ void MainWindow::DeferredStartup() {
       }
     });
     // 10.
-    Guarded([&] {
+    step([&] {
       ShowWindow(Control(ids::loading), SW_HIDE);
       ShowWindow(Control(ids::volbar), SW_SHOW);
       ShowWindow(Control(ids::tb), SW_SHOW);
@@ -183,7 +188,7 @@ void MainWindow::DeferredStartup() {
       app_.display->ShowStatus("Done");
     });
     // 11.
-    Guarded([&] {
+    step([&] {
       if (!app_.playlist.Empty()) return;
       const std::string saved = app_.ProgramFile("pl.m3u");
       if (FileExists(saved)) app_.playlist.LoadPlaylistFile(saved);
@@ -192,15 +197,16 @@ void MainWindow::DeferredStartup() {
       app_.display->NotifyCurrentIndex(index);
       app_.playlist.UpdateTrackCount();
     });
+    playlist_restored_ = true;
     // 12.
-    Guarded([&] {
+    step([&] {
       if (app_.playlist.Empty()) return;
       app_.player->SetButtonEnabled(TransportButton::Play, true);
       app_.display->ShowSongTitle(std::to_string(app_.playlist.Count()) +
                                   " files in playlist ...                   ");
     });
     // 13.
-    Guarded([&] {
+    step([&] {
       if (!had_arguments_ || !app_.settings.autoplay || app_.playlist.Empty()) return;
       // The library scan normally waits for its timer; the file cannot be played before
       // the table of types exists, so it runs now.
@@ -209,7 +215,7 @@ void MainWindow::DeferredStartup() {
     });
   }
   // 14.
-  Guarded([&] {
+  step([&] {
     if (!app_.settings.ToTop)
       SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (app_.settings.Nag && !handed_off && app_.hooks.show_news) app_.hooks.show_news();
@@ -275,7 +281,7 @@ void MainWindow::HandOff() {
     SendMessageTimeoutA(other_instance_, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
                         reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 60000, &answer);
   }
-  closing_ = true;
+  app_.player->BeginClosing();
   PostQuitMessage(0);
 }
 
@@ -285,9 +291,10 @@ void MainWindow::FormClose() {
     if (app_.hooks.stop_visualisation) app_.hooks.stop_visualisation();
   });
   // A shutdown already under way, or a second instance that handed over: save nothing.
-  if (closing_) return;
-  closing_ = true;
-  host_.StopTimer(TimerId::temps);
+  // Otherwise the player stops loading, playing and timing at once, also where this runs
+  // inside one of its message pumps.
+  if (!app_.player->BeginClosing()) return;
+  host_.StopTimer(TimerId::params);
 
   Guarded([&] { app_.plugins->ReleaseInfoLibrary(); });
   Guarded([&] {
@@ -312,7 +319,10 @@ void MainWindow::FormClose() {
       app_.hooks.get_playlist_window_size(&w, &h);
       if (w > 0 && h > 0) s.PWidth = w, s.PHeight = h;
     }
-    s.CurrentFile = app_.playlist.CurrentIndex();
+    // Before the start-up has read the settings there is nothing of ours to save; before
+    // it has restored the playlist the stored entry number still holds.
+    if (!settings_read_) return;
+    if (playlist_restored_) s.CurrentFile = app_.playlist.CurrentIndex();
     RegistryStore store;
     SaveSettings(store, s);
     if (s.LogErrors) WriteErrorLog();

@@ -301,6 +301,7 @@ class DesignChooser : public Form {
   void StartupDesign() {
     if (app_.display) app_.display->ShowStatus("Loading Design ...");
     ui::PumpWaitingMessages(1000);  // bounded, so a flood of messages cannot hold it up
+    if (app_.player && app_.player->Closing()) return;  // the shutdown ran inside
     ListDesigns();
     SendMessageA(Ctl(ids::randomDesignCheck), BM_SETCHECK, app_.settings.Randomdesign ? BST_CHECKED : BST_UNCHECKED, 0);
     HWND box = Ctl(ids::designList);

@@ -44,6 +44,7 @@ void PluginLoader::SetProgramFolder(const std::string& program_folder) {
 }
 
 void PluginLoader::LoadPlugin(const std::string& name) {
+  if (closed_) return;
   name_ = name;
   try {
     ClearEntries();
@@ -64,6 +65,7 @@ void PluginLoader::LoadPlugin(const std::string& name) {
 
 void PluginLoader::UnloadPlugin() {
   Pump();
+  if (closed_) return;  // the exit ran inside the pump and released everything
   if (!name_.empty() && module_) {
     // Only the last holder de-initialises: the information page may hold it too.
     bool keep = false;
@@ -89,6 +91,7 @@ void PluginLoader::UnloadPlugin() {
 }
 
 void PluginLoader::UnloadAllPlugins(const std::vector<std::string>& dlls) {
+  closed_ = true;
   const EntryAddress deinit = Entry(PluginEntry::deinit);
   ClearEntries();
   if (!name_.empty() && module_) {
@@ -109,6 +112,7 @@ void PluginLoader::UnloadAllPlugins(const std::vector<std::string>& dlls) {
 
 void PluginLoader::SwitchTo(const std::string& library) {
   UnloadPlugin();
+  if (closed_) return;
   name_ = library;
   LoadPlugin(library);
 }

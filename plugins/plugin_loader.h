@@ -58,6 +58,8 @@ class PluginLoader : public InputPlugin, public PluginSwitch {
   void LoadPlugin(const std::string& name);
   void UnloadPlugin();
   // Exit: deinit and free the current one, then free every listed library still loaded.
+  // From then on nothing is loaded again, also not by a load or switch that the exit
+  // interrupted (it ran inside one of their message pumps).
   void UnloadAllPlugins(const std::vector<std::string>& dlls);
 
   ModuleHandle Module() const { return module_; }
@@ -108,6 +110,7 @@ class PluginLoader : public InputPlugin, public PluginSwitch {
 
   std::string name_;
   ModuleHandle module_ = nullptr;
+  bool closed_ = false;  // UnloadAllPlugins has run
   std::array<EntryAddress, static_cast<int>(PluginEntry::Count)> entries_{};
 };
 

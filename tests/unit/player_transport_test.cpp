@@ -220,6 +220,49 @@ TEST(PlayerPlay, ATickArrivingInsideTheLoadDoesNotChangeTrack) {
   EXPECT_TRUE(rig.host.TimerRunning(TimerId::temps));
 }
 
+// The program can begin to close inside any pump of the player (another program sends
+// Exit while a load, a track change or a fade lets messages run). What was interrupted
+// ends there: no further plug-in call, no timer, no change of the entry.
+TEST(PlayerClosing, AShutdownInsideAPumpEndsTheInterruptedOperation) {
+  struct Case {
+    const char* name;
+    bool fade_in;
+  };
+  for (const Case& c : {Case{"load", false}, Case{"fade-in", true}}) {
+    PlayerRig rig;
+    rig.AddFiles({"bad.mp3", "b.mp3"});
+    rig.settings.Fadeplay = c.fade_in;
+    rig.plugin.load_failures = c.fade_in ? 0 : 100;  // without the shutdown: retries, a skip
+    size_t calls_at_close = 0;
+    rig.host.on_pump = [&] {
+      if (rig.player->Closing() || rig.plugin.Count("load") == 0) return;
+      ASSERT_TRUE(rig.player->BeginClosing());
+      rig.plugin.Unload();  // the shutdown de-initialises and frees the library
+      calls_at_close = rig.plugin.calls.size();
+    };
+    rig.player->Play();
+    if (c.fade_in) rig.host.RunUntilStopped(TimerId::PlayTimer, 20);
+    ASSERT_TRUE(rig.player->Closing()) << c.name;
+    EXPECT_EQ(rig.plugin.calls.size(), calls_at_close) << c.name;
+    EXPECT_EQ(rig.playlist.CurrentIndex(), 0) << c.name;
+    for (TimerId id : {TimerId::temps, TimerId::Seektimer, TimerId::PlayTimer, TimerId::StopTimer,
+                       TimerId::Fadeintimer, TimerId::Fadeouttimer})
+      EXPECT_FALSE(rig.host.TimerRunning(id)) << c.name << " " << static_cast<int>(id);
+
+    // Afterwards nothing starts again, and the shutdown happens once.
+    rig.host.on_pump = nullptr;
+    rig.player->Play1();
+    rig.player->NextTrack();
+    rig.player->FadeInPlay();
+    rig.player->PlayOutsidePlaylist("C:\\Music\\b.mp3");
+    EXPECT_EQ(rig.plugin.calls.size(), calls_at_close) << c.name;
+    EXPECT_EQ(rig.playlist.CurrentIndex(), 0) << c.name;
+    EXPECT_FALSE(rig.host.TimerRunning(TimerId::temps)) << c.name;
+    EXPECT_FALSE(rig.host.TimerRunning(TimerId::PlayTimer)) << c.name;
+    EXPECT_FALSE(rig.player->BeginClosing()) << c.name;
+  }
+}
+
 TEST(PlayerStop, StopsThePluginAndShowsTheStoppedState) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3"});

@@ -2,6 +2,7 @@
 // system that counts references the way the operating system does and logs every call.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -133,11 +134,16 @@ class RecordingView : public PluginListsView {
 struct Fixture : ::testing::Test {
   FakeModules modules;
   int pumps = 0;
+  std::function<void()> on_pump;  // window messages that run inside the loader's pump
   std::vector<std::string> handed;
   std::unique_ptr<PluginSystemCore> core;
   void Make() {
+    const auto pump = [this] {
+      ++pumps;
+      if (on_pump) on_pump();
+    };
     core = std::make_unique<PluginSystemCore>(
-        PluginSystemCore::Deps{modules, [this] { ++pumps; }, [this](const std::string& p) { handed.push_back(p); }},
+        PluginSystemCore::Deps{modules, pump, [this](const std::string& p) { handed.push_back(p); }},
         kFolder);
   }
 };
@@ -196,6 +202,28 @@ TEST_F(PluginLoaderTest, AFaultingDeinitKeepsTheLibraryAndEntriesBecomeAbsent) {
   EXPECT_EQ(modules.Refs("a.dll"), 1);  // not freed under itself
   EXPECT_EQ(loader.Name(), "");
   EXPECT_FALSE(loader.Has(PluginEntry::playing));  // nothing points into it any more
+}
+
+TEST_F(PluginLoaderTest, AnExitInsideASwitchsPumpLoadsNothingAgain) {
+  modules.Add("a.dll", FakeModules::AllEntries());
+  modules.Add("b.dll", FakeModules::AllEntries());
+  modules.listing = {"a.dll", "b.dll"};
+  Make();
+  core->ScanLibraryFolder();
+  core->Loader().SwitchTo("a.dll");
+  on_pump = [this] {
+    on_pump = nullptr;
+    core->UnloadAllPlugins();
+  };
+  const size_t before = modules.log.size();
+  core->Loader().SwitchTo("b.dll");
+  EXPECT_EQ(std::vector<std::string>(modules.log.begin() + before, modules.log.end()),
+            std::vector<std::string>{"a.dll: deinit"});
+  EXPECT_EQ(modules.Refs("a.dll"), 0);
+  EXPECT_EQ(modules.Refs("b.dll"), 0);
+  core->Loader().LoadPlugin("b.dll");
+  EXPECT_EQ(modules.Refs("b.dll"), 0);
+  EXPECT_FALSE(core->Current().Has(PluginEntry::load));
 }
 
 TEST_F(PluginLoaderTest, UnloadAllPluginsFreesTheCurrentAndEveryListedLibraryLeft) {

@@ -56,6 +56,7 @@ struct AppHooks {
   std::function<void()> apply_design;    // ApplyDesign of the chosen entry
   std::function<void()> show_design_chooser;
   std::function<void()> release_design_modules;
+  std::function<void(const std::string& path)> open_skin_archive;  // unpack, list, apply
   // Options window.
   std::function<void(const std::string& page)> show_options_page;
   std::function<void()> fill_version_history;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/main_window_win.h"
+#include "design/skin_archive.h"
 #include "ui/control_ids.h"
 
 namespace velmora {
@@ -166,9 +167,16 @@ void MainWindow::OnDropFiles(HDROP drop) {
 }
 
 void MainWindow::AddDropped(const std::vector<std::string>& names) {
-  // The playlist window's drop handling adds the files, updates the count, enables Play
-  // and makes the one auto-play check.
-  if (app_.hooks.add_dropped_files) app_.hooks.add_dropped_files(names);
+  // Skin archives become designs; the playlist window's drop handling adds the other
+  // files, updates the count, enables Play and makes the one auto-play check.
+  std::vector<std::string> files;
+  for (const std::string& name : names) {
+    if (IsSkinArchiveName(name) && app_.hooks.open_skin_archive)
+      app_.hooks.open_skin_archive(name);
+    else
+      files.push_back(name);
+  }
+  if ((!files.empty() || files.size() == names.size()) && app_.hooks.add_dropped_files) app_.hooks.add_dropped_files(files);
 }
 
 void MainWindow::ShowDragStatus(DragPhase phase) {

@@ -40,6 +40,8 @@ class Host {
   virtual void SetApplicationTitle(const std::string& title) = 0;
   // The multi-select "Open Song or Playlist" dialog; empty when cancelled.
   virtual std::vector<std::string> ShowOpenDialog() = 0;
+  // A skin archive (.wsz, .zip) the user opened: unpacked into Design and applied.
+  virtual void OpenSkinArchive(const std::string&) {}
   // Milliseconds since midnight, for seeding the random generator.
   virtual unsigned MillisecondsSinceMidnight() const = 0;
 };

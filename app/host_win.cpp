@@ -94,6 +94,7 @@ std::vector<std::string> SplitOpenDialogResult(const char* buffer) {
 std::vector<std::string> WinHost::ShowOpenDialog() {
   std::string filter = app_.plugins ? app_.plugins->OpenDialogFilter() : std::string();
   if (filter.empty()) filter = "All Files|*.*";
+  filter += "|Skin archives (*.wsz;*.zip)|*.wsz;*.zip";
   std::replace(filter.begin(), filter.end(), '|', '\0');
   filter.push_back('\0');
   filter.push_back('\0');
@@ -110,6 +111,10 @@ std::vector<std::string> WinHost::ShowOpenDialog() {
               OFN_NOCHANGEDIR;
   if (!GetOpenFileNameA(&ofn)) return {};
   return SplitOpenDialogResult(buffer.data());
+}
+
+void WinHost::OpenSkinArchive(const std::string& path) {
+  if (app_.hooks.open_skin_archive) app_.hooks.open_skin_archive(path);
 }
 
 unsigned WinHost::MillisecondsSinceMidnight() const {

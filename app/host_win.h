@@ -28,6 +28,7 @@ class WinHost : public Host {
   bool ShiftDown() const override;
   void SetApplicationTitle(const std::string& title) override;
   std::vector<std::string> ShowOpenDialog() override;
+  void OpenSkinArchive(const std::string& path) override;
   unsigned MillisecondsSinceMidnight() const override;
 
   // The timer's interval in milliseconds.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "design/skin_archive.h"
 #include "playlist/playlist_ops.h"
 
 namespace velmora {
@@ -486,7 +487,9 @@ void Player::OpenFiles() {
     d_.display.ShowStatus("Opening");
     SetCurrentIndex(0);
     for (const std::string& file : d_.host.ShowOpenDialog()) {
-      if (file.find(".m3u") != std::string::npos)
+      if (IsSkinArchiveName(file))
+        d_.host.OpenSkinArchive(file);
+      else if (file.find(".m3u") != std::string::npos)
         playlist.LoadPlaylistFile(file);
       else
         playlist.AddToPlaylist(file);

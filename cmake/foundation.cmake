@@ -2,7 +2,8 @@
 # targets, and the demo track placed in the program folder.
 
 # --- third-party libraries (made by scripts/build_deps.sh) ---------------------------------
-# Deps::mpg123 (mpg123.h, libmpg123.a) and Deps::jpeg (jpeglib.h, libjpeg.a), static.
+# Deps::mpg123 (mpg123.h, libmpg123.a), Deps::jpeg (jpeglib.h, libjpeg.a) and Deps::zip
+# (zlib and minizip's unzip: zlib.h, minizip/unzip.h, libminizip.a, libz.a), static.
 if(WIN32)
   if(EXISTS ${VELMORA_DEPS_PREFIX}/lib/libmpg123.a AND NOT TARGET Deps::mpg123)
     add_library(Deps::mpg123 STATIC IMPORTED GLOBAL)
@@ -18,7 +19,19 @@ if(WIN32)
       IMPORTED_LOCATION ${VELMORA_DEPS_PREFIX}/lib/libjpeg.a
       INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_DEPS_PREFIX}/include)
   endif()
-  if(NOT TARGET Deps::mpg123 OR NOT TARGET Deps::jpeg)
+  if(EXISTS ${VELMORA_DEPS_PREFIX}/lib/libminizip.a AND EXISTS ${VELMORA_DEPS_PREFIX}/lib/libz.a
+     AND NOT TARGET Deps::zip)
+    add_library(Deps::zlib STATIC IMPORTED GLOBAL)
+    set_target_properties(Deps::zlib PROPERTIES
+      IMPORTED_LOCATION ${VELMORA_DEPS_PREFIX}/lib/libz.a
+      INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_DEPS_PREFIX}/include)
+    add_library(Deps::zip STATIC IMPORTED GLOBAL)
+    set_target_properties(Deps::zip PROPERTIES
+      IMPORTED_LOCATION ${VELMORA_DEPS_PREFIX}/lib/libminizip.a
+      INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_DEPS_PREFIX}/include
+      INTERFACE_LINK_LIBRARIES Deps::zlib)
+  endif()
+  if(NOT TARGET Deps::mpg123 OR NOT TARGET Deps::jpeg OR NOT TARGET Deps::zip)
     message(STATUS "Cross-built libraries missing under ${VELMORA_DEPS_PREFIX}; "
                    "run scripts/build_deps.sh")
   endif()

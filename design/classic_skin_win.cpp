@@ -1,11 +1,184 @@
+// Applying a classic skin: the face is painted from the skin's sheets step by step and
+// shown after every step, so a sheet that cannot be read stops the import with the
+// picture loader's error and leaves what was done before in place.
 #include "design/classic_skin_win.h"
 
-#include <stdexcept>
+#include <commctrl.h>
+
+#include "design/classic_skin.h"
+#include "design/design_apply_win.h"
+#include "design/picture_win.h"
+#include "ui/control_ids.h"
+#include "ui/form_shaper_win.h"
+#include "ui/widgets.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
-void ImportClassicSkin(App&, const std::string& name) {
-  throw std::runtime_error("Classic skins are not supported yet: " + name);
+namespace {
+
+int ControlId(DesignControl c) {
+  switch (c) {
+    case DesignControl::prevtrackbut: return ids::prevtrackbut;
+    case DesignControl::revbut: return ids::revbut;
+    case DesignControl::stopbut: return ids::stopbut;
+    case DesignControl::pausebut: return ids::pausebut;
+    case DesignControl::playbut: return ids::playbut;
+    case DesignControl::fwdbut: return ids::fwdbut;
+    case DesignControl::nexttrackbut: return ids::nexttrackbut;
+    case DesignControl::plbut: return ids::plbut;
+    case DesignControl::id3but: return ids::id3but;
+    case DesignControl::openbut: return ids::openbut;
+    case DesignControl::optionbut: return ids::optionbut;
+    case DesignControl::minibut: return ids::minibut;
+    case DesignControl::Button1: return ids::Button1;
+    case DesignControl::Bitbtn1: return ids::Bitbtn1;
+    case DesignControl::Versiontext: return ids::Versiontext;
+    case DesignControl::Freq: return ids::Freq;
+    case DesignControl::bitr: return ids::bitr;
+    case DesignControl::lay: return ids::lay;
+    case DesignControl::poslab: return ids::poslab;
+    case DesignControl::banner2: return ids::banner2;
+    case DesignControl::lengthlab: return ids::lengthlab;
+    case DesignControl::Statictext1: return ids::Statictext1;
+    case DesignControl::tb: return ids::tb;
+    case DesignControl::volbar: return ids::volbar;
+    case DesignControl::Banner1: return ids::Banner1;
+    case DesignControl::Count: break;
+  }
+  return 0;
 }
+
+const ClassicPlace& PlaceOf(DesignControl c) {
+  for (const ClassicPlace& p : ClassicPlaces())
+    if (p.control == c) return p;
+  return ClassicPlaces().front();
+}
+
+// Bounded, so a flood of messages cannot hold up the import.
+void PumpMessages() { ui::PumpWaitingMessages(1000); }
+
+class ClassicImport {
+ public:
+  ClassicImport(App& app, const std::string& name) : app_(app), name_(name), main_(app.main_window) {}
+
+  void Run() {
+    if (!main_) return;
+    // A classic skin is a plain rectangle. The outline of an earlier design is dropped
+    // too, so switching "Transparency" later cannot clip the skin with it.
+    ui::FormShaper& shaper = ui::FormShaper::Of(main_);
+    shaper.SetActive(false);
+    shaper.ClearMask();
+    SetWindowPos(main_, nullptr, 0, 0, kClassicWidth, kClassicHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    face_ = ClassicFace(Load(ClassicSheet::main, &main_bmp_));
+    slider_colour_ = SliderColourOf(main_bmp_);
+    main_bmp_ = Image{};
+    ShowFace();
+
+    Image sheet;
+    Load(ClassicSheet::cbuttons, &sheet);
+    PaintSheet(ClassicSheet::cbuttons, sheet);
+    Load(ClassicSheet::titlebar, &sheet);
+    PaintSheet(ClassicSheet::titlebar, sheet);
+    Load(ClassicSheet::numbers, &sheet);
+    digit_colour_ = DigitColourOf(sheet);
+    Load(ClassicSheet::shufrep, &sheet);
+    PaintSheet(ClassicSheet::shufrep, sheet);
+
+    for (const ClassicPlace& p : ClassicPlaces())
+      if (p.look != ClassicLook::slider) Place(p);
+    PumpMessages();
+
+    HWND vol = Ctl(DesignControl::volbar), tb = Ctl(DesignControl::tb);
+    EnableWindow(vol, FALSE);
+    SendMessageA(vol, ui::VSM_SETBKCOLOR, 0, slider_colour_);
+    Place(PlaceOf(DesignControl::volbar));
+    EnableWindow(vol, TRUE);
+
+    Load(ClassicSheet::posbar, &sheet);
+    PumpMessages();
+    EnableWindow(tb, FALSE);
+    SendMessageA(tb, ui::VSM_SETPICTURE, ui::kHorizontalTrack,
+                 reinterpret_cast<LPARAM>(BitmapFromImage(CutOut(sheet, kPositionTrack))));
+    SendMessageA(tb, ui::VSM_SETPICTURE, ui::kHorizontalThumb,
+                 reinterpret_cast<LPARAM>(BitmapFromImage(CutOut(sheet, kPositionThumb))));
+    PumpMessages();
+    Place(PlaceOf(DesignControl::tb));
+    SendMessageA(tb, ui::VSM_SETBKCOLOR, 0, slider_colour_);
+    PumpMessages();
+    EnableWindow(tb, TRUE);
+    RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+
+ private:
+  HWND Ctl(DesignControl c) const { return GetDlgItem(main_, ControlId(c)); }
+
+  // Throws with the picture loader's text ("Cannot open file <path>", "Bitmap image is
+  // not valid").
+  const Image& Load(ClassicSheet sheet, Image* out) {
+    *out = LoadBitmapPicture(DesignFile(app_, name_, SheetFileName(sheet)));
+    return *out;
+  }
+
+  void PaintSheet(ClassicSheet sheet, const Image& img) {
+    for (const ClassicPainting& p : ClassicPaintings())
+      if (p.sheet == sheet) PaintOnto(face_, img, p.source, p.x, p.y);
+    ShowFace();
+  }
+
+  // The face goes to the background picture, under every other control.
+  void ShowFace() {
+    HWND background = GetDlgItem(main_, ids::background);
+    if (!background) return;
+    LONG_PTR style = GetWindowLongPtrA(background, GWL_STYLE);
+    if ((style & SS_TYPEMASK) != SS_BITMAP) {
+      style = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE)) | SS_BITMAP;
+      SetWindowLongPtrA(background, GWL_STYLE, style);
+    }
+    HBITMAP bmp = BitmapFromImage(face_);
+    HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
+        SendMessageA(background, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
+    if (old && old != bmp) DeleteObject(old);
+    SetWindowPos(background, HWND_BOTTOM, 0, 0, kClassicWidth, kClassicHeight, SWP_NOACTIVATE);
+    InvalidateRect(background, nullptr, TRUE);
+  }
+
+  void Place(const ClassicPlace& p) {
+    HWND w = Ctl(p.control);
+    if (!w) return;
+    const Colour text = ClassicTextColour(p.look, digit_colour_);
+    if (p.control == DesignControl::Banner1) {
+      SendMessageA(w, ui::VBM_SETACTIVE, FALSE, 0);
+      SetWindowPos(w, nullptr, p.left, p.top, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
+      SendMessageA(w, ui::VBM_SETCOLORS, text, 0);
+      SendMessageA(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(p.font_points), reinterpret_cast<LPARAM>(kClassicFont));
+      SendMessageA(w, ui::VBM_SETACTIVE, TRUE, 0);
+      return;
+    }
+    SetWindowPos(w, nullptr, p.left, p.top, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (p.look == ClassicLook::place_only || p.look == ClassicLook::slider) return;
+    // The label keeps its effects and transparency; only font and colours change.
+    LabelEffectStyle style;
+    SendMessageA(w, ui::VLM_GETSTYLE, 0, reinterpret_cast<LPARAM>(&style));
+    style.font_name = kClassicFont;
+    style.font_size = p.font_points;
+    style.font_colour = text;
+    style.bk_colour = 0;
+    SendMessageA(w, ui::VLM_SETSTYLE, 0, reinterpret_cast<LPARAM>(&style));
+  }
+
+  App& app_;
+  std::string name_;
+  HWND main_;
+  Image main_bmp_;
+  Image face_;
+  Colour slider_colour_ = 0;
+  Colour digit_colour_ = kDefaultDigitColour;
+};
+
+}  // namespace
+
+void ImportClassicSkin(App& app, const std::string& name) { ClassicImport(app, name).Run(); }
 
 }  // namespace velmora

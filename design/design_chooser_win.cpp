@@ -15,6 +15,7 @@
 #include "design/design_folder.h"
 #include "design/design_library_branch_win.h"
 #include "design/picture_win.h"
+#include "design/skin_archive_win.h"
 #include "ui/control_ids.h"
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
@@ -62,6 +63,7 @@ class DesignChooser : public Form {
       ShowWindow(hwnd_, SW_SHOW);
       SetForegroundWindow(hwnd_);
     };
+    app.hooks.open_skin_archive = [this](const std::string& path) { Guard([&] { OpenSkinArchive(path); }); };
     // Design libraries are not loaded yet, so there is nothing to release.
     app.hooks.release_design_modules = [] {};
   }
@@ -204,6 +206,8 @@ class DesignChooser : public Form {
   void ListDesigns() {
     std::vector<DirEntry> found;
     const std::string root = app_.program_folder + "\\Design";
+    // Skin archives placed in the folder are unpacked first, so they list like folders.
+    for (const std::string& failure : UnpackPlacedSkinArchives(root)) ReportError(failure, true);
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((root + "\\*.").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
@@ -283,6 +287,18 @@ class DesignChooser : public Form {
     // message box, at start-up the hook reports them quietly.
     if (IsFile(DesignFile(app_, e.name, "main.bmp"))) ImportClassicSkin(app_, e.name);
     else ApplyFolderDesign(app_, state_, e.name);
+  }
+
+  // A skin archive dropped on the main window or opened: unpacked into Design, listed
+  // (this once, though folders are listed only at start-up otherwise) and applied.
+  void OpenSkinArchive(const std::string& path) {
+    const SkinUnpackResult r = UnpackSkinArchive(app_.program_folder + "\\Design", path);
+    if (app_.display) app_.display->ShowStatus(r.status);
+    if (!r.ok) return;
+    if (FindDesignEntry(entries_, r.name) < 0) Append({r.name, kMarkerClassic});
+    SetWindowTextA(Ctl(ids::designList), r.name.c_str());
+    Preview(r.name);
+    ApplyDesign();
   }
 
   void SetAsDefault() {

@@ -68,6 +68,12 @@ std::string SkinNameOfArchive(const std::string& path) {
   return name;
 }
 
+bool IsUsableSkinName(const std::string& name) {
+  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
+  if (name.find_first_of("\\/") != std::string::npos) return false;
+  return !Unsafe(name);
+}
+
 UnpackPlan PlanSkinUnpack(const std::vector<ArchiveEntry>& entries, const ArchiveLimits& limits) {
   UnpackPlan plan;
   if (entries.size() > limits.max_entries) {

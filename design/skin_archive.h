@@ -13,6 +13,9 @@ namespace velmora {
 bool IsSkinArchiveName(const std::string& path);
 // The design name of an archive: its file name without folder and extension.
 std::string SkinNameOfArchive(const std::string& path);
+// A design name that can be a folder under Design: not empty, no separators, no ".",
+// "..", device names or trailing dots and spaces.
+bool IsUsableSkinName(const std::string& name);
 
 struct ArchiveEntry {
   std::string name;    // as stored, '/' or '\' separated

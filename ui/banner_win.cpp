@@ -49,6 +49,7 @@ class Banner : public WidgetBase {
         width_cache_ = -1;
         Redraw();
         return TRUE;
+      case VBM_GETTEXTCOLOR: return static_cast<LRESULT>(text_);
       case VBM_GETFONTSPEC: {
         char* out = reinterpret_cast<char*>(lp);
         if (out && wp) {

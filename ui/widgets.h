@@ -43,6 +43,7 @@ enum : UINT {
   // Scrolling on/off without touching step, interval or the enabled state (WPARAM: BOOL).
   VBM_SETACTIVE = WM_USER + 0x126,
   VBM_GETACTIVE = WM_USER + 0x127,
+  VBM_GETTEXTCOLOR = WM_USER + 0x128,  // returns the text COLORREF (other programs can ask)
 
   // Effect label: LPARAM points to a velmora::LabelEffectStyle (copied).
   VLM_SETSTYLE = WM_USER + 0x130,

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts the player under wine (on a private Xvfb) once per shipped design and saves a
+# Starts the player under wine (on a private Xvfb) once per shipped design, and once with
+# the generated classic test skin when the build has one (<build>/testskins), and saves a
 # picture of the screen with the main window into build/screenshots/<design>.png, so a
 # person can look at every design.
 #
@@ -37,17 +38,22 @@ shoot() {  # file
 }
 
 run_folder="$VELMORA_RUN_DIR/program"
-for design_dir in "$dist"/Design/*/; do
+designs=("$dist"/Design/*/)
+classic="$(dirname "$dist")/testskins/Generated Classic"
+[[ -d "$classic" ]] && designs+=("$classic/")
+for design_dir in "${designs[@]}"; do
   design="$(basename "$design_dir")"
   rm -rf "$run_folder"
   cp -r "$dist" "$run_folder"
+  [[ -d "$run_folder/Design/$design" ]] || cp -r "${design_dir%/}" "$run_folder/Design/"
   "$WINE" reg add 'HKCU\Software\velmora' /v design /t REG_SZ /d "$design" /f >/dev/null 2>&1
   "$WINE" reg add 'HKCU\Software\velmora' /v Nag /t REG_DWORD /d 0 /f >/dev/null 2>&1
   "$WINE" reg add 'HKCU\Software\velmora' /v Randomdesign /t REG_DWORD /d 0 /f >/dev/null 2>&1
   (cd "$run_folder" && "$WINE" velmora.exe >/dev/null 2>&1 &)
   sleep "${VELMORA_SHOT_DELAY:-6}"
-  shoot "$out/$design.png"
-  echo "saved $out/$design.png"
+  shot="$out/${design// /_}.png"
+  shoot "$shot"
+  echo "saved $shot"
   "$WINE" taskkill /im velmora.exe /f >/dev/null 2>&1 || true
   sleep 1
 done

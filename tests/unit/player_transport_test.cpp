@@ -439,9 +439,10 @@ TEST(PlayerOpen, AddsTheChosenFilesAndPlays) {
   PlayerRig rig;
   rig.AddFiles({"old.mp3"});
   rig.playlist.SetCurrentIndex(0);
-  rig.host.dialog_files = {"D:\\x\\one.mp3", "D:\\x\\missing.m3u", "D:\\x\\two.mp3"};
+  rig.host.dialog_files = {"D:\\x\\one.mp3", "D:\\x\\missing.m3u", "D:\\x\\Skin.WSZ", "D:\\x\\two.mp3"};
   rig.player->OpenFiles();
   EXPECT_EQ(rig.playlist.Names(), (std::vector<std::string>{"old.mp3", "one.mp3", "two.mp3"}));
+  EXPECT_EQ(rig.host.skin_archives, (std::vector<std::string>{"D:\\x\\Skin.WSZ"}));  // a design, not a song
   EXPECT_EQ(rig.playlist.TrackCountText(), "2");
   EXPECT_EQ(rig.playlist.CurrentIndex(), 0);
   EXPECT_EQ(rig.plugin.Count("play"), 1u);

@@ -155,6 +155,7 @@ class FakeHost : public Host {
   bool left_button = false, shift = false;
   std::string app_title;
   std::vector<std::string> dialog_files;
+  std::vector<std::string> skin_archives;
   std::map<TimerId, int> starts, stops;
 
   void ProcessMessages() override;
@@ -166,6 +167,7 @@ class FakeHost : public Host {
   bool ShiftDown() const override { return shift; }
   void SetApplicationTitle(const std::string& t) override { app_title = t; }
   std::vector<std::string> ShowOpenDialog() override { return dialog_files; }
+  void OpenSkinArchive(const std::string& path) override { skin_archives.push_back(path); }
   unsigned MillisecondsSinceMidnight() const override { return 0; }
 
   void QueueTick(TimerId id) { queued_ticks.push_back(id); }

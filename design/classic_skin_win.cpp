@@ -70,6 +70,14 @@ class ClassicImport {
     shaper.SetActive(false);
     shaper.ClearMask();
     SetWindowPos(main_, nullptr, 0, 0, kClassicWidth, kClassicHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // An earlier design's inactive face on show gives way to the normal one, the way
+    // re-activation does.
+    HWND deact = GetDlgItem(main_, ids::imdeactivated);
+    if (deact && IsWindowVisible(deact)) {
+      SendMessageA(main_, WM_ACTIVATEAPP, TRUE, 0);
+      ShowWindow(deact, SW_HIDE);
+      ShowWindow(GetDlgItem(main_, ids::background), SW_SHOW);
+    }
 
     face_ = ClassicFace(Load(ClassicSheet::main, &main_bmp_));
     slider_colour_ = SliderColourOf(main_bmp_);

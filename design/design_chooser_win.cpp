@@ -285,8 +285,14 @@ class DesignChooser : public Form {
     if (LOWORD(SendMessageA(title, ui::VBM_GETSCROLL, 0, 0)) == 1) SendMessageA(title, ui::VBM_SETACTIVE, TRUE, 0);
     // Errors go to the caller: from the button the window procedure reports them with a
     // message box, at start-up the hook reports them quietly.
-    if (IsFile(DesignFile(app_, e.name, "main.bmp"))) ImportClassicSkin(app_, e.name);
-    else ApplyFolderDesign(app_, state_, e.name);
+    if (IsFile(DesignFile(app_, e.name, "main.bmp"))) {
+      // A classic skin has no inactive face; an earlier design's would cover it whenever
+      // the player loses the focus.
+      state_.deact_image_available = false;
+      ImportClassicSkin(app_, e.name);
+    } else {
+      ApplyFolderDesign(app_, state_, e.name);
+    }
   }
 
   // A skin archive dropped on the main window or opened: unpacked into Design, listed

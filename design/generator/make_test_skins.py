@@ -251,6 +251,16 @@ def main():
               [(name, data) for name, data in files.items()] + [('..\\..\\evil.txt', b'outside\r\n')])
     # 48 MB of zeros packs into a few tens of kilobytes.
     write_zip(os.path.join(out, 'bomb.wsz'), [('main.bmp', bytes(48 << 20))])
+    # The same with headers that claim 1000 bytes.
+    liar = os.path.join(out, 'liar.wsz')
+    write_zip(liar, [('main.bmp', bytes(48 << 20))])
+    with open(liar, 'rb') as f:
+        data = bytearray(f.read())
+    local, central = data.find(b'PK\x03\x04'), data.find(b'PK\x01\x02')
+    struct.pack_into('<I', data, local + 22, 1000)
+    struct.pack_into('<I', data, central + 24, 1000)
+    with open(liar, 'wb') as f:
+        f.write(data)
 
 
 if __name__ == '__main__':

@@ -182,6 +182,10 @@ TEST_F(ClassicSkinTest, ImportAfterAFolderDesign) {
   EXPECT_TRUE(SamePlace(PlaceOf(main, ids::revbut), rev));
   EXPECT_TRUE(SamePlace(PlaceOf(main, ids::fwdbut), fwd));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, ids::tb)));
+  // Losing the focus keeps the skin's face, not the folder design's inactive one.
+  SendMessageA(main, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::background)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::imdeactivated)));
   // The old design's outline went with it: switching "Transparency" off and on again
   // leaves the plain rectangle.
   SendMessageA(main, WM_COMMAND, main_menu::kTransparency, 0);
@@ -270,6 +274,10 @@ TEST_F(ClassicSkinTest, HostileArchivesAreRefused) {
   EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Skin archive bomb.wsz refused: it unpacks to more than 32 MB"));
   EXPECT_FALSE(folder_.Exists("Design\\bomb"));
   EXPECT_FALSE(folder_.Exists("Design\\bomb.unpacking"));
+  // Headers that understate the size: reading stops at the claim, the check sum fails.
+  ASSERT_TRUE(DropFiles(main, {CopyArchive("liar.wsz")}));
+  EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Skin archive liar.wsz is damaged"));
+  EXPECT_FALSE(folder_.Exists("Design\\liar"));
   EXPECT_TRUE(player_.Running());
 }
 

@@ -36,7 +36,9 @@ def main_sheet():
     c.rect(106, 20, 268, 50, (0, 0, 0))      # title and file information
     c.rect(104, 50, 176, 68, hexrgb('#283248'))
     c.rect(12, 68, 262, 88, hexrgb('#283248'))
-    c.px[95 * 275 + 205] = list(SLIDER)
+    # A little lamp centred on the pixel the sliders' colour comes from.
+    c.rounded(202, 92, 208, 98, 2, hexrgb('#0c3010'))
+    c.rect(204, 94, 207, 97, SLIDER)
     return c
 
 

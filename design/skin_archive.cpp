@@ -65,6 +65,7 @@ std::string SkinNameOfArchive(const std::string& path) {
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
+  std::replace(name.begin(), name.end(), '.', '_');
   return name;
 }
 

@@ -11,7 +11,8 @@ namespace velmora {
 
 // True for a name ending in .wsz or .zip (any letter case).
 bool IsSkinArchiveName(const std::string& path);
-// The design name of an archive: its file name without folder and extension.
+// The design name of an archive: its file name without folder and extension, other dots
+// turned into '_' (the chooser lists only folder names without a dot).
 std::string SkinNameOfArchive(const std::string& path);
 // A design name that can be a folder under Design: not empty, no separators, no ".",
 // "..", device names or trailing dots and spaces.

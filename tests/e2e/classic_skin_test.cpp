@@ -254,12 +254,13 @@ TEST_F(ClassicSkinTest, DroppedArchiveIsUnpackedListedAndApplied) {
 }
 
 TEST_F(ClassicSkinTest, HostileArchivesAreRefused) {
-  // Placed in Design: the good one is listed at start-up, the evil one writes nothing.
-  folder_.WriteFile("Design\\Zipped Classic.wsz", ReadWhole(TestSkins() + "\\Zipped Classic.wsz"));
+  // Placed in Design: the good one is listed at start-up (its dots made '_', or the
+  // listing of folder names without a dot would miss it), the evil one writes nothing.
+  folder_.WriteFile("Design\\Zipped Classic.v2.wsz", ReadWhole(TestSkins() + "\\Zipped Classic.wsz"));
   folder_.WriteFile("Design\\evil.wsz", ReadWhole(TestSkins() + "\\evil.wsz"));
   HWND main = Start();
   const auto items = ComboItems(GetDlgItem(Chooser(), ids::designList));
-  EXPECT_NE(std::find(items.begin(), items.end(), "Zipped Classic"), items.end());
+  EXPECT_NE(std::find(items.begin(), items.end(), "Zipped Classic_v2"), items.end());
   EXPECT_EQ(std::find(items.begin(), items.end(), "evil"), items.end());
   EXPECT_FALSE(folder_.Exists("Design\\evil"));
   EXPECT_FALSE(folder_.Exists("evil.txt"));

@@ -142,7 +142,8 @@ TEST(SkinArchive, NamesOfArchives) {
   EXPECT_TRUE(IsSkinArchiveName("a.zip"));
   EXPECT_FALSE(IsSkinArchiveName("a.mp3"));
   EXPECT_FALSE(IsSkinArchiveName(".wsz"));
-  EXPECT_EQ(SkinNameOfArchive("C:\\skins\\Cool Skin.v2.wsz"), "Cool Skin.v2");
+  EXPECT_EQ(SkinNameOfArchive("C:\\skins\\Cool Skin.v2.wsz"), "Cool Skin_v2");
+  EXPECT_EQ(SkinNameOfArchive("C:\\skins\\...wsz"), "__");
   EXPECT_EQ(SkinNameOfArchive("plain"), "plain");
   EXPECT_TRUE(IsUsableSkinName("Cool Skin.v2"));
   for (const char* bad : {"", ".", "..", "a.", "nul", "a\\b", "c:x"}) EXPECT_FALSE(IsUsableSkinName(bad)) << bad;

@@ -29,6 +29,33 @@ typedef void (VELMORA_STDCALL* PluginJumpFn)(int32_t ms);
 typedef const char* (VELMORA_STDCALL* PluginTextFn)(void);
 typedef const char* (VELMORA_STDCALL* PluginWebLoadFn)(VelmoraStringRef* url);
 
+/* Optional entries beyond the player's own table. A library may leave any of them out;
+   the player looks each up by name when it needs it and does without it when absent.
+
+   streamtitle   PluginTextFn: the title of the stream now playing, from its metadata;
+                 "" for files or while the stream has sent none. Polled for URL entries.
+
+   audiblepeaks  PluginAudiblePeaksFn: the peaks of the samples audible now, that is of
+                 what the library's output is sounding at this moment (not of what it has
+                 decoded ahead). The caller sets `size` to the size of the record it
+                 passes; the library fills the fields that lie within both that size and
+                 its own version of the record, sets `size` to the bytes it filled, and
+                 returns 1. It returns 0 when nothing is playing (the record's fields then
+                 read 0). While paused nothing is audible: the peaks are 0. Later versions
+                 append fields (the audible samples themselves, for visualisation) after
+                 the ones below, so a caller of this version reads only these and a
+                 library of this version fills only these. The player calls it from its
+                 window thread, like the other entries. The VU meter uses it where the
+                 system has no meter of the sound card. */
+typedef struct VelmoraAudiblePeaks {
+  uint32_t size;     /* in: bytes the caller passes; out: bytes the library filled */
+  int32_t channels;  /* channels of the output (1 or 2); 0 when nothing is playing */
+  int32_t peak[2];   /* largest |sample| per channel on the signed 16-bit scale
+                        (0 to 32768); a mono output fills peak[0] and copies it to peak[1] */
+} VelmoraAudiblePeaks;
+
+typedef VelmoraFlag (VELMORA_STDCALL* PluginAudiblePeaksFn)(VelmoraAudiblePeaks* peaks);
+
 #ifdef __cplusplus
 }
 #endif

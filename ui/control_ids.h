@@ -135,6 +135,16 @@ enum DesignChooser : int {
   dcImage1 = 6008,                 // Image1: preview
 };
 
+// TForm12, the VU meter (12000-12999). The bars and lamps are pictures (read their
+// pixels); ruler is the hidden fully lit bar they are drawn from.
+enum VuMeterWindow : int {
+  iml = 12001,   // left bar
+  imr = 12002,   // right bar
+  redl = 12003,  // left overload lamp
+  redr = 12004,  // right overload lamp
+  ruler = 12005,
+};
+
 // TForm8, the add-URL dialog (8000-8999).
 enum AddUrlDialog : int {
   urlEdit = 8001,  // ComboBox1: the URL and its history

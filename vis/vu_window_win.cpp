@@ -1,0 +1,386 @@
+// TForm12, the VU meter window ("Vu"): two bars and their overload lamps, redrawn every
+// 50 ms from the program's meter connection while the window is shown. The pictures are
+// made here: the ruler (the fully lit bar the bars are drawn from) is a segmented bar in
+// two columns split by a dark blue line, red at the top, then yellow, then green; the
+// lamps are red segments. The window's hint says where the levels come from.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_win.h"
+#include "ui/control_ids.h"
+#include "ui/widget_base_win.h"
+#include "ui/window_util_win.h"
+#include "vis/meter_sources_win.h"
+#include "vis/vu_meter.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr char kClassName[] = "TForm12";
+constexpr char kCaption[] = "Vu";
+constexpr char kPictureClass[] = "TVuPicture";
+constexpr int kClientWidth = 104;
+constexpr int kClientHeight = 109;
+constexpr int kBarWidth = 20;
+constexpr int kLampRows = 10;
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Ms = 50;
+
+// Pixels of the 32-bit pictures: 0x00RRGGBB.
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+constexpr uint32_t kDarkBlue = Rgb(0, 0, 128);
+constexpr uint32_t kRed = Rgb(255, 0, 0);
+constexpr uint32_t kYellow = Rgb(255, 255, 0);
+constexpr uint32_t kGreen = Rgb(0, 255, 0);
+constexpr int kSplitColumn = 10;
+
+// Segments are three rows: two lit and one dark between them.
+bool SegmentGap(int row) { return row % 3 == 2; }
+
+uint32_t RulerPixel(int x, int y) {
+  if (x == kSplitColumn || SegmentGap(y)) return kDarkBlue;
+  if (y <= 1) return kRed;
+  if (y <= 18) return kYellow;
+  return kGreen;
+}
+
+uint32_t LampPixel(int x, int y) {
+  return x == kSplitColumn || SegmentGap(y) ? kDarkBlue : kRed;
+}
+
+// A child window showing a picture of its own size that the program draws into.
+class Picture {
+ public:
+  Picture(HWND parent, int id, int x, int y, int width, int height, bool visible)
+      : width_(width), height_(height) {
+    void* bits = nullptr;
+    bitmap_ = ui::CreateTopDownDib(width, height, 32, &bits);
+    pixels_ = static_cast<uint32_t*>(bits);
+    dc_ = CreateCompatibleDC(nullptr);
+    if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
+    hwnd_ = CreateWindowExA(0, kPictureClass, "", WS_CHILD | (visible ? WS_VISIBLE : 0), x, y,
+                            width, height, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleA(nullptr), this);
+  }
+  ~Picture() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (dc_) {
+      if (old_) SelectObject(dc_, old_);
+      DeleteDC(dc_);
+    }
+    if (bitmap_) DeleteObject(bitmap_);
+  }
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Row-major pixels, row 0 at the top; null when the picture could not be made.
+  uint32_t* pixels() { return pixels_; }
+  const uint32_t* pixels() const { return pixels_; }
+  void Fill(uint32_t (*pixel)(int x, int y)) {
+    if (!pixels_) return;
+    GdiFlush();
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) pixels_[y * width_ + x] = pixel(x, y);
+    Changed();
+  }
+  void Changed() const {
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  static bool RegisterClass(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, kPictureClass, &wc)) return true;
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = kPictureClass;
+    return RegisterClassExA(&wc) != 0;
+  }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    auto* self = ui::BoundWindowObject<Picture>(hwnd, msg, lp, &Picture::hwnd_);
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    switch (msg) {
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        self->PaintInto(dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+      }
+      case WM_PRINTCLIENT:
+        self->PaintInto(reinterpret_cast<HDC>(wp));
+        return 0;
+      case WM_NCDESTROY:
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        break;
+      default:
+        break;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  void PaintInto(HDC dc) const {
+    if (dc_ && bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+  }
+
+  int width_, height_;
+  HBITMAP bitmap_ = nullptr;
+  uint32_t* pixels_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  HWND hwnd_ = nullptr;
+};
+
+// One bar as the drawing rules see it: the bar picture, the ruler it is drawn from and
+// its overload lamp.
+class BarDrawing : public BarCanvas {
+ public:
+  BarDrawing(Picture& bar, const Picture& ruler, Picture& lamp) : bar_(bar), ruler_(ruler), lamp_(lamp) {}
+
+  // Around the rules of one tick: the picture is shown again only when it changed.
+  void Begin() {
+    if (!bar_.pixels()) return;
+    GdiFlush();
+    before_.assign(bar_.pixels(), bar_.pixels() + Count());
+  }
+  void End() {
+    if (!bar_.pixels()) return;
+    if (std::memcmp(before_.data(), bar_.pixels(), Count() * sizeof(uint32_t)) != 0) bar_.Changed();
+  }
+
+  void DrawRuler() override {
+    if (bar_.pixels() && ruler_.pixels())
+      std::memcpy(bar_.pixels(), ruler_.pixels(), Count() * sizeof(uint32_t));
+  }
+  void FillDark(int bottom) override {
+    if (!bar_.pixels() || bottom <= 0) return;
+    const int rows = bottom < bar_.height() ? bottom : bar_.height();
+    std::fill(bar_.pixels(), bar_.pixels() + rows * bar_.width(), kDarkBlue);
+  }
+  void SetLampShown(bool shown) override {
+    if (lamp_.hwnd()) ShowWindow(lamp_.hwnd(), shown ? SW_SHOWNA : SW_HIDE);
+  }
+  bool LampShown() const override { return lamp_.hwnd() && IsWindowVisible(lamp_.hwnd()); }
+
+ private:
+  size_t Count() const { return static_cast<size_t>(bar_.width()) * bar_.height(); }
+  Picture& bar_;
+  const Picture& ruler_;
+  Picture& lamp_;
+  std::vector<uint32_t> before_;
+};
+
+void ShowMeterMessage(const char* message) {
+  MessageBoxA(GetActiveWindow(), message, "ORVANE Velmora", MB_OK);
+}
+
+class VuWindow : public Form {
+ public:
+  VuWindow(App& app, PeakMeter& meter) : app_(app), meter_(meter) {
+    Create();
+    app_.hooks.show_vu_meter = [this] { Show(); };
+  }
+  ~VuWindow() override {
+    app_.hooks.show_vu_meter = nullptr;
+    if (hwnd_) KillTimer(hwnd_, kTimer1);
+    ReleaseMeter();
+    left_.reset();
+    right_.reset();
+    left_lamp_.reset();
+    right_lamp_.reset();
+    ruler_.reset();
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+  VuWindow(const VuWindow&) = delete;
+  VuWindow& operator=(const VuWindow&) = delete;
+
+  HWND Handle() const override { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void Create();
+  void CreateControls();
+  void Show();
+  void FormShow();
+  void Timer1Timer();
+  void FormClose();
+  void ReleaseMeter() {
+    if (!meter_open_) return;
+    meter_open_ = false;
+    meter_.CloseMeter();
+  }
+  void ShowSourceHint();
+
+  App& app_;
+  PeakMeter& meter_;
+  HWND hwnd_ = nullptr;
+  std::unique_ptr<Picture> left_, right_, left_lamp_, right_lamp_, ruler_;
+  std::unique_ptr<BarDrawing> left_drawing_, right_drawing_;
+  VuBars bars_;
+  bool meter_open_ = false;
+  MeterSourceKind hinted_ = MeterSourceKind::none;
+  bool hint_set_ = false;
+};
+
+void VuWindow::Create() {
+  HINSTANCE instance = app_.instance ? app_.instance : GetModuleHandleA(nullptr);
+  Picture::RegisterClass(instance);
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(instance, kClassName, &wc)) {
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kClassName;
+    RegisterClassExA(&wc);
+  }
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  const DWORD ex_style = WS_EX_DLGMODALFRAME;
+  RECT r{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&r, style, FALSE, ex_style);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  CreateWindowExA(ex_style, kClassName, kCaption, style, x, y, width, height, nullptr, nullptr,
+                  instance, this);
+}
+
+void VuWindow::CreateControls() {
+  left_ = std::make_unique<Picture>(hwnd_, ids::iml, 27, 21, kBarWidth, kBarRows, true);
+  right_ = std::make_unique<Picture>(hwnd_, ids::imr, 57, 21, kBarWidth, kBarRows, true);
+  left_lamp_ = std::make_unique<Picture>(hwnd_, ids::redl, 27, 11, kBarWidth, kLampRows, false);
+  right_lamp_ = std::make_unique<Picture>(hwnd_, ids::redr, 57, 11, kBarWidth, kLampRows, false);
+  ruler_ = std::make_unique<Picture>(hwnd_, ids::ruler, 42, 24, kBarWidth, kBarRows, false);
+  ruler_->Fill(RulerPixel);
+  left_lamp_->Fill(LampPixel);
+  right_lamp_->Fill(LampPixel);
+  // Unlit until the first reading.
+  left_->Fill([](int, int) { return kDarkBlue; });
+  right_->Fill([](int, int) { return kDarkBlue; });
+  left_drawing_ = std::make_unique<BarDrawing>(*left_, *ruler_, *left_lamp_);
+  right_drawing_ = std::make_unique<BarDrawing>(*right_, *ruler_, *right_lamp_);
+}
+
+LRESULT CALLBACK VuWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = ui::BoundWindowObject<VuWindow>(hwnd, msg, lp, &VuWindow::hwnd_);
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
+                           [self](const char* error) {
+                             if (self->app_.player) self->app_.player->HandleError(error);
+                           },
+                           nullptr);
+}
+
+LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      CreateControls();
+      return 0;
+    case WM_TIMER:
+      if (wp == kTimer1) {
+        Timer1Timer();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      FormClose();
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+void VuWindow::Show() {
+  if (!hwnd_) return;
+  if (IsWindowVisible(hwnd_)) {
+    SetForegroundWindow(hwnd_);
+    return;
+  }
+  ShowWindow(hwnd_, SW_SHOW);
+  FormShow();
+}
+
+void VuWindow::FormShow() {
+  SetTimer(hwnd_, kTimer1, kTimer1Ms, nullptr);
+  bars_.Reset();
+  // Pen and brush of both bars are dark blue: FillDark paints in it.
+  if (!meter_open_) {
+    meter_open_ = true;
+    meter_.OpenMeter();
+  }
+  ShowSourceHint();
+}
+
+void VuWindow::Timer1Timer() {
+  meter_.Refresh();
+  if (!meter_.ReadPeaks()) return;
+  const int32_t right = meter_.RightPeak();
+  const int32_t left = meter_.LeftPeak();
+  left_drawing_->Begin();
+  right_drawing_->Begin();
+  bars_.Tick(left, right, *left_drawing_, *right_drawing_);
+  left_drawing_->End();
+  right_drawing_->End();
+  ShowSourceHint();
+}
+
+void VuWindow::FormClose() {
+  KillTimer(hwnd_, kTimer1);
+  ReleaseMeter();
+  ShowWindow(hwnd_, SW_HIDE);
+}
+
+void VuWindow::ShowSourceHint() {
+  const MeterSourceKind kind = meter_.SourceKind();
+  if (hint_set_ && kind == hinted_) return;
+  hint_set_ = true;
+  hinted_ = kind;
+  const std::string hint = MeterSourceHint(kind);
+  ui::SetToolTip(hwnd_, hint);
+  if (left_) ui::SetToolTip(left_->hwnd(), hint);
+  if (right_) ui::SetToolTip(right_->hwnd(), hint);
+}
+
+std::unique_ptr<Form> CreateVuWindow(App& app) {
+  SystemMeterOpener::Hooks hooks;
+  hooks.show_message = ShowMeterMessage;
+  App* program = &app;
+  hooks.current_plugin_path = [program]() -> std::string {
+    if (!program->plugins) return {};
+    const std::string name = program->plugins->CurrentName();
+    return name.empty() ? std::string() : program->ProgramFile("Library\\" + name);
+  };
+  return std::make_unique<VuWindow>(app, ProgramPeakMeter(std::move(hooks)));
+}
+
+}  // namespace
+
+VELMORA_REGISTER_FORM("TForm12", CreateVuWindow);
+
+}  // namespace velmora

@@ -1,5 +1,6 @@
 #include "design/bmp.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -175,20 +176,25 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
   out->width = w;
   out->height = h;
   out->pixels.assign(static_cast<size_t>(w) * h, palette[0]);
+  // The pen: x never passes w (pixels beyond the right edge are dropped until the next end
+  // of line) and drawing ends when y reaches h, so no run or delta, however long the file,
+  // can move it outside the picture.
   int32_t x = 0, y = 0;  // y counts rows from the bottom
+  const size_t palette_mask = palette.size() - 1;
+  auto row = [&]() { return &out->pixels[static_cast<size_t>(h - 1 - y) * w]; };
+  auto advance = [&](size_t n) { x = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(w - x), n)) + x; };
   size_t i = 0;
-  auto put = [&](uint32_t index) {
-    if (x < w && y < h) out->pixels[static_cast<size_t>(h - 1 - y) * w + x] = palette[index & (palette.size() - 1)];
-    ++x;
-  };
-  while (i + 1 < avail) {
+  while (i + 1 < avail && y < h) {
     const uint8_t count = bits[i], value = bits[i + 1];
     i += 2;
     if (count) {
-      for (int k = 0; k < count; ++k) {
-        if (compression == BI_RLE8) put(value);
-        else put((k & 1) ? (value & 15) : (value >> 4));
+      const int32_t n = std::min<int32_t>(count, w - x);
+      uint32_t* dst = row() + x;
+      for (int32_t k = 0; k < n; ++k) {
+        const uint32_t index = compression == BI_RLE8 ? value : ((k & 1) ? (value & 15) : (value >> 4));
+        dst[k] = palette[index & palette_mask];
       }
+      advance(count);
       continue;
     }
     if (value == 0) {  // end of line
@@ -198,20 +204,23 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
       break;
     } else if (value == 2) {  // delta
       if (i + 1 >= avail) break;
-      x += bits[i];
+      advance(bits[i]);
       y += bits[i + 1];
       i += 2;
     } else {  // absolute run of `value` pixels
       const size_t n = value;
       const size_t bytes = compression == BI_RLE8 ? n : (n + 1) / 2;
       if (bytes > avail - i) return Fail(error);
-      for (size_t k = 0; k < n; ++k) {
-        if (compression == BI_RLE8) put(bits[i + k]);
-        else put((k & 1) ? (bits[i + k / 2] & 15) : (bits[i + k / 2] >> 4));
+      const size_t shown = std::min<size_t>(n, static_cast<size_t>(w - x));
+      uint32_t* dst = row() + x;
+      for (size_t k = 0; k < shown; ++k) {
+        const uint32_t index = compression == BI_RLE8 ? bits[i + k]
+                                                      : ((k & 1) ? (bits[i + k / 2] & 15) : (bits[i + k / 2] >> 4));
+        dst[k] = palette[index & palette_mask];
       }
+      advance(n);
       i += (bytes + 1) & ~static_cast<size_t>(1);
     }
-    if (y >= h) break;
   }
   if (error) error->clear();
   return true;

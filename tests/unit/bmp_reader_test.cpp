@@ -123,6 +123,58 @@ TEST(BmpReader, RejectsBrokenFilesWithTheLoaderText) {
   EXPECT_FALSE(Decode(rle, &img, &err));
 }
 
+// A run-length file: 14-byte file header, 40-byte info header, 16 palette entries (index
+// i is colour 0x010101 * i), then `runs`.
+std::vector<uint8_t> RunLengthBmp(int32_t w, int32_t h, int bits, const std::vector<uint8_t>& runs) {
+  std::vector<uint8_t> b(14 + 40 + 64, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  Put32(b, 10, static_cast<uint32_t>(b.size()));
+  Put32(b, 14, 40);
+  Put32(b, 18, static_cast<uint32_t>(w));
+  Put32(b, 22, static_cast<uint32_t>(h));
+  b[26] = 1;
+  b[28] = static_cast<uint8_t>(bits);
+  Put32(b, 30, bits == 8 ? 1 : 2);
+  Put32(b, 46, 16);
+  for (uint32_t i = 0; i < 16; ++i) Put32(b, 54 + 4 * i, 0x010101u * i);
+  b.insert(b.end(), runs.begin(), runs.end());
+  return b;
+}
+
+TEST(BmpReader, RunLengthPixelsStayInsideThePicture) {
+  Image img;
+  std::string err;
+  // RLE4, 3 x 2: an encoded run longer than the row is cut at the right edge, an absolute
+  // run fills the next row, a delta past the edge and a run after it draw nothing.
+  ASSERT_TRUE(Decode(RunLengthBmp(3, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 2, 200, 0, 4, 0x77, 0, 1}),
+                     &img, &err))
+      << err;
+  EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0x030303, 0x040404, 0x050505, 0x010101, 0x020202, 0x010101}));
+
+  // A 1 x 1 RLE8 picture followed by ~17 MB of 255-pixel runs and deltas with no end of
+  // line: the column would pass 2^31 many times over. Only the first pixel is drawn.
+  std::vector<uint8_t> runs;
+  runs.reserve(17u << 20);
+  runs.insert(runs.end(), {1, 9});
+  while (runs.size() < (16u << 20)) runs.insert(runs.end(), {255, 3});
+  while (runs.size() < (33u << 19)) runs.insert(runs.end(), {0, 2, 255, 0});
+  while (runs.size() < (17u << 20)) runs.insert(runs.end(), {255, 4});
+  const auto big = RunLengthBmp(1, 1, 8, runs);
+  ASSERT_TRUE(Decode(big, &img, &err)) << err;
+  EXPECT_EQ(img.pixels, std::vector<uint32_t>{0x090909});
+  // The same from a design folder's file.
+  const std::string path = testing::TempDir() + "velmora_rle_big.bmp";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(std::fwrite(big.data(), 1, big.size(), f), big.size());
+  std::fclose(f);
+  img = Image{};
+  EXPECT_TRUE(LoadBmpFile(path, &img, &err)) << err;
+  std::remove(path.c_str());
+  EXPECT_EQ(img.pixels, std::vector<uint32_t>{0x090909});
+}
+
 TEST(BmpReader, MissingFileNamesThePath) {
   Image img;
   std::string err;

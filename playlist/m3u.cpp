@@ -59,6 +59,11 @@ void TakeLine(const char* begin, size_t length, const std::string& folder, const
     }
     return;
   }
+  // ".\" names the folder itself (the writer puts it before a name beginning with "#").
+  if (length > 2 && begin[0] == '.' && begin[1] == '\\') {
+    begin += 2;
+    length -= 2;
+  }
   std::string path;
   path.reserve(folder.size() + length);
   path.append(folder);
@@ -115,10 +120,12 @@ void ParseM3uText(const char* data, size_t size, const std::string& folder,
 
 std::string FormatM3uText(const std::vector<std::string>& paths) {
   size_t total = 0;
-  for (const std::string& path : paths) total += path.size() + 2;
+  for (const std::string& path : paths) total += path.size() + 4;
   std::string text;
   text.reserve(total);
   for (const std::string& path : paths) {
+    // A relative name beginning with "#" would read back as a comment line.
+    if (!path.empty() && path[0] == '#') text.append(".\\", 2);
     text.append(path);
     text.append("\r\n", 2);
   }

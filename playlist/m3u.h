@@ -22,11 +22,12 @@ std::string PlaylistFolderOf(const std::string& file_path);
 //  - "*url" is the URL entry that was saved; a line holding "://" is a URL entry;
 //  - "X:..." (longer than two characters) and "\\server\..." are absolute;
 //  - "\..." is rooted on the drive (or the \\server\share) of the folder;
-//  - everything else is joined to the folder. Nothing is trimmed.
+//  - everything else is joined to the folder, without a leading ".\". Nothing is trimmed.
 void ParseM3uText(const char* data, size_t size, const std::string& folder,
                   std::vector<std::string>& paths);
 
-// One line per path, each followed by CR LF.
+// One line per path, each followed by CR LF. A (relative) path beginning with "#" is
+// written as ".\#..." so that it does not read back as a comment.
 std::string FormatM3uText(const std::vector<std::string>& paths);
 
 }  // namespace velmora

@@ -101,6 +101,23 @@ TEST_F(M3uFiles, SavedFileReadsBackWithTheSamePathsAndNames) {
   EXPECT_EQ(loaded.TrackCountText(), "0");  // left to the caller
 }
 
+TEST_F(M3uFiles, RelativeEntryBeginningWithHashSurvivesASaveAndARead) {
+  Playlist saved;
+  saved.AddToPlaylist("#1 hit.mp3");
+  saved.AddToPlaylist("C:\\#2.mp3");
+  std::string file = Write("hash.m3u", "");
+  saved.SavePlaylistFile(file);
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes, ".\\#1 hit.mp3\r\nC:\\#2.mp3\r\n");
+
+  Playlist loaded;
+  EXPECT_EQ(loaded.LoadPlaylistFile(file), 2u);
+  EXPECT_EQ(loaded.Paths(), (Paths{Folder() + "#1 hit.mp3", "C:\\#2.mp3"}));
+  // Comment lines of extended playlists stay comments.
+  EXPECT_EQ(Parse("#EXTM3U\r\n#EXTINF:12,Title\r\n#a.mp3\r\n.\\#b.mp3\r\n"), (Paths{"D:\\lists\\#b.mp3"}));
+}
+
 TEST_F(M3uFiles, RelativeLinesJoinTheFileFolderAndEntriesAppend) {
   Playlist playlist;
   playlist.AddToPlaylist("C:\\first.mp3");

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "design/ini_file.h"
 #include "ui/window_util_win.h"
@@ -47,14 +48,66 @@ Image LoadBitmapPicture(const std::string& path) {
 
 #if VELMORA_HAVE_LIBJPEG
 namespace {
-struct JpegError {
-  jpeg_error_mgr mgr;
+
+// libjpeg reports a broken file by calling error_exit, which must not return: it jumps
+// back to the setjmp of the step that was running. Those steps are plain functions whose
+// frames hold nothing with a destructor; the buffers they fill are owned by the caller.
+struct JpegJob {
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr errors;
   std::jmp_buf jump;
+  bool created;
 };
+
 void OnJpegError(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+  std::longjmp(static_cast<JpegJob*>(cinfo->client_data)->jump, 1);
 }
 void OnJpegMessage(j_common_ptr) {}
+
+// Reads the header and settles the output size; false for a file that is no JPEG.
+bool ReadJpegHeader(JpegJob* job, FILE* file) {
+  job->cinfo.err = jpeg_std_error(&job->errors);
+  job->errors.error_exit = OnJpegError;
+  job->errors.output_message = OnJpegMessage;
+  job->cinfo.client_data = job;
+  if (setjmp(job->jump)) return false;
+  jpeg_create_decompress(&job->cinfo);
+  job->created = true;
+  jpeg_stdio_src(&job->cinfo, file);
+  jpeg_read_header(&job->cinfo, TRUE);
+  job->cinfo.out_color_space = JCS_RGB;
+  jpeg_calc_output_dimensions(&job->cinfo);
+  return true;
+}
+
+// Decodes every row into `pixels` (output_width x output_height, 0x00RRGGBB) through
+// `row` (output_width x output_components bytes); false for a broken file.
+bool ReadJpegPixels(JpegJob* job, uint32_t* pixels, uint8_t* row) {
+  if (setjmp(job->jump)) return false;
+  jpeg_decompress_struct* cinfo = &job->cinfo;
+  jpeg_start_decompress(cinfo);
+  while (cinfo->output_scanline < cinfo->output_height) {
+    JSAMPROW rows[1] = {row};
+    uint32_t* dst = pixels + static_cast<size_t>(cinfo->output_scanline) * cinfo->output_width;
+    if (jpeg_read_scanlines(cinfo, rows, 1) != 1) return false;
+    for (JDIMENSION x = 0; x < cinfo->output_width; ++x) {
+      const uint8_t* p = row + static_cast<size_t>(x) * cinfo->output_components;
+      dst[x] = cinfo->output_components >= 3 ? (static_cast<uint32_t>(p[0]) << 16) | (p[1] << 8) | p[2]
+                                             : (static_cast<uint32_t>(p[0]) * 0x010101u);
+    }
+  }
+  jpeg_finish_decompress(cinfo);
+  return true;
+}
+
+// Owns the decoder's state; jpeg_destroy_decompress never fails.
+struct JpegJobOwner {
+  JpegJob job{};
+  ~JpegJobOwner() {
+    if (job.created) jpeg_destroy_decompress(&job.cinfo);
+  }
+};
+
 }  // namespace
 
 bool LoadJpegFile(const std::string& path, Image* out, std::string* error) {
@@ -63,49 +116,25 @@ bool LoadJpegFile(const std::string& path, Image* out, std::string* error) {
     *error = CannotOpenFileMessage(path);
     return false;
   }
-  jpeg_decompress_struct cinfo;
-  JpegError jerr;
-  cinfo.err = jpeg_std_error(&jerr.mgr);
-  jerr.mgr.error_exit = OnJpegError;
-  jerr.mgr.output_message = OnJpegMessage;
-  // Nothing with a destructor lives between setjmp and the decoder's calls.
-  Image* result = out;
-  result->pixels.clear();
-  if (setjmp(jerr.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    result->pixels.clear();
-    result->width = result->height = 0;
-    *error = "JPEG image is not valid";
-    return false;
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_stdio_src(&cinfo, f.get());
-  jpeg_read_header(&cinfo, TRUE);
-  cinfo.out_color_space = JCS_RGB;
-  if (static_cast<int64_t>(cinfo.image_width) * cinfo.image_height > kMaxBitmapPixels) {
-    jpeg_destroy_decompress(&cinfo);
-    *error = "JPEG image is not valid";
-    return false;
-  }
-  jpeg_start_decompress(&cinfo);
-  result->width = static_cast<int32_t>(cinfo.output_width);
-  result->height = static_cast<int32_t>(cinfo.output_height);
-  result->pixels.resize(static_cast<size_t>(result->width) * result->height);
-  std::vector<uint8_t> row(static_cast<size_t>(cinfo.output_width) * cinfo.output_components);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW rows[1] = {row.data()};
-    const JDIMENSION y = cinfo.output_scanline;
-    jpeg_read_scanlines(&cinfo, rows, 1);
-    uint32_t* dst = &result->pixels[static_cast<size_t>(y) * result->width];
-    for (JDIMENSION x = 0; x < cinfo.output_width; ++x) {
-      const uint8_t* p = &row[x * cinfo.output_components];
-      dst[x] = cinfo.output_components >= 3 ? (static_cast<uint32_t>(p[0]) << 16) | (p[1] << 8) | p[2]
-                                            : (static_cast<uint32_t>(p[0]) * 0x010101u);
+  *out = Image{};
+  JpegJobOwner owner;
+  JpegJob* job = &owner.job;
+  bool ok = ReadJpegHeader(job, f.get());
+  const jpeg_decompress_struct& cinfo = job->cinfo;
+  ok = ok && cinfo.output_width > 0 && cinfo.output_height > 0 && cinfo.output_components > 0 &&
+       static_cast<int64_t>(cinfo.output_width) * cinfo.output_height <= kMaxBitmapPixels;
+  if (ok) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(cinfo.output_width) * cinfo.output_height);
+    std::vector<uint8_t> row(static_cast<size_t>(cinfo.output_width) * cinfo.output_components);
+    ok = ReadJpegPixels(job, pixels.data(), row.data());
+    if (ok) {
+      out->width = static_cast<int32_t>(cinfo.output_width);
+      out->height = static_cast<int32_t>(cinfo.output_height);
+      out->pixels = std::move(pixels);
     }
   }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  return true;
+  if (!ok) *error = "JPEG image is not valid";
+  return ok;
 }
 #else
 bool LoadJpegFile(const std::string& path, Image*, std::string* error) {

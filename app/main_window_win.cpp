@@ -790,7 +790,7 @@ void MainWindow::RefreshStreamTitle() {
   auto fn = reinterpret_cast<StreamTitleFn>(reinterpret_cast<void*>(GetProcAddress(module, "streamtitle")));
   if (!fn) return;
   char title[512] = {};
-  const bool ok = guard::Guarded([&] {
+  const bool ok = guard::Guarded(guard::Owner{module}, [&] {
     const char* text = fn();
     if (text) lstrcpynA(title, text, sizeof(title));
   });

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace velmora::guard {
 
@@ -40,21 +41,96 @@ bool IsFault(DWORD code) {
   }
 }
 
-// The system libraries probe memory under handlers of their own (and hold locks while
-// doing it); a fault raised there is theirs to handle first. If nobody handles it, the
-// unhandled-exception filter below still brings the guard back.
-bool InSystemLibrary(const void* address) {
-  static HMODULE const kSystem[] = {GetModuleHandleA("ntdll.dll"), GetModuleHandleA("kernelbase.dll"),
-                                    GetModuleHandleA("kernel32.dll")};
+HMODULE ModuleOf(const void* address) {
   HMODULE module = nullptr;
-  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          static_cast<LPCSTR>(address), &module)) {
-    return false;
+  if (!address || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                      static_cast<LPCSTR>(address), &module)) {
+    return nullptr;
   }
-  for (HMODULE system : kSystem) {
-    if (system && module == system) return true;
+  return module;
+}
+
+// A library of the system (in the Windows folder): ntdll, kernel32, user32, the C
+// runtime ... They probe memory under handlers of their own (and hold locks while doing
+// it); a fault raised there is theirs to handle first.
+bool IsSystemModule(HMODULE module) {
+  if (!module) return false;
+  char windows[MAX_PATH], path[MAX_PATH * 2];
+  const UINT w = GetSystemWindowsDirectoryA(windows, sizeof windows);
+  const DWORD n = GetModuleFileNameA(module, path, sizeof path);
+  if (w == 0 || w >= sizeof windows || n == 0 || n >= sizeof path || n <= w) return false;
+  return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, static_cast<int>(w), windows,
+                        static_cast<int>(w)) == CSTR_EQUAL &&
+         (path[w] == '\\' || windows[w - 1] == '\\');
+}
+
+// Code of the library a guarded call recovers faults of.
+bool IsOwnersCode(const detail::Frame* frame, HMODULE module) {
+  if (!module) return false;
+  if (frame->owner) return module == ModuleOf(frame->owner);
+  return module != GetModuleHandleA(nullptr) && !IsSystemModule(module);
+}
+
+uintptr_t InstructionPointer(const CONTEXT* context) {
+#if defined(__x86_64__)
+  return context->Rip;
+#else
+  return context->Eip;
+#endif
+}
+
+// The innermost code on the faulting stack that is not the system's: the caller that
+// handed the system library whatever made it fault. Null when it cannot be told.
+const void* InnermostCallerOutsideTheSystem(const CONTEXT* fault, const detail::Frame* frame) {
+#if defined(__x86_64__)
+  (void)frame;
+  CONTEXT context = *fault;
+  for (int depth = 0; depth < 64 && context.Rip; ++depth) {
+    HMODULE module = ModuleOf(reinterpret_cast<const void*>(context.Rip));
+    if (!module || !IsSystemModule(module)) return reinterpret_cast<const void*>(context.Rip);
+    DWORD64 image_base = 0;
+    PRUNTIME_FUNCTION function = RtlLookupFunctionEntry(context.Rip, &image_base, nullptr);
+    if (!function) {  // a leaf function: the return address is on top of the stack
+      context.Rip = *reinterpret_cast<const DWORD64*>(context.Rsp);
+      context.Rsp += 8;
+      continue;
+    }
+    void* handler_data = nullptr;
+    DWORD64 establisher = 0;
+    RtlVirtualUnwind(UNW_FLAG_NHANDLER, image_base, context.Rip, function, &context, &handler_data, &establisher,
+                     nullptr);
   }
-  return false;
+  return nullptr;
+#else
+  // Without unwind tables: the first word on the stack, between the fault and the guard,
+  // that is a return address into code outside the system (it follows a call).
+  auto follows_call = [](const uint8_t* p) {
+    return p[-5] == 0xE8 || (p[-6] == 0xFF && (p[-5] & 0x38) == 0x10) || (p[-2] == 0xFF && (p[-1] & 0x38) == 0x10) ||
+           (p[-3] == 0xFF && (p[-2] & 0x38) == 0x10) || (p[-7] == 0xFF && (p[-6] & 0x38) == 0x10);
+  };
+  const auto* word = reinterpret_cast<const uintptr_t*>(fault->Esp);
+  const auto* end = reinterpret_cast<const uintptr_t*>(frame);
+  for (; word < end; ++word) {
+    const auto* code = reinterpret_cast<const uint8_t*>(*word);
+    HMODULE module = ModuleOf(code);
+    if (!module || IsSystemModule(module)) continue;
+    if (code - reinterpret_cast<const uint8_t*>(module) < 0x1000) continue;  // the image headers
+    if (follows_call(code)) return code;
+  }
+  return nullptr;
+#endif
+}
+
+// First chance: the fault is the guarded library's own.
+bool BelongsToTheCall(const detail::Frame* frame, const EXCEPTION_RECORD* record) {
+  if (frame->reading && record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2 &&
+      record->ExceptionInformation[0] == 0 &&
+      record->ExceptionInformation[1] >= (reinterpret_cast<uintptr_t>(frame->reading) & ~uintptr_t{0xFFF})) {
+    return true;
+  }
+  HMODULE module = ModuleOf(record->ExceptionAddress);
+  if (!module) return true;  // a jump to an address outside every module
+  return IsOwnersCode(frame, module);
 }
 
 [[noreturn]] void JumpBack(detail::Frame* frame, uint32_t code) {
@@ -66,15 +142,26 @@ LONG CALLBACK VectoredFault(EXCEPTION_POINTERS* info) {
   detail::Frame* frame = t_top;
   if (!frame) return EXCEPTION_CONTINUE_SEARCH;
   const EXCEPTION_RECORD* record = info->ExceptionRecord;
-  if (!IsFault(record->ExceptionCode)) return EXCEPTION_CONTINUE_SEARCH;
-  if (InSystemLibrary(record->ExceptionAddress)) return EXCEPTION_CONTINUE_SEARCH;
+  if (!IsFault(record->ExceptionCode) || !BelongsToTheCall(frame, record)) return EXCEPTION_CONTINUE_SEARCH;
   JumpBack(frame, record->ExceptionCode);
 }
 
 LPTOP_LEVEL_EXCEPTION_FILTER g_previous_filter = nullptr;
 
+// Last chance: a fault that nobody handled. Also the library's when it was raised in a
+// system library that the library called.
 LONG WINAPI UnhandledFault(EXCEPTION_POINTERS* info) {
-  if (detail::Frame* frame = t_top) JumpBack(frame, info->ExceptionRecord->ExceptionCode);
+  if (detail::Frame* frame = t_top) {
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (IsFault(record->ExceptionCode)) {
+      bool ours = BelongsToTheCall(frame, record);
+      if (!ours && IsSystemModule(ModuleOf(record->ExceptionAddress))) {
+        const void* caller = InnermostCallerOutsideTheSystem(info->ContextRecord, frame);
+        ours = caller && IsOwnersCode(frame, ModuleOf(caller));
+      }
+      if (ours) JumpBack(frame, record->ExceptionCode);
+    }
+  }
   return g_previous_filter ? g_previous_filter(info) : EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -120,8 +207,10 @@ void SetSehHead(void* head) {
 
 namespace detail {
 
-void Enter(Frame* frame) {
+void Enter(Frame* frame, Owner owner) {
   InstallOnce();
+  frame->owner = owner.code;
+  frame->reading = nullptr;
   frame->prev = t_top;
   frame->seh_head = SehHead();
   frame->code = 0;
@@ -147,6 +236,14 @@ void NoteException(Frame* frame) {
 }  // namespace detail
 
 uint32_t LastFaultCode() { return t_last_code; }
+
+size_t ForeignTextLength(const char* text) {
+  detail::Frame* frame = t_top;
+  if (frame) frame->reading = text;
+  const size_t length = std::strlen(text);
+  if (frame) frame->reading = nullptr;
+  return length;
+}
 
 std::string DescribeFault(uint32_t code) {
   switch (code) {

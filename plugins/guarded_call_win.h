@@ -1,30 +1,48 @@
 // Calls into foreign libraries (input plug-ins, design and visualisation libraries) that
-// must not take the player down with them. Guarded(fn, args...) runs the call and returns
-// false instead of crashing when it faults: an access violation, an illegal instruction,
-// a division by zero and the like (caught by a vectored handler that jumps back to the
-// guard's recovery point on this thread), a C++ exception thrown through the call, or a
-// library's runtime aborting (std::terminate of a library with its own runtime).
+// must not take the player down with them. Guarded(owner, fn, args...) runs the call and
+// returns false instead of crashing when the library faults: an access violation, an
+// illegal instruction, a division by zero and the like, a C++ exception thrown through
+// the call, or a library's runtime aborting (std::terminate of a library with its own
+// runtime).
+//
+// Only the library's own faults are recovered: those raised in its code (caught by a
+// vectored handler that jumps back to the guard's recovery point on this thread), in code
+// outside every module (a jump through a bad pointer), in the player's reading of text the
+// library returned (ForeignTextLength), and, when nobody else handles them, faults in a
+// system library that the library called. Every other fault on the thread while the call
+// is on the stack takes its normal course: the player's own window procedures running in
+// a library's modal loop, and faults that the system or the C runtime handle themselves.
 //
 // Keep the guarded body small: a fault skips the destructors of objects created inside
 // it, so do the work on plain values and build strings once the pointer is known good.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
 
 namespace velmora::guard {
 
+// Whose faults a guarded call recovers: the library whose image holds `code` (an entry
+// point of it, or its module handle). Null: any library but the program and the system
+// (the start-up of a library that is being loaded).
+struct Owner {
+  const void* code;
+};
+
 namespace detail {
 
 struct Frame {
-  void* jump[5];          // __builtin_setjmp buffer
-  Frame* prev = nullptr;  // the enclosing guard on this thread
-  void* seh_head = nullptr;  // i686: head of the SEH chain at entry, restored after a fault
+  void* jump[5];                  // __builtin_setjmp buffer
+  Frame* prev = nullptr;          // the enclosing guard on this thread
+  void* seh_head = nullptr;       // i686: head of the SEH chain at entry, restored after a fault
+  const void* owner = nullptr;    // see Owner
+  const void* reading = nullptr;  // text of the library being read by the player, or null
   uint32_t code = 0;
 };
 
-void Enter(Frame* frame);
+void Enter(Frame* frame, Owner owner);
 void Leave(Frame* frame);
 // After the jump back: restores what the fault left behind and pops the frame.
 void Recover(Frame* frame);
@@ -38,10 +56,14 @@ uint32_t LastFaultCode();
 // "Access violation", "Illegal instruction", ... for a code from LastFaultCode.
 std::string DescribeFault(uint32_t code);
 
+// strlen of text that the guarded library returned: a bad pointer is a fault of the
+// guarded call. Only inside a guarded body.
+size_t ForeignTextLength(const char* text);
+
 template <typename Fn, typename... Args>
-__attribute__((noinline)) bool Guarded(Fn&& fn, Args&&... args) noexcept {
+__attribute__((noinline)) bool Guarded(Owner owner, Fn&& fn, Args&&... args) noexcept {
   detail::Frame frame;
-  detail::Enter(&frame);
+  detail::Enter(&frame, owner);
   if (__builtin_setjmp(frame.jump) != 0) {
     detail::Recover(&frame);
     return false;

@@ -35,7 +35,7 @@ VELMORA_THUNK void ThunkPoint(EntryAddress e, int32_t x, int32_t y) { reinterpre
 [[noreturn]] void Fail() { throw PluginFault("The plug-in failed: " + guard::DescribeFault(guard::LastFaultCode())); }
 
 // Text handed back by a library is measured and copied while still under the guard, so a
-// bad pointer faults here and not later in the player.
+// bad pointer is the library's fault here and not a crash later in the player.
 struct TextResult {
   const char* text = nullptr;
   size_t length = 0;
@@ -46,7 +46,7 @@ void CopyText(TextResult& r) {
     r.out->clear();
     return;
   }
-  r.length = std::strlen(r.text);
+  r.length = guard::ForeignTextLength(r.text);
   r.out->assign(r.text, r.length);
 }
 
@@ -63,15 +63,44 @@ std::string FullPathOf(const std::string& path) {
   return std::string(buffer, n);
 }
 
-// Modes that keep the loader from asking the user about a library it cannot map.
+// Functions that older Windows versions lack are looked up at run time, so that the
+// program still starts there (the test command checks the import tables for them).
+template <typename Fn>
+Fn KernelFunction(const char* name) {
+  static HMODULE const kernel = GetModuleHandleA("kernel32.dll");
+  return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
+}
+
+// Set when the process search path is restricted with SetDefaultDllDirectories, which
+// makes the LOAD_LIBRARY_SEARCH_* flags of LoadLibraryEx available (Windows 8, and 7 or
+// Vista with update KB2533623).
+bool g_search_flags = false;
+
+// Modes that keep the loader from asking the user about a library it cannot map: for
+// this thread where the system can (Windows 7 on), else for the process while loading.
 class QuietErrors {
  public:
-  QuietErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
-  ~QuietErrors() { SetThreadErrorMode(old_, nullptr); }
+  QuietErrors() {
+    if (set_thread_mode_) {
+      set_thread_mode_(kQuiet, &old_);
+    } else {
+      old_ = SetErrorMode(kQuiet);
+    }
+  }
+  ~QuietErrors() {
+    if (set_thread_mode_) {
+      set_thread_mode_(old_, nullptr);
+    } else {
+      SetErrorMode(old_);
+    }
+  }
   QuietErrors(const QuietErrors&) = delete;
   QuietErrors& operator=(const QuietErrors&) = delete;
 
  private:
+  using SetThreadErrorModeFn = BOOL(WINAPI*)(DWORD, LPDWORD);
+  static constexpr DWORD kQuiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+  SetThreadErrorModeFn set_thread_mode_ = KernelFunction<SetThreadErrorModeFn>("SetThreadErrorMode");
   DWORD old_ = 0;
 };
 
@@ -108,10 +137,13 @@ class Win32ModuleSystem : public ModuleSystem {
     const std::string path = FullPathOf(full_path);
     HMODULE module = nullptr;
     QuietErrors quiet;
-    // Dependencies come from the library's own folder and the system folder only.
-    guard::Guarded([&] {
-      module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-    });
+    // Dependencies come from the library's own folder and the system folder only; where
+    // the system lacks the search flags, from the library's folder first and never from
+    // the working folder (SetDllDirectoryA("")).
+    const DWORD flags =
+        g_search_flags ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH;
+    // A fault in the start-up of the library (or of a library it needs) fails the load.
+    guard::Guarded(guard::Owner{nullptr}, [&] { module = LoadLibraryExA(path.c_str(), nullptr, flags); });
     return module;
   }
 
@@ -122,7 +154,7 @@ class Win32ModuleSystem : public ModuleSystem {
 
   void Free(ModuleHandle module) override {
     if (!module) return;
-    guard::Guarded([&] { FreeLibrary(static_cast<HMODULE>(module)); });
+    guard::Guarded(guard::Owner{module}, [&] { FreeLibrary(static_cast<HMODULE>(module)); });
   }
 
   std::vector<std::string> ListLibraryFiles(const std::string& folder) override {
@@ -139,16 +171,16 @@ class Win32ModuleSystem : public ModuleSystem {
   }
 
   void CallVoid(EntryAddress e) override {
-    if (!guard::Guarded(ThunkVoid, e)) Fail();
+    if (!guard::Guarded(guard::Owner{e}, ThunkVoid, e)) Fail();
   }
   void CallRef(EntryAddress e, const char* const* ref) override {
-    if (!guard::Guarded(ThunkRef, e, ref)) Fail();
+    if (!guard::Guarded(guard::Owner{e}, ThunkRef, e, ref)) Fail();
   }
   std::string CallRefText(EntryAddress e, const char* const* ref) override {
     std::string out;
     TextResult r;
     r.out = &out;
-    if (!guard::Guarded([&] {
+    if (!guard::Guarded(guard::Owner{e}, [&] {
           r.text = ThunkRefText(e, ref);
           CopyText(r);
         })) {
@@ -160,7 +192,7 @@ class Win32ModuleSystem : public ModuleSystem {
     std::string out;
     TextResult r;
     r.out = &out;
-    if (!guard::Guarded([&] {
+    if (!guard::Guarded(guard::Owner{e}, [&] {
           r.text = ThunkText(e);
           CopyText(r);
         })) {
@@ -170,19 +202,19 @@ class Win32ModuleSystem : public ModuleSystem {
   }
   bool CallFlag(EntryAddress e) override {
     VelmoraFlag flag = 0;
-    if (!guard::Guarded([&] { flag = ThunkFlag(e); })) Fail();
+    if (!guard::Guarded(guard::Owner{e}, [&] { flag = ThunkFlag(e); })) Fail();
     return (flag & 0xFFu) != 0;
   }
   int32_t CallInt(EntryAddress e) override {
     int32_t value = 0;
-    if (!guard::Guarded([&] { value = ThunkInt(e); })) Fail();
+    if (!guard::Guarded(guard::Owner{e}, [&] { value = ThunkInt(e); })) Fail();
     return value;
   }
   void CallIntArg(EntryAddress e, int32_t v) override {
-    if (!guard::Guarded(ThunkIntArg, e, v)) Fail();
+    if (!guard::Guarded(guard::Owner{e}, ThunkIntArg, e, v)) Fail();
   }
   void CallPoint(EntryAddress e, int32_t x, int32_t y) override {
-    if (!guard::Guarded(ThunkPoint, e, x, y)) Fail();
+    if (!guard::Guarded(guard::Owner{e}, ThunkPoint, e, x, y)) Fail();
   }
 };
 
@@ -191,8 +223,11 @@ class Win32ModuleSystem : public ModuleSystem {
 void RestrictDllSearchPath() {
   static const bool done = [] {
     // Neither the working folder nor the folder of an opened file is ever searched.
-    SetDllDirectoryA("");
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
+    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    if (auto set_dll_directory = KernelFunction<SetDllDirectoryFn>("SetDllDirectoryA")) set_dll_directory("");
+    auto set_default = KernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+    g_search_flags = set_default && set_default(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
     return true;
   }();
   (void)done;

@@ -74,6 +74,59 @@ int Count(const std::vector<std::string>& lines, const std::string& line) {
   return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
+// Reads *p under an exception handler of its own (as system libraries probe memory): a
+// fault makes the result -1 and execution goes on.
+extern "C" int velmora_probe_read(const volatile int* p);
+extern "C" EXCEPTION_DISPOSITION velmora_probe_handler(EXCEPTION_RECORD* record, void*, CONTEXT* context, void*);
+extern "C" char velmora_probe_resume[];
+#if defined(__x86_64__)
+__asm__(R"(
+	.text
+	.globl	velmora_probe_read
+	.globl	velmora_probe_resume
+	.def	velmora_probe_read;	.scl	2;	.type	32;	.endef
+	.seh_proc	velmora_probe_read
+velmora_probe_read:
+	.seh_handler	velmora_probe_handler, @except
+	.seh_endprologue
+	movl	(%rcx), %eax
+velmora_probe_resume:
+	nop
+	ret
+	.seh_endproc
+)");
+#else
+__asm__(R"(
+	.text
+	.globl	_velmora_probe_read
+	.globl	_velmora_probe_resume
+_velmora_probe_read:
+	pushl	$_velmora_probe_handler
+	pushl	%fs:0
+	movl	%esp, %fs:0
+	movl	12(%esp), %ecx
+	movl	(%ecx), %eax
+_velmora_probe_resume:
+	popl	%fs:0
+	addl	$4, %esp
+	ret
+)");
+#endif
+extern "C" EXCEPTION_DISPOSITION velmora_probe_handler(EXCEPTION_RECORD* record, void*, CONTEXT* context, void*) {
+  constexpr DWORD kUnwinding = 0x2 | 0x4;
+  if ((record->ExceptionFlags & kUnwinding) || record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) {
+    return ExceptionContinueSearch;
+  }
+#if defined(__x86_64__)
+  context->Rax = 0xFFFFFFFFu;
+  context->Rip = reinterpret_cast<DWORD64>(velmora_probe_resume);
+#else
+  context->Eax = 0xFFFFFFFFu;
+  context->Eip = reinterpret_cast<DWORD>(velmora_probe_resume);
+#endif
+  return ExceptionContinueExecution;
+}
+
 // Opaque to the optimiser, as a call into a library is.
 __attribute__((noinline)) void WriteThrough(volatile int* p) { *p = 1; }
 __attribute__((noinline)) void Undefined(int really) {
@@ -82,28 +135,83 @@ __attribute__((noinline)) void Undefined(int really) {
 __attribute__((noinline)) int Divide(int a, volatile int b) { return a / b; }
 __attribute__((noinline)) void Throw() { throw std::runtime_error("thrown through"); }
 
-TEST(Guard, SwallowsFaultsOfOurOwnCode) {
-  EXPECT_FALSE(guard::Guarded(WriteThrough, nullptr));
+TEST(Guard, RecoversTheFaultsOfTheOwnersCode) {
+  // This program stands in for the library here.
+  const guard::Owner self{GetModuleHandleA(nullptr)};
+  EXPECT_FALSE(guard::Guarded(self, WriteThrough, nullptr));
   EXPECT_EQ(guard::LastFaultCode(), 0xC0000005u);
-  EXPECT_FALSE(guard::Guarded(Throw));
-  EXPECT_FALSE(guard::Guarded(Divide, 100, 0));
+  EXPECT_FALSE(guard::Guarded(self, Throw));
+  EXPECT_FALSE(guard::Guarded(self, Divide, 100, 0));
   EXPECT_EQ(guard::LastFaultCode(), 0xC0000094u);
-  EXPECT_FALSE(guard::Guarded(Undefined, 1));
+  EXPECT_FALSE(guard::Guarded(self, Undefined, 1));
   EXPECT_EQ(guard::LastFaultCode(), 0xC000001Du);
   int value = 0;
-  EXPECT_TRUE(guard::Guarded([&](int v) { value = v; }, 7));
+  EXPECT_TRUE(guard::Guarded(self, [&](int v) { value = v; }, 7));
   EXPECT_EQ(value, 7);
   // Nested guards: the inner fault is the inner call's failure only.
   bool inner = true;
-  EXPECT_TRUE(guard::Guarded([&] { inner = guard::Guarded(Undefined, 1); }));
+  EXPECT_TRUE(guard::Guarded(self, [&] { inner = guard::Guarded(self, Undefined, 1); }));
   EXPECT_FALSE(inner);
   // Many in a row: nothing is left behind by a fault.
-  for (int i = 0; i < 200; ++i) ASSERT_FALSE(guard::Guarded(WriteThrough, nullptr));
+  for (int i = 0; i < 200; ++i) ASSERT_FALSE(guard::Guarded(self, WriteThrough, nullptr));
+}
+
+// A window of the player that receives its messages while a library's modal loop runs.
+class PlayerWindow {
+ public:
+  PlayerWindow() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VelmoraGuardTestWindow";
+    RegisterClassA(&wc);
+    hwnd_ = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~PlayerWindow() { DestroyWindow(hwnd_); }
+  HWND Handle() const { return hwnd_; }
+  int probed = 0;
+  bool finished = false;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<PlayerWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (msg == WM_APP && self) {
+      self->probed = velmora_probe_read(nullptr);
+      self->finished = true;
+      return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  HWND hwnd_ = nullptr;
+};
+
+TEST(Guard, OtherFaultsOnTheThreadTakeTheirNormalCourse) {
+  PluginFolder folder;
+  folder.Add("faulty.dll", "faulty_m.dll", "fault_showoptionspopup=pump\n");
+  System sys(folder.Path());
+  PluginLoader& plugin = sys.core.Loader();
+  plugin.SwitchTo("faulty_m.dll");
+  ASSERT_NE(plugin.Module(), nullptr);
+
+  // Our own code, handling its own fault, inside a call guarded for the library.
+  int probed = 0;
+  EXPECT_TRUE(guard::Guarded(guard::Owner{plugin.Module()}, [&] { probed = velmora_probe_read(nullptr); }));
+  EXPECT_EQ(probed, -1);
+
+  // The player's window procedure, run by the library's modal loop, does the same.
+  PlayerWindow window;
+  ASSERT_NE(window.Handle(), nullptr);
+  PostMessageA(window.Handle(), WM_APP, 0, 0);
+  EXPECT_NO_THROW(plugin.showoptionspopup(1, 2));
+  EXPECT_TRUE(window.finished);
+  EXPECT_EQ(window.probed, -1);
+  plugin.UnloadPlugin();
 }
 
 // Every fault kind on every call shape: the call throws PluginFault, the loader goes on.
 TEST(Guard, EveryFaultOfThePluginIsSwallowed) {
-  const std::vector<std::string> modes = {"null", "illegal", "divide", "throw", "badtext", "abort"};
+  const std::vector<std::string> modes = {"null", "illegal", "divide", "throw", "badtext", "abort", "crt"};
   for (const auto& mode : modes) {
     SCOPED_TRACE(mode);
     PluginFolder folder;

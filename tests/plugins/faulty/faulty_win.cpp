@@ -10,6 +10,9 @@
 //                      throw    throws a C++ exception out of the entry
 //                      badtext  returns an invalid pointer as its text
 //                      abort    calls abort()
+//                      crt      hands a bad pointer to the C runtime's strlen
+//                      pump     does not fail: dispatches the thread's waiting messages,
+//                               as a modal loop of the library would
 //   log              log file beside the library                        [<name>.log]
 // Every call is appended to the log as "<entry>[ <argument>]" before it runs, so a test
 // can tell which calls were made even when they fault.
@@ -18,6 +21,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -94,6 +98,16 @@ const char* MaybeFault(const char* entry) {
     return kBadText;
   } else if (mode == "abort") {
     std::abort();
+  } else if (mode == "crt") {
+    const char* volatile bad = kBadText;
+    volatile size_t length = std::strlen(bad);
+    (void)length;
+  } else if (mode == "pump") {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
   }
   return nullptr;
 }

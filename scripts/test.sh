@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds native, win64 and win32, and runs every test:
-#   1. core_tests (native GoogleTest)
+#   1. core_tests (native GoogleTest) and core_asan_tests (the bitmap reader's tests
+#      under AddressSanitizer)
 #   2. the fuzz targets tests/fuzz/*_fuzz.cpp, each for a bounded time (clang, build/fuzz)
-#   3. the end-to-end suite build/win64/e2e/velmora_e2e.exe under wine64 on Xvfb
+#   3. the import tables of velmora.exe, velmoractl.exe and Library\*.dll of each build
+#      (scripts/check_imports.py: nothing older Windows versions lack)
+#   4. the end-to-end suite build/win64/e2e/velmora_e2e.exe under wine64 on Xvfb
 # and ends with one line "N passed, N failed" counting every test case (a fuzz target is
 # one case; a build or a suite that fails to run counts as one failed case).
 #
@@ -65,8 +68,25 @@ fi
 if [[ $run_e2e == 1 ]]; then
   bash "$ROOT/scripts/build.sh" --only win64 && win64_ok=1 || step_failed "win64 build"
 fi
+win32_ok=0
 if [[ $skip_win32 == 0 && $e2e_only == 0 && $unit_only == 0 ]]; then
-  bash "$ROOT/scripts/build.sh" --only win32 || step_failed "win32 (i686) build"
+  bash "$ROOT/scripts/build.sh" --only win32 && win32_ok=1 || step_failed "win32 (i686) build"
+fi
+
+# --- import tables: nothing that older Windows versions lack is imported statically -------
+if [[ $win64_ok == 1 || $win32_ok == 1 ]]; then
+  (
+    cd "$ROOT/build" || exit 1
+    shopt -s nullglob
+    images=()
+    for b in win64 win32; do
+      ok_var="${b}_ok"
+      [[ ${!ok_var} == 1 ]] && images+=("$b/dist/velmora.exe" "$b/dist/velmoractl.exe" "$b"/dist/Library/*.dll)
+    done
+    log "import tables"
+    python3 "$ROOT/scripts/check_imports.py" "$RESULTS/imports.xml" "${images[@]}"
+  ) || true
+  [[ -f "$RESULTS/imports.xml" ]] || step_failed "import table check wrote no report"
 fi
 
 # --- native unit tests ------------------------------------------------------------------
@@ -76,6 +96,17 @@ if [[ $run_native == 1 && $native_ok == 1 ]]; then
     --gtest_output="xml:$RESULTS/core_tests.xml" 2>&1 | tee "$RESULTS/core_tests.log"
   rc=${PIPESTATUS[0]}
   [[ -f "$RESULTS/core_tests.xml" ]] || echo "core_tests ended without a report (exit $rc)" >&2
+  # The hostile-file readers again under AddressSanitizer.
+  ASAN_TESTS="$ROOT/build/native/tests/unit/core_asan_tests"
+  if [[ -x "$ASAN_TESTS" ]]; then
+    log "core_asan_tests"
+    "$ASAN_TESTS" "${gtest_args[@]}" --gtest_output="xml:$RESULTS/core_asan_tests.xml" 2>&1 \
+      | tee "$RESULTS/core_asan_tests.log"
+    rc=${PIPESTATUS[0]}
+    [[ -f "$RESULTS/core_asan_tests.xml" ]] || echo "core_asan_tests ended without a report (exit $rc)" >&2
+  else
+    step_failed "core_asan_tests not built (no AddressSanitizer?)"
+  fi
 fi
 
 # --- fuzz targets -------------------------------------------------------------------------
@@ -101,11 +132,20 @@ if [[ $run_fuzz == 1 && ${#fuzz_sources[@]} -gt 0 ]]; then
       if [[ -d "$ROOT/tests/fuzz/corpus/$name" ]]; then
         cp -n "$ROOT/tests/fuzz/corpus/$name"/* "$corpus/" 2>/dev/null || true
       fi
+      # A target may make further seeds (tests/fuzz/<name>_seeds.py CORPUS) and name
+      # libFuzzer options of its own (tests/fuzz/<name>.options, e.g. a larger -max_len).
+      if [[ -f "$ROOT/tests/fuzz/${name}_seeds.py" ]]; then
+        python3 "$ROOT/tests/fuzz/${name}_seeds.py" "$corpus" || step_failed "fuzz seeds of $name"
+      fi
+      extra=()
+      if [[ -f "$ROOT/tests/fuzz/$name.options" ]]; then
+        read -r -a extra < <(grep -v '^#' "$ROOT/tests/fuzz/$name.options" | tr '\n' ' ')
+      fi
       [[ -n "$(ls -A "$corpus")" ]] || printf 'seed\n' > "$corpus/seed"
       artifacts="$RESULTS/fuzz-$name"
       mkdir -p "$artifacts"
       log "fuzzing $name for ${fuzz_time}s"
-      if "$exe" -max_total_time="$fuzz_time" -timeout=10 -rss_limit_mb=2048 \
+      if "$exe" -max_total_time="$fuzz_time" -timeout=10 -rss_limit_mb=2048 "${extra[@]}" \
            -artifact_prefix="$artifacts/" "$corpus" >"$RESULTS/fuzz-$name.log" 2>&1; then
         echo "$name passed" >> "$FUZZ_REPORT"
       else

@@ -132,10 +132,14 @@ if [[ $run_fuzz == 1 && ${#fuzz_sources[@]} -gt 0 ]]; then
       if [[ -d "$ROOT/tests/fuzz/corpus/$name" ]]; then
         cp -n "$ROOT/tests/fuzz/corpus/$name"/* "$corpus/" 2>/dev/null || true
       fi
-      # A target may make further seeds (tests/fuzz/<name>_seeds.py CORPUS) and name
-      # libFuzzer options of its own (tests/fuzz/<name>.options, e.g. a larger -max_len).
+      # A target may make further seeds (tests/fuzz/<name>_seeds.py DIR) and name libFuzzer
+      # options of its own (tests/fuzz/<name>.options, e.g. a larger -max_len). Made seeds
+      # are read from their own folder each run; large finds are not kept in the corpus.
+      seeds=()
       if [[ -f "$ROOT/tests/fuzz/${name}_seeds.py" ]]; then
-        python3 "$ROOT/tests/fuzz/${name}_seeds.py" "$corpus" || step_failed "fuzz seeds of $name"
+        made="$FUZZ_DIR/seeds/$name"
+        if python3 "$ROOT/tests/fuzz/${name}_seeds.py" "$made"; then seeds=("$made"); else step_failed "fuzz seeds of $name"; fi
+        find "$corpus" -type f -size +1M -delete
       fi
       extra=()
       if [[ -f "$ROOT/tests/fuzz/$name.options" ]]; then
@@ -146,7 +150,7 @@ if [[ $run_fuzz == 1 && ${#fuzz_sources[@]} -gt 0 ]]; then
       mkdir -p "$artifacts"
       log "fuzzing $name for ${fuzz_time}s"
       if "$exe" -max_total_time="$fuzz_time" -timeout=10 -rss_limit_mb=2048 "${extra[@]}" \
-           -artifact_prefix="$artifacts/" "$corpus" >"$RESULTS/fuzz-$name.log" 2>&1; then
+           -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}" >"$RESULTS/fuzz-$name.log" 2>&1; then
         echo "$name passed" >> "$FUZZ_REPORT"
       else
         echo "$name FAILED (see $RESULTS/fuzz-$name.log)" >> "$FUZZ_REPORT"

@@ -71,14 +71,6 @@ bool IsOwnersCode(const detail::Frame* frame, HMODULE module) {
   return module != GetModuleHandleA(nullptr) && !IsSystemModule(module);
 }
 
-uintptr_t InstructionPointer(const CONTEXT* context) {
-#if defined(__x86_64__)
-  return context->Rip;
-#else
-  return context->Eip;
-#endif
-}
-
 // The innermost code on the faulting stack that is not the system's: the caller that
 // handed the system library whatever made it fault. Null when it cannot be told.
 const void* InnermostCallerOutsideTheSystem(const CONTEXT* fault, const detail::Frame* frame) {

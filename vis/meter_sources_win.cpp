@@ -168,7 +168,7 @@ class PluginPeaksSource : public MeterSource {
     VelmoraAudiblePeaks reported{};
     reported.size = sizeof reported;
     VelmoraFlag playing = 0;
-    if (!guard::Guarded([&] { playing = entry(&reported); })) return;
+    if (!guard::Guarded(guard::Owner{module}, [&] { playing = entry(&reported); })) return;
     if ((playing & 0xFF) == 0 || reported.size < sizeof reported) return;
     auto clamp = [](int32_t v) { return std::min<int32_t>(std::max<int32_t>(v, 0), 32768); };
     latest_.left = clamp(reported.peak[0]);

@@ -9,6 +9,7 @@
 
 #include "app/main_window_ids_win.h"
 #include "design/design_apply_win.h"
+#include "design/design_library_win.h"
 #include "design/picture_win.h"
 #include "plugins/guarded_call_win.h"
 #include "ui/control_ids.h"
@@ -632,8 +633,7 @@ void MainWindow::OnContextMenu(HWND control, int x, int y) {
   }
 }
 
-void MainWindow::ShowGeneralMenu() {
-  const PlayerSettings& s = app_.settings;
+HMENU CreateGeneralMenu(const PlayerSettings& s) {
   auto check = [](bool on) { return on ? MF_CHECKED : MF_UNCHECKED; };
   HMENU menu = CreatePopupMenu();
   HMENU actions = CreatePopupMenu(), prefs = CreatePopupMenu(), fading = CreatePopupMenu(),
@@ -677,7 +677,11 @@ void MainWindow::ShowGeneralMenu() {
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(execute), "Execute");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, kMenuExit, "Exit");
+  return menu;
+}
 
+void MainWindow::ShowGeneralMenu() {
+  HMENU menu = CreateGeneralMenu(app_.settings);
   app_.display->ShowStatus("Showig Setup Popup");
   RECT r;
   GetWindowRect(Control(ids::optionbut), &r);
@@ -722,6 +726,7 @@ bool MainWindow::PreTranslate(const MSG& msg) {
 }
 
 void MainWindow::Minimize() {
+  if (DesignLibraries* d = ProgramDesignLibraries()) d->MainWindowMinimized();
   ShowWindow(hwnd_, SW_MINIMIZE);
   app_.display->ShowStatus("Minimizing");
 }

@@ -54,6 +54,8 @@ class MainWindow : public Form, public MainView, public PlayerView {
   MainWindow& operator=(const MainWindow&) = delete;
 
   HWND Handle() const override { return hwnd_; }
+  // The wave-output volume the player drives.
+  Volume& OutputVolume() { return volume_; }
 
   // Keys for the main window and its controls, seen before they are dispatched.
   bool PreTranslate(const MSG& msg);
@@ -167,6 +169,9 @@ class MainWindow : public Form, public MainView, public PlayerView {
   std::array<UINT, static_cast<int>(ExternalCommand::Count)> messages_{};
   HBRUSH black_brush_ = nullptr;
 };
+
+// The general popup menu ("Setupop") with the settings' check marks; the caller owns it.
+HMENU CreateGeneralMenu(const PlayerSettings& settings);
 
 // The main window of the running program (null before it exists).
 MainWindow* TheMainWindow(App& app);

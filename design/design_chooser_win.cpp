@@ -13,7 +13,7 @@
 #include "design/classic_skin_win.h"
 #include "design/design_apply_win.h"
 #include "design/design_folder.h"
-#include "design/design_library_branch_win.h"
+#include "design/design_library_win.h"
 #include "design/picture_win.h"
 #include "design/skin_archive_win.h"
 #include "ui/control_ids.h"
@@ -57,6 +57,9 @@ class DesignChooser : public Form {
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
     CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                     r.bottom - r.top, nullptr, nullptr, app.instance, this);
+    // The library scan lists every design library it finds here.
+    libraries_ = std::make_unique<DesignLibraries>(
+        app, [this](const std::string& name, const std::string& path) { Append({name, path}); });
     app.hooks.startup_design = [this] { Guard([this] { StartupDesign(); }); };
     app.hooks.apply_design = [this] { Guard([this] { ApplyDesign(); }); };
     app.hooks.show_design_chooser = [this] {
@@ -64,11 +67,16 @@ class DesignChooser : public Form {
       SetForegroundWindow(hwnd_);
     };
     app.hooks.open_skin_archive = [this](const std::string& path) { Guard([&] { OpenSkinArchive(path); }); };
-    // Design libraries are not loaded yet, so there is nothing to release.
-    app.hooks.release_design_modules = [] {};
+    app.hooks.release_design_modules = [this] {
+      std::vector<std::string> markers;
+      for (const DesignEntry& e : entries_) markers.push_back(e.marker);
+      libraries_->ReleaseModules(markers);
+    };
   }
 
   ~DesignChooser() override {
+    app_.hooks.release_design_modules = nullptr;
+    libraries_.reset();
     if (hwnd_) {
       SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
       DestroyWindow(hwnd_);
@@ -237,7 +245,7 @@ class DesignChooser : public Form {
           throw;
         }
       } else if (e.marker != kMarkerNone) {
-        if (void* picture = DesignLibraryPreview(app_, e.marker)) SetPreview(image, static_cast<HBITMAP>(picture));
+        if (HBITMAP picture = libraries_->Preview(e.marker)) SetPreview(image, picture);
       }
     }
     FitToPreview();
@@ -270,10 +278,10 @@ class DesignChooser : public Form {
       return;
     }
     const DesignEntry e = entries_[static_cast<size_t>(i)];
-    if (app_.display && app_.display->DesignLibraryActive()) UnloadDesignLibrary(app_);
+    if (libraries_->Host().Active()) libraries_->Unload();
     if (e.marker != kMarkerClassic) {
       // A design library entry.
-      if (LoadDesignLibrary(app_, e.marker)) {
+      if (libraries_->Load(e.marker)) {
         active_library_path_ = e.marker;
         SendMessageA(GetDlgItem(app_.main_window, ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
       }
@@ -349,6 +357,7 @@ class DesignChooser : public Form {
   FolderDesignState state_;
   std::string current_design_name_;
   std::string active_library_path_;
+  std::unique_ptr<DesignLibraries> libraries_;
 };
 
 std::unique_ptr<Form> CreateDesignChooser(App& app) { return std::make_unique<DesignChooser>(app); }

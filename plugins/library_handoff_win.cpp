@@ -5,7 +5,4 @@ namespace velmora {
 // The visualisation host is not there yet: everything goes on to the design host.
 void AddVisPlugin(const std::string& full_path) { ProbeDesignLibrary(full_path); }
 
-// The design host is not there yet: nothing claims the library.
-void ProbeDesignLibrary(const std::string& full_path) { (void)full_path; }
-
 }  // namespace velmora

@@ -2,7 +2,8 @@
 # Starts the player under wine (on a private Xvfb) once per shipped design, and once with
 # the generated classic test skin when the build has one (<build>/testskins), and saves a
 # picture of the screen with the main window into build/screenshots/<design>.png, so a
-# person can look at every design.
+# person can look at every design; the shipped design library's window is saved as
+# build/screenshots/Pocket.png while it plays a file.
 #
 #   scripts/screenshots.sh [build folder]     (default: build-x86_64, then any build*/dist)
 #
@@ -57,3 +58,22 @@ for design_dir in "${designs[@]}"; do
   "$WINE" taskkill /im velmora.exe /f >/dev/null 2>&1 || true
   sleep 1
 done
+
+# The shipped design library (Library\pocket.dll) draws its own window, chosen in the
+# design chooser once the library scan has listed it: its end-to-end test applies it,
+# plays a file and saves the window's picture while it plays.
+e2e="$(cd "$build" && pwd)/e2e/velmora_e2e.exe"
+if [[ -f "$e2e" ]]; then
+  export VELMORA_DIST VELMORA_TESTPLUGINS VELMORA_SCREENSHOT_DIR
+  VELMORA_DIST="$(to_windows_path "$dist")"
+  VELMORA_TESTPLUGINS="$(to_windows_path "$(cd "$build" && pwd)/testplugins")"
+  VELMORA_SCREENSHOT_DIR="$(to_windows_path "$out")"
+  if "$WINE" "$e2e" --gtest_filter='DesignLibrary.ShippedPocketPlaysAFile' >/dev/null 2>&1 &&
+     [[ -f "$out/Pocket.bmp" ]]; then
+    convert "$out/Pocket.bmp" -bordercolor '#202020' -border 8 "$out/Pocket.png"
+    rm -f "$out/Pocket.bmp"
+    echo "saved $out/Pocket.png"
+  else
+    echo "no picture of the Pocket design library (its end-to-end test failed)" >&2
+  fi
+fi

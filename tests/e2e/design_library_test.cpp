@@ -19,17 +19,23 @@ namespace {
 
 using namespace audio;
 
+// The entries of the chooser's list, read as any program can: select each one and read
+// the text it puts in the edit field (the text typed before is put back).
 std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> out;
+  const std::string before = WindowText(combo);
   const int n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
-    const LRESULT len = SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
-    std::string s(static_cast<size_t>(len > 0 ? len : 0) + 1, '\0');
-    SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(s.data()));
-    s.resize(static_cast<size_t>(len > 0 ? len : 0));
-    out.push_back(s);
+    SendMessageA(combo, CB_SETCURSEL, i, 0);
+    out.push_back(WindowText(combo));
   }
+  SetWindowTextA(combo, before.c_str());
   return out;
+}
+
+bool Listed(HWND chooser, const std::string& name) {
+  const std::vector<std::string> items = ComboItems(GetDlgItem(chooser, ids::designList));
+  return std::find(items.begin(), items.end(), name) != items.end();
 }
 
 std::string LowerText(std::string s) {
@@ -77,17 +83,15 @@ class DesignLibrary : public ::testing::Test {
   // three probe files, and waits until the scan has listed `name` in the chooser.
   HWND Start(const std::string& glass_ini = "", const std::string& name = "Glass") {
     folder_.AddPlugin("glass.dll", "glass.dll", glass_ini);
-    folder_.AddPlugin("probe.dll", "probe_a.dll", "extensions=MP3\nlength_ms=4000\n");
+    folder_.AddPlugin("probe.dll", "probe_a.dll", "extensions=PRB\nlength_ms=4000\n");
     std::string m3u;
-    for (const char* f : {"a.mp3", "b.mp3", "c.mp3"}) m3u += folder_.MakeMediaFile(std::string("media\\") + f) + "\r\n";
+    for (const char* f : {"a.prb", "b.prb", "c.prb"}) m3u += folder_.MakeMediaFile(std::string("media\\") + f) + "\r\n";
     folder_.WriteFile("pl.m3u", m3u);
     HWND main = StartReady(player_, folder_);
     EXPECT_TRUE(main);
     chooser_ = player_.FindWindowOfClassWait("TForm6");
-    EXPECT_TRUE(WaitUntil([&] {
-      const auto items = ComboItems(GetDlgItem(chooser_, ids::designList));
-      return std::find(items.begin(), items.end(), name) != items.end();
-    })) << name << " is not listed";
+    const std::string wanted = name;
+    EXPECT_TRUE(WaitUntil([this, wanted] { return Listed(chooser_, wanted); })) << name << " is not listed";
     return main;
   }
 
@@ -117,12 +121,15 @@ TEST_F(DesignLibrary, ProbeListsItAndApplyHandsOverTheStateInOrder) {
   HWND main = Start();
   ASSERT_TRUE(main);
   // Listed with its full path in the hidden list; the probe left nothing loaded.
-  const auto markers = ListItems(chooser_, ids::designdlls);
-  ASSERT_FALSE(markers.empty());
-  EXPECT_EQ(LowerText(markers.back()), LowerText(folder_.File("Library\\glass.dll")));
+  std::vector<std::string> markers = ListItems(chooser_, ids::designdlls);
+  for (std::string& m : markers) m = LowerText(m);
+  EXPECT_NE(std::find(markers.begin(), markers.end(), LowerText(folder_.File("Library\\glass.dll"))), markers.end());
   EXPECT_EQ(Log().Calls(), (std::vector<std::string>{"init", "GetDesignHeader", "deinit"}));
   Log().Clear();
 
+  Apply("Glass");
+  EXPECT_FALSE(IsWindowVisible(main));
+  // The main window's controls keep what they showed: that is what was handed over.
   const std::string status = ControlText(main, ids::banner2);
   const std::string expected_state[] = {
       "OnPositionMax " + std::to_string(SliderMax(main, ids::tb)), "OnPosition " + std::to_string(SliderPos(main, ids::tb)),
@@ -131,8 +138,6 @@ TEST_F(DesignLibrary, ProbeListsItAndApplyHandsOverTheStateInOrder) {
       "OnLayer " + ControlText(main, ids::lay), "OnBitrate " + ControlText(main, ids::bitr),
       "OnFrequency " + ControlText(main, ids::Freq), "OnVolume " + std::to_string(SliderPos(main, ids::volbar)),
       "OnShow TForm1"};
-  Apply("Glass");
-  EXPECT_FALSE(IsWindowVisible(main));
   std::vector<std::string> expected = {"init", "GetDesignHeader",
                                        "update own version=" + ControlText(main, ids::Versiontext) +
                                            " hints=Layer,Bitrate,Frequency menus=4"};
@@ -140,8 +145,8 @@ TEST_F(DesignLibrary, ProbeListsItAndApplyHandsOverTheStateInOrder) {
   EXPECT_EQ(Log().Calls(), expected);
 
   // From now on the status line goes to the library only.
-  ASSERT_EQ(SendRegistered(main, "VelmoraStop"), 0);
-  EXPECT_TRUE(Log().WaitFor("OnStatus API CALL : Stop"));
+  ASSERT_TRUE(SendCopyData(main, "$hello").has_value());
+  EXPECT_TRUE(Log().WaitFor("OnStatus hello"));
   EXPECT_EQ(ControlText(main, ids::banner2), status);
 }
 
@@ -155,7 +160,7 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   // HostPlayIndex plays entry 2; title, times and status follow; no index echo.
   log.Clear();
   Call("HostPlayIndex 2");
-  EXPECT_TRUE(probe.WaitFor("load " + folder_.File("media\\c.mp3")));
+  EXPECT_TRUE(probe.WaitFor("load " + folder_.File("media\\c.prb")));
   EXPECT_EQ(CurrentIndexText(player_), "2");
   EXPECT_TRUE(log.WaitFor("OnTotalTime 00:04"));
   EXPECT_TRUE(WaitUntil([&] { return log.Count("OnPositionTime") >= 2 && log.Count("OnSongTitle") >= 1; }));
@@ -163,9 +168,9 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   Call("HostGetCurrentIndex");
   EXPECT_TRUE(log.Contains("result HostGetCurrentIndex 2"));
 
-  // An index set elsewhere is told.
-  ASSERT_EQ(SendRegistered(main, "VelmoraNext"), 0);
-  EXPECT_TRUE(log.WaitFor("OnCurrentIndex 0"));
+  // An index set elsewhere is told: another program adds a file and plays it.
+  ASSERT_TRUE(SendCopyData(main, folder_.MakeMediaFile("media\\d.prb")).has_value());
+  EXPECT_TRUE(log.WaitFor("OnCurrentIndex 3"));
 
   Call("HostSetVolume 250");
   EXPECT_TRUE(log.Contains("OnStatus Volume : 100%"));
@@ -185,12 +190,15 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   // Get, reverse in place, set: the playlist window shows the reversed list.
   HWND playlist = PlaylistWindow(player_);
   const std::vector<std::string> before = ListItems(playlist, ids::pl);
-  ASSERT_EQ(before, (std::vector<std::string>{"a.mp3", "b.mp3", "c.mp3"}));
+  ASSERT_EQ(before, (std::vector<std::string>{"a.prb", "b.prb", "c.prb", "d.prb"}));
   Call("ReversePlaylist");
-  EXPECT_TRUE(WaitUntil([&] { return ListItems(playlist, ids::pl) == std::vector<std::string>{"c.mp3", "b.mp3", "a.mp3"}; }));
+  EXPECT_TRUE(WaitUntil([&] {
+    return ListItems(playlist, ids::pl) == std::vector<std::string>{"d.prb", "c.prb", "b.prb", "a.prb"};
+  }));
   Call("HostGetPlaylist");
-  EXPECT_TRUE(log.Contains("result HostGetPlaylist c.mp3|b.mp3|a.mp3 / " + folder_.File("media\\c.mp3") + "|" +
-                           folder_.File("media\\b.mp3") + "|" + folder_.File("media\\a.mp3")));
+  EXPECT_TRUE(log.Contains("result HostGetPlaylist d.prb|c.prb|b.prb|a.prb / " + folder_.File("media\\d.prb") + "|" +
+                           folder_.File("media\\c.prb") + "|" + folder_.File("media\\b.prb") + "|" +
+                           folder_.File("media\\a.prb")));
 
   // Loop and random play from the main window's menu reach it.
   SendMessageA(main, WM_COMMAND, 216 /* Loop */, 0);
@@ -203,7 +211,7 @@ TEST_F(DesignLibrary, AServiceCalledInsideANotificationWorks) {
   HWND main = Start("on_OnCurrentIndex=HostSetVolume 100\n");
   ASSERT_TRUE(main);
   Apply("Glass");
-  ASSERT_EQ(SendRegistered(main, "VelmoraNext"), 0);
+  ASSERT_TRUE(SendCopyData(main, folder_.MakeMediaFile("media\\d.prb")).has_value());
   ProbeLog log = Log();
   EXPECT_TRUE(log.WaitFor("OnStatus Volume : 40%"));
   const auto calls = log.Calls();
@@ -222,8 +230,8 @@ TEST_F(DesignLibrary, AFolderDesignAfterwardsClosesItAndShowsTheMainWindow) {
   Apply("Default");
   EXPECT_TRUE(IsWindowVisible(main));
   EXPECT_EQ(Log().Calls(), (std::vector<std::string>{"OnClose TForm1", "deinit"}));
-  ASSERT_EQ(SendRegistered(main, "VelmoraStop"), 0);
-  EXPECT_EQ(Status(main), "API CALL : Stop");
+  ASSERT_TRUE(SendCopyData(main, "$hello").has_value());
+  EXPECT_EQ(Status(main), "hello");
 }
 
 TEST_F(DesignLibrary, ExitWithALibraryActiveClosesItOnce) {
@@ -245,8 +253,8 @@ TEST_F(DesignLibrary, AFaultInOnStatusIsSurvived) {
   HWND main = Start("fault_after_show=OnStatus\n");
   ASSERT_TRUE(main);
   Apply("Glass");
-  ASSERT_EQ(SendRegistered(main, "VelmoraStop"), 0);
-  EXPECT_TRUE(Log().WaitFor("OnStatus API CALL : Stop"));
+  ASSERT_TRUE(SendCopyData(main, "$hello").has_value());
+  EXPECT_TRUE(Log().WaitFor("OnStatus hello"));
   // Still there and still answering; the library keeps receiving.
   EXPECT_TRUE(player_.Running());
   ASSERT_TRUE(SendRegistered(main, "VelmoraNumberFiles").has_value());
@@ -274,8 +282,8 @@ TEST_F(DesignLibrary, AFaultWhileLoadingIsReportedAndLeavesTheMainWindow) {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(IsWindowVisible(main));
   EXPECT_EQ(Log().Count("deinit"), 2);  // the probe's and the failed load's
-  ASSERT_EQ(SendRegistered(main, "VelmoraStop"), 0);
-  EXPECT_EQ(Status(main), "API CALL : Stop");
+  ASSERT_TRUE(SendCopyData(main, "$hello").has_value());
+  EXPECT_EQ(Status(main), "hello");
 }
 
 TEST_F(DesignLibrary, ShippedPocketPlaysAFile) {
@@ -286,10 +294,7 @@ TEST_F(DesignLibrary, ShippedPocketPlaysAFile) {
   HWND main = StartReady(player_, folder_);
   ASSERT_TRUE(main);
   chooser_ = player_.FindWindowOfClassWait("TForm6");
-  ASSERT_TRUE(WaitUntil([&] {
-    const auto items = ComboItems(GetDlgItem(chooser_, ids::designList));
-    return std::find(items.begin(), items.end(), "Pocket") != items.end();
-  }));
+  ASSERT_TRUE(WaitUntil([this] { return Listed(chooser_, "Pocket"); }));
   Apply("Pocket");
   HWND pocket = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (pocket = VisibleWindowOf(player_, "VelmoraPocketDesign", nullptr)) != nullptr; }));

@@ -445,8 +445,9 @@ DesignLibraries::DesignLibraries(App& app, std::function<void(const std::string&
   random_ = app.settings.Randomplay;
   loop_ = app.settings.loop;
   auto before = app.hooks.settings_changed;
-  app.hooks.settings_changed = [this, before] {
+  app.hooks.settings_changed = [this, before, alive = alive_] {
     if (before) before();
+    if (!*alive) return;
     if (app_.settings.Randomplay != random_) host_->NotifyRandom(random_ = app_.settings.Randomplay);
     if (app_.settings.loop != loop_) host_->NotifyLoop(loop_ = app_.settings.loop);
   };
@@ -455,6 +456,7 @@ DesignLibraries::DesignLibraries(App& app, std::function<void(const std::string&
 
 DesignLibraries::~DesignLibraries() {
   if (g_program == this) g_program = nullptr;
+  *alive_ = false;  // the settings hook we wrapped may outlive us
   host_.reset();
   g_services = nullptr;
 }

@@ -51,6 +51,7 @@ class DesignLibraries {
   std::unique_ptr<DesignLibraryHost> host_;
   std::function<void(const std::string&, const std::string&)> list_;
   bool random_ = false, loop_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // The program's design libraries (null before the chooser made them or after it is gone).

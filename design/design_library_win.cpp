@@ -40,6 +40,23 @@ VELMORA_DESIGN_THUNK void ThunkSender(void* e, void* s) { reinterpret_cast<Velmo
   throw DesignFault("The design library failed: " + guard::DescribeFault(guard::LastFaultCode()));
 }
 
+// Whether [p, p + size) is committed memory the player may read (and write).
+bool Accessible(const void* p, size_t size, bool write) {
+  const auto* at = static_cast<const char*>(p);
+  const char* end = at + size;
+  while (at && at < end) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (!VirtualQuery(at, &info, sizeof info) || info.State != MEM_COMMIT) return false;
+    const DWORD p_ = info.Protect & 0xFF;
+    const bool readable = p_ & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY);
+    const bool writable = p_ & (PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY);
+    if (!readable || (write && !writable) || (info.Protect & PAGE_GUARD)) return false;
+    at = static_cast<const char*>(info.BaseAddress) + info.RegionSize;
+  }
+  return p != nullptr;
+}
+
 // ---- the string lists handed to a library ------------------------------------------
 
 struct HostList : VelmoraStringList {
@@ -100,11 +117,16 @@ bool ReadList(const VelmoraStringList* list, std::vector<std::string>& out) {
     out = AsHost(list)->items;
     return true;
   }
-  return guard::Guarded([&] {
-    const int32_t n = list->fn->Count(list);
+  // A list of the library's own: its record and functions are checked before use.
+  if (!Accessible(list, sizeof *list, false) || !Accessible(list->fn, sizeof *list->fn, false)) return false;
+  const VelmoraStringListFunctions fn = *list->fn;
+  if (!fn.Count || !fn.Get) return false;
+  return guard::Guarded(guard::Owner{reinterpret_cast<const void*>(fn.Count)}, [&] {
+    const int32_t n = fn.Count(list);
     for (int32_t i = 0; i < n; ++i) {
-      const char* text = list->fn->Get(list, i);
-      out.emplace_back(text ? text : "");
+      const char* text = fn.Get(list, i);
+      const size_t length = text ? guard::ForeignTextLength(text) : 0;
+      out.emplace_back(text ? text : "", length);
     }
   });
 }
@@ -211,23 +233,23 @@ class Win32DesignModule : public DesignModule {
   void TakeHeader() override {
     if (!get_header_) Fail();
     VelmoraDesignHeader* h = nullptr;
-    if (!guard::Guarded([&] { h = ThunkHeader(get_header_); })) Fail();
-    if (!h) throw DesignFault("The design library has no header");
+    if (!guard::Guarded(Owner(), [&] { h = ThunkHeader(get_header_); })) Fail();
+    // The record is the library's; the player reads and writes it, so it must be there.
+    if (!Accessible(h, sizeof *h, true)) throw DesignFault("The design library has no header");
     header_ = h;
   }
 
   std::string DesignName() override {
-    char name[256] = {};
-    if (!header_ || !guard::Guarded([&] {
-          if (const char* n = header_->DesignName) lstrcpynA(name, n, sizeof name);
-        }))
-      Fail();
-    return name;
+    if (!header_) Fail();
+    const char* text = header_->DesignName;
+    size_t length = 0;
+    if (text && !guard::Guarded(Owner(), [&] { length = guard::ForeignTextLength(text); })) Fail();
+    return text ? std::string(text, length) : std::string();
   }
 
   void* CopyPreview() override {
-    HBITMAP source = nullptr;
-    if (!header_ || !guard::Guarded([&] { source = header_->PreviewPicture; })) Fail();
+    if (!header_) Fail();
+    HBITMAP source = header_->PreviewPicture;
     if (!source || GetObjectType(source) != OBJ_BITMAP) return nullptr;
     return CopyImage(source, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
   }
@@ -244,7 +266,7 @@ class Win32DesignModule : public DesignModule {
     }
     version_ = ui::WindowText(GetDlgItem(main, ids::Versiontext));
     VelmoraDesignHeader* h = header_;
-    const bool ok = guard::Guarded([&] {
+    {
       h->HostPlay = HostPlay;
       h->HostStop = HostStop;
       h->HostPause = HostPause;
@@ -276,30 +298,29 @@ class Win32DesignModule : public DesignModule {
       h->LayerHint = "Layer";
       h->BitrateHint = "Bitrate";
       h->FrequencyHint = "Frequency";
-    });
-    if (!ok) Fail();
+    }
   }
 
   void Update() override {
     if (!update_) Fail();
-    if (!guard::Guarded(ThunkUpdate, update_, header_)) Fail();
+    if (!guard::Guarded(Owner(), ThunkUpdate, update_, header_)) Fail();
   }
 
   void Notify(DesignNotification n, int32_t value) override {
     if (void* slot = Slot(n))
-      if (!guard::Guarded(ThunkInt, slot, value)) Fail();
+      if (!guard::Guarded(Owner(), ThunkInt, slot, value)) Fail();
   }
   void Notify(DesignNotification n, const std::string& text) override {
     if (void* slot = Slot(n))
-      if (!guard::Guarded(ThunkText, slot, text.c_str())) Fail();
+      if (!guard::Guarded(Owner(), ThunkText, slot, text.c_str())) Fail();
   }
   void NotifyFlag(DesignNotification n, bool on) override {
     if (void* slot = Slot(n))
-      if (!guard::Guarded(ThunkFlag, slot, static_cast<VelmoraBool>(on ? 1 : 0))) Fail();
+      if (!guard::Guarded(Owner(), ThunkFlag, slot, static_cast<VelmoraBool>(on ? 1 : 0))) Fail();
   }
   void NotifySender(DesignNotification n, void* sender) override {
     if (void* slot = Slot(n))
-      if (!guard::Guarded(ThunkSender, slot, sender)) Fail();
+      if (!guard::Guarded(Owner(), ThunkSender, slot, sender)) Fail();
   }
 
  private:
@@ -314,19 +335,17 @@ class Win32DesignModule : public DesignModule {
   }
 
   void CallVoid(EntryAddress e) {
-    if (!e || !guard::Guarded(ThunkVoid, e)) Fail();
+    if (!e || !guard::Guarded(Owner(), ThunkVoid, e)) Fail();
   }
 
-  // The notification slot's current value, read under the guard.
+  // Faults of this library's code are recovered (and jumps through bad pointers).
+  guard::Owner Owner() const { return guard::Owner{handle_}; }
+
+  // The notification slot's current value (the record was checked when it was taken).
   void* Slot(DesignNotification n) {
     if (!header_) return nullptr;
-    void* slot = nullptr;
-    if (!guard::Guarded([&] {
-          void* const* first = reinterpret_cast<void* const*>(&header_->OnPosition);
-          slot = first[static_cast<int>(n)];
-        }))
-      Fail();
-    return slot;
+    void* const* first = reinterpret_cast<void* const*>(&header_->OnPosition);
+    return first[static_cast<int>(n)];
   }
 
   App& app_;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -501,4 +502,19 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL streamtitle() {
   static std::string text;
   GUARDED(text = Plugin().StreamTitle();, text.clear())
   return text.c_str();
+}
+
+// Optional entry: the peaks of the samples audible now (see input_plugin_abi.h).
+VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePeaks* peaks) {
+  if (!peaks || peaks->size < sizeof(peaks->size)) return 0;
+  VelmoraAudiblePeaks mine{};
+  mine.size = peaks->size < sizeof mine ? peaks->size : static_cast<uint32_t>(sizeof mine);
+  VelmoraFlag playing = 0;
+  GUARDED(auto& pb = Plugin().playback; if (pb && pb->Playing()) {
+    playing = 1;
+    mine.channels = velmora::mpeg::MpegDecoder::kChannels;
+    pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
+  },)
+  std::memcpy(peaks, &mine, mine.size);
+  return playing;
 }

@@ -118,6 +118,20 @@ int32_t Playback::PositionMs() {
   return pos;
 }
 
+bool Playback::AudiblePeaksNow(int32_t* left, int32_t* right) {
+  *left = *right = 0;
+  if (!Playing() || Paused() || seek_ms_.load() >= 0) return false;
+  std::lock_guard<std::mutex> lock(device_mutex_);
+  if (!device_ || rate_ <= 0) return false;
+  MMTIME t{};
+  t.wType = TIME_SAMPLES;
+  if (waveOutGetPosition(device_, &t, sizeof(t)) != MMSYSERR_NOERROR) return false;
+  const int64_t played = t.wType == TIME_SAMPLES ? t.u.sample
+                         : t.wType == TIME_BYTES ? t.u.cb / MpegDecoder::kBytesPerFrame
+                                                 : 0;
+  return audible_.PeaksBefore(played, rate_ / 20, left, right);
+}
+
 void Playback::Run() {
   std::unique_ptr<FileWindowSource> file;
   ByteSource* source = nullptr;
@@ -180,6 +194,7 @@ void Playback::Run() {
     std::lock_guard<std::mutex> lock(device_mutex_);
     device_ = device;
     rate_ = rate;
+    audible_.Restart();
     return true;
   };
 
@@ -204,6 +219,7 @@ void Playback::Run() {
         std::lock_guard<std::mutex> lock(device_mutex_);
         waveOutReset(device_);
         if (applied_pause) waveOutPause(device_);
+        audible_.Restart();
       }
       for (bool& q : queued) q = false;
       int rate = decoder.SampleRate();
@@ -242,6 +258,8 @@ void Playback::Run() {
       std::lock_guard<std::mutex> lock(device_mutex_);
       if (waveOutWrite(device_, &headers[i], sizeof(headers[i])) == MMSYSERR_NOERROR) {
         queued[i] = true;
+        audible_.Written(reinterpret_cast<const int16_t*>(data[i].data()),
+                         filled / MpegDecoder::kBytesPerFrame);
       }
     }
     if (!any_queued() && seek_ms_.load() < 0) {

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "plugins/mpeg/audible_peaks.h"
 #include "plugins/mpeg/mpeg_decoder.h"
 #include "plugins/mpeg/win_handles_win.h"
 
@@ -49,6 +50,8 @@ class Playback : public std::enable_shared_from_this<Playback> {
   bool Paused() const { return Playing() && paused_.load(); }
   bool Ended() const { return ended_.load(); }
   int32_t PositionMs();
+  // Peaks of the last 50 ms the device has played; false (peaks 0) while nothing sounds.
+  bool AudiblePeaksNow(int32_t* left, int32_t* right);
 
  private:
   struct Request;
@@ -79,6 +82,7 @@ class Playback : public std::enable_shared_from_this<Playback> {
   int rate_ = 0;
   int64_t base_ms_ = 0;          // position of the first sample sent since the last reset
   std::atomic<int32_t> last_position_ms_{0};
+  AudiblePeaks audible_;  // of the samples sent to the device since it last counted from 0
 };
 
 }  // namespace velmora::mpeg

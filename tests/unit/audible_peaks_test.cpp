@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "plugins/mpeg/audible_peaks.h"
+
+namespace velmora::mpeg {
+namespace {
+
+// `frames` stereo frames with these sample values on the left and the right.
+std::vector<int16_t> Frames(size_t frames, int16_t left, int16_t right) {
+  std::vector<int16_t> s;
+  for (size_t i = 0; i < frames; ++i) {
+    s.push_back(static_cast<int16_t>(i % 2 ? left : -left));
+    s.push_back(right);
+  }
+  return s;
+}
+
+TEST(MpegAudiblePeaks, PeaksFollowThePlayPositionNotWhatWasDecodedAhead) {
+  AudiblePeaks peaks;
+  peaks.Restart();
+  // 100 ms loud, then 100 ms quiet, queued at once (44.1 kHz).
+  const auto loud = Frames(4410, -32768, 1000);
+  const auto quiet = Frames(4410, 8000, 0);
+  peaks.Written(loud.data(), 4410);
+  peaks.Written(quiet.data(), 4410);
+  int32_t left = -1, right = -1;
+  ASSERT_TRUE(peaks.PeaksBefore(2205, 2205, &left, &right));
+  EXPECT_EQ(left, 32768);
+  EXPECT_EQ(right, 1000);
+  // The device has reached the quiet part (past the block shared with the loud one).
+  ASSERT_TRUE(peaks.PeaksBefore(8000, 2205, &left, &right));
+  EXPECT_EQ(left, 8000);
+  EXPECT_EQ(right, 0);
+  // Nothing played yet, or beyond what was written: nothing known.
+  EXPECT_FALSE(peaks.PeaksBefore(0, 2205, &left, &right));
+  EXPECT_FALSE(peaks.PeaksBefore(20000, 2205, &left, &right));
+  EXPECT_EQ(left, 0);
+  // A seek resets the device: what was queued before is gone.
+  peaks.Restart();
+  EXPECT_FALSE(peaks.PeaksBefore(2205, 2205, &left, &right));
+  // Long playback: old blocks are overwritten, recent ones stay.
+  const auto tone = Frames(44100, 1234, 4321);
+  for (int second = 0; second < 5; ++second) peaks.Written(tone.data(), 44100);
+  ASSERT_TRUE(peaks.PeaksBefore(5 * 44100, 2205, &left, &right));
+  EXPECT_EQ(left, 1234);
+  EXPECT_EQ(right, 4321);
+  EXPECT_FALSE(peaks.PeaksBefore(44100, 2205, &left, &right)) << "four seconds ago is gone";
+}
+
+}  // namespace
+}  // namespace velmora::mpeg

@@ -3,7 +3,8 @@
 #   1. the native benchmark programs (tests/bench/*_bench.cpp) from the native build
 #   2. under wine64 on Xvfb, from the win64 build: the disabled end-to-end benchmarks of
 #      the running program (velmora_e2e --gtest_also_run_disabled_tests, the cases named
-#      *Bench* and *IdleCpu*: folder add, 100,000-entry playlist, applying a design, idle CPU)
+#      *Bench* and *IdleCpu*: folder add, 100,000-entry playlist, applying a design, idle CPU,
+#      what the shown VU meter adds to it)
 #   3. the MPEG decode benchmark (tests/e2e/mpeg_run.sh <win64 build> --bench)
 #
 # Options:

@@ -11,7 +11,7 @@ set -euo pipefail
 OUT="${1:?usage: make_media.sh <output folder>}"
 mkdir -p "$OUT"
 OUT="$(cd "$OUT" && pwd)"
-STAMP="$OUT/.made-v4"
+STAMP="$OUT/.made-v5"
 [[ -f "$STAMP" ]] && exit 0
 TMP="$(mktemp -d)"
 trap 'rm -rf "$TMP"' EXIT
@@ -28,6 +28,11 @@ sox -n -r 44100 -c 2 -b 16 "$TMP/sine.wav" synth 5 sine 1000 vol 0.5
 sox -n -r 44100 -c 2 -b 16 "$TMP/vary.wav" synth 10 sine 200-6000 synth 10 pinknoise mix vol 0.4
 sox -n -r 44100 -c 2 -b 16 "$TMP/minute.wav" synth 60 sine 300-3000 synth 60 pinknoise mix vol 0.4
 sox -n -r 22050 -c 1 -b 16 "$TMP/low.wav" synth 3 sine 500 vol 0.5
+# The VU meter's tones: 1 kHz at full scale and 12 dB below it, 20 s each.
+sox -n -r 44100 -c 2 -b 16 "$TMP/full.wav" synth 20 sine 1000 vol 0.99
+sox -n -r 44100 -c 2 -b 16 "$TMP/m12.wav" synth 20 sine 1000 vol 0.25
+"${LAME[@]}" -b 128 "$TMP/full.wav" "$OUT/sine_1k_full_20s.mp3"
+"${LAME[@]}" -b 128 "$TMP/m12.wav" "$OUT/sine_1k_m12_20s.mp3"
 
 # Ten seconds, each at its own pitch (300 Hz, 400 Hz, ... 1200 Hz): where a seek lands can
 # be heard in the output.

@@ -139,7 +139,8 @@ TEST(VuMeter, BarsFollowThePlayingToneAndFallDarkWhenStopped) {
   GetClientRect(vu, &client);
   EXPECT_EQ(client.right, 104);
   EXPECT_EQ(client.bottom, 109);
-  EXPECT_TRUE(AllDark(Grab(GetDlgItem(vu, ids::iml)))) << "the bars start unlit";
+  EXPECT_TRUE(WaitUntil([&] { return AllDark(Grab(GetDlgItem(vu, ids::iml))); }, 5000))
+      << "the bars start unlit";
   EXPECT_FALSE(IsControlVisible(vu, ids::ruler));
 
   // The tone at full scale: both bars lit to the top, the overload lamps on.

@@ -172,6 +172,14 @@ TEST(VuMeter, BarsFollowThePlayingToneAndFallDarkWhenStopped) {
   EXPECT_FALSE(IsControlVisible(vu, ids::redl));
   EXPECT_FALSE(IsControlVisible(vu, ids::redr));
 
+  // Paused, nothing is heard: dark; playing on, lit again.
+  ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
+  EXPECT_TRUE(WaitUntil([&] { return LitHeight(vu, ids::iml) == 0 && LitHeight(vu, ids::imr) == 0; }))
+      << "left " << LitHeight(vu, ids::iml) << ", right " << LitHeight(vu, ids::imr);
+  ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
+  EXPECT_TRUE(WaitUntil([&] { return LitHeight(vu, ids::iml) >= 15; }))
+      << "left " << LitHeight(vu, ids::iml);
+
   // Stopped: dark at once (the first reading of silence darkens the whole bar).
   ASSERT_EQ(SendRegistered(main, "VelmoraStop"), 0);
   const DWORD stopped = GetTickCount();

@@ -11,7 +11,7 @@ set -euo pipefail
 OUT="${1:?usage: make_media.sh <output folder>}"
 mkdir -p "$OUT"
 OUT="$(cd "$OUT" && pwd)"
-STAMP="$OUT/.made-v5"
+STAMP="$OUT/.made-v6"
 [[ -f "$STAMP" ]] && exit 0
 TMP="$(mktemp -d)"
 trap 'rm -rf "$TMP"' EXIT

@@ -5,7 +5,8 @@
 #      the running program (velmora_e2e --gtest_also_run_disabled_tests, the cases named
 #      *Bench* and *IdleCpu*: folder add, 100,000-entry playlist, applying a design, idle CPU,
 #      what the shown VU meter adds to it)
-#   3. the MPEG decode benchmark (tests/e2e/mpeg_run.sh <win64 build> --bench)
+#   3. the MPEG benchmarks (tests/e2e/mpeg_run.sh <win64 build> --bench): decoding, and
+#      `load` of a 60-minute VBR file with and without its Xing header
 #
 # Options:
 #   --native-only | --wine-only    run only part 1, or only parts 2 and 3
@@ -31,7 +32,7 @@ while [[ $# -gt 0 ]]; do
     --win64-build) win64_build="$2"; shift ;;
     --win64-build=*) win64_build="${1#*=}" ;;
     --gtest_filter=*) filter="${1#*=}" ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
     *) echo "bench.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -82,7 +83,7 @@ if [[ $run_wine == 1 ]]; then
   else
     win64_build="$(mkdir -p "$win64_build" && cd "$win64_build" && pwd)"
     targets=(velmora_e2e)
-    [[ $run_mpeg == 1 ]] && targets+=(mpeg_plugin_checks mpeg_decode_bench)
+    [[ $run_mpeg == 1 ]] && targets+=(mpeg_plugin_checks mpeg_decode_bench mpeg_load_bench)
     build_targets "$win64_build" "$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" "${targets[@]}"
   fi
   if [[ -z "$filter" ]]; then
@@ -108,7 +109,7 @@ if [[ $run_wine == 1 ]]; then
   fi
 
   if [[ $run_mpeg == 1 ]]; then
-    echo "== MPEG decode (under wine)"
+    echo "== MPEG decode and load (under wine)"
     mpeg_dir="$(mktemp -d "${TMPDIR:-/tmp}/velmora-mpeg-bench.XXXXXX")"
     # Only the benchmark's figures matter here; the checks that run first are the test
     # suite's business, so their output is kept out of the way (in the log below).

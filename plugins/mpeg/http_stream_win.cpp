@@ -1,5 +1,7 @@
 #include "plugins/mpeg/http_stream_win.h"
 
+#include "plugins/mpeg/library_thread_win.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -12,6 +14,8 @@ constexpr const char* kSettingsKey = "Software\\velmora";
 // Bytes looked at for the first frames before the stream is declared not MPEG audio.
 constexpr size_t kProbeBytes = 64 * 1024;
 constexpr DWORD kTimeoutMs = 10000;
+// Audio read ahead of the player: some seconds of a usual stream.
+constexpr size_t kBufferAhead = 256 * 1024;
 
 std::string RegString(HKEY key, const char* name) {
   DWORD type = 0, size = 0;
@@ -67,50 +71,121 @@ ProxySettings ReadProxySettings() {
   return p;
 }
 
-HttpStream::~HttpStream() {
+HttpStream::~HttpStream() { CloseHandles(); }
+
+void HttpStream::CloseHandles() {
   std::lock_guard<std::mutex> lock(handle_mutex_);
   request_.Reset();
   session_.Reset();
 }
 
-bool HttpStream::Open(const std::string& url, const ProxySettings& proxy, std::string* error) {
+void HttpStream::Start(const std::string& url, const ProxySettings& proxy) {
+  std::shared_ptr<HttpStream> self = shared_from_this();
+  UniqueKernelHandle thread = StartLibraryThread([self, url, proxy] { self->Run(url, proxy); });
+  if (thread) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_ = State::failed;
+  ended_ = true;
+}
+
+HttpStream::State HttpStream::CurrentState() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_;
+}
+
+std::string HttpStream::Name() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_ == State::ready ? name_ : std::string();
+}
+
+FrameHeader HttpStream::FirstFrame() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_ == State::ready ? first_ : FrameHeader{};
+}
+
+void HttpStream::Run(std::string url, ProxySettings proxy) {
+  bool connected = false;
+  try {
+    connected = Connect(url, proxy);
+  } catch (...) {
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_ = connected ? State::ready : State::failed;
+    if (!connected) ended_ = true;
+  }
+  changed_.notify_all();
+  std::string chunk;
+  std::deque<std::pair<uint64_t, std::string>> titles;
+  while (connected) {
+    uint64_t base;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [&] { return aborted_.load() || buffer_.size() - buffer_pos_ < kBufferAhead; });
+      if (aborted_) break;
+      base = received_total_;
+    }
+    chunk.clear();
+    titles.clear();
+    bool more = Receive(&chunk, base, &titles);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      buffer_.erase(0, buffer_pos_);
+      buffer_pos_ = 0;
+      buffer_ += chunk;
+      received_total_ += chunk.size();
+      for (auto& t : titles) titles_.push_back(std::move(t));
+      if (!more) ended_ = true;
+    }
+    changed_.notify_all();
+    if (!more) break;
+  }
+  CloseHandles();
+}
+
+bool HttpStream::Connect(const std::string& url, const ProxySettings& proxy) {
   const char* agent = "Velmora MPEG plug-in";
   std::string proxy_name;
+  HINTERNET session;
   if (proxy.use && !proxy.host.empty()) {
     proxy_name = proxy.host + ":" + (proxy.port.empty() ? std::string("80") : proxy.port);
-    session_.Reset(InternetOpenA(agent, INTERNET_OPEN_TYPE_PROXY, proxy_name.c_str(), nullptr, 0));
+    session = InternetOpenA(agent, INTERNET_OPEN_TYPE_PROXY, proxy_name.c_str(), nullptr, 0);
   } else {
-    session_.Reset(InternetOpenA(agent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    session = InternetOpenA(agent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   }
-  if (!session_) {
-    *error = "Cannot start the network";
-    return false;
+  if (!session) return false;
+  {
+    std::lock_guard<std::mutex> lock(handle_mutex_);
+    session_.Reset(session);
+    if (aborted_) return false;
   }
   DWORD timeout = kTimeoutMs;
-  InternetSetOptionA(session_.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
-  InternetSetOptionA(session_.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
-  InternetSetOptionA(session_.Get(), INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof(timeout));
+  InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
+  InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+  InternetSetOptionA(session, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof(timeout));
   std::string headers = "Icy-MetaData: 1\r\n";
   if (!proxy_name.empty() && !proxy.user.empty()) {
     headers += "Proxy-Authorization: Basic " + Base64(proxy.user + ":" + proxy.password) + "\r\n";
   }
   DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_UI |
                 INTERNET_FLAG_PRAGMA_NOCACHE;
-  HINTERNET request = InternetOpenUrlA(session_.Get(), url.c_str(), headers.c_str(),
+  // The waits of the network: here, not on the player's thread. Abort closes the handles,
+  // which ends them where the network layer allows it.
+  HINTERNET request = InternetOpenUrlA(session, url.c_str(), headers.c_str(),
                                        static_cast<DWORD>(headers.size()), flags, 0);
   {
     std::lock_guard<std::mutex> lock(handle_mutex_);
+    if (aborted_) {
+      if (request) InternetCloseHandle(request);
+      return false;
+    }
     request_.Reset(request);
   }
-  if (!request) {
-    *error = "Cannot connect";
-    return false;
-  }
+  if (!request) return false;
   DWORD status = 0, size = sizeof(status);
   if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                      nullptr) &&
       status != 200) {
-    *error = "The server answered " + std::to_string(status);
     return false;
   }
   std::string raw(4096, '\0');
@@ -122,26 +197,34 @@ bool HttpStream::Open(const std::string& url, const ProxySettings& proxy, std::s
   }
   raw.resize(std::min<size_t>(size, raw.size()));
   auto fields = ParseHttpHeaders(raw);
-  name_ = fields["icy-name"];
   long metaint = std::strtol(fields["icy-metaint"].c_str(), nullptr, 10);
   if (metaint < 0 || static_cast<uint32_t>(metaint) > kMaxMetaint) metaint = 0;
   demuxer_ = IcyDemuxer(static_cast<uint32_t>(metaint));
 
-  // Find the first frames now, so the rate and bit rate can be shown before playing and
-  // a server that sends something else is recognised at once.
-  while (audio_.size() < kProbeBytes && Fill()) {
-    if (audio_.size() >= 4096 &&
-        FindAudioStart(reinterpret_cast<const uint8_t*>(audio_.data()), audio_.size(), false, 3,
-                       &first_) >= 0) {
-      return true;
+  // Find the first frames now, so the rate and bit rate are known before playing and a
+  // server that sends something else is recognised at once.
+  std::string probe;
+  std::deque<std::pair<uint64_t, std::string>> titles;
+  FrameHeader first;
+  bool found = false;
+  while (!found && probe.size() < kProbeBytes) {
+    bool more = Receive(&probe, 0, &titles);
+    const auto* data = reinterpret_cast<const uint8_t*>(probe.data());
+    if (!more) {
+      found = FindAudioStart(data, probe.size(), true, 3, &first) >= 0;
+      break;
     }
+    found = probe.size() >= 4096 && FindAudioStart(data, probe.size(), false, 3, &first) >= 0;
   }
-  if (FindAudioStart(reinterpret_cast<const uint8_t*>(audio_.data()), audio_.size(), true, 3,
-                     &first_) >= 0) {
-    return true;
-  }
-  *error = "Not an MPEG audio stream";
-  return false;
+  if (!found) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  name_ = fields["icy-name"];
+  first_ = first;
+  buffer_ = std::move(probe);
+  buffer_pos_ = 0;
+  received_total_ = buffer_.size();
+  titles_ = std::move(titles);
+  return true;
 }
 
 std::string HttpStream::Title() const {
@@ -150,13 +233,17 @@ std::string HttpStream::Title() const {
 }
 
 void HttpStream::Abort() {
-  aborted_ = true;
-  // Closing the request handle makes a read blocked in another thread fail at once.
-  std::lock_guard<std::mutex> lock(handle_mutex_);
-  request_.Reset();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    aborted_ = true;
+    ended_ = true;
+  }
+  changed_.notify_all();
+  CloseHandles();
 }
 
-bool HttpStream::Fill() {
+bool HttpStream::Receive(std::string* audio, uint64_t base,
+                         std::deque<std::pair<uint64_t, std::string>>* titles) {
   if (aborted_) return false;
   HINTERNET request;
   {
@@ -169,32 +256,38 @@ bool HttpStream::Fill() {
   if (!InternetReadFile(request, buffer, sizeof(buffer), &got) || got == 0 || aborted_) {
     return false;  // the server closed the connection, a timeout, or Abort
   }
-  if (audio_pos_ > 0 && audio_pos_ == audio_.size()) {
-    audio_.clear();
-    audio_pos_ = 0;
-  }
-  demuxer_.Feed(buffer, got, &audio_, [this](const std::string& title) {
-    std::lock_guard<std::mutex> lock(title_mutex_);
-    if (title != title_) {
-      title_ = title;
-      ++title_version_;
-    }
+  // A title belongs to the audio that follows it: it is shown when the reader gets there.
+  demuxer_.Feed(buffer, got, audio, [&](const std::string& title) {
+    titles->emplace_back(base + audio->size(), title);
   });
   return true;
 }
 
 long HttpStream::Read(void* buffer, size_t count) {
-  while (audio_pos_ >= audio_.size()) {
-    audio_.clear();
-    audio_pos_ = 0;
-    if (!Fill()) return 0;
+  std::string reached;
+  bool title_reached = false;
+  size_t n = 0;
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return aborted_.load() || ended_ || buffer_pos_ < buffer_.size(); });
+    if (aborted_ || buffer_pos_ >= buffer_.size()) return 0;
+    n = std::min(count, buffer_.size() - buffer_pos_);
+    std::copy_n(buffer_.data() + buffer_pos_, n, static_cast<char*>(buffer));
+    buffer_pos_ += n;
+    read_total_ += n;
+    while (!titles_.empty() && titles_.front().first <= read_total_) {
+      reached = std::move(titles_.front().second);
+      title_reached = true;
+      titles_.pop_front();
+    }
   }
-  size_t n = std::min(count, audio_.size() - audio_pos_);
-  std::copy_n(audio_.data() + audio_pos_, n, static_cast<char*>(buffer));
-  audio_pos_ += n;
-  if (audio_pos_ == audio_.size()) {
-    audio_.clear();
-    audio_pos_ = 0;
+  changed_.notify_all();  // room in the buffer again
+  if (title_reached) {
+    std::lock_guard<std::mutex> lock(title_mutex_);
+    if (reached != title_) {
+      title_ = reached;
+      ++title_version_;
+    }
   }
   return static_cast<long>(n);
 }

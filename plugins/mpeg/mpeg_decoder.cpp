@@ -29,6 +29,9 @@ off_t SeekCallback(void* handle, off_t offset, int whence) {
 // Reads that return nothing without reporting the end, in a row, before the decoder is
 // treated as finished; keeps a broken stream from spinning the output thread forever.
 constexpr int kMaxEmptyReads = 64;
+// Bytes of anything else libmpg123 may skip before the first frame (and over damage in
+// the middle); keeps the open of a large foreign file short.
+constexpr long kResyncLimit = 1 << 20;
 
 }  // namespace
 
@@ -45,7 +48,7 @@ FileWindowSource::~FileWindowSource() {
 }
 
 long FileWindowSource::Read(void* buffer, size_t count) {
-  if (!file_) return -1;
+  if (!file_ || (cancel_ && cancel_->load())) return -1;
   uint64_t left = end_ - begin_ - pos_;
   size_t want = static_cast<size_t>(std::min<uint64_t>(count, left));
   if (want == 0) return 0;
@@ -88,6 +91,7 @@ void MpegDecoder::Close() {
   }
   rate_ = 0;
   empty_reads_ = 0;
+  seekable_ = false;
 }
 
 bool MpegDecoder::Open(ByteSource* source, bool seekable, bool scan) {
@@ -104,7 +108,7 @@ bool MpegDecoder::Open(ByteSource* source, bool seekable, bool scan) {
   long flags = MPG123_FORCE_STEREO | MPG123_QUIET | MPG123_GAPLESS | MPG123_NO_FRANKENSTEIN;
   if (!seekable) flags |= MPG123_SEEKBUFFER;
   mpg123_param(mh, MPG123_ADD_FLAGS, flags, 0);
-  mpg123_param(mh, MPG123_RESYNC_LIMIT, 64 * 1024, 0);
+  mpg123_param(mh, MPG123_RESYNC_LIMIT, kResyncLimit, 0);
   mpg123_format_none(mh);
   const long* rates = nullptr;
   size_t count = 0;
@@ -116,7 +120,8 @@ bool MpegDecoder::Open(ByteSource* source, bool seekable, bool scan) {
     Close();
     return false;
   }
-  if (seekable && scan) mpg123_scan(mh);
+  seekable_ = seekable;
+  if (scan) Scan();
   long rate = 0;
   int channels = 0, encoding = 0;
   if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
@@ -125,6 +130,33 @@ bool MpegDecoder::Open(ByteSource* source, bool seekable, bool scan) {
   }
   rate_ = static_cast<int>(rate);
   return true;
+}
+
+bool MpegDecoder::Scan() {
+  return handle_ && seekable_ && mpg123_scan(handle_) == MPG123_OK;
+}
+
+bool MpegDecoder::FramesFollowEachOther(int needed, uint64_t source_bytes) {
+  if (!handle_) return false;
+  mpg123_frameinfo info{};
+  off_t pos = mpg123_framepos(handle_);
+  if (pos < 0 || mpg123_info(handle_, &info) != MPG123_OK) return false;
+  int64_t end = static_cast<int64_t>(pos) + info.framesize;
+  bool chained = true;
+  for (int frames = 1; frames < needed && chained;) {
+    int r = mpg123_framebyframe_next(handle_);
+    if (r == MPG123_DONE) {
+      chained = end == static_cast<int64_t>(source_bytes);
+      break;
+    }
+    if (r != MPG123_OK && r != MPG123_NEW_FORMAT) return false;
+    pos = mpg123_framepos(handle_);
+    if (pos != end || mpg123_info(handle_, &info) != MPG123_OK) return false;
+    end = static_cast<int64_t>(pos) + info.framesize;
+    ++frames;
+  }
+  mpg123_seek(handle_, 0, SEEK_SET);
+  return chained;
 }
 
 MpegDecoder::Status MpegDecoder::Read(uint8_t* out, size_t capacity, size_t* got) {
@@ -180,6 +212,12 @@ int MpegDecoder::Layer() const {
   mpg123_frameinfo info{};
   if (!handle_ || mpg123_info(handle_, &info) != MPG123_OK) return 0;
   return info.layer;
+}
+
+int MpegDecoder::SamplesPerFrame() const {
+  if (!handle_) return 0;
+  int spf = mpg123_spf(handle_);
+  return spf > 0 ? spf : 0;
 }
 
 int MpegDecoder::BitrateKbps() const {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -30,12 +31,15 @@ class FileWindowSource : public ByteSource {
   FileWindowSource(const FileWindowSource&) = delete;
   FileWindowSource& operator=(const FileWindowSource&) = delete;
   bool IsOpen() const { return file_ != nullptr; }
+  // Reads fail once `*cancel` is set (from another thread), which ends a scan early.
+  void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
   long Read(void* buffer, size_t count) override;
   int64_t Seek(int64_t offset, int whence) override;
 
  private:
   std::FILE* file_ = nullptr;
   uint64_t begin_, end_, pos_ = 0;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 class MpegDecoder {
@@ -47,10 +51,18 @@ class MpegDecoder {
   MpegDecoder(const MpegDecoder&) = delete;
   MpegDecoder& operator=(const MpegDecoder&) = delete;
 
-  // Opens the source (kept, not owned) and reads up to the first frame. With `scan`
-  // (seekable sources only) the whole source is scanned once so that the length is
-  // exact for VBR files without an Xing/Info header too.
+  // Opens the source (kept, not owned) and reads up to the first frame; libmpg123 decides
+  // whether the bytes are MPEG audio (junk before the first frame and free-format frames
+  // included). With `scan` (seekable sources only) the whole source is scanned once so
+  // that the length is exact for VBR files without an Xing/Info header too.
   bool Open(ByteSource* source, bool seekable, bool scan);
+  // The same scan after opening: reads every frame header of the source. False when the
+  // source cannot seek or the scan failed (the length is then libmpg123's estimate).
+  bool Scan();
+  // Whether libmpg123 found MPEG audio rather than a few header-like bytes in something
+  // else: its first `needed` frames follow each other without a gap, or fewer do and the
+  // last of them ends the source (`source_bytes` long). Leaves the decoder at the start.
+  bool FramesFollowEachOther(int needed, uint64_t source_bytes);
   void Close();
   bool IsOpen() const { return handle_ != nullptr; }
 
@@ -62,11 +74,14 @@ class MpegDecoder {
   // rate changed (SampleRate() tells the new one) and nothing was decoded.
   Status Read(uint8_t* out, size_t capacity, size_t* got);
 
-  int64_t LengthSamples() const;  // -1 when unknown (streams)
+  // Exact after a scan or with an Xing/Info header, otherwise estimated from the size of
+  // the source and the first frames; -1 when unknown (streams).
+  int64_t LengthSamples() const;
   int64_t SeekSample(int64_t sample);  // the sample actually reached, or -1
   int64_t TellSample() const;
 
   int Layer() const;
+  int SamplesPerFrame() const;
   int BitrateKbps() const;  // of the current frame
   bool IsVbr() const;
 
@@ -76,6 +91,7 @@ class MpegDecoder {
   mpg123_handle_struct* handle_ = nullptr;
   int rate_ = 0;
   int empty_reads_ = 0;
+  bool seekable_ = false;
 };
 
 }  // namespace velmora::mpeg

@@ -2,6 +2,8 @@
 // the player's window thread; decoding and output run on a thread of the Playback.
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -11,6 +13,7 @@
 #include "plugins/input_plugin_abi.h"
 #include "plugins/mpeg/http_stream_win.h"
 #include "plugins/mpeg/id3.h"
+#include "plugins/mpeg/library_thread_win.h"
 #include "plugins/mpeg/mpeg_decoder.h"
 #include "plugins/mpeg/mpeg_stream.h"
 #include "plugins/mpeg/playback_win.h"
@@ -39,8 +42,13 @@ constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kMenuAbout = 1;
 constexpr UINT kMenuId3 = 2;
 constexpr int kEditId = 100;
-// Bytes after the tags searched for the first frames of a file.
-constexpr size_t kProbeBytes = 64 * 1024;
+// Frames in a row that tell MPEG audio from stray header-like bytes in other data.
+constexpr int kFramesInARow = 3;
+// Bytes at the start of the audio searched for a length header.
+constexpr size_t kHeaderSearchBytes = 64 * 1024;
+// Audio up to this size without a length header is scanned at once by `load` (a few
+// milliseconds); longer files get an estimate and a scan on a thread of their own.
+constexpr uint64_t kScanInPlaceBytes = 1 << 20;
 
 const char kAboutText[] =
     "MPEG audio plug-in\r\n\r\n"
@@ -48,18 +56,39 @@ const char kAboutText[] =
     "from files and from http:// streams (Icecast and SHOUTcast included).\r\n\r\n"
     "Decoding by libmpg123 (LGPL 2.1).";
 
+// The length of a file, shared with the thread that scans a file without a length header:
+// `length` answers the estimate until the scan has the exact value.
+struct FileLength {
+  std::atomic<int32_t> ms{0};
+  std::atomic<bool> cancel{false};
+};
+
 struct LoadedItem {
   bool is_stream = false;
   bool playable = false;
   std::string path;       // file path or URL
   FileTags tags;
   uint64_t audio_begin = 0, audio_end = 0;
-  int32_t length_ms = 0;
+  std::shared_ptr<FileLength> length = std::make_shared<FileLength>();
   int sample_rate = 0;
   int layer = 0;
   int kbps = 0;
-  std::shared_ptr<HttpStream> stream;
+  std::shared_ptr<HttpStream> stream;  // started by webload, not yet taken by play
 };
+
+// Reads every frame header of the audio of `path` (on a thread of its own) and makes the
+// length exact. Cancelled when the plug-in moves on to another file.
+void ScanLength(const std::string& path, uint64_t begin, uint64_t end,
+                const std::shared_ptr<FileLength>& length) {
+  FileWindowSource source(path, begin, end);
+  source.SetCancel(&length->cancel);
+  MpegDecoder decoder;
+  if (!source.IsOpen() || !decoder.Open(&source, true, false) || !decoder.Scan()) return;
+  int64_t samples = decoder.LengthSamples();
+  int rate = decoder.SampleRate();
+  if (samples <= 0 || rate <= 0 || length->cancel) return;
+  length->ms = static_cast<int32_t>(std::min<int64_t>(samples * 1000 / rate, INT32_MAX));
+}
 
 class MpegPlugin {
  public:
@@ -85,9 +114,17 @@ class MpegPlugin {
     }
   }
 
-  void Load(const std::string& path) {
+  // Lets go of the current item: its playback, a scan of its length, a stream that
+  // webload started and play never took.
+  void DropItem() {
     StopPlayback();
+    item.length->cancel = true;
+    if (item.stream) item.stream->Abort();
     item = LoadedItem{};
+  }
+
+  void Load(const std::string& path) {
+    DropItem();
     item.path = path;
     FileAccess file(path);
     if (!file.IsOpen()) return;
@@ -95,46 +132,74 @@ class MpegPlugin {
     item.audio_begin = item.tags.audio_start;
     item.audio_end = item.tags.audio_end;
     if (item.audio_end <= item.audio_begin) return;
-    size_t want = static_cast<size_t>(std::min<uint64_t>(kProbeBytes, item.audio_end - item.audio_begin));
-    std::vector<uint8_t> probe(want);
-    size_t got = file.ReadAt(static_cast<int64_t>(item.audio_begin), probe.data(), want);
-    FrameHeader first;
-    int64_t start = FindAudioStart(probe.data(), got,
-                                   item.audio_begin + got == item.audio_end, 3, &first);
-    if (start < 0) return;
-    item.audio_begin += static_cast<uint64_t>(start);
+    // libmpg123 decides what is MPEG audio: it reads up to the first frame only.
     FileWindowSource source(path, item.audio_begin, item.audio_end);
     MpegDecoder decoder;
-    if (!source.IsOpen() || !decoder.Open(&source, true, true)) return;
-    int64_t samples = decoder.LengthSamples();
+    const uint64_t audio_bytes = item.audio_end - item.audio_begin;
+    if (!source.IsOpen() || !decoder.Open(&source, true, false) ||
+        !decoder.FramesFollowEachOther(kFramesInARow, audio_bytes)) {
+      return;
+    }
     item.sample_rate = decoder.SampleRate();
-    if (samples <= 0 || item.sample_rate <= 0) return;
-    item.length_ms = static_cast<int32_t>(std::min<int64_t>(samples * 1000 / item.sample_rate, INT32_MAX));
-    item.layer = decoder.Layer() ? decoder.Layer() : first.layer;
+    if (item.sample_rate <= 0) return;
+    size_t want = static_cast<size_t>(std::min<uint64_t>(kHeaderSearchBytes, audio_bytes));
+    std::vector<uint8_t> start(want);
+    size_t got = file.ReadAt(static_cast<int64_t>(item.audio_begin), start.data(), want);
+    LengthHeader header;
+    bool has_header = FindLengthHeader(start.data(), got, &header) && header.frames > 0;
+    int64_t samples;
+    bool scan_later = false;
+    if (has_header && header.kind == LengthHeader::Kind::vbri) {
+      samples = static_cast<int64_t>(header.frames) * header.frame.samples;  // libmpg123 skips VBRI
+    } else if (has_header) {
+      samples = decoder.LengthSamples();  // from the Xing/Info header, encoder delay removed
+    } else if (audio_bytes <= kScanInPlaceBytes) {
+      decoder.Scan();  // a short file: reading its frame headers costs next to nothing
+      samples = decoder.LengthSamples();
+    } else {
+      samples = decoder.LengthSamples();  // estimated from the size; the scan refines it
+      scan_later = true;
+    }
+    if (samples <= 0) return;
+    int32_t length_ms = static_cast<int32_t>(std::min<int64_t>(samples * 1000 / item.sample_rate, INT32_MAX));
+    item.length->ms = length_ms;
+    item.layer = decoder.Layer();
     // The average over the whole file is what a VBR file shows; a CBR file shows its
     // nominal rate, which the average misses by the Info frame and the padding.
-    int average = AverageKbps(item.audio_end - item.audio_begin, item.length_ms);
+    int average = AverageKbps(audio_bytes, length_ms);
     int nominal = decoder.BitrateKbps();
     bool constant = !decoder.IsVbr() && nominal > 0 && std::abs(average - nominal) <= nominal / 20;
     item.kbps = constant || average <= 0 ? nominal : average;
     item.playable = true;
+    if (scan_later) {
+      std::shared_ptr<FileLength> length = item.length;
+      std::string file_path = path;
+      uint64_t begin = item.audio_begin, end = item.audio_end;
+      StartLibraryThread([file_path, begin, end, length] { ScanLength(file_path, begin, end, length); });
+    }
   }
 
+  // Returns at once: the connection is made on the stream's own thread. The title is the
+  // address; the stream's name follows through `streamtitle` once connected.
   std::string WebLoad(const std::string& url) {
-    StopPlayback();
-    item = LoadedItem{};
+    DropItem();
     item.is_stream = true;
     item.path = url;
-    auto stream = std::make_shared<HttpStream>();
-    std::string error;
-    if (stream->Open(url, ReadProxySettings(), &error)) {
-      item.stream = stream;
-      item.playable = true;
-      item.sample_rate = stream->FirstFrame().sample_rate;
-      item.layer = stream->FirstFrame().layer;
-      item.kbps = stream->FirstFrame().bitrate_kbps;
-    }
-    return stream->Name().empty() ? url : stream->Name();
+    item.stream = std::make_shared<HttpStream>();
+    item.stream->Start(url, ReadProxySettings());
+    item.playable = true;
+    return url;
+  }
+
+  // Rate, layer and bit rate of a stream are known once it is connected.
+  void UpdateStreamFacts() {
+    if (!item.is_stream || item.sample_rate > 0) return;
+    std::shared_ptr<HttpStream> s = item.stream ? item.stream : current_stream_.lock();
+    if (!s || s->CurrentState() != HttpStream::State::ready) return;
+    FrameHeader first = s->FirstFrame();
+    item.sample_rate = first.sample_rate;
+    item.layer = first.layer;
+    item.kbps = first.bitrate_kbps;
   }
 
   void Play(const std::string& fallback_path) {
@@ -148,21 +213,25 @@ class MpegPlugin {
     } else if (item.is_stream) {
       // A stream is read once: playing it again needs a fresh connection.
       std::shared_ptr<HttpStream> stream = std::move(item.stream);
+      item.stream.reset();
       if (!stream) {
         stream = std::make_shared<HttpStream>();
-        std::string error;
-        if (!stream->Open(item.path, ReadProxySettings(), &error)) stream.reset();
+        stream->Start(item.path, ReadProxySettings());
       }
-      if (stream) {
-        current_stream_ = stream;
-        playback->StartStream(stream);
-      } else {
-        playback->StartNothing();
-      }
+      current_stream_ = stream;
+      playback->StartStream(stream);
     } else {
       playback->StartFile(item.path, item.audio_begin, item.audio_end);
     }
     RefreshId3Window();
+  }
+
+  // The title of the playing stream's metadata; until one comes, its name.
+  std::string StreamTitleOrName() const {
+    auto s = current_stream_.lock();
+    if (!s) return "";
+    std::string title = s->Title();
+    return Utf8ToAnsi(title.empty() ? s->Name() : title);
   }
 
   std::string StreamTitle() const {
@@ -410,7 +479,7 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL init(VelmoraStringRef* folder) {
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL deinit() {
-  GUARDED(Plugin().StopPlayback(); Plugin().DestroyWindows();, )
+  GUARDED(Plugin().DropItem(); Plugin().StopPlayback(); Plugin().DestroyWindows();, )
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
@@ -457,7 +526,7 @@ VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL ended() {
   return pb && pb->Ended() ? 1 : 0;
 }
 
-VELMORA_PLUGIN_EXPORT int32_t VELMORA_STDCALL length() { return Plugin().item.length_ms; }
+VELMORA_PLUGIN_EXPORT int32_t VELMORA_STDCALL length() { return Plugin().item.length->ms.load(); }
 
 VELMORA_PLUGIN_EXPORT int32_t VELMORA_STDCALL getposition() {
   GUARDED(auto& pb = Plugin().playback; return pb ? pb->PositionMs() : 0;, return 0)
@@ -466,13 +535,15 @@ VELMORA_PLUGIN_EXPORT int32_t VELMORA_STDCALL getposition() {
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL jumpto(int32_t ms) {
   GUARDED(auto& p = Plugin(); if (p.playback) {
     int32_t target = ms;
-    if (p.item.length_ms > 0 && target > p.item.length_ms) target = p.item.length_ms;
+    int32_t length = p.item.length->ms.load();
+    if (length > 0 && target > length) target = length;
     p.playback->Seek(target);
   },)
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence() {
   auto& p = Plugin();
+  GUARDED(p.UpdateStreamFacts();, )
   return velmora::mpeg::Text(&p.frequency_text, p.item.sample_rate > 0
                                                     ? velmora::mpeg::FrequencyText(p.item.sample_rate)
                                                     : std::string());
@@ -480,12 +551,14 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence() {
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL bitrate() {
   auto& p = Plugin();
+  GUARDED(p.UpdateStreamFacts();, )
   return velmora::mpeg::Text(&p.bitrate_text,
                              p.item.kbps > 0 ? velmora::mpeg::BitrateText(p.item.kbps) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL layer() {
   auto& p = Plugin();
+  GUARDED(p.UpdateStreamFacts();, )
   return velmora::mpeg::Text(&p.layer_text,
                              p.item.layer > 0 ? velmora::mpeg::LayerText(p.item.layer) : std::string());
 }
@@ -497,10 +570,11 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showoptionspopup(int32_t x, int32_t y
 }
 
 // Not part of the player's contract: the current title of a playing stream (from its
-// metadata), "" for files. Lets a host that polls it follow the stream's titles.
+// metadata; its name until the first title), "" for files. Lets a host that polls it
+// follow the stream's titles.
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL streamtitle() {
   static std::string text;
-  GUARDED(text = Plugin().StreamTitle();, text.clear())
+  GUARDED(text = Plugin().StreamTitleOrName();, text.clear())
   return text.c_str();
 }
 

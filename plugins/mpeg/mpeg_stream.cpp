@@ -96,6 +96,55 @@ int64_t FindAudioStart(const uint8_t* data, size_t n, bool data_is_whole, int ne
   return -1;
 }
 
+namespace {
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+bool LengthHeaderAt(const uint8_t* frame, size_t avail, const FrameHeader& h, LengthHeader* out) {
+  // Xing and Info follow the side information (after the CRC when there is one).
+  bool mono = h.channels == 1;
+  size_t side = h.version_id == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+  bool crc = (frame[1] & 1) == 0;
+  size_t at = 4 + (crc ? 2 : 0) + side;
+  if (h.layer == 3 && at + 8 <= avail) {
+    const uint8_t* tag = frame + at;
+    bool xing = std::equal(tag, tag + 4, "Xing");
+    if (xing || std::equal(tag, tag + 4, "Info")) {
+      out->kind = xing ? LengthHeader::Kind::xing : LengthHeader::Kind::info;
+      uint32_t flags = BigEndian32(tag + 4);
+      out->frames = (flags & 1) && at + 12 <= avail ? BigEndian32(tag + 8) : 0;
+      return true;
+    }
+  }
+  // VBRI sits 32 bytes after the header: tag, version, delay, quality, bytes, frames.
+  if (h.layer == 3 && 36 + 18 <= avail && std::equal(frame + 36, frame + 40, "VBRI")) {
+    out->kind = LengthHeader::Kind::vbri;
+    out->frames = BigEndian32(frame + 36 + 14);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool FindLengthHeader(const uint8_t* data, size_t n, LengthHeader* out) {
+  for (size_t at = 0; at + 4 <= n; ++at) {
+    FrameHeader h;
+    if (data[at] != 0xFF || !ParseFrameHeader(data + at, &h)) continue;
+    size_t avail = std::min(h.frame_bytes, n - at);
+    LengthHeader found;
+    if (LengthHeaderAt(data + at, avail, h, &found)) {
+      found.frame = h;
+      found.offset = at;
+      *out = found;
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string FrequencyText(int sample_rate) {
   return std::to_string(sample_rate / 1000) + " kHz";
 }

@@ -33,6 +33,18 @@ bool ParseFrameHeader(const uint8_t* p, FrameHeader* out);
 int64_t FindAudioStart(const uint8_t* data, size_t n, bool data_is_whole, int needed = 3,
                        FrameHeader* first = nullptr);
 
+// The header an encoder writes into the first frame of a file to give its length: Xing
+// (VBR), Info (the same for CBR) or VBRI. `frames` is 0 when the header does not say.
+struct LengthHeader {
+  enum class Kind { xing, info, vbri } kind = Kind::xing;
+  uint32_t frames = 0;
+  FrameHeader frame;  // of the frame that carries it
+  size_t offset = 0;  // of that frame in the data searched
+};
+
+// Looks in `data` for the first frame that carries a length header.
+bool FindLengthHeader(const uint8_t* data, size_t n, LengthHeader* out);
+
 // "44 kHz", "128 kbps", "Layer 3".
 std::string FrequencyText(int sample_rate);
 std::string BitrateText(int kbps);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "plugins/mpeg/http_stream_win.h"
+#include "plugins/mpeg/library_thread_win.h"
 
 namespace velmora::mpeg {
 
@@ -37,38 +38,17 @@ void Playback::Launch() {
   active_ = true;
   ended_ = false;
   wake_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  // The thread keeps this session and the library itself alive until it has finished,
-  // so neither can disappear under it (FreeLibraryAndExitThread drops the library).
-  auto* keep = new std::shared_ptr<Playback>(shared_from_this());
-  HMODULE self = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                     reinterpret_cast<LPCSTR>(&Playback::ThreadMain), &self);
-  HANDLE thread = wake_ ? CreateThread(nullptr, 0, &Playback::ThreadMain, keep, 0, nullptr)
-                        : nullptr;
-  if (!thread) {
-    delete keep;
-    if (self) FreeLibrary(self);
-    Finish(true, "Cannot start the output thread");
-    return;
-  }
-  thread_.Reset(thread);
-}
-
-DWORD WINAPI Playback::ThreadMain(LPVOID param) {
-  auto* keep = static_cast<std::shared_ptr<Playback>*>(param);
-  try {
-    (*keep)->Run();
-  } catch (...) {
-    (*keep)->Finish(true, "Playback failed");
-  }
-  delete keep;
-  HMODULE self = nullptr;
-  if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&Playback::ThreadMain), &self)) {
-    FreeLibraryAndExitThread(self, 0);
-  }
-  return 0;
+  // The thread keeps this session alive until it has finished (and the library, see
+  // StartLibraryThread), so neither can disappear under it.
+  std::shared_ptr<Playback> self = shared_from_this();
+  if (wake_) thread_ = StartLibraryThread([self] {
+    try {
+      self->Run();
+    } catch (...) {
+      self->Finish(true, "Playback failed");
+    }
+  });
+  if (!thread_) Finish(true, "Cannot start the output thread");
 }
 
 void Playback::Finish(bool ended, const char* failure) {
@@ -87,13 +67,13 @@ void Playback::Stop() {
 }
 
 void Playback::TogglePause() {
-  if (!Playing()) return;
+  if (!Running()) return;
   paused_ = !paused_;
   if (wake_) SetEvent(wake_.Get());
 }
 
 void Playback::Seek(int32_t ms) {
-  if (!Playing() || stream_) return;
+  if (!Running() || stream_) return;
   seek_ms_ = ms < 0 ? 0 : ms;
   if (wake_) SetEvent(wake_.Get());
 }
@@ -145,8 +125,10 @@ void Playback::Run() {
     seekable = true;
   }
   MpegDecoder decoder;
-  // Not MPEG audio after all: nothing to play, the player moves on.
-  if (!decoder.Open(source, seekable, seekable)) return Finish(true, nullptr);
+  // The length is `load`'s business: no scan here, playing starts at once. A stream's
+  // open waits here (not on the window thread) until the connection has data; Stop
+  // cuts that short. Not MPEG audio after all: nothing to play, the player moves on.
+  if (!decoder.Open(source, seekable, false)) return Finish(true, nullptr);
 
   UniqueKernelHandle done(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   if (!done) return Finish(true, "Cannot start the output");

@@ -21,7 +21,8 @@ class HttpStream;
 
 // One playback session, shared by the plug-in and the output thread: the plug-in may let
 // go of it (a new file, or a thread that does not answer Stop in time) while the thread
-// still finishes with it.
+// still finishes with it. A stream's network reading runs on the stream's own thread, so
+// the output thread never waits for the network.
 class Playback : public std::enable_shared_from_this<Playback> {
  public:
   // Told (from the output thread) when playback could not start or failed; the
@@ -37,7 +38,8 @@ class Playback : public std::enable_shared_from_this<Playback> {
   // Each session is started once, with one of these.
   // A local file: the audio bytes [begin, end) of `path`.
   void StartFile(const std::string& path, uint64_t begin, uint64_t end);
-  // A network stream already opened by webload; the playback takes it over.
+  // A network stream started by webload (connecting or connected); the playback takes
+  // it over and plays once it has data.
   void StartStream(std::shared_ptr<HttpStream> stream);
   // Ends at once with `ended` true (a file without playable audio).
   void StartNothing();
@@ -46,16 +48,17 @@ class Playback : public std::enable_shared_from_this<Playback> {
   void TogglePause();
   void Seek(int32_t ms);
 
-  bool Playing() const { return active_.load() && !ended_.load(); }
-  bool Paused() const { return Playing() && paused_.load(); }
+  // What the player's position timer asks: a paused session is neither playing nor
+  // ended, only paused (a stream still connecting counts as playing).
+  bool Playing() const { return Running() && !paused_.load(); }
+  bool Paused() const { return Running() && paused_.load(); }
   bool Ended() const { return ended_.load(); }
   int32_t PositionMs();
   // Peaks of the last 50 ms the device has played; false (peaks 0) while nothing sounds.
   bool AudiblePeaksNow(int32_t* left, int32_t* right);
 
  private:
-  struct Request;
-  static DWORD WINAPI ThreadMain(LPVOID self);
+  bool Running() const { return active_.load() && !ended_.load(); }
   void Run();
   void Launch();
   void Finish(bool ended, const char* failure);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
 #include <utility>
 
 namespace velmora::mpeg {

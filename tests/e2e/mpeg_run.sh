@@ -66,6 +66,12 @@ VELMORA_EXPECT_NO_DEVICE=1 WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepu
 if [[ $BENCH == 1 ]]; then
   run_xvfb "$WINE" "$(winpath "$BUILD/mpeg_tests/mpeg_decode_bench.exe")" \
     "$(winpath "$MEDIA/cbr320_60s.mp3")" || true
+  # `load` of an hour of VBR audio, with its Xing header and without any.
+  python3 "$ROOT/tests/media/make_long_vbr.py" "$MEDIA/vbr_10s.mp3" 360 \
+    "$WORK/vbr_60min_xing.mp3" "$WORK/vbr_60min_noheader.mp3"
+  run_xvfb "$WINE" "$(winpath "$BUILD/mpeg_tests/mpeg_load_bench.exe")" "$VELMORA_MPEG_DLL" \
+    "$(winpath "$WORK/vbr_60min_xing.mp3")" "$(winpath "$WORK/vbr_60min_noheader.mp3")" || true
+  rm -f "$WORK/vbr_60min_xing.mp3" "$WORK/vbr_60min_noheader.mp3"
 fi
 "${WINESERVER:-/usr/lib/wine/wineserver}" -k 2>/dev/null || true
 exit $status

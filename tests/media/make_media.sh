@@ -11,7 +11,7 @@ set -euo pipefail
 OUT="${1:?usage: make_media.sh <output folder>}"
 mkdir -p "$OUT"
 OUT="$(cd "$OUT" && pwd)"
-STAMP="$OUT/.made-v6"
+STAMP="$OUT/.made-v7"
 [[ -f "$STAMP" ]] && exit 0
 TMP="$(mktemp -d)"
 trap 'rm -rf "$TMP"' EXIT
@@ -62,6 +62,9 @@ sox "${steps[@]}" "$TMP/steps.wav"
 # MPEG 2 layer 3, mono, 22.05 kHz.
 "${LAME[@]}" -b 64 -m m "$TMP/low.wav" "$OUT/mono_22k.mp3"
 
+# Free format: the frames carry no bit rate index, their size is found from the stream.
+"${LAME[@]}" --freeformat -b 400 "$TMP/sine.wav" "$OUT/free_format.mp3"
+
 # Layer 2.
 twolame --quiet -b 192 "$TMP/sine.wav" "$OUT/sine_1k_5s.mp2"
 
@@ -98,6 +101,9 @@ write("empty.mp3", b"")
 write("one_byte.mp3", b"\xff")
 write("all_ff.mp3", b"\xff" * 20000)
 write("cut_mid_frame.mp3", sine[:20000 + 211])
+# 128 KB of bytes that never form a frame header (no 0xFF), then the sine.
+junk = random.Random(128)
+write("junk_128k.mp3", bytes(junk.getrandbits(7) for _ in range(128 * 1024)) + sine)
 # An ID3v2 header claiming 0x7F7F7F7F-ish (all size bytes 0x7F) bytes in a 1 KB file.
 write("huge_id3.mp3", b"ID3\x03\x00\x00\x7f\x7f\x7f\x7f" + bytes(rnd.getrandbits(8) for _ in range(1014)))
 # Text frames with encoding byte 0xFF and with odd-length UTF-16, in front of real audio.

@@ -81,6 +81,46 @@ TEST(MpegFrames, AudioIsFoundAfterJunkAndRandomBytesAreRejected) {
   EXPECT_EQ(FindAudioStart(noise.data(), 3, true), -1);
 }
 
+// Frame() with `tag` at `at` and a frame count of 12345 after its four flag bytes.
+std::vector<uint8_t> TaggedFrame(const char* tag, size_t at, uint32_t flags) {
+  auto f = Frame();
+  std::copy(tag, tag + 4, f.begin() + at);
+  f[at + 7] = static_cast<uint8_t>(flags);
+  const uint8_t frames[4] = {0x00, 0x00, 0x30, 0x39};
+  std::copy(frames, frames + 4, f.begin() + at + (std::string(tag) == "VBRI" ? 14 : 8));
+  return f;
+}
+
+TEST(MpegFrames, LengthHeadersOfTheFirstFrame) {
+  struct Case { const char* tag; size_t at; uint32_t flags; LengthHeader::Kind kind; uint32_t frames; };
+  const Case cases[] = {
+      {"Xing", 36, 1, LengthHeader::Kind::xing, 12345},  // after the stereo side information
+      {"Info", 36, 15, LengthHeader::Kind::info, 12345},
+      {"Xing", 36, 2, LengthHeader::Kind::xing, 0},      // no frame count
+      {"VBRI", 36, 0, LengthHeader::Kind::vbri, 12345},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tag);
+    std::vector<uint8_t> data(300, 0x20);  // junk before the first frame
+    auto f = TaggedFrame(c.tag, c.at, c.flags);
+    data.insert(data.end(), f.begin(), f.end());
+    LengthHeader h;
+    ASSERT_TRUE(FindLengthHeader(data.data(), data.size(), &h));
+    EXPECT_EQ(h.kind, c.kind);
+    EXPECT_EQ(h.frames, c.frames);
+    EXPECT_EQ(h.offset, 300u);
+    EXPECT_EQ(h.frame.samples, 1152);
+  }
+  // In the wrong place, or no tag at all, or cut short: none.
+  auto misplaced = TaggedFrame("Xing", 21, 1);
+  auto plain = Frames(3);
+  LengthHeader h;
+  EXPECT_FALSE(FindLengthHeader(misplaced.data(), misplaced.size(), &h));
+  EXPECT_FALSE(FindLengthHeader(plain.data(), plain.size(), &h));
+  auto xing = TaggedFrame("Xing", 36, 1);
+  EXPECT_FALSE(FindLengthHeader(xing.data(), 40, &h));
+}
+
 TEST(MpegTexts, ShortDisplayTexts) {
   EXPECT_EQ(FrequencyText(44100), "44 kHz");
   EXPECT_EQ(FrequencyText(22050), "22 kHz");

@@ -1,0 +1,41 @@
+#include "plugins/mpeg/library_thread_win.h"
+
+#include <memory>
+
+namespace velmora::mpeg {
+
+namespace {
+
+DWORD WINAPI ThreadMain(LPVOID param) {
+  {
+    std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(param));
+    try {
+      (*work)();
+    } catch (...) {
+    }
+  }
+  HMODULE self = nullptr;
+  if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCSTR>(&ThreadMain), &self)) {
+    FreeLibraryAndExitThread(self, 0);
+  }
+  return 0;
+}
+
+}  // namespace
+
+UniqueKernelHandle StartLibraryThread(std::function<void()> work) {
+  auto* owned = new std::function<void()>(std::move(work));
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                     reinterpret_cast<LPCSTR>(&ThreadMain), &self);
+  HANDLE thread = CreateThread(nullptr, 0, &ThreadMain, owned, 0, nullptr);
+  if (!thread) {
+    delete owned;
+    if (self) FreeLibrary(self);
+  }
+  return UniqueKernelHandle(thread);
+}
+
+}  // namespace velmora::mpeg

@@ -1,10 +1,13 @@
 #include "plugins/mpeg/library_thread_win.h"
 
+#include <atomic>
 #include <memory>
 
 namespace velmora::mpeg {
 
 namespace {
+
+std::atomic<int> running{0};
 
 DWORD WINAPI ThreadMain(LPVOID param) {
   {
@@ -14,6 +17,7 @@ DWORD WINAPI ThreadMain(LPVOID param) {
     } catch (...) {
     }
   }
+  --running;
   HMODULE self = nullptr;
   if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -27,15 +31,24 @@ DWORD WINAPI ThreadMain(LPVOID param) {
 
 UniqueKernelHandle StartLibraryThread(std::function<void()> work) {
   auto* owned = new std::function<void()>(std::move(work));
+  ++running;
   HMODULE self = nullptr;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                      reinterpret_cast<LPCSTR>(&ThreadMain), &self);
   HANDLE thread = CreateThread(nullptr, 0, &ThreadMain, owned, 0, nullptr);
   if (!thread) {
+    --running;
     delete owned;
     if (self) FreeLibrary(self);
   }
   return UniqueKernelHandle(thread);
+}
+
+void KeepLibraryWhileThreadsRun() {
+  if (running.load() == 0) return;
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCSTR>(&ThreadMain), &self);
 }
 
 }  // namespace velmora::mpeg

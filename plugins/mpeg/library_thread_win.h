@@ -13,4 +13,10 @@ namespace velmora::mpeg {
 // handle, empty when no thread could be started (then `work` never runs).
 UniqueKernelHandle StartLibraryThread(std::function<void()> work);
 
+// Called when the host is about to unload the library: while any such thread still runs
+// (a connection the network has not let go of yet), the library is pinned in the process
+// for good. A host may free a library more often than it loaded it, which would otherwise
+// unload the code under the thread.
+void KeepLibraryWhileThreadsRun();
+
 }  // namespace velmora::mpeg

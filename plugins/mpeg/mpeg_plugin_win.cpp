@@ -479,7 +479,8 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL init(VelmoraStringRef* folder) {
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL deinit() {
-  GUARDED(Plugin().DropItem(); Plugin().StopPlayback(); Plugin().DestroyWindows();, )
+  GUARDED(Plugin().DropItem(); Plugin().DestroyWindows();
+          velmora::mpeg::KeepLibraryWhileThreadsRun();, )
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {

@@ -33,7 +33,8 @@ typedef const char* (VELMORA_STDCALL* PluginWebLoadFn)(VelmoraStringRef* url);
    the player looks each up by name when it needs it and does without it when absent.
 
    streamtitle   PluginTextFn: the title of the stream now playing, from its metadata;
-                 "" for files or while the stream has sent none. Polled for URL entries.
+                 "" for files; while the stream has sent none, its name or "". Polled
+                 for URL entries.
 
    audiblepeaks  PluginAudiblePeaksFn: the peaks of the samples audible now, that is of
                  what the library's output is sounding at this moment (not of what it has

@@ -30,13 +30,32 @@ std::vector<Audible> AudibleRuns(const std::vector<int16_t>& s, size_t min_gap =
   return runs;
 }
 
-// Pitch of each whole second of `a`, counted from its start; the edges of each second are
-// left out so that a step between two pitches never falls inside a window.
-std::vector<double> PitchPerSecond(const std::vector<int16_t>& s, const Audible& a) {
+// Pitch of each of the ten seconds of `a` around a pause at `pause_sample`: seconds before
+// it are counted from the start, seconds after it back from the end (a pause may drop up
+// to a period of what the device held, which shifts what follows); the second the pause
+// splits is measured on its longer side. The edges of each second are left out so that a
+// step between two pitches never falls inside a window.
+std::vector<double> PitchAroundPause(const std::vector<int16_t>& s, const Audible& a,
+                                     size_t pause_sample) {
   std::vector<double> pitches;
-  const size_t second = AudioSink::kRate;
-  for (size_t from = a.begin; from + second <= a.end + 200; from += second)
-    pitches.push_back(Frequency(s, from + 2000, from + second - 2000));
+  const size_t second = AudioSink::kRate, edge = 2000;
+  for (size_t k = 0; k < 10; ++k) {
+    const size_t from_start = a.begin + k * second;
+    const size_t from_end = a.end + k * second >= 10 * second ? a.end + k * second - 10 * second : 0;
+    size_t begin = from_end + edge, end = from_end + second - edge;
+    if (from_start + second - edge <= pause_sample) {
+      begin = from_start + edge;
+      end = from_start + second - edge;
+    } else if (from_end + edge < pause_sample) {
+      if (pause_sample - from_start > from_end + second - pause_sample) {
+        begin = from_start + edge;
+        end = pause_sample - edge / 4;
+      } else {
+        begin = pause_sample + edge / 4;
+      }
+    }
+    pitches.push_back(Frequency(s, begin, end));
+  }
   return pitches;
 }
 
@@ -130,7 +149,8 @@ TEST_F(AudioPlayback, PauseStopsTheSamplesAndPlayResumesThem) {
   const size_t pause_sample = static_cast<size_t>(paused_at / 4);
   EXPECT_GT(pause_sample, a.begin);
   EXPECT_LT(pause_sample, a.end);
-  const std::vector<double> pitches = PitchPerSecond(left, a);
+  ASSERT_GT(a.Seconds(), 9.5);
+  const std::vector<double> pitches = PitchAroundPause(left, a, pause_sample);
   ASSERT_EQ(pitches.size(), 10u);
   for (size_t k = 0; k < pitches.size(); ++k)
     EXPECT_NEAR(pitches[k], 300.0 + 100.0 * k, 3.0 + k) << "second " << k;

@@ -145,6 +145,7 @@ class MpegPlugin {
     size_t want = static_cast<size_t>(std::min<uint64_t>(kHeaderSearchBytes, audio_bytes));
     std::vector<uint8_t> start(want);
     size_t got = file.ReadAt(static_cast<int64_t>(item.audio_begin), start.data(), want);
+    if (IsPcmWave(start.data(), got)) return;
     LengthHeader header;
     bool has_header = FindLengthHeader(start.data(), got, &header) && header.frames > 0;
     int64_t samples;

@@ -145,6 +145,23 @@ bool FindLengthHeader(const uint8_t* data, size_t n, LengthHeader* out) {
   return false;
 }
 
+bool IsPcmWave(const uint8_t* data, size_t n) {
+  if (n < 12 || !std::equal(data, data + 4, "RIFF") || !std::equal(data + 8, data + 12, "WAVE")) {
+    return false;
+  }
+  for (size_t at = 12; at + 10 <= n;) {
+    uint32_t size = uint32_t{data[at + 4]} | (uint32_t{data[at + 5]} << 8) |
+                    (uint32_t{data[at + 6]} << 16) | (uint32_t{data[at + 7]} << 24);
+    if (std::equal(data + at, data + at + 4, "fmt ")) {
+      int tag = data[at + 8] | (data[at + 9] << 8);
+      return tag == 1 || tag == 3 || tag == 0xFFFE;  // PCM, float, extensible
+    }
+    if (size > n) return false;
+    at += 8 + size + (size & 1);
+  }
+  return false;
+}
+
 std::string FrequencyText(int sample_rate) {
   return std::to_string(sample_rate / 1000) + " kHz";
 }

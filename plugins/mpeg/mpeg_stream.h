@@ -45,6 +45,10 @@ struct LengthHeader {
 // Looks in `data` for the first frame that carries a length header.
 bool FindLengthHeader(const uint8_t* data, size_t n, LengthHeader* out);
 
+// A RIFF WAVE file whose samples are PCM: no MPEG audio in it, whatever its bytes happen
+// to look like (a periodic tone can hold chains of valid-looking frame headers).
+bool IsPcmWave(const uint8_t* data, size_t n);
+
 // "44 kHz", "128 kbps", "Layer 3".
 std::string FrequencyText(int sample_rate);
 std::string BitrateText(int kbps);

@@ -121,6 +121,20 @@ TEST(MpegFrames, LengthHeadersOfTheFirstFrame) {
   EXPECT_FALSE(FindLengthHeader(xing.data(), 40, &h));
 }
 
+TEST(MpegFrames, PcmWaveFilesAreToldApartFromMpegInWave) {
+  auto wave = [](uint8_t tag) {
+    std::vector<uint8_t> w = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
+                              'L', 'I', 'S', 'T', 2, 0, 0, 0, 'x', 'y',
+                              'f', 'm', 't', ' ', 16, 0, 0, 0, tag, 0};
+    w.resize(w.size() + 14, 0);
+    return w;
+  };
+  EXPECT_TRUE(IsPcmWave(wave(1).data(), wave(1).size()));
+  EXPECT_FALSE(IsPcmWave(wave(0x55).data(), wave(0x55).size()));  // MPEG layer 3 in a wave
+  auto frames = Frames(3);
+  EXPECT_FALSE(IsPcmWave(frames.data(), frames.size()));
+}
+
 TEST(MpegTexts, ShortDisplayTexts) {
   EXPECT_EQ(FrequencyText(44100), "44 kHz");
   EXPECT_EQ(FrequencyText(22050), "22 kHz");

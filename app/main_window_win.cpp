@@ -598,7 +598,8 @@ void MainWindow::OnScroll(HWND control, int code) {
 void MainWindow::ShowButtonPopup(HWND button, const char* status,
                                  const std::vector<std::pair<int, std::string>>& entries,
                                  const std::vector<bool>& enabled) {
-  HMENU menu = CreatePopupMenu();
+  ui::UniqueMenu owner(CreatePopupMenu());
+  const HMENU menu = owner.get();
   if (!menu) return;
   for (size_t i = 0; i < entries.size(); ++i)
     AppendMenuA(menu, MF_STRING | (enabled[i] ? 0 : MF_GRAYED), entries[i].first,
@@ -608,7 +609,6 @@ void MainWindow::ShowButtonPopup(HWND button, const char* status,
   app_.display->ShowStatus(status);
   const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left,
                                  r.bottom, 0, hwnd_, nullptr);
-  DestroyMenu(menu);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 
@@ -622,20 +622,21 @@ void MainWindow::OnContextMenu(HWND control, int x, int y) {
                     {{kPauseFadeOut, "Fadeout"}, {kPauseFadeIn, "Fadein"}},
                     {pause_fadeout_enabled_, pause_fadein_enabled_});
   } else if (control == Control(ids::Banner1)) {
-    HMENU menu = CreatePopupMenu();
+    ui::UniqueMenu owner(CreatePopupMenu());
+    const HMENU menu = owner.get();
     if (!menu) return;
     AppendMenuA(menu, MF_STRING, kScroll, "Scroll");
     AppendMenuA(menu, MF_STRING, kNoScroll, "Do not Scroll");
     app_.display->ShowStatus("Showig Scroll Popup");
     const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, hwnd_, nullptr);
-    DestroyMenu(menu);
     if (cmd) OnCommand(cmd, 0, nullptr);
   }
 }
 
 HMENU CreateGeneralMenu(const PlayerSettings& s) {
   auto check = [](bool on) { return on ? MF_CHECKED : MF_UNCHECKED; };
-  HMENU menu = CreatePopupMenu();
+  ui::UniqueMenu owner(CreatePopupMenu());  // destroys the sub-menus with it
+  const HMENU menu = owner.get();
   HMENU actions = CreatePopupMenu(), prefs = CreatePopupMenu(), fading = CreatePopupMenu(),
         appearance = CreatePopupMenu(), misc = CreatePopupMenu(), addons = CreatePopupMenu(),
         transport = CreatePopupMenu(), execute = CreatePopupMenu();
@@ -686,7 +687,6 @@ void MainWindow::ShowGeneralMenu() {
   RECT r;
   GetWindowRect(Control(ids::optionbut), &r);
   const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD, r.left, r.bottom, 0, hwnd_, nullptr);
-  DestroyMenu(menu);  // destroys the sub-menus with it
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 
@@ -815,12 +815,7 @@ void MainWindow::LoadStartupPicture() {
     if (app_.player) app_.player->HandleError(error.empty() ? "Cannot load " + path : error);
     return;
   }
-  LONG_PTR style = GetWindowLongPtrA(loading, GWL_STYLE);
-  style = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE)) | SS_BITMAP | SS_REALSIZECONTROL;
-  SetWindowLongPtrA(loading, GWL_STYLE, style);
-  auto old = reinterpret_cast<HGDIOBJ>(
-      SendMessageA(loading, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
-  if (old && old != bmp) DeleteObject(old);
+  ui::SetStaticBitmap(loading, bmp, SS_REALSIZECONTROL);
   // A bitmap static sizes itself to its picture: it has to cover the window again.
   RECT r;
   GetClientRect(hwnd_, &r);
@@ -860,10 +855,9 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
           } catch (const PluginFault&) {
           }
         }
-      } else if (HMENU menu = CreatePopupMenu()) {
-        AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-        TrackPopupMenu(menu, TPM_RETURNCMD, screen.x, screen.y, 0, hwnd_, nullptr);
-        DestroyMenu(menu);
+      } else if (ui::UniqueMenu menu{CreatePopupMenu()}) {
+        AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD, screen.x, screen.y, 0, hwnd_, nullptr);
       }
       break;
     }

@@ -15,26 +15,9 @@
 #include "app/app_win.h"
 #include "app/drop_target_win.h"
 #include "app/host_win.h"
+#include "ui/handles_win.h"
 
 namespace velmora {
-
-// A kernel handle closed with its owner.
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : h_(h) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  HANDLE Get() const { return h_; }
-  void Reset(HANDLE h = nullptr) {
-    if (h_) CloseHandle(h_);
-    h_ = h;
-  }
-
- private:
-  HANDLE h_ = nullptr;
-};
 
 // The fourteen registered messages, in their registration order.
 enum class ExternalCommand : int {
@@ -165,7 +148,7 @@ class MainWindow : public Form, public MainView, public PlayerView {
   std::string stream_title_;         // last stream title shown
   bool pause_fadeout_enabled_ = true, pause_fadein_enabled_ = false;
   HWND other_instance_ = nullptr;
-  UniqueHandle instance_mutex_;
+  ui::UniqueHandle instance_mutex_;
   std::array<UINT, static_cast<int>(ExternalCommand::Count)> messages_{};
   HBRUSH black_brush_ = nullptr;
 };

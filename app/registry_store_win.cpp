@@ -11,9 +11,9 @@ HKEY RegistryStore::Key() {
     HKEY k = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey_.c_str(), 0, KEY_READ | KEY_WRITE, &k) ==
         ERROR_SUCCESS)
-      key_.Reset(k);
+      key_.reset(k);
   }
-  return key_.Get();
+  return key_.get();
 }
 
 bool RegistryStore::KeyExists() { return Key() != nullptr; }
@@ -24,7 +24,7 @@ bool RegistryStore::CreateKey() {
   if (RegCreateKeyExA(HKEY_CURRENT_USER, subkey_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_READ | KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
     return false;
-  key_.Reset(k);
+  key_.reset(k);
   return true;
 }
 

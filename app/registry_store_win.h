@@ -4,38 +4,9 @@
 #include <windows.h>
 
 #include "app/settings.h"
+#include "ui/handles_win.h"
 
 namespace velmora {
-
-// An open registry key, closed with its owner.
-class UniqueHkey {
- public:
-  UniqueHkey() = default;
-  explicit UniqueHkey(HKEY key) : key_(key) {}
-  ~UniqueHkey() { Reset(); }
-  UniqueHkey(UniqueHkey&& other) noexcept : key_(other.Release()) {}
-  UniqueHkey& operator=(UniqueHkey&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  UniqueHkey(const UniqueHkey&) = delete;
-  UniqueHkey& operator=(const UniqueHkey&) = delete;
-
-  HKEY Get() const { return key_; }
-  explicit operator bool() const { return key_ != nullptr; }
-  HKEY Release() {
-    HKEY k = key_;
-    key_ = nullptr;
-    return k;
-  }
-  void Reset(HKEY key = nullptr) {
-    if (key_) RegCloseKey(key_);
-    key_ = key;
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 class RegistryStore : public SettingsStore {
  public:
@@ -57,7 +28,7 @@ class RegistryStore : public SettingsStore {
   HKEY Key();
 
   std::string subkey_;
-  UniqueHkey key_;
+  ui::UniqueKey key_;
 };
 
 }  // namespace velmora

@@ -252,7 +252,7 @@ bool MainWindow::CheckSingleInstance() {
   HANDLE m = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
   if (m && !existed) {
-    instance_mutex_.Reset(m);  // held for the life of the process
+    instance_mutex_.reset(m);  // held for the life of the process
     return true;
   }
   if (m) CloseHandle(m);

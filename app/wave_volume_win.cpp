@@ -8,6 +8,8 @@
 #include <cmath>
 #include <utility>
 
+#include "ui/handles_win.h"
+
 namespace velmora {
 
 ChannelLevels SplitLevel(int level, int balance) {
@@ -75,22 +77,6 @@ class DeviceControl : public WaveOutVolume::Control {
 
 // --- the master volume of the first device's mixer --------------------------------------
 
-class MixerHandle {
- public:
-  MixerHandle() = default;
-  ~MixerHandle() {
-    if (h_) mixerClose(h_);
-  }
-  MixerHandle(const MixerHandle&) = delete;
-  MixerHandle& operator=(const MixerHandle&) = delete;
-  HMIXER* Out() { return &h_; }
-  HMIXEROBJ Object() const { return reinterpret_cast<HMIXEROBJ>(h_); }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HMIXER h_ = nullptr;
-};
-
 class MixerControl : public WaveOutVolume::Control {
  public:
   static std::unique_ptr<MixerControl> Open() {
@@ -101,14 +87,14 @@ class MixerControl : public WaveOutVolume::Control {
                    MIXER_OBJECTF_WAVEOUT) != MMSYSERR_NOERROR) {
       return nullptr;
     }
-    if (mixerOpen(c->mixer_.Out(), mixer_id, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR ||
+    if (mixerOpen(c->mixer_.out(), mixer_id, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR ||
         !c->mixer_) {
       return nullptr;
     }
     MIXERLINEA line{};
     line.cbStruct = sizeof line;
     line.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
-    if (mixerGetLineInfoA(c->mixer_.Object(), &line,
+    if (mixerGetLineInfoA(c->Object(), &line,
                           MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) != MMSYSERR_NOERROR) {
       return nullptr;
     }
@@ -121,7 +107,7 @@ class MixerControl : public WaveOutVolume::Control {
     query.cControls = 1;
     query.cbmxctrl = sizeof control;
     query.pamxctrl = &control;
-    if (mixerGetLineControlsA(c->mixer_.Object(), &query,
+    if (mixerGetLineControlsA(c->Object(), &query,
                               MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) != MMSYSERR_NOERROR) {
       return nullptr;
     }
@@ -173,8 +159,8 @@ class MixerControl : public WaveOutVolume::Control {
     details.cChannels = channels_;
     details.cbDetails = sizeof(MIXERCONTROLDETAILS_UNSIGNED);
     details.paDetails = values;
-    const MMRESULT r = set ? mixerSetControlDetails(mixer_.Object(), &details, MIXER_OBJECTF_HMIXER | flags)
-                           : mixerGetControlDetailsA(mixer_.Object(), &details, MIXER_OBJECTF_HMIXER | flags);
+    const MMRESULT r = set ? mixerSetControlDetails(Object(), &details, MIXER_OBJECTF_HMIXER | flags)
+                           : mixerGetControlDetailsA(Object(), &details, MIXER_OBJECTF_HMIXER | flags);
     if (r != MMSYSERR_NOERROR) return false;
     raw->values[0] = values[0].dwValue;
     raw->values[1] = channels_ > 1 ? values[1].dwValue : values[0].dwValue;
@@ -191,7 +177,9 @@ class MixerControl : public WaveOutVolume::Control {
     return static_cast<uint16_t>((above * 0xFFFF + range / 2) / range);
   }
 
-  MixerHandle mixer_;
+  HMIXEROBJ Object() const { return reinterpret_cast<HMIXEROBJ>(mixer_.get()); }
+
+  ui::UniqueMixer mixer_;
   DWORD control_id_ = 0;
   DWORD minimum_ = 0, maximum_ = 0;
   DWORD channels_ = 1;

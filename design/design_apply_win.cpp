@@ -44,31 +44,9 @@ bool Exists(const std::string& path) {
 }
 
 bool ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  do {
+  return ui::ForEachFile(dir + "\\*", [&](const WIN32_FIND_DATAA& fd) {
     entries->push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return true;
-}
-
-// Gives a picture control its bitmap (the control shows it at its own top left).
-void SetPicture(HWND control, HBITMAP bmp) {
-  if (!control) {
-    if (bmp) DeleteObject(bmp);
-    return;
-  }
-  LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
-  if ((style & SS_TYPEMASK) != SS_BITMAP) {
-    style = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE)) | SS_BITMAP;
-    SetWindowLongPtrA(control, GWL_STYLE, style);
-  }
-  HGDIOBJ old = reinterpret_cast<HGDIOBJ>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP,
-                                                       reinterpret_cast<LPARAM>(bmp)));
-  if (old && old != bmp) DeleteObject(old);
-  InvalidateRect(control, nullptr, TRUE);
+  });
 }
 
 // The main window's controls as main.ini sees them.
@@ -269,13 +247,13 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
   SetWindowTextA(GetDlgItem(main, ids::banner2), "Loaded ok ...");
   // 11.
   const Image back = LoadBitmapPicture(file("back.bmp"));
-  SetPicture(GetDlgItem(main, ids::background), BitmapFromImage(back));
+  ui::SetStaticBitmap(GetDlgItem(main, ids::background), BitmapFromImage(back));
   // The two faces lie under every other control, the inactive one over the normal one.
   for (int id : {ids::imdeactivated, ids::background})
     SetWindowPos(GetDlgItem(main, id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // 12.
   HWND deact = GetDlgItem(main, ids::imdeactivated);
-  if (optional_picture("deact.bmp", [&](const std::string& p) { SetPicture(deact, BitmapFromImage(LoadBitmapPicture(p))); })) {
+  if (optional_picture("deact.bmp", [&](const std::string& p) { ui::SetStaticBitmap(deact, BitmapFromImage(LoadBitmapPicture(p))); })) {
     state.deact_image_available = true;
   } else {
     if (deact && IsWindowVisible(deact)) {

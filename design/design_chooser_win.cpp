@@ -216,15 +216,10 @@ class DesignChooser : public Form {
     const std::string root = app_.program_folder + "\\Design";
     // Skin archives placed in the folder are unpacked first, so they list like folders.
     for (const std::string& failure : UnpackPlacedSkinArchives(root)) ReportError(failure, true);
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((root + "\\*.").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = fd.cFileName;
-        found.push_back({name, name != "." && name != ".." && IsDirectory(root + "\\" + name)});
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
+    ui::ForEachFile(root + "\\*.", [&](const WIN32_FIND_DATAA& fd) {
+      const std::string name = fd.cFileName;
+      found.push_back({name, name != "." && name != ".." && IsDirectory(root + "\\" + name)});
+    });
     for (const auto& e : ListDesignEntries(found)) Append(e);
   }
 
@@ -252,8 +247,7 @@ class DesignChooser : public Form {
   }
 
   void SetPreview(HWND image, HBITMAP bmp) {
-    HGDIOBJ old = reinterpret_cast<HGDIOBJ>(SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
-    if (old && old != bmp) DeleteObject(old);
+    ui::SetStaticBitmap(image, bmp);
     // The picture control sizes itself to its picture.
     const SIZE s = ui::BitmapSize(bmp);
     SetWindowPos(image, nullptr, kImageLeft, kImageTop, s.cx, s.cy, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -15,6 +15,7 @@
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
 #include "ui/form_shaper_win.h"
+#include "ui/handles_win.h"
 #include "ui/window_util_win.h"
 
 namespace velmora {
@@ -295,12 +296,11 @@ void OptionsWindow::OLabel4Click() {
   GetCursorPos(&cursor);
   if (app_.plugins && app_.plugins->ShowPluginOptions(cursor.x, cursor.y)) return;
   // NoPopup: nothing to ask for options.
-  HMENU menu = CreatePopupMenu();
+  ui::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
-  AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
+  AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
   SetForegroundWindow(hwnd_);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x, cursor.y, 0, hwnd_, nullptr);
-  DestroyMenu(menu);
+  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x, cursor.y, 0, hwnd_, nullptr);
 }
 
 void OptionsWindow::RefreshOptionsPage() {

@@ -16,6 +16,7 @@
 #include "playlist/playlist_ops.h"
 #include "playlist/virtual_list_win.h"
 #include "ui/control_ids.h"
+#include "ui/handles_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
@@ -69,14 +70,7 @@ const ButtonPlace kButtons[] = {
 class WinFolderSource : public FolderSource {
  public:
   bool List(const std::string& folder, std::vector<std::string>& names) override {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    do {
-      names.emplace_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return true;
+    return ui::ForEachFile(folder + "*.*", [&](const WIN32_FIND_DATAA& data) { names.emplace_back(data.cFileName); });
   }
   bool IsFolder(const std::string& path) override {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -93,26 +87,6 @@ class NoExtensions : public PluginSelector {
  public:
   bool IsSupportedExtension(const std::string&) const override { return false; }
   bool SelectPluginForFile(const std::string&) override { return false; }
-};
-
-class MenuHandle {
- public:
-  MenuHandle() : menu_(CreatePopupMenu()) {}
-  ~MenuHandle() {
-    if (menu_) DestroyMenu(menu_);
-  }
-  MenuHandle(const MenuHandle&) = delete;
-  MenuHandle& operator=(const MenuHandle&) = delete;
-  HMENU get() const { return menu_; }
-  // The parent menu owns a sub-menu once attached.
-  HMENU release() {
-    HMENU m = menu_;
-    menu_ = nullptr;
-    return m;
-  }
-
- private:
-  HMENU menu_;
 };
 
 class PlaylistWindow : public Form, private PlaylistObserver, private ScanProgress {
@@ -436,7 +410,7 @@ void PlaylistWindow::ShowMenuBelow(int button_id, HMENU menu) {
 }
 
 void PlaylistWindow::ShowAddMenu() {  // Addpopup
-  MenuHandle menu;
+  ui::UniqueMenu menu(CreatePopupMenu());
   AppendMenuA(menu.get(), MF_STRING, ids::plFiles1, "Files");
   AppendMenuA(menu.get(), MF_STRING, ids::plDirectory1, "Directory");
   AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -445,15 +419,15 @@ void PlaylistWindow::ShowAddMenu() {  // Addpopup
 }
 
 void PlaylistWindow::ShowRemoveMenu() {  // DelPopup
-  MenuHandle menu;
+  ui::UniqueMenu menu(CreatePopupMenu());
   AppendMenuA(menu.get(), MF_STRING, ids::plSelected1, "Selected");
   AppendMenuA(menu.get(), MF_STRING, ids::plAll1, "All");
   ShowMenuBelow(ids::plremovebut, menu.get());
 }
 
 void PlaylistWindow::ShowSortMenu() {  // SortPopup
-  MenuHandle menu;
-  MenuHandle by_name, by_path;
+  ui::UniqueMenu menu(CreatePopupMenu());
+  ui::UniqueMenu by_name(CreatePopupMenu()), by_path(CreatePopupMenu());
   AppendMenuA(by_name.get(), MF_STRING, ids::plNameInOrder, "In order");
   AppendMenuA(by_name.get(), MF_STRING, ids::plDescending1, "Invert order");
   AppendMenuA(by_path.get(), MF_STRING, ids::plInOrder1, "In Order");
@@ -470,7 +444,7 @@ void PlaylistWindow::ShowListMenu(int x, int y) {  // PlPopup
     x = r.left;
     y = r.top;
   }
-  MenuHandle menu;
+  ui::UniqueMenu menu(CreatePopupMenu());
   AppendMenuA(menu.get(), MF_STRING, ids::plSelectAll1, "Select All");
   AppendMenuA(menu.get(), MF_STRING, ids::plInvertSelection1, "Invert Selection");
   AppendMenuA(menu.get(), MF_STRING, ids::plUnselectAll1, "Unselect All");

@@ -9,6 +9,7 @@
 #include "plugins/input_plugin.h"
 #include "plugins/input_plugin_abi.h"
 #include "plugins/plugin_system_win.h"
+#include "ui/handles_win.h"
 
 namespace velmora {
 
@@ -104,20 +105,6 @@ class QuietErrors {
   DWORD old_ = 0;
 };
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
 class Win32ModuleSystem : public ModuleSystem {
  public:
   ModuleHandle FindLoaded(const std::string& bare_name, const std::string& full_path) override {
@@ -159,14 +146,10 @@ class Win32ModuleSystem : public ModuleSystem {
 
   std::vector<std::string> ListLibraryFiles(const std::string& folder) override {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA((folder + "*.dll").c_str(), &data));
-    if (find.get() == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0) {
+    ui::ForEachFile(folder + "*.dll", [&](const WIN32_FIND_DATAA& data) {
+      if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
         names.push_back(data.cFileName);
-      }
-    } while (FindNextFileA(find.get(), &data));
+    });
     return names;
   }
 

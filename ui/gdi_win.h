@@ -1,48 +1,12 @@
-// Move-only owners of GDI handles and a scoped selection, so that no drawing path can
-// leak a bitmap, font, brush, region or device context.
+// Drawing helpers: a scoped selection, a window DC, an off-screen buffer, colours and
+// bitmaps. The owners of GDI handles are in ui/handles_win.h.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "ui/handles_win.h"
 
 namespace velmora::ui {
-
-template <typename H, BOOL(WINAPI* Free)(H)>
-class UniqueGdi {
- public:
-  UniqueGdi() = default;
-  explicit UniqueGdi(H h) : h_(h) {}
-  ~UniqueGdi() { reset(); }
-  UniqueGdi(const UniqueGdi&) = delete;
-  UniqueGdi& operator=(const UniqueGdi&) = delete;
-  UniqueGdi(UniqueGdi&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  UniqueGdi& operator=(UniqueGdi&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.h_, nullptr));
-    return *this;
-  }
-  H get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-  H release() { return std::exchange(h_, nullptr); }
-  void reset(H h = nullptr) {
-    if (h_) Free(h_);
-    h_ = h;
-  }
-
- private:
-  H h_ = nullptr;
-};
-
-inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) { return DeleteObject(h); }
-template <typename H>
-inline BOOL WINAPI DeleteTyped(H h) { return DeleteObject(h); }
-
-using UniqueBitmap = UniqueGdi<HBITMAP, DeleteTyped<HBITMAP>>;
-using UniqueFont = UniqueGdi<HFONT, DeleteTyped<HFONT>>;
-using UniqueBrush = UniqueGdi<HBRUSH, DeleteTyped<HBRUSH>>;
-using UniquePen = UniqueGdi<HPEN, DeleteTyped<HPEN>>;
-using UniqueRegion = UniqueGdi<HRGN, DeleteTyped<HRGN>>;
-using UniqueDC = UniqueGdi<HDC, DeleteDC>;
 
 // Selects an object into a DC for the scope.
 class ScopedSelect {

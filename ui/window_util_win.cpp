@@ -15,6 +15,21 @@ void PumpWaitingMessages(int limit) {
   }
 }
 
+void SetStaticBitmap(HWND control, HBITMAP bitmap, LONG_PTR extra_style) {
+  if (!control) {
+    if (bitmap) DeleteObject(bitmap);
+    return;
+  }
+  const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+  const LONG_PTR wanted =
+      (style & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE)) | SS_BITMAP | extra_style;
+  if (wanted != style) SetWindowLongPtrA(control, GWL_STYLE, wanted);
+  const auto old = reinterpret_cast<HGDIOBJ>(
+      SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+  if (old && old != bitmap) DeleteObject(old);
+  InvalidateRect(control, nullptr, TRUE);
+}
+
 std::string WindowText(HWND hwnd) {
   if (!hwnd) return {};
   const int n = GetWindowTextLengthA(hwnd);

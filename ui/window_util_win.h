@@ -1,6 +1,6 @@
 // Small pieces the application's windows share: binding a window's C++ object to its
-// HWND, draining the message queue during a long job, reading window text, and making a
-// top-down DIB section to draw pixels into.
+// HWND, draining the message queue during a long job, reading window text, giving a
+// static control its picture, and making a top-down DIB section to draw pixels into.
 #pragma once
 
 #include <windows.h>
@@ -50,6 +50,12 @@ LRESULT HandleGuarded(Handler&& handle, Report&& report, const char* unknown) no
 // Dispatches the messages waiting in this thread's queue, at most `limit` of them, and
 // returns. A WM_QUIT met on the way is posted again so the main loop still ends.
 void PumpWaitingMessages(int limit = INT_MAX);
+
+// Shows `bitmap` in a static control, which owns it from then on, and deletes the picture
+// it showed before. The control becomes a bitmap static (SS_BITMAP plus `extra_style`,
+// SS_REALSIZECONTROL for example), which sizes itself to the picture unless told
+// otherwise. Without a control the bitmap is deleted.
+void SetStaticBitmap(HWND control, HBITMAP bitmap, LONG_PTR extra_style = 0);
 
 // The window's text; empty for no window.
 std::string WindowText(HWND hwnd);

@@ -9,6 +9,7 @@
 
 #include "plugins/plugin_lists_view.h"
 #include "plugins/plugin_system_win.h"
+#include "ui/top_level_window_win.h"
 #include "ui/window_util_win.h"
 
 namespace velmora {
@@ -23,53 +24,33 @@ std::vector<FormFactory>& Factories() {
 // A window whose subsystem is not in the program: hidden, registered under the form's
 // class name so that lookups by class still find something. The options window's
 // placeholder still runs the plug-in scan when its one-shot timer fires.
-class PlaceholderForm : public Form, private PluginListsView {
+class PlaceholderForm : public Form, public ui::TopLevelWindow, private PluginListsView {
  public:
-  PlaceholderForm(App& app, const char* class_name) : app_(app) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExA(app.instance, class_name, &wc)) {
-      wc = WNDCLASSEXA{};
-      wc.cbSize = sizeof(wc);
-      wc.lpfnWndProc = &PlaceholderForm::WndProc;
-      wc.hInstance = app.instance;
-      wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-      wc.lpszClassName = class_name;
-      RegisterClassExA(&wc);
-    }
-    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, class_name, "", WS_POPUP, 0, 0, 10, 10, nullptr,
-                            nullptr, app.instance, this);
+  PlaceholderForm(App& app, const char* class_name) : ui::TopLevelWindow(app.errors), app_(app) {
+    ui::TopLevelClass cls;
+    cls.name = class_name;
+    CreateTopLevel(cls, WS_EX_TOOLWINDOW, "", WS_POPUP, 0, 0, 10, 10);
     // Without the options window the scan still has to run: its timer lives here.
     lists_view_ = std::strcmp(class_name, "TForm2") == 0 && app.plugins;
     if (lists_view_) app.plugins->AttachListsView(this);
   }
   ~PlaceholderForm() override {
     if (lists_view_ && app_.plugins) app_.plugins->AttachListsView(nullptr);
-    if (hwnd_) DestroyWindow(hwnd_);
   }
-  HWND Handle() const override { return hwnd_; }
+  HWND Handle() const override { return hwnd(); }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    if (msg == WM_NCCREATE) {
-      auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<PlaceholderForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && msg == WM_TIMER && wp == TimerEventId(TimerId::Enjoy)) {
-      KillTimer(hwnd, wp);
-      try {
-        if (self->app_.plugins) self->app_.plugins->ScanLibraryFolder();
-      } catch (...) {
-      }
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_TIMER && wp == TimerEventId(TimerId::Enjoy)) {
+      KillTimer(hwnd_, wp);
+      if (app_.plugins) app_.plugins->ScanLibraryFolder();
       return 0;
     }
     if (msg == WM_CLOSE) {  // hidden placeholders are never closed by the user
-      ShowWindow(hwnd, SW_HIDE);
+      ShowWindow(hwnd_, SW_HIDE);
       return 0;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcA(hwnd_, msg, wp, lp);
   }
 
   void StartScanTimer() override {
@@ -85,11 +66,14 @@ class PlaceholderForm : public Form, private PluginListsView {
   void SetInfoField(InfoField, const std::string&) override {}
 
   App& app_;
-  HWND hwnd_ = nullptr;
   bool lists_view_ = false;
 };
 
 }  // namespace
+
+void AppErrorSink::Report(const std::string& message) {
+  if (app_.player) app_.player->HandleError(message);
+}
 
 UINT_PTR TimerEventId(TimerId id) { return 100 + static_cast<UINT_PTR>(id); }
 

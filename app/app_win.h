@@ -18,6 +18,7 @@
 #include "app/settings.h"
 #include "playlist/playlist.h"
 #include "plugins/plugin_system.h"
+#include "ui/error_sink.h"
 
 namespace velmora {
 
@@ -76,6 +77,17 @@ struct AppHooks {
   std::function<void()> show_vu_meter;
 };
 
+// The program's reporting boundary: the player's error handler (status line and error
+// list) once the main window has made the player.
+class AppErrorSink : public ErrorSink {
+ public:
+  explicit AppErrorSink(App& app) : app_(app) {}
+  void Report(const std::string& message) override;
+
+ private:
+  App& app_;
+};
+
 struct App {
   HINSTANCE instance = nullptr;
   std::string program_folder;  // no trailing backslash
@@ -88,6 +100,8 @@ struct App {
   // Made by the main window at its creation (they need its views).
   std::unique_ptr<Display> display;
   std::unique_ptr<Player> player;
+
+  AppErrorSink errors{*this};
 
   std::vector<std::unique_ptr<Form>> forms;
   HWND main_window = nullptr;

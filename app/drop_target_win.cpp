@@ -108,6 +108,8 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD, POINTL,
   try {
     if (on_drop_) on_drop_(std::move(names));
   } catch (...) {
+    // Discarded: nothing may escape into the other program's drag; the handler only
+    // queues the names for the window, which reports its own failures.
   }
   return S_OK;
 }

@@ -134,46 +134,26 @@ MainWindow* TheMainWindow(App& app) {
   return app.forms.empty() ? nullptr : dynamic_cast<MainWindow*>(app.forms.front().get());
 }
 
-MainWindow::MainWindow(App& app) : app_(app), host_(app) {
+MainWindow::MainWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app), host_(app) {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &MainWindow::WndProc;
-  wc.hInstance = app.instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIcon(app.instance, MAKEINTRESOURCE(1));
-  if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-  wc.hbrBackground = black_brush_;
-  wc.lpszClassName = kClassName;
-  RegisterClassExA(&wc);
+  ui::TopLevelClass cls;
+  cls.name = kClassName;
+  cls.style = CS_DBLCLKS;
+  cls.background = black_brush_;
+  cls.icon = LoadIcon(app.instance, MAKEINTRESOURCE(1));
+  if (!cls.icon) cls.icon = LoadIcon(nullptr, IDI_APPLICATION);
   // Borderless, with a task-bar button; placed by the settings later.
-  CreateWindowExA(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kClassName, kTitle,
-                  WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
-                  (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
-                  (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight, nullptr,
-                  nullptr, app.instance, this);
+  CreateTopLevel(cls, WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kTitle,
+                 WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
+                 (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight);
 }
 
 MainWindow::~MainWindow() {
   drop_registration_.Revoke();
   if (app_.hooks.set_hint_handler) app_.hooks.set_hint_handler = nullptr;
-  if (hwnd_) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
+  DestroyTopLevel();
   if (ole_initialised_) OleUninitialize();
-}
-
-LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = ui::BoundWindowObject<MainWindow>(hwnd, msg, lp, &MainWindow::hwnd_);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  // The application-wide error handler: nothing escapes into the window system.
-  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
-                           [self](const char* error) {
-                             if (self->app_.player) self->app_.player->HandleError(error);
-                           },
-                           "Unknown error");
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -708,21 +688,15 @@ void MainWindow::OnSysKey(char letter) {
 bool MainWindow::PreTranslate(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || !hwnd_ || !app_.player) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
-  try {
-    switch (msg.wParam) {
-      case 'P': app_.player->Play1(); return true;
-      case 'S': app_.player->Stop1(); return true;
-      case 'N': app_.player->NextTrack1(); return true;
-      case 'R': app_.player->PrevTrack1(); return true;
-      case VK_PAUSE: app_.player->Pause1(); return true;
-      case VK_F1: OnCommand(kMenuHelp, 0, nullptr); return true;
-      default: return false;
-    }
-  } catch (const std::exception& e) {
-    app_.player->HandleError(e.what());
-  } catch (...) {
+  switch (msg.wParam) {
+    case 'P': app_.player->Play1(); return true;
+    case 'S': app_.player->Stop1(); return true;
+    case 'N': app_.player->NextTrack1(); return true;
+    case 'R': app_.player->PrevTrack1(); return true;
+    case VK_PAUSE: app_.player->Pause1(); return true;
+    case VK_F1: errors_.Run([this] { OnCommand(kMenuHelp, 0, nullptr); }); return true;
+    default: return false;
   }
-  return true;
 }
 
 void MainWindow::Minimize() {
@@ -870,13 +844,16 @@ LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
                                             UINT_PTR, DWORD_PTR data) noexcept {
   auto* self = reinterpret_cast<MainWindow*>(data);
   const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-  try {
+  LRESULT result = 0;
+  bool handled = false;
+  self->errors_.Run([&] {
     switch (msg) {
       case WM_LBUTTONDOWN:
         self->press_point_ = pt;
         self->moving_ = true;
         SetCapture(hwnd);
-        return 0;
+        handled = true;
+        break;
       case WM_MOUSEMOVE:
         if (self->moving_ && (wp & MK_LBUTTON)) {
           self->app_.display->ShowStatus("Moving");
@@ -885,22 +862,22 @@ LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
           SetWindowPos(self->hwnd_, nullptr, r.left + pt.x - self->press_point_.x,
                        r.top + pt.y - self->press_point_.y, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-          return 0;
+          handled = true;
         }
         break;
       case WM_LBUTTONUP:
         self->moving_ = false;
         if (GetCapture() == hwnd) ReleaseCapture();
-        return 0;
+        handled = true;
+        break;
       case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, &MainWindow::MoveButtonProc, 1);
         break;
       default:
         break;
     }
-  } catch (...) {
-  }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  });
+  return handled ? result : DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 namespace {

@@ -16,6 +16,7 @@
 #include "app/drop_target_win.h"
 #include "app/host_win.h"
 #include "ui/handles_win.h"
+#include "ui/top_level_window_win.h"
 
 namespace velmora {
 
@@ -26,7 +27,7 @@ enum class ExternalCommand : int {
 };
 extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)];
 
-class MainWindow : public Form, public MainView, public PlayerView {
+class MainWindow : public Form, public ui::TopLevelWindow, public MainView, public PlayerView {
  public:
   static constexpr int kWidth = 306;
   static constexpr int kHeight = 161;
@@ -36,7 +37,7 @@ class MainWindow : public Form, public MainView, public PlayerView {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  HWND Handle() const override { return hwnd_; }
+  HWND Handle() const override { return hwnd(); }
   // The wave-output volume the player drives.
   Volume& OutputVolume() { return volume_; }
 
@@ -74,10 +75,9 @@ class MainWindow : public Form, public MainView, public PlayerView {
   // Posted to ourselves: run the files an OLE drop left in pending_drops_.
   static constexpr UINT kRunPendingDrops = WM_APP + 0x50;
 
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
   static LRESULT CALLBACK MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                          UINT_PTR id, DWORD_PTR data) noexcept;
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   // Window creation and the controls (main_window_win.cpp).
   void CreateControls();
@@ -127,7 +127,6 @@ class MainWindow : public Form, public MainView, public PlayerView {
   void RefreshStreamTitle();
 
   App& app_;
-  HWND hwnd_ = nullptr;
   WinHost host_;
   WaveOutVolume volume_;
 

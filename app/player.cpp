@@ -58,23 +58,6 @@ void Player::Initialise() {
   d_.view.SetTimeLabelHint(time_hint_);
 }
 
-void Player::Boundary(const std::function<void()>& body) {
-  if (closing_) return;
-  try {
-    body();
-  } catch (const std::exception& e) {
-    try {
-      HandleError(e.what());
-    } catch (...) {
-    }
-  } catch (...) {
-    try {
-      HandleError("Unknown error");
-    } catch (...) {
-    }
-  }
-}
-
 // ---------------------------------------------------------------------------------------
 // Buttons and small state
 
@@ -480,6 +463,8 @@ void Player::OpenFiles() {
         try {
           playlist.UpdateTrackCount();
         } catch (...) {
+          // Discarded: a destructor may not throw; the count is brought up to date by the
+          // next change of the list.
         }
       }
     } update{playlist};

@@ -20,6 +20,7 @@
 #include "app/settings.h"
 #include "playlist/playlist.h"
 #include "plugins/input_plugin.h"
+#include "ui/error_sink.h"
 
 namespace velmora {
 
@@ -50,7 +51,7 @@ class PlayerView {
   virtual void FadeSettingsChanged() {}
 };
 
-class Player {
+class Player : public ErrorSink {
  public:
   struct Deps {
     Playlist& playlist;
@@ -152,6 +153,7 @@ class Player {
 
   // Application-wide error handler: "Error : " + message, appended to the error list.
   void HandleError(const std::string& message);
+  void Report(const std::string& message) override { HandleError(message); }
   const std::vector<std::string>& ErrorList() const;
   // Appends the error list to the log file at file_path (see AppendErrorLog).
   void WriteErrorLog(const std::string& file_path, const std::string& date,
@@ -187,8 +189,12 @@ class Player {
   void SliderReleaseImpl();
   void PauseFadeOutImpl();
   void PauseFadeInImpl();
-  // Runs body; a failure it lets through goes to HandleError and stops there.
-  void Boundary(const std::function<void()>& body);
+  // Runs body unless the shutdown has begun; a failure it lets through goes to
+  // HandleError and stops there.
+  template <typename Body>
+  void Boundary(Body&& body) {
+    if (!closing_) Run(body);
+  }
   // After eleven failed loads: the next track, unless every entry has failed in a row.
   bool SkipAfterFailedLoads();
 

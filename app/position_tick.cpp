@@ -51,6 +51,8 @@ void Player::PositionTick() {
         if (host.TimerRunning(TimerId::temps)) return;  // a Play inside has started it
         if (keep_running && player.stop_count_ == stops_before) player.StartTimer(TimerId::temps);
       } catch (...) {
+        // Discarded: a destructor may not throw, and a timer that cannot start has no
+        // one left to tell.
       }
     }
   } restart{*this, stops_before, keep_running};

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "app/main_window_win.h"
@@ -17,15 +18,6 @@ namespace {
 
 constexpr char kInstanceMutexName[] = "Velmora MP3 Player";
 constexpr char kFarewellAddress[] = "www.velmora.example";
-
-// Runs one start-up or shutdown step; a failure ends that step only.
-template <typename F>
-void Guarded(F&& step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
 
 bool FileExists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
@@ -70,17 +62,17 @@ void MainWindow::FormCreate() {
   app_.player->Initialise();
 
   // Steps 1 to 4.
-  Guarded([&] {
+  app_.errors.Run([&] {
     app_.program_folder = ExecutableFolder();
     const int level = volume_.Get();
     SetVolumeSlider(level);
-    app_.player->SetSavedVolume(
-        static_cast<int>(SendMessageA(Control(ids::volbar), TBM_GETPOS, 0, 0)));
+    // The level to return to is the device's, within the slider's range.
+    app_.player->SetSavedVolume(std::clamp(level, 0, 250));
     app_.player->SetVolumeRulerImage(false);
     LoadStartupPicture();
   });
   // Steps 5 to 9.
-  Guarded([&] {
+  app_.errors.Run([&] {
     app_.display->SetDesignSink(nullptr);
     host_.StartTimer(TimerId::params);
     host_.StartTimer(TimerId::Seektimer);  // its first tick shows the makers' address
@@ -108,7 +100,7 @@ void MainWindow::DeferredStartup() {
   // The steps run one after the other; once the shutdown has begun (it may run inside the
   // design step's pump) the rest are left out.
   const auto step = [this](auto&& body) {
-    if (!app_.player->Closing()) Guarded(body);
+    if (!app_.player->Closing()) app_.errors.Run(body);
   };
   bool handed_off = false;
   // 1.
@@ -286,7 +278,7 @@ void MainWindow::HandOff() {
 }
 
 void MainWindow::FormClose() {
-  Guarded([&] {
+  app_.errors.Run([&] {
     if (app_.hooks.cancel_update_request) app_.hooks.cancel_update_request();
     if (app_.hooks.stop_visualisation) app_.hooks.stop_visualisation();
   });
@@ -296,16 +288,16 @@ void MainWindow::FormClose() {
   if (!app_.player->BeginClosing()) return;
   host_.StopTimer(TimerId::params);
 
-  Guarded([&] { app_.plugins->ReleaseInfoLibrary(); });
-  Guarded([&] {
+  app_.errors.Run([&] { app_.plugins->ReleaseInfoLibrary(); });
+  app_.errors.Run([&] {
     InputPlugin& plugin = app_.plugins->Current();
     if (plugin.PlayingReportsTrue() && plugin.Has(PluginEntry::stop)) plugin.stop();
   });
-  Guarded([&] {
+  app_.errors.Run([&] {
     if (app_.hooks.release_design_modules) app_.hooks.release_design_modules();
   });
-  Guarded([&] { app_.plugins->UnloadAllPlugins(); });
-  Guarded([&] {
+  app_.errors.Run([&] { app_.plugins->UnloadAllPlugins(); });
+  app_.errors.Run([&] {
     PlayerSettings& s = app_.settings;
     WINDOWPLACEMENT wp{};
     wp.length = sizeof(wp);
@@ -328,7 +320,7 @@ void MainWindow::FormClose() {
     if (s.LogErrors) WriteErrorLog();
     if (app_.playlist.Count() > 1) WritePlaylistFile();
   });
-  Guarded([&] { app_.display->ShowStatus(std::string("GO ") + kFarewellAddress + " !!!"); });
+  app_.errors.Run([&] { app_.display->ShowStatus(std::string("GO ") + kFarewellAddress + " !!!"); });
   PostQuitMessage(0);
 }
 

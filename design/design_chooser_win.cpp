@@ -17,6 +17,7 @@
 #include "design/picture_win.h"
 #include "design/skin_archive_win.h"
 #include "ui/control_ids.h"
+#include "ui/top_level_window_win.h"
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
@@ -40,28 +41,24 @@ bool IsFile(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-class DesignChooser : public Form {
+// Its own messages report failures with a message box too (the user asked for the action);
+// the start-up's design steps report through the program's sink only.
+class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow {
  public:
-  explicit DesignChooser(App& app) : app_(app) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &DesignChooser::WndProc;
-    wc.hInstance = app.instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExA(&wc);
+  explicit DesignChooser(App& app) : ui::TopLevelWindow(static_cast<ErrorSink&>(*this)), app_(app) {
     ui::RegisterWidgetClasses(app.instance);
+    ui::TopLevelClass cls;
+    cls.name = kClassName;
     RECT r{0, 0, 642, 225};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
-    CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
-                    r.bottom - r.top, nullptr, nullptr, app.instance, this);
+    CreateTopLevel(cls, WS_EX_TOOLWINDOW, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+                   r.bottom - r.top);
     // The library scan lists every design library it finds here.
     libraries_ = std::make_unique<DesignLibraries>(
         app, [this](const std::string& name, const std::string& path) { Append({name, path}); });
-    app.hooks.startup_design = [this] { Guard([this] { StartupDesign(); }); };
-    app.hooks.apply_design = [this] { Guard([this] { ApplyDesign(); }); };
+    app.hooks.startup_design = [this] { app_.errors.Run([this] { StartupDesign(); }); };
+    app.hooks.apply_design = [this] { app_.errors.Run([this] { ApplyDesign(); }); };
     app.hooks.show_design_chooser = [this] {
       ShowWindow(hwnd_, SW_SHOW);
       SetForegroundWindow(hwnd_);
@@ -77,43 +74,20 @@ class DesignChooser : public Form {
   ~DesignChooser() override {
     app_.hooks.release_design_modules = nullptr;
     libraries_.reset();
-    if (hwnd_) {
-      SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-      DestroyWindow(hwnd_);
-    }
+    DestroyTopLevel();
   }
 
-  HWND Handle() const override { return hwnd_; }
+  HWND Handle() const override { return hwnd(); }
   const FolderDesignState& State() const { return state_; }
   const std::string& CurrentDesignName() const { return current_design_name_; }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = ui::BoundWindowObject<DesignChooser>(hwnd, msg, lp, &DesignChooser::hwnd_);
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    return ui::HandleGuarded([&] { return self->Handle(msg, wp, lp); },
-                             [self](const char* error) { self->ReportError(error, false); }, "Unknown error");
+  void Report(const std::string& message) override {
+    app_.errors.Report(message);
+    MessageBoxA(hwnd_, message.c_str(), "ORVANE Velmora", MB_OK | MB_ICONERROR);
   }
 
-  template <typename F>
-  void Guard(F&& f) {
-    try {
-      f();
-    } catch (const std::exception& e) {
-      ReportError(e.what(), true);
-    } catch (...) {
-      ReportError("Unknown error", true);
-    }
-  }
-
-  // The application's error report: the error list and the status line; a message box
-  // too when the user asked for the action, never during the start-up.
-  void ReportError(const std::string& text, bool quiet) {
-    if (app_.player) app_.player->HandleError(text);
-    if (!quiet) MessageBoxA(hwnd_, text.c_str(), "ORVANE Velmora", MB_OK | MB_ICONERROR);
-  }
-
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
       case WM_CREATE: CreateControls(); return 0;
       case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
@@ -345,7 +319,6 @@ class DesignChooser : public Form {
   }
 
   App& app_;
-  HWND hwnd_ = nullptr;
   ui::UniqueFont font_;
   std::vector<DesignEntry> entries_;  // Designbox and designdlls, entry by entry
   FolderDesignState state_;

@@ -16,6 +16,7 @@
 #include "ui/control_ids.h"
 #include "ui/form_shaper_win.h"
 #include "ui/handles_win.h"
+#include "ui/top_level_window_win.h"
 #include "ui/window_util_win.h"
 
 namespace velmora {
@@ -52,20 +53,20 @@ constexpr CheckBoxSpec kCheckBoxes[] = {
     {ids::cbLogErrors, "Log all errors to errors.log", &PlayerSettings::LogErrors},
 };
 
-class OptionsWindow : public Form, public PluginListsView {
+class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginListsView {
  public:
-  explicit OptionsWindow(App& app) : app_(app) { Create(); }
+  explicit OptionsWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) { Create(); }
   ~OptionsWindow() override {
     if (app_.plugins) app_.plugins->AttachListsView(nullptr);
     if (app_.hooks.error_list_append) app_.hooks.error_list_append = nullptr;
     if (app_.hooks.settings_changed) app_.hooks.settings_changed = nullptr;
-    if (hwnd_) DestroyWindow(hwnd_);
+    DestroyTopLevel();
     if (font_) DeleteObject(font_);
   }
   OptionsWindow(const OptionsWindow&) = delete;
   OptionsWindow& operator=(const OptionsWindow&) = delete;
 
-  HWND Handle() const override { return hwnd_; }
+  HWND Handle() const override { return hwnd(); }
 
   // PluginListsView
   void StartScanTimer() override {
@@ -100,8 +101,7 @@ class OptionsWindow : public Form, public PluginListsView {
   }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void Create();
   void CreateControls();
   void FillList(int id, const std::vector<std::string>& items);
@@ -119,25 +119,13 @@ class OptionsWindow : public Form, public PluginListsView {
   void SetGeneralPage(bool general);
 
   App& app_;
-  HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
   std::vector<HWND> general_page_, lists_page_;
 };
 
 void OptionsWindow::Create() {
-  HINSTANCE instance = app_.instance ? app_.instance : GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(instance, kClassName, &wc)) {
-    wc = WNDCLASSEXA{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kClassName;
-    RegisterClassExA(&wc);
-  }
+  ui::TopLevelClass cls;
+  cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
   RECT r{0, 0, kClientWidth, kClientHeight};
@@ -145,8 +133,7 @@ void OptionsWindow::Create() {
   const int width = r.right - r.left, height = r.bottom - r.top;
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateWindowExA(ex_style, kClassName, kCaption, style, x, y, width, height, nullptr, nullptr, instance, this);
-  if (!hwnd_) return;
+  if (!CreateTopLevel(cls, ex_style, kCaption, style, x, y, width, height)) return;
 
   // The window that holds the lists starts with no current plug-in and no info library;
   // from now on the subsystem shows its lists here (and arms the scan timer here).
@@ -320,21 +307,6 @@ void OptionsWindow::EnjoyTimer() {
   // Disarmed before anything else, so the scan runs exactly once.
   KillTimer(hwnd_, TimerEventId(TimerId::Enjoy));
   if (app_.plugins) app_.plugins->ScanLibraryFolder();
-}
-
-LRESULT CALLBACK OptionsWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = ui::BoundWindowObject<OptionsWindow>(hwnd, msg, lp, &OptionsWindow::hwnd_);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
-                           [self](const char* error) {
-                             if (self->app_.player) self->app_.player->HandleError(error);
-                           },
-                           nullptr);
 }
 
 LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -17,6 +17,7 @@
 #include "playlist/virtual_list_win.h"
 #include "ui/control_ids.h"
 #include "ui/handles_win.h"
+#include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
@@ -89,26 +90,25 @@ class NoExtensions : public PluginSelector {
   bool SelectPluginForFile(const std::string&) override { return false; }
 };
 
-class PlaylistWindow : public Form, private PlaylistObserver, private ScanProgress {
+class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistObserver, private ScanProgress {
  public:
-  explicit PlaylistWindow(App& app) : app_(app) {
+  explicit PlaylistWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) {
     Create();
     app_.playlist.SetObserver(this);
     FillHooks();
   }
   ~PlaylistWindow() override {
     app_.playlist.SetObserver(nullptr);
-    if (hwnd_) DestroyWindow(hwnd_);
+    DestroyTopLevel();
   }
   PlaylistWindow(const PlaylistWindow&) = delete;
   PlaylistWindow& operator=(const PlaylistWindow&) = delete;
 
-  HWND Handle() const override { return hwnd_; }
+  HWND Handle() const override { return hwnd(); }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
   static LRESULT CALLBACK ChooserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   void Create();
   void CreateControls();
@@ -172,7 +172,6 @@ class PlaylistWindow : public Form, private PlaylistObserver, private ScanProgre
   void ShowPendingProgress(bool force);
 
   App& app_;
-  HWND hwnd_ = nullptr;
   VirtualList pl_;
   VirtualList pathbox_;
   WNDPROC chooser_proc_ = nullptr;
@@ -197,23 +196,12 @@ class PlaylistWindow : public Form, private PlaylistObserver, private ScanProgre
 // Creation
 
 void PlaylistWindow::Create() {
-  static bool registered = false;
-  HINSTANCE instance = app_.instance ? app_.instance : GetModuleHandleA(nullptr);
-  if (!registered) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kClassName;
-    registered = RegisterClassExA(&wc) != 0;
-  }
-  int width = kDesignWidth, height = kDesignHeight;
-  CreateWindowExA(WS_EX_ACCEPTFILES, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                  CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, instance, this);
+  ui::TopLevelClass cls;
+  cls.name = kClassName;
+  cls.style = CS_DBLCLKS;
+  cls.icon = LoadIcon(nullptr, IDI_APPLICATION);
+  CreateTopLevel(cls, WS_EX_ACCEPTFILES, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                 CW_USEDEFAULT, kDesignWidth, kDesignHeight);
 }
 
 void PlaylistWindow::CreateControls() {
@@ -290,23 +278,11 @@ void PlaylistWindow::FillHooks() {
   };
 }
 
-LRESULT CALLBACK PlaylistWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = ui::BoundWindowObject<PlaylistWindow>(hwnd, msg, lp, &PlaylistWindow::hwnd_);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
-                           [self](const char* error) { self->ReportError(error); }, "Unknown error");
-}
-
 LRESULT CALLBACK PlaylistWindow::ChooserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   auto* self = reinterpret_cast<PlaylistWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self || !self->chooser_proc_) return DefWindowProcA(hwnd, msg, wp, lp);
   LRESULT result = CallWindowProcA(self->chooser_proc_, hwnd, msg, wp, lp);
-  if (msg == WM_SETTEXT && result) {
-    try {
-      self->OnChooserText();
-    } catch (...) {
-    }
-  }
+  if (msg == WM_SETTEXT && result) self->errors_.Run([self] { self->OnChooserText(); });
   return result;
 }
 
@@ -355,10 +331,6 @@ LRESULT PlaylistWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kRunFolderScan:
       AddDirectory();
-      return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
       return 0;
     default:
       break;
@@ -649,12 +621,7 @@ void PlaylistWindow::SetCurrentIndexNotified(int32_t index) {
   if (app_.display) app_.display->NotifyCurrentIndex(index);
 }
 
-void PlaylistWindow::ReportError(const std::string& message) {
-  try {
-    if (app_.player) app_.player->HandleError(message);
-  } catch (...) {
-  }
-}
+void PlaylistWindow::ReportError(const std::string& message) { errors_.Report(message); }
 
 void PlaylistWindow::OnClose() {
   // Closing only hides; with nothing playing, an idle loaded plug-in and auto-play on,

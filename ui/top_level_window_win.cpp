@@ -1,0 +1,54 @@
+#include "ui/top_level_window_win.h"
+
+namespace velmora::ui {
+
+TopLevelWindow::~TopLevelWindow() { DestroyTopLevel(); }
+
+void TopLevelWindow::DestroyTopLevel() {
+  if (!hwnd_) return;
+  const HWND hwnd = hwnd_;
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
+}
+
+bool TopLevelWindow::CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, const char* caption,
+                                    DWORD style, int x, int y, int width, int height) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExA(instance, cls.name, &wc)) {
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.style = cls.style;
+    wc.lpfnWndProc = &TopLevelWindow::Procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = cls.icon;
+    wc.hbrBackground = cls.background ? cls.background : GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = cls.name;
+    if (!RegisterClassExA(&wc)) return false;
+  }
+  CreateWindowExA(ex_style, cls.name, caption, style, x, y, width, height, nullptr, nullptr,
+                  instance, this);
+  return hwnd_ != nullptr;
+}
+
+LRESULT CALLBACK TopLevelWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  if (msg == WM_NCCREATE) {
+    auto* created = static_cast<TopLevelWindow*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
+    created->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+  }
+  auto* self = reinterpret_cast<TopLevelWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  LRESULT result = 0;
+  if (!self->errors_.Run([&] { result = self->HandleMessage(msg, wp, lp); })) result = 0;
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+  }
+  return result;
+}
+
+}  // namespace velmora::ui

@@ -1,0 +1,52 @@
+// The base of every top-level window (TForm1, TForm2, ...), in the manner of the widget
+// base: the window class is registered once, the C++ object is bound to its HWND from
+// WM_NCCREATE to WM_NCDESTROY, and the window procedure runs every message through the
+// program's ErrorSink, so no failure escapes into the window system.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/error_sink.h"
+
+namespace velmora::ui {
+
+// The class of a top-level window; registered on first use.
+struct TopLevelClass {
+  const char* name = nullptr;    // the class name other programs see ("TForm1", ...)
+  UINT style = 0;                // CS_DBLCLKS, ...
+  HBRUSH background = nullptr;   // null: the button face colour
+  HICON icon = nullptr;          // null: none
+};
+
+class TopLevelWindow {
+ public:
+  TopLevelWindow(const TopLevelWindow&) = delete;
+  TopLevelWindow& operator=(const TopLevelWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+
+ protected:
+  explicit TopLevelWindow(ErrorSink& errors) : errors_(errors) {}
+  // Destroys the window if it still exists (its messages no longer reach this object).
+  virtual ~TopLevelWindow();
+
+  // Destroys the window now; its messages no longer reach this object.
+  void DestroyTopLevel();
+
+  // Registers the class once per process and creates the window; hwnd() is set from the
+  // first message on. Returns false when the window could not be made.
+  bool CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, const char* caption, DWORD style,
+                      int x, int y, int width, int height);
+
+  // The window's messages, DefWindowProcA included for what it leaves alone. A failure
+  // is reported to the error sink and the message answers 0.
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
+
+  HWND hwnd_ = nullptr;
+  ErrorSink& errors_;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+};
+
+}  // namespace velmora::ui

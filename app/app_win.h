@@ -14,7 +14,7 @@
 #include "app/display.h"
 #include "app/host.h"
 #include "app/player.h"
-#include "app/random.h"
+#include "playlist/random.h"
 #include "app/settings.h"
 #include "playlist/playlist.h"
 #include "plugins/plugin_system.h"
@@ -65,8 +65,6 @@ struct AppHooks {
   std::function<void(const std::string& line)> error_list_append;
   // News window.
   std::function<void()> show_news;
-  // Settings mirrors: a settings value changed (check boxes and menu marks follow it).
-  std::function<void()> settings_changed;
   // Main window: installs or removes the hint handler that echoes control hints on the
   // status line ("Enable Tooltips").
   std::function<void(bool installed)> set_hint_handler;
@@ -93,7 +91,7 @@ struct App {
   std::string program_folder;  // no trailing backslash
   std::vector<std::string> arguments;
 
-  PlayerSettings settings;
+  Settings settings;
   Playlist playlist;
   RandomGenerator random;
   std::unique_ptr<PluginSystem> plugins;

@@ -57,7 +57,13 @@ void Display::ShowBitrate(const std::string& text) {
   ToSink([&](DesignSink& s) { s.OnBitrate(text); });
 }
 
-void Display::NotifyCurrentIndex(int32_t index) {
+Display::Display(MainView& view, Playlist& playlist) : view_(view), playlist_(playlist) {
+  playlist_.AddObserver(this);
+}
+
+Display::~Display() { playlist_.RemoveObserver(this); }
+
+void Display::OnCurrentIndexChanged(int32_t index) {
   ToSink([&](DesignSink& s) { s.OnCurrentIndex(index); });
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "playlist/playlist.h"
+
 namespace velmora {
 
 // The main window's controls written by the display operations. The Win32 main window
@@ -16,7 +18,6 @@ class MainView {
   virtual std::string StatusText() const = 0;                     // banner2's current caption
   virtual void SetPositionTimeText(const std::string& text) = 0;  // poslab
   virtual void SetPositionValue(int32_t value) = 0;               // tb
-  virtual int32_t PositionValue() const = 0;                      // tb's current value
   virtual void SetPositionMax(int32_t max) = 0;                   // tb maximum
   virtual void SetTotalTimeText(const std::string& text) = 0;     // lengthlab
   virtual void SetSongTitle(const std::string& text) = 0;         // Banner1 scroll text
@@ -42,9 +43,14 @@ class DesignSink {
   virtual void OnCurrentIndex(int32_t index) = 0;
 };
 
-class Display {
+// It follows the playlist's current index itself: an active design library hears of
+// every change (OnCurrentIndex), whoever makes it.
+class Display : private PlaylistObserver {
  public:
-  explicit Display(MainView& view) : view_(view) {}
+  Display(MainView& view, Playlist& playlist);
+  ~Display() override;
+  Display(const Display&) = delete;
+  Display& operator=(const Display&) = delete;
 
   // A null sink means no design library is active.
   void SetDesignSink(DesignSink* sink) { sink_ = sink; }
@@ -63,18 +69,17 @@ class Display {
   void ShowLayer(const std::string& text);
   void ShowBitrate(const std::string& text);
 
-  // OnCurrentIndex for every place that sets the current index (not a display operation
-  // proper, but routed the same way: only when a library is active, faults swallowed).
-  void NotifyCurrentIndex(int32_t index);
-
   MainView& View() { return view_; }
   const MainView& View() const { return view_; }
 
  private:
   template <typename F>
   void ToSink(F&& call);
+  // Routed like a display operation: only when a library is active, faults discarded.
+  void OnCurrentIndexChanged(int32_t index) override;
 
   MainView& view_;
+  Playlist& playlist_;
   DesignSink* sink_ = nullptr;
 };
 

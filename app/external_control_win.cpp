@@ -154,7 +154,6 @@ LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
     app_.playlist.AddToPlaylist(text);
     const int32_t index = static_cast<int32_t>(app_.playlist.Count()) - 1;
     app_.playlist.SetCurrentIndex(index);
-    d.NotifyCurrentIndex(index);
     p.Play();
   }
   return 0;

@@ -175,17 +175,17 @@ void Player::FadeInTick(TimerId id) {
 
 void Player::ToggleFadePlay() {
   d_.settings.Fadeplay = !d_.settings.Fadeplay;
-  Boundary([this] { d_.view.FadeSettingsChanged(); });
+  Boundary([this] { d_.settings.Changed(); });
 }
 
 void Player::ToggleFadeStop() {
   d_.settings.Fadestop = !d_.settings.Fadestop;
-  Boundary([this] { d_.view.FadeSettingsChanged(); });
+  Boundary([this] { d_.settings.Changed(); });
 }
 
 void Player::ToggleFadePause() {
   d_.settings.Fadepause = !d_.settings.Fadepause;
-  Boundary([this] { d_.view.FadeSettingsChanged(); });
+  Boundary([this] { d_.settings.Changed(); });
 }
 
 }  // namespace velmora

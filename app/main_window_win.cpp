@@ -369,9 +369,6 @@ void MainWindow::SetPositionTimeText(const std::string& text) {
 void MainWindow::SetPositionValue(int32_t value) {
   SendMessageA(Control(ids::tb), TBM_SETPOS, TRUE, value);
 }
-int32_t MainWindow::PositionValue() const {
-  return static_cast<int32_t>(SendMessageA(Control(ids::tb), TBM_GETPOS, 0, 0));
-}
 void MainWindow::SetPositionMax(int32_t max) {
   SendMessageA(Control(ids::tb), TBM_SETRANGEMAX, TRUE, max);
 }
@@ -449,9 +446,6 @@ uint32_t MainWindow::TimeLabelColour() const { return time_colour_; }
 void MainWindow::ErrorAdded(const std::string& line) {
   if (app_.hooks.error_list_append) app_.hooks.error_list_append(line);
 }
-void MainWindow::FadeSettingsChanged() {
-  if (app_.hooks.settings_changed) app_.hooks.settings_changed();
-}
 
 // --- Controls -------------------------------------------------------------------------
 
@@ -492,15 +486,15 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kMenuEasyMove: ToggleEasyMove(); break;
       case kMenuAutoPlay:
         app_.settings.autoplay = !app_.settings.autoplay;
-        if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+        app_.settings.Changed();
         break;
       case kMenuRandom:
         app_.settings.Randomplay = !app_.settings.Randomplay;
-        if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+        app_.settings.Changed();
         break;
       case kMenuLoop:
         app_.settings.loop = !app_.settings.loop;
-        if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+        app_.settings.Changed();
         break;
       case kMenuGeneral:
         if (app_.hooks.show_options_page) app_.hooks.show_options_page("");
@@ -713,14 +707,14 @@ void MainWindow::ShowPlaylistWindow() {
 void MainWindow::ToggleEasyMove() {
   // The easy-move flag is the menu mark itself, so the options check box moves it too.
   app_.settings.EasyMove = !app_.settings.EasyMove;
-  if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+  app_.settings.Changed();
   app_.display->ShowStatus(app_.settings.EasyMove ? "Easymove activated" : "Easymove deactivated");
 }
 
 void MainWindow::ToggleTransparency() {
   app_.settings.Transparency = !app_.settings.Transparency;
   ui::FormShaper::Of(hwnd_).SetActive(app_.settings.Transparency);
-  if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+  app_.settings.Changed();
 }
 
 void MainWindow::OnHover(HWND control) {

@@ -49,7 +49,6 @@ class MainWindow : public Form, public ui::TopLevelWindow, public MainView, publ
   std::string StatusText() const override;
   void SetPositionTimeText(const std::string& text) override;
   void SetPositionValue(int32_t value) override;
-  int32_t PositionValue() const override;
   void SetPositionMax(int32_t max) override;
   void SetTotalTimeText(const std::string& text) override;
   void SetSongTitle(const std::string& text) override;
@@ -69,7 +68,6 @@ class MainWindow : public Form, public ui::TopLevelWindow, public MainView, publ
   void SetTimeLabelColour(uint32_t colour) override;
   uint32_t TimeLabelColour() const override;
   void ErrorAdded(const std::string& line) override;
-  void FadeSettingsChanged() override;
 
  private:
   // Posted to ourselves: run the files an OLE drop left in pending_drops_.

@@ -78,10 +78,7 @@ const std::string& Player::SavedTitle() const { return saved_title_; }
 const std::string& Player::BaseTitle() const { return base_title_; }
 const std::string& Player::CurrentFilePath() const { return current_file_path_; }
 
-void Player::SetCurrentIndex(int32_t index) {
-  d_.playlist.SetCurrentIndex(index);
-  d_.display.NotifyCurrentIndex(index);
-}
+void Player::SetCurrentIndex(int32_t index) { d_.playlist.SetCurrentIndex(index); }
 
 bool Player::ProcessMessages() {
   d_.host.ProcessMessages();
@@ -101,8 +98,15 @@ bool Player::BeginClosing() {
   return true;
 }
 
-int32_t Player::SliderValue() const { return d_.display.View().PositionValue(); }
-void Player::SetSliderValue(int32_t value) { d_.display.View().SetPositionValue(value); }
+void Player::SetSliderValue(int32_t value) {
+  slider_value_ = std::clamp(value, 0, std::max(slider_max_, 0));
+  d_.display.View().SetPositionValue(slider_value_);
+}
+
+void Player::ShowSliderPosition(int32_t value) {
+  slider_value_ = std::clamp(value, 0, std::max(slider_max_, 0));
+  d_.display.ShowPosition(value);
+}
 
 // ---------------------------------------------------------------------------------------
 // LoadFile
@@ -171,8 +175,9 @@ bool Player::LoadFile(const std::string& path) {
     position_scale_ = length >= 65535 ? std::max<int32_t>(1, length / 65535 - 1) : 10;
 
     if (!ProcessMessages()) return true;
-    display.SetPositionMax(length / position_scale_);
-    display.ShowPosition(0);
+    slider_max_ = length / position_scale_;
+    display.SetPositionMax(slider_max_);
+    ShowSliderPosition(0);
 
     const std::string total = MinutesSeconds(length);
     total_time_text_ = total;
@@ -375,6 +380,7 @@ void Player::PositionSliderFocus(bool focused) { slider_tracking_ = focused; }
 
 void Player::PositionSliderChanged(int32_t value) {
   Boundary([this, value] {
+    slider_value_ = value;
     if (!d_.host.LeftButtonDown() || !slider_tracking_) return;
     const int32_t t = SliderToMilliseconds(value, position_scale_);
     if (d_.plugin.PlayingReportsTrue())

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,7 +17,7 @@
 
 #include "app/display.h"
 #include "app/host.h"
-#include "app/random.h"
+#include "playlist/random.h"
 #include "app/settings.h"
 #include "playlist/playlist.h"
 #include "plugins/input_plugin.h"
@@ -47,8 +48,6 @@ class PlayerView {
   // Optional notifications (no-ops unless a window wants them).
   // A line was appended to the error list (the options window's error box shows it).
   virtual void ErrorAdded(const std::string& line) { (void)line; }
-  // Fadeplay/Fadestop/Fadepause changed (menu marks and option check boxes follow).
-  virtual void FadeSettingsChanged() {}
 };
 
 class Player : public ErrorSink {
@@ -61,7 +60,7 @@ class Player : public ErrorSink {
     PlayerView& view;
     Host& host;
     Volume& volume;
-    PlayerSettings& settings;
+    Settings& settings;
     RandomGenerator& random;
   };
   explicit Player(Deps deps);
@@ -216,12 +215,17 @@ class Player : public ErrorSink {
   void UpdateVolumeThumb(int value);
   void SetPauseMenu(bool fadeout_enabled, bool fadein_enabled);
   void ApplyTitleScroll(int interval);
-  int32_t SliderValue() const;
+  // The position slider's value as the player last showed it or the user moved it.
+  int32_t SliderValue() const { return slider_value_; }
   void SetSliderValue(int32_t value);
+  // A position shown through the display (the slider, or an active design library).
+  void ShowSliderPosition(int32_t value);
 
   Deps d_;
   std::array<bool, static_cast<size_t>(TransportButton::Count)> buttons_{};
   int32_t position_scale_ = 5000;
+  int32_t slider_value_ = 0;
+  int32_t slider_max_ = INT32_MAX;  // the slider's range, once a file has set it
   int saved_volume_ = 0;
   bool volume_ruler_image_ = false;
   bool slider_tracking_ = false;

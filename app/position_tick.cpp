@@ -89,7 +89,7 @@ void Player::PositionTick() {
         NextTrackImpl();
         if (!d_.settings.autoplay) keep_running = false;
       } else {
-        display.ShowPosition(0);
+        ShowSliderPosition(0);
         display.ShowPositionTime("Stop");
       }
     } else if (plugin.PausedReportsTrue()) {
@@ -100,7 +100,7 @@ void Player::PositionTick() {
   }
 
   // While the user holds the slider, it shows where they are going, not where we are.
-  if (!(slider_tracking_ && d_.host.LeftButtonDown())) display.ShowPosition(pos / position_scale_);
+  if (!(slider_tracking_ && d_.host.LeftButtonDown())) ShowSliderPosition(pos / position_scale_);
   d_.host.ProcessMessages();
 }
 

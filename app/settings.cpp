@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 int32_t ClampPlacement(int32_t value, int32_t screen_extent, int32_t window_extent) {
@@ -178,6 +180,22 @@ bool IsPlaylistText(const std::string& text) { return text.find(".m3u") != std::
 int32_t RestoredIndex(int32_t stored, size_t count) {
   if (count == 0) return 0;
   return (stored >= 0 && static_cast<size_t>(stored) <= count - 1) ? stored : 0;
+}
+
+void Settings::AddObserver(SettingsObserver* observer) {
+  if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+    observers_.push_back(observer);
+}
+
+void Settings::RemoveObserver(SettingsObserver* observer) {
+  observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void Settings::Changed() {
+  const std::vector<SettingsObserver*> observers = observers_;  // one may leave meanwhile
+  for (SettingsObserver* observer : observers)
+    if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())
+      observer->OnSettingsChanged();
 }
 
 }  // namespace velmora

@@ -42,6 +42,29 @@ struct PlayerSettings {
 };
 
 // The version every save writes.
+// Follows the settings: menu marks and check boxes show the values as they are.
+class SettingsObserver {
+ public:
+  virtual ~SettingsObserver() = default;
+  virtual void OnSettingsChanged() = 0;
+};
+
+// The program's settings with their change signal: whoever changes a value calls
+// Changed() once done, and every observer shows the new values.
+class Settings : public PlayerSettings {
+ public:
+  Settings() = default;
+  Settings(const Settings&) = delete;
+  Settings& operator=(const Settings&) = delete;
+
+  void AddObserver(SettingsObserver* observer);
+  void RemoveObserver(SettingsObserver* observer);
+  void Changed();
+
+ private:
+  std::vector<SettingsObserver*> observers_;
+};
+
 inline constexpr const char kSettingsVersion[] = "0.91";
 
 // A failed read or write of one value (a missing value read without a test included).

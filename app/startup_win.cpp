@@ -55,7 +55,7 @@ std::string ExecutableFolder() {
 
 void MainWindow::FormCreate() {
   app_.main_window = hwnd_;
-  app_.display = std::make_unique<Display>(*this);
+  app_.display = std::make_unique<Display>(*this, app_.playlist);
   app_.player = std::make_unique<Player>(Player::Deps{
       app_.playlist, app_.plugins->Selector(), app_.plugins->Current(), *app_.display, *this,
       host_, volume_, app_.settings, app_.random});
@@ -140,7 +140,7 @@ void MainWindow::DeferredStartup() {
       app_.hooks.set_playlist_window_size(*s.PWidth, *s.PHeight);
     // The check boxes and menu marks follow the values read, and the stored
     // transparency switches the window's shape as its check box would.
-    if (app_.hooks.settings_changed) app_.hooks.settings_changed();
+    app_.settings.Changed();
     ui::FormShaper::Of(hwnd_).SetActive(app_.settings.Transparency);
   });
   // 4. The easy-move flag is the menu mark (read from the settings wherever it is used).
@@ -186,7 +186,6 @@ void MainWindow::DeferredStartup() {
       if (FileExists(saved)) app_.playlist.LoadPlaylistFile(saved);
       const int32_t index = RestoredIndex(app_.settings.CurrentFile, app_.playlist.Count());
       app_.playlist.SetCurrentIndex(index);
-      app_.display->NotifyCurrentIndex(index);
       app_.playlist.UpdateTrackCount();
     });
     playlist_restored_ = true;
@@ -228,14 +227,12 @@ void MainWindow::ApplyCommandLine() {
     pl.LoadPlaylistFile(text);
     if (!pl.Empty()) {
       pl.SetCurrentIndex(0);
-      app_.display->NotifyCurrentIndex(0);
       pl.SetTrackCountText(std::to_string(pl.Count()));
     }
   } else {
     pl.Clear();
     pl.AddToPlaylist(text);
     pl.SetCurrentIndex(0);
-    app_.display->NotifyCurrentIndex(0);
     pl.SetTrackCountText(std::to_string(pl.Count() - 1));
   }
 }

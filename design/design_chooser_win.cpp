@@ -116,6 +116,7 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     make(0, "STATIC", "Choose a design", WS_VISIBLE, 12, 12, 236, 16, ids::dcLabel2);
     HWND box = make(WS_EX_CLIENTEDGE, "COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
                     12, 32, 236, 200, ids::designList);
+    SetWindowSubclass(box, &DesignChooser::ComboProc, 1, reinterpret_cast<DWORD_PTR>(this));
     SetWindowTextA(box, "Default");
     make(0, "LISTBOX", "", LBS_NOINTEGRALHEIGHT, 0, 0, 10, 10, ids::designdlls);
     make(0, "BUTTON", "Random design on startup", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 12, 64, 236, 20,
@@ -135,10 +136,17 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
   void OnCommand(int id, int code) {
     switch (id) {
       case ids::designList:
-        if (code == CBN_EDITCHANGE) Preview(ui::WindowText(Ctl(ids::designList)));
+        // The user typed or picked a name: it is the chosen one from now on.
+        if (code == CBN_EDITCHANGE) {
+          chosen_name_ = ui::WindowText(Ctl(ids::designList));
+          Preview(chosen_name_);
+        }
         if (code == CBN_SELCHANGE) {
           const LRESULT sel = SendMessageA(Ctl(ids::designList), CB_GETCURSEL, 0, 0);
-          if (sel >= 0) Preview(ItemText(static_cast<int>(sel)));
+          if (sel >= 0) {
+            chosen_name_ = ItemText(static_cast<int>(sel));
+            Preview(chosen_name_);
+          }
         }
         break;
       case ids::dcToolbarButton972:
@@ -238,7 +246,7 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
   }
 
   void ApplyDesign() {
-    const std::string text = ui::WindowText(Ctl(ids::designList));
+    const std::string text = chosen_name_;
     current_design_name_ = text;
     const int i = FindDesignEntry(entries_, text);
     if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
@@ -284,7 +292,7 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
   }
 
   void SetAsDefault() {
-    const std::string text = ui::WindowText(Ctl(ids::designList));
+    const std::string text = chosen_name_;
     current_design_name_ = text;
     const int i = FindDesignEntry(entries_, text);
     if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
@@ -315,7 +323,22 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     } else {
       SetWindowTextA(box, app_.settings.design.c_str());
     }
-    Preview(ui::WindowText(box));
+    Preview(chosen_name_);
+  }
+
+  // Other programs set the name as text or pick an entry by number; the chosen name
+  // follows them as it follows the user.
+  static LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                    DWORD_PTR data) noexcept {
+    auto* self = reinterpret_cast<DesignChooser*>(data);
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &DesignChooser::ComboProc, 1);
+    const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+    self->app_.errors.Run([&] {
+      if (msg == WM_SETTEXT && result >= 0)  // TRUE or CB_OKAY
+        self->chosen_name_ = lp ? reinterpret_cast<const char*>(lp) : "";
+      if (msg == CB_SETCURSEL && result >= 0) self->chosen_name_ = self->ItemText(static_cast<int>(result));
+    });
+    return result;
   }
 
   App& app_;
@@ -323,6 +346,7 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
   std::vector<DesignEntry> entries_;  // Designbox and designdlls, entry by entry
   FolderDesignState state_;
   std::string current_design_name_;
+  std::string chosen_name_;  // the name the combo box shows: typed, picked or set
   std::string active_library_path_;
   std::unique_ptr<DesignLibraries> libraries_;
 };

@@ -53,13 +53,13 @@ constexpr CheckBoxSpec kCheckBoxes[] = {
     {ids::cbLogErrors, "Log all errors to errors.log", &PlayerSettings::LogErrors},
 };
 
-class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginListsView {
+class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginListsView, private SettingsObserver {
  public:
   explicit OptionsWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) { Create(); }
   ~OptionsWindow() override {
     if (app_.plugins) app_.plugins->AttachListsView(nullptr);
     if (app_.hooks.error_list_append) app_.hooks.error_list_append = nullptr;
-    if (app_.hooks.settings_changed) app_.hooks.settings_changed = nullptr;
+    app_.settings.RemoveObserver(this);
     DestroyTopLevel();
     if (font_) DeleteObject(font_);
   }
@@ -113,6 +113,7 @@ class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginLists
   void EnjoyTimer();
   // The check boxes show the settings as they are now.
   void SyncCheckBoxes();
+  void OnSettingsChanged() override { SyncCheckBoxes(); }
   // A check box was clicked: its setting follows, with the box's immediate effect.
   void CheckBoxClicked(int id);
   // Shows the general page or the page of the plug-in lists.
@@ -143,7 +144,7 @@ void OptionsWindow::Create() {
   if (app_.player)
     for (const std::string& line : app_.player->ErrorList()) AppendError(line);
   app_.hooks.show_options_page = [this](const std::string& page) { ShowPage(page); };
-  app_.hooks.settings_changed = [this] { SyncCheckBoxes(); };
+  app_.settings.AddObserver(this);
   SyncCheckBoxes();
 }
 
@@ -232,6 +233,7 @@ void OptionsWindow::CheckBoxClicked(int id) {
   if (!box_info) return;
   const bool on = SendDlgItemMessageA(hwnd_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
   app_.settings.*box_info->setting = on;
+  app_.settings.Changed();
   HWND main = app_.main_window;
   switch (id) {
     case ids::cbTransparency:

@@ -14,6 +14,25 @@ std::string DisplayNameOfPath(const std::string& path) {
 
 Playlist::Playlist() = default;
 
+void Playlist::AddObserver(PlaylistObserver* observer) {
+  if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+    observers_.push_back(observer);
+}
+
+void Playlist::RemoveObserver(PlaylistObserver* observer) {
+  observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+template <typename Call>
+void Playlist::Notify(Call&& call, const PlaylistObserver* skip) {
+  // A copy: an observer may remove itself (or another) while being told.
+  const std::vector<PlaylistObserver*> observers = observers_;
+  for (PlaylistObserver* observer : observers) {
+    if (observer == skip) continue;
+    if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end()) call(*observer);
+  }
+}
+
 const std::string& Playlist::DisplayName(long long row) const {
   if (row < 0 || static_cast<unsigned long long>(row) >= names_.size()) throw ListIndexError(row);
   return names_[static_cast<size_t>(row)];
@@ -100,7 +119,7 @@ void Playlist::RemoveRows(const std::vector<size_t>& rows_ascending) {
 
 void Playlist::SetCurrentIndex(int32_t index) {
   current_index_ = index;
-  if (observer_) observer_->OnCurrentIndexChanged(index);
+  Notify([index](PlaylistObserver& o) { o.OnCurrentIndexChanged(index); });
 }
 
 void Playlist::UpdateTrackCount() {
@@ -110,12 +129,12 @@ void Playlist::UpdateTrackCount() {
 
 void Playlist::SetTrackCountText(const std::string& text) {
   label3_ = text;
-  if (observer_) observer_->OnTrackCountChanged(label3_);
+  Notify([this](PlaylistObserver& o) { o.OnTrackCountChanged(label3_); });
 }
 
 void Playlist::SetPlayingLabel(const std::string& text) {
   playing_label_ = text;
-  if (observer_) observer_->OnPlayingLabelChanged(playing_label_);
+  Notify([this](PlaylistObserver& o) { o.OnPlayingLabelChanged(playing_label_); });
 }
 
 bool Playlist::IsSelected(size_t row) const { return row < selected_.size() && selected_[row] != 0; }
@@ -127,28 +146,63 @@ size_t Playlist::SelectedCount() const {
 void Playlist::SetSelected(size_t row, bool selected) {
   if (row >= selected_.size()) throw ListIndexError(static_cast<long long>(row));
   selected_[row] = selected ? 1 : 0;
-  if (observer_) observer_->OnSelectionChanged();
+  Notify([](PlaylistObserver& o) { o.OnSelectionChanged(); });
 }
 
 void Playlist::SelectOnly(size_t row) {
   if (row >= selected_.size()) throw ListIndexError(static_cast<long long>(row));
   std::fill(selected_.begin(), selected_.end(), 0);
   selected_[row] = 1;
-  if (observer_) observer_->OnSelectionChanged();
+  Notify([](PlaylistObserver& o) { o.OnSelectionChanged(); });
 }
 
 void Playlist::SelectAll(bool selected) {
   std::fill(selected_.begin(), selected_.end(), selected ? 1 : 0);
-  if (observer_) observer_->OnSelectionChanged();
+  Notify([](PlaylistObserver& o) { o.OnSelectionChanged(); });
+}
+
+void Playlist::InvertSelection() {
+  for (uint8_t& mark : selected_) mark = mark ? 0 : 1;
+  Notify([](PlaylistObserver& o) { o.OnSelectionChanged(); });
+}
+
+void Playlist::SetSelection(std::vector<uint8_t> marks, int32_t caret, const PlaylistObserver* from) {
+  marks.resize(names_.size(), 0);
+  for (uint8_t& mark : marks) mark = mark ? 1 : 0;
+  selected_ = std::move(marks);
+  caret_ = caret;
+  Notify([](PlaylistObserver& o) { o.OnSelectionChanged(); }, from);
+}
+
+void Playlist::Reorder(const std::vector<size_t>& order, std::vector<uint8_t> marks) {
+  const size_t n = names_.size();
+  std::vector<uint8_t> seen(n, 0);
+  for (size_t row : order) {
+    if (row >= n || seen[row]) throw std::invalid_argument("Reorder: not a permutation of the rows");
+    seen[row] = 1;
+  }
+  if (order.size() != n) throw std::invalid_argument("Reorder: not a permutation of the rows");
+  std::vector<std::string> names(n), paths(n);
+  for (size_t row = 0; row < n; ++row) {
+    names[row] = std::move(names_[order[row]]);
+    paths[row] = std::move(paths_[order[row]]);
+  }
+  names_.swap(names);
+  paths_.swap(paths);
+  marks.resize(n, 0);
+  selected_ = std::move(marks);
+  NotifyReset();
 }
 
 void Playlist::NotifyReset() {
   if (selected_.size() != names_.size()) selected_.resize(names_.size(), 0);
-  if (observer_) observer_->OnRowsReset();
+  Notify([](PlaylistObserver& o) { o.OnRowsReset(); });
 }
 
 void Playlist::NotifyAppended(size_t first) {
-  if (observer_ && names_.size() > first) observer_->OnRowsAppended(first, names_.size() - first);
+  if (names_.size() <= first) return;
+  const size_t count = names_.size() - first;
+  Notify([first, count](PlaylistObserver& o) { o.OnRowsAppended(first, count); });
 }
 
 }  // namespace velmora

@@ -23,7 +23,8 @@ class PlaylistFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// What changed, so a window repaints only what it must.
+// What changed, so a window repaints only what it must. A playlist has any number of
+// observers (the playlist window, the display's design library, ...).
 class PlaylistObserver {
  public:
   virtual ~PlaylistObserver() = default;
@@ -43,7 +44,9 @@ class Playlist {
  public:
   Playlist();
 
-  void SetObserver(PlaylistObserver* observer) { observer_ = observer; }
+  // An observer stays registered until it removes itself.
+  void AddObserver(PlaylistObserver* observer);
+  void RemoveObserver(PlaylistObserver* observer);
 
   size_t Count() const { return names_.size(); }
   bool Empty() const { return names_.empty(); }
@@ -91,18 +94,23 @@ class Playlist {
   void SetSelected(size_t row, bool selected);
   void SelectOnly(size_t row);
   void SelectAll(bool selected);
+  void InvertSelection();
   int32_t CaretRow() const { return caret_; }
-  void SetCaretRow(int32_t row) { caret_ = row; }
   const std::vector<uint8_t>& SelectionMarks() const { return selected_; }
+  // The marks (one per row; missing ones are unselected) and caret row as the visible
+  // list shows them after the user changed them there. Every observer but `from` (the
+  // list that already shows them) is told.
+  void SetSelection(std::vector<uint8_t> marks, int32_t caret, const PlaylistObserver* from = nullptr);
 
-  // Direct access for the reordering operations of the playlist window (sorts, moves,
-  // shuffle): they rewrite the three vectors in place and then call NotifyReset().
-  std::vector<std::string>& MutableNames() { return names_; }
-  std::vector<std::string>& MutablePaths() { return paths_; }
-  std::vector<uint8_t>& MutableSelection() { return selected_; }
-  void NotifyReset();
+  // The rows in a new order: row i holds what row order[i] held (order is a permutation
+  // of the rows), with the selection marks `marks` afterwards. The caret row and the
+  // current index stay. Observers see one reset.
+  void Reorder(const std::vector<size_t>& order, std::vector<uint8_t> marks);
 
  private:
+  template <typename Call>
+  void Notify(Call&& call, const PlaylistObserver* skip = nullptr);
+  void NotifyReset();
   void NotifyAppended(size_t first);
 
   std::vector<std::string> names_;
@@ -112,7 +120,7 @@ class Playlist {
   int32_t current_index_ = 0;
   std::string label3_ = "0";
   std::string playing_label_ = "none";
-  PlaylistObserver* observer_ = nullptr;
+  std::vector<PlaylistObserver*> observers_;
 };
 
 }  // namespace velmora

@@ -7,16 +7,26 @@ namespace velmora {
 
 namespace {
 
-// Exchanging rows i and j rewrites both rows' texts, which clears their marks.
-void ExchangeRows(Playlist& playlist, size_t i, size_t j) {
-  auto& names = playlist.MutableNames();
-  auto& paths = playlist.MutablePaths();
-  auto& marks = playlist.MutableSelection();
-  std::swap(names[i], names[j]);
-  std::swap(paths[i], paths[j]);
-  marks[i] = 0;
-  marks[j] = 0;
-}
+// A new order of the rows worked out by exchanges, as the window's commands always did
+// it: each exchange rewrites both rows' texts, which clears their marks.
+struct Exchanges {
+  explicit Exchanges(const Playlist& playlist)
+      : order(playlist.Count()), marks(playlist.SelectionMarks()) {
+    std::iota(order.begin(), order.end(), size_t{0});
+  }
+  void Exchange(size_t i, size_t j) {
+    std::swap(order[i], order[j]);
+    marks[i] = 0;
+    marks[j] = 0;
+    changed = true;
+  }
+  void ApplyTo(Playlist& playlist) {
+    if (changed) playlist.Reorder(order, std::move(marks));
+  }
+  std::vector<size_t> order;
+  std::vector<uint8_t> marks;
+  bool changed = false;
+};
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -62,62 +72,49 @@ void SortPlaylist(Playlist& playlist, SortKey key, SortOrder order) {
   }
   if (!moved) return;
 
-  auto& names = playlist.MutableNames();
-  auto& paths = playlist.MutablePaths();
-  auto& marks = playlist.MutableSelection();
-  std::vector<std::string> new_names(n), new_paths(n);
-  for (size_t pos = 0; pos < n; ++pos) {
-    new_names[pos] = std::move(names[order_of[pos]]);
-    new_paths[pos] = std::move(paths[order_of[pos]]);
-  }
-  names.swap(new_names);
-  paths.swap(new_paths);
+  std::vector<uint8_t> marks = playlist.SelectionMarks();
   for (size_t row = 0; row < n; ++row) {
     if (boundary_swapped[row] || boundary_swapped[row + 1]) marks[row] = 0;
   }
-  playlist.NotifyReset();
+  playlist.Reorder(order_of, std::move(marks));
 }
 
 // For i from 1 up: a selected row i is exchanged with row i-1, which is then marked. A
 // selected block moves up by one and stays selected; a selected row 0 cannot move, and
 // when rows 0 and 1 are both selected they swap and the former row 0 loses its mark.
 void MoveSelectedUp(Playlist& playlist) {
-  const size_t n = playlist.Count();
-  bool changed = false;
-  for (size_t i = 1; i < n; ++i) {
-    if (!playlist.MutableSelection()[i]) continue;
-    ExchangeRows(playlist, i - 1, i);
-    playlist.MutableSelection()[i - 1] = 1;
-    changed = true;
+  Exchanges rows(playlist);
+  for (size_t i = 1; i < rows.order.size(); ++i) {
+    if (!rows.marks[i]) continue;
+    rows.Exchange(i - 1, i);
+    rows.marks[i - 1] = 1;
   }
-  if (changed) playlist.NotifyReset();
+  rows.ApplyTo(playlist);
 }
 
 void MoveSelectedDown(Playlist& playlist) {
-  const size_t n = playlist.Count();
+  Exchanges rows(playlist);
+  const size_t n = rows.order.size();
   if (n < 2) return;
-  bool changed = false;
   for (size_t i = n - 1; i-- > 0;) {
-    if (!playlist.MutableSelection()[i]) continue;
-    ExchangeRows(playlist, i, i + 1);
-    playlist.MutableSelection()[i + 1] = 1;
-    changed = true;
+    if (!rows.marks[i]) continue;
+    rows.Exchange(i, i + 1);
+    rows.marks[i + 1] = 1;
   }
-  if (changed) playlist.NotifyReset();
+  rows.ApplyTo(playlist);
 }
 
 void RandomizePlaylist(Playlist& playlist, RandomGenerator& random) {
   const size_t n = playlist.Count();
   if (n < 2) return;
   const int32_t count = n > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(n);
-  bool changed = false;
+  Exchanges rows(playlist);
   for (size_t k = n - 1; k > 0; --k) {
     int32_t b = random.Next(count);
     if (b <= 0) continue;  // exchanging row 0 with itself changes nothing
-    ExchangeRows(playlist, 0, static_cast<size_t>(b));
-    changed = true;
+    rows.Exchange(0, static_cast<size_t>(b));
   }
-  if (changed) playlist.NotifyReset();
+  rows.ApplyTo(playlist);
 }
 
 bool RemoveSelected(Playlist& playlist) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
+#include "playlist/random.h"
 #include "playlist/playlist.h"
 #include "plugins/input_plugin.h"
 

@@ -94,11 +94,11 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
  public:
   explicit PlaylistWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) {
     Create();
-    app_.playlist.SetObserver(this);
+    app_.playlist.AddObserver(this);
     FillHooks();
   }
   ~PlaylistWindow() override {
-    app_.playlist.SetObserver(nullptr);
+    app_.playlist.RemoveObserver(this);
     DestroyTopLevel();
   }
   PlaylistWindow(const PlaylistWindow&) = delete;
@@ -143,7 +143,6 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
   void AutoPlayCheck();
   bool PluginPlaying();
   void StopIfPlaying();
-  void SetCurrentIndexNotified(int32_t index);
   void ReportError(const std::string& message);
   PluginSelector& Selector();
   void OnClose();
@@ -151,8 +150,8 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
   bool OnListMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnChooserText();
 
-  // Keeps the model's marks and caret equal to what the list shows.
-  void PullMarks();
+  // The user changed the list's marks or caret: the model takes them at once.
+  void PushSelection();
 
   // PlaylistObserver.
   void OnRowsAppended(size_t first, size_t count) override;
@@ -179,8 +178,6 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
   int stored_height_ = kDesignHeight;  // StoredHeight
   bool scan_animating_ = false;        // ScanAnimating
   FolderScanQueues queues_;            // directorys, forfile
-  bool pulling_marks_ = false;
-  bool pushing_marks_ = false;
 
   // Progress labels are written at most every few milliseconds during a scan: the
   // texts change thousands of times a second and only the latest one can be read.
@@ -217,7 +214,7 @@ void PlaylistWindow::CreateControls() {
   pl_.Create(hwnd_, ids::pl, &app_.playlist.Names(), WS_VISIBLE | LBS_EXTENDEDSEL, 4, 24, 229, 265);
   ui::SetToolTip(pl_.Handle(), "Playlist");
   pl_.before = [this](UINT msg, WPARAM wp, LPARAM lp) { return OnListMessage(msg, wp, lp); };
-  pl_.marks_changed = [this] { PullMarks(); };
+  pl_.marks_changed = [this] { PushSelection(); };
   // The paths, never shown: a list like the names so other programs can read them.
   pathbox_.Create(hwnd_, ids::pathbox, &app_.playlist.Paths(), LBS_EXTENDEDSEL, 0, 0, 10, 10);
 
@@ -343,7 +340,7 @@ LRESULT PlaylistWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void PlaylistWindow::OnCommand(int id, int code, HWND control) {
   if (control == pl_.Handle() && control) {
-    if (code == LBN_SELCHANGE) PullMarks();
+    if (code == LBN_SELCHANGE) PushSelection();
     if (code == LBN_DBLCLK) PlayCaretRow();
     return;
   }
@@ -487,7 +484,7 @@ void PlaylistWindow::AddDirectory() {
   scanning_ = false;
   ShowPendingProgress(true);
 
-  SetCurrentIndexNotified(0);
+  app_.playlist.SetCurrentIndex(0);
   app_.playlist.UpdateTrackCount();
 
   animate(stored_height_ + kScanGrowth, stored_height_);
@@ -526,34 +523,27 @@ void PlaylistWindow::DropNames(const std::vector<std::string>& names, bool enabl
 }
 
 void PlaylistWindow::RemoveSelectedRows() {
-  PullMarks();
   if (RemoveSelected(app_.playlist)) StopIfPlaying();
 }
 
 void PlaylistWindow::RemoveAllRows() {
-  app_.playlist.Clear();
+  RemoveAll(app_.playlist);
   StopIfPlaying();
-  SetCurrentIndexNotified(0);
-  app_.playlist.SetTrackCountText("0");
 }
 
 void PlaylistWindow::Sort(SortKey key, SortOrder order) {
-  PullMarks();
   SortPlaylist(app_.playlist, key, order);
 }
 
 void PlaylistWindow::Randomize() {
-  PullMarks();
   RandomizePlaylist(app_.playlist, app_.random);
 }
 
 void PlaylistWindow::MoveUp() {
-  PullMarks();
   MoveSelectedUp(app_.playlist);
 }
 
 void PlaylistWindow::MoveDown() {
-  PullMarks();
   MoveSelectedDown(app_.playlist);
 }
 
@@ -561,16 +551,12 @@ void PlaylistWindow::SelectAllRows() { app_.playlist.SelectAll(true); }
 
 void PlaylistWindow::UnselectAll() { app_.playlist.SelectAll(false); }
 
-void PlaylistWindow::InvertSelection() {
-  PullMarks();
-  for (uint8_t& mark : app_.playlist.MutableSelection()) mark = mark ? 0 : 1;
-  OnSelectionChanged();
-}
+void PlaylistWindow::InvertSelection() { app_.playlist.InvertSelection(); }
 
 void PlaylistWindow::PlayCaretRow() {
   const int caret = pl_.Caret();
   if (caret < 0) return;
-  SetCurrentIndexNotified(caret);
+  app_.playlist.SetCurrentIndex(caret);
   if (app_.player) app_.player->Play();
 }
 
@@ -614,11 +600,6 @@ void PlaylistWindow::StopIfPlaying() {
 void PlaylistWindow::AutoPlayCheck() {
   if (!app_.plugins || !app_.player) return;
   if (AutoPlayDue(app_.playlist, app_.settings.autoplay, app_.plugins->Current())) app_.player->Play();
-}
-
-void PlaylistWindow::SetCurrentIndexNotified(int32_t index) {
-  app_.playlist.SetCurrentIndex(index);
-  if (app_.display) app_.display->NotifyCurrentIndex(index);
 }
 
 void PlaylistWindow::ReportError(const std::string& message) { errors_.Report(message); }
@@ -706,12 +687,10 @@ bool PlaylistWindow::OnListMessage(UINT msg, WPARAM wp, LPARAM) {
   return false;
 }
 
-void PlaylistWindow::PullMarks() {
-  if (pushing_marks_ || pulling_marks_) return;
-  pulling_marks_ = true;
-  pl_.ReadMarks(app_.playlist.MutableSelection());
-  app_.playlist.SetCaretRow(pl_.Caret());
-  pulling_marks_ = false;
+void PlaylistWindow::PushSelection() {
+  std::vector<uint8_t> marks(app_.playlist.Count(), 0);
+  pl_.ReadMarks(marks);
+  app_.playlist.SetSelection(std::move(marks), pl_.Caret(), this);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -735,13 +714,7 @@ void PlaylistWindow::OnRowsReset() {
   pathbox_.Redraw();
 }
 
-void PlaylistWindow::OnSelectionChanged() {
-  if (pulling_marks_) return;
-  pushing_marks_ = true;
-  pl_.WriteMarks(app_.playlist.SelectionMarks());
-  pushing_marks_ = false;
-  app_.playlist.SetCaretRow(pl_.Caret());
-}
+void PlaylistWindow::OnSelectionChanged() { pl_.WriteMarks(app_.playlist.SelectionMarks()); }
 
 void PlaylistWindow::OnCurrentIndexChanged(int32_t index) { SetText(ids::plct, std::to_string(index)); }
 

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "app/app_win.h"
-#include "app/host_win.h"
 #include "plugins/library_handoff_win.h"
 #include "plugins/plugin_system_core.h"
 
@@ -28,19 +26,10 @@ class OwnedPluginSystem : private ModulesHolder, public PluginSystemCore {
 
 }  // namespace
 
-std::unique_ptr<PluginSystem> CreatePluginSystem(App& app) {
-  auto host = std::make_shared<WinHost>(app);
-  return CreatePluginSystem(app.program_folder, [host] { host->ProcessMessages(); });
-}
-
 std::unique_ptr<PluginSystem> CreatePluginSystem(const std::string& program_folder,
                                                  std::function<void()> process_messages) {
   return std::make_unique<OwnedPluginSystem>(CreateWin32ModuleSystem(), program_folder,
                                              std::move(process_messages));
-}
-
-std::unique_ptr<PluginSystem> CreatePluginSystem(const std::string& program_folder, Host& host) {
-  return CreatePluginSystem(program_folder, [&host] { host.ProcessMessages(); });
 }
 
 }  // namespace velmora

@@ -7,13 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "app/host.h"
 #include "plugins/module_system.h"
 #include "plugins/plugin_system.h"
 
 namespace velmora {
-
-struct App;
 
 // Restricts the DLL search path of the process (system folder and added folders only,
 // never the working folder); the first call does it, later calls do nothing.
@@ -24,12 +21,9 @@ void RestrictDllSearchPath();
 std::unique_ptr<ModuleSystem> CreateWin32ModuleSystem();
 
 // program_folder: the folder of the executable, no trailing backslash. process_messages
-// lets pending window messages run (Host::ProcessMessages). Create it before the options
+// lets pending window messages run. Create it before the options
 // window (TForm2), which attaches its lists at its creation.
 std::unique_ptr<PluginSystem> CreatePluginSystem(const std::string& program_folder,
                                                  std::function<void()> process_messages);
-std::unique_ptr<PluginSystem> CreatePluginSystem(const std::string& program_folder, Host& host);
-// The program's own: the application's program folder and its message pump.
-std::unique_ptr<PluginSystem> CreatePluginSystem(App& app);
 
 }  // namespace velmora

@@ -17,7 +17,6 @@ struct RecordingView : MainView {
   std::string StatusText() const override { return status; }
   void SetPositionTimeText(const std::string& t) override { calls.push_back("postime:" + t); }
   void SetPositionValue(int32_t v) override { position = v; calls.push_back("pos:" + std::to_string(v)); }
-  int32_t PositionValue() const override { return position; }
   void SetPositionMax(int32_t v) override { calls.push_back("max:" + std::to_string(v)); }
   void SetTotalTimeText(const std::string& t) override { calls.push_back("total:" + t); }
   void SetSongTitle(const std::string& t) override { calls.push_back("title:" + t); }
@@ -55,12 +54,13 @@ TEST(TwoDigits, FormatsMinutesAndSeconds) {
 
 TEST(Display, WithoutLibraryEverythingReachesTheWindow) {
   RecordingView view;
-  Display display(view);
+  Playlist playlist;
+  Display display(view, playlist);
   display.ShowStatus("x");
   display.ShowPositionTime("01:00");
   display.ShowPosition(7);
   display.ShowTotalTime("03:20");
-  display.NotifyCurrentIndex(3);
+  playlist.SetCurrentIndex(3);
   EXPECT_EQ(view.status, "x");
   EXPECT_EQ(view.calls,
             (std::vector<std::string>{"status:x", "postime:01:00", "pos:7", "total:03:20"}));
@@ -69,7 +69,8 @@ TEST(Display, WithoutLibraryEverythingReachesTheWindow) {
 TEST(Display, ActiveLibraryTakesStatusTimeAndPositionAndSharesTheRest) {
   RecordingView view;
   RecordingSink sink;
-  Display display(view);
+  Playlist playlist;
+  Display display(view, playlist);
   view.SetStatusText("before");
   view.calls.clear();
   display.SetDesignSink(&sink);
@@ -87,17 +88,21 @@ TEST(Display, ActiveLibraryTakesStatusTimeAndPositionAndSharesTheRest) {
                                                   "layer:Layer 3", "bitrate:128 kbps"}));
   EXPECT_EQ(sink.calls.size(), 9u);
   EXPECT_EQ(sink.calls.front(), "OnStatus:x");
+  // The index comes from the playlist, whoever sets it.
+  playlist.SetCurrentIndex(4);
+  EXPECT_EQ(sink.calls.back(), "OnCurrentIndex:4");
 }
 
 TEST(Display, FaultInsideTheLibraryIsSwallowed) {
   RecordingView view;
   RecordingSink sink;
   sink.fail = true;
-  Display display(view);
+  Playlist playlist;
+  Display display(view, playlist);
   display.SetDesignSink(&sink);
   EXPECT_NO_THROW(display.ShowStatus("x"));
   EXPECT_NO_THROW(display.ShowTotalTime("03:20"));
-  EXPECT_NO_THROW(display.NotifyCurrentIndex(1));
+  EXPECT_NO_THROW(playlist.SetCurrentIndex(1));
   EXPECT_EQ(view.calls, (std::vector<std::string>{"total:03:20"}));
 }
 

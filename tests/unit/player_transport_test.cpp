@@ -374,17 +374,17 @@ TEST(PlayerSeek, RewindAndFastForwardMoveTheSliderAndSeek) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3"});
   rig.StartPlaying(0);  // 300,000 ms: scale 3
-  rig.window.SetPositionValue(10);
+  rig.player->PositionSliderChanged(10);  // the user moved it
   rig.player->Rewind();
   EXPECT_EQ(rig.window.position, 7);
   EXPECT_EQ(rig.plugin.jumps.back(), 21);
-  rig.window.SetPositionValue(3);
+  rig.player->PositionSliderChanged(3);
   rig.player->Rewind();
   EXPECT_EQ(rig.window.position, 0);
   EXPECT_EQ(rig.window.status, "Playing");
   EXPECT_TRUE(rig.host.TimerRunning(TimerId::Seektimer));
 
-  rig.window.SetPositionValue(100);
+  rig.player->PositionSliderChanged(100);
   rig.player->FastForward();
   EXPECT_EQ(rig.plugin.jumps.back(), 312);
   EXPECT_EQ(rig.window.status, "Fast Forward");

@@ -11,6 +11,8 @@ struct RecordingObserver : PlaylistObserver {
   int resets = 0;
   std::vector<int32_t> indexes;
   std::vector<std::string> counts;
+  int selections = 0;
+  void OnSelectionChanged() override { ++selections; }
   void OnRowsAppended(size_t first, size_t count) override { appended.emplace_back(first, count); }
   void OnRowsReset() override { ++resets; }
   void OnCurrentIndexChanged(int32_t index) override { indexes.push_back(index); }
@@ -76,7 +78,7 @@ TEST(PlaylistModel, CurrentIndexIsAPlainNumberThatRemovalLeavesAlone) {
 TEST(PlaylistModel, ObserversHearAppendsResetsAndLabels) {
   Playlist playlist;
   RecordingObserver observer;
-  playlist.SetObserver(&observer);
+  playlist.AddObserver(&observer);
   playlist.AddToPlaylist("a");
   playlist.AppendPaths({"b", "*http://x/", "c"});
   playlist.AppendPaths({});
@@ -88,7 +90,38 @@ TEST(PlaylistModel, ObserversHearAppendsResetsAndLabels) {
   EXPECT_EQ(observer.indexes, std::vector<int32_t>{2});
   EXPECT_EQ(observer.counts, std::vector<std::string>{"3"});
   EXPECT_EQ(observer.resets, 1);
-  playlist.SetObserver(nullptr);
+  playlist.RemoveObserver(&observer);
+}
+
+// Several windows follow one list; the one that reports a selection is not told it back.
+TEST(PlaylistModel, EveryObserverButTheSenderHearsASelection) {
+  Playlist playlist;
+  RecordingObserver list, other;
+  playlist.AddObserver(&list);
+  playlist.AddObserver(&other);
+  playlist.AppendPaths({"a", "b", "c"});
+  playlist.SetSelection({0, 1}, 1, &list);
+  EXPECT_EQ(playlist.SelectionMarks(), (std::vector<uint8_t>{0, 1, 0}));
+  EXPECT_EQ(playlist.CaretRow(), 1);
+  EXPECT_EQ(list.selections, 0);
+  EXPECT_EQ(other.selections, 1);
+  playlist.SetCurrentIndex(2);
+  EXPECT_EQ(list.indexes, std::vector<int32_t>{2});
+  EXPECT_EQ(other.indexes, std::vector<int32_t>{2});
+}
+
+TEST(PlaylistModel, ReorderTakesOnlyAPermutationOfTheRows) {
+  Playlist playlist;
+  playlist.AppendPaths({"a", "b", "c"});
+  playlist.SetCurrentIndex(1);
+  playlist.Reorder({2, 0, 1}, {1, 0, 0});
+  EXPECT_EQ(playlist.Paths(), (std::vector<std::string>{"c", "a", "b"}));
+  EXPECT_EQ(playlist.Names(), (std::vector<std::string>{"c", "a", "b"}));
+  EXPECT_EQ(playlist.SelectionMarks(), (std::vector<uint8_t>{1, 0, 0}));
+  EXPECT_EQ(playlist.CurrentIndex(), 1);
+  EXPECT_THROW(playlist.Reorder({0, 0, 1}, {}), std::invalid_argument);
+  EXPECT_THROW(playlist.Reorder({0, 1}, {}), std::invalid_argument);
+  EXPECT_EQ(playlist.Paths(), (std::vector<std::string>{"c", "a", "b"}));
 }
 
 TEST(PlaylistModel, ReplaceKeepsTheListsParallel) {

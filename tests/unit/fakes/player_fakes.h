@@ -13,7 +13,7 @@
 #include "app/display.h"
 #include "app/host.h"
 #include "app/player.h"
-#include "app/random.h"
+#include "playlist/random.h"
 #include "app/settings.h"
 #include "playlist/playlist.h"
 #include "plugins/input_plugin.h"
@@ -102,7 +102,6 @@ class FakeWindow : public MainView, public PlayerView {
   std::string StatusText() const override { return status; }
   void SetPositionTimeText(const std::string& t) override { position_time = t; position_times.push_back(t); }
   void SetPositionValue(int32_t v) override;  // clamped to 0..max like the slider control
-  int32_t PositionValue() const override { return position; }
   void SetPositionMax(int32_t m) override { position_max = m; }
   void SetTotalTimeText(const std::string& t) override { total_time = t; }
   void SetSongTitle(const std::string& t) override { titles.push_back(t); }
@@ -121,7 +120,6 @@ class FakeWindow : public MainView, public PlayerView {
   std::string time_hint = "Time ";
   uint32_t time_colour = 0;
   std::vector<std::string> errors_added;
-  int fade_settings_changes = 0;
 
   void SetButtonEnabled(TransportButton b, bool e) override { buttons[b] = e; }
   void SetVolumeSlider(int v) override { volume_slider = v; }
@@ -137,7 +135,6 @@ class FakeWindow : public MainView, public PlayerView {
   void SetTimeLabelColour(uint32_t c) override { time_colour = c; }
   uint32_t TimeLabelColour() const override { return time_colour; }
   void ErrorAdded(const std::string& line) override { errors_added.push_back(line); }
-  void FadeSettingsChanged() override { ++fade_settings_changes; }
 
   bool Has(const std::string& status_text) const;
   size_t CountOf(const std::string& status_text) const;
@@ -216,10 +213,10 @@ struct PlayerRig {
   FakeSelector selector;
   FakePlugin plugin;
   FakeWindow window;
-  Display display{window};
+  Display display{window, playlist};
   FakeHost host;
   FakeVolume volume;
-  PlayerSettings settings;
+  Settings settings;
   RandomGenerator random;
   std::unique_ptr<Player> player;
 

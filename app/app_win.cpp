@@ -41,7 +41,7 @@ class PlaceholderForm : public Form, public ui::TopLevelWindow, private PluginLi
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_TIMER && wp == TimerEventId(TimerId::Enjoy)) {
+    if (msg == WM_TIMER && wp == TimerEventId(TimerId::PluginScan)) {
       KillTimer(hwnd_, wp);
       if (app_.plugins) app_.plugins->ScanLibraryFolder();
       return 0;
@@ -54,10 +54,10 @@ class PlaceholderForm : public Form, public ui::TopLevelWindow, private PluginLi
   }
 
   void StartScanTimer() override {
-    if (hwnd_) SetTimer(hwnd_, TimerEventId(TimerId::Enjoy), 200, nullptr);
+    if (hwnd_) SetTimer(hwnd_, TimerEventId(TimerId::PluginScan), 200, nullptr);
   }
   void StopScanTimer() override {
-    if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::Enjoy));
+    if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::PluginScan));
   }
   void SetScanning(bool) override {}
   void SetDlls(const std::vector<std::string>&) override {}

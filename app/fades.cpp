@@ -29,11 +29,11 @@ class TickGuard {
 
 Player::FadeState& Player::Fade(TimerId id) {
   switch (id) {
-    case TimerId::PlayTimer:
+    case TimerId::PlayFadeIn:
       return play_fade_;
-    case TimerId::StopTimer:
+    case TimerId::StopFadeOut:
       return stop_fade_;
-    case TimerId::Fadeintimer:
+    case TimerId::PauseFadeIn:
       return fadein_fade_;
     default:
       return fadeout_fade_;
@@ -85,13 +85,13 @@ void Player::BeginFadeOut(TimerId id) {
   StartTimer(id);
 }
 
-void Player::FadeInPlay() { Boundary([this] { BeginFadeIn(TimerId::PlayTimer); }); }
+void Player::FadeInPlay() { Boundary([this] { BeginFadeIn(TimerId::PlayFadeIn); }); }
 
 void Player::FadeOutStop() {
   Boundary([this] {
     d_.display.ShowStatus("Fade out started");
     saved_volume_ = d_.volume.Get();
-    BeginFadeOut(TimerId::StopTimer);
+    BeginFadeOut(TimerId::StopFadeOut);
   });
 }
 
@@ -102,16 +102,16 @@ void Player::PauseFadeOutImpl() {
   d_.display.ShowStatus("Fade out started");
   SetPauseMenu(false, true);
   saved_volume_ = d_.volume.Get();
-  BeginFadeOut(TimerId::Fadeouttimer);
+  BeginFadeOut(TimerId::PauseFadeOut);
 }
 
 void Player::PauseFadeInImpl() {
   d_.volume.Set(kFadeInStart);
   SetPauseMenu(true, false);
-  FadeState& fade = Fade(TimerId::Fadeintimer);
+  FadeState& fade = Fade(TimerId::PauseFadeIn);
   fade.resume_pending = true;
   fade.last_level = -1;
-  StartTimer(TimerId::Fadeintimer);
+  StartTimer(TimerId::PauseFadeIn);
 }
 
 // A device that does not follow the writes (none present, or another program holding
@@ -135,7 +135,7 @@ void Player::FadeOutTick(TimerId id) {
     d_.display.ShowStatus("Fade out done");
     d_.view.SetVolumeSliderEnabled(true);
     d_.host.StopTimer(id);
-    if (id == TimerId::StopTimer)
+    if (id == TimerId::StopFadeOut)
       StopImpl(true);
     else
       PauseImpl(true);
@@ -152,7 +152,7 @@ void Player::FadeInTick(TimerId id) {
   if (level < kFadeStep && fade.resume_pending) {
     // Once per fade: the volume is low enough to start (or resume) unheard.
     fade.resume_pending = false;
-    if (id == TimerId::PlayTimer)
+    if (id == TimerId::PlayFadeIn)
       PlayImpl();
     else
       PauseImpl(true);

@@ -8,16 +8,17 @@
 
 namespace velmora {
 
+// The program's timers. The order fixes each one's WM_TIMER event id (see TimerEventId).
 enum class TimerId : int {
-  params,        // 500 ms one shot: deferred start-up
-  temps,         // 500 ms: position, time display, end of track
-  Seektimer,     // 4000 ms one shot: status line after a seek
-  PlayTimer,     // 30 ms fade-in on play
-  StopTimer,     // 30 ms fade-out then stop
-  Fadeintimer,   // 30 ms fade-in out of pause
-  Fadeouttimer,  // 30 ms fade-out into pause
-  shadowtimer,   // 100 ms shadow-mode placement
-  Enjoy,         // options window, 200 ms one shot: plug-in scan
+  DeferredStartup,  // 500 ms one shot: the deferred start-up
+  Position,         // 500 ms: position, time display, end of track
+  SeekStatus,       // 4000 ms one shot: status line after a seek
+  PlayFadeIn,       // 30 ms fade-in on play
+  StopFadeOut,      // 30 ms fade-out then stop
+  PauseFadeIn,      // 30 ms fade-in out of pause
+  PauseFadeOut,     // 30 ms fade-out into pause
+  ShadowPlacement,  // 100 ms shadow-mode placement
+  PluginScan,       // options window, 200 ms one shot: plug-in scan
   Count
 };
 

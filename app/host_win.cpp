@@ -19,19 +19,19 @@ void WinHost::Delay(int milliseconds) {
 
 UINT WinHost::Interval(TimerId id) {
   switch (id) {
-    case TimerId::params:
-    case TimerId::temps:
+    case TimerId::DeferredStartup:
+    case TimerId::Position:
       return 500;
-    case TimerId::Seektimer:
+    case TimerId::SeekStatus:
       return 4000;
-    case TimerId::PlayTimer:
-    case TimerId::StopTimer:
-    case TimerId::Fadeintimer:
-    case TimerId::Fadeouttimer:
+    case TimerId::PlayFadeIn:
+    case TimerId::StopFadeOut:
+    case TimerId::PauseFadeIn:
+    case TimerId::PauseFadeOut:
       return 30;
-    case TimerId::shadowtimer:
+    case TimerId::ShadowPlacement:
       return 100;
-    case TimerId::Enjoy:
+    case TimerId::PluginScan:
       return 200;
     case TimerId::Count:
       break;
@@ -40,7 +40,7 @@ UINT WinHost::Interval(TimerId id) {
 }
 
 HWND WinHost::TimerWindow(TimerId id) const {
-  if (id == TimerId::Enjoy) return app_.FormHandle("TForm2");
+  if (id == TimerId::PluginScan) return app_.FormHandle("TForm2");
   return app_.main_window;
 }
 

@@ -163,14 +163,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       FormCreate();
       return 0;
     case WM_TIMER: {
-      if (wp == TimerEventId(TimerId::params)) {
+      if (wp == TimerEventId(TimerId::DeferredStartup)) {
         DeferredStartup();
       } else if (app_.player) {
         for (int i = 0; i < static_cast<int>(TimerId::Count); ++i) {
           const auto id = static_cast<TimerId>(i);
-          if (wp == TimerEventId(id) && id != TimerId::params) app_.player->OnTimer(id);
+          if (wp == TimerEventId(id) && id != TimerId::DeferredStartup) app_.player->OnTimer(id);
         }
-        if (wp == TimerEventId(TimerId::temps)) RefreshStreamTitle();
+        if (wp == TimerEventId(TimerId::Position)) RefreshStreamTitle();
       }
       return 0;
     }
@@ -513,11 +513,11 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kMenuVisualisation:
         if (app_.hooks.show_options_page) app_.hooks.show_options_page("Visualisation");
         break;
-      case kMenuPlay: p->Play1(); break;
-      case kMenuStop: p->Stop1(); break;
-      case kMenuPause: p->Pause1(); break;
-      case kMenuNext: p->NextTrack1(); break;
-      case kMenuPrev: p->PrevTrack1(); break;
+      case kMenuPlay: p->PlayIfEnabled(); break;
+      case kMenuStop: p->StopIfEnabled(); break;
+      case kMenuPause: p->PauseIfEnabled(); break;
+      case kMenuNext: p->NextTrackIfEnabled(); break;
+      case kMenuPrev: p->PrevTrackIfEnabled(); break;
       case kMenuVuMeter: if (app_.hooks.show_vu_meter) app_.hooks.show_vu_meter(); break;
       case kMenuExit: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
       default: break;
@@ -683,11 +683,11 @@ bool MainWindow::PreTranslate(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || !hwnd_ || !app_.player) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
   switch (msg.wParam) {
-    case 'P': app_.player->Play1(); return true;
-    case 'S': app_.player->Stop1(); return true;
-    case 'N': app_.player->NextTrack1(); return true;
-    case 'R': app_.player->PrevTrack1(); return true;
-    case VK_PAUSE: app_.player->Pause1(); return true;
+    case 'P': app_.player->PlayIfEnabled(); return true;
+    case 'S': app_.player->StopIfEnabled(); return true;
+    case 'N': app_.player->NextTrackIfEnabled(); return true;
+    case 'R': app_.player->PrevTrackIfEnabled(); return true;
+    case VK_PAUSE: app_.player->PauseIfEnabled(); return true;
     case VK_F1: errors_.Run([this] { OnCommand(kMenuHelp, 0, nullptr); }); return true;
     default: return false;
   }

@@ -92,8 +92,8 @@ void Player::StartTimer(TimerId id) {
 bool Player::BeginClosing() {
   if (closing_) return false;
   closing_ = true;
-  for (TimerId id : {TimerId::temps, TimerId::Seektimer, TimerId::PlayTimer, TimerId::StopTimer,
-                     TimerId::Fadeintimer, TimerId::Fadeouttimer})
+  for (TimerId id : {TimerId::Position, TimerId::SeekStatus, TimerId::PlayFadeIn, TimerId::StopFadeOut,
+                     TimerId::PauseFadeIn, TimerId::PauseFadeOut})
     d_.host.StopTimer(id);
   return true;
 }
@@ -212,9 +212,9 @@ void Player::PlayImpl() {
   if (playlist.Empty()) {
     display.ShowStatus("No files in playlist !");
     SetButtonEnabled(TransportButton::Play, false);
-  } else if (d_.settings.Fadeplay && !d_.host.TimerRunning(TimerId::PlayTimer)) {
+  } else if (d_.settings.Fadeplay && !d_.host.TimerRunning(TimerId::PlayFadeIn)) {
     // The fade's first tick comes back here with PlayTimer running.
-    BeginFadeIn(TimerId::PlayTimer);
+    BeginFadeIn(TimerId::PlayFadeIn);
   } else {
     if (d_.plugin.PlayingReportsTrue()) StopImpl(false);
 
@@ -223,7 +223,7 @@ void Player::PlayImpl() {
       if (retries == kLoadRetries) {
         display.ShowStatus("Failed loading the file ... Skipping");
         if (!ProcessMessages() || !SkipAfterFailedLoads()) return;
-        StartTimer(TimerId::temps);
+        StartTimer(TimerId::Position);
         return;
       }
       ++retries;
@@ -243,7 +243,7 @@ void Player::PlayImpl() {
     // A fade-out still running belonged to the file played before; left alone it would
     // end by stopping or pausing this one.
     bool fade_cancelled = false;
-    for (TimerId fade : {TimerId::StopTimer, TimerId::Fadeouttimer}) {
+    for (TimerId fade : {TimerId::StopFadeOut, TimerId::PauseFadeOut}) {
       if (!d_.host.TimerRunning(fade)) continue;
       d_.host.StopTimer(fade);
       fade_cancelled = true;
@@ -258,10 +258,10 @@ void Player::PlayImpl() {
     SetButtonEnabled(TransportButton::FastForward, true);
     SetButtonEnabled(TransportButton::Rewind, true);
 
-    if (d_.volume.Get() != saved_volume_ && !d_.host.TimerRunning(TimerId::PlayTimer))
+    if (d_.volume.Get() != saved_volume_ && !d_.host.TimerRunning(TimerId::PlayFadeIn))
       SetVolumeAndSlider(saved_volume_);
   }
-  StartTimer(TimerId::temps);
+  StartTimer(TimerId::Position);
 }
 
 // Skipping is Next, whose Play may fail and skip again. Done as nested calls, a playlist
@@ -297,16 +297,16 @@ void Player::StopImpl(bool from_fade) {
   if (closing_) return;
   Display& display = d_.display;
   ++stop_count_;
-  if (!from_fade && d_.settings.Fadestop && !d_.host.TimerRunning(TimerId::StopTimer) &&
+  if (!from_fade && d_.settings.Fadestop && !d_.host.TimerRunning(TimerId::StopFadeOut) &&
       d_.volume.Get() > 5) {
     display.ShowStatus("Fade out started");
     saved_volume_ = d_.volume.Get();
-    BeginFadeOut(TimerId::StopTimer);
-    d_.host.StopTimer(TimerId::temps);
+    BeginFadeOut(TimerId::StopFadeOut);
+    d_.host.StopTimer(TimerId::Position);
     return;
   }
 
-  d_.host.StopTimer(TimerId::temps);
+  d_.host.StopTimer(TimerId::Position);
   display.ShowStatus("Stopped");
   d_.playlist.SetPlayingLabel("none");
   try {
@@ -321,7 +321,7 @@ void Player::StopImpl(bool from_fade) {
   SetButtonEnabled(TransportButton::Rewind, false);
   SetButtonEnabled(TransportButton::Open, true);
   display.ShowPositionTime("00:00");
-  d_.host.StopTimer(TimerId::temps);
+  d_.host.StopTimer(TimerId::Position);
 }
 
 void Player::Pause(bool from_fade_timer) {
@@ -352,7 +352,7 @@ void Player::PauseImpl(bool from_fade_timer) {
   } else {
     d_.display.ShowStatus("Playing");
     SetPauseMenu(true, false);
-    if (!d_.host.TimerRunning(TimerId::Fadeintimer)) SetVolumeAndSlider(saved_volume_);
+    if (!d_.host.TimerRunning(TimerId::PauseFadeIn)) SetVolumeAndSlider(saved_volume_);
   }
 }
 
@@ -408,7 +408,7 @@ void Player::SliderReleaseImpl() {
   } else {
     SetSliderValue(0);
   }
-  StartTimer(TimerId::Seektimer);
+  StartTimer(TimerId::SeekStatus);
 }
 
 void Player::PositionSliderClicked() {
@@ -419,7 +419,7 @@ void Player::PositionSliderClicked() {
     }
     if (d_.plugin.Has(PluginEntry::jumpto))
       d_.plugin.jumpto(SliderToMilliseconds(SliderValue(), position_scale_));
-    StartTimer(TimerId::Seektimer);
+    StartTimer(TimerId::SeekStatus);
     slider_tracking_ = true;
   });
 }
@@ -516,7 +516,7 @@ void Player::ShowId3() {
   });
 }
 
-void Player::Play1() {
+void Player::PlayIfEnabled() {
   Boundary([this] {
     if (!ButtonEnabled(TransportButton::Play)) {
       d_.display.ShowStatus("Play not enable !");
@@ -527,7 +527,7 @@ void Player::Play1() {
   });
 }
 
-void Player::Stop1() {
+void Player::StopIfEnabled() {
   Boundary([this] {
     if (!ButtonEnabled(TransportButton::Stop)) {
       d_.display.ShowStatus("Stop not enable !");
@@ -538,7 +538,7 @@ void Player::Stop1() {
   });
 }
 
-void Player::Pause1() {
+void Player::PauseIfEnabled() {
   Boundary([this] {
     if (!ButtonEnabled(TransportButton::Pause)) {
       d_.display.ShowStatus("Pause not enable !");
@@ -549,7 +549,7 @@ void Player::Pause1() {
   });
 }
 
-void Player::NextTrack1() {
+void Player::NextTrackIfEnabled() {
   Boundary([this] {
     if (!ButtonEnabled(TransportButton::NextTrack)) {
       d_.display.ShowStatus("NextTrack not enable !");
@@ -560,7 +560,7 @@ void Player::NextTrack1() {
   });
 }
 
-void Player::PrevTrack1() {
+void Player::PrevTrackIfEnabled() {
   Boundary([this] {
     if (!ButtonEnabled(TransportButton::PrevTrack)) {
       d_.display.ShowStatus("PrevTrack not enable !");
@@ -577,18 +577,18 @@ void Player::PrevTrack1() {
 void Player::OnTimer(TimerId id) {
   Boundary([this, id] {
     switch (id) {
-      case TimerId::temps:
+      case TimerId::Position:
         PositionTick();
         break;
-      case TimerId::Seektimer:
+      case TimerId::SeekStatus:
         SeekTimerTick();
         break;
-      case TimerId::PlayTimer:
-      case TimerId::Fadeintimer:
+      case TimerId::PlayFadeIn:
+      case TimerId::PauseFadeIn:
         FadeInTick(id);
         break;
-      case TimerId::StopTimer:
-      case TimerId::Fadeouttimer:
+      case TimerId::StopFadeOut:
+      case TimerId::PauseFadeOut:
         FadeOutTick(id);
         break;
       default:

@@ -85,11 +85,11 @@ class Player : public ErrorSink {
   void PlayOutsidePlaylist(const std::string& path);
 
   // Guarded commands (keys, menus, tray): test the button's enabled state.
-  void Play1();
-  void Stop1();
-  void Pause1();
-  void NextTrack1();
-  void PrevTrack1();
+  void PlayIfEnabled();
+  void StopIfEnabled();
+  void PauseIfEnabled();
+  void NextTrackIfEnabled();
+  void PrevTrackIfEnabled();
 
   bool ButtonEnabled(TransportButton button) const;
   void SetButtonEnabled(TransportButton button, bool enabled);

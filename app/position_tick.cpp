@@ -27,7 +27,7 @@ void Player::PositionTick() {
   // Messages run inside loads and inside this tick; a tick arriving there would act on a
   // half-loaded file (an "ended" flag left from the previous one skips a track).
   if (position_tick_running_ || loading_depth_ > 0) return;
-  if (!d_.host.TimerRunning(TimerId::temps)) return;  // late tick after a Stop
+  if (!d_.host.TimerRunning(TimerId::Position)) return;  // late tick after a Stop
 
   struct Running {
     bool& flag;
@@ -35,7 +35,7 @@ void Player::PositionTick() {
   } running{position_tick_running_};
   position_tick_running_ = true;
 
-  d_.host.StopTimer(TimerId::temps);
+  d_.host.StopTimer(TimerId::Position);
   const unsigned stops_before = stop_count_;
   bool keep_running = true;
 
@@ -48,8 +48,8 @@ void Player::PositionTick() {
     ~Restart() {
       try {
         Host& host = player.d_.host;
-        if (host.TimerRunning(TimerId::temps)) return;  // a Play inside has started it
-        if (keep_running && player.stop_count_ == stops_before) player.StartTimer(TimerId::temps);
+        if (host.TimerRunning(TimerId::Position)) return;  // a Play inside has started it
+        if (keep_running && player.stop_count_ == stops_before) player.StartTimer(TimerId::Position);
       } catch (...) {
         // Discarded: a destructor may not throw, and a timer that cannot start has no
         // one left to tell.
@@ -105,7 +105,7 @@ void Player::PositionTick() {
 }
 
 void Player::SeekTimerTick() {
-  d_.host.StopTimer(TimerId::Seektimer);
+  d_.host.StopTimer(TimerId::SeekStatus);
   d_.display.ShowStatus(kMakersAddress);
 }
 

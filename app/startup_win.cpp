@@ -61,7 +61,8 @@ void MainWindow::FormCreate() {
       host_, volume_, app_.settings, app_.random});
   app_.player->Initialise();
 
-  // Steps 1 to 4.
+  // The volume slider and the level to return to start at the device's level; the
+  // start-up picture covers the window until the design is applied.
   app_.errors.Run([&] {
     app_.program_folder = ExecutableFolder();
     const int level = volume_.Get();
@@ -71,11 +72,11 @@ void MainWindow::FormCreate() {
     app_.player->SetVolumeRulerImage(false);
     LoadStartupPicture();
   });
-  // Steps 5 to 9.
+  // Timers, title, file drops, the hint switch and the external commands.
   app_.errors.Run([&] {
     app_.display->SetDesignSink(nullptr);
-    host_.StartTimer(TimerId::params);
-    host_.StartTimer(TimerId::Seektimer);  // its first tick shows the makers' address
+    host_.StartTimer(TimerId::DeferredStartup);
+    host_.StartTimer(TimerId::SeekStatus);  // its first tick shows the makers' address
     app_.player->SetBaseTitle(app_.title);
     DragAcceptFiles(hwnd_, TRUE);
     // Files dragged over the window: OLE reports every stage of the drag (the status line
@@ -103,13 +104,13 @@ void MainWindow::DeferredStartup() {
     if (!app_.player->Closing()) app_.errors.Run(body);
   };
   bool handed_off = false;
-  // 1.
+  // Settle the device's balance and say that the settings come next.
   step([&] {
-    host_.StopTimer(TimerId::params);
+    host_.StopTimer(TimerId::DeferredStartup);
     volume_.SetBalance(50);
     app_.display->ShowStatus("Getting settings ...");
   });
-  // 2.
+  // The version history and the program's sub-folders.
   step([&] {
     if (app_.hooks.fill_version_history) app_.hooks.fill_version_history();
     for (const char* sub : {"Temp", "Library", "Design", "Icons"}) {
@@ -118,7 +119,7 @@ void MainWindow::DeferredStartup() {
         CreateDirectoryA(folder.c_str(), nullptr);
     }
   });
-  // 3.
+  // The stored settings, the window's place, the playlist window's size.
   step([&] {
     RECT r;
     GetWindowRect(hwnd_, &r);
@@ -143,15 +144,14 @@ void MainWindow::DeferredStartup() {
     app_.settings.Changed();
     ui::FormShaper::Of(hwnd_).SetActive(app_.settings.Transparency);
   });
-  // 4. The easy-move flag is the menu mark (read from the settings wherever it is used).
-  // 5.
+  // (The easy-move flag needs nothing here: it is read from the settings where it is used.)
+  // The command line.
   step([&] {
     app_.display->ShowStatus("Getting parameters ...");
     ApplyCommandLine();
   });
-  // 6.
   step([&] { app_.display->ShowStatus("Done"); });
-  // 7. Another instance runs and only one is allowed: give it our file and end.
+  // Another instance runs and only one is allowed: give it our file and end.
   step([&] {
     if (!app_.settings.Multiple && !CheckSingleInstance()) {
       handed_off = true;
@@ -159,7 +159,7 @@ void MainWindow::DeferredStartup() {
     }
   });
   if (!handed_off) {
-    // 8 and 9.
+    // The plug-in library scan is armed and the design is chosen.
     step([&] {
       app_.plugins->StartLibraryScan(app_.program_folder);
       if (app_.hooks.startup_design) {
@@ -169,7 +169,7 @@ void MainWindow::DeferredStartup() {
         host_.ProcessMessages();
       }
     });
-    // 10.
+    // The sliders appear and the chosen design is applied.
     step([&] {
       ShowWindow(Control(ids::loading), SW_HIDE);
       ShowWindow(Control(ids::volbar), SW_SHOW);
@@ -179,7 +179,7 @@ void MainWindow::DeferredStartup() {
       SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       app_.display->ShowStatus("Done");
     });
-    // 11.
+    // Without a command line, the saved playlist comes back with its entry number.
     step([&] {
       if (!app_.playlist.Empty()) return;
       const std::string saved = app_.ProgramFile("pl.m3u");
@@ -189,14 +189,14 @@ void MainWindow::DeferredStartup() {
       app_.playlist.UpdateTrackCount();
     });
     playlist_restored_ = true;
-    // 12.
+    // A playlist makes Play usable and its size shows in the title.
     step([&] {
       if (app_.playlist.Empty()) return;
       app_.player->SetButtonEnabled(TransportButton::Play, true);
       app_.display->ShowSongTitle(std::to_string(app_.playlist.Count()) +
                                   " files in playlist ...                   ");
     });
-    // 13.
+    // A file named on the command line plays at once when auto-play is on.
     step([&] {
       if (!had_arguments_ || !app_.settings.autoplay || app_.playlist.Empty()) return;
       // The library scan normally waits for its timer; the file cannot be played before
@@ -205,7 +205,7 @@ void MainWindow::DeferredStartup() {
       app_.player->Play();
     });
   }
-  // 14.
+  // Topmost as stored, the news, activation handling, hints, shadow mode, the title.
   step([&] {
     if (!app_.settings.ToTop)
       SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -283,7 +283,7 @@ void MainWindow::FormClose() {
   // Otherwise the player stops loading, playing and timing at once, also where this runs
   // inside one of its message pumps.
   if (!app_.player->BeginClosing()) return;
-  host_.StopTimer(TimerId::params);
+  host_.StopTimer(TimerId::DeferredStartup);
 
   app_.errors.Run([&] { app_.plugins->ReleaseInfoLibrary(); });
   app_.errors.Run([&] {

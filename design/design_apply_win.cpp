@@ -208,12 +208,12 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
   auto file = [&](const char* f) { return DesignFile(app, name, f); };
   ui::FormShaper& shaper = ui::FormShaper::Of(main);
 
-  // 1.
+  // The window loses its shape while the design changes; buttons lose their pictures
+  // unless the design brings its own, and main.ini places the controls.
   shaper.SetActive(false);
-  // 2, 3.
   if (!Exists(file("backbut.bmp"))) ClearButtonImages(app);
   if (Exists(file("main.ini"))) LoadMainIni(app, name);
-  // 4-8.
+  // The slider pictures the design brings, while the sliders are disabled.
   HWND tb = GetDlgItem(main, ids::tb), vol = GetDlgItem(main, ids::volbar);
   EnableWindow(tb, FALSE);
   EnableWindow(vol, FALSE);
@@ -240,18 +240,18 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
     SendMessageA(vol, TBM_SETPOS, TRUE, v);
     if (app.player) app.player->VolumeSliderChanged(static_cast<int>(SendMessageA(vol, TBM_GETPOS, 0, 0)));
   }
-  // 9, 10.
+  // Let the window catch up, then the sliders work again.
   PumpMessages();
   EnableWindow(tb, TRUE);
   EnableWindow(vol, TRUE);
   SetWindowTextA(GetDlgItem(main, ids::banner2), "Loaded ok ...");
-  // 11.
+  // The background picture.
   const Image back = LoadBitmapPicture(file("back.bmp"));
   ui::SetStaticBitmap(GetDlgItem(main, ids::background), BitmapFromImage(back));
   // The two faces lie under every other control, the inactive one over the normal one.
   for (int id : {ids::imdeactivated, ids::background})
     SetWindowPos(GetDlgItem(main, id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // 12.
+  // The picture shown while the program is inactive, when the design has one.
   HWND deact = GetDlgItem(main, ids::imdeactivated);
   if (optional_picture("deact.bmp", [&](const std::string& p) { ui::SetStaticBitmap(deact, BitmapFromImage(LoadBitmapPicture(p))); })) {
     state.deact_image_available = true;
@@ -264,7 +264,7 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
     }
     state.deact_image_available = false;
   }
-  // 13.
+  // The window's shape from the design's mask.
   {
     const Image mask = LoadBitmapPicture(file("mask.bmp"));
     shaper.SetMask(OutlineRuns(mask), mask.width, mask.height);
@@ -273,7 +273,7 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
         SetWindowPos(w, nullptr, 0, 0, mask.width, mask.height, SWP_NOZORDER | SWP_NOACTIVATE);
     if (app.settings.Transparency) shaper.SetActive(true);
   }
-  // 14.
+  // The button pictures.
   if (Exists(file("backbut.bmp"))) BuildButtonImages(app, F);
   RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

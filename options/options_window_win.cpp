@@ -70,10 +70,10 @@ class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginLists
 
   // PluginListsView
   void StartScanTimer() override {
-    if (hwnd_) SetTimer(hwnd_, TimerEventId(TimerId::Enjoy), kEnjoyInterval, nullptr);
+    if (hwnd_) SetTimer(hwnd_, TimerEventId(TimerId::PluginScan), kEnjoyInterval, nullptr);
   }
   void StopScanTimer() override {
-    if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::Enjoy));
+    if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::PluginScan));
   }
   void SetScanning(bool scanning) override { SetWindowTextA(hwnd_, scanning ? kScanningCaption : kCaption); }
   void SetDlls(const std::vector<std::string>& names) override { FillList(ids::Dlls, names); }
@@ -307,7 +307,7 @@ void OptionsWindow::ShowPage(const std::string& page) {
 
 void OptionsWindow::EnjoyTimer() {
   // Disarmed before anything else, so the scan runs exactly once.
-  KillTimer(hwnd_, TimerEventId(TimerId::Enjoy));
+  KillTimer(hwnd_, TimerEventId(TimerId::PluginScan));
   if (app_.plugins) app_.plugins->ScanLibraryFolder();
 }
 
@@ -317,7 +317,7 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       CreateControls();
       return 0;
     case WM_TIMER:
-      if (wp == TimerEventId(TimerId::Enjoy)) {
+      if (wp == TimerEventId(TimerId::PluginScan)) {
         EnjoyTimer();
         return 0;
       }

@@ -24,10 +24,10 @@ TEST(Fades, StopFadeOutFrom250StepsDownThenStops) {
   rig.player->Stop();
   EXPECT_EQ(rig.window.status, "Fade out started");
   EXPECT_EQ(rig.player->SavedVolume(), 250);
-  EXPECT_FALSE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_FALSE(rig.host.TimerRunning(TimerId::Position));
   EXPECT_TRUE(rig.plugin.is_playing);
 
-  EXPECT_EQ(rig.host.RunUntilStopped(TimerId::StopTimer), 51);
+  EXPECT_EQ(rig.host.RunUntilStopped(TimerId::StopFadeOut), 51);
   const auto steps = StatusesStartingWith(rig.window.statuses, "Fade out : volume at ");
   ASSERT_EQ(steps.size(), 50u);
   EXPECT_EQ(steps[0], "Fade out : volume at 100%");
@@ -56,10 +56,10 @@ TEST(Fades, NextTrackDuringAStopFadeKeepsTheNewTrackPlaying) {
   rig.player->SetSavedVolume(250);
   rig.player->NextTrack();
   EXPECT_EQ(rig.plugin.play_args.back(), "b.mp3");
-  EXPECT_FALSE(rig.host.TimerRunning(TimerId::StopTimer));
+  EXPECT_FALSE(rig.host.TimerRunning(TimerId::StopFadeOut));
   EXPECT_EQ(rig.volume.level, 250);
   EXPECT_TRUE(rig.window.volume_slider_enabled);
-  rig.host.RunUntilStopped(TimerId::StopTimer);
+  rig.host.RunUntilStopped(TimerId::StopFadeOut);
   EXPECT_TRUE(rig.plugin.is_playing);
 }
 
@@ -70,7 +70,7 @@ TEST(Fades, StopAtLowVolumeStopsAtOnce) {
   rig.settings.Fadestop = true;
   rig.volume.level = 5;
   rig.player->Stop();
-  EXPECT_FALSE(rig.host.TimerRunning(TimerId::StopTimer));
+  EXPECT_FALSE(rig.host.TimerRunning(TimerId::StopFadeOut));
   EXPECT_EQ(rig.window.status, "Stopped");
   EXPECT_EQ(rig.plugin.Count("stop"), 1u);
 }
@@ -82,10 +82,10 @@ TEST(Fades, PlayFadeInRisesToTheSavedVolume) {
   rig.player->SetSavedVolume(200);
   rig.player->Play();
   EXPECT_EQ(rig.volume.level, 4);
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::PlayTimer));
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::PlayFadeIn));
   EXPECT_EQ(rig.plugin.Count("play"), 0u);
 
-  rig.host.RunUntilStopped(TimerId::PlayTimer);
+  rig.host.RunUntilStopped(TimerId::PlayFadeIn);
   EXPECT_EQ(rig.plugin.Count("load"), 1u);
   EXPECT_EQ(rig.plugin.Count("play"), 1u);
   EXPECT_TRUE(rig.window.Has("Fade in started"));
@@ -96,7 +96,7 @@ TEST(Fades, PlayFadeInRisesToTheSavedVolume) {
   EXPECT_EQ(rig.volume.level, 199);
   EXPECT_EQ(rig.window.status, "Fade in done");
   EXPECT_TRUE(rig.window.volume_slider_enabled);
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::Position));
 }
 
 TEST(Fades, FadeInToALowSavedVolumeEndsAtOnce) {
@@ -104,7 +104,7 @@ TEST(Fades, FadeInToALowSavedVolumeEndsAtOnce) {
   rig.AddFiles({"a.mp3"});
   rig.player->SetSavedVolume(3);
   rig.player->FadeInPlay();
-  EXPECT_EQ(rig.host.RunUntilStopped(TimerId::PlayTimer), 1);
+  EXPECT_EQ(rig.host.RunUntilStopped(TimerId::PlayFadeIn), 1);
   EXPECT_EQ(rig.plugin.Count("play"), 1u);
   EXPECT_EQ(rig.volume.level, 4);
   EXPECT_EQ(rig.window.status, "Fade in done");
@@ -116,12 +116,12 @@ TEST(Fades, WithoutADeviceFadesEndInsteadOfRestartingPlayback) {
   rig.volume.device = false;
   rig.player->SetSavedVolume(200);
   rig.player->FadeInPlay();
-  EXPECT_LT(rig.host.RunUntilStopped(TimerId::PlayTimer), 5);
+  EXPECT_LT(rig.host.RunUntilStopped(TimerId::PlayFadeIn), 5);
   EXPECT_EQ(rig.plugin.Count("play"), 1u);
   EXPECT_EQ(rig.window.status, "Fade in done");
 
   rig.player->FadeOutStop();
-  EXPECT_EQ(rig.host.RunUntilStopped(TimerId::StopTimer), 1);
+  EXPECT_EQ(rig.host.RunUntilStopped(TimerId::StopFadeOut), 1);
   EXPECT_EQ(rig.window.status, "Stopped");
 }
 
@@ -136,7 +136,7 @@ TEST(Fades, PauseFadesOutIntoPauseAndBackIn) {
   EXPECT_FALSE(rig.window.pause_fadeout);
   EXPECT_TRUE(rig.window.pause_fadein);
   EXPECT_EQ(rig.player->SavedVolume(), 100);
-  rig.host.RunUntilStopped(TimerId::Fadeouttimer);
+  rig.host.RunUntilStopped(TimerId::PauseFadeOut);
   EXPECT_TRUE(rig.plugin.is_paused);
   EXPECT_EQ(rig.window.status, "Paused");
 
@@ -144,7 +144,7 @@ TEST(Fades, PauseFadesOutIntoPauseAndBackIn) {
   EXPECT_EQ(rig.volume.level, 4);
   EXPECT_TRUE(rig.window.pause_fadeout);
   EXPECT_FALSE(rig.window.pause_fadein);
-  rig.host.RunUntilStopped(TimerId::Fadeintimer);
+  rig.host.RunUntilStopped(TimerId::PauseFadeIn);
   EXPECT_FALSE(rig.plugin.is_paused);
   EXPECT_EQ(rig.plugin.Count("pause"), 2u);
   EXPECT_EQ(rig.volume.level, 99);
@@ -159,9 +159,9 @@ TEST(Fades, NestedTicksOfTheSameFadeAreIgnored) {
   // Window messages run inside the load the first tick starts; a second tick of the
   // same timer arrives there.
   rig.plugin.on_call = [&](const std::string& entry) {
-    if (entry == "load") rig.host.QueueTick(TimerId::PlayTimer);
+    if (entry == "load") rig.host.QueueTick(TimerId::PlayFadeIn);
   };
-  rig.host.Fire(TimerId::PlayTimer);
+  rig.host.Fire(TimerId::PlayFadeIn);
   EXPECT_EQ(rig.plugin.Count("load"), 1u);
   EXPECT_EQ(rig.volume.level, 9);
 }

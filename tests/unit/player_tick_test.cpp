@@ -16,7 +16,7 @@ struct TickRig : PlayerRig {
   }
   std::string TimeAt(int32_t position_ms) {
     plugin.position_ms = position_ms;
-    host.Fire(TimerId::temps);
+    host.Fire(TimerId::Position);
     return window.position_time;
   }
 };
@@ -40,18 +40,18 @@ TEST(PositionTick, StopsItselfDuringTheTickAndStartsAgain) {
   TickRig rig;
   bool running_inside = true;
   rig.plugin.on_call = [&](const std::string& entry) {
-    if (entry == "getposition") running_inside = rig.host.TimerRunning(TimerId::temps);
+    if (entry == "getposition") running_inside = rig.host.TimerRunning(TimerId::Position);
   };
   rig.plugin.position_ms = 1000;
-  rig.host.Fire(TimerId::temps);
+  rig.host.Fire(TimerId::Position);
   EXPECT_FALSE(running_inside);
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::Position));
 
   // A plug-in fault costs the update only.
   rig.plugin.on_call = nullptr;
   rig.plugin.failing = {PluginEntry::getposition};
-  rig.host.Fire(TimerId::temps);
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::temps));
+  rig.host.Fire(TimerId::Position);
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::Position));
   EXPECT_TRUE(rig.player->ErrorList().empty());
 }
 
@@ -61,16 +61,16 @@ TEST(PositionTick, AStopWhileTheTickLetsMessagesRunIsKept) {
     rig.host.on_pump = nullptr;
     rig.player->Stop();
   };
-  rig.host.Fire(TimerId::temps);
+  rig.host.Fire(TimerId::Position);
   EXPECT_EQ(rig.window.status, "Stopped");
-  EXPECT_FALSE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_FALSE(rig.host.TimerRunning(TimerId::Position));
 }
 
 TEST(PositionTick, PausedShowsPause) {
   TickRig rig;
   rig.plugin.is_playing = false;
   rig.plugin.is_paused = true;
-  rig.host.Fire(TimerId::temps);
+  rig.host.Fire(TimerId::Position);
   EXPECT_EQ(rig.window.position_time, "pause");
   EXPECT_EQ(rig.plugin.CallsSince(rig.plugin.calls.size() - 3),
             (std::vector<std::string>{"playing", "ended", "paused"}));
@@ -82,11 +82,11 @@ TEST(PositionTick, EndOfTrackWithLoopGoesToTheNextEntry) {
   rig.window.SetStatusText("before");
   rig.plugin.is_playing = false;
   rig.plugin.is_ended = true;
-  rig.host.Fire(TimerId::temps);
+  rig.host.Fire(TimerId::Position);
   EXPECT_EQ(rig.playlist.CurrentIndex(), 0);  // wrapped
   EXPECT_EQ(rig.plugin.load_args.back(), "C:\\Music\\a.mp3");
   EXPECT_TRUE(rig.plugin.is_playing);
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::Position));
   EXPECT_TRUE(rig.host.delays.empty());
 }
 
@@ -95,10 +95,10 @@ TEST(PositionTick, EndOfTrackWithoutAutoplayMovesOnceAndWaits) {
   rig.settings.autoplay = false;
   rig.plugin.is_playing = false;
   rig.plugin.is_ended = true;
-  rig.host.Fire(TimerId::temps);
+  rig.host.Fire(TimerId::Position);
   EXPECT_EQ(rig.playlist.CurrentIndex(), 1);
-  EXPECT_FALSE(rig.host.TimerRunning(TimerId::temps));
-  rig.host.Fire(TimerId::temps);
+  EXPECT_FALSE(rig.host.TimerRunning(TimerId::Position));
+  rig.host.Fire(TimerId::Position);
   EXPECT_EQ(rig.playlist.CurrentIndex(), 1);
 }
 
@@ -109,7 +109,7 @@ TEST(PositionTick, EndOfAMiddleEntryWithoutLoopFlushesFirst) {
   rig.plugin.is_playing = false;
   rig.plugin.is_ended = true;
   const size_t before = rig.window.statuses.size();
-  rig.host.Fire(TimerId::temps);
+  rig.host.Fire(TimerId::Position);
   ASSERT_GT(rig.window.statuses.size(), before + 2);
   EXPECT_EQ(rig.window.statuses[before], "Flushing the buffer");
   EXPECT_EQ(rig.window.statuses[before + 1], "Loaded ...");
@@ -127,13 +127,13 @@ TEST(PositionTick, EndOfTheLastEntryWithoutLoopShowsStop) {
   const size_t loads = rig.plugin.Count("load");
   for (int i = 0; i < 3; ++i) {
     rig.window.SetPositionValue(50);
-    rig.host.Fire(TimerId::temps);
+    rig.host.Fire(TimerId::Position);
     EXPECT_EQ(rig.window.position_time, "Stop");
     EXPECT_EQ(rig.window.position, 0);
   }
   EXPECT_EQ(rig.playlist.CurrentIndex(), 2);
   EXPECT_EQ(rig.plugin.Count("load"), loads);
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::Position));
 }
 
 TEST(TimeDisplay, SwitchesModeHintAndColour) {

@@ -101,7 +101,7 @@ TEST(PlayerPlay, CallsThePluginInOrderThenTicksPoll) {
   EXPECT_EQ(rig.plugin.calls,
             (std::vector<std::string>{"playing", "load", "frequence", "bitrate", "layer", "length", "play"}));
   EXPECT_EQ(rig.plugin.play_args.back(), "a.mp3");  // the display name
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::Position));
   EXPECT_TRUE(rig.playlist.IsSelected(0));
   for (B b : {B::Play, B::Stop, B::Pause, B::FastForward, B::Rewind, B::NextTrack, B::PrevTrack, B::Open})
     EXPECT_TRUE(rig.player->ButtonEnabled(b)) << static_cast<int>(b);
@@ -109,8 +109,8 @@ TEST(PlayerPlay, CallsThePluginInOrderThenTicksPoll) {
 
   const size_t mark = rig.plugin.calls.size();
   rig.plugin.position_ms = 1000;
-  rig.host.Fire(TimerId::temps);
-  rig.host.Fire(TimerId::temps);
+  rig.host.Fire(TimerId::Position);
+  rig.host.Fire(TimerId::Position);
   EXPECT_EQ(rig.plugin.CallsSince(mark),
             (std::vector<std::string>{"playing", "getposition", "playing", "getposition"}));
 }
@@ -209,7 +209,7 @@ TEST(PlayerPlay, ATickArrivingInsideTheLoadDoesNotChangeTrack) {
   rig.plugin.on_call = [&](const std::string& entry) {
     if (entry == "load" && !queued) {
       queued = true;
-      rig.host.QueueTick(TimerId::temps);
+      rig.host.QueueTick(TimerId::Position);
     }
   };
   rig.plugin.load_args.clear();
@@ -217,7 +217,7 @@ TEST(PlayerPlay, ATickArrivingInsideTheLoadDoesNotChangeTrack) {
   EXPECT_TRUE(queued);
   EXPECT_EQ(rig.plugin.load_args, (std::vector<std::string>{"C:\\Music\\b.mp3"}));
   EXPECT_EQ(rig.playlist.CurrentIndex(), 1);
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::Position));
 }
 
 // The program can begin to close inside any pump of the player (another program sends
@@ -241,24 +241,24 @@ TEST(PlayerClosing, AShutdownInsideAPumpEndsTheInterruptedOperation) {
       calls_at_close = rig.plugin.calls.size();
     };
     rig.player->Play();
-    if (c.fade_in) rig.host.RunUntilStopped(TimerId::PlayTimer, 20);
+    if (c.fade_in) rig.host.RunUntilStopped(TimerId::PlayFadeIn, 20);
     ASSERT_TRUE(rig.player->Closing()) << c.name;
     EXPECT_EQ(rig.plugin.calls.size(), calls_at_close) << c.name;
     EXPECT_EQ(rig.playlist.CurrentIndex(), 0) << c.name;
-    for (TimerId id : {TimerId::temps, TimerId::Seektimer, TimerId::PlayTimer, TimerId::StopTimer,
-                       TimerId::Fadeintimer, TimerId::Fadeouttimer})
+    for (TimerId id : {TimerId::Position, TimerId::SeekStatus, TimerId::PlayFadeIn, TimerId::StopFadeOut,
+                       TimerId::PauseFadeIn, TimerId::PauseFadeOut})
       EXPECT_FALSE(rig.host.TimerRunning(id)) << c.name << " " << static_cast<int>(id);
 
     // Afterwards nothing starts again, and the shutdown happens once.
     rig.host.on_pump = nullptr;
-    rig.player->Play1();
+    rig.player->PlayIfEnabled();
     rig.player->NextTrack();
     rig.player->FadeInPlay();
     rig.player->PlayOutsidePlaylist("C:\\Music\\b.mp3");
     EXPECT_EQ(rig.plugin.calls.size(), calls_at_close) << c.name;
     EXPECT_EQ(rig.playlist.CurrentIndex(), 0) << c.name;
-    EXPECT_FALSE(rig.host.TimerRunning(TimerId::temps)) << c.name;
-    EXPECT_FALSE(rig.host.TimerRunning(TimerId::PlayTimer)) << c.name;
+    EXPECT_FALSE(rig.host.TimerRunning(TimerId::Position)) << c.name;
+    EXPECT_FALSE(rig.host.TimerRunning(TimerId::PlayFadeIn)) << c.name;
     EXPECT_FALSE(rig.player->BeginClosing()) << c.name;
   }
 }
@@ -272,7 +272,7 @@ TEST(PlayerStop, StopsThePluginAndShowsTheStoppedState) {
   EXPECT_EQ(rig.window.status, "Stopped");
   EXPECT_EQ(rig.playlist.PlayingLabel(), "none");
   EXPECT_EQ(rig.window.position_time, "00:00");
-  EXPECT_FALSE(rig.host.TimerRunning(TimerId::temps));
+  EXPECT_FALSE(rig.host.TimerRunning(TimerId::Position));
   EXPECT_TRUE(rig.player->ButtonEnabled(B::Play));
   EXPECT_TRUE(rig.player->ButtonEnabled(B::Open));
   for (B b : {B::Stop, B::Pause, B::FastForward, B::Rewind}) EXPECT_FALSE(rig.player->ButtonEnabled(b));
@@ -382,7 +382,7 @@ TEST(PlayerSeek, RewindAndFastForwardMoveTheSliderAndSeek) {
   rig.player->Rewind();
   EXPECT_EQ(rig.window.position, 0);
   EXPECT_EQ(rig.window.status, "Playing");
-  EXPECT_TRUE(rig.host.TimerRunning(TimerId::Seektimer));
+  EXPECT_TRUE(rig.host.TimerRunning(TimerId::SeekStatus));
 
   rig.player->PositionSliderChanged(100);
   rig.player->FastForward();
@@ -395,8 +395,8 @@ TEST(PlayerSeek, RewindAndFastForwardMoveTheSliderAndSeek) {
   EXPECT_TRUE(rig.window.Has("Failed skipping"));
   EXPECT_TRUE(rig.player->ErrorList().empty());
 
-  rig.host.Fire(TimerId::Seektimer);
-  EXPECT_FALSE(rig.host.TimerRunning(TimerId::Seektimer));
+  rig.host.Fire(TimerId::SeekStatus);
+  EXPECT_FALSE(rig.host.TimerRunning(TimerId::SeekStatus));
   EXPECT_EQ(rig.window.status, "http://velmora.example/");
 }
 
@@ -419,7 +419,7 @@ TEST(PlayerSeek, SliderSeeksOnlyWhenHeldAndPlaying) {
   // The position tick leaves the held slider alone.
   rig.window.SetPositionValue(40000);
   rig.plugin.position_ms = 3000;
-  rig.host.Fire(TimerId::temps);
+  rig.host.Fire(TimerId::Position);
   EXPECT_EQ(rig.window.position, 40000);
 
   rig.host.left_button = false;
@@ -493,24 +493,24 @@ TEST(PlayerOpen, AutoPlaysBeforeAnyPluginIsLoaded) {
 TEST(PlayerCommands, GuardedCommandsTestTheirButtons) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3", "b.mp3"});
-  rig.player->Play1();
-  rig.player->Stop1();
-  rig.player->Pause1();
-  rig.player->NextTrack1();
-  rig.player->PrevTrack1();
+  rig.player->PlayIfEnabled();
+  rig.player->StopIfEnabled();
+  rig.player->PauseIfEnabled();
+  rig.player->NextTrackIfEnabled();
+  rig.player->PrevTrackIfEnabled();
   EXPECT_EQ(rig.window.statuses,
             (std::vector<std::string>{"Play not enable !", "Stop not enable !", "Pause not enable !",
                                       "NextTrack not enable !", "PrevTrack not enable !"}));
   EXPECT_TRUE(rig.plugin.calls.empty());
 
   rig.player->SetButtonEnabled(B::Play, true);
-  rig.player->Play1();
+  rig.player->PlayIfEnabled();
   EXPECT_EQ(rig.window.statuses[5], "Pushed on play !");
   EXPECT_EQ(rig.plugin.Count("play"), 1u);
-  rig.player->NextTrack1();
+  rig.player->NextTrackIfEnabled();
   EXPECT_TRUE(rig.window.Has("Pushed on NextTrack !"));
   EXPECT_EQ(rig.playlist.CurrentIndex(), 1);
-  rig.player->Stop1();
+  rig.player->StopIfEnabled();
   EXPECT_EQ(rig.window.status, "Stopped");
 }
 

@@ -82,22 +82,13 @@ bool RegisterForm(const FormFactory& factory) {
   return true;
 }
 
-HWND App::FormHandle(const char* class_name) const {
-  char name[64];
-  for (const auto& form : forms) {
-    HWND h = form ? form->Handle() : nullptr;
-    if (h && GetClassNameA(h, name, sizeof(name)) && std::strcmp(name, class_name) == 0) return h;
-  }
-  return nullptr;
-}
-
 std::string App::ProgramFile(const std::string& relative) const {
   return program_folder + "\\" + relative;
 }
 
 void CreateForms(App& app) {
-  static const char* const kOrder[] = {"TForm1",  "TForm2", "TForm3", "TForm6", "TForm12",
-                                       "TForm8",  "TForm13", "TForm4", "TForm7"};
+  // The playlist window (TForm3) makes its own dialog (TForm8).
+  static const char* const kOrder[] = {"TForm2", "TForm3", "TForm6", "TForm12", "TForm13", "TForm4", "TForm7"};
   for (const char* name : kOrder) {
     std::unique_ptr<Form> form;
     for (const auto& factory : Factories()) {

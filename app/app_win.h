@@ -16,6 +16,7 @@
 #include "app/player.h"
 #include "playlist/random.h"
 #include "app/settings.h"
+#include "design/design_folder.h"
 #include "playlist/playlist.h"
 #include "plugins/plugin_system.h"
 #include "ui/error_sink.h"
@@ -31,9 +32,11 @@ class Form {
   virtual HWND Handle() const = 0;
 };
 
-// Creation order of the nine windows: TForm1, TForm2, TForm3, TForm6, TForm12, TForm8,
-// TForm13, TForm4, TForm7. A window class with no registered factory gets a hidden
-// placeholder window registered under its name.
+// Creation order of the windows after the main window (TForm1, which the entry point
+// makes first): TForm2, TForm3 (with its dialog TForm8), TForm6, TForm12, TForm13, TForm4,
+// TForm7. A window
+// class with no registered factory gets a hidden placeholder window registered under its
+// name.
 struct FormFactory {
   const char* class_name;
   std::unique_ptr<Form> (*create)(App& app);
@@ -95,6 +98,7 @@ struct App {
   Playlist playlist;
   RandomGenerator random;
   std::unique_ptr<PluginSystem> plugins;
+  FolderDesignState design_state;  // the design in force
   // Made by the main window at its creation (they need its views).
   std::unique_ptr<Display> display;
   std::unique_ptr<Player> player;
@@ -105,14 +109,13 @@ struct App {
   HWND main_window = nullptr;
   AppHooks hooks;
 
-  HWND FormHandle(const char* class_name) const;
   // Program folder + "\" + relative.
   std::string ProgramFile(const std::string& relative) const;
   // The application title ("ORVANE Velmora" + " - " + title while a file is loaded).
   std::string title = "ORVANE Velmora";
 };
 
-// Creates the nine windows in their order (the entry point calls it once).
+// Creates the windows after the main window in their order (the entry point calls it once).
 void CreateForms(App& app);
 
 // The WM_TIMER event id of a timer of the player (on the main window, Enjoy on the options

@@ -40,7 +40,8 @@ UINT WinHost::Interval(TimerId id) {
 }
 
 HWND WinHost::TimerWindow(TimerId id) const {
-  if (id == TimerId::PluginScan) return app_.FormHandle("TForm2");
+  // The scan's timer runs on the window that shows the plug-in lists, not here.
+  if (id == TimerId::PluginScan) return nullptr;
   return app_.main_window;
 }
 

@@ -47,9 +47,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   velmora::ui::RegisterWidgetClasses(instance);
   app.plugins = velmora::MakePluginSystem(app);
 
+  // The main window first (it makes the player), then the other windows in their order.
+  auto main_window = std::make_unique<velmora::MainWindow>(app);
+  velmora::MainWindow* main = main_window.get();
+  app.forms.push_back(std::move(main_window));
   velmora::CreateForms(app);
-  velmora::MainWindow* main = velmora::TheMainWindow(app);
-  if (!main || !main->Handle()) return 1;
+  if (!main->Handle()) return 1;
   ShowWindow(main->Handle(), show == SW_HIDE ? SW_SHOWNORMAL : show);
   UpdateWindow(main->Handle());
 

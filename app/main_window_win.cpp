@@ -130,10 +130,6 @@ HBITMAP MakeVolumeThumb(int image_number) {
 
 }  // namespace
 
-MainWindow* TheMainWindow(App& app) {
-  return app.forms.empty() ? nullptr : dynamic_cast<MainWindow*>(app.forms.front().get());
-}
-
 MainWindow::MainWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app), host_(app) {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   ui::TopLevelClass cls;
@@ -730,7 +726,7 @@ void MainWindow::OnActivateApp(bool active) {
   HWND deact = Control(ids::imdeactivated), face = Control(ids::background);
   if (!active) {
     deact_shown_ = false;
-    if (app_.display->DesignLibraryActive() || !DeactImageAvailable(app_)) return;
+    if (app_.display->DesignLibraryActive() || !app_.design_state.deact_image_available) return;
     p->PauseTitleScroll();
     ShowWindow(deact, SW_SHOW);
     ShowWindow(face, SW_HIDE);
@@ -873,10 +869,5 @@ LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
   });
   return handled ? result : DefSubclassProc(hwnd, msg, wp, lp);
 }
-
-namespace {
-std::unique_ptr<Form> CreateMainWindow(App& app) { return std::make_unique<MainWindow>(app); }
-}  // namespace
-VELMORA_REGISTER_FORM("TForm1", CreateMainWindow);
 
 }  // namespace velmora

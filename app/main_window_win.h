@@ -153,9 +153,6 @@ class MainWindow : public Form, public ui::TopLevelWindow, public MainView, publ
 // The general popup menu ("Setupop") with the settings' check marks; the caller owns it.
 HMENU CreateGeneralMenu(const PlayerSettings& settings);
 
-// The main window of the running program (null before it exists).
-MainWindow* TheMainWindow(App& app);
-
 // The folder of the running executable, without a trailing backslash.
 std::string ExecutableFolder();
 

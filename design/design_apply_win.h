@@ -10,11 +10,6 @@
 
 namespace velmora {
 
-// What the current design supplies, read by the main window.
-struct FolderDesignState {
-  bool deact_image_available = false;  // DeactImageAvailable
-};
-
 // Applies the folder design `name`. Throws std::runtime_error with the picture loader's
 // text when back.bmp or mask.bmp is missing or broken; steps done before stay done.
 void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& name);
@@ -32,9 +27,4 @@ void ClearButtonImages(App& app);
 // The design folder's path of a file, letter case resolved against what is on disk.
 std::string DesignFile(const App& app, const std::string& name, const std::string& file);
 
-}  // namespace velmora
-
-namespace velmora {
-// DeactImageAvailable of the design in force (kept by the design chooser).
-bool DeactImageAvailable(const App& app);
 }  // namespace velmora

@@ -78,7 +78,6 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
   }
 
   HWND Handle() const override { return hwnd(); }
-  const FolderDesignState& State() const { return state_; }
   const std::string& CurrentDesignName() const { return current_design_name_; }
 
  private:
@@ -272,10 +271,10 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     if (IsFile(DesignFile(app_, e.name, "main.bmp"))) {
       // A classic skin has no inactive face; an earlier design's would cover it whenever
       // the player loses the focus.
-      state_.deact_image_available = false;
+      app_.design_state.deact_image_available = false;
       ImportClassicSkin(app_, e.name);
     } else {
-      ApplyFolderDesign(app_, state_, e.name);
+      ApplyFolderDesign(app_, app_.design_state, e.name);
     }
   }
 
@@ -344,7 +343,6 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
   App& app_;
   ui::UniqueFont font_;
   std::vector<DesignEntry> entries_;  // Designbox and designdlls, entry by entry
-  FolderDesignState state_;
   std::string current_design_name_;
   std::string chosen_name_;  // the name the combo box shows: typed, picked or set
   std::string active_library_path_;
@@ -356,11 +354,5 @@ std::unique_ptr<Form> CreateDesignChooser(App& app) { return std::make_unique<De
 }  // namespace
 
 VELMORA_REGISTER_FORM("TForm6", CreateDesignChooser);
-
-bool DeactImageAvailable(const App& app) {
-  for (const auto& f : app.forms)
-    if (auto* c = dynamic_cast<const DesignChooser*>(f.get())) return c->State().deact_image_available;
-  return false;
-}
 
 }  // namespace velmora

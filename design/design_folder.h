@@ -10,6 +10,12 @@
 
 namespace velmora {
 
+// What the design in force supplies beyond its pictures; the chooser keeps it up to date
+// and the main window reads it.
+struct FolderDesignState {
+  bool deact_image_available = false;  // it has a picture for the inactive window
+};
+
 // One directory entry as the system enumerates it.
 struct DirEntry {
   std::string name;

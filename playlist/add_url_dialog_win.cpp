@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/app_win.h"
+#include "playlist/add_url_dialog_win.h"
 #include "ui/control_ids.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
@@ -21,9 +21,11 @@ constexpr char kCaption[] = "Add a Url ";
 constexpr int kClientWidth = 396;
 constexpr int kClientHeight = 77;
 
-class AddUrlDialog : public Form, public ui::TopLevelWindow {
+class AddUrlDialog : public UrlDialog, public ui::TopLevelWindow {
  public:
-  explicit AddUrlDialog(App& app) : ui::TopLevelWindow(app.errors), app_(app) { Create(); }
+  AddUrlDialog(Playlist& playlist, ErrorSink& errors) : ui::TopLevelWindow(errors), playlist_(playlist) {
+    Create();
+  }
   ~AddUrlDialog() override {
     DestroyTopLevel();
     if (link_font_) DeleteObject(link_font_);
@@ -31,7 +33,11 @@ class AddUrlDialog : public Form, public ui::TopLevelWindow {
   AddUrlDialog(const AddUrlDialog&) = delete;
   AddUrlDialog& operator=(const AddUrlDialog&) = delete;
 
-  HWND Handle() const override { return hwnd(); }
+  void Show() override {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+  }
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -41,7 +47,7 @@ class AddUrlDialog : public Form, public ui::TopLevelWindow {
   void Cancel();   // OLabel2Click
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
-  App& app_;
+  Playlist& playlist_;
   HFONT link_font_ = nullptr;
 };
 
@@ -129,16 +135,16 @@ void AddUrlDialog::Add() {
   SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(url.c_str()));
   // Adding an item may clear the edit text on some systems; the typed URL stays.
   SetWindowTextA(combo, url.c_str());
-  app_.playlist.AddUrlEntry(url);
+  playlist_.AddUrlEntry(url);
   ShowWindow(hwnd_, SW_HIDE);
 }
 
 void AddUrlDialog::Cancel() { ShowWindow(hwnd_, SW_HIDE); }
 
-std::unique_ptr<Form> CreateAddUrlDialog(App& app) { return std::make_unique<AddUrlDialog>(app); }
-
 }  // namespace
 
-VELMORA_REGISTER_FORM("TForm8", CreateAddUrlDialog);
+std::unique_ptr<UrlDialog> CreateAddUrlDialog(Playlist& playlist, ErrorSink& errors) {
+  return std::make_unique<AddUrlDialog>(playlist, errors);
+}
 
 }  // namespace velmora

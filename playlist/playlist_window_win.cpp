@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_win.h"
+#include "playlist/add_url_dialog_win.h"
 #include "playlist/playlist_ops.h"
 #include "playlist/virtual_list_win.h"
 #include "ui/control_ids.h"
@@ -94,6 +95,7 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
  public:
   explicit PlaylistWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) {
     Create();
+    url_dialog_ = CreateAddUrlDialog(app_.playlist, errors_);
     app_.playlist.AddObserver(this);
     FillHooks();
   }
@@ -173,6 +175,7 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
   App& app_;
   VirtualList pl_;
   VirtualList pathbox_;
+  std::unique_ptr<UrlDialog> url_dialog_;  // TForm8
   WNDPROC chooser_proc_ = nullptr;
 
   int stored_height_ = kDesignHeight;  // StoredHeight
@@ -491,12 +494,7 @@ void PlaylistWindow::AddDirectory() {
   AutoPlayCheck();
 }
 
-void PlaylistWindow::ShowUrlDialog() {
-  if (HWND dialog = app_.FormHandle("TForm8")) {
-    ShowWindow(dialog, SW_SHOW);
-    SetForegroundWindow(dialog);
-  }
-}
+void PlaylistWindow::ShowUrlDialog() { url_dialog_->Show(); }
 
 void PlaylistWindow::OnDropFiles(HDROP drop) {
   std::vector<std::string> names;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "design/ini_file.h"
-#include "design/label_effect.h"
+#include "ui/label_effect.h"
 
 namespace velmora {
 

@@ -6,15 +6,9 @@
 #include <vector>
 
 #include "design/bmp.h"
+#include "ui/outline_run.h"
 
 namespace velmora {
-
-struct OutlineRun {
-  int32_t y;
-  int32_t x0;  // first pixel inside
-  int32_t x1;  // one past the last pixel inside
-  bool operator==(const OutlineRun& o) const { return y == o.y && x0 == o.x0 && x1 == o.x1; }
-};
 
 // Runs in row order, left to right. Empty for an all-black mask (such an outline is not
 // applied: the window stays rectangular).

@@ -89,6 +89,9 @@ if [[ $win64_ok == 1 || $win32_ok == 1 ]]; then
   [[ -f "$RESULTS/imports.xml" ]] || step_failed "import table check wrote no report"
 fi
 
+# --- layering: the folders include each other one way only --------------------------------
+python3 "$ROOT/scripts/check_layers.py" "$ROOT" || step_failed "layering (scripts/check_layers.py)"
+
 # --- native unit tests ------------------------------------------------------------------
 if [[ $run_native == 1 && $native_ok == 1 ]]; then
   log "core_tests"

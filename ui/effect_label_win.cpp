@@ -13,7 +13,7 @@
 #include <cmath>
 #include <string>
 
-#include "design/label_effect.h"
+#include "ui/label_effect.h"
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "design/outline.h"
+#include "ui/outline_run.h"
 
 namespace velmora::ui {
 

@@ -1,7 +1,7 @@
 // The effect label's presets and setters, in the component's own orders.
 #include <gtest/gtest.h>
 
-#include "design/label_effect.h"
+#include "ui/label_effect.h"
 
 namespace velmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "design/label_effect.h"
+#include "ui/label_effect.h"
 
 namespace velmora {
 

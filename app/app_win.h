@@ -18,6 +18,7 @@
 #include "app/settings.h"
 #include "design/design_folder.h"
 #include "playlist/playlist.h"
+#include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system.h"
 #include "ui/error_sink.h"
 
@@ -48,13 +49,6 @@ bool RegisterForm(const FormFactory& factory);
 
 // Operations one subsystem offers to the others. Each is filled by the window that owns it.
 struct AppHooks {
-  // Playlist window.
-  std::function<void()> show_playlist_window;
-  std::function<void()> remove_all;  // the removal menu's "All" (also VelmoraClearPlaylist)
-  std::function<void(const std::vector<std::string>& names)> add_dropped_files;
-  std::function<void()> save_playlist_dialog;
-  std::function<void(int width, int height)> set_playlist_window_size;
-  std::function<void(int* width, int* height)> get_playlist_window_size;
   // Design chooser / designs.
   std::function<void()> startup_design;  // "Loading Design ...", ListDesigns, random pick, selection
   std::function<void()> apply_design;    // ApplyDesign of the chosen entry
@@ -106,6 +100,7 @@ struct App {
   AppErrorSink errors{*this};
 
   std::vector<std::unique_ptr<Form>> forms;
+  std::unique_ptr<PlaylistWindowControl> playlist_window;  // TForm3, made among the forms
   HWND main_window = nullptr;
   AppHooks hooks;
 

@@ -75,8 +75,8 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       result = 0;
       break;
     case ExternalCommand::ClearPlaylist:
-      if (app_.hooks.remove_all) {
-        app_.hooks.remove_all();
+      if (app_.playlist_window) {
+        app_.playlist_window->RemoveAllRows();
       } else {
         app_.playlist.Clear();
         app_.playlist.UpdateTrackCount();
@@ -175,7 +175,8 @@ void MainWindow::AddDropped(const std::vector<std::string>& names) {
     else
       files.push_back(name);
   }
-  if ((!files.empty() || files.size() == names.size()) && app_.hooks.add_dropped_files) app_.hooks.add_dropped_files(files);
+  if ((!files.empty() || files.size() == names.size()) && app_.playlist_window)
+    app_.playlist_window->AddDroppedFiles(files);
 }
 
 void MainWindow::ShowDragStatus(DragPhase phase) {

@@ -51,8 +51,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   auto main_window = std::make_unique<velmora::MainWindow>(app);
   velmora::MainWindow* main = main_window.get();
   app.forms.push_back(std::move(main_window));
+  if (!main->Handle() || !app.player) return 1;
   velmora::CreateForms(app);
-  if (!main->Handle()) return 1;
   ShowWindow(main->Handle(), show == SW_HIDE ? SW_SHOWNORMAL : show);
   UpdateWindow(main->Handle());
 
@@ -66,6 +66,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   // Windows go in the reverse order of their creation; the main window (and the player
   // it owns the views of) last.
   while (app.forms.size() > 1) app.forms.pop_back();
+  app.playlist_window.reset();
   app.player.reset();
   app.display.reset();
   app.forms.clear();

@@ -696,7 +696,7 @@ void MainWindow::Minimize() {
 }
 
 void MainWindow::ShowPlaylistWindow() {
-  if (app_.hooks.show_playlist_window) app_.hooks.show_playlist_window();
+  if (app_.playlist_window) app_.playlist_window->Show();
   app_.display->ShowStatus("Showing Playlist");
 }
 

@@ -20,6 +20,7 @@
 #include "playlist/random.h"
 #include "app/settings.h"
 #include "playlist/playlist.h"
+#include "playlist/playlist_transport.h"
 #include "plugins/input_plugin.h"
 #include "ui/error_sink.h"
 
@@ -50,7 +51,7 @@ class PlayerView {
   virtual void ErrorAdded(const std::string& line) { (void)line; }
 };
 
-class Player : public ErrorSink {
+class Player : public ErrorSink, public PlaylistTransport {
  public:
   struct Deps {
     Playlist& playlist;
@@ -71,14 +72,14 @@ class Player : public ErrorSink {
 
   // Transport (every caller ends here).
   bool LoadFile(const std::string& path);
-  void Play();
-  void Stop();
+  void Play() override;
+  void Stop() override;
   void Pause(bool from_fade_timer = false);
   void FastForward();
   void Rewind();
   void NextTrack();
   void PrevTrack();
-  void OpenFiles();
+  void OpenFiles() override;
   void ShowId3();
   // Plays one file outside the playlist (another program asked): the buttons, the index
   // and the position timer stay as they are.
@@ -90,6 +91,10 @@ class Player : public ErrorSink {
   void PauseIfEnabled();
   void NextTrackIfEnabled();
   void PrevTrackIfEnabled();
+
+  // PlaylistTransport: the Play button becomes usable; the auto-play setting.
+  void EnablePlay() override { SetButtonEnabled(TransportButton::Play, true); }
+  bool AutoPlay() const override { return d_.settings.autoplay; }
 
   bool ButtonEnabled(TransportButton button) const;
   void SetButtonEnabled(TransportButton button, bool enabled);

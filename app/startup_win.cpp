@@ -137,8 +137,8 @@ void MainWindow::DeferredStartup() {
       SetWindowPos(hwnd_, nullptr, result.left, result.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const PlayerSettings& s = app_.settings;
-    if (s.PWidth && s.PHeight && app_.hooks.set_playlist_window_size)
-      app_.hooks.set_playlist_window_size(*s.PWidth, *s.PHeight);
+    if (s.PWidth && s.PHeight && app_.playlist_window)
+      app_.playlist_window->SetSize(*s.PWidth, *s.PHeight);
     // The check boxes and menu marks follow the values read, and the stored
     // transparency switches the window's shape as its check box would.
     app_.settings.Changed();
@@ -303,9 +303,9 @@ void MainWindow::FormClose() {
     else GetWindowRect(hwnd_, &r);
     s.Top = r.top;
     s.Left = r.left;
-    if (app_.hooks.get_playlist_window_size) {
+    if (app_.playlist_window) {
       int w = 0, h = 0;
-      app_.hooks.get_playlist_window_size(&w, &h);
+      app_.playlist_window->GetSize(&w, &h);
       if (w > 0 && h > 0) s.PWidth = w, s.PHeight = h;
     }
     // Before the start-up has read the settings there is nothing of ours to save; before

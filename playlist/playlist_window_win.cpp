@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_win.h"
+#include "playlist/playlist_window_win.h"
 #include "playlist/add_url_dialog_win.h"
 #include "playlist/playlist_ops.h"
 #include "playlist/virtual_list_win.h"
@@ -84,24 +84,36 @@ class WinFolderSource : public FolderSource {
   }
 };
 
-// Answers no to everything: used before the plug-in system exists.
-class NoExtensions : public PluginSelector {
+class PlaylistWindow : public PlaylistWindowControl, public ui::TopLevelWindow, private PlaylistObserver,
+                       private ScanProgress {
  public:
-  bool IsSupportedExtension(const std::string&) const override { return false; }
-  bool SelectPluginForFile(const std::string&) override { return false; }
-};
-
-class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistObserver, private ScanProgress {
- public:
-  explicit PlaylistWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) {
+  PlaylistWindow(Playlist& playlist, PlaylistTransport& transport, PluginSystem& plugins,
+                 RandomGenerator& random, ErrorSink& errors)
+      : ui::TopLevelWindow(errors), playlist_(playlist), transport_(transport), plugins_(plugins), random_(random) {
     Create();
-    url_dialog_ = CreateAddUrlDialog(app_.playlist, errors_);
-    app_.playlist.AddObserver(this);
-    FillHooks();
+    url_dialog_ = CreateAddUrlDialog(playlist_, errors_);
+    playlist_.AddObserver(this);
   }
   ~PlaylistWindow() override {
-    app_.playlist.RemoveObserver(this);
+    playlist_.RemoveObserver(this);
     DestroyTopLevel();
+  }
+
+  // PlaylistWindowControl.
+  void Show() override {
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd_);
+  }
+  void RemoveAllRows() override;
+  void AddDroppedFiles(const std::vector<std::string>& names) override { DropNames(names, true); }
+  void SetSize(int width, int height) override {
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void GetSize(int* width, int* height) const override {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    if (width) *width = r.right - r.left;
+    if (height) *height = r.bottom - r.top;
   }
   PlaylistWindow(const PlaylistWindow&) = delete;
   PlaylistWindow& operator=(const PlaylistWindow&) = delete;
@@ -114,7 +126,6 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
 
   void Create();
   void CreateControls();
-  void FillHooks();
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   void SetText(int id, const std::string& text) const { SetWindowTextA(Control(id), text.c_str()); }
 
@@ -132,7 +143,6 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
   void DropNames(const std::vector<std::string>& names, bool enable_play);
   void OnDropFiles(HDROP drop);
   void RemoveSelectedRows();
-  void RemoveAllRows();
   void Sort(SortKey key, SortOrder order);
   void Randomize();
   void MoveUp();
@@ -172,7 +182,10 @@ class PlaylistWindow : public Form, public ui::TopLevelWindow, private PlaylistO
   void PlaylistError(const std::string& message) override;
   void ShowPendingProgress(bool force);
 
-  App& app_;
+  Playlist& playlist_;
+  PlaylistTransport& transport_;
+  PluginSystem& plugins_;
+  RandomGenerator& random_;
   VirtualList pl_;
   VirtualList pathbox_;
   std::unique_ptr<UrlDialog> url_dialog_;  // TForm8
@@ -214,12 +227,12 @@ void PlaylistWindow::CreateControls() {
     return h;
   };
 
-  pl_.Create(hwnd_, ids::pl, &app_.playlist.Names(), WS_VISIBLE | LBS_EXTENDEDSEL, 4, 24, 229, 265);
+  pl_.Create(hwnd_, ids::pl, &playlist_.Names(), WS_VISIBLE | LBS_EXTENDEDSEL, 4, 24, 229, 265);
   ui::SetToolTip(pl_.Handle(), "Playlist");
   pl_.before = [this](UINT msg, WPARAM wp, LPARAM lp) { return OnListMessage(msg, wp, lp); };
   pl_.marks_changed = [this] { PushSelection(); };
   // The paths, never shown: a list like the names so other programs can read them.
-  pathbox_.Create(hwnd_, ids::pathbox, &app_.playlist.Paths(), LBS_EXTENDEDSEL, 0, 0, 10, 10);
+  pathbox_.Create(hwnd_, ids::pathbox, &playlist_.Paths(), LBS_EXTENDEDSEL, 0, 0, 10, 10);
 
   for (const ButtonPlace& b : kButtons) {
     HWND h = CreateWindowExA(0, ui::kImageButtonClass, b.caption, WS_CHILD | WS_VISIBLE, 256, b.y, 75, 25, hwnd_,
@@ -250,32 +263,12 @@ void PlaylistWindow::CreateControls() {
       SetWindowLongPtrA(chooser, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlaylistWindow::ChooserProc)));
 
   // Model state shown from the start.
-  SetText(ids::plct, std::to_string(app_.playlist.CurrentIndex()));
-  SetText(ids::Label3, app_.playlist.TrackCountText());
-  SetText(ids::playingLabel, app_.playlist.PlayingLabel());
-  pl_.SetCount(app_.playlist.Count());
-  pathbox_.SetCount(app_.playlist.Count());
+  SetText(ids::plct, std::to_string(playlist_.CurrentIndex()));
+  SetText(ids::Label3, playlist_.TrackCountText());
+  SetText(ids::playingLabel, playlist_.PlayingLabel());
+  pl_.SetCount(playlist_.Count());
+  pathbox_.SetCount(playlist_.Count());
   DragAcceptFiles(hwnd_, TRUE);
-}
-
-void PlaylistWindow::FillHooks() {
-  AppHooks& hooks = app_.hooks;
-  hooks.show_playlist_window = [this] {
-    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
-    SetForegroundWindow(hwnd_);
-  };
-  hooks.remove_all = [this] { RemoveAllRows(); };
-  hooks.add_dropped_files = [this](const std::vector<std::string>& names) { DropNames(names, true); };
-  hooks.save_playlist_dialog = [this] { Save(); };
-  hooks.set_playlist_window_size = [this](int width, int height) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  };
-  hooks.get_playlist_window_size = [this](int* width, int* height) {
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    if (width) *width = r.right - r.left;
-    if (height) *height = r.bottom - r.top;
-  };
 }
 
 LRESULT CALLBACK PlaylistWindow::ChooserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -428,7 +421,7 @@ void PlaylistWindow::ShowListMenu(int x, int y) {  // PlPopup
 }
 
 void PlaylistWindow::AddFiles() {
-  if (app_.player) app_.player->OpenFiles();
+  transport_.OpenFiles();
 }
 
 void PlaylistWindow::AddFolderDialog() {
@@ -483,12 +476,12 @@ void PlaylistWindow::AddDirectory() {
   last_progress_paint_ = 0;
   last_scan_pump_ = 0;
   scanning_ = true;
-  ScanFolders(queues_, app_.playlist, source, Selector(), *this);
+  ScanFolders(queues_, playlist_, source, Selector(), *this);
   scanning_ = false;
   ShowPendingProgress(true);
 
-  app_.playlist.SetCurrentIndex(0);
-  app_.playlist.UpdateTrackCount();
+  playlist_.SetCurrentIndex(0);
+  playlist_.UpdateTrackCount();
 
   animate(stored_height_ + kScanGrowth, stored_height_);
   AutoPlayCheck();
@@ -511,51 +504,51 @@ void PlaylistWindow::OnDropFiles(HDROP drop) {
 }
 
 void PlaylistWindow::DropNames(const std::vector<std::string>& names, bool enable_play) {
-  const std::string error = AddDroppedFiles(app_.playlist, names, Selector());
+  const std::string error = velmora::AddDroppedFiles(playlist_, names, Selector());
   if (!error.empty()) ReportError(error);
   // Files dropped on the main window make Play usable at once.
-  if (enable_play && app_.player && !app_.playlist.Empty()) {
-    app_.player->SetButtonEnabled(TransportButton::Play, true);
+  if (enable_play && !playlist_.Empty()) {
+    transport_.EnablePlay();
   }
   AutoPlayCheck();
 }
 
 void PlaylistWindow::RemoveSelectedRows() {
-  if (RemoveSelected(app_.playlist)) StopIfPlaying();
+  if (RemoveSelected(playlist_)) StopIfPlaying();
 }
 
 void PlaylistWindow::RemoveAllRows() {
-  RemoveAll(app_.playlist);
+  RemoveAll(playlist_);
   StopIfPlaying();
 }
 
 void PlaylistWindow::Sort(SortKey key, SortOrder order) {
-  SortPlaylist(app_.playlist, key, order);
+  SortPlaylist(playlist_, key, order);
 }
 
 void PlaylistWindow::Randomize() {
-  RandomizePlaylist(app_.playlist, app_.random);
+  RandomizePlaylist(playlist_, random_);
 }
 
 void PlaylistWindow::MoveUp() {
-  MoveSelectedUp(app_.playlist);
+  MoveSelectedUp(playlist_);
 }
 
 void PlaylistWindow::MoveDown() {
-  MoveSelectedDown(app_.playlist);
+  MoveSelectedDown(playlist_);
 }
 
-void PlaylistWindow::SelectAllRows() { app_.playlist.SelectAll(true); }
+void PlaylistWindow::SelectAllRows() { playlist_.SelectAll(true); }
 
-void PlaylistWindow::UnselectAll() { app_.playlist.SelectAll(false); }
+void PlaylistWindow::UnselectAll() { playlist_.SelectAll(false); }
 
-void PlaylistWindow::InvertSelection() { app_.playlist.InvertSelection(); }
+void PlaylistWindow::InvertSelection() { playlist_.InvertSelection(); }
 
 void PlaylistWindow::PlayCaretRow() {
   const int caret = pl_.Caret();
   if (caret < 0) return;
-  app_.playlist.SetCurrentIndex(caret);
-  if (app_.player) app_.player->Play();
+  playlist_.SetCurrentIndex(caret);
+  transport_.Play();
 }
 
 void PlaylistWindow::Save() {
@@ -571,33 +564,28 @@ void PlaylistWindow::Save() {
   ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
   if (!GetSaveFileNameA(&ofn)) return;
   try {
-    app_.playlist.SavePlaylistFile(file);
+    playlist_.SavePlaylistFile(file);
   } catch (const std::exception& error) {
     ReportError(error.what());
   }
 }
 
-PluginSelector& PlaylistWindow::Selector() {
-  static NoExtensions none;
-  return app_.plugins ? app_.plugins->Selector() : static_cast<PluginSelector&>(none);
-}
+PluginSelector& PlaylistWindow::Selector() { return plugins_.Selector(); }
 
 bool PlaylistWindow::PluginPlaying() {
-  if (!app_.plugins) return false;
   try {
-    return app_.plugins->Current().PlayingReportsTrue();
+    return plugins_.Current().PlayingReportsTrue();
   } catch (...) {
     return false;
   }
 }
 
 void PlaylistWindow::StopIfPlaying() {
-  if (app_.player && PluginPlaying()) app_.player->Stop();
+  if (PluginPlaying()) transport_.Stop();
 }
 
 void PlaylistWindow::AutoPlayCheck() {
-  if (!app_.plugins || !app_.player) return;
-  if (AutoPlayDue(app_.playlist, app_.settings.autoplay, app_.plugins->Current())) app_.player->Play();
+  if (AutoPlayDue(playlist_, transport_.AutoPlay(), plugins_.Current())) transport_.Play();
 }
 
 void PlaylistWindow::ReportError(const std::string& message) { errors_.Report(message); }
@@ -606,14 +594,14 @@ void PlaylistWindow::OnClose() {
   // Closing only hides; with nothing playing, an idle loaded plug-in and auto-play on,
   // the playlist starts.
   ShowWindow(hwnd_, SW_HIDE);
-  if (!app_.plugins || !app_.player || app_.playlist.Empty() || !app_.settings.autoplay) return;
+  if (playlist_.Empty() || !transport_.AutoPlay()) return;
   try {
-    InputPlugin& plugin = app_.plugins->Current();
+    InputPlugin& plugin = plugins_.Current();
     if (plugin.Name().empty() || !plugin.Has(PluginEntry::playing) || plugin.playing()) return;
   } catch (...) {
     return;
   }
-  app_.player->Play();
+  transport_.Play();
 }
 
 void PlaylistWindow::OnResize() {
@@ -656,7 +644,7 @@ void PlaylistWindow::OnResize() {
 // Keys and clicks in the list, before the list box handles them (it still does).
 bool PlaylistWindow::OnListMessage(UINT msg, WPARAM wp, LPARAM) {
   if (msg == WM_KEYDOWN) {
-    const int count = static_cast<int>(app_.playlist.Count());
+    const int count = static_cast<int>(playlist_.Count());
     switch (wp) {
       case VK_UP: {
         const int caret = pl_.Caret();
@@ -679,16 +667,16 @@ bool PlaylistWindow::OnListMessage(UINT msg, WPARAM wp, LPARAM) {
   } else if (msg == WM_LBUTTONUP) {
     // plClick: the hint names the caret row.
     const int caret = pl_.Caret();
-    if (caret >= 0 && static_cast<size_t>(caret) < app_.playlist.Count())
-      ui::SetToolTip(pl_.Handle(), app_.playlist.DisplayName(caret));
+    if (caret >= 0 && static_cast<size_t>(caret) < playlist_.Count())
+      ui::SetToolTip(pl_.Handle(), playlist_.DisplayName(caret));
   }
   return false;
 }
 
 void PlaylistWindow::PushSelection() {
-  std::vector<uint8_t> marks(app_.playlist.Count(), 0);
+  std::vector<uint8_t> marks(playlist_.Count(), 0);
   pl_.ReadMarks(marks);
-  app_.playlist.SetSelection(std::move(marks), pl_.Caret(), this);
+  playlist_.SetSelection(std::move(marks), pl_.Caret(), this);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -701,18 +689,18 @@ void PlaylistWindow::OnRowsAppended(size_t, size_t) {
     return;
   }
   rows_dirty_ = false;
-  pl_.SetCount(app_.playlist.Count());
-  pathbox_.SetCount(app_.playlist.Count());
+  pl_.SetCount(playlist_.Count());
+  pathbox_.SetCount(playlist_.Count());
 }
 
 void PlaylistWindow::OnRowsReset() {
-  pl_.SetCount(app_.playlist.Count());
-  pathbox_.SetCount(app_.playlist.Count());
+  pl_.SetCount(playlist_.Count());
+  pathbox_.SetCount(playlist_.Count());
   OnSelectionChanged();
   pathbox_.Redraw();
 }
 
-void PlaylistWindow::OnSelectionChanged() { pl_.WriteMarks(app_.playlist.SelectionMarks()); }
+void PlaylistWindow::OnSelectionChanged() { pl_.WriteMarks(playlist_.SelectionMarks()); }
 
 void PlaylistWindow::OnCurrentIndexChanged(int32_t index) { SetText(ids::plct, std::to_string(index)); }
 
@@ -762,8 +750,8 @@ void PlaylistWindow::ShowPendingProgress(bool force) {
   folder_dirty_ = file_dirty_ = counts_dirty_ = false;
   if (rows_dirty_) {
     rows_dirty_ = false;
-    pl_.SetCount(app_.playlist.Count());
-    pathbox_.SetCount(app_.playlist.Count());
+    pl_.SetCount(playlist_.Count());
+    pathbox_.SetCount(playlist_.Count());
   }
 }
 
@@ -779,10 +767,12 @@ void PlaylistWindow::ProcessEvents() {
 
 void PlaylistWindow::PlaylistError(const std::string& message) { ReportError(message); }
 
-std::unique_ptr<Form> CreatePlaylistWindow(App& app) { return std::make_unique<PlaylistWindow>(app); }
-
 }  // namespace
 
-VELMORA_REGISTER_FORM("TForm3", CreatePlaylistWindow);
+std::unique_ptr<PlaylistWindowControl> CreatePlaylistWindow(Playlist& playlist, PlaylistTransport& transport,
+                                                            PluginSystem& plugins, RandomGenerator& random,
+                                                            ErrorSink& errors) {
+  return std::make_unique<PlaylistWindow>(playlist, transport, plugins, random, errors);
+}
 
 }  // namespace velmora

@@ -30,7 +30,6 @@ KNOWN = {
     ("design/design_chooser_win.cpp", "app/app_win.h"),
     ("design/design_chooser_win.cpp", "app/registry_store_win.h"),
     ("design/design_library_branch_win.h", "app/app_win.h"),
-    ("playlist/playlist_window_win.cpp", "app/app_win.h"),
     ("options/options_window_win.cpp", "app/app_win.h"),
 }
 

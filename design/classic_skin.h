@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "design/bmp.h"
-#include "design/label_effect.h"
+#include "ui/label_effect.h"
 #include "design/main_ini.h"
 
 namespace velmora {

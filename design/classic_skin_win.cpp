@@ -139,17 +139,8 @@ class ClassicImport {
   void ShowFace() {
     HWND background = GetDlgItem(main_, ids::background);
     if (!background) return;
-    LONG_PTR style = GetWindowLongPtrA(background, GWL_STYLE);
-    if ((style & SS_TYPEMASK) != SS_BITMAP) {
-      style = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE)) | SS_BITMAP;
-      SetWindowLongPtrA(background, GWL_STYLE, style);
-    }
-    HBITMAP bmp = BitmapFromImage(face_);
-    HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
-        SendMessageA(background, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
-    if (old && old != bmp) DeleteObject(old);
+    ui::SetStaticBitmap(background, BitmapFromImage(face_));
     SetWindowPos(background, HWND_BOTTOM, 0, 0, kClassicWidth, kClassicHeight, SWP_NOACTIVATE);
-    InvalidateRect(background, nullptr, TRUE);
   }
 
   void Place(const ClassicPlace& p) {

@@ -63,7 +63,7 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
       ShowWindow(hwnd_, SW_SHOW);
       SetForegroundWindow(hwnd_);
     };
-    app.hooks.open_skin_archive = [this](const std::string& path) { Guard([&] { OpenSkinArchive(path); }); };
+    app.hooks.open_skin_archive = [this](const std::string& path) { app_.errors.Run([&] { OpenSkinArchive(path); }); };
     app.hooks.release_design_modules = [this] {
       std::vector<std::string> markers;
       for (const DesignEntry& e : entries_) markers.push_back(e.marker);
@@ -196,7 +196,7 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     std::vector<DirEntry> found;
     const std::string root = app_.program_folder + "\\Design";
     // Skin archives placed in the folder are unpacked first, so they list like folders.
-    for (const std::string& failure : UnpackPlacedSkinArchives(root)) ReportError(failure, true);
+    for (const std::string& failure : UnpackPlacedSkinArchives(root)) app_.errors.Report(failure);
     ui::ForEachFile(root + "\\*.", [&](const WIN32_FIND_DATAA& fd) {
       const std::string name = fd.cFileName;
       found.push_back({name, name != "." && name != ".." && IsDirectory(root + "\\" + name)});

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "design/skin_archive.h"
+#include "ui/handles_win.h"
 
 namespace velmora {
 
@@ -38,14 +39,9 @@ class ScratchFolder {
   bool Create() {
     // A scratch folder left by an earlier run that ended half way holds only our files.
     if (IsDirectory(path_)) {
-      WIN32_FIND_DATAA fd;
-      HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &fd);
-      if (h != INVALID_HANDLE_VALUE) {
-        do {
-          if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((path_ + "\\" + fd.cFileName).c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-      }
+      ui::ForEachFile(path_ + "\\*", [&](const WIN32_FIND_DATAA& fd) {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((path_ + "\\" + fd.cFileName).c_str());
+      });
       RemoveDirectoryA(path_.c_str());
     }
     return CreateDirectoryA(path_.c_str(), nullptr) != 0;
@@ -177,15 +173,10 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
 
 std::vector<std::string> UnpackPlacedSkinArchives(const std::string& design_root) {
   std::vector<std::string> archives, failures;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((design_root + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsSkinArchiveName(fd.cFileName))
-        archives.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
+  ui::ForEachFile(design_root + "\\*", [&](const WIN32_FIND_DATAA& fd) {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsSkinArchiveName(fd.cFileName))
+      archives.push_back(fd.cFileName);
+  });
   for (const std::string& a : archives) {
     if (IsDirectory(design_root + "\\" + SkinNameOfArchive(a))) continue;
     const SkinUnpackResult r = UnpackSkinArchive(design_root, design_root + "\\" + a);

@@ -35,6 +35,22 @@ TEST(ErrorHandler, ShowsAndRecordsEveryError) {
   EXPECT_EQ(rig.window.errors_added, rig.player->ErrorList());
 }
 
+// The one boundary every handler runs through: what escapes is recorded, nothing more.
+TEST(ErrorHandler, TheBoundaryRecordsWhatEscapesAndSurvivesAFailingReport) {
+  PlayerRig rig;
+  ErrorSink& errors = *rig.player;
+  EXPECT_TRUE(errors.Run([] {}));
+  EXPECT_FALSE(errors.Run([] { throw std::runtime_error("Cannot open file x"); }));
+  EXPECT_FALSE(errors.Run([] { throw 42; }));
+  EXPECT_EQ(rig.player->ErrorList(), (std::vector<std::string>{"Cannot open file x", "Unknown error"}));
+  EXPECT_EQ(rig.window.status, "Error : Unknown error");
+
+  struct FailingSink : ErrorSink {
+    void Report(const std::string&) override { throw std::runtime_error("no room"); }
+  } failing;
+  EXPECT_FALSE(failing.Run([] { throw std::runtime_error("x"); }));  // and nothing escapes
+}
+
 TEST(ErrorHandler, AStaleIndexEndsPlayInTheErrorList) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3"});

@@ -88,6 +88,29 @@ FakeStore SavedKey() {
   return s;
 }
 
+TEST(SettingsSignal, EveryObserverHearsAChangeOnceAndMayLeaveMeanwhile) {
+  struct Counter : SettingsObserver {
+    Settings* settings = nullptr;
+    int changes = 0;
+    bool leave = false;
+    void OnSettingsChanged() override {
+      ++changes;
+      if (leave) settings->RemoveObserver(this);
+    }
+  } menu, boxes;
+  Settings settings;
+  menu.settings = boxes.settings = &settings;
+  menu.leave = true;
+  settings.AddObserver(&menu);
+  settings.AddObserver(&boxes);
+  settings.AddObserver(&boxes);  // once is enough
+  settings.autoplay = false;
+  settings.Changed();
+  settings.Changed();
+  EXPECT_EQ(menu.changes, 1);
+  EXPECT_EQ(boxes.changes, 2);
+}
+
 TEST(SettingsRead, FirstRunWritesExactlyTheEightValuesAndKeepsThePosition) {
   FakeStore store;
   store.key_exists = false;

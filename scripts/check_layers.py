@@ -31,6 +31,7 @@ KNOWN = {
     ("design/design_chooser_win.cpp", "app/registry_store_win.h"),
     ("design/design_library_branch_win.h", "app/app_win.h"),
     ("options/options_window_win.cpp", "app/app_win.h"),
+    ("vis/vu_window_win.cpp", "app/app_win.h"),
 }
 
 # Headers of the Win32 layer that predate the _win naming.

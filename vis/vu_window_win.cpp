@@ -13,6 +13,7 @@
 
 #include "app/app_win.h"
 #include "ui/control_ids.h"
+#include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/window_util_win.h"
 #include "vis/meter_sources_win.h"
@@ -112,7 +113,12 @@ class Picture {
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = ui::BoundWindowObject<Picture>(hwnd, msg, lp, &Picture::hwnd_);
+    if (msg == WM_NCCREATE) {
+      auto* created = static_cast<Picture*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
+      if (created) created->hwnd_ = hwnd;
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* self = reinterpret_cast<Picture*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
     switch (msg) {
       case WM_ERASEBKGND:
@@ -191,9 +197,9 @@ void ShowMeterMessage(const char* message) {
   MessageBoxA(GetActiveWindow(), message, "ORVANE Velmora", MB_OK);
 }
 
-class VuWindow : public Form {
+class VuWindow : public Form, public ui::TopLevelWindow {
  public:
-  VuWindow(App& app, PeakMeter& meter) : app_(app), meter_(meter) {
+  VuWindow(App& app, PeakMeter& meter) : ui::TopLevelWindow(app.errors), app_(app), meter_(meter) {
     Create();
     app_.hooks.show_vu_meter = [this] { Show(); };
   }
@@ -206,16 +212,15 @@ class VuWindow : public Form {
     left_lamp_.reset();
     right_lamp_.reset();
     ruler_.reset();
-    if (hwnd_) DestroyWindow(hwnd_);
+    DestroyTopLevel();
   }
   VuWindow(const VuWindow&) = delete;
   VuWindow& operator=(const VuWindow&) = delete;
 
-  HWND Handle() const override { return hwnd_; }
+  HWND Handle() const override { return hwnd(); }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void Create();
   void CreateControls();
   void Show();
@@ -231,7 +236,6 @@ class VuWindow : public Form {
 
   App& app_;
   PeakMeter& meter_;
-  HWND hwnd_ = nullptr;
   std::unique_ptr<Picture> left_, right_, left_lamp_, right_lamp_, ruler_;
   std::unique_ptr<BarDrawing> left_drawing_, right_drawing_;
   VuBars bars_;
@@ -243,18 +247,8 @@ class VuWindow : public Form {
 void VuWindow::Create() {
   HINSTANCE instance = app_.instance ? app_.instance : GetModuleHandleA(nullptr);
   Picture::RegisterClass(instance);
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(instance, kClassName, &wc)) {
-    wc = WNDCLASSEXA{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kClassName;
-    RegisterClassExA(&wc);
-  }
+  ui::TopLevelClass cls;
+  cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
   RECT r{0, 0, kClientWidth, kClientHeight};
@@ -262,8 +256,7 @@ void VuWindow::Create() {
   const int width = r.right - r.left, height = r.bottom - r.top;
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateWindowExA(ex_style, kClassName, kCaption, style, x, y, width, height, nullptr, nullptr,
-                  instance, this);
+  CreateTopLevel(cls, ex_style, kCaption, style, x, y, width, height);
 }
 
 void VuWindow::CreateControls() {
@@ -282,16 +275,6 @@ void VuWindow::CreateControls() {
   right_drawing_ = std::make_unique<BarDrawing>(*right_, *ruler_, *right_lamp_);
 }
 
-LRESULT CALLBACK VuWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = ui::BoundWindowObject<VuWindow>(hwnd, msg, lp, &VuWindow::hwnd_);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  return ui::HandleGuarded([&] { return self->HandleMessage(msg, wp, lp); },
-                           [self](const char* error) {
-                             if (self->app_.player) self->app_.player->HandleError(error);
-                           },
-                           nullptr);
-}
-
 LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
@@ -305,10 +288,6 @@ LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_CLOSE:
       FormClose();
-      return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
       return 0;
     default:
       break;

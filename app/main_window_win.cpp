@@ -558,7 +558,7 @@ void MainWindow::OnScroll(HWND control, int code) {
   if (!p || !control) return;
   const int pos = static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
   if (control == Control(ids::tb)) {
-    if (code == TB_ENDTRACK) p->PositionSliderReleased();
+    if (code == TB_ENDTRACK) p->PositionSliderReleased(pos);
     else p->PositionSliderChanged(pos);
   } else if (control == Control(ids::volbar)) {
     if (code != TB_ENDTRACK) p->VolumeSliderChanged(pos);

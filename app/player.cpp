@@ -390,7 +390,12 @@ void Player::PositionSliderChanged(int32_t value) {
   });
 }
 
-void Player::PositionSliderReleased() { Boundary([this] { SliderReleaseImpl(); }); }
+void Player::PositionSliderReleased(int32_t value) {
+  Boundary([this, value] {
+    slider_value_ = value;
+    SliderReleaseImpl();
+  });
+}
 
 void Player::SliderReleaseImpl() {
   if (d_.plugin.PlayingReportsTrue()) {

@@ -112,7 +112,8 @@ class Player : public ErrorSink, public PlaylistTransport {
   // Position slider events.
   void PositionSliderFocus(bool focused);
   void PositionSliderChanged(int32_t value);  // value changed
-  void PositionSliderReleased();
+  // Released at `value` (another program may have set the slider before it says so).
+  void PositionSliderReleased(int32_t value);
   void PositionSliderClicked();
   bool SliderTracking() const { return slider_tracking_; }
 

@@ -423,7 +423,7 @@ TEST(PlayerSeek, SliderSeeksOnlyWhenHeldAndPlaying) {
   EXPECT_EQ(rig.window.position, 40000);
 
   rig.host.left_button = false;
-  rig.player->PositionSliderReleased();
+  rig.player->PositionSliderReleased(40000);
   EXPECT_EQ(rig.plugin.jumps.back(), 120000);
   rig.player->PositionSliderFocus(false);
   EXPECT_FALSE(rig.player->SliderTracking());

@@ -25,6 +25,7 @@
 namespace velmora {
 
 struct App;
+class MainWindow;
 
 // A top-level window of the program (TForm1 ... TForm13).
 class Form {
@@ -99,6 +100,7 @@ struct App {
 
   AppErrorSink errors{*this};
 
+  MainWindow* main_form = nullptr;  // TForm1, made first by the entry point
   std::vector<std::unique_ptr<Form>> forms;
   std::unique_ptr<PlaylistWindowControl> playlist_window;  // TForm3, made among the forms
   HWND main_window = nullptr;

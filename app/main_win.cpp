@@ -50,6 +50,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   // The main window first (it makes the player), then the other windows in their order.
   auto main_window = std::make_unique<velmora::MainWindow>(app);
   velmora::MainWindow* main = main_window.get();
+  app.main_form = main;
   app.forms.push_back(std::move(main_window));
   if (!main->Handle() || !app.player) return 1;
   velmora::CreateForms(app);

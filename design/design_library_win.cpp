@@ -419,10 +419,10 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
   }
   void RefreshOptions() override {}  // the balance shown is the model's
   void SortPlaylistByName() override {
-    if (HWND pl = app_.FormHandle("TForm3")) SendMessageA(pl, WM_COMMAND, ids::plSort1, 0);
+    if (app_.playlist_window) SendMessageA(app_.playlist_window->Handle(), WM_COMMAND, ids::plSort1, 0);
   }
   void SavePlaylistDialog() override {
-    if (app_.hooks.save_playlist_dialog) app_.hooks.save_playlist_dialog();
+    if (app_.playlist_window) app_.playlist_window->SaveDialog();
   }
 
   DesignDisplayState DisplayState() const {
@@ -450,7 +450,7 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
 
 DesignLibraries::DesignLibraries(App& app, std::function<void(const std::string&, const std::string&)> list)
     : app_(app), impl_(std::make_unique<Impl>(app)), list_(std::move(list)) {
-  MainWindow* main = TheMainWindow(app);
+  MainWindow* main = app.main_form;
   balance_ = std::make_unique<SoundBalance>(main->OutputVolume());
   host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, *app.display);
   balance_->SetListener([this](int b) { host_->NotifyBalance(b); });
@@ -463,21 +463,20 @@ DesignLibraries::DesignLibraries(App& app, std::function<void(const std::string&
   // Random play and loop are told as they change, wherever they are changed from.
   random_ = app.settings.Randomplay;
   loop_ = app.settings.loop;
-  auto before = app.hooks.settings_changed;
-  app.hooks.settings_changed = [this, before, alive = alive_] {
-    if (before) before();
-    if (!*alive) return;
-    if (app_.settings.Randomplay != random_) host_->NotifyRandom(random_ = app_.settings.Randomplay);
-    if (app_.settings.loop != loop_) host_->NotifyLoop(loop_ = app_.settings.loop);
-  };
+  app.settings.AddObserver(this);
   g_program = this;
 }
 
 DesignLibraries::~DesignLibraries() {
   if (g_program == this) g_program = nullptr;
-  *alive_ = false;  // the settings hook we wrapped may outlive us
+  app_.settings.RemoveObserver(this);
   host_.reset();
   g_services = nullptr;
+}
+
+void DesignLibraries::OnSettingsChanged() {
+  if (app_.settings.Randomplay != random_) host_->NotifyRandom(random_ = app_.settings.Randomplay);
+  if (app_.settings.loop != loop_) host_->NotifyLoop(loop_ = app_.settings.loop);
 }
 
 void DesignLibraries::Probe(const std::string& path) {

@@ -17,11 +17,11 @@
 
 namespace velmora {
 
-class DesignLibraries {
+class DesignLibraries : private SettingsObserver {
  public:
   // `list` receives every probed library: its DesignName and full path.
   DesignLibraries(App& app, std::function<void(const std::string& name, const std::string& path)> list);
-  ~DesignLibraries();
+  ~DesignLibraries() override;
   DesignLibraries(const DesignLibraries&) = delete;
   DesignLibraries& operator=(const DesignLibraries&) = delete;
 
@@ -50,8 +50,9 @@ class DesignLibraries {
   std::unique_ptr<SoundBalance> balance_;
   std::unique_ptr<DesignLibraryHost> host_;
   std::function<void(const std::string&, const std::string&)> list_;
+  // Random play and loop are told as they change, wherever they are changed from.
+  void OnSettingsChanged() override;
   bool random_ = false, loop_ = false;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // The program's design libraries (null before the chooser made them or after it is gone).

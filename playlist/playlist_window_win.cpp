@@ -106,6 +106,7 @@ class PlaylistWindow : public PlaylistWindowControl, public ui::TopLevelWindow, 
   }
   void RemoveAllRows() override;
   void AddDroppedFiles(const std::vector<std::string>& names) override { DropNames(names, true); }
+  void SaveDialog() override { Save(); }
   void SetSize(int width, int height) override {
     SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

@@ -27,6 +27,8 @@ class PlaylistWindowControl {
   virtual void RemoveAllRows() = 0;
   // Files dropped on the main window: added as a drop here would add them, Play enabled.
   virtual void AddDroppedFiles(const std::vector<std::string>& names) = 0;
+  // The "Save mp3 playlist" dialog and the save.
+  virtual void SaveDialog() = 0;
   // The window's outer size (the settings keep it).
   virtual void SetSize(int width, int height) = 0;
   virtual void GetSize(int* width, int* height) const = 0;

@@ -318,13 +318,8 @@ TEST_F(DesignServicesTest, PlaylistServicesCopyReplaceAndPlayAnIndexWithoutEcho)
   services_.SetPlaylist({"x", "y"}, {"C:\\x"});  // the shorter list decides
   EXPECT_EQ(rig_.playlist.Count(), 1u);
 
-  // The library hears of index changes through the playlist, except of its own.
-  struct IndexForward : PlaylistObserver {
-    explicit IndexForward(DesignLibraryHost& h) : host(h) {}
-    void OnCurrentIndexChanged(int32_t index) override { host.CurrentIndexChanged(index); }
-    DesignLibraryHost& host;
-  } forward(rig_host_);
-  rig_.playlist.SetObserver(&forward);
+  // The library hears of index changes through the display, which follows the playlist,
+  // except of its own.
   loader_.files["a.dll"] = {};
   ASSERT_TRUE(rig_host_.Load("a.dll", [] { return DesignDisplayState{}; }));
   loader_.log.clear();
@@ -338,7 +333,6 @@ TEST_F(DesignServicesTest, PlaylistServicesCopyReplaceAndPlayAnIndexWithoutEcho)
   for (const std::string& call : loader_.log) EXPECT_EQ(call.find("OnCurrentIndex"), std::string::npos) << call;
   services_.SortPlaylist(names, paths);
   EXPECT_EQ(commands_.calls.back(), "sort");
-  rig_.playlist.SetObserver(nullptr);
 }
 
 }  // namespace

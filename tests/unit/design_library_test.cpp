@@ -115,7 +115,8 @@ class DesignLibraryTest : public ::testing::Test {
   }
 
   fakes::FakeWindow window_;
-  Display display_{window_};
+  Playlist playlist_;
+  Display display_{window_, playlist_};
   FakeLoader loader_;
   FakeShell shell_;
   DesignLibraryHost host_{loader_, shell_, display_};

@@ -88,10 +88,12 @@ std::string App::ProgramFile(const std::string& relative) const {
 
 void CreateForms(App& app) {
   // The playlist window (TForm3) makes its own dialog (TForm8).
-  static const char* const kOrder[] = {"TForm2", "TForm3", "TForm6", "TForm12", "TForm13", "TForm4", "TForm7"};
+  static const char* const kOrder[] = {"TForm2",  "TForm3", "TForm6", "TForm12",
+                                       "TForm13", "TForm4", "TForm7"};
   for (const char* name : kOrder) {
     if (std::strcmp(name, "TForm3") == 0) {
-      app.playlist_window = CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random, app.errors);
+      app.playlist_window =
+          CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random, app.errors);
       continue;
     }
     std::unique_ptr<Form> form;

@@ -45,14 +45,16 @@ struct FormFactory {
 };
 // Called from a static registrar object in the window's own file.
 bool RegisterForm(const FormFactory& factory);
-#define VELMORA_REGISTER_FORM(class_name, create_fn) \
-  static const bool velmora_form_registered_##create_fn = ::velmora::RegisterForm({class_name, create_fn})
+#define VELMORA_REGISTER_FORM(class_name, create_fn)      \
+  static const bool velmora_form_registered_##create_fn = \
+      ::velmora::RegisterForm({class_name, create_fn})
 
 // Operations one subsystem offers to the others. Each is filled by the window that owns it.
 struct AppHooks {
   // Design chooser / designs.
-  std::function<void()> startup_design;  // "Loading Design ...", ListDesigns, random pick, selection
-  std::function<void()> apply_design;    // ApplyDesign of the chosen entry
+  std::function<void()>
+      startup_design;                  // "Loading Design ...", ListDesigns, random pick, selection
+  std::function<void()> apply_design;  // ApplyDesign of the chosen entry
   std::function<void()> show_design_chooser;
   std::function<void()> release_design_modules;
   std::function<void(const std::string& path)> open_skin_archive;  // unpack, list, apply

@@ -13,18 +13,24 @@ void Display::ToSink(F&& call) {
 }
 
 void Display::ShowStatus(const std::string& text) {
-  if (sink_) ToSink([&](DesignSink& s) { s.OnStatus(text); });
-  else view_.SetStatusText(text);
+  if (sink_)
+    ToSink([&](DesignSink& s) { s.OnStatus(text); });
+  else
+    view_.SetStatusText(text);
 }
 
 void Display::ShowPositionTime(const std::string& text) {
-  if (sink_) ToSink([&](DesignSink& s) { s.OnPositionTime(text); });
-  else view_.SetPositionTimeText(text);
+  if (sink_)
+    ToSink([&](DesignSink& s) { s.OnPositionTime(text); });
+  else
+    view_.SetPositionTimeText(text);
 }
 
 void Display::ShowPosition(int32_t value) {
-  if (sink_) ToSink([&](DesignSink& s) { s.OnPosition(value); });
-  else view_.SetPositionValue(value);
+  if (sink_)
+    ToSink([&](DesignSink& s) { s.OnPosition(value); });
+  else
+    view_.SetPositionValue(value);
 }
 
 void Display::ShowTotalTime(const std::string& text) {

@@ -51,7 +51,9 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::QueryInterface(REFIID riid, void** obj
   return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE FileDropTarget::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+ULONG STDMETHODCALLTYPE FileDropTarget::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&refs_));
+}
 
 ULONG STDMETHODCALLTYPE FileDropTarget::Release() {
   const LONG left = InterlockedDecrement(&refs_);
@@ -67,7 +69,8 @@ void FileDropTarget::Report(DragPhase phase) noexcept {
   }
 }
 
-HRESULT STDMETHODCALLTYPE FileDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) {
+HRESULT STDMETHODCALLTYPE FileDropTarget::DragEnter(IDataObject* data, DWORD, POINTL,
+                                                    DWORD* effect) {
   FORMATETC f = FileListFormat();
   has_files_ = data && data->QueryGetData(&f) == S_OK;
   if (effect) *effect = has_files_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;

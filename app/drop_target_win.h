@@ -32,7 +32,8 @@ class FileDropTarget final : public IDropTarget {
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
   // IDropTarget
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL pt, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL pt,
+                                      DWORD* effect) override;
   HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL pt, DWORD* effect) override;
   HRESULT STDMETHODCALLTYPE DragLeave() override;
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL pt, DWORD* effect) override;
@@ -59,7 +60,8 @@ class DropRegistration {
   DropRegistration& operator=(const DropRegistration&) = delete;
 
   // False when the window system refuses (the WM_DROPFILES route still works then).
-  bool Register(HWND window, FileDropTarget::DragHandler on_drag, FileDropTarget::DropHandler on_drop);
+  bool Register(HWND window, FileDropTarget::DragHandler on_drag,
+                FileDropTarget::DropHandler on_drop);
   void Revoke();
 
  private:

@@ -105,8 +105,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       if (plugin.Has(PluginEntry::showid3)) {
         try {
           plugin.showid3();
-        } catch (const PluginFault&) {
-        }
+        } catch (const PluginFault&) {}
       }
       result = 0;
       break;
@@ -133,8 +132,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       }
       break;
     }
-    case ExternalCommand::Count:
-      return false;
+    case ExternalCommand::Count: return false;
   }
   return true;
 }

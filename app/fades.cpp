@@ -29,14 +29,10 @@ class TickGuard {
 
 Player::FadeState& Player::Fade(TimerId id) {
   switch (id) {
-    case TimerId::PlayFadeIn:
-      return play_fade_;
-    case TimerId::StopFadeOut:
-      return stop_fade_;
-    case TimerId::PauseFadeIn:
-      return fadein_fade_;
-    default:
-      return fadeout_fade_;
+    case TimerId::PlayFadeIn: return play_fade_;
+    case TimerId::StopFadeOut: return stop_fade_;
+    case TimerId::PauseFadeIn: return fadein_fade_;
+    default: return fadeout_fade_;
   }
 }
 
@@ -85,7 +81,9 @@ void Player::BeginFadeOut(TimerId id) {
   StartTimer(id);
 }
 
-void Player::FadeInPlay() { Boundary([this] { BeginFadeIn(TimerId::PlayFadeIn); }); }
+void Player::FadeInPlay() {
+  Boundary([this] { BeginFadeIn(TimerId::PlayFadeIn); });
+}
 
 void Player::FadeOutStop() {
   Boundary([this] {
@@ -95,8 +93,12 @@ void Player::FadeOutStop() {
   });
 }
 
-void Player::FadeOutPause() { Boundary([this] { PauseFadeOutImpl(); }); }
-void Player::FadeInPause() { Boundary([this] { PauseFadeInImpl(); }); }
+void Player::FadeOutPause() {
+  Boundary([this] { PauseFadeOutImpl(); });
+}
+void Player::FadeInPause() {
+  Boundary([this] { PauseFadeInImpl(); });
+}
 
 void Player::PauseFadeOutImpl() {
   d_.display.ShowStatus("Fade out started");

@@ -20,21 +20,15 @@ void WinHost::Delay(int milliseconds) {
 UINT WinHost::Interval(TimerId id) {
   switch (id) {
     case TimerId::DeferredStartup:
-    case TimerId::Position:
-      return 500;
-    case TimerId::SeekStatus:
-      return 4000;
+    case TimerId::Position: return 500;
+    case TimerId::SeekStatus: return 4000;
     case TimerId::PlayFadeIn:
     case TimerId::StopFadeOut:
     case TimerId::PauseFadeIn:
-    case TimerId::PauseFadeOut:
-      return 30;
-    case TimerId::ShadowPlacement:
-      return 100;
-    case TimerId::PluginScan:
-      return 200;
-    case TimerId::Count:
-      break;
+    case TimerId::PauseFadeOut: return 30;
+    case TimerId::ShadowPlacement: return 100;
+    case TimerId::PluginScan: return 200;
+    case TimerId::Count: break;
   }
   return 1000;
 }
@@ -108,8 +102,8 @@ std::vector<std::string> WinHost::ShowOpenDialog() {
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size() - 2);
   ofn.lpstrTitle = "Open Song or Playlist";
-  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY |
-              OFN_NOCHANGEDIR;
+  ofn.Flags =
+      OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameA(&ofn)) return {};
   return SplitOpenDialogResult(buffer.data());
 }

@@ -44,15 +44,18 @@ HWND CreateWidget(HWND parent, Widget kind, int id, const char* text, int x, int
       break;
     case Widget::Slider:
       cls = ui::kSliderClass;
-      if (!GetClassInfoExA(inst, cls, &probe)) cls = TRACKBAR_CLASSA, style |= TBS_NOTICKS | TBS_BOTH;
+      if (!GetClassInfoExA(inst, cls, &probe))
+        cls = TRACKBAR_CLASSA, style |= TBS_NOTICKS | TBS_BOTH;
       break;
     case Widget::Banner:
       cls = ui::kBannerClass;
-      if (!GetClassInfoExA(inst, cls, &probe)) cls = "STATIC", style |= SS_NOTIFY | SS_LEFTNOWORDWRAP;
+      if (!GetClassInfoExA(inst, cls, &probe))
+        cls = "STATIC", style |= SS_NOTIFY | SS_LEFTNOWORDWRAP;
       break;
     case Widget::Label:
       cls = ui::kEffectLabelClass;
-      if (!GetClassInfoExA(inst, cls, &probe)) cls = "STATIC", style |= SS_NOTIFY | SS_LEFTNOWORDWRAP;
+      if (!GetClassInfoExA(inst, cls, &probe))
+        cls = "STATIC", style |= SS_NOTIFY | SS_LEFTNOWORDWRAP;
       break;
     case Widget::Picture:
       cls = "STATIC";
@@ -70,23 +73,29 @@ void SetHint(HWND control, const char* hint) {
 // Popup menu ids (shared with other programs in main_window_ids_win.h).
 using namespace main_menu;
 constexpr int kMenuNews = kNews, kMenuHelp = kHelp, kMenuAbout = kAbout, kMenuPlaylist = kPlaylist,
-              kMenuOpen = kOpen, kMenuRegister = kRegister, kMenuLink = kLink, kMenuMemory = kMemory,
-              kMenuFadeStop = kFadeStop, kMenuFadePlay = kFadePlay, kMenuFadePause = kFadePause,
-              kMenuDesign = kDesign, kMenuTransparency = kTransparency, kMenuEasyMove = kEasyMove,
-              kMenuAutoPlay = kAutoPlay, kMenuRandom = kRandom, kMenuLoop = kLoop, kMenuGeneral = kGeneral,
-              kMenuSound = kSound, kMenuDesignInfos = kDesignInfos, kMenuInputPlugins = kInputPlugins,
-              kMenuVisualisation = kVisualisation, kMenuPlay = kPlay, kMenuStop = kStop, kMenuPause = kPause,
-              kMenuNext = kNext, kMenuPrev = kPrev, kMenuVuMeter = kVuMeter, kMenuExit = kExit;
+              kMenuOpen = kOpen, kMenuRegister = kRegister, kMenuLink = kLink,
+              kMenuMemory = kMemory, kMenuFadeStop = kFadeStop, kMenuFadePlay = kFadePlay,
+              kMenuFadePause = kFadePause, kMenuDesign = kDesign, kMenuTransparency = kTransparency,
+              kMenuEasyMove = kEasyMove, kMenuAutoPlay = kAutoPlay, kMenuRandom = kRandom,
+              kMenuLoop = kLoop, kMenuGeneral = kGeneral, kMenuSound = kSound,
+              kMenuDesignInfos = kDesignInfos, kMenuInputPlugins = kInputPlugins,
+              kMenuVisualisation = kVisualisation, kMenuPlay = kPlay, kMenuStop = kStop,
+              kMenuPause = kPause, kMenuNext = kNext, kMenuPrev = kPrev, kMenuVuMeter = kVuMeter,
+              kMenuExit = kExit;
 
 struct ButtonInfo {
   TransportButton button;
   int id;
 };
 constexpr ButtonInfo kTransportButtons[] = {
-    {TransportButton::Play, ids::playbut},         {TransportButton::Stop, ids::stopbut},
-    {TransportButton::Pause, ids::pausebut},       {TransportButton::FastForward, ids::fwdbut},
-    {TransportButton::Rewind, ids::revbut},        {TransportButton::NextTrack, ids::nexttrackbut},
-    {TransportButton::PrevTrack, ids::prevtrackbut}, {TransportButton::Open, ids::openbut},
+    {TransportButton::Play, ids::playbut},
+    {TransportButton::Stop, ids::stopbut},
+    {TransportButton::Pause, ids::pausebut},
+    {TransportButton::FastForward, ids::fwdbut},
+    {TransportButton::Rewind, ids::revbut},
+    {TransportButton::NextTrack, ids::nexttrackbut},
+    {TransportButton::PrevTrack, ids::prevtrackbut},
+    {TransportButton::Open, ids::openbut},
 };
 
 // Built-in thumb pictures of the volume slider, Image2 .. Image11: a small meter whose
@@ -101,9 +110,7 @@ HBITMAP MakeVolumeThumb(int image_number) {
   const int level = std::clamp(image_number - 1, 1, 10);  // 1 .. 10 segments of 10
   const int inner = kH - 4;
   const int lit = (inner * level + 9) / 10;  // rows lit from the bottom
-  auto bgr = [](int r, int g, int b) {
-    return static_cast<uint32_t>((r << 16) | (g << 8) | b);
-  };
+  auto bgr = [](int r, int g, int b) { return static_cast<uint32_t>((r << 16) | (g << 8) | b); };
   for (int state = 0; state < 2; ++state) {
     const int boost = state ? 60 : 0;
     for (int y = 0; y < kH; ++y) {
@@ -170,13 +177,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
-    case WM_COMMAND:
-      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
     case WM_HSCROLL:
-    case WM_VSCROLL:
-      OnScroll(reinterpret_cast<HWND>(lp), LOWORD(wp));
-      return 0;
+    case WM_VSCROLL: OnScroll(reinterpret_cast<HWND>(lp), LOWORD(wp)); return 0;
     case WM_CONTEXTMENU:
       OnContextMenu(reinterpret_cast<HWND>(wp), static_cast<short>(LOWORD(lp)),
                     static_cast<short>(HIWORD(lp)));
@@ -195,20 +198,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-      OnBackgroundMouse(msg, wp, lp);
-      return 0;
+    case WM_RBUTTONUP: OnBackgroundMouse(msg, wp, lp); return 0;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_KEYMENU) {
         if (lp) OnSysKey(static_cast<char>(lp));
         return 0;
       }
       break;
-    case WM_COPYDATA:
-      return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp));
-    case WM_DROPFILES:
-      OnDropFiles(reinterpret_cast<HDROP>(wp));
-      return 0;
+    case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp));
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
     case kRunPendingDrops: {
       // Files dropped through OLE: handled once the other program's drag has ended.
       auto drops = std::move(pending_drops_);
@@ -216,39 +214,32 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       for (const auto& names : drops) AddDropped(names);
       return 0;
     }
-    case ui::VWN_HOVER:
-      OnHover(reinterpret_cast<HWND>(lp));
-      return 0;
+    case ui::VWN_HOVER: OnHover(reinterpret_cast<HWND>(lp)); return 0;
     case WM_ACTIVATEAPP:
       if (activation_routed_) OnActivateApp(wp != 0);
       break;
     case WM_SHOWWINDOW:
       // Hiding the window pauses a scrolling title; showing it resumes only that pause.
       if (app_.player) {
-        if (wp) app_.player->ResumeTitleScroll();
-        else app_.player->PauseTitleScroll();
+        if (wp)
+          app_.player->ResumeTitleScroll();
+        else
+          app_.player->PauseTitleScroll();
       }
       break;
     case main_menu::kQueryVolumeThumb: {
       const HBITMAP shown = ShownVolumeThumb();
       return shown && shown == volume_thumb_bitmap_ ? volume_thumb_ : 0;
     }
-    case main_menu::kQueryDeactivatedFace:
-      return deact_shown_ ? 1 : 0;
-    case main_menu::kQueryHintHandler:
-      return hint_handler_ ? 1 : 0;
-    case WM_CLOSE:
-      FormClose();
-      return 0;
+    case main_menu::kQueryDeactivatedFace: return deact_shown_ ? 1 : 0;
+    case main_menu::kQueryHintHandler: return hint_handler_ ? 1 : 0;
+    case WM_CLOSE: FormClose(); return 0;
     case WM_ENDSESSION:
       // Windows is ending the session: save as Exit would.
       if (wp) FormClose();
       return 0;
-    case WM_DESTROY:
-      drop_registration_.Revoke();
-      return 0;
-    default:
-      break;
+    case WM_DESTROY: drop_registration_.Revoke(); return 0;
+    default: break;
   }
   LRESULT result = DefWindowProcA(hwnd_, msg, wp, lp);
   // The window's own handling first, then the external commands.
@@ -269,7 +260,9 @@ void MainWindow::CreateControls() {
   SendMessageA(title, ui::VBM_SETCOLORS, RGB(255, 255, 0), RGB(0, 0, 0));
   SendMessageA(title, ui::VBM_SETSCROLL, 1, 50);
   EnableWindow(title, FALSE);  // scrolling starts when the start-up ends
-  SetHint(title, "Song Name or ID3 Tag\r\nClick on it to disable/enable it\r\n(it takes a lot of CPU !!!)");
+  SetHint(
+      title,
+      "Song Name or ID3 Tag\r\nClick on it to disable/enable it\r\n(it takes a lot of CPU !!!)");
 
   struct LabelSpec {
     int id;
@@ -278,7 +271,8 @@ void MainWindow::CreateControls() {
     const char* hint;
   };
   const LabelSpec labels[] = {
-      {ids::banner2, "Please wait while loading !!!", 8, 26, 290, "Status text ... many infos here !"},
+      {ids::banner2, "Please wait while loading !!!", 8, 26, 290,
+       "Status text ... many infos here !"},
       {ids::Statictext1, "Time", 8, 46, 30, "Time info"},
       {ids::poslab, "00:00", 40, 46, 40, "Time "},
       {ids::lengthlab, "00:00", 84, 46, 40, "Total time of the song"},
@@ -402,8 +396,8 @@ HBITMAP MainWindow::ShownVolumeThumb() const {
   HWND vol = Control(ids::volbar);
   if (!vol) return nullptr;
   const bool vertical = SendMessageA(vol, ui::VSM_GETVERTICAL, 0, 0) != 0;
-  return reinterpret_cast<HBITMAP>(
-      SendMessageA(vol, ui::VSM_GETPICTURE, vertical ? ui::kVerticalThumb : ui::kHorizontalThumb, 0));
+  return reinterpret_cast<HBITMAP>(SendMessageA(
+      vol, ui::VSM_GETPICTURE, vertical ? ui::kVerticalThumb : ui::kHorizontalThumb, 0));
 }
 
 void MainWindow::ApplyVolumeThumb(int image_number) {
@@ -455,8 +449,12 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kPauseFadeIn: p->FadeInPause(); break;
       case kScroll: p->ScrollTitle(true); break;
       case kNoScroll: p->ScrollTitle(false); break;
-      case kMenuNews: if (app_.hooks.show_news) app_.hooks.show_news(); break;
-      case kMenuHelp: if (app_.hooks.show_options_page) app_.hooks.show_options_page("Help"); break;
+      case kMenuNews:
+        if (app_.hooks.show_news) app_.hooks.show_news();
+        break;
+      case kMenuHelp:
+        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Help");
+        break;
       case kMenuAbout:
         if (app_.hooks.show_options_page) app_.hooks.show_options_page("About");
         app_.display->ShowStatus("Showing About");
@@ -514,16 +512,21 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kMenuPause: p->PauseIfEnabled(); break;
       case kMenuNext: p->NextTrackIfEnabled(); break;
       case kMenuPrev: p->PrevTrackIfEnabled(); break;
-      case kMenuVuMeter: if (app_.hooks.show_vu_meter) app_.hooks.show_vu_meter(); break;
+      case kMenuVuMeter:
+        if (app_.hooks.show_vu_meter) app_.hooks.show_vu_meter();
+        break;
       case kMenuExit: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
       default: break;
     }
     return;
   }
   if (id == ids::tb) {
-    if (code == ui::VSN_SETFOCUS) p->PositionSliderFocus(true);
-    else if (code == ui::VSN_KILLFOCUS) p->PositionSliderFocus(false);
-    else if (code == ui::VSN_CLICKED) p->PositionSliderClicked();
+    if (code == ui::VSN_SETFOCUS)
+      p->PositionSliderFocus(true);
+    else if (code == ui::VSN_KILLFOCUS)
+      p->PositionSliderFocus(false);
+    else if (code == ui::VSN_CLICKED)
+      p->PositionSliderClicked();
     return;
   }
   if (id == ids::poslab && code == STN_CLICKED) {
@@ -558,8 +561,10 @@ void MainWindow::OnScroll(HWND control, int code) {
   if (!p || !control) return;
   const int pos = static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
   if (control == Control(ids::tb)) {
-    if (code == TB_ENDTRACK) p->PositionSliderReleased(pos);
-    else p->PositionSliderChanged(pos);
+    if (code == TB_ENDTRACK)
+      p->PositionSliderReleased(pos);
+    else
+      p->PositionSliderChanged(pos);
   } else if (control == Control(ids::volbar)) {
     if (code != TB_ENDTRACK) p->VolumeSliderChanged(pos);
   }
@@ -662,15 +667,24 @@ void MainWindow::ShowGeneralMenu() {
 
 void MainWindow::OnSysKey(char letter) {
   switch (letter) {
-    case 'd': case 'D': OnCommand(kMenuDesign, 0, nullptr); break;
-    case 'p': case 'P': ShowPlaylistWindow(); break;
-    case 'm': case 'M': OnCommand(kMenuMemory, 0, nullptr); break;
-    case 'a': case 'A': OnCommand(kMenuAbout, 0, nullptr); break;
-    case 'e': case 'E': ToggleEasyMove(); break;
-    case 'g': case 'G': OnCommand(kMenuGeneral, 0, nullptr); break;
-    case 's': case 'S': OnCommand(kMenuSound, 0, nullptr); break;
-    case 'o': case 'O': app_.player->OpenFiles(); break;
-    case 'v': case 'V': OnCommand(kMenuVuMeter, 0, nullptr); break;
+    case 'd':
+    case 'D': OnCommand(kMenuDesign, 0, nullptr); break;
+    case 'p':
+    case 'P': ShowPlaylistWindow(); break;
+    case 'm':
+    case 'M': OnCommand(kMenuMemory, 0, nullptr); break;
+    case 'a':
+    case 'A': OnCommand(kMenuAbout, 0, nullptr); break;
+    case 'e':
+    case 'E': ToggleEasyMove(); break;
+    case 'g':
+    case 'G': OnCommand(kMenuGeneral, 0, nullptr); break;
+    case 's':
+    case 'S': OnCommand(kMenuSound, 0, nullptr); break;
+    case 'o':
+    case 'O': app_.player->OpenFiles(); break;
+    case 'v':
+    case 'V': OnCommand(kMenuVuMeter, 0, nullptr); break;
     default: break;  // every other menu key is consumed
   }
 }
@@ -756,7 +770,8 @@ void MainWindow::RefreshStreamTitle() {
   HMODULE module = GetModuleHandleA(app_.ProgramFile("Library\\" + name).c_str());
   if (!module) return;
   using StreamTitleFn = const char*(WINAPI*)();
-  auto fn = reinterpret_cast<StreamTitleFn>(reinterpret_cast<void*>(GetProcAddress(module, "streamtitle")));
+  auto fn = reinterpret_cast<StreamTitleFn>(
+      reinterpret_cast<void*>(GetProcAddress(module, "streamtitle")));
   if (!fn) return;
   char title[512] = {};
   const bool ok = guard::Guarded(guard::Owner{module}, [&] {
@@ -800,8 +815,8 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
         app_.display->ShowStatus("Easy-Moving");
         RECT r;
         GetWindowRect(hwnd_, &r);
-        SetWindowPos(hwnd_, nullptr, r.left + pt.x - press_point_.x, r.top + pt.y - press_point_.y, 0,
-                     0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd_, nullptr, r.left + pt.x - press_point_.x, r.top + pt.y - press_point_.y,
+                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       break;
     case WM_LBUTTONUP:
@@ -816,8 +831,7 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
         if (plugin.Has(PluginEntry::showoptionspopup)) {
           try {
             plugin.showoptionspopup(screen.x, screen.y);
-          } catch (const PluginFault&) {
-          }
+          } catch (const PluginFault&) {}
         }
       } else if (ui::UniqueMenu menu{CreatePopupMenu()}) {
         AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
@@ -825,13 +839,12 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
-LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                            UINT_PTR, DWORD_PTR data) noexcept {
+LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                            DWORD_PTR data) noexcept {
   auto* self = reinterpret_cast<MainWindow*>(data);
   const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
   LRESULT result = 0;
@@ -860,11 +873,8 @@ LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
         if (GetCapture() == hwnd) ReleaseCapture();
         handled = true;
         break;
-      case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &MainWindow::MoveButtonProc, 1);
-        break;
-      default:
-        break;
+      case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &MainWindow::MoveButtonProc, 1); break;
+      default: break;
     }
   });
   return handled ? result : DefSubclassProc(hwnd, msg, wp, lp);

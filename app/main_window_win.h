@@ -22,8 +22,21 @@ namespace velmora {
 
 // The fourteen registered messages, in their registration order.
 enum class ExternalCommand : int {
-  Play, Stop, Next, Prev, ShowId3, Pause, ShowPlaylist, ClearPlaylist, OpenFiles, Exit,
-  Minimize, NumberFiles, GetVolume, GetLength, Count
+  Play,
+  Stop,
+  Next,
+  Prev,
+  ShowId3,
+  Pause,
+  ShowPlaylist,
+  ClearPlaylist,
+  OpenFiles,
+  Exit,
+  Minimize,
+  NumberFiles,
+  GetVolume,
+  GetLength,
+  Count
 };
 extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)];
 
@@ -73,8 +86,8 @@ class MainWindow : public Form, public ui::TopLevelWindow, public MainView, publ
   // Posted to ourselves: run the files an OLE drop left in pending_drops_.
   static constexpr UINT kRunPendingDrops = WM_APP + 0x50;
 
-  static LRESULT CALLBACK MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                         UINT_PTR id, DWORD_PTR data) noexcept;
+  static LRESULT CALLBACK MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                         DWORD_PTR data) noexcept;
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   // Window creation and the controls (main_window_win.cpp).
@@ -83,7 +96,8 @@ class MainWindow : public Form, public ui::TopLevelWindow, public MainView, publ
   void OnCommand(int id, int code, HWND control);
   void OnContextMenu(HWND control, int x, int y);
   void OnScroll(HWND control, int code);
-  void ShowButtonPopup(HWND button, const char* status, const std::vector<std::pair<int, std::string>>& entries,
+  void ShowButtonPopup(HWND button, const char* status,
+                       const std::vector<std::pair<int, std::string>>& entries,
                        const std::vector<bool>& enabled);
   void ShowGeneralMenu();
   void OnSysKey(char letter);
@@ -128,21 +142,21 @@ class MainWindow : public Form, public ui::TopLevelWindow, public MainView, publ
   WinHost host_;
   WaveOutVolume volume_;
 
-  bool settings_read_ = false;     // the start-up has read the stored settings
-  bool playlist_restored_ = false; // ... and restored the playlist and its entry number
-  bool had_arguments_ = false;     // the command line named something
-  bool moving_ = false;            // a Move-button or easy-move drag is under way
+  bool settings_read_ = false;      // the start-up has read the stored settings
+  bool playlist_restored_ = false;  // ... and restored the playlist and its entry number
+  bool had_arguments_ = false;      // the command line named something
+  bool moving_ = false;             // a Move-button or easy-move drag is under way
   POINT press_point_{};
   uint32_t time_colour_ = 0x00FFFFFF;
-  int volume_thumb_ = 0;             // the picture the volume slider shows (0: its own)
+  int volume_thumb_ = 0;                   // the picture the volume slider shows (0: its own)
   HBITMAP volume_thumb_bitmap_ = nullptr;  // owned by the slider; only compared
-  bool activation_routed_ = false;   // start-up has routed (de)activation to us
-  bool deact_shown_ = false;         // the deactivated-image-shown flag
-  bool hint_handler_ = false;        // hints are echoed on the status line
+  bool activation_routed_ = false;         // start-up has routed (de)activation to us
+  bool deact_shown_ = false;               // the deactivated-image-shown flag
+  bool hint_handler_ = false;              // hints are echoed on the status line
   bool ole_initialised_ = false;
   DropRegistration drop_registration_;
   std::vector<std::vector<std::string>> pending_drops_;  // OLE drops, handled after the drag
-  std::string stream_title_;         // last stream title shown
+  std::string stream_title_;                             // last stream title shown
   bool pause_fadeout_enabled_ = true, pause_fadein_enabled_ = false;
   HWND other_instance_ = nullptr;
   ui::UniqueHandle instance_mutex_;

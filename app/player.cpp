@@ -92,8 +92,8 @@ void Player::StartTimer(TimerId id) {
 bool Player::BeginClosing() {
   if (closing_) return false;
   closing_ = true;
-  for (TimerId id : {TimerId::Position, TimerId::SeekStatus, TimerId::PlayFadeIn, TimerId::StopFadeOut,
-                     TimerId::PauseFadeIn, TimerId::PauseFadeOut})
+  for (TimerId id : {TimerId::Position, TimerId::SeekStatus, TimerId::PlayFadeIn,
+                     TimerId::StopFadeOut, TimerId::PauseFadeIn, TimerId::PauseFadeOut})
     d_.host.StopTimer(id);
   return true;
 }
@@ -193,8 +193,7 @@ bool Player::LoadFile(const std::string& path) {
   } catch (...) {
     try {
       display.ShowStatus("File not loaded correctly... Retrying");
-    } catch (...) {
-    }
+    } catch (...) {}
     return false;
   }
 }
@@ -202,7 +201,9 @@ bool Player::LoadFile(const std::string& path) {
 // ---------------------------------------------------------------------------------------
 // Play, Stop, Pause
 
-void Player::Play() { Boundary([this] { PlayImpl(); }); }
+void Player::Play() {
+  Boundary([this] { PlayImpl(); });
+}
 
 void Player::PlayImpl() {
   if (closing_) return;
@@ -233,7 +234,8 @@ void Player::PlayImpl() {
     if (closing_) return;
 
     const int32_t index = playlist.CurrentIndex();
-    if (playlist.SelectedCount() <= 1 && index >= 0 && static_cast<size_t>(index) < playlist.Count())
+    if (playlist.SelectedCount() <= 1 && index >= 0 &&
+        static_cast<size_t>(index) < playlist.Count())
       playlist.SelectOnly(static_cast<size_t>(index));
 
     // The plug-in has the file loaded already; play receives the entry's display name.
@@ -291,7 +293,9 @@ bool Player::SkipAfterFailedLoads() {
   return true;
 }
 
-void Player::Stop() { Boundary([this] { StopImpl(false); }); }
+void Player::Stop() {
+  Boundary([this] { StopImpl(false); });
+}
 
 void Player::StopImpl(bool from_fade) {
   if (closing_) return;
@@ -432,7 +436,9 @@ void Player::PositionSliderClicked() {
 // ---------------------------------------------------------------------------------------
 // Track changes
 
-void Player::NextTrack() { Boundary([this] { NextTrackImpl(); }); }
+void Player::NextTrack() {
+  Boundary([this] { NextTrackImpl(); });
+}
 
 void Player::NextTrackImpl() {
   d_.display.ShowStatus("Going to next track");
@@ -446,7 +452,9 @@ void Player::NextTrackImpl() {
   if (d_.settings.autoplay) PlayImpl();
 }
 
-void Player::PrevTrack() { Boundary([this] { PrevTrackImpl(); }); }
+void Player::PrevTrack() {
+  Boundary([this] { PrevTrackImpl(); });
+}
 
 void Player::PrevTrackImpl() {
   d_.display.ShowStatus("Going to previous track");
@@ -582,22 +590,13 @@ void Player::PrevTrackIfEnabled() {
 void Player::OnTimer(TimerId id) {
   Boundary([this, id] {
     switch (id) {
-      case TimerId::Position:
-        PositionTick();
-        break;
-      case TimerId::SeekStatus:
-        SeekTimerTick();
-        break;
+      case TimerId::Position: PositionTick(); break;
+      case TimerId::SeekStatus: SeekTimerTick(); break;
       case TimerId::PlayFadeIn:
-      case TimerId::PauseFadeIn:
-        FadeInTick(id);
-        break;
+      case TimerId::PauseFadeIn: FadeInTick(id); break;
       case TimerId::StopFadeOut:
-      case TimerId::PauseFadeOut:
-        FadeOutTick(id);
-        break;
-      default:
-        break;  // timers of other windows
+      case TimerId::PauseFadeOut: FadeOutTick(id); break;
+      default: break;  // timers of other windows
     }
   });
 }

@@ -26,7 +26,17 @@
 
 namespace velmora {
 
-enum class TransportButton : int { Play, Stop, Pause, FastForward, Rewind, NextTrack, PrevTrack, Open, Count };
+enum class TransportButton : int {
+  Play,
+  Stop,
+  Pause,
+  FastForward,
+  Rewind,
+  NextTrack,
+  PrevTrack,
+  Open,
+  Count
+};
 
 // Main-window state beyond the nine display operations. The model owns the state; the
 // view only shows it.
@@ -34,9 +44,9 @@ class PlayerView {
  public:
   virtual ~PlayerView() = default;
   virtual void SetButtonEnabled(TransportButton button, bool enabled) = 0;
-  virtual void SetVolumeSlider(int value) = 0;          // volbar position (0-250)
+  virtual void SetVolumeSlider(int value) = 0;  // volbar position (0-250)
   virtual void SetVolumeSliderEnabled(bool enabled) = 0;
-  virtual void SetVolumeThumb(int image_number) = 0;    // 2 .. 11: Image2 .. Image11
+  virtual void SetVolumeThumb(int image_number) = 0;  // 2 .. 11: Image2 .. Image11
   virtual void SetPauseFadeMenu(bool fadeout_enabled, bool fadein_enabled) = 0;
   // Scrolling title: pixels per step and step interval; enabled = scrolling shown.
   virtual void SetTitleScroll(int pixels, int interval_ms) = 0;

@@ -49,7 +49,8 @@ void Player::PositionTick() {
       try {
         Host& host = player.d_.host;
         if (host.TimerRunning(TimerId::Position)) return;  // a Play inside has started it
-        if (keep_running && player.stop_count_ == stops_before) player.StartTimer(TimerId::Position);
+        if (keep_running && player.stop_count_ == stops_before)
+          player.StartTimer(TimerId::Position);
       } catch (...) {
         // Discarded: a destructor may not throw, and a timer that cannot start has no
         // one left to tell.
@@ -143,7 +144,9 @@ void Player::TimeLabelClicked() {
 void Player::SetTimeColours(uint32_t elapsed, uint32_t remaining) {
   elapsed_colour_ = elapsed;
   remaining_colour_ = remaining;
-  Boundary([this] { d_.view.SetTimeLabelColour(time_remaining_mode_ ? remaining_colour_ : elapsed_colour_); });
+  Boundary([this] {
+    d_.view.SetTimeLabelColour(time_remaining_mode_ ? remaining_colour_ : elapsed_colour_);
+  });
 }
 
 // ---------------------------------------------------------------------------------------

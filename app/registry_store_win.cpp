@@ -30,8 +30,8 @@ bool RegistryStore::CreateKey() {
 
 bool RegistryStore::HasValue(const std::string& name) {
   HKEY k = Key();
-  return k && RegQueryValueExA(k, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                  ERROR_SUCCESS;
+  return k &&
+         RegQueryValueExA(k, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::string RegistryStore::ReadString(const std::string& name) {
@@ -76,6 +76,8 @@ void RegistryStore::WriteInt(const std::string& name, int32_t value) {
     throw SettingsError("Failed to set data for '" + name + "'");
 }
 
-void RegistryStore::WriteBool(const std::string& name, bool value) { WriteInt(name, value ? 1 : 0); }
+void RegistryStore::WriteBool(const std::string& name, bool value) {
+  WriteInt(name, value ? 1 : 0);
+}
 
 }  // namespace velmora

@@ -111,8 +111,7 @@ SettingsReadResult ReadSettings(SettingsStore& store, PlayerSettings& settings,
     try {
       if (store.CreateKey()) WriteFirstRunValues(store, screen.window_left, screen.window_top);
       result.completed = true;
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return result;
   }
   try {

@@ -102,9 +102,9 @@ struct ScreenGeometry {
 int32_t ClampPlacement(int32_t value, int32_t screen_extent, int32_t window_extent);
 
 struct SettingsReadResult {
-  bool first_run = false;      // the key did not exist; the first-run values were written
-  bool completed = false;      // every read of the list ran (false: a failure cut it short)
-  int32_t top = 0, left = 0;   // the main window's position to apply
+  bool first_run = false;     // the key did not exist; the first-run values were written
+  bool completed = false;     // every read of the list ran (false: a failure cut it short)
+  int32_t top = 0, left = 0;  // the main window's position to apply
 };
 
 // Reads the whole list in its fixed order into `settings` (which holds the defaults on

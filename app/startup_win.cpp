@@ -33,10 +33,10 @@ std::string FullPath(const std::string& path) {
 }  // namespace
 
 const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)] = {
-    "VelmoraPlay",        "VelmoraStop",      "VelmoraNext",         "VelmoraPrev",
-    "VelmoraShowId3",     "VelmoraPause",     "VelmoraShowPlaylist", "VelmoraClearPlaylist",
-    "VelmoraOpenFiles",   "VelmoraExit",      "VelmoraMinimize",     "VelmoraNumberFiles",
-    "VelmoraGetVolume",   "VelmoraGetLength"};
+    "VelmoraPlay",      "VelmoraStop",     "VelmoraNext",         "VelmoraPrev",
+    "VelmoraShowId3",   "VelmoraPause",    "VelmoraShowPlaylist", "VelmoraClearPlaylist",
+    "VelmoraOpenFiles", "VelmoraExit",     "VelmoraMinimize",     "VelmoraNumberFiles",
+    "VelmoraGetVolume", "VelmoraGetLength"};
 
 std::string ExecutableFolder() {
   std::string path(MAX_PATH, '\0');
@@ -56,9 +56,9 @@ std::string ExecutableFolder() {
 void MainWindow::FormCreate() {
   app_.main_window = hwnd_;
   app_.display = std::make_unique<Display>(*this, app_.playlist);
-  app_.player = std::make_unique<Player>(Player::Deps{
-      app_.playlist, app_.plugins->Selector(), app_.plugins->Current(), *app_.display, *this,
-      host_, volume_, app_.settings, app_.random});
+  app_.player = std::make_unique<Player>(Player::Deps{app_.playlist, app_.plugins->Selector(),
+                                                      app_.plugins->Current(), *app_.display, *this,
+                                                      host_, volume_, app_.settings, app_.random});
   app_.player->Initialise();
 
   // The volume slider and the level to return to start at the device's level; the
@@ -251,8 +251,10 @@ bool MainWindow::CheckSingleInstance() {
   SetWindowTextA(hwnd_, "");
   HWND other = FindWindowA("TForm1", caption);
   if (other && other != hwnd_) {
-    if (IsIconic(other)) ShowWindow(other, SW_SHOWNORMAL);
-    else SetForegroundWindow(other);
+    if (IsIconic(other))
+      ShowWindow(other, SW_SHOWNORMAL);
+    else
+      SetForegroundWindow(other);
     other_instance_ = other;
   }
   return false;
@@ -299,8 +301,10 @@ void MainWindow::FormClose() {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof(wp);
     RECT r{};
-    if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &wp)) r = wp.rcNormalPosition;
-    else GetWindowRect(hwnd_, &r);
+    if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &wp))
+      r = wp.rcNormalPosition;
+    else
+      GetWindowRect(hwnd_, &r);
     s.Top = r.top;
     s.Left = r.left;
     if (app_.playlist_window) {
@@ -317,7 +321,8 @@ void MainWindow::FormClose() {
     if (s.LogErrors) WriteErrorLog();
     if (app_.playlist.Count() > 1) WritePlaylistFile();
   });
-  app_.errors.Run([&] { app_.display->ShowStatus(std::string("GO ") + kFarewellAddress + " !!!"); });
+  app_.errors.Run(
+      [&] { app_.display->ShowStatus(std::string("GO ") + kFarewellAddress + " !!!"); });
   PostQuitMessage(0);
 }
 
@@ -338,7 +343,8 @@ void MainWindow::WritePlaylistFile() {
     DeleteFileA(fresh.c_str());
     throw;
   }
-  if (!MoveFileExA(fresh.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExA(fresh.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileA(fresh.c_str());
     throw std::runtime_error("Cannot create file " + target);
   }

@@ -95,7 +95,8 @@ class MixerControl : public WaveOutVolume::Control {
     line.cbStruct = sizeof line;
     line.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
     if (mixerGetLineInfoA(c->Object(), &line,
-                          MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) != MMSYSERR_NOERROR) {
+                          MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+        MMSYSERR_NOERROR) {
       return nullptr;
     }
     MIXERCONTROLA control{};
@@ -108,7 +109,8 @@ class MixerControl : public WaveOutVolume::Control {
     query.cbmxctrl = sizeof control;
     query.pamxctrl = &control;
     if (mixerGetLineControlsA(c->Object(), &query,
-                              MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) != MMSYSERR_NOERROR) {
+                              MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+        MMSYSERR_NOERROR) {
       return nullptr;
     }
     c->control_id_ = control.dwControlID;
@@ -116,7 +118,8 @@ class MixerControl : public WaveOutVolume::Control {
     c->maximum_ = control.Bounds.dwMaximum;
     if (c->maximum_ <= c->minimum_) return nullptr;
     // A uniform control has one value for every channel of the line.
-    c->channels_ = (control.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) || line.cChannels < 2 ? 1 : 2;
+    c->channels_ =
+        (control.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) || line.cChannels < 2 ? 1 : 2;
     ChannelLevels probe;
     if (!c->Read(&probe)) return nullptr;
     return c;
@@ -148,7 +151,9 @@ class MixerControl : public WaveOutVolume::Control {
  private:
   struct Raw {
     DWORD values[2] = {0, 0};
-    bool operator==(const Raw& o) const { return values[0] == o.values[0] && values[1] == o.values[1]; }
+    bool operator==(const Raw& o) const {
+      return values[0] == o.values[0] && values[1] == o.values[1];
+    }
   };
 
   bool Details(Raw* raw, DWORD flags, bool set) {
@@ -159,8 +164,9 @@ class MixerControl : public WaveOutVolume::Control {
     details.cChannels = channels_;
     details.cbDetails = sizeof(MIXERCONTROLDETAILS_UNSIGNED);
     details.paDetails = values;
-    const MMRESULT r = set ? mixerSetControlDetails(Object(), &details, MIXER_OBJECTF_HMIXER | flags)
-                           : mixerGetControlDetailsA(Object(), &details, MIXER_OBJECTF_HMIXER | flags);
+    const MMRESULT r =
+        set ? mixerSetControlDetails(Object(), &details, MIXER_OBJECTF_HMIXER | flags)
+            : mixerGetControlDetailsA(Object(), &details, MIXER_OBJECTF_HMIXER | flags);
     if (r != MMSYSERR_NOERROR) return false;
     raw->values[0] = values[0].dwValue;
     raw->values[1] = channels_ > 1 ? values[1].dwValue : values[0].dwValue;
@@ -250,7 +256,8 @@ class SessionControl : public WaveOutVolume::Control {
       return nullptr;
     }
     UINT32 count = 0;
-    if (SUCCEEDED(c->master_->QueryInterface(__uuidof(IChannelAudioVolume), c->channels_.OutVoid())) &&
+    if (SUCCEEDED(
+            c->master_->QueryInterface(__uuidof(IChannelAudioVolume), c->channels_.OutVoid())) &&
         c->channels_ && (FAILED(c->channels_->GetChannelCount(&count)) || count < 2)) {
       c->channels_.Reset();
     }
@@ -288,7 +295,9 @@ class SessionControl : public WaveOutVolume::Control {
  private:
   struct Raw {
     float master = 0, left = 1, right = 1;
-    bool operator==(const Raw& o) const { return master == o.master && left == o.left && right == o.right; }
+    bool operator==(const Raw& o) const {
+      return master == o.master && left == o.left && right == o.right;
+    }
   };
 
   bool ReadRaw(Raw* raw) {
@@ -312,14 +321,10 @@ class SessionControl : public WaveOutVolume::Control {
 
 std::unique_ptr<WaveOutVolume::Control> OpenRoute(VolumeRoute route) {
   switch (route) {
-    case VolumeRoute::device:
-      return DeviceControl::Open();
-    case VolumeRoute::mixer:
-      return MixerControl::Open();
-    case VolumeRoute::session:
-      return SessionControl::Open();
-    case VolumeRoute::none:
-      break;
+    case VolumeRoute::device: return DeviceControl::Open();
+    case VolumeRoute::mixer: return MixerControl::Open();
+    case VolumeRoute::session: return SessionControl::Open();
+    case VolumeRoute::none: break;
   }
   return nullptr;
 }

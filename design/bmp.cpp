@@ -11,8 +11,8 @@ namespace {
 
 uint32_t U16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 enum : uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6 };
@@ -90,8 +90,8 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
   }
   const bool top_down = height < 0;
   if (top_down) height = -height;
-  if (planes != 1 || width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
-      width * height > kMaxBitmapPixels)
+  if (planes != 1 || width <= 0 || height <= 0 || width > kMaxBitmapSide ||
+      height > kMaxBitmapSide || width * height > kMaxBitmapPixels)
     return Fail(error);
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return Fail(error);
   const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
@@ -132,9 +132,13 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
     if (stride * static_cast<uint64_t>(h) > avail) return Fail(error);
     if (!bitfields) {
       if (bpp == 16) {
-        masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
+        masks[0] = 0x7C00;
+        masks[1] = 0x03E0;
+        masks[2] = 0x001F;
       } else if (bpp == 32) {
-        masks[0] = 0xFF0000; masks[1] = 0xFF00; masks[2] = 0xFF;
+        masks[0] = 0xFF0000;
+        masks[1] = 0xFF00;
+        masks[2] = 0xFF;
       }
     }
     const Channel r(masks[0]), g(masks[1]), b(masks[2]);
@@ -150,7 +154,9 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
           case 1: px = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
           case 4: px = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]; break;
           case 8: px = palette[row[x]]; break;
-          case 24: px = (static_cast<uint32_t>(row[x * 3 + 2]) << 16) | (row[x * 3 + 1] << 8) | row[x * 3]; break;
+          case 24:
+            px = (static_cast<uint32_t>(row[x * 3 + 2]) << 16) | (row[x * 3 + 1] << 8) | row[x * 3];
+            break;
           case 16: {
             const uint32_t v = U16(row + x * 2);
             px = (r.Get(v) << 16) | (g.Get(v) << 8) | b.Get(v);
@@ -172,7 +178,8 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
   // Run-length encoded (bottom-up only). Undrawn pixels take palette entry 0. A run file
   // can describe far more pixels than it has bytes, but not without limit: refuse one
   // whose claimed size is out of all proportion to its data.
-  if (static_cast<uint64_t>(w) * static_cast<uint64_t>(h) > static_cast<uint64_t>(avail) * 1024) return Fail(error);
+  if (static_cast<uint64_t>(w) * static_cast<uint64_t>(h) > static_cast<uint64_t>(avail) * 1024)
+    return Fail(error);
   out->width = w;
   out->height = h;
   out->pixels.assign(static_cast<size_t>(w) * h, palette[0]);
@@ -182,7 +189,9 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
   int32_t x = 0, y = 0;  // y counts rows from the bottom
   const size_t palette_mask = palette.size() - 1;
   auto row = [&]() { return &out->pixels[static_cast<size_t>(h - 1 - y) * w]; };
-  auto advance = [&](size_t n) { x = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(w - x), n)) + x; };
+  auto advance = [&](size_t n) {
+    x = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(w - x), n)) + x;
+  };
   size_t i = 0;
   while (i + 1 < avail && y < h) {
     const uint8_t count = bits[i], value = bits[i + 1];
@@ -191,7 +200,8 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
       const int32_t n = std::min<int32_t>(count, w - x);
       uint32_t* dst = row() + x;
       for (int32_t k = 0; k < n; ++k) {
-        const uint32_t index = compression == BI_RLE8 ? value : ((k & 1) ? (value & 15) : (value >> 4));
+        const uint32_t index =
+            compression == BI_RLE8 ? value : ((k & 1) ? (value & 15) : (value >> 4));
         dst[k] = palette[index & palette_mask];
       }
       advance(count);
@@ -214,8 +224,9 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
       const size_t shown = std::min<size_t>(n, static_cast<size_t>(w - x));
       uint32_t* dst = row() + x;
       for (size_t k = 0; k < shown; ++k) {
-        const uint32_t index = compression == BI_RLE8 ? bits[i + k]
-                                                      : ((k & 1) ? (bits[i + k / 2] & 15) : (bits[i + k / 2] >> 4));
+        const uint32_t index = compression == BI_RLE8
+                                   ? bits[i + k]
+                                   : ((k & 1) ? (bits[i + k / 2] & 15) : (bits[i + k / 2] >> 4));
         dst[k] = palette[index & palette_mask];
       }
       advance(n);
@@ -254,8 +265,14 @@ std::vector<uint8_t> EncodeBmp24(const Image& img) {
   const uint32_t stride = ((static_cast<uint32_t>(img.width) * 24 + 31) / 32) * 4;
   const uint32_t data_size = stride * static_cast<uint32_t>(img.height);
   std::vector<uint8_t> out(54 + data_size, 0);
-  auto put16 = [&](size_t at, uint32_t v) { out[at] = v & 255; out[at + 1] = (v >> 8) & 255; };
-  auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
+  auto put16 = [&](size_t at, uint32_t v) {
+    out[at] = v & 255;
+    out[at + 1] = (v >> 8) & 255;
+  };
+  auto put32 = [&](size_t at, uint32_t v) {
+    put16(at, v & 0xFFFF);
+    put16(at + 2, v >> 16);
+  };
   out[0] = 'B';
   out[1] = 'M';
   put32(2, static_cast<uint32_t>(out.size()));
@@ -287,7 +304,8 @@ namespace velmora {
 Image BuildGlyphStrip(const Image& normal, const Image& disabled, const PixelRect& r) {
   Image out;
   if (r.width <= 0 || r.height <= 0) return out;
-  if (static_cast<int64_t>(r.width) * 2 * r.height > kMaxBitmapPixels || r.width > kMaxBitmapSide) return out;
+  if (static_cast<int64_t>(r.width) * 2 * r.height > kMaxBitmapPixels || r.width > kMaxBitmapSide)
+    return out;
   out.width = r.width * 2;
   out.height = r.height;
   out.pixels.assign(static_cast<size_t>(out.width) * out.height, 0);
@@ -298,7 +316,8 @@ Image BuildGlyphStrip(const Image& normal, const Image& disabled, const PixelRec
       for (int32_t x = 0; x < r.width; ++x) {
         const int64_t sx = static_cast<int64_t>(r.left) + x;
         if (sx < 0 || sx >= src.width) continue;
-        out.pixels[static_cast<size_t>(y) * out.width + dx + x] = src.At(static_cast<int32_t>(sx), static_cast<int32_t>(sy));
+        out.pixels[static_cast<size_t>(y) * out.width + dx + x] =
+            src.At(static_cast<int32_t>(sx), static_cast<int32_t>(sy));
       }
     }
   };

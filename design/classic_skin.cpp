@@ -92,7 +92,8 @@ Image ClassicFace(const Image& main_bmp) {
 void PaintOnto(Image& face, const Image& sheet, const SheetRect& source, int32_t x, int32_t y) {
   for (int32_t dy = 0; dy < source.Height(); ++dy) {
     for (int32_t dx = 0; dx < source.Width(); ++dx) {
-      const int64_t sx = static_cast<int64_t>(source.left) + dx, sy = static_cast<int64_t>(source.top) + dy;
+      const int64_t sx = static_cast<int64_t>(source.left) + dx,
+                    sy = static_cast<int64_t>(source.top) + dy;
       const int64_t fx = static_cast<int64_t>(x) + dx, fy = static_cast<int64_t>(y) + dy;
       if (!Inside(sheet, sx, sy) || !Inside(face, fx, fy)) continue;
       face.pixels[static_cast<size_t>(fy) * face.width + static_cast<size_t>(fx)] =

@@ -60,7 +60,8 @@ void PumpMessages() { ui::PumpWaitingMessages(1000); }
 
 class ClassicImport {
  public:
-  ClassicImport(App& app, const std::string& name) : app_(app), name_(name), main_(app.main_window) {}
+  ClassicImport(App& app, const std::string& name)
+      : app_(app), name_(name), main_(app.main_window) {}
 
   void Run() {
     if (!main_) return;
@@ -69,7 +70,8 @@ class ClassicImport {
     ui::FormShaper& shaper = ui::FormShaper::Of(main_);
     shaper.SetActive(false);
     shaper.ClearMask();
-    SetWindowPos(main_, nullptr, 0, 0, kClassicWidth, kClassicHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(main_, nullptr, 0, 0, kClassicWidth, kClassicHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // An earlier design's inactive face on show gives way to the normal one, the way
     // re-activation does.
     HWND deact = GetDlgItem(main_, ids::imdeactivated);
@@ -151,7 +153,8 @@ class ClassicImport {
       SendMessageA(w, ui::VBM_SETACTIVE, FALSE, 0);
       SetWindowPos(w, nullptr, p.left, p.top, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
       SendMessageA(w, ui::VBM_SETCOLORS, text, 0);
-      SendMessageA(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(p.font_points), reinterpret_cast<LPARAM>(kClassicFont));
+      SendMessageA(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(p.font_points),
+                   reinterpret_cast<LPARAM>(kClassicFont));
       SendMessageA(w, ui::VBM_SETACTIVE, TRUE, 0);
       return;
     }

@@ -28,10 +28,11 @@ constexpr int32_t kMaxExtent = 8192;
 
 int ControlId(DesignControl c) {
   static const int ids_by_control[] = {
-      ids::prevtrackbut, ids::revbut, ids::stopbut, ids::pausebut, ids::playbut, ids::fwdbut, ids::nexttrackbut,
-      ids::plbut, ids::id3but, ids::openbut, ids::optionbut, ids::minibut, ids::Button1, ids::Bitbtn1,
-      ids::Versiontext, ids::Freq, ids::bitr, ids::lay, ids::poslab, ids::banner2, ids::lengthlab,
-      ids::Statictext1, ids::tb, ids::volbar, ids::Banner1};
+      ids::prevtrackbut, ids::revbut,       ids::stopbut, ids::pausebut, ids::playbut,
+      ids::fwdbut,       ids::nexttrackbut, ids::plbut,   ids::id3but,   ids::openbut,
+      ids::optionbut,    ids::minibut,      ids::Button1, ids::Bitbtn1,  ids::Versiontext,
+      ids::Freq,         ids::bitr,         ids::lay,     ids::poslab,   ids::banner2,
+      ids::lengthlab,    ids::Statictext1,  ids::tb,      ids::volbar,   ids::Banner1};
   return ids_by_control[static_cast<int>(c)];
 }
 
@@ -96,7 +97,9 @@ class MainWindowTarget : public DesignTarget {
     SetWindowPos(w, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   void SetEnabled(DesignControl c, bool enabled) override { EnableWindow(Ctl(c), enabled); }
-  void SetNoBorder(DesignControl c, bool nb) override { SendMessageA(Ctl(c), ui::VMB_SETNOBORDER, nb, 0); }
+  void SetNoBorder(DesignControl c, bool nb) override {
+    SendMessageA(Ctl(c), ui::VMB_SETNOBORDER, nb, 0);
+  }
 
   LabelEffectStyle LabelStyle(DesignControl c) const override {
     LabelEffectStyle s;
@@ -117,28 +120,37 @@ class MainWindowTarget : public DesignTarget {
   Colour SliderColour(DesignControl c) const override {
     return static_cast<Colour>(SendMessageA(Ctl(c), ui::VSM_GETBKCOLOR, 0, 0));
   }
-  void SetSliderColour(DesignControl c, Colour col) override { SendMessageA(Ctl(c), ui::VSM_SETBKCOLOR, 0, col); }
-  void SetSliderVertical(DesignControl c, bool v) override { SendMessageA(Ctl(c), ui::VSM_SETVERTICAL, v, 0); }
+  void SetSliderColour(DesignControl c, Colour col) override {
+    SendMessageA(Ctl(c), ui::VSM_SETBKCOLOR, 0, col);
+  }
+  void SetSliderVertical(DesignControl c, bool v) override {
+    SendMessageA(Ctl(c), ui::VSM_SETVERTICAL, v, 0);
+  }
 
   TitleLook Title() const override {
     TitleLook t;
     COLORREF text = 0, bk = 0;
     HWND w = Ctl(DesignControl::Banner1);
-    if (SendMessageA(w, ui::VBM_GETCOLORS, reinterpret_cast<WPARAM>(&text), reinterpret_cast<LPARAM>(&bk))) {
+    if (SendMessageA(w, ui::VBM_GETCOLORS, reinterpret_cast<WPARAM>(&text),
+                     reinterpret_cast<LPARAM>(&bk))) {
       t.colour = text;
       t.bk_colour = bk;
     }
     char face[LF_FACESIZE] = "";
-    t.font_size = static_cast<int32_t>(SendMessageA(w, ui::VBM_GETFONTSPEC, sizeof face, reinterpret_cast<LPARAM>(face)));
+    t.font_size = static_cast<int32_t>(
+        SendMessageA(w, ui::VBM_GETFONTSPEC, sizeof face, reinterpret_cast<LPARAM>(face)));
     t.font_name = face;
     return t;
   }
   void SetTitle(const TitleLook& t) override {
     HWND w = Ctl(DesignControl::Banner1);
     SendMessageA(w, ui::VBM_SETCOLORS, t.colour, t.bk_colour);
-    SendMessageA(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(t.font_size), reinterpret_cast<LPARAM>(t.font_name.c_str()));
+    SendMessageA(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(t.font_size),
+                 reinterpret_cast<LPARAM>(t.font_name.c_str()));
   }
-  void SetTitleScrolling(bool on) override { SendMessageA(Ctl(DesignControl::Banner1), ui::VBM_SETACTIVE, on, 0); }
+  void SetTitleScrolling(bool on) override {
+    SendMessageA(Ctl(DesignControl::Banner1), ui::VBM_SETACTIVE, on, 0);
+  }
 
  private:
   HWND Ctl(DesignControl c) const { return GetDlgItem(main_, ControlId(c)); }
@@ -147,10 +159,11 @@ class MainWindowTarget : public DesignTarget {
 };
 
 const DesignControl kButtonImageOrder[] = {
-    DesignControl::prevtrackbut, DesignControl::fwdbut, DesignControl::playbut, DesignControl::pausebut,
-    DesignControl::stopbut, DesignControl::revbut, DesignControl::optionbut, DesignControl::Bitbtn1,
-    DesignControl::Button1, DesignControl::minibut, DesignControl::nexttrackbut, DesignControl::openbut,
-    DesignControl::plbut, DesignControl::id3but};
+    DesignControl::prevtrackbut, DesignControl::fwdbut,       DesignControl::playbut,
+    DesignControl::pausebut,     DesignControl::stopbut,      DesignControl::revbut,
+    DesignControl::optionbut,    DesignControl::Bitbtn1,      DesignControl::Button1,
+    DesignControl::minibut,      DesignControl::nexttrackbut, DesignControl::openbut,
+    DesignControl::plbut,        DesignControl::id3but};
 
 // Loads a slider picture into the slot its orientation uses.
 void LoadSliderPicture(HWND slider, const std::string& path, bool thumb) {
@@ -182,7 +195,8 @@ bool LoadMainIni(App& app, const std::string& name) {
 
 void ClearButtonImages(App& app) {
   for (int i = 0; i < kButtonCount; ++i)
-    SendMessageA(GetDlgItem(app.main_window, ControlId(static_cast<DesignControl>(i))), ui::VMB_SETGLYPH, 0, 0);
+    SendMessageA(GetDlgItem(app.main_window, ControlId(static_cast<DesignControl>(i))),
+                 ui::VMB_SETGLYPH, 0, 0);
 }
 
 void BuildButtonImages(App& app, const std::string& folder) {
@@ -193,8 +207,8 @@ void BuildButtonImages(App& app, const std::string& folder) {
   for (DesignControl c : kButtonImageOrder) {
     HWND button = GetDlgItem(app.main_window, ControlId(c));
     if (!button) continue;
-    const PixelRect r{target.Geometry(c, Edge::Left), target.Geometry(c, Edge::Top), target.Geometry(c, Edge::Width),
-                      target.Geometry(c, Edge::Height)};
+    const PixelRect r{target.Geometry(c, Edge::Left), target.Geometry(c, Edge::Top),
+                      target.Geometry(c, Edge::Width), target.Geometry(c, Edge::Height)};
     HBITMAP strip = BitmapFromImage(BuildGlyphStrip(back, disabled, r));
     SendMessageA(button, ui::VMB_SETGLYPH, reinterpret_cast<WPARAM>(strip), strip ? 2 : 0);
   }
@@ -231,14 +245,16 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
   optional_picture("posruler.bmp", [&](const std::string& p) { LoadSliderPicture(tb, p, false); });
   optional_picture("posthumb.bmp", [&](const std::string& p) { LoadSliderPicture(tb, p, true); });
   optional_picture("volthumb.bmp", [&](const std::string& p) { LoadSliderPicture(vol, p, true); });
-  const bool ruler = optional_picture("volruler.bmp", [&](const std::string& p) { LoadSliderPicture(vol, p, false); });
+  const bool ruler = optional_picture(
+      "volruler.bmp", [&](const std::string& p) { LoadSliderPicture(vol, p, false); });
   if (app.player) app.player->SetVolumeRulerImage(ruler);
   if (!ruler) {
     // Without a ruler of the design's own, the volume thumb follows the level: nudging
     // the value runs the slider's change handling, which picks the picture.
     const int v = static_cast<int>(SendMessageA(vol, TBM_GETPOS, 0, 0)) + 1;
     SendMessageA(vol, TBM_SETPOS, TRUE, v);
-    if (app.player) app.player->VolumeSliderChanged(static_cast<int>(SendMessageA(vol, TBM_GETPOS, 0, 0)));
+    if (app.player)
+      app.player->VolumeSliderChanged(static_cast<int>(SendMessageA(vol, TBM_GETPOS, 0, 0)));
   }
   // Let the window catch up, then the sliders work again.
   PumpMessages();
@@ -250,10 +266,13 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
   ui::SetStaticBitmap(GetDlgItem(main, ids::background), BitmapFromImage(back));
   // The two faces lie under every other control, the inactive one over the normal one.
   for (int id : {ids::imdeactivated, ids::background})
-    SetWindowPos(GetDlgItem(main, id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(main, id), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // The picture shown while the program is inactive, when the design has one.
   HWND deact = GetDlgItem(main, ids::imdeactivated);
-  if (optional_picture("deact.bmp", [&](const std::string& p) { ui::SetStaticBitmap(deact, BitmapFromImage(LoadBitmapPicture(p))); })) {
+  if (optional_picture("deact.bmp", [&](const std::string& p) {
+        ui::SetStaticBitmap(deact, BitmapFromImage(LoadBitmapPicture(p)));
+      })) {
     state.deact_image_available = true;
   } else {
     if (deact && IsWindowVisible(deact)) {

@@ -52,18 +52,22 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     RECT r{0, 0, 642, 225};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
-    CreateTopLevel(cls, WS_EX_TOOLWINDOW, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
-                   r.bottom - r.top);
+    CreateTopLevel(cls, WS_EX_TOOLWINDOW, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                   r.right - r.left, r.bottom - r.top);
     // The library scan lists every design library it finds here.
     libraries_ = std::make_unique<DesignLibraries>(
-        app, [this](const std::string& name, const std::string& path) { Append({name, path}); });
+        app, [this](const std::string& name, const std::string& path) {
+          Append({name, path});
+        });
     app.hooks.startup_design = [this] { app_.errors.Run([this] { StartupDesign(); }); };
     app.hooks.apply_design = [this] { app_.errors.Run([this] { ApplyDesign(); }); };
     app.hooks.show_design_chooser = [this] {
       ShowWindow(hwnd_, SW_SHOW);
       SetForegroundWindow(hwnd_);
     };
-    app.hooks.open_skin_archive = [this](const std::string& path) { app_.errors.Run([&] { OpenSkinArchive(path); }); };
+    app.hooks.open_skin_archive = [this](const std::string& path) {
+      app_.errors.Run([&] { OpenSkinArchive(path); });
+    };
     app.hooks.release_design_modules = [this] {
       std::vector<std::string> markers;
       for (const DesignEntry& e : entries_) markers.push_back(e.marker);
@@ -106,20 +110,22 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
     font_.reset(CreateFontIndirectA(&lf));
     HINSTANCE inst = app_.instance;
-    auto make = [&](DWORD ex, const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
+    auto make = [&](DWORD ex, const char* cls, const char* text, DWORD style, int x, int y, int w,
+                    int h, int id) {
       HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
       SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
       return c;
     };
     make(0, "STATIC", "Choose a design", WS_VISIBLE, 12, 12, 236, 16, ids::dcLabel2);
-    HWND box = make(WS_EX_CLIENTEDGE, "COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                    12, 32, 236, 200, ids::designList);
+    HWND box = make(WS_EX_CLIENTEDGE, "COMBOBOX", "",
+                    WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 12, 32,
+                    236, 200, ids::designList);
     SetWindowSubclass(box, &DesignChooser::ComboProc, 1, reinterpret_cast<DWORD_PTR>(this));
     SetWindowTextA(box, "Default");
     make(0, "LISTBOX", "", LBS_NOINTEGRALHEIGHT, 0, 0, 10, 10, ids::designdlls);
-    make(0, "BUTTON", "Random design on startup", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 12, 64, 236, 20,
-         ids::randomDesignCheck);
+    make(0, "BUTTON", "Random design on startup", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 12, 64,
+         236, 20, ids::randomDesignCheck);
     auto button = [&](const char* caption, const char* hint, int x, int y, int w, int id) {
       HWND b = make(0, ui::kImageButtonClass, caption, WS_VISIBLE | WS_TABSTOP, x, y, w, 28, id);
       SendMessageA(b, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
@@ -127,7 +133,8 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     button("Set as default", "Set this design as default", 12, 100, 116, ids::dcAddbut);
     button("Apply", "Apply to the player", 132, 100, 116, ids::dcToolbarButton972);
     button("Cancel", "Cancel ", 12, 136, 236, ids::dcToolbarButton971);
-    HWND image = make(WS_EX_STATICEDGE, "STATIC", "", WS_VISIBLE | SS_BITMAP, kImageLeft, kImageTop, 372, 200, ids::dcImage1);
+    HWND image = make(WS_EX_STATICEDGE, "STATIC", "", WS_VISIBLE | SS_BITMAP, kImageLeft, kImageTop,
+                      372, 200, ids::dcImage1);
     SendMessageA(image, ui::VWM_SETHINT, 0, 0);
     ui::SetToolTip(image, "Preview of the player");
   }
@@ -159,8 +166,10 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
         break;
       case ids::randomDesignCheck:
         if (code == BN_CLICKED) {
-          app_.settings.Randomdesign = SendMessageA(Ctl(ids::randomDesignCheck), BM_GETCHECK, 0, 0) == BST_CHECKED;
-          WriteSetting([&](RegistryStore& s) { s.WriteBool("Randomdesign", app_.settings.Randomdesign); });
+          app_.settings.Randomdesign =
+              SendMessageA(Ctl(ids::randomDesignCheck), BM_GETCHECK, 0, 0) == BST_CHECKED;
+          WriteSetting(
+              [&](RegistryStore& s) { s.WriteBool("Randomdesign", app_.settings.Randomdesign); });
         }
         break;
       default: break;
@@ -236,12 +245,14 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
 
   void FitToPreview() {
     HWND image = Ctl(ids::dcImage1);
-    const SIZE s = ui::BitmapSize(reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    const SIZE s = ui::BitmapSize(
+        reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0)));
     const Size fit = PreviewFit(kImageLeft, kImageTop, s.cx, s.cy);
     RECT r{0, 0, fit.width, fit.height};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
-    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   void ApplyDesign() {
@@ -265,7 +276,8 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     HWND main = app_.main_window;
     ShowWindow(main, SW_SHOW);
     HWND title = GetDlgItem(main, ids::Banner1);
-    if (LOWORD(SendMessageA(title, ui::VBM_GETSCROLL, 0, 0)) == 1) SendMessageA(title, ui::VBM_SETACTIVE, TRUE, 0);
+    if (LOWORD(SendMessageA(title, ui::VBM_GETSCROLL, 0, 0)) == 1)
+      SendMessageA(title, ui::VBM_SETACTIVE, TRUE, 0);
     // Errors go to the caller: from the button the window procedure reports them with a
     // message box, at start-up the hook reports them quietly.
     if (IsFile(DesignFile(app_, e.name, "main.bmp"))) {
@@ -308,7 +320,8 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     ui::PumpWaitingMessages(1000);  // bounded, so a flood of messages cannot hold it up
     if (app_.player && app_.player->Closing()) return;  // the shutdown ran inside
     ListDesigns();
-    SendMessageA(Ctl(ids::randomDesignCheck), BM_SETCHECK, app_.settings.Randomdesign ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(Ctl(ids::randomDesignCheck), BM_SETCHECK,
+                 app_.settings.Randomdesign ? BST_CHECKED : BST_UNCHECKED, 0);
     HWND box = Ctl(ids::designList);
     if (app_.settings.Randomdesign) {
       SYSTEMTIME t;
@@ -317,7 +330,8 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
       const int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
       const int index = app_.random.Next(count);
       SendMessageA(box, CB_SETCURSEL, index, 0);
-      if (index < static_cast<int>(entries_.size()) && entries_[static_cast<size_t>(index)].marker == kMarkerNone)
+      if (index < static_cast<int>(entries_.size()) &&
+          entries_[static_cast<size_t>(index)].marker == kMarkerNone)
         SetWindowTextA(box, "Default");
     } else {
       SetWindowTextA(box, app_.settings.design.c_str());
@@ -335,7 +349,8 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     self->app_.errors.Run([&] {
       if (msg == WM_SETTEXT && result >= 0)  // TRUE or CB_OKAY
         self->chosen_name_ = lp ? reinterpret_cast<const char*>(lp) : "";
-      if (msg == CB_SETCURSEL && result >= 0) self->chosen_name_ = self->ItemText(static_cast<int>(result));
+      if (msg == CB_SETCURSEL && result >= 0)
+        self->chosen_name_ = self->ItemText(static_cast<int>(result));
     });
     return result;
   }

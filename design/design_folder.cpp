@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-std::optional<std::string> MatchNoCase(const std::vector<DirEntry>& entries, const std::string& name) {
+std::optional<std::string> MatchNoCase(const std::vector<DirEntry>& entries,
+                                       const std::string& name) {
   for (const auto& e : entries)
     if (e.name == name) return e.name;
   const std::string lower = ToLowerAscii(name);
@@ -15,8 +16,8 @@ std::optional<std::string> MatchNoCase(const std::vector<DirEntry>& entries, con
   return std::nullopt;
 }
 
-std::string ResolveNoCase(const std::string& root, const std::string& relative, const DirLister& lister,
-                          char sep) {
+std::string ResolveNoCase(const std::string& root, const std::string& relative,
+                          const DirLister& lister, char sep) {
   std::string path = root;
   bool found_so_far = true;
   size_t pos = 0;
@@ -29,8 +30,10 @@ std::string ResolveNoCase(const std::string& root, const std::string& relative, 
     if (found_so_far && part != "." && part != "..") {
       std::vector<DirEntry> entries;
       if (lister(path, &entries)) {
-        if (auto m = MatchNoCase(entries, part)) part = *m;
-        else found_so_far = false;
+        if (auto m = MatchNoCase(entries, part))
+          part = *m;
+        else
+          found_so_far = false;
       } else {
         found_so_far = false;
       }
@@ -62,7 +65,8 @@ Size PreviewFit(int left, int top, int w, int h) {
   return {std::max(650, left + w + 20), std::max(250, top + h + 30)};
 }
 
-std::string DesignFilePath(const std::string& program_folder, const std::string& name, const std::string& file) {
+std::string DesignFilePath(const std::string& program_folder, const std::string& name,
+                           const std::string& file) {
   return program_folder + "\\design\\" + name + "\\" + file;
 }
 

@@ -27,14 +27,15 @@ using DirLister = std::function<bool(const std::string& dir, std::vector<DirEntr
 
 // The entry of `entries` named `name`: the exact name when present, else the first that
 // matches without regard to letter case.
-std::optional<std::string> MatchNoCase(const std::vector<DirEntry>& entries, const std::string& name);
+std::optional<std::string> MatchNoCase(const std::vector<DirEntry>& entries,
+                                       const std::string& name);
 
 // Resolves `relative` (components separated by '\' or '/') below `root` component by
 // component, each matched without regard to case. Components that are not found keep
 // their spelling, so the result names the file the caller would have opened. `sep` is
 // the separator used in the result.
-std::string ResolveNoCase(const std::string& root, const std::string& relative, const DirLister& lister,
-                          char sep);
+std::string ResolveNoCase(const std::string& root, const std::string& relative,
+                          const DirLister& lister, char sep);
 
 // The chooser's entries: header line first, then every directory of the Design folder
 // other than "." and "..", in enumeration order.
@@ -57,6 +58,7 @@ struct Size {
 Size PreviewFit(int image_left, int image_top, int image_width, int image_height);
 
 // Paths of a design's files: program folder + "\design\" + name + "\" + file.
-std::string DesignFilePath(const std::string& program_folder, const std::string& name, const std::string& file);
+std::string DesignFilePath(const std::string& program_folder, const std::string& name,
+                           const std::string& file);
 
 }  // namespace velmora

@@ -5,7 +5,9 @@
 
 namespace velmora {
 
-std::string VolumeStatusText(int volume) { return "Volume : " + std::to_string(volume * 10 / 25) + "%"; }
+std::string VolumeStatusText(int volume) {
+  return "Volume : " + std::to_string(volume * 10 / 25) + "%";
+}
 
 void SoundBalance::Set(int b) {
   value_ = std::clamp(b, 0, 100);
@@ -21,7 +23,8 @@ std::string SoundBalance::Text(int b) {
 
 void DesignHostServices::Seek(int32_t position) {
   if (!d_.plugin.Has(PluginEntry::jumpto)) return;
-  d_.plugin.jumpto(static_cast<int32_t>(static_cast<int64_t>(position) * d_.player.PositionScale()));
+  d_.plugin.jumpto(
+      static_cast<int32_t>(static_cast<int64_t>(position) * d_.player.PositionScale()));
 }
 
 void DesignHostServices::SetVolume(int32_t volume) {
@@ -41,17 +44,20 @@ int32_t DesignHostServices::GetBalance() {
   return d_.balance.Value();
 }
 
-void DesignHostServices::GetPlaylist(std::vector<std::string>& names, std::vector<std::string>& paths) const {
+void DesignHostServices::GetPlaylist(std::vector<std::string>& names,
+                                     std::vector<std::string>& paths) const {
   names = d_.playlist.Names();
   paths = d_.playlist.Paths();
 }
 
-void DesignHostServices::SortPlaylist(std::vector<std::string>& names, std::vector<std::string>& paths) {
+void DesignHostServices::SortPlaylist(std::vector<std::string>& names,
+                                      std::vector<std::string>& paths) {
   d_.commands.SortPlaylistByName();
   GetPlaylist(names, paths);
 }
 
-void DesignHostServices::SetPlaylist(std::vector<std::string> names, std::vector<std::string> paths) {
+void DesignHostServices::SetPlaylist(std::vector<std::string> names,
+                                     std::vector<std::string> paths) {
   // The model keeps the two lists parallel: the shorter one decides.
   d_.playlist.Replace(std::move(names), std::move(paths));
 }

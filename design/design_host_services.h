@@ -17,7 +17,17 @@ namespace velmora {
 
 // The buttons a library can click through the host.
 enum class DesignButton : int {
-  Play, Stop, Pause, NextTrack, PrevTrack, FastForward, Rewind, Exit, Minimize, Id3, Open,
+  Play,
+  Stop,
+  Pause,
+  NextTrack,
+  PrevTrack,
+  FastForward,
+  Rewind,
+  Exit,
+  Minimize,
+  Id3,
+  Open,
   ShowPlaylist
 };
 

@@ -6,14 +6,15 @@ namespace velmora {
 
 const char* DesignNotificationName(DesignNotification n) {
   static const char* const kNames[] = {
-      "OnPosition", "OnPositionMax", "OnStatus", "OnSongTitle", "OnTotalTime", "OnPositionTime",
-      "OnLayer", "OnBitrate", "OnFrequency", "OnVolume", "OnBalance", "OnRandom", "OnLoop",
-      "OnCurrentIndex", "OnShow", "OnClose", "OnHide"};
+      "OnPosition", "OnPositionMax",  "OnStatus",    "OnSongTitle", "OnTotalTime", "OnPositionTime",
+      "OnLayer",    "OnBitrate",      "OnFrequency", "OnVolume",    "OnBalance",   "OnRandom",
+      "OnLoop",     "OnCurrentIndex", "OnShow",      "OnClose",     "OnHide"};
   const int i = static_cast<int>(n);
   return i >= 0 && i < static_cast<int>(DesignNotification::Count) ? kNames[i] : "?";
 }
 
-DesignLibraryHost::DesignLibraryHost(DesignModuleLoader& loader, DesignShell& shell, Display& display)
+DesignLibraryHost::DesignLibraryHost(DesignModuleLoader& loader, DesignShell& shell,
+                                     Display& display)
     : loader_(loader), shell_(shell), display_(display) {}
 
 DesignLibraryHost::~DesignLibraryHost() {
@@ -42,8 +43,7 @@ std::optional<std::string> DesignLibraryHost::Probe(const std::string& path) {
     } catch (...) {
       // Listed if the name was read before the fault.
     }
-  } catch (...) {
-  }
+  } catch (...) {}
   return name;
 }
 
@@ -60,14 +60,14 @@ void* DesignLibraryHost::Preview(const std::string& path) {
       module->Init();
       module->TakeHeader();
       picture = module->CopyPreview();
-    } catch (...) {
-    }
+    } catch (...) {}
     Quietly([&] { module->Deinit(); });
   });
   return picture;
 }
 
-bool DesignLibraryHost::Load(const std::string& path, const std::function<DesignDisplayState()>& state) {
+bool DesignLibraryHost::Load(const std::string& path,
+                             const std::function<DesignDisplayState()>& state) {
   if (active_) Unload(shell_.MainWindowSender());
   std::unique_ptr<DesignModule> module = loader_.Open(path);
   if (!module) return false;
@@ -137,15 +137,33 @@ std::string DesignLibraryHost::ActiveDesignName() {
 }
 
 // Display notifications: a fault reaches Display as an exception, which it discards.
-void DesignLibraryHost::OnStatus(const std::string& t) { if (active_) active_->Notify(DesignNotification::OnStatus, t); }
-void DesignLibraryHost::OnPositionTime(const std::string& t) { if (active_) active_->Notify(DesignNotification::OnPositionTime, t); }
-void DesignLibraryHost::OnPosition(int32_t v) { if (active_) active_->Notify(DesignNotification::OnPosition, v); }
-void DesignLibraryHost::OnTotalTime(const std::string& t) { if (active_) active_->Notify(DesignNotification::OnTotalTime, t); }
-void DesignLibraryHost::OnPositionMax(int32_t v) { if (active_) active_->Notify(DesignNotification::OnPositionMax, v); }
-void DesignLibraryHost::OnSongTitle(const std::string& t) { if (active_) active_->Notify(DesignNotification::OnSongTitle, t); }
-void DesignLibraryHost::OnFrequency(const std::string& t) { if (active_) active_->Notify(DesignNotification::OnFrequency, t); }
-void DesignLibraryHost::OnLayer(const std::string& t) { if (active_) active_->Notify(DesignNotification::OnLayer, t); }
-void DesignLibraryHost::OnBitrate(const std::string& t) { if (active_) active_->Notify(DesignNotification::OnBitrate, t); }
+void DesignLibraryHost::OnStatus(const std::string& t) {
+  if (active_) active_->Notify(DesignNotification::OnStatus, t);
+}
+void DesignLibraryHost::OnPositionTime(const std::string& t) {
+  if (active_) active_->Notify(DesignNotification::OnPositionTime, t);
+}
+void DesignLibraryHost::OnPosition(int32_t v) {
+  if (active_) active_->Notify(DesignNotification::OnPosition, v);
+}
+void DesignLibraryHost::OnTotalTime(const std::string& t) {
+  if (active_) active_->Notify(DesignNotification::OnTotalTime, t);
+}
+void DesignLibraryHost::OnPositionMax(int32_t v) {
+  if (active_) active_->Notify(DesignNotification::OnPositionMax, v);
+}
+void DesignLibraryHost::OnSongTitle(const std::string& t) {
+  if (active_) active_->Notify(DesignNotification::OnSongTitle, t);
+}
+void DesignLibraryHost::OnFrequency(const std::string& t) {
+  if (active_) active_->Notify(DesignNotification::OnFrequency, t);
+}
+void DesignLibraryHost::OnLayer(const std::string& t) {
+  if (active_) active_->Notify(DesignNotification::OnLayer, t);
+}
+void DesignLibraryHost::OnBitrate(const std::string& t) {
+  if (active_) active_->Notify(DesignNotification::OnBitrate, t);
+}
 
 // The playlist tells every index change through CurrentIndexChanged; the display's own
 // index notification (the older route) is the same call.

@@ -19,9 +19,24 @@ namespace velmora {
 
 // The notification slots of a library's header, in header order.
 enum class DesignNotification : int {
-  OnPosition, OnPositionMax, OnStatus, OnSongTitle, OnTotalTime, OnPositionTime, OnLayer,
-  OnBitrate, OnFrequency, OnVolume, OnBalance, OnRandom, OnLoop, OnCurrentIndex, OnShow,
-  OnClose, OnHide, Count
+  OnPosition,
+  OnPositionMax,
+  OnStatus,
+  OnSongTitle,
+  OnTotalTime,
+  OnPositionTime,
+  OnLayer,
+  OnBitrate,
+  OnFrequency,
+  OnVolume,
+  OnBalance,
+  OnRandom,
+  OnLoop,
+  OnCurrentIndex,
+  OnShow,
+  OnClose,
+  OnHide,
+  Count
 };
 const char* DesignNotificationName(DesignNotification n);
 

@@ -26,15 +26,28 @@ DesignHostServices* g_services = nullptr;
 
 // A library declaring an entry with the wrong convention leaves the stack pointer off on
 // i686; a frame pointer in each thunk puts it back.
-#define VELMORA_DESIGN_THUNK __attribute__((noinline, optimize("no-omit-frame-pointer", "no-optimize-sibling-calls")))
+#define VELMORA_DESIGN_THUNK \
+  __attribute__((noinline, optimize("no-omit-frame-pointer", "no-optimize-sibling-calls")))
 
 VELMORA_DESIGN_THUNK void ThunkVoid(void* e) { reinterpret_cast<VelmoraDesignInitFn>(e)(); }
-VELMORA_DESIGN_THUNK VelmoraDesignHeader* ThunkHeader(void* e) { return reinterpret_cast<VelmoraGetDesignHeaderFn>(e)(); }
-VELMORA_DESIGN_THUNK void ThunkUpdate(void* e, VelmoraDesignHeader* h) { reinterpret_cast<VelmoraDesignUpdateFn>(e)(h); }
-VELMORA_DESIGN_THUNK void ThunkInt(void* e, int32_t v) { reinterpret_cast<VelmoraIntNotification>(e)(v); }
-VELMORA_DESIGN_THUNK void ThunkText(void* e, const char* t) { reinterpret_cast<VelmoraTextNotification>(e)(t); }
-VELMORA_DESIGN_THUNK void ThunkFlag(void* e, VelmoraBool b) { reinterpret_cast<VelmoraBoolNotification>(e)(b); }
-VELMORA_DESIGN_THUNK void ThunkSender(void* e, void* s) { reinterpret_cast<VelmoraSenderNotification>(e)(s); }
+VELMORA_DESIGN_THUNK VelmoraDesignHeader* ThunkHeader(void* e) {
+  return reinterpret_cast<VelmoraGetDesignHeaderFn>(e)();
+}
+VELMORA_DESIGN_THUNK void ThunkUpdate(void* e, VelmoraDesignHeader* h) {
+  reinterpret_cast<VelmoraDesignUpdateFn>(e)(h);
+}
+VELMORA_DESIGN_THUNK void ThunkInt(void* e, int32_t v) {
+  reinterpret_cast<VelmoraIntNotification>(e)(v);
+}
+VELMORA_DESIGN_THUNK void ThunkText(void* e, const char* t) {
+  reinterpret_cast<VelmoraTextNotification>(e)(t);
+}
+VELMORA_DESIGN_THUNK void ThunkFlag(void* e, VelmoraBool b) {
+  reinterpret_cast<VelmoraBoolNotification>(e)(b);
+}
+VELMORA_DESIGN_THUNK void ThunkSender(void* e, void* s) {
+  reinterpret_cast<VelmoraSenderNotification>(e)(s);
+}
 
 [[noreturn]] void Fail() {
   throw DesignFault("The design library failed: " + guard::DescribeFault(guard::LastFaultCode()));
@@ -48,9 +61,11 @@ bool Accessible(const void* p, size_t size, bool write) {
     MEMORY_BASIC_INFORMATION info{};
     if (!VirtualQuery(at, &info, sizeof info) || info.State != MEM_COMMIT) return false;
     const DWORD p_ = info.Protect & 0xFF;
-    const bool readable = p_ & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY);
-    const bool writable = p_ & (PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY);
+    const bool readable =
+        p_ & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY);
+    const bool writable =
+        p_ & (PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY);
     if (!readable || (write && !writable) || (info.Protect & PAGE_GUARD)) return false;
     at = static_cast<const char*>(info.BaseAddress) + info.RegionSize;
   }
@@ -105,7 +120,8 @@ VelmoraBool VELMORA_DESIGN_CALL ListDelete(VelmoraStringList* l, int32_t i) {
 void VELMORA_DESIGN_CALL ListClear(VelmoraStringList* l) {
   if (l) AsHost(l)->items.clear();
 }
-const VelmoraStringListFunctions kHostListFunctions = {ListCount, ListGet, ListSet, ListInsert, ListDelete, ListClear};
+const VelmoraStringListFunctions kHostListFunctions = {ListCount,  ListGet,    ListSet,
+                                                       ListInsert, ListDelete, ListClear};
 
 // The two lists last handed out (valid until the next hand-out or the library's close).
 HostList g_names, g_paths;
@@ -118,7 +134,8 @@ bool ReadList(const VelmoraStringList* list, std::vector<std::string>& out) {
     return true;
   }
   // A list of the library's own: its record and functions are checked before use.
-  if (!Accessible(list, sizeof *list, false) || !Accessible(list->fn, sizeof *list->fn, false)) return false;
+  if (!Accessible(list, sizeof *list, false) || !Accessible(list->fn, sizeof *list->fn, false))
+    return false;
   const VelmoraStringListFunctions fn = *list->fn;
   if (!fn.Count || !fn.Get) return false;
   return guard::Guarded(guard::Owner{reinterpret_cast<const void*>(fn.Count)}, [&] {
@@ -138,27 +155,44 @@ void Serve(F&& f) {
   if (!g_services) return;
   try {
     f(*g_services);
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
-void ClickService(DesignButton b, VelmoraSender s) { Serve([&](DesignHostServices& h) { h.Click(b, s); }); }
+void ClickService(DesignButton b, VelmoraSender s) {
+  Serve([&](DesignHostServices& h) { h.Click(b, s); });
+}
 void VELMORA_DESIGN_CALL HostPlay(VelmoraSender s) { ClickService(DesignButton::Play, s); }
 void VELMORA_DESIGN_CALL HostStop(VelmoraSender s) { ClickService(DesignButton::Stop, s); }
 void VELMORA_DESIGN_CALL HostPause(VelmoraSender s) { ClickService(DesignButton::Pause, s); }
-void VELMORA_DESIGN_CALL HostNextTrack(VelmoraSender s) { ClickService(DesignButton::NextTrack, s); }
-void VELMORA_DESIGN_CALL HostPrevTrack(VelmoraSender s) { ClickService(DesignButton::PrevTrack, s); }
-void VELMORA_DESIGN_CALL HostFastForward(VelmoraSender s) { ClickService(DesignButton::FastForward, s); }
+void VELMORA_DESIGN_CALL HostNextTrack(VelmoraSender s) {
+  ClickService(DesignButton::NextTrack, s);
+}
+void VELMORA_DESIGN_CALL HostPrevTrack(VelmoraSender s) {
+  ClickService(DesignButton::PrevTrack, s);
+}
+void VELMORA_DESIGN_CALL HostFastForward(VelmoraSender s) {
+  ClickService(DesignButton::FastForward, s);
+}
 void VELMORA_DESIGN_CALL HostRewind(VelmoraSender s) { ClickService(DesignButton::Rewind, s); }
 void VELMORA_DESIGN_CALL HostExit(VelmoraSender s) { ClickService(DesignButton::Exit, s); }
 void VELMORA_DESIGN_CALL HostMinimize(VelmoraSender s) { ClickService(DesignButton::Minimize, s); }
-void VELMORA_DESIGN_CALL HostSeek(int32_t p) { Serve([&](DesignHostServices& h) { h.Seek(p); }); }
-void VELMORA_DESIGN_CALL HostSetVolume(int32_t v) { Serve([&](DesignHostServices& h) { h.SetVolume(v); }); }
-void VELMORA_DESIGN_CALL HostShowPopup() { Serve([&](DesignHostServices& h) { h.ShowPopup(); }); }
+void VELMORA_DESIGN_CALL HostSeek(int32_t p) {
+  Serve([&](DesignHostServices& h) { h.Seek(p); });
+}
+void VELMORA_DESIGN_CALL HostSetVolume(int32_t v) {
+  Serve([&](DesignHostServices& h) { h.SetVolume(v); });
+}
+void VELMORA_DESIGN_CALL HostShowPopup() {
+  Serve([&](DesignHostServices& h) { h.ShowPopup(); });
+}
 void VELMORA_DESIGN_CALL HostId3(VelmoraSender s) { ClickService(DesignButton::Id3, s); }
 void VELMORA_DESIGN_CALL HostOpen(VelmoraSender s) { ClickService(DesignButton::Open, s); }
-void VELMORA_DESIGN_CALL HostShowPlaylist(VelmoraSender s) { ClickService(DesignButton::ShowPlaylist, s); }
-void VELMORA_DESIGN_CALL HostSetBalance(int32_t b) { Serve([&](DesignHostServices& h) { h.SetBalance(b); }); }
+void VELMORA_DESIGN_CALL HostShowPlaylist(VelmoraSender s) {
+  ClickService(DesignButton::ShowPlaylist, s);
+}
+void VELMORA_DESIGN_CALL HostSetBalance(int32_t b) {
+  Serve([&](DesignHostServices& h) { h.SetBalance(b); });
+}
 int32_t VELMORA_DESIGN_CALL HostGetBalance() {
   int32_t b = 50;
   Serve([&](DesignHostServices& h) { b = h.GetBalance(); });
@@ -172,7 +206,8 @@ void VELMORA_DESIGN_CALL HostGetPlaylist(VelmoraStringList** names, VelmoraStrin
   Serve([&](DesignHostServices& h) { h.GetPlaylist(g_names.items, g_paths.items); });
   HandOut(names, paths);
 }
-void VELMORA_DESIGN_CALL HostSetPlaylist(const VelmoraStringList* names, const VelmoraStringList* paths) {
+void VELMORA_DESIGN_CALL HostSetPlaylist(const VelmoraStringList* names,
+                                         const VelmoraStringList* paths) {
   std::vector<std::string> n, p;
   if (!ReadList(names, n) || !ReadList(paths, p)) return;
   Serve([&](DesignHostServices& h) { h.SetPlaylist(std::move(n), std::move(p)); });
@@ -181,13 +216,17 @@ void VELMORA_DESIGN_CALL HostSortPlaylist(VelmoraStringList** names, VelmoraStri
   Serve([&](DesignHostServices& h) { h.SortPlaylist(g_names.items, g_paths.items); });
   HandOut(names, paths);
 }
-void VELMORA_DESIGN_CALL HostSavePlaylist() { Serve([&](DesignHostServices& h) { h.SavePlaylist(); }); }
+void VELMORA_DESIGN_CALL HostSavePlaylist() {
+  Serve([&](DesignHostServices& h) { h.SavePlaylist(); });
+}
 int32_t VELMORA_DESIGN_CALL HostGetCurrentIndex() {
   int32_t i = 0;
   Serve([&](DesignHostServices& h) { i = h.GetCurrentIndex(); });
   return i;
 }
-void VELMORA_DESIGN_CALL HostPlayIndex(int32_t i) { Serve([&](DesignHostServices& h) { h.PlayIndex(i); }); }
+void VELMORA_DESIGN_CALL HostPlayIndex(int32_t i) {
+  Serve([&](DesignHostServices& h) { h.PlayIndex(i); });
+}
 
 // ---- menus handed to a library -------------------------------------------------------
 
@@ -257,12 +296,16 @@ class Win32DesignModule : public DesignModule {
   void WriteHostSlots() override {
     HWND main = app_.main_window;
     Player* p = app_.player.get();
-    menus_ = {OwnedMenu(CreateGeneralMenu(app_.settings), main), ButtonMenu(main, {{main_menu::kFadeInPlay, "Fade In"}}),
-              ButtonMenu(main, {{main_menu::kPauseFadeOut, "Fadeout"}, {main_menu::kPauseFadeIn, "Fadein"}}),
+    menus_ = {OwnedMenu(CreateGeneralMenu(app_.settings), main),
+              ButtonMenu(main, {{main_menu::kFadeInPlay, "Fade In"}}),
+              ButtonMenu(main, {{main_menu::kPauseFadeOut, "Fadeout"},
+                                {main_menu::kPauseFadeIn, "Fadein"}}),
               ButtonMenu(main, {{main_menu::kFadeOutStop, "Fade Out"}})};
     if (p && menus_[2]) {
-      EnableMenuItem(menus_[2], main_menu::kPauseFadeOut, p->PauseFadeOutEnabled() ? MF_ENABLED : MF_GRAYED);
-      EnableMenuItem(menus_[2], main_menu::kPauseFadeIn, p->PauseFadeInEnabled() ? MF_ENABLED : MF_GRAYED);
+      EnableMenuItem(menus_[2], main_menu::kPauseFadeOut,
+                     p->PauseFadeOutEnabled() ? MF_ENABLED : MF_GRAYED);
+      EnableMenuItem(menus_[2], main_menu::kPauseFadeIn,
+                     p->PauseFadeInEnabled() ? MF_ENABLED : MF_GRAYED);
     }
     version_ = ui::WindowText(GetDlgItem(main, ids::Versiontext));
     VelmoraDesignHeader* h = header_;
@@ -382,21 +425,25 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
 
   // DesignShell
   bool MainWindowVisible() const override { return IsWindowVisible(app_.main_window) != FALSE; }
-  void SetMainWindowVisible(bool visible) override { ShowWindow(app_.main_window, visible ? SW_SHOW : SW_HIDE); }
+  void SetMainWindowVisible(bool visible) override {
+    ShowWindow(app_.main_window, visible ? SW_SHOW : SW_HIDE);
+  }
   void* MainWindowSender() const override { return app_.main_window; }
 
   // DesignCommands
   void Click(DesignButton button, void*) override {
-    static const int kIds[] = {ids::playbut, ids::stopbut,      ids::pausebut, ids::nexttrackbut,
-                               ids::prevtrackbut, ids::fwdbut, ids::revbut,   ids::Bitbtn1,
-                               ids::minibut, ids::id3but,       ids::openbut,  ids::plbut};
+    static const int kIds[] = {ids::playbut,      ids::stopbut, ids::pausebut, ids::nexttrackbut,
+                               ids::prevtrackbut, ids::fwdbut,  ids::revbut,   ids::Bitbtn1,
+                               ids::minibut,      ids::id3but,  ids::openbut,  ids::plbut};
     const int id = kIds[static_cast<int>(button)];
     HWND main = app_.main_window;
     const WPARAM wp = MAKEWPARAM(id, BN_CLICKED);
     const LPARAM lp = reinterpret_cast<LPARAM>(GetDlgItem(main, id));
     // Exit closes the program, which releases the library: never inside its own call.
-    if (button == DesignButton::Exit) PostMessageA(main, WM_COMMAND, wp, lp);
-    else SendMessageA(main, WM_COMMAND, wp, lp);
+    if (button == DesignButton::Exit)
+      PostMessageA(main, WM_COMMAND, wp, lp);
+    else
+      SendMessageA(main, WM_COMMAND, wp, lp);
   }
   void ShowPopup() override {
     POINT at{};
@@ -406,8 +453,7 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
       if (plugin.Has(PluginEntry::showoptionspopup)) {
         try {
           plugin.showoptionspopup(at.x, at.y);
-        } catch (const PluginFault&) {
-        }
+        } catch (const PluginFault&) {}
       }
       return;
     }
@@ -419,7 +465,8 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
   }
   void RefreshOptions() override {}  // the balance shown is the model's
   void SortPlaylistByName() override {
-    if (app_.playlist_window) SendMessageA(app_.playlist_window->Handle(), WM_COMMAND, ids::plSort1, 0);
+    if (app_.playlist_window)
+      SendMessageA(app_.playlist_window->Handle(), WM_COMMAND, ids::plSort1, 0);
   }
   void SavePlaylistDialog() override {
     if (app_.playlist_window) app_.playlist_window->SaveDialog();
@@ -428,7 +475,9 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
   DesignDisplayState DisplayState() const {
     HWND main = app_.main_window;
     auto text = [&](int id) { return ui::WindowText(GetDlgItem(main, id)); };
-    auto slider = [&](int id, UINT msg) { return static_cast<int32_t>(SendMessageA(GetDlgItem(main, id), msg, 0, 0)); };
+    auto slider = [&](int id, UINT msg) {
+      return static_cast<int32_t>(SendMessageA(GetDlgItem(main, id), msg, 0, 0));
+    };
     DesignDisplayState s;
     s.position_max = slider(ids::tb, TBM_GETRANGEMAX);
     s.position = slider(ids::tb, TBM_GETPOS);
@@ -448,15 +497,16 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
   std::unique_ptr<DesignHostServices> services_;
 };
 
-DesignLibraries::DesignLibraries(App& app, std::function<void(const std::string&, const std::string&)> list)
+DesignLibraries::DesignLibraries(App& app,
+                                 std::function<void(const std::string&, const std::string&)> list)
     : app_(app), impl_(std::make_unique<Impl>(app)), list_(std::move(list)) {
   MainWindow* main = app.main_form;
   balance_ = std::make_unique<SoundBalance>(main->OutputVolume());
   host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, *app.display);
   balance_->SetListener([this](int b) { host_->NotifyBalance(b); });
-  impl_->services_ = std::make_unique<DesignHostServices>(DesignHostServices::Deps{
-      *app.player, *main, app.playlist, *app.display, main->OutputVolume(), app.plugins->Current(), *balance_,
-      *impl_, *host_});
+  impl_->services_ = std::make_unique<DesignHostServices>(
+      DesignHostServices::Deps{*app.player, *main, app.playlist, *app.display, main->OutputVolume(),
+                               app.plugins->Current(), *balance_, *impl_, *host_});
   g_services = impl_->services_.get();
   g_names.fn = &kHostListFunctions;
   g_paths.fn = &kHostListFunctions;
@@ -499,7 +549,9 @@ void DesignLibraries::Unload() {
   g_paths.items.clear();
 }
 
-HBITMAP DesignLibraries::Preview(const std::string& path) { return static_cast<HBITMAP>(host_->Preview(path)); }
+HBITMAP DesignLibraries::Preview(const std::string& path) {
+  return static_cast<HBITMAP>(host_->Preview(path));
+}
 
 void DesignLibraries::ReleaseModules(const std::vector<std::string>& markers) {
   host_->ReleaseModules(markers);

@@ -20,7 +20,8 @@ namespace velmora {
 class DesignLibraries : private SettingsObserver {
  public:
   // `list` receives every probed library: its DesignName and full path.
-  DesignLibraries(App& app, std::function<void(const std::string& name, const std::string& path)> list);
+  DesignLibraries(App& app,
+                  std::function<void(const std::string& name, const std::string& path)> list);
   ~DesignLibraries() override;
   DesignLibraries(const DesignLibraries&) = delete;
   DesignLibraries& operator=(const DesignLibraries&) = delete;

@@ -14,7 +14,8 @@ namespace {
 std::string Trim(const std::string& s) {
   size_t b = 0, e = s.size();
   while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r' || s[b] == '\n')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r' || s[e - 1] == '\n')) --e;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r' || s[e - 1] == '\n'))
+    --e;
   return s.substr(b, e - b);
 }
 
@@ -80,7 +81,8 @@ IniFile IniFile::Parse(const std::string& text) {
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       const size_t close = line.find(']');
-      section = ToLowerAscii(Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)));
+      section = ToLowerAscii(
+          Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)));
       continue;
     }
     const size_t eq = line.find('=');
@@ -97,18 +99,21 @@ IniFile IniFile::Parse(const std::string& text) {
   return ini;
 }
 
-std::optional<std::string> IniFile::Value(const std::string& section, const std::string& key) const {
+std::optional<std::string> IniFile::Value(const std::string& section,
+                                          const std::string& key) const {
   const auto it = values_.find(ToLowerAscii(section) + '\n' + ToLowerAscii(key));
   if (it == values_.end()) return std::nullopt;
   return it->second;
 }
 
-std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& def) const {
   auto v = Value(section, key);
   return v ? *v : def;
 }
 
-int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, int32_t def) const {
+int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
+                             int32_t def) const {
   auto v = Value(section, key);
   if (!v) return def;
   auto n = ParseIniInteger(*v);

@@ -17,7 +17,8 @@ class IniFile {
   static IniFile Parse(const std::string& text);
 
   std::optional<std::string> Value(const std::string& section, const std::string& key) const;
-  std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& def) const;
   int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;
   bool ReadBool(const std::string& section, const std::string& key, bool def) const;
 

@@ -37,7 +37,8 @@ const ControlInfo kControls[] = {
     {"volbar", "volbar", ""},
     {"Banner1", "songtitle", ""},
 };
-static_assert(sizeof(kControls) / sizeof(kControls[0]) == static_cast<size_t>(DesignControl::Count));
+static_assert(sizeof(kControls) / sizeof(kControls[0]) ==
+              static_cast<size_t>(DesignControl::Count));
 
 const char kSection[] = "main";
 
@@ -45,7 +46,9 @@ class Reader {
  public:
   Reader(const IniFile& ini, DesignTarget& t) : ini_(ini), t_(t) {}
 
-  int32_t Int(const std::string& key, int32_t def) const { return ini_.ReadInteger(kSection, key, def); }
+  int32_t Int(const std::string& key, int32_t def) const {
+    return ini_.ReadInteger(kSection, key, def);
+  }
   bool Bool(const std::string& key, bool def) const { return ini_.ReadBool(kSection, key, def); }
   Colour Col(const std::string& key, Colour def) const {
     return static_cast<Colour>(ini_.ReadInteger(kSection, key, static_cast<int32_t>(def)));
@@ -70,7 +73,6 @@ class Reader {
     t_.SetLabelStyle(c, s);
   }
 
-
   const IniFile& ini_;
   DesignTarget& t_;
 };
@@ -82,20 +84,36 @@ void ApplyTransparent(Reader& r, DesignControl c, const std::string& pp) {
 }
 
 void ApplyEffects(Reader& r, DesignControl c, const std::string& ep) {
-  r.Label(c, [&](LabelEffectStyle& s) { s.keep_letters_vertical = r.Bool(ep + "vertical", false); });
-  r.Label(c, [&](LabelEffectStyle& s) { s.SetEffectStyle(EffectFromIni(r.Int(ep + "effect", 0))); });
+  r.Label(c,
+          [&](LabelEffectStyle& s) { s.keep_letters_vertical = r.Bool(ep + "vertical", false); });
+  r.Label(c,
+          [&](LabelEffectStyle& s) { s.SetEffectStyle(EffectFromIni(r.Int(ep + "effect", 0))); });
   r.Label(c, [&](LabelEffectStyle& s) { s.SetDepthHighlight(r.Int(ep + "depthH", 0)); });
   r.Label(c, [&](LabelEffectStyle& s) { s.SetDepthShadow(r.Int(ep + "depthS", 0)); });
   r.Label(c, [&](LabelEffectStyle& s) { s.angle = r.Int(ep + "angle", 0); });
   r.Label(c, [&](LabelEffectStyle& s) { s.SetColourHighlight(r.Col(ep + "colorH", 0)); });
   r.Label(c, [&](LabelEffectStyle& s) { s.SetColourShadow(r.Col(ep + "colorS", 0)); });
-  r.Label(c, [&](LabelEffectStyle& s) { s.SetColourScheme(SchemeFromIni(r.Int(ep + "colourscheme", 0))); });
-  r.Label(c, [&](LabelEffectStyle& s) { s.SetDirectionHighlight(DirectionFromIni(r.Int(ep + "directionhighlight", 4))); });
-  r.Label(c, [&](LabelEffectStyle& s) { s.SetDirectionShadow(DirectionFromIni(r.Int(ep + "directionshadow", 4))); });
-  r.Label(c, [&](LabelEffectStyle& s) { s.SetGraduateFace(GradientFromIni(r.Int(ep + "graduateface", 1))); });
-  r.Label(c, [&](LabelEffectStyle& s) { s.SetGraduateFrom(r.Col(ep + "graduatefrom", kSystemWindowText)); });
-  r.Label(c, [&](LabelEffectStyle& s) { s.SetStyleHighlight(StyleFromIni(r.Int(ep + "stylehighlight", 2))); });
-  r.Label(c, [&](LabelEffectStyle& s) { s.SetStyleShadow(StyleFromIni(r.Int(ep + "styleshadow", 2))); });
+  r.Label(c, [&](LabelEffectStyle& s) {
+    s.SetColourScheme(SchemeFromIni(r.Int(ep + "colourscheme", 0)));
+  });
+  r.Label(c, [&](LabelEffectStyle& s) {
+    s.SetDirectionHighlight(DirectionFromIni(r.Int(ep + "directionhighlight", 4)));
+  });
+  r.Label(c, [&](LabelEffectStyle& s) {
+    s.SetDirectionShadow(DirectionFromIni(r.Int(ep + "directionshadow", 4)));
+  });
+  r.Label(c, [&](LabelEffectStyle& s) {
+    s.SetGraduateFace(GradientFromIni(r.Int(ep + "graduateface", 1)));
+  });
+  r.Label(c, [&](LabelEffectStyle& s) {
+    s.SetGraduateFrom(r.Col(ep + "graduatefrom", kSystemWindowText));
+  });
+  r.Label(c, [&](LabelEffectStyle& s) {
+    s.SetStyleHighlight(StyleFromIni(r.Int(ep + "stylehighlight", 2)));
+  });
+  r.Label(c, [&](LabelEffectStyle& s) {
+    s.SetStyleShadow(StyleFromIni(r.Int(ep + "styleshadow", 2)));
+  });
 }
 
 void ApplyPlace(Reader& r, DesignControl c, const std::string& pp, bool height_first) {
@@ -188,7 +206,8 @@ void ApplyMainIni(const IniFile& ini, DesignTarget& t) {
   }
 
   using C = DesignControl;
-  ApplyEffectFirstLabel(r, C::Versiontext, "versiontext", "version", false, "versiontextcolor", false);
+  ApplyEffectFirstLabel(r, C::Versiontext, "versiontext", "version", false, "versiontextcolor",
+                        false);
   ApplyEffectFirstLabel(r, C::Freq, "frequency", "frequency", true, "frequencycolor", false);
   ApplyEffectFirstLabel(r, C::bitr, "bitrate", "bitrate", true, "bitratecolor", false);
   ApplyEffectFirstLabel(r, C::lay, "layer", "layer", true, "layercolor", false);

@@ -15,11 +15,31 @@ namespace velmora {
 
 // Controls a design places, buttons first in the order of their key table.
 enum class DesignControl : int {
-  prevtrackbut, revbut, stopbut, pausebut, playbut, fwdbut, nexttrackbut, plbut, id3but,
-  openbut, optionbut, minibut, Button1, Bitbtn1,  // the fourteen buttons
-  Versiontext, Freq, bitr, lay, poslab, banner2, lengthlab, Statictext1,  // the eight labels
-  tb, volbar,  // the sliders
-  Banner1,     // the scrolling title
+  prevtrackbut,
+  revbut,
+  stopbut,
+  pausebut,
+  playbut,
+  fwdbut,
+  nexttrackbut,
+  plbut,
+  id3but,
+  openbut,
+  optionbut,
+  minibut,
+  Button1,
+  Bitbtn1,  // the fourteen buttons
+  Versiontext,
+  Freq,
+  bitr,
+  lay,
+  poslab,
+  banner2,
+  lengthlab,
+  Statictext1,  // the eight labels
+  tb,
+  volbar,   // the sliders
+  Banner1,  // the scrolling title
   Count
 };
 inline constexpr int kButtonCount = 14;

@@ -4,7 +4,8 @@ namespace velmora {
 
 std::vector<OutlineRun> OutlineRuns(const Image& mask) {
   std::vector<OutlineRun> runs;
-  if (mask.Empty() || mask.pixels.size() < static_cast<size_t>(mask.width) * mask.height) return runs;
+  if (mask.Empty() || mask.pixels.size() < static_cast<size_t>(mask.width) * mask.height)
+    return runs;
   for (int32_t y = 0; y < mask.height; ++y) {
     const uint32_t* row = &mask.pixels[static_cast<size_t>(y) * mask.width];
     int32_t x = 0;

@@ -20,7 +20,8 @@ extern "C" {
 namespace velmora {
 
 HBITMAP BitmapFromImage(const Image& image) {
-  if (image.Empty() || image.pixels.size() < static_cast<size_t>(image.width) * image.height) return nullptr;
+  if (image.Empty() || image.pixels.size() < static_cast<size_t>(image.width) * image.height)
+    return nullptr;
   void* bits = nullptr;
   HBITMAP bmp = ui::CreateTopDownDib(image.width, image.height, 24, &bits);
   if (!bmp) return nullptr;
@@ -92,8 +93,9 @@ bool ReadJpegPixels(JpegJob* job, uint32_t* pixels, uint8_t* row) {
     if (jpeg_read_scanlines(cinfo, rows, 1) != 1) return false;
     for (JDIMENSION x = 0; x < cinfo->output_width; ++x) {
       const uint8_t* p = row + static_cast<size_t>(x) * cinfo->output_components;
-      dst[x] = cinfo->output_components >= 3 ? (static_cast<uint32_t>(p[0]) << 16) | (p[1] << 8) | p[2]
-                                             : (static_cast<uint32_t>(p[0]) * 0x010101u);
+      dst[x] = cinfo->output_components >= 3
+                   ? (static_cast<uint32_t>(p[0]) << 16) | (p[1] << 8) | p[2]
+                   : (static_cast<uint32_t>(p[0]) * 0x010101u);
     }
   }
   jpeg_finish_decompress(cinfo);
@@ -146,8 +148,9 @@ bool LoadJpegFile(const std::string& path, Image*, std::string* error) {
 HBITMAP LoadPictureFile(const std::string& path, std::string* error) {
   const std::string lower = ToLowerAscii(path);
   Image img;
-  const bool jpeg = lower.size() > 4 && (lower.compare(lower.size() - 4, 4, ".jpg") == 0 ||
-                                         (lower.size() > 5 && lower.compare(lower.size() - 5, 5, ".jpeg") == 0));
+  const bool jpeg =
+      lower.size() > 4 && (lower.compare(lower.size() - 4, 4, ".jpg") == 0 ||
+                           (lower.size() > 5 && lower.compare(lower.size() - 5, 5, ".jpeg") == 0));
   const bool ok = jpeg ? LoadJpegFile(path, &img, error) : LoadBmpFile(path, &img, error);
   if (!ok) return nullptr;
   HBITMAP bmp = BitmapFromImage(img);

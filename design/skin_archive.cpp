@@ -9,7 +9,8 @@ namespace velmora {
 namespace {
 
 std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
 }
 
@@ -32,7 +33,8 @@ bool IsDeviceName(const std::string& part) {
   // The device names hold with any extension and trailing dots or spaces ("nul.txt").
   std::string base = Lower(part.substr(0, part.find('.')));
   while (!base.empty() && (base.back() == ' ' || base.back() == '.')) base.pop_back();
-  static const std::set<std::string> devices = {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"};
+  static const std::set<std::string> devices = {"con",    "prn",     "aux",   "nul",
+                                                "conin$", "conout$", "clock$"};
   if (devices.count(base)) return true;
   return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
          base[3] >= '0' && base[3] <= '9';
@@ -41,10 +43,11 @@ bool IsDeviceName(const std::string& part) {
 // A name that could land outside the skin folder, or on a device.
 bool Unsafe(const std::string& name) {
   if (name.empty()) return true;
-  if (name[0] == '/' || name[0] == '\\') return true;             // absolute
-  if (name.size() >= 2 && name[1] == ':') return true;             // drive letter
+  if (name[0] == '/' || name[0] == '\\') return true;   // absolute
+  if (name.size() >= 2 && name[1] == ':') return true;  // drive letter
   for (unsigned char c : name)
-    if (c < 32 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|') return true;
+    if (c < 32 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
+      return true;
   for (const std::string& part : Split(name)) {
     if (part == "..") return true;
     if (IsDeviceName(part)) return true;
@@ -70,7 +73,8 @@ std::string SkinNameOfArchive(const std::string& path) {
 }
 
 bool IsUsableSkinName(const std::string& name) {
-  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
+  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ')
+    return false;
   if (name.find_first_of("\\/") != std::string::npos) return false;
   return !Unsafe(name);
 }
@@ -131,15 +135,17 @@ UnpackPlan PlanSkinUnpack(const std::vector<ArchiveEntry>& entries, const Archiv
   return plan;
 }
 
-std::string ArchiveStatusText(const std::string& archive_name, ArchiveRefusal why, const std::string& entry,
-                              const ArchiveLimits& limits) {
+std::string ArchiveStatusText(const std::string& archive_name, ArchiveRefusal why,
+                              const std::string& entry, const ArchiveLimits& limits) {
   const std::string head = "Skin archive " + archive_name;
   switch (why) {
     case ArchiveRefusal::none: return head + " unpacked";
-    case ArchiveRefusal::too_many: return head + " refused: more than " + std::to_string(limits.max_entries) + " files";
+    case ArchiveRefusal::too_many:
+      return head + " refused: more than " + std::to_string(limits.max_entries) + " files";
     case ArchiveRefusal::unsafe_name: return head + " refused: unsafe file name " + entry;
     case ArchiveRefusal::too_large:
-      return head + " refused: it unpacks to more than " + std::to_string(limits.max_total >> 20) + " MB";
+      return head + " refused: it unpacks to more than " + std::to_string(limits.max_total >> 20) +
+             " MB";
     case ArchiveRefusal::damaged: return head + " is damaged";
     case ArchiveRefusal::cannot_write: return head + " cannot be unpacked into " + entry;
   }

@@ -19,8 +19,8 @@ std::string SkinNameOfArchive(const std::string& path);
 bool IsUsableSkinName(const std::string& name);
 
 struct ArchiveEntry {
-  std::string name;    // as stored, '/' or '\' separated
-  uint64_t size = 0;   // uncompressed size the archive claims
+  std::string name;   // as stored, '/' or '\' separated
+  uint64_t size = 0;  // uncompressed size the archive claims
   bool directory = false;
 };
 
@@ -31,9 +31,9 @@ struct ArchiveLimits {
 };
 
 struct UnpackItem {
-  size_t index;          // position in the archive's entry list
-  std::string file;      // plain file name inside the skin folder
-  uint64_t size;         // claimed size
+  size_t index;      // position in the archive's entry list
+  std::string file;  // plain file name inside the skin folder
+  uint64_t size;     // claimed size
 };
 
 enum class ArchiveRefusal : int { none, too_many, unsafe_name, too_large, damaged, cannot_write };
@@ -51,11 +51,12 @@ struct UnpackPlan {
 // bound. Otherwise: a single top folder holding everything is flattened away; files in
 // deeper folders are left out (a skin's pictures lie at its top); of names that differ
 // only in letter case the first is kept.
-UnpackPlan PlanSkinUnpack(const std::vector<ArchiveEntry>& entries, const ArchiveLimits& limits = {});
+UnpackPlan PlanSkinUnpack(const std::vector<ArchiveEntry>& entries,
+                          const ArchiveLimits& limits = {});
 
 // The status text after unpacking (or refusing) an archive; `entry` is the unsafe name,
 // or the folder that could not be written.
-std::string ArchiveStatusText(const std::string& archive_name, ArchiveRefusal why, const std::string& entry,
-                              const ArchiveLimits& limits = {});
+std::string ArchiveStatusText(const std::string& archive_name, ArchiveRefusal why,
+                              const std::string& entry, const ArchiveLimits& limits = {});
 
 }  // namespace velmora

@@ -40,7 +40,8 @@ class ScratchFolder {
     // A scratch folder left by an earlier run that ended half way holds only our files.
     if (IsDirectory(path_)) {
       ui::ForEachFile(path_ + "\\*", [&](const WIN32_FIND_DATAA& fd) {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((path_ + "\\" + fd.cFileName).c_str());
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+          DeleteFileA((path_ + "\\" + fd.cFileName).c_str());
       });
       RemoveDirectoryA(path_.c_str());
     }
@@ -68,13 +69,15 @@ bool ListEntries(unzFile zip, const ArchiveLimits& limits, std::vector<ListedEnt
   while (rc == UNZ_OK) {
     unz_file_info64 info{};
     char name[1024];
-    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
+      return false;
     ListedEntry e;
     // A longer name than the buffer is cut; such a name is no skin picture anyway, and a
     // cut name is checked like any other.
     e.entry.name.assign(name, strnlen(name, sizeof name));
     e.entry.size = info.uncompressed_size;
-    e.entry.directory = !e.entry.name.empty() && (e.entry.name.back() == '/' || e.entry.name.back() == '\\');
+    e.entry.directory =
+        !e.entry.name.empty() && (e.entry.name.back() == '/' || e.entry.name.back() == '\\');
     if (unzGetFilePos64(zip, &e.pos) != UNZ_OK) return false;
     out->push_back(std::move(e));
     if (out->size() > limits.max_entries) return true;
@@ -85,11 +88,13 @@ bool ListEntries(unzFile zip, const ArchiveLimits& limits, std::vector<ListedEnt
 
 // Writes one entry; the bytes are counted as they come, so an entry that inflates beyond
 // what it claims (or beyond what is left of the bound) is stopped there.
-ArchiveRefusal WriteEntry(unzFile zip, const ListedEntry& e, const std::string& path, uint64_t* budget) {
+ArchiveRefusal WriteEntry(unzFile zip, const ListedEntry& e, const std::string& path,
+                          uint64_t* budget) {
   unz64_file_pos pos = e.pos;
-  if (unzGoToFilePos64(zip, &pos) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK) return ArchiveRefusal::damaged;
-  std::unique_ptr<void, FileCloser> file(
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (unzGoToFilePos64(zip, &pos) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK)
+    return ArchiveRefusal::damaged;
+  std::unique_ptr<void, FileCloser> file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) {
     file.release();
     unzCloseCurrentFile(zip);
@@ -112,13 +117,15 @@ ArchiveRefusal WriteEntry(unzFile zip, const ListedEntry& e, const std::string& 
     }
     *budget -= static_cast<uint64_t>(n);
     DWORD done = 0;
-    if (!WriteFile(file.get(), buffer.data(), static_cast<DWORD>(n), &done, nullptr) || done != static_cast<DWORD>(n)) {
+    if (!WriteFile(file.get(), buffer.data(), static_cast<DWORD>(n), &done, nullptr) ||
+        done != static_cast<DWORD>(n)) {
       result = ArchiveRefusal::cannot_write;
       break;
     }
   }
   // The check sum is compared when the entry is closed after reading it whole.
-  if (unzCloseCurrentFile(zip) != UNZ_OK && result == ArchiveRefusal::none) result = ArchiveRefusal::damaged;
+  if (unzCloseCurrentFile(zip) != UNZ_OK && result == ArchiveRefusal::none)
+    result = ArchiveRefusal::damaged;
   if (result == ArchiveRefusal::none && written != e.entry.size) result = ArchiveRefusal::damaged;
   return result;
 }
@@ -161,10 +168,12 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
     const std::string path = scratch.Path() + "\\" + item.file;
     const ArchiveRefusal why = WriteEntry(zip.get(), listed[item.index], path, &budget);
     scratch.Written(item.file);
-    if (why != ArchiveRefusal::none) return fail(why, why == ArchiveRefusal::cannot_write ? target : "");
+    if (why != ArchiveRefusal::none)
+      return fail(why, why == ArchiveRefusal::cannot_write ? target : "");
   }
   zip.reset();
-  if (!MoveFileA(scratch.Path().c_str(), target.c_str())) return fail(ArchiveRefusal::cannot_write, target);
+  if (!MoveFileA(scratch.Path().c_str(), target.c_str()))
+    return fail(ArchiveRefusal::cannot_write, target);
   scratch.Keep();
   result.ok = true;
   result.status = ArchiveStatusText(archive_name, ArchiveRefusal::none, "", limits);

@@ -98,7 +98,8 @@ typedef struct VelmoraStringListFunctions {
   /* The editing functions return 1 when done, 0 for an index out of range. */
   VelmoraBool(VELMORA_DESIGN_CALL* Set)(VelmoraStringList* list, int32_t index, const char* text);
   /* index == Count appends. */
-  VelmoraBool(VELMORA_DESIGN_CALL* Insert)(VelmoraStringList* list, int32_t index, const char* text);
+  VelmoraBool(VELMORA_DESIGN_CALL* Insert)(VelmoraStringList* list, int32_t index,
+                                           const char* text);
   VelmoraBool(VELMORA_DESIGN_CALL* Delete)(VelmoraStringList* list, int32_t index);
   void(VELMORA_DESIGN_CALL* Clear)(VelmoraStringList* list);
 } VelmoraStringListFunctions;
@@ -114,8 +115,10 @@ typedef void(VELMORA_DESIGN_CALL* VelmoraSenderService)(VelmoraSender sender);
 typedef void(VELMORA_DESIGN_CALL* VelmoraIntService)(int32_t value);
 typedef void(VELMORA_DESIGN_CALL* VelmoraService)(void);
 typedef int32_t(VELMORA_DESIGN_CALL* VelmoraIntQuery)(void);
-typedef void(VELMORA_DESIGN_CALL* VelmoraListsOut)(VelmoraStringList** names, VelmoraStringList** paths);
-typedef void(VELMORA_DESIGN_CALL* VelmoraListsIn)(const VelmoraStringList* names, const VelmoraStringList* paths);
+typedef void(VELMORA_DESIGN_CALL* VelmoraListsOut)(VelmoraStringList** names,
+                                                   VelmoraStringList** paths);
+typedef void(VELMORA_DESIGN_CALL* VelmoraListsIn)(const VelmoraStringList* names,
+                                                  const VelmoraStringList* paths);
 
 typedef void(VELMORA_DESIGN_CALL* VelmoraIntNotification)(int32_t value);
 typedef void(VELMORA_DESIGN_CALL* VelmoraTextNotification)(const char* text);
@@ -126,64 +129,64 @@ typedef void(VELMORA_DESIGN_CALL* VelmoraSenderNotification)(VelmoraSender sende
 
 typedef struct VelmoraDesignHeader {
   /* Host services, written by the player. The sender ones act as a click on that button. */
-  VelmoraSenderService HostPlay;        /*   0 */
-  VelmoraSenderService HostStop;        /*   4 */
-  VelmoraSenderService HostPause;       /*   8 */
-  VelmoraSenderService HostNextTrack;   /*  12 */
-  VelmoraSenderService HostPrevTrack;   /*  16 */
-  VelmoraSenderService HostFastForward; /*  20 */
-  VelmoraSenderService HostRewind;      /*  24 */
-  VelmoraSenderService HostExit;        /*  28 */
-  VelmoraSenderService HostMinimize;    /*  32 */
-  VelmoraIntService HostSeek;           /*  36 position in OnPositionMax units */
-  VelmoraIntService HostSetVolume;      /*  40 volume 0..250 */
-  VelmoraService HostShowPopup;         /*  44 the input plug-in's menu at the mouse */
-  VelmoraSenderService HostId3;         /*  48 */
-  VelmoraSenderService HostOpen;        /*  52 */
+  VelmoraSenderService HostPlay;         /*   0 */
+  VelmoraSenderService HostStop;         /*   4 */
+  VelmoraSenderService HostPause;        /*   8 */
+  VelmoraSenderService HostNextTrack;    /*  12 */
+  VelmoraSenderService HostPrevTrack;    /*  16 */
+  VelmoraSenderService HostFastForward;  /*  20 */
+  VelmoraSenderService HostRewind;       /*  24 */
+  VelmoraSenderService HostExit;         /*  28 */
+  VelmoraSenderService HostMinimize;     /*  32 */
+  VelmoraIntService HostSeek;            /*  36 position in OnPositionMax units */
+  VelmoraIntService HostSetVolume;       /*  40 volume 0..250 */
+  VelmoraService HostShowPopup;          /*  44 the input plug-in's menu at the mouse */
+  VelmoraSenderService HostId3;          /*  48 */
+  VelmoraSenderService HostOpen;         /*  52 */
   VelmoraSenderService HostShowPlaylist; /* 56 */
-  VelmoraIntService HostSetBalance;     /*  60 balance 0..100; larger values are ignored */
-  VelmoraIntQuery HostGetBalance;       /*  64 balance 0..100 */
-  void* Reserved1[4];                   /*  68 never written nor called */
-  VelmoraListsOut HostGetPlaylist;      /*  84 */
-  VelmoraListsIn HostSetPlaylist;       /*  88 */
-  VelmoraListsOut HostSortPlaylist;     /*  92 sorts by name, then as HostGetPlaylist */
-  VelmoraService HostSavePlaylist;      /*  96 the playlist's save dialog */
-  VelmoraIntQuery HostGetCurrentIndex;  /* 100 the playlist row that plays next */
-  VelmoraIntService HostPlayIndex;      /* 104 makes the row current and plays it */
+  VelmoraIntService HostSetBalance;      /*  60 balance 0..100; larger values are ignored */
+  VelmoraIntQuery HostGetBalance;        /*  64 balance 0..100 */
+  void* Reserved1[4];                    /*  68 never written nor called */
+  VelmoraListsOut HostGetPlaylist;       /*  84 */
+  VelmoraListsIn HostSetPlaylist;        /*  88 */
+  VelmoraListsOut HostSortPlaylist;      /*  92 sorts by name, then as HostGetPlaylist */
+  VelmoraService HostSavePlaylist;       /*  96 the playlist's save dialog */
+  VelmoraIntQuery HostGetCurrentIndex;   /* 100 the playlist row that plays next */
+  VelmoraIntService HostPlayIndex;       /* 104 makes the row current and plays it */
 
   /* Notifications, filled by the library (NULL: not wanted). */
-  VelmoraIntNotification OnPosition;        /* 108 position slider value */
-  VelmoraIntNotification OnPositionMax;     /* 112 position slider maximum */
-  VelmoraTextNotification OnStatus;         /* 116 status line */
-  VelmoraTextNotification OnSongTitle;      /* 120 */
-  VelmoraTextNotification OnTotalTime;      /* 124 "mm:ss" */
-  VelmoraTextNotification OnPositionTime;   /* 128 "mm:ss" elapsed or remaining */
-  VelmoraTextNotification OnLayer;          /* 132 */
-  VelmoraTextNotification OnBitrate;        /* 136 */
-  VelmoraTextNotification OnFrequency;      /* 140 */
-  VelmoraIntNotification OnVolume;          /* 144 0..250 */
-  VelmoraIntNotification OnBalance;         /* 148 0..100 */
-  VelmoraBoolNotification OnRandom;         /* 152 random play on/off */
-  VelmoraBoolNotification OnLoop;           /* 156 loop on/off */
-  VelmoraIntNotification OnCurrentIndex;    /* 160 the playlist's current row changed */
-  VelmoraSenderNotification OnShow;         /* 164 show your player */
-  VelmoraSenderNotification OnClose;        /* 168 you are about to be released */
-  VelmoraSenderNotification OnHide;         /* 172 hide your player (minimise) */
+  VelmoraIntNotification OnPosition;      /* 108 position slider value */
+  VelmoraIntNotification OnPositionMax;   /* 112 position slider maximum */
+  VelmoraTextNotification OnStatus;       /* 116 status line */
+  VelmoraTextNotification OnSongTitle;    /* 120 */
+  VelmoraTextNotification OnTotalTime;    /* 124 "mm:ss" */
+  VelmoraTextNotification OnPositionTime; /* 128 "mm:ss" elapsed or remaining */
+  VelmoraTextNotification OnLayer;        /* 132 */
+  VelmoraTextNotification OnBitrate;      /* 136 */
+  VelmoraTextNotification OnFrequency;    /* 140 */
+  VelmoraIntNotification OnVolume;        /* 144 0..250 */
+  VelmoraIntNotification OnBalance;       /* 148 0..100 */
+  VelmoraBoolNotification OnRandom;       /* 152 random play on/off */
+  VelmoraBoolNotification OnLoop;         /* 156 loop on/off */
+  VelmoraIntNotification OnCurrentIndex;  /* 160 the playlist's current row changed */
+  VelmoraSenderNotification OnShow;       /* 164 show your player */
+  VelmoraSenderNotification OnClose;      /* 168 you are about to be released */
+  VelmoraSenderNotification OnHide;       /* 172 hide your player (minimise) */
 
   /* Host data, written by the player. */
-  HMENU SetupMenu;                          /* 176 the general menu */
-  HMENU PlayMenu;                           /* 180 "Fade In" */
-  HMENU PauseMenu;                          /* 184 "Fadeout" / "Fadein" */
-  HMENU StopMenu;                           /* 188 "Fade Out" */
-  const char* VersionText;                  /* 192 valid only during update */
-  const char* LayerHint;                    /* 196 "Layer" */
-  const char* BitrateHint;                  /* 200 "Bitrate" */
-  const char* FrequencyHint;                /* 204 "Frequency" */
-  void* Reserved2;                          /* 208 */
+  HMENU SetupMenu;           /* 176 the general menu */
+  HMENU PlayMenu;            /* 180 "Fade In" */
+  HMENU PauseMenu;           /* 184 "Fadeout" / "Fadein" */
+  HMENU StopMenu;            /* 188 "Fade Out" */
+  const char* VersionText;   /* 192 valid only during update */
+  const char* LayerHint;     /* 196 "Layer" */
+  const char* BitrateHint;   /* 200 "Bitrate" */
+  const char* FrequencyHint; /* 204 "Frequency" */
+  void* Reserved2;           /* 208 */
 
   /* Library data. */
-  const char* DesignName;                   /* 212 the name the chooser lists */
-  HBITMAP PreviewPicture;                   /* 216 the chooser's preview (may be NULL) */
+  const char* DesignName; /* 212 the name the chooser lists */
+  HBITMAP PreviewPicture; /* 216 the chooser's preview (may be NULL) */
 } VelmoraDesignHeader;
 
 /* The four exports. */
@@ -216,31 +219,47 @@ static __inline void VelmoraDesignPopupMenu(HMENU menu, HWND owner, int x, int y
 #endif
 
 #define VELMORA_DESIGN_SLOT(n) ((n) * sizeof(void*))
-VELMORA_DESIGN_ASSERT(sizeof(VelmoraDesignHeader) == VELMORA_DESIGN_SLOT(55), "55 slots, no padding");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostSeek) == VELMORA_DESIGN_SLOT(9), "HostSeek");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostGetBalance) == VELMORA_DESIGN_SLOT(16), "HostGetBalance");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, Reserved1) == VELMORA_DESIGN_SLOT(17), "Reserved1");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostGetPlaylist) == VELMORA_DESIGN_SLOT(21), "HostGetPlaylist");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostPlayIndex) == VELMORA_DESIGN_SLOT(26), "HostPlayIndex");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, OnPosition) == VELMORA_DESIGN_SLOT(27), "OnPosition");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, OnVolume) == VELMORA_DESIGN_SLOT(36), "OnVolume");
+VELMORA_DESIGN_ASSERT(sizeof(VelmoraDesignHeader) == VELMORA_DESIGN_SLOT(55),
+                      "55 slots, no padding");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostSeek) == VELMORA_DESIGN_SLOT(9),
+                      "HostSeek");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostGetBalance) == VELMORA_DESIGN_SLOT(16),
+                      "HostGetBalance");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, Reserved1) == VELMORA_DESIGN_SLOT(17),
+                      "Reserved1");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostGetPlaylist) == VELMORA_DESIGN_SLOT(21),
+                      "HostGetPlaylist");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostPlayIndex) == VELMORA_DESIGN_SLOT(26),
+                      "HostPlayIndex");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, OnPosition) == VELMORA_DESIGN_SLOT(27),
+                      "OnPosition");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, OnVolume) == VELMORA_DESIGN_SLOT(36),
+                      "OnVolume");
 VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, OnHide) == VELMORA_DESIGN_SLOT(43), "OnHide");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, SetupMenu) == VELMORA_DESIGN_SLOT(44), "SetupMenu");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, VersionText) == VELMORA_DESIGN_SLOT(48), "VersionText");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, FrequencyHint) == VELMORA_DESIGN_SLOT(51), "FrequencyHint");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, DesignName) == VELMORA_DESIGN_SLOT(53), "DesignName");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, PreviewPicture) == VELMORA_DESIGN_SLOT(54), "PreviewPicture");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, SetupMenu) == VELMORA_DESIGN_SLOT(44),
+                      "SetupMenu");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, VersionText) == VELMORA_DESIGN_SLOT(48),
+                      "VersionText");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, FrequencyHint) == VELMORA_DESIGN_SLOT(51),
+                      "FrequencyHint");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, DesignName) == VELMORA_DESIGN_SLOT(53),
+                      "DesignName");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, PreviewPicture) == VELMORA_DESIGN_SLOT(54),
+                      "PreviewPicture");
 #if defined(_WIN64)
-VELMORA_DESIGN_ASSERT(sizeof(void*) == 8 && sizeof(VelmoraDesignHeader) == 440, "8-byte slots on x86-64");
+VELMORA_DESIGN_ASSERT(sizeof(void*) == 8 && sizeof(VelmoraDesignHeader) == 440,
+                      "8-byte slots on x86-64");
 #else
 VELMORA_DESIGN_ASSERT(sizeof(VelmoraDesignHeader) == 220, "220 bytes on 32-bit x86");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostGetPlaylist) == 84, "HostGetPlaylist at 84");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, HostGetPlaylist) == 84,
+                      "HostGetPlaylist at 84");
 VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, OnPosition) == 108, "OnPosition at 108");
 VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, OnHide) == 172, "OnHide at 172");
 VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, SetupMenu) == 176, "SetupMenu at 176");
 VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, Reserved2) == 208, "Reserved2 at 208");
 VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, DesignName) == 212, "DesignName at 212");
-VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, PreviewPicture) == 216, "PreviewPicture at 216");
+VELMORA_DESIGN_ASSERT(offsetof(VelmoraDesignHeader, PreviewPicture) == 216,
+                      "PreviewPicture at 216");
 #endif
 #undef VELMORA_DESIGN_SLOT
 #undef VELMORA_DESIGN_ASSERT

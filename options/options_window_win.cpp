@@ -53,7 +53,10 @@ constexpr CheckBoxSpec kCheckBoxes[] = {
     {ids::cbLogErrors, "Log all errors to errors.log", &PlayerSettings::LogErrors},
 };
 
-class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginListsView, private SettingsObserver {
+class OptionsWindow : public Form,
+                      public ui::TopLevelWindow,
+                      public PluginListsView,
+                      private SettingsObserver {
  public:
   explicit OptionsWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) { Create(); }
   ~OptionsWindow() override {
@@ -75,7 +78,9 @@ class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginLists
   void StopScanTimer() override {
     if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::PluginScan));
   }
-  void SetScanning(bool scanning) override { SetWindowTextA(hwnd_, scanning ? kScanningCaption : kCaption); }
+  void SetScanning(bool scanning) override {
+    SetWindowTextA(hwnd_, scanning ? kScanningCaption : kCaption);
+  }
   void SetDlls(const std::vector<std::string>& names) override { FillList(ids::Dlls, names); }
   void SetExtensionRows(const std::vector<ExtensionRow>& rows) override {
     std::vector<std::string> extensions, libraries;
@@ -86,7 +91,9 @@ class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginLists
     FillList(ids::ExtensionBox, extensions);
     FillList(ids::DllBox, libraries);
   }
-  void SetExtensionList(const std::vector<std::string>& extensions) override { FillList(ids::ListBox1, extensions); }
+  void SetExtensionList(const std::vector<std::string>& extensions) override {
+    FillList(ids::ListBox1, extensions);
+  }
   void SetInfoField(InfoField field, const std::string& text) override {
     int id = ids::author;
     switch (field) {
@@ -106,8 +113,8 @@ class OptionsWindow : public Form, public ui::TopLevelWindow, public PluginLists
   void CreateControls();
   void FillList(int id, const std::vector<std::string>& items);
   void AppendError(const std::string& line);
-  void DllsClick();          // ShowPluginInfo
-  void OLabel4Click();       // ShowPluginOptions
+  void DllsClick();     // ShowPluginInfo
+  void OLabel4Click();  // ShowPluginOptions
   void RefreshOptionsPage();
   void ShowPage(const std::string& page);
   void EnjoyTimer();
@@ -158,7 +165,8 @@ void OptionsWindow::CreateControls() {
   HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
   std::vector<HWND>* page = &general_page_;
-  auto make = [&](const char* cls, const char* text, DWORD style, DWORD ex, int id, int x, int y, int w, int h) {
+  auto make = [&](const char* cls, const char* text, DWORD style, DWORD ex, int id, int x, int y,
+                  int w, int h) {
     HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -174,8 +182,8 @@ void OptionsWindow::CreateControls() {
     int i = 0;
     for (const auto& box : kCheckBoxes) {
       const int column = i % 2, row = i / 2;
-      make("BUTTON", box.caption, visible | BS_AUTOCHECKBOX | WS_TABSTOP, 0, box.id, 16 + column * 250,
-           32 + row * 24, 240, 20);
+      make("BUTTON", box.caption, visible | BS_AUTOCHECKBOX | WS_TABSTOP, 0, box.id,
+           16 + column * 250, 32 + row * 24, 240, 20);
       ++i;
     }
   }
@@ -184,9 +192,11 @@ void OptionsWindow::CreateControls() {
   // Input Plugins page.
   make("STATIC", "Input Plugins", visible, 0, -1, 8, 6, 300, 16);
   make("STATIC", "Current one", visible, 0, -1, 8, 28, 80, 16);
-  make("EDIT", "", visible | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::CurrentInput, 92, 26, 160, 20);
+  make("EDIT", "", visible | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::CurrentInput, 92,
+       26, 160, 20);
   make("STATIC", "Plugins found", visible, 0, -1, 8, 52, 160, 16);
-  make("LISTBOX", "", visible | list | LBS_NOTIFY | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::Dlls, 8, 70, 160, 140);
+  make("LISTBOX", "", visible | list | LBS_NOTIFY | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::Dlls, 8, 70,
+       160, 140);
   static const struct {
     const char* label;
     int id;
@@ -195,10 +205,12 @@ void OptionsWindow::CreateControls() {
   int y = 52;
   for (const auto& field : kFields) {
     make("STATIC", field.label, visible, 0, -1, 180, y + 2, 60, 16);
-    make("EDIT", "", visible | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, field.id, 244, y, 262, 20);
+    make("EDIT", "", visible | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, field.id, 244, y,
+         262, 20);
     y += 24;
   }
-  make("BUTTON", "Options", visible | BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel4, 244, y + 4, 80, 22);
+  make("BUTTON", "Options", visible | BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel4, 244, y + 4, 80,
+       22);
 
   // Storage of the extension table: two hidden parallel lists.
   make("LISTBOX", "", list, 0, ids::ExtensionBox, 0, 0, 10, 10);
@@ -206,11 +218,11 @@ void OptionsWindow::CreateControls() {
 
   // FileType/Icons page's extension list, and the Errors page's list of this run's errors.
   make("STATIC", "File types", visible, 0, -1, 8, 216, 160, 16);
-  make("LISTBOX", "", visible | list | LBS_EXTENDEDSEL | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::ListBox1, 8, 234, 160,
-       66);
+  make("LISTBOX", "", visible | list | LBS_EXTENDEDSEL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+       ids::ListBox1, 8, 234, 160, 66);
   make("STATIC", "Errors", visible, 0, -1, 180, 216, 160, 16);
-  make("LISTBOX", "", visible | list | WS_HSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::currenterrors, 180, 234, 326,
-       66);
+  make("LISTBOX", "", visible | list | WS_HSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+       ids::currenterrors, 180, 234, 326, 66);
   // The window opens on the general page.
   SetGeneralPage(true);
 }
@@ -223,7 +235,8 @@ void OptionsWindow::SetGeneralPage(bool general) {
 void OptionsWindow::SyncCheckBoxes() {
   if (!hwnd_) return;
   for (const auto& box : kCheckBoxes)
-    SendDlgItemMessageA(hwnd_, box.id, BM_SETCHECK, app_.settings.*box.setting ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendDlgItemMessageA(hwnd_, box.id, BM_SETCHECK,
+                        app_.settings.*box.setting ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void OptionsWindow::CheckBoxClicked(int id) {
@@ -248,8 +261,7 @@ void OptionsWindow::CheckBoxClicked(int id) {
         SetWindowPos(main, app_.settings.ToTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
       break;
-    default:
-      break;  // the others are read where they are used (the menus, playback, shutdown)
+    default: break;  // the others are read where they are used (the menus, playback, shutdown)
   }
 }
 
@@ -258,7 +270,8 @@ void OptionsWindow::FillList(int id, const std::vector<std::string>& items) {
   if (!box) return;
   SendMessageA(box, WM_SETREDRAW, FALSE, 0);
   SendMessageA(box, LB_RESETCONTENT, 0, 0);
-  for (const auto& item : items) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  for (const auto& item : items)
+    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   SendMessageA(box, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(box, nullptr, TRUE);
 }
@@ -293,7 +306,8 @@ void OptionsWindow::OLabel4Click() {
 }
 
 void OptionsWindow::RefreshOptionsPage() {
-  SetDlgItemTextA(hwnd_, ids::CurrentInput, app_.plugins ? app_.plugins->CurrentName().c_str() : "");
+  SetDlgItemTextA(hwnd_, ids::CurrentInput,
+                  app_.plugins ? app_.plugins->CurrentName().c_str() : "");
 }
 
 void OptionsWindow::ShowPage(const std::string& page) {
@@ -313,9 +327,7 @@ void OptionsWindow::EnjoyTimer() {
 
 LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_CREATE:
-      CreateControls();
-      return 0;
+    case WM_CREATE: CreateControls(); return 0;
     case WM_TIMER:
       if (wp == TimerEventId(TimerId::PluginScan)) {
         EnjoyTimer();
@@ -340,11 +352,8 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         SendDlgItemMessageA(hwnd_, ids::Dlls, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
       }
       break;
-    case WM_CLOSE:
-      ShowWindow(hwnd_, SW_HIDE);
-      return 0;
-    default:
-      break;
+    case WM_CLOSE: ShowWindow(hwnd_, SW_HIDE); return 0;
+    default: break;
   }
   return DefWindowProcA(hwnd_, msg, wp, lp);
 }

@@ -29,7 +29,8 @@ void Playlist::Notify(Call&& call, const PlaylistObserver* skip) {
   const std::vector<PlaylistObserver*> observers = observers_;
   for (PlaylistObserver* observer : observers) {
     if (observer == skip) continue;
-    if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end()) call(*observer);
+    if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())
+      call(*observer);
   }
 }
 
@@ -137,10 +138,13 @@ void Playlist::SetPlayingLabel(const std::string& text) {
   Notify([this](PlaylistObserver& o) { o.OnPlayingLabelChanged(playing_label_); });
 }
 
-bool Playlist::IsSelected(size_t row) const { return row < selected_.size() && selected_[row] != 0; }
+bool Playlist::IsSelected(size_t row) const {
+  return row < selected_.size() && selected_[row] != 0;
+}
 
 size_t Playlist::SelectedCount() const {
-  return static_cast<size_t>(std::count_if(selected_.begin(), selected_.end(), [](uint8_t m) { return m != 0; }));
+  return static_cast<size_t>(
+      std::count_if(selected_.begin(), selected_.end(), [](uint8_t m) { return m != 0; }));
 }
 
 void Playlist::SetSelected(size_t row, bool selected) {
@@ -166,7 +170,8 @@ void Playlist::InvertSelection() {
   Notify([](PlaylistObserver& o) { o.OnSelectionChanged(); });
 }
 
-void Playlist::SetSelection(std::vector<uint8_t> marks, int32_t caret, const PlaylistObserver* from) {
+void Playlist::SetSelection(std::vector<uint8_t> marks, int32_t caret,
+                            const PlaylistObserver* from) {
   marks.resize(names_.size(), 0);
   for (uint8_t& mark : marks) mark = mark ? 1 : 0;
   selected_ = std::move(marks);
@@ -178,7 +183,8 @@ void Playlist::Reorder(const std::vector<size_t>& order, std::vector<uint8_t> ma
   const size_t n = names_.size();
   std::vector<uint8_t> seen(n, 0);
   for (size_t row : order) {
-    if (row >= n || seen[row]) throw std::invalid_argument("Reorder: not a permutation of the rows");
+    if (row >= n || seen[row])
+      throw std::invalid_argument("Reorder: not a permutation of the rows");
     seen[row] = 1;
   }
   if (order.size() != n) throw std::invalid_argument("Reorder: not a permutation of the rows");

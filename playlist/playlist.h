@@ -29,7 +29,11 @@ class PlaylistObserver {
  public:
   virtual ~PlaylistObserver() = default;
   // Rows [first, first+count) were inserted (appended) / everything may have changed.
-  virtual void OnRowsAppended(size_t first, size_t count) { (void)first; (void)count; OnRowsReset(); }
+  virtual void OnRowsAppended(size_t first, size_t count) {
+    (void)first;
+    (void)count;
+    OnRowsReset();
+  }
   virtual void OnRowsReset() {}
   virtual void OnSelectionChanged() {}
   virtual void OnCurrentIndexChanged(int32_t index) { (void)index; }
@@ -100,7 +104,8 @@ class Playlist {
   // The marks (one per row; missing ones are unselected) and caret row as the visible
   // list shows them after the user changed them there. Every observer but `from` (the
   // list that already shows them) is told.
-  void SetSelection(std::vector<uint8_t> marks, int32_t caret, const PlaylistObserver* from = nullptr);
+  void SetSelection(std::vector<uint8_t> marks, int32_t caret,
+                    const PlaylistObserver* from = nullptr);
 
   // The rows in a new order: row i holds what row order[i] held (order is a permutation
   // of the rows), with the selection marks `marks` afterwards. The caret row and the

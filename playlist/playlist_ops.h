@@ -76,8 +76,8 @@ class FolderSource {
 class ScanProgress {
  public:
   virtual ~ScanProgress() = default;
-  virtual void FoldersProcessed(size_t count) = 0;   // Label6
-  virtual void EntriesExamined(size_t count) = 0;    // Label7
+  virtual void FoldersProcessed(size_t count) = 0;          // Label6
+  virtual void EntriesExamined(size_t count) = 0;           // Label7
   virtual void CurrentFolder(const std::string& text) = 0;  // Label10 (already shortened)
   virtual void CurrentFile(const std::string& name) = 0;    // Label11
   virtual void ProcessEvents() = 0;

@@ -29,7 +29,7 @@ namespace {
 
 constexpr char kClassName[] = "TForm3";
 constexpr char kCaption[] = "Files Playlist";
-constexpr int kDesignWidth = 353;   // outer size for a 345 x 293 client area
+constexpr int kDesignWidth = 353;  // outer size for a 345 x 293 client area
 constexpr int kDesignHeight = 320;
 constexpr int kScanGrowth = 75;
 // Posted to itself when the hidden folder chooser's text changed.
@@ -45,10 +45,14 @@ struct LabelPlace {
 // The eight scan-progress labels lie below the visible client area until a scan grows
 // the window.
 const LabelPlace kProgressLabels[] = {
-    {ids::plLabel4, "Directory Processed : ", 6, 300, 165, SS_LEFT}, {ids::plLabel6, "0", 176, 300, 160, SS_LEFT},
-    {ids::plLabel5, "File processed :", 6, 318, 165, SS_LEFT},       {ids::plLabel7, "0", 176, 316, 160, SS_LEFT},
-    {ids::plLabel8, "Current directory : ", 6, 332, 165, SS_LEFT},   {ids::plLabel10, "None", 176, 332, 160, SS_LEFT},
-    {ids::plLabel9, "Current File :", 6, 348, 165, SS_LEFT},         {ids::plLabel11, "None", 176, 348, 160, SS_LEFT},
+    {ids::plLabel4, "Directory Processed : ", 6, 300, 165, SS_LEFT},
+    {ids::plLabel6, "0", 176, 300, 160, SS_LEFT},
+    {ids::plLabel5, "File processed :", 6, 318, 165, SS_LEFT},
+    {ids::plLabel7, "0", 176, 316, 160, SS_LEFT},
+    {ids::plLabel8, "Current directory : ", 6, 332, 165, SS_LEFT},
+    {ids::plLabel10, "None", 176, 332, 160, SS_LEFT},
+    {ids::plLabel9, "Current File :", 6, 348, 165, SS_LEFT},
+    {ids::plLabel11, "None", 176, 348, 160, SS_LEFT},
 };
 
 struct ButtonPlace {
@@ -72,7 +76,8 @@ const ButtonPlace kButtons[] = {
 class WinFolderSource : public FolderSource {
  public:
   bool List(const std::string& folder, std::vector<std::string>& names) override {
-    return ui::ForEachFile(folder + "*.*", [&](const WIN32_FIND_DATAA& data) { names.emplace_back(data.cFileName); });
+    return ui::ForEachFile(
+        folder + "*.*", [&](const WIN32_FIND_DATAA& data) { names.emplace_back(data.cFileName); });
   }
   bool IsFolder(const std::string& path) override {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -84,12 +89,18 @@ class WinFolderSource : public FolderSource {
   }
 };
 
-class PlaylistWindow : public PlaylistWindowControl, public ui::TopLevelWindow, private PlaylistObserver,
+class PlaylistWindow : public PlaylistWindowControl,
+                       public ui::TopLevelWindow,
+                       private PlaylistObserver,
                        private ScanProgress {
  public:
   PlaylistWindow(Playlist& playlist, PlaylistTransport& transport, PluginSystem& plugins,
                  RandomGenerator& random, ErrorSink& errors)
-      : ui::TopLevelWindow(errors), playlist_(playlist), transport_(transport), plugins_(plugins), random_(random) {
+      : ui::TopLevelWindow(errors),
+        playlist_(playlist),
+        transport_(transport),
+        plugins_(plugins),
+        random_(random) {
     Create();
     url_dialog_ = CreateAddUrlDialog(playlist_, errors_);
     playlist_.AddObserver(this);
@@ -214,16 +225,17 @@ void PlaylistWindow::Create() {
   cls.name = kClassName;
   cls.style = CS_DBLCLKS;
   cls.icon = LoadIcon(nullptr, IDI_APPLICATION);
-  CreateTopLevel(cls, WS_EX_ACCEPTFILES, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                 CW_USEDEFAULT, kDesignWidth, kDesignHeight);
+  CreateTopLevel(cls, WS_EX_ACCEPTFILES, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                 CW_USEDEFAULT, CW_USEDEFAULT, kDesignWidth, kDesignHeight);
 }
 
 void PlaylistWindow::CreateControls() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   auto label = [&](int id, const char* text, int x, int y, int w, DWORD align) {
-    HWND h = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, x, y, w, 15, hwnd_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    HWND h = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, x, y,
+                             w, 15, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             instance, nullptr);
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return h;
   };
@@ -236,12 +248,14 @@ void PlaylistWindow::CreateControls() {
   pathbox_.Create(hwnd_, ids::pathbox, &playlist_.Paths(), LBS_EXTENDEDSEL, 0, 0, 10, 10);
 
   for (const ButtonPlace& b : kButtons) {
-    HWND h = CreateWindowExA(0, ui::kImageButtonClass, b.caption, WS_CHILD | WS_VISIBLE, 256, b.y, 75, 25, hwnd_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance, nullptr);
+    HWND h = CreateWindowExA(0, ui::kImageButtonClass, b.caption, WS_CHILD | WS_VISIBLE, 256, b.y,
+                             75, 25, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)),
+                             instance, nullptr);
     if (!h) {
       // The widget set is missing: plain push buttons keep the window usable.
-      h = CreateWindowExA(0, "BUTTON", b.caption, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 256, b.y, 75, 25, hwnd_,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance, nullptr);
+      h = CreateWindowExA(0, "BUTTON", b.caption, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 256, b.y,
+                          75, 25, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)),
+                          instance, nullptr);
     }
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(h, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(b.hint));
@@ -258,10 +272,11 @@ void PlaylistWindow::CreateControls() {
 
   // The hidden folder chooser: every change of its text starts a scan of that folder.
   HWND chooser = CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::DirectoryEdit1)), instance, nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::DirectoryEdit1)),
+                                 instance, nullptr);
   SetWindowLongPtrA(chooser, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  chooser_proc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(chooser, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlaylistWindow::ChooserProc)));
+  chooser_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      chooser, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlaylistWindow::ChooserProc)));
 
   // Model state shown from the start.
   SetText(ids::plct, std::to_string(playlist_.CurrentIndex()));
@@ -282,12 +297,8 @@ LRESULT CALLBACK PlaylistWindow::ChooserProc(HWND hwnd, UINT msg, WPARAM wp, LPA
 
 LRESULT PlaylistWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_CREATE:
-      CreateControls();
-      return 0;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
-      return 0;
+    case WM_CREATE: CreateControls(); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
     case WM_CONTEXTMENU: {
       HWND from = reinterpret_cast<HWND>(wp);
       int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
@@ -308,26 +319,17 @@ LRESULT PlaylistWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (item->hwndItem == pathbox_.Handle()) pathbox_.DrawItem(*item);
       return TRUE;
     }
-    case WM_DROPFILES:
-      OnDropFiles(reinterpret_cast<HDROP>(wp));
-      return 0;
-    case WM_SIZE:
-      OnResize();
-      return 0;
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
+    case WM_SIZE: OnResize(); return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lp);
       info->ptMinTrackSize.x = 200;
       info->ptMinTrackSize.y = 120;
       return 0;
     }
-    case WM_CLOSE:
-      OnClose();
-      return 0;
-    case kRunFolderScan:
-      AddDirectory();
-      return 0;
-    default:
-      break;
+    case WM_CLOSE: OnClose(); return 0;
+    case kRunFolderScan: AddDirectory(); return 0;
+    default: break;
   }
   return DefWindowProcA(hwnd_, msg, wp, lp);
 }
@@ -371,7 +373,8 @@ void PlaylistWindow::ShowMenuBelow(int button_id, HMENU menu) {
   RECT r{};
   GetWindowRect(Control(button_id), &r);
   SetForegroundWindow(hwnd_);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, r.left, r.bottom, 0, hwnd_, nullptr);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, r.left, r.bottom, 0, hwnd_,
+                 nullptr);
   PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
@@ -417,13 +420,12 @@ void PlaylistWindow::ShowListMenu(int x, int y) {  // PlPopup
   AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu.get(), MF_STRING, ids::plSort1, "Sort");
   SetForegroundWindow(hwnd_);
-  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
+  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_,
+                 nullptr);
   PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
-void PlaylistWindow::AddFiles() {
-  transport_.OpenFiles();
-}
+void PlaylistWindow::AddFiles() { transport_.OpenFiles(); }
 
 void PlaylistWindow::AddFolderDialog() {
   SetText(ids::DirectoryEdit1, "");
@@ -463,7 +465,8 @@ void PlaylistWindow::AddDirectory() {
     scan_animating_ = true;
     const int step = from <= to ? 1 : -1;
     for (int h = from;; h += step) {
-      SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, h,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       ui::PumpWaitingMessages();
       if (!hwnd_ || h == to) break;
     }
@@ -523,21 +526,13 @@ void PlaylistWindow::RemoveAllRows() {
   StopIfPlaying();
 }
 
-void PlaylistWindow::Sort(SortKey key, SortOrder order) {
-  SortPlaylist(playlist_, key, order);
-}
+void PlaylistWindow::Sort(SortKey key, SortOrder order) { SortPlaylist(playlist_, key, order); }
 
-void PlaylistWindow::Randomize() {
-  RandomizePlaylist(playlist_, random_);
-}
+void PlaylistWindow::Randomize() { RandomizePlaylist(playlist_, random_); }
 
-void PlaylistWindow::MoveUp() {
-  MoveSelectedUp(playlist_);
-}
+void PlaylistWindow::MoveUp() { MoveSelectedUp(playlist_); }
 
-void PlaylistWindow::MoveDown() {
-  MoveSelectedDown(playlist_);
-}
+void PlaylistWindow::MoveDown() { MoveSelectedDown(playlist_); }
 
 void PlaylistWindow::SelectAllRows() { playlist_.SelectAll(true); }
 
@@ -633,8 +628,8 @@ void PlaylistWindow::OnResize() {
     stored_height_ = height;
   }
 
-  SetWindowPos(pl_.Handle(), nullptr, 0, 0, std::max(width - 124, 0), std::max(stored_height_ - 55, 0),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(pl_.Handle(), nullptr, 0, 0, std::max(width - 124, 0),
+               std::max(stored_height_ - 55, 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (const ButtonPlace& b : kButtons) move_to(b.id, width - 99, place_of(b.id).top);
   move_to(ids::plLabel1, width - 115, place_of(ids::plLabel1).top);
   move_to(ids::plct, width - 70, place_of(ids::plct).top);
@@ -703,11 +698,17 @@ void PlaylistWindow::OnRowsReset() {
 
 void PlaylistWindow::OnSelectionChanged() { pl_.WriteMarks(playlist_.SelectionMarks()); }
 
-void PlaylistWindow::OnCurrentIndexChanged(int32_t index) { SetText(ids::plct, std::to_string(index)); }
+void PlaylistWindow::OnCurrentIndexChanged(int32_t index) {
+  SetText(ids::plct, std::to_string(index));
+}
 
-void PlaylistWindow::OnTrackCountChanged(const std::string& label3) { SetText(ids::Label3, label3); }
+void PlaylistWindow::OnTrackCountChanged(const std::string& label3) {
+  SetText(ids::Label3, label3);
+}
 
-void PlaylistWindow::OnPlayingLabelChanged(const std::string& text) { SetText(ids::playingLabel, text); }
+void PlaylistWindow::OnPlayingLabelChanged(const std::string& text) {
+  SetText(ids::playingLabel, text);
+}
 
 // ---------------------------------------------------------------------------------------
 // Scan progress
@@ -770,8 +771,10 @@ void PlaylistWindow::PlaylistError(const std::string& message) { ReportError(mes
 
 }  // namespace
 
-std::unique_ptr<PlaylistWindowControl> CreatePlaylistWindow(Playlist& playlist, PlaylistTransport& transport,
-                                                            PluginSystem& plugins, RandomGenerator& random,
+std::unique_ptr<PlaylistWindowControl> CreatePlaylistWindow(Playlist& playlist,
+                                                            PlaylistTransport& transport,
+                                                            PluginSystem& plugins,
+                                                            RandomGenerator& random,
                                                             ErrorSink& errors) {
   return std::make_unique<PlaylistWindow>(playlist, transport, plugins, random, errors);
 }

@@ -34,8 +34,10 @@ class PlaylistWindowControl {
   virtual void GetSize(int* width, int* height) const = 0;
 };
 
-std::unique_ptr<PlaylistWindowControl> CreatePlaylistWindow(Playlist& playlist, PlaylistTransport& transport,
-                                                            PluginSystem& plugins, RandomGenerator& random,
+std::unique_ptr<PlaylistWindowControl> CreatePlaylistWindow(Playlist& playlist,
+                                                            PlaylistTransport& transport,
+                                                            PluginSystem& plugins,
+                                                            RandomGenerator& random,
                                                             ErrorSink& errors);
 
 }  // namespace velmora

@@ -19,13 +19,14 @@ VirtualList::~VirtualList() {
   if (hwnd_ && IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
 }
 
-HWND VirtualList::Create(HWND parent, int id, const std::vector<std::string>* texts, DWORD extra_style, int x,
-                         int y, int width, int height) {
+HWND VirtualList::Create(HWND parent, int id, const std::vector<std::string>* texts,
+                         DWORD extra_style, int x, int y, int width, int height) {
   texts_ = texts;
-  const DWORD style = WS_CHILD | WS_VSCROLL | WS_TABSTOP | WS_BORDER | LBS_NODATA | LBS_OWNERDRAWFIXED |
-                      LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | extra_style;
+  const DWORD style = WS_CHILD | WS_VSCROLL | WS_TABSTOP | WS_BORDER | LBS_NODATA |
+                      LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | extra_style;
   hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", style, x, y, width, height, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          GetModuleHandleA(nullptr), nullptr);
   if (!hwnd_) return nullptr;
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
   SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, ItemHeight(parent));
@@ -62,7 +63,8 @@ void VirtualList::ReadMarks(std::vector<uint8_t>& marks) const {
   LRESULT count = SendMessageA(hwnd_, LB_GETSELCOUNT, 0, 0);
   if (count <= 0) return;
   std::vector<int> rows(static_cast<size_t>(count));
-  count = SendMessageA(hwnd_, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(rows.data()));
+  count = SendMessageA(hwnd_, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                       reinterpret_cast<LPARAM>(rows.data()));
   for (LRESULT i = 0; i < count; ++i) {
     size_t row = static_cast<size_t>(rows[static_cast<size_t>(i)]);
     if (row < marks.size()) marks[row] = 1;
@@ -75,7 +77,8 @@ void VirtualList::WriteMarks(const std::vector<uint8_t>& marks) {
   const int caret = Caret();
   SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   SendMessageA(hwnd_, LB_SETSEL, FALSE, -1);
-  const size_t n = std::min(marks.size(), static_cast<size_t>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)));
+  const size_t n =
+      std::min(marks.size(), static_cast<size_t>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)));
   for (size_t row = 0; row < n;) {
     if (!marks[row]) {
       ++row;
@@ -134,7 +137,8 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
     text_rect.left += 2;
     // Long names are cut at what fits a row anyway; a 5 MB line must not stall painting.
     const int length = static_cast<int>(std::min<size_t>(text.size(), 1024));
-    DrawTextA(dc, text.data(), length, &text_rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextA(dc, text.data(), length, &text_rect,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old_font);
   }
   if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
@@ -177,8 +181,7 @@ LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (!writing_marks_ && marks_changed) marks_changed();
       return result;
     }
-    default:
-      break;
+    default: break;
   }
   if (before && before(msg, wp, lp)) return 0;
   return DefSubclassProc(hwnd_, msg, wp, lp);

@@ -20,8 +20,8 @@ class VirtualList {
   VirtualList& operator=(const VirtualList&) = delete;
 
   // `texts` must outlive the control. `extra_style` adds e.g. WS_VISIBLE, LBS_EXTENDEDSEL.
-  HWND Create(HWND parent, int id, const std::vector<std::string>* texts, DWORD extra_style, int x, int y,
-              int width, int height);
+  HWND Create(HWND parent, int id, const std::vector<std::string>* texts, DWORD extra_style, int x,
+              int y, int width, int height);
   HWND Handle() const { return hwnd_; }
 
   // Number of rows shown (LB_SETCOUNT); selection marks of surviving rows are kept.

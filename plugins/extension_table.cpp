@@ -43,7 +43,8 @@ std::string ExtensionOfPath(const std::string& path) {
   return path.substr(dot + 1);
 }
 
-std::string BuildOpenDialogFilter(const std::vector<ExtensionRow>& rows, const std::string& old_filter) {
+std::string BuildOpenDialogFilter(const std::vector<ExtensionRow>& rows,
+                                  const std::string& old_filter) {
   std::string patterns;
   for (const auto& row : rows) patterns += "*." + LowerAscii(row.extension) + ";";
   if (!patterns.empty()) patterns.pop_back();

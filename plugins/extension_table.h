@@ -30,7 +30,8 @@ std::string ExtensionOfPath(const std::string& path);
 extern const char* const kInitialOpenFilter;
 
 // "All supported files (" + patterns + ")|" + patterns + "|" + old filter.
-std::string BuildOpenDialogFilter(const std::vector<ExtensionRow>& rows, const std::string& old_filter);
+std::string BuildOpenDialogFilter(const std::vector<ExtensionRow>& rows,
+                                  const std::string& old_filter);
 
 // Switches the current input plug-in (unload the old one, load the named one).
 class PluginSwitch {

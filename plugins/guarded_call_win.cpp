@@ -34,16 +34,15 @@ bool IsFault(DWORD code) {
     case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
     case EXCEPTION_DATATYPE_MISALIGNMENT:
     case EXCEPTION_IN_PAGE_ERROR:
-    case EXCEPTION_STACK_OVERFLOW:
-      return true;
-    default:
-      return false;
+    case EXCEPTION_STACK_OVERFLOW: return true;
+    default: return false;
   }
 }
 
 HMODULE ModuleOf(const void* address) {
   HMODULE module = nullptr;
-  if (!address || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+  if (!address || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                          GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                                       static_cast<LPCSTR>(address), &module)) {
     return nullptr;
   }
@@ -89,16 +88,17 @@ const void* InnermostCallerOutsideTheSystem(const CONTEXT* fault, const detail::
     }
     void* handler_data = nullptr;
     DWORD64 establisher = 0;
-    RtlVirtualUnwind(UNW_FLAG_NHANDLER, image_base, context.Rip, function, &context, &handler_data, &establisher,
-                     nullptr);
+    RtlVirtualUnwind(UNW_FLAG_NHANDLER, image_base, context.Rip, function, &context, &handler_data,
+                     &establisher, nullptr);
   }
   return nullptr;
 #else
   // Without unwind tables: the first word on the stack, between the fault and the guard,
   // that is a return address into code outside the system (it follows a call).
   auto follows_call = [](const uint8_t* p) {
-    return p[-5] == 0xE8 || (p[-6] == 0xFF && (p[-5] & 0x38) == 0x10) || (p[-2] == 0xFF && (p[-1] & 0x38) == 0x10) ||
-           (p[-3] == 0xFF && (p[-2] & 0x38) == 0x10) || (p[-7] == 0xFF && (p[-6] & 0x38) == 0x10);
+    return p[-5] == 0xE8 || (p[-6] == 0xFF && (p[-5] & 0x38) == 0x10) ||
+           (p[-2] == 0xFF && (p[-1] & 0x38) == 0x10) || (p[-3] == 0xFF && (p[-2] & 0x38) == 0x10) ||
+           (p[-7] == 0xFF && (p[-6] & 0x38) == 0x10);
   };
   const auto* word = reinterpret_cast<const uintptr_t*>(fault->Esp);
   const auto* end = reinterpret_cast<const uintptr_t*>(frame);
@@ -115,9 +115,10 @@ const void* InnermostCallerOutsideTheSystem(const CONTEXT* fault, const detail::
 
 // First chance: the fault is the guarded library's own.
 bool BelongsToTheCall(const detail::Frame* frame, const EXCEPTION_RECORD* record) {
-  if (frame->reading && record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2 &&
-      record->ExceptionInformation[0] == 0 &&
-      record->ExceptionInformation[1] >= (reinterpret_cast<uintptr_t>(frame->reading) & ~uintptr_t{0xFFF})) {
+  if (frame->reading && record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION &&
+      record->NumberParameters >= 2 && record->ExceptionInformation[0] == 0 &&
+      record->ExceptionInformation[1] >=
+          (reinterpret_cast<uintptr_t>(frame->reading) & ~uintptr_t{0xFFF})) {
     return true;
   }
   HMODULE module = ModuleOf(record->ExceptionAddress);
@@ -134,7 +135,8 @@ LONG CALLBACK VectoredFault(EXCEPTION_POINTERS* info) {
   detail::Frame* frame = t_top;
   if (!frame) return EXCEPTION_CONTINUE_SEARCH;
   const EXCEPTION_RECORD* record = info->ExceptionRecord;
-  if (!IsFault(record->ExceptionCode) || !BelongsToTheCall(frame, record)) return EXCEPTION_CONTINUE_SEARCH;
+  if (!IsFault(record->ExceptionCode) || !BelongsToTheCall(frame, record))
+    return EXCEPTION_CONTINUE_SEARCH;
   JumpBack(frame, record->ExceptionCode);
 }
 

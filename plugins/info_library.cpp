@@ -8,7 +8,8 @@ void InfoLibrary::SetProgramFolder(const std::string& program_folder) {
   program_folder_ref_ = program_folder_.c_str();
 }
 
-void InfoLibrary::Show(const std::string& name, const std::function<void(InfoField, const std::string&)>& fill) {
+void InfoLibrary::Show(const std::string& name,
+                       const std::function<void(InfoField, const std::string&)>& fill) {
   Release();
   ModuleSystem& modules = shared_.Modules();
   name_ = name;
@@ -21,8 +22,9 @@ void InfoLibrary::Show(const std::string& name, const std::function<void(InfoFie
     const auto acquired = shared_.Acquire(name, library_folder_ + name);
     module_ = acquired.module;
     if (!module_) throw PluginFault("The library does not load");
-    static const char* const kNames[SlotCount] = {"init", "deinit", "dllname", "author", "version",
-                                                  "date", "support", "info", "showoptionspopup"};
+    static const char* const kNames[SlotCount] = {"init",    "deinit",  "dllname",
+                                                  "author",  "version", "date",
+                                                  "support", "info",    "showoptionspopup"};
     for (int i = 0; i < SlotCount; ++i) entries_[i] = modules.Resolve(module_, kNames[i]);
     if (acquired.fresh && entries_[init]) {
       modules.CallRef(entries_[init], &program_folder_ref_);
@@ -31,8 +33,9 @@ void InfoLibrary::Show(const std::string& name, const std::function<void(InfoFie
     const struct {
       InfoField field;
       Slot slot;
-    } kOrder[] = {{InfoField::author, author}, {InfoField::dllname, dllname}, {InfoField::date, date},
-                  {InfoField::info, info},     {InfoField::files, support},   {InfoField::version, version}};
+    } kOrder[] = {{InfoField::author, author}, {InfoField::dllname, dllname},
+                  {InfoField::date, date},     {InfoField::info, info},
+                  {InfoField::files, support}, {InfoField::version, version}};
     for (const auto& step : kOrder) {
       if (!entries_[step.slot]) throw PluginFault("missing entry");
       const std::string text = modules.CallText(entries_[step.slot]);
@@ -44,8 +47,7 @@ void InfoLibrary::Show(const std::string& name, const std::function<void(InfoFie
       if (initialised && entries_[deinit] && shared_.Holders(module_) <= 1) {
         try {
           modules.CallVoid(entries_[deinit]);
-        } catch (...) {
-        }
+        } catch (...) {}
       }
       shared_.Release(module_);
     }
@@ -60,8 +62,7 @@ bool InfoLibrary::ShowOptions(int x, int y) {
   if (entries_[showoptionspopup]) {
     try {
       shared_.Modules().CallPoint(entries_[showoptionspopup], x, y);
-    } catch (...) {
-    }
+    } catch (...) {}
   }
   return true;
 }
@@ -72,8 +73,7 @@ void InfoLibrary::Release() {
     if (entries_[deinit] && shared_.Holders(module_) <= 1) {
       try {
         shared_.Modules().CallVoid(entries_[deinit]);
-      } catch (...) {
-      }
+      } catch (...) {}
     }
     shared_.Release(module_);
   }

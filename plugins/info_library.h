@@ -21,7 +21,8 @@ class InfoLibrary {
   // ShowPluginInfo for the selected Dlls row: releases the held library, takes the named
   // one and fills the page's fields in order through `fill`. Stops at the first failure:
   // fields filled so far keep their text, and nothing is held afterwards.
-  void Show(const std::string& name, const std::function<void(InfoField, const std::string&)>& fill);
+  void Show(const std::string& name,
+            const std::function<void(InfoField, const std::string&)>& fill);
   // ShowPluginOptions: false when no library is held (the caller shows "(No File Playing)").
   bool ShowOptions(int x, int y);
   // Release when the options window hides and at exit. Safe to call at any time.
@@ -31,7 +32,18 @@ class InfoLibrary {
   const std::string& Name() const { return name_; }
 
  private:
-  enum Slot { init, deinit, dllname, author, version, date, support, info, showoptionspopup, SlotCount };
+  enum Slot {
+    init,
+    deinit,
+    dllname,
+    author,
+    version,
+    date,
+    support,
+    info,
+    showoptionspopup,
+    SlotCount
+  };
 
   SharedModules& shared_;
   std::string library_folder_;

@@ -11,9 +11,30 @@
 namespace velmora {
 
 enum class PluginEntry : int {
-  load, play, pause, stop, init, deinit, showoptionspopup, playing, length, jumpto,
-  getposition, paused, ended, bitrate, layer, frequence, showid3, webload, dllname,
-  author, version, date, support, info,
+  load,
+  play,
+  pause,
+  stop,
+  init,
+  deinit,
+  showoptionspopup,
+  playing,
+  length,
+  jumpto,
+  getposition,
+  paused,
+  ended,
+  bitrate,
+  layer,
+  frequence,
+  showid3,
+  webload,
+  dllname,
+  author,
+  version,
+  date,
+  support,
+  info,
   Count
 };
 

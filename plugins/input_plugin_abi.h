@@ -18,16 +18,16 @@ extern "C" {
 typedef const char* VelmoraStringRef;  // the variable whose address is passed
 typedef uint32_t VelmoraFlag;          // only the low byte counts
 
-typedef const char* (VELMORA_STDCALL* PluginLoadFn)(VelmoraStringRef* path);
-typedef void (VELMORA_STDCALL* PluginPlayFn)(VelmoraStringRef* path);
-typedef void (VELMORA_STDCALL* PluginVoidFn)(void);
-typedef void (VELMORA_STDCALL* PluginInitFn)(VelmoraStringRef* folder);
-typedef void (VELMORA_STDCALL* PluginPopupFn)(int32_t x, int32_t y);
-typedef VelmoraFlag (VELMORA_STDCALL* PluginFlagFn)(void);
-typedef int32_t (VELMORA_STDCALL* PluginIntFn)(void);
-typedef void (VELMORA_STDCALL* PluginJumpFn)(int32_t ms);
-typedef const char* (VELMORA_STDCALL* PluginTextFn)(void);
-typedef const char* (VELMORA_STDCALL* PluginWebLoadFn)(VelmoraStringRef* url);
+typedef const char*(VELMORA_STDCALL* PluginLoadFn)(VelmoraStringRef* path);
+typedef void(VELMORA_STDCALL* PluginPlayFn)(VelmoraStringRef* path);
+typedef void(VELMORA_STDCALL* PluginVoidFn)(void);
+typedef void(VELMORA_STDCALL* PluginInitFn)(VelmoraStringRef* folder);
+typedef void(VELMORA_STDCALL* PluginPopupFn)(int32_t x, int32_t y);
+typedef VelmoraFlag(VELMORA_STDCALL* PluginFlagFn)(void);
+typedef int32_t(VELMORA_STDCALL* PluginIntFn)(void);
+typedef void(VELMORA_STDCALL* PluginJumpFn)(int32_t ms);
+typedef const char*(VELMORA_STDCALL* PluginTextFn)(void);
+typedef const char*(VELMORA_STDCALL* PluginWebLoadFn)(VelmoraStringRef* url);
 
 /* Optional entries beyond the player's own table. A library may leave any of them out;
    the player looks each up by name when it needs it and does without it when absent.
@@ -49,13 +49,13 @@ typedef const char* (VELMORA_STDCALL* PluginWebLoadFn)(VelmoraStringRef* url);
                  window thread, like the other entries. The VU meter uses it where the
                  system has no meter of the sound card. */
 typedef struct VelmoraAudiblePeaks {
-  uint32_t size;     /* in: bytes the caller passes; out: bytes the library filled */
-  int32_t channels;  /* channels of the output (1 or 2); 0 when nothing is playing */
-  int32_t peak[2];   /* largest |sample| per channel on the signed 16-bit scale
+  uint32_t size;    /* in: bytes the caller passes; out: bytes the library filled */
+  int32_t channels; /* channels of the output (1 or 2); 0 when nothing is playing */
+  int32_t peak[2];  /* largest |sample| per channel on the signed 16-bit scale
                         (0 to 32768); a mono output fills peak[0] and copies it to peak[1] */
 } VelmoraAudiblePeaks;
 
-typedef VelmoraFlag (VELMORA_STDCALL* PluginAudiblePeaksFn)(VelmoraAudiblePeaks* peaks);
+typedef VelmoraFlag(VELMORA_STDCALL* PluginAudiblePeaksFn)(VelmoraAudiblePeaks* peaks);
 
 #ifdef __cplusplus
 }

@@ -18,7 +18,8 @@ namespace {
 // On i686 a library that declares an entry with the wrong calling convention leaves the
 // stack pointer off after the call. Each thunk has a frame pointer and no tail call, so
 // its epilogue restores the stack pointer from the frame whatever the callee did.
-#define VELMORA_THUNK __attribute__((noinline, optimize("no-omit-frame-pointer", "no-optimize-sibling-calls")))
+#define VELMORA_THUNK \
+  __attribute__((noinline, optimize("no-omit-frame-pointer", "no-optimize-sibling-calls")))
 
 VELMORA_THUNK void ThunkVoid(EntryAddress e) { reinterpret_cast<PluginVoidFn>(e)(); }
 VELMORA_THUNK void ThunkRef(EntryAddress e, const char* const* ref) {
@@ -31,9 +32,13 @@ VELMORA_THUNK const char* ThunkText(EntryAddress e) { return reinterpret_cast<Pl
 VELMORA_THUNK VelmoraFlag ThunkFlag(EntryAddress e) { return reinterpret_cast<PluginFlagFn>(e)(); }
 VELMORA_THUNK int32_t ThunkInt(EntryAddress e) { return reinterpret_cast<PluginIntFn>(e)(); }
 VELMORA_THUNK void ThunkIntArg(EntryAddress e, int32_t v) { reinterpret_cast<PluginJumpFn>(e)(v); }
-VELMORA_THUNK void ThunkPoint(EntryAddress e, int32_t x, int32_t y) { reinterpret_cast<PluginPopupFn>(e)(x, y); }
+VELMORA_THUNK void ThunkPoint(EntryAddress e, int32_t x, int32_t y) {
+  reinterpret_cast<PluginPopupFn>(e)(x, y);
+}
 
-[[noreturn]] void Fail() { throw PluginFault("The plug-in failed: " + guard::DescribeFault(guard::LastFaultCode())); }
+[[noreturn]] void Fail() {
+  throw PluginFault("The plug-in failed: " + guard::DescribeFault(guard::LastFaultCode()));
+}
 
 // Text handed back by a library is measured and copied while still under the guard, so a
 // bad pointer is the library's fault here and not a crash later in the player.
@@ -69,7 +74,8 @@ std::string FullPathOf(const std::string& path) {
 template <typename Fn>
 Fn KernelFunction(const char* name) {
   static HMODULE const kernel = GetModuleHandleA("kernel32.dll");
-  return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
+  return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
+                : nullptr;
 }
 
 // Set when the process search path is restricted with SetDefaultDllDirectories, which
@@ -101,7 +107,8 @@ class QuietErrors {
  private:
   using SetThreadErrorModeFn = BOOL(WINAPI*)(DWORD, LPDWORD);
   static constexpr DWORD kQuiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
-  SetThreadErrorModeFn set_thread_mode_ = KernelFunction<SetThreadErrorModeFn>("SetThreadErrorMode");
+  SetThreadErrorModeFn set_thread_mode_ =
+      KernelFunction<SetThreadErrorModeFn>("SetThreadErrorMode");
   DWORD old_ = 0;
 };
 
@@ -127,10 +134,12 @@ class Win32ModuleSystem : public ModuleSystem {
     // Dependencies come from the library's own folder and the system folder only; where
     // the system lacks the search flags, from the library's folder first and never from
     // the working folder (SetDllDirectoryA("")).
-    const DWORD flags =
-        g_search_flags ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH;
+    const DWORD flags = g_search_flags
+                            ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
+                            : LOAD_WITH_ALTERED_SEARCH_PATH;
     // A fault in the start-up of the library (or of a library it needs) fails the load.
-    guard::Guarded(guard::Owner{nullptr}, [&] { module = LoadLibraryExA(path.c_str(), nullptr, flags); });
+    guard::Guarded(guard::Owner{nullptr},
+                   [&] { module = LoadLibraryExA(path.c_str(), nullptr, flags); });
     return module;
   }
 
@@ -208,9 +217,11 @@ void RestrictDllSearchPath() {
     // Neither the working folder nor the folder of an opened file is ever searched.
     using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    if (auto set_dll_directory = KernelFunction<SetDllDirectoryFn>("SetDllDirectoryA")) set_dll_directory("");
+    if (auto set_dll_directory = KernelFunction<SetDllDirectoryFn>("SetDllDirectoryA"))
+      set_dll_directory("");
     auto set_default = KernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
-    g_search_flags = set_default && set_default(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
+    g_search_flags =
+        set_default && set_default(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
     return true;
   }();
   (void)done;

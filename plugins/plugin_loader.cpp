@@ -4,7 +4,8 @@
 
 namespace velmora {
 
-SharedModules::Acquired SharedModules::Acquire(const std::string& name, const std::string& full_path) {
+SharedModules::Acquired SharedModules::Acquire(const std::string& name,
+                                               const std::string& full_path) {
   Acquired result;
   const ModuleHandle existing = modules_.FindLoaded(name, full_path);
   // Every holder takes a reference of its own, even on a library already in the process,
@@ -98,15 +99,15 @@ void PluginLoader::UnloadAllPlugins(const std::vector<std::string>& dlls) {
     if (deinit && shared_.Holders(module_) <= 1) {
       try {
         modules_.CallVoid(deinit);
-      } catch (...) {
-      }
+      } catch (...) {}
     }
     shared_.Release(module_);
   }
   module_ = nullptr;
   name_.clear();
   for (const auto& dll : dlls) {
-    if (const ModuleHandle left = modules_.FindLoaded(dll, library_folder_ + dll)) modules_.Free(left);
+    if (const ModuleHandle left = modules_.FindLoaded(dll, library_folder_ + dll))
+      modules_.Free(left);
   }
 }
 
@@ -119,7 +120,8 @@ void PluginLoader::SwitchTo(const std::string& library) {
 
 EntryAddress PluginLoader::Need(PluginEntry entry) const {
   const EntryAddress address = Entry(entry);
-  if (!address) throw PluginFault(std::string("The plug-in has no entry '") + PluginEntryName(entry) + "'");
+  if (!address)
+    throw PluginFault(std::string("The plug-in has no entry '") + PluginEntryName(entry) + "'");
   return address;
 }
 
@@ -145,7 +147,9 @@ std::string PluginLoader::webload(const std::string& url) {
 }
 void PluginLoader::pause() { modules_.CallVoid(Need(PluginEntry::pause)); }
 void PluginLoader::stop() { modules_.CallVoid(Need(PluginEntry::stop)); }
-void PluginLoader::showoptionspopup(int x, int y) { modules_.CallPoint(Need(PluginEntry::showoptionspopup), x, y); }
+void PluginLoader::showoptionspopup(int x, int y) {
+  modules_.CallPoint(Need(PluginEntry::showoptionspopup), x, y);
+}
 bool PluginLoader::playing() { return modules_.CallFlag(Need(PluginEntry::playing)); }
 int32_t PluginLoader::length() { return modules_.CallInt(Need(PluginEntry::length)); }
 void PluginLoader::jumpto(int32_t ms) { modules_.CallIntArg(Need(PluginEntry::jumpto), ms); }

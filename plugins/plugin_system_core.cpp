@@ -46,8 +46,7 @@ void PluginSystemCore::ScanLibraryFolder() {
   std::vector<std::string> names;
   try {
     names = modules_.ListLibraryFiles(folder);
-  } catch (...) {
-  }
+  } catch (...) {}
   for (const auto& name : names) {
     const std::string full_path = folder + name;
     const ModuleHandle module = modules_.Load(full_path);
@@ -67,8 +66,7 @@ void PluginSystemCore::ScanLibraryFolder() {
       if (handoff_) {
         try {
           handoff_(full_path);
-        } catch (...) {
-        }
+        } catch (...) {}
       }
     }
   }

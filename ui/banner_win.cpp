@@ -31,7 +31,10 @@ class Banner : public WidgetBase {
         Restart();
         return TRUE;
       case VBM_GETSCROLL: return MAKELONG(pixels_, interval_);
-      case VBM_SETACTIVE: active_ = wp != 0; Restart(); return TRUE;
+      case VBM_SETACTIVE:
+        active_ = wp != 0;
+        Restart();
+        return TRUE;
       case VBM_GETACTIVE: return active_;
       case VBM_SETCOLORS:
         text_ = static_cast<unsigned long>(wp);
@@ -59,14 +62,21 @@ class Banner : public WidgetBase {
         }
         return points_;
       }
-      case WM_SETFONT: font_ = reinterpret_cast<HFONT>(wp); width_cache_ = -1; Redraw(); return 0;
+      case WM_SETFONT:
+        font_ = reinterpret_cast<HFONT>(wp);
+        width_cache_ = -1;
+        Redraw();
+        return 0;
       case WM_SETTEXT: {
         LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
         width_cache_ = -1;
         Redraw();
         return r;
       }
-      case WM_ENABLE: Restart(); Redraw(); return 0;
+      case WM_ENABLE:
+        Restart();
+        Redraw();
+        return 0;
       case WM_SIZE: Redraw(); return 0;
       case WM_TIMER:
         if (wp == kScrollTimer) Step();
@@ -82,7 +92,8 @@ class Banner : public WidgetBase {
  private:
   void Restart() {
     KillTimer(hwnd_, kScrollTimer);
-    if (active_ && interval_ > 0 && pixels_ != 0 && IsWindowEnabled(hwnd_)) SetTimer(hwnd_, kScrollTimer, interval_, nullptr);
+    if (active_ && interval_ > 0 && pixels_ != 0 && IsWindowEnabled(hwnd_))
+      SetTimer(hwnd_, kScrollTimer, interval_, nullptr);
   }
 
   HFONT Font(HDC dc) {

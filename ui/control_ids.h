@@ -99,14 +99,14 @@ enum PlaylistWindow : int {
   plLabel2 = 3021,            // "Number of tracks :"
   plLabel4 = 3024,            // scan progress captions and figures: Label4 .. Label11
   plLabel5 = 3025,
-  plLabel6 = 3026,            // folders processed
-  plLabel7 = 3027,            // entries examined
+  plLabel6 = 3026,  // folders processed
+  plLabel7 = 3027,  // entries examined
   plLabel8 = 3028,
   plLabel9 = 3029,
-  plLabel10 = 3030,           // current folder
-  plLabel11 = 3031,           // current file
-  plLabel12 = 3032,           // "Playing : "
-  DirectoryEdit1 = 3040,      // hidden folder chooser: setting its text starts a folder scan
+  plLabel10 = 3030,       // current folder
+  plLabel11 = 3031,       // current file
+  plLabel12 = 3032,       // "Playing : "
+  DirectoryEdit1 = 3040,  // hidden folder chooser: setting its text starts a folder scan
   // Menu commands (WM_COMMAND to TForm3).
   plFiles1 = 3100,
   plDirectory1 = 3101,
@@ -116,23 +116,23 @@ enum PlaylistWindow : int {
   plSelectAll1 = 3105,
   plInvertSelection1 = 3106,
   plUnselectAll1 = 3107,
-  plSort1 = 3108,             // PlPopup "Sort": by song name, ascending
-  plNameInOrder = 3109,       // SortPopup "By SongName" > "In order"
-  plDescending1 = 3110,       // SortPopup "By SongName" > "Invert order"
-  plInOrder1 = 3111,          // SortPopup "By Path" > "In Order"
-  plInvertOrder1 = 3112,      // SortPopup "By Path" > "Invert Order"
+  plSort1 = 3108,         // PlPopup "Sort": by song name, ascending
+  plNameInOrder = 3109,   // SortPopup "By SongName" > "In order"
+  plDescending1 = 3110,   // SortPopup "By SongName" > "Invert order"
+  plInOrder1 = 3111,      // SortPopup "By Path" > "In Order"
+  plInvertOrder1 = 3112,  // SortPopup "By Path" > "Invert Order"
 };
 
 // TForm6, the design chooser (6000-6999).
 enum DesignChooser : int {
-  designList = 6001,         // Designbox
-  randomDesignCheck = 6002,  // randombox
-  dcLabel2 = 6003,                 // Label2 "Choose a design"
-  designdlls = 6004,               // hidden list of markers, parallel to Designbox
-  dcAddbut = 6005,                 // addbut: set as default
-  dcToolbarButton972 = 6006,       // ToolbarButton972: apply
-  dcToolbarButton971 = 6007,       // ToolbarButton971: cancel
-  dcImage1 = 6008,                 // Image1: preview
+  designList = 6001,          // Designbox
+  randomDesignCheck = 6002,   // randombox
+  dcLabel2 = 6003,            // Label2 "Choose a design"
+  designdlls = 6004,          // hidden list of markers, parallel to Designbox
+  dcAddbut = 6005,            // addbut: set as default
+  dcToolbarButton972 = 6006,  // ToolbarButton972: apply
+  dcToolbarButton971 = 6007,  // ToolbarButton971: cancel
+  dcImage1 = 6008,            // Image1: preview
 };
 
 // TForm12, the VU meter (12000-12999). The bars and lamps are pictures (read their
@@ -147,7 +147,7 @@ enum VuMeterWindow : int {
 
 // TForm8, the add-URL dialog (8000-8999).
 enum AddUrlDialog : int {
-  urlEdit = 8001,  // ComboBox1: the URL and its history
+  urlEdit = 8001,     // ComboBox1: the URL and its history
   urlAdd = 8002,      // OLabel1 "Add"
   urlCancel = 8003,   // OLabel2 "Cancel"
   urlCaption = 8004,  // "Type a url"

@@ -25,7 +25,8 @@ namespace {
 COLORREF Mix(COLORREF a, COLORREF b, int num, int den) {
   if (den <= 0) return b;
   auto ch = [&](int x, int y) { return x + (y - x) * num / den; };
-  return RGB(ch(GetRValue(a), GetRValue(b)), ch(GetGValue(a), GetGValue(b)), ch(GetBValue(a), GetBValue(b)));
+  return RGB(ch(GetRValue(a), GetRValue(b)), ch(GetGValue(a), GetGValue(b)),
+             ch(GetBValue(a), GetBValue(b)));
 }
 
 class EffectLabel : public WidgetBase {
@@ -90,7 +91,8 @@ class EffectLabel : public WidgetBase {
       lf.lfOutPrecision = OUT_TT_PRECIS;  // rotation and outlines need a TrueType face
       lf.lfQuality = ANTIALIASED_QUALITY;
       lf.lfEscapement = lf.lfOrientation = rotated ? Angle() * 10 : 0;
-      lstrcpynA(lf.lfFaceName, style_.font_name.empty() ? "Arial" : style_.font_name.c_str(), LF_FACESIZE);
+      lstrcpynA(lf.lfFaceName, style_.font_name.empty() ? "Arial" : style_.font_name.c_str(),
+                LF_FACESIZE);
       slot.reset(CreateFontIndirectA(&lf));
     }
     return slot.get();
@@ -119,8 +121,8 @@ class EffectLabel : public WidgetBase {
   }
 
   // One copy of the highlight or shadow: dir * depth away, in the way its style asks.
-  void DrawLayer(HDC dc, double x, double y, const std::string& text, TEffectDirection dir, int depth,
-                 TEffectOption option, COLORREF colour, COLORREF face, COLORREF bk) {
+  void DrawLayer(HDC dc, double x, double y, const std::string& text, TEffectDirection dir,
+                 int depth, TEffectOption option, COLORREF colour, COLORREF face, COLORREF bk) {
     int dx, dy;
     DirectionOffset(dir, &dx, &dy);
     depth = std::clamp(depth, 0, 10);
@@ -176,7 +178,8 @@ class EffectLabel : public WidgetBase {
     int hx, hy, sx, sy;
     DirectionOffset(style_.DirectionHighlight(), &hx, &hy);
     DirectionOffset(style_.DirectionShadow(), &sx, &sy);
-    const int dh = std::clamp(style_.DepthHighlight(), 0, 10), ds = std::clamp(style_.DepthShadow(), 0, 10);
+    const int dh = std::clamp(style_.DepthHighlight(), 0, 10),
+              ds = std::clamp(style_.DepthShadow(), 0, 10);
     const int pad_x = std::max({0, -hx * dh, -sx * ds});
     const int pad_y = std::max({0, -hy * dh, -sy * ds});
 
@@ -197,8 +200,8 @@ class EffectLabel : public WidgetBase {
     const COLORREF face = ResolveColour(style_.font_colour);
     DrawLayer(dc, x, y, text, style_.DirectionShadow(), style_.DepthShadow(), style_.StyleShadow(),
               ResolveColour(style_.ColourShadow()), face, bk);
-    DrawLayer(dc, x, y, text, style_.DirectionHighlight(), style_.DepthHighlight(), style_.StyleHighlight(),
-              ResolveColour(style_.ColourHighlight()), face, bk);
+    DrawLayer(dc, x, y, text, style_.DirectionHighlight(), style_.DepthHighlight(),
+              style_.StyleHighlight(), ResolveColour(style_.ColourHighlight()), face, bk);
 
     if (style_.GraduateFace() == TGraduateOption::goNone) {
       SetTextColor(dc, face);
@@ -216,10 +219,11 @@ class EffectLabel : public WidgetBase {
     }
     const COLORREF from = ResolveColour(style_.GraduateFrom());
     TRIVERTEX v[2] = {
-        {rc.left, rc.top, static_cast<COLOR16>(GetRValue(from) << 8), static_cast<COLOR16>(GetGValue(from) << 8),
-         static_cast<COLOR16>(GetBValue(from) << 8), 0},
-        {rc.right, rc.bottom, static_cast<COLOR16>(GetRValue(face) << 8), static_cast<COLOR16>(GetGValue(face) << 8),
-         static_cast<COLOR16>(GetBValue(face) << 8), 0}};
+        {rc.left, rc.top, static_cast<COLOR16>(GetRValue(from) << 8),
+         static_cast<COLOR16>(GetGValue(from) << 8), static_cast<COLOR16>(GetBValue(from) << 8), 0},
+        {rc.right, rc.bottom, static_cast<COLOR16>(GetRValue(face) << 8),
+         static_cast<COLOR16>(GetGValue(face) << 8), static_cast<COLOR16>(GetBValue(face) << 8),
+         0}};
     if (Angle() == 0) {
       // Span the text, not the whole label.
       v[0].x = static_cast<LONG>(x);
@@ -229,7 +233,8 @@ class EffectLabel : public WidgetBase {
     }
     GRADIENT_RECT gr{0, 1};
     GradientFill(dc, v, 2, &gr, 1,
-                 style_.GraduateFace() == TGraduateOption::goVertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+                 style_.GraduateFace() == TGraduateOption::goVertical ? GRADIENT_FILL_RECT_V
+                                                                      : GRADIENT_FILL_RECT_H);
     SelectClipRgn(dc, nullptr);
   }
 

@@ -43,8 +43,11 @@ class WindowDC {
 class BufferedPaint {
  public:
   BufferedPaint(HDC target, int width, int height)
-      : target_(target), w_(width > 0 ? width : 1), h_(height > 0 ? height : 1),
-        dc_(CreateCompatibleDC(target)), bmp_(CreateCompatibleBitmap(target, w_, h_)),
+      : target_(target),
+        w_(width > 0 ? width : 1),
+        h_(height > 0 ? height : 1),
+        dc_(CreateCompatibleDC(target)),
+        bmp_(CreateCompatibleBitmap(target, w_, h_)),
         sel_(dc_.get(), bmp_.get()) {}
   ~BufferedPaint() {
     if (dc_ && bmp_) BitBlt(target_, 0, 0, w_, h_, dc_.get(), 0, 0, SRCCOPY);

@@ -114,9 +114,12 @@ class ImageButton : public WidgetBase {
     if (glyph_ && strip.cx > 0 && num_glyphs_ > 0) {
       const int gw = strip.cx / num_glyphs_;
       int index = 0;
-      if (!enabled && num_glyphs_ >= 2) index = 1;
-      else if (down && num_glyphs_ >= 3) index = 2;
-      else if (hot_ && num_glyphs_ >= 4) index = 3;
+      if (!enabled && num_glyphs_ >= 2)
+        index = 1;
+      else if (down && num_glyphs_ >= 3)
+        index = 2;
+      else if (hot_ && num_glyphs_ >= 4)
+        index = 3;
       UniqueDC src(CreateCompatibleDC(dc));
       ScopedSelect sel(src.get(), glyph_.get());
       // The face moves by a pixel while pressed, when there is no pressed image.
@@ -126,7 +129,8 @@ class ImageButton : public WidgetBase {
       if (gw == rc.right && strip.cy == rc.bottom) {
         BitBlt(dc, shift, shift, gw, strip.cy, src.get(), index * gw, 0, SRCCOPY);
       } else {
-        StretchBlt(dc, shift, shift, rc.right, rc.bottom, src.get(), index * gw, 0, gw, strip.cy, SRCCOPY);
+        StretchBlt(dc, shift, shift, rc.right, rc.bottom, src.get(), index * gw, 0, gw, strip.cy,
+                   SRCCOPY);
       }
       if (hot_ && enabled && !down && num_glyphs_ < 4) {
         // A faint light over the face under the mouse.
@@ -142,15 +146,19 @@ class ImageButton : public WidgetBase {
     }
     if (!no_border_) {
       RECT frame = rc;
-      if (down) DrawEdge(dc, &frame, BDR_SUNKENOUTER, BF_RECT);
-      else if (hot_ && enabled) DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
+      if (down)
+        DrawEdge(dc, &frame, BDR_SUNKENOUTER, BF_RECT);
+      else if (hot_ && enabled)
+        DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
     }
   }
 
   void PlainFace(HDC dc, const RECT& rc, bool enabled, bool down) {
     TRIVERTEX v[2] = {{rc.left, rc.top, 0x5800, 0x5C00, 0x6800, 0},
                       {rc.right, rc.bottom, 0x2000, 0x2200, 0x2A00, 0}};
-    if (down) std::swap(v[0].Red, v[1].Red), std::swap(v[0].Green, v[1].Green), std::swap(v[0].Blue, v[1].Blue);
+    if (down)
+      std::swap(v[0].Red, v[1].Red), std::swap(v[0].Green, v[1].Green),
+          std::swap(v[0].Blue, v[1].Blue);
     GRADIENT_RECT gr{0, 1};
     GradientFill(dc, v, 2, &gr, 1, GRADIENT_FILL_RECT_V);
     RECT frame = rc;

@@ -55,16 +55,18 @@ TEffectOption StyleFromIni(int32_t n) {
 }
 
 const char* Name(TEffectStyle v) {
-  static const char* const names[] = {"esNone", "esCustom", "esRaised", "esSunken", "esShadow", "esFlying"};
+  static const char* const names[] = {"esNone",   "esCustom", "esRaised",
+                                      "esSunken", "esShadow", "esFlying"};
   return names[static_cast<int>(v)];
 }
 const char* Name(TColourScheme v) {
-  static const char* const names[] = {"csCustom", "csText", "csWindows", "csEmbossed", "csGold", "csSteel"};
+  static const char* const names[] = {"csCustom",   "csText", "csWindows",
+                                      "csEmbossed", "csGold", "csSteel"};
   return names[static_cast<int>(v)];
 }
 const char* Name(TEffectDirection v) {
-  static const char* const names[] = {"edNone", "edUp", "edUpRight", "edRight", "edDownRight",
-                                      "edDown", "edDownLeft", "edLeft", "edUpLeft"};
+  static const char* const names[] = {"edNone", "edUp",       "edUpRight", "edRight", "edDownRight",
+                                      "edDown", "edDownLeft", "edLeft",    "edUpLeft"};
   return names[static_cast<int>(v)];
 }
 const char* Name(TGraduateOption v) {
@@ -93,13 +95,25 @@ void DirectionOffset(TEffectDirection d, int* dx, int* dy) {
   switch (d) {
     case TEffectDirection::edNone: break;
     case TEffectDirection::edUp: y = -1; break;
-    case TEffectDirection::edUpRight: x = 1; y = -1; break;
+    case TEffectDirection::edUpRight:
+      x = 1;
+      y = -1;
+      break;
     case TEffectDirection::edRight: x = 1; break;
-    case TEffectDirection::edDownRight: x = 1; y = 1; break;
+    case TEffectDirection::edDownRight:
+      x = 1;
+      y = 1;
+      break;
     case TEffectDirection::edDown: y = 1; break;
-    case TEffectDirection::edDownLeft: x = -1; y = 1; break;
+    case TEffectDirection::edDownLeft:
+      x = -1;
+      y = 1;
+      break;
     case TEffectDirection::edLeft: x = -1; break;
-    case TEffectDirection::edUpLeft: x = -1; y = -1; break;
+    case TEffectDirection::edUpLeft:
+      x = -1;
+      y = -1;
+      break;
   }
   *dx = x;
   *dy = y;
@@ -169,11 +183,11 @@ void LabelEffectStyle::SetColourScheme(TColourScheme scheme) {
 bool LabelEffectStyle::operator==(const LabelEffectStyle& o) const {
   return font_name == o.font_name && font_size == o.font_size && font_colour == o.font_colour &&
          bk_colour == o.bk_colour && transparent == o.transparent &&
-         keep_letters_vertical == o.keep_letters_vertical && angle == o.angle && effect_ == o.effect_ &&
-         scheme_ == o.scheme_ && dir_h_ == o.dir_h_ && dir_s_ == o.dir_s_ && depth_h_ == o.depth_h_ &&
-         depth_s_ == o.depth_s_ && colour_h_ == o.colour_h_ && colour_s_ == o.colour_s_ &&
-         graduate_ == o.graduate_ && graduate_from_ == o.graduate_from_ && style_h_ == o.style_h_ &&
-         style_s_ == o.style_s_;
+         keep_letters_vertical == o.keep_letters_vertical && angle == o.angle &&
+         effect_ == o.effect_ && scheme_ == o.scheme_ && dir_h_ == o.dir_h_ && dir_s_ == o.dir_s_ &&
+         depth_h_ == o.depth_h_ && depth_s_ == o.depth_s_ && colour_h_ == o.colour_h_ &&
+         colour_s_ == o.colour_s_ && graduate_ == o.graduate_ &&
+         graduate_from_ == o.graduate_from_ && style_h_ == o.style_h_ && style_s_ == o.style_s_;
 }
 
 }  // namespace velmora

@@ -14,7 +14,15 @@ namespace velmora {
 enum class TEffectStyle : int { esNone, esCustom, esRaised, esSunken, esShadow, esFlying };
 enum class TColourScheme : int { csCustom, csText, csWindows, csEmbossed, csGold, csSteel };
 enum class TEffectDirection : int {
-  edNone, edUp, edUpRight, edRight, edDownRight, edDown, edDownLeft, edLeft, edUpLeft
+  edNone,
+  edUp,
+  edUpRight,
+  edRight,
+  edDownRight,
+  edDown,
+  edDownLeft,
+  edLeft,
+  edUpLeft
 };
 enum class TGraduateOption : int { goNone, goVertical, goHorizontal };
 enum class TEffectOption : int { eoNormal, eoReal, eoExtrude, eoGraduated };
@@ -27,11 +35,13 @@ inline bool IsSystemColour(Colour c) { return (c & 0xFF000000u) == 0x80000000u; 
 // The design files number the enumerations alphabetically (the effect list ends with
 // esFlying); these turn a design's number into the component's value, with the
 // fallback entry for any number outside the list.
-TEffectStyle EffectFromIni(int32_t n);       // 0 esNone (fallback) 1 esRaised 2 esShadow 3 esSunken 4 esFlying
-TColourScheme SchemeFromIni(int32_t n);      // 0 csCustom (fallback) 1 csEmbossed 2 csGold 3 csSteel 4 csText 5 csWindows
+TEffectStyle EffectFromIni(
+    int32_t n);  // 0 esNone (fallback) 1 esRaised 2 esShadow 3 esSunken 4 esFlying
+TColourScheme SchemeFromIni(
+    int32_t n);  // 0 csCustom (fallback) 1 csEmbossed 2 csGold 3 csSteel 4 csText 5 csWindows
 TEffectDirection DirectionFromIni(int32_t n);  // 0 edDown ... 4 edNone (fallback) ... 8 edUpRight
-TGraduateOption GradientFromIni(int32_t n);  // 0 goHorizontal 1 goNone (fallback) 2 goVertical
-TEffectOption StyleFromIni(int32_t n);       // 0 eoExtrude 1 eoGraduated 2 eoNormal (fallback) 3 eoReal
+TGraduateOption GradientFromIni(int32_t n);    // 0 goHorizontal 1 goNone (fallback) 2 goVertical
+TEffectOption StyleFromIni(int32_t n);  // 0 eoExtrude 1 eoGraduated 2 eoNormal (fallback) 3 eoReal
 
 // Names for messages and tests ("esFlying", ...).
 const char* Name(TEffectStyle v);

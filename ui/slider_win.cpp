@@ -40,16 +40,30 @@ class Slider : public WidgetBase {
         SetPos(static_cast<LONG>(lp), true);
         Scroll(TB_THUMBPOSITION);
         return 0;
-      case TBM_SETRANGEMAX: max_ = static_cast<LONG>(lp); Clamp(wp != 0); return 0;
-      case TBM_SETRANGEMIN: min_ = static_cast<LONG>(lp); Clamp(wp != 0); return 0;
+      case TBM_SETRANGEMAX:
+        max_ = static_cast<LONG>(lp);
+        Clamp(wp != 0);
+        return 0;
+      case TBM_SETRANGEMIN:
+        min_ = static_cast<LONG>(lp);
+        Clamp(wp != 0);
+        return 0;
       case TBM_SETRANGE:
         min_ = static_cast<SHORT>(LOWORD(lp));
         max_ = static_cast<SHORT>(HIWORD(lp));
         Clamp(wp != 0);
         return 0;
-      case TBM_SETLINESIZE: { LONG old = line_; line_ = static_cast<LONG>(lp); return old; }
+      case TBM_SETLINESIZE: {
+        LONG old = line_;
+        line_ = static_cast<LONG>(lp);
+        return old;
+      }
       case TBM_GETLINESIZE: return line_;
-      case TBM_SETPAGESIZE: { LONG old = page_; page_ = static_cast<LONG>(lp); return old; }
+      case TBM_SETPAGESIZE: {
+        LONG old = page_;
+        page_ = static_cast<LONG>(lp);
+        return old;
+      }
       case TBM_GETPAGESIZE: return page_;
       case VSM_SETPICTURE:
         if (wp < 4) {
@@ -61,12 +75,19 @@ class Slider : public WidgetBase {
         return TRUE;
       case VSM_GETPICTURE: return wp < 4 ? reinterpret_cast<LRESULT>(pictures_[wp].get()) : 0;
       case VSM_SETTHUMB:
-        pictures_[vertical_ ? kVerticalThumb : kHorizontalThumb].reset(reinterpret_cast<HBITMAP>(wp));
+        pictures_[vertical_ ? kVerticalThumb : kHorizontalThumb].reset(
+            reinterpret_cast<HBITMAP>(wp));
         Redraw();
         return TRUE;
-      case VSM_SETVERTICAL: vertical_ = wp != 0; Redraw(); return TRUE;
+      case VSM_SETVERTICAL:
+        vertical_ = wp != 0;
+        Redraw();
+        return TRUE;
       case VSM_GETVERTICAL: return vertical_;
-      case VSM_SETBKCOLOR: bk_ = static_cast<unsigned long>(lp); Redraw(); return TRUE;
+      case VSM_SETBKCOLOR:
+        bk_ = static_cast<unsigned long>(lp);
+        Redraw();
+        return TRUE;
       case VSM_GETBKCOLOR: return static_cast<LRESULT>(bk_);
       case WM_GETDLGCODE: return DLGC_WANTARROWS;
       case WM_ENABLE:
@@ -75,7 +96,10 @@ class Slider : public WidgetBase {
         return 0;
       case WM_SIZE: Redraw(); return 0;
       case WM_SETFOCUS: NotifyParent(VSN_SETFOCUS); return 0;
-      case WM_KILLFOCUS: EndDrag(true); NotifyParent(VSN_KILLFOCUS); return 0;
+      case WM_KILLFOCUS:
+        EndDrag(true);
+        NotifyParent(VSN_KILLFOCUS);
+        return 0;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK: {
         if (GetFocus() != hwnd_) SetFocus(hwnd_);
@@ -84,7 +108,8 @@ class Slider : public WidgetBase {
         const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         // Grabbing the thumb keeps the grab point; a click elsewhere centres it there.
         const RECT thumb = ThumbRect();
-        grab_ = PtInRect(&thumb, pt) ? (vertical_ ? pt.y - thumb.top : pt.x - thumb.left) : ThumbLength() / 2;
+        grab_ = PtInRect(&thumb, pt) ? (vertical_ ? pt.y - thumb.top : pt.x - thumb.left)
+                                     : ThumbLength() / 2;
         MoveTo(pt);
         return 0;
       }
@@ -92,7 +117,10 @@ class Slider : public WidgetBase {
         if (TrackHover()) Redraw();
         if (dragging_) MoveTo({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         return 0;
-      case WM_MOUSELEAVE: hot_ = false; Redraw(); return 0;
+      case WM_MOUSELEAVE:
+        hot_ = false;
+        Redraw();
+        return 0;
       case WM_LBUTTONUP:
         if (dragging_) {
           EndDrag(true);
@@ -104,12 +132,32 @@ class Slider : public WidgetBase {
         LONG delta = 0;
         UINT code = 0;
         switch (wp) {
-          case VK_LEFT: case VK_DOWN: delta = -line_; code = TB_LINEUP; break;
-          case VK_RIGHT: case VK_UP: delta = line_; code = TB_LINEDOWN; break;
-          case VK_PRIOR: delta = page_; code = TB_PAGEDOWN; break;
-          case VK_NEXT: delta = -page_; code = TB_PAGEUP; break;
-          case VK_HOME: delta = min_ - pos_; code = TB_TOP; break;
-          case VK_END: delta = max_ - pos_; code = TB_BOTTOM; break;
+          case VK_LEFT:
+          case VK_DOWN:
+            delta = -line_;
+            code = TB_LINEUP;
+            break;
+          case VK_RIGHT:
+          case VK_UP:
+            delta = line_;
+            code = TB_LINEDOWN;
+            break;
+          case VK_PRIOR:
+            delta = page_;
+            code = TB_PAGEDOWN;
+            break;
+          case VK_NEXT:
+            delta = -page_;
+            code = TB_PAGEUP;
+            break;
+          case VK_HOME:
+            delta = min_ - pos_;
+            code = TB_TOP;
+            break;
+          case VK_END:
+            delta = max_ - pos_;
+            code = TB_BOTTOM;
+            break;
           default: return DefWindowProcA(hwnd_, msg, wp, lp);
         }
         SetPos(pos_ + delta, true);
@@ -200,7 +248,8 @@ class Slider : public WidgetBase {
     long long along = (vertical_ ? pt.y : pt.x) - grab_;
     along = std::clamp<long long>(along, 0, travel);
     if (vertical_) along = travel - along;
-    const LONG v = travel > 0 ? static_cast<LONG>(min_ + (along * range + travel / 2) / travel) : min_;
+    const LONG v =
+        travel > 0 ? static_cast<LONG>(min_ + (along * range + travel / 2) / travel) : min_;
     if (v != pos_) {
       SetPos(v, true);
       Scroll(TB_THUMBTRACK);
@@ -249,7 +298,10 @@ class Slider : public WidgetBase {
       BitBlt(dc, t.left, t.top, s.cx, s.cy, src.get(), state * s.cx, 0, SRCCOPY);
     } else {
       RECT face = t;
-      FillSolid(dc, face, !enabled ? RGB(90, 90, 96) : dragging_ || hot_ ? RGB(250, 200, 80) : RGB(200, 200, 210));
+      FillSolid(dc, face,
+                !enabled            ? RGB(90, 90, 96)
+                : dragging_ || hot_ ? RGB(250, 200, 80)
+                                    : RGB(200, 200, 210));
       DrawEdge(dc, &face, dragging_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     }
   }

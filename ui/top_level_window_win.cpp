@@ -36,7 +36,8 @@ bool TopLevelWindow::CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, co
 
 LRESULT CALLBACK TopLevelWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   if (msg == WM_NCCREATE) {
-    auto* created = static_cast<TopLevelWindow*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
+    auto* created =
+        static_cast<TopLevelWindow*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
     created->hwnd_ = hwnd;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
   }

@@ -12,10 +12,10 @@ namespace velmora::ui {
 
 // The class of a top-level window; registered on first use.
 struct TopLevelClass {
-  const char* name = nullptr;    // the class name other programs see ("TForm1", ...)
-  UINT style = 0;                // CS_DBLCLKS, ...
-  HBRUSH background = nullptr;   // null: the button face colour
-  HICON icon = nullptr;          // null: none
+  const char* name = nullptr;   // the class name other programs see ("TForm1", ...)
+  UINT style = 0;               // CS_DBLCLKS, ...
+  HBRUSH background = nullptr;  // null: the button face colour
+  HICON icon = nullptr;         // null: none
 };
 
 class TopLevelWindow {

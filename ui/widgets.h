@@ -47,13 +47,13 @@ enum : UINT {
 
   // Effect label: LPARAM points to a velmora::LabelEffectStyle (copied).
   VLM_SETSTYLE = WM_USER + 0x130,
-  VLM_GETSTYLE = WM_USER + 0x131,     // LPARAM: LabelEffectStyle* to fill
-  VLM_SETCOLOR = WM_USER + 0x132,     // LPARAM: COLORREF font colour
+  VLM_GETSTYLE = WM_USER + 0x131,  // LPARAM: LabelEffectStyle* to fill
+  VLM_SETCOLOR = WM_USER + 0x132,  // LPARAM: COLORREF font colour
   VLM_GETCOLOR = WM_USER + 0x133,
 
   // Any widget: hint text for tooltips and the status line (LPARAM: const char*).
   VWM_SETHINT = WM_USER + 0x140,
-  VWM_GETHINT = WM_USER + 0x141,      // WPARAM: buffer size, LPARAM: char* buffer
+  VWM_GETHINT = WM_USER + 0x141,  // WPARAM: buffer size, LPARAM: char* buffer
 
   // Notices to the parent. The mouse entered a widget (to echo its hint on the status
   // line): WPARAM control ID, LPARAM its HWND.

@@ -25,8 +25,9 @@ COLORREF g_hint_colour = RGB(255, 0, 0);
 
 HWND Tooltip() {
   if (!g_tooltip) {
-    g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+    g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     if (g_tooltip) {
       SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);  // multi-line hints
@@ -73,7 +74,8 @@ void SetToolTip(HWND hwnd, const std::string& text) {
 
 void WidgetBase::NotifyParent(WORD code) const {
   if (HWND parent = GetParent(hwnd_))
-    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(ControlId(), code), reinterpret_cast<LPARAM>(hwnd_));
+    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(ControlId(), code),
+                 reinterpret_cast<LPARAM>(hwnd_));
 }
 
 bool WidgetBase::TrackHover() {
@@ -82,7 +84,8 @@ bool WidgetBase::TrackHover() {
   TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd_, 0};
   TrackMouseEvent(&tme);
   if (HWND parent = GetParent(hwnd_))
-    SendMessageA(parent, VWN_HOVER, static_cast<WPARAM>(ControlId()), reinterpret_cast<LPARAM>(hwnd_));
+    SendMessageA(parent, VWN_HOVER, static_cast<WPARAM>(ControlId()),
+                 reinterpret_cast<LPARAM>(hwnd_));
   return true;
 }
 
@@ -111,9 +114,7 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       if (LOWORD(lp)) InvalidateRect(hwnd_, nullptr, FALSE);
       *result = 0;
       return true;
-    case WM_GETFONT:
-      *result = reinterpret_cast<LRESULT>(font_);
-      return true;
+    case WM_GETFONT: *result = reinterpret_cast<LRESULT>(font_); return true;
     case WM_ERASEBKGND:  // Paint covers every pixel
       *result = TRUE;
       return true;
@@ -133,15 +134,15 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       ClientToScreen(hwnd_, &pt);
       if (HWND parent = GetParent(hwnd_))
-        SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), MAKELPARAM(pt.x, pt.y));
+        SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_),
+                     MAKELPARAM(pt.x, pt.y));
       *result = 0;
       return true;
     }
     case WM_NCDESTROY:
       if (!hint_.empty()) SetToolTip(hwnd_, "");
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -178,7 +179,8 @@ void PaintParentBackground(HWND child, HDC dc, const RECT& client, COLORREF fall
   GetWindowRect(picture, &theirs);
   UniqueDC src(CreateCompatibleDC(dc));
   ScopedSelect sel(src.get(), bmp);
-  BitBlt(dc, 0, 0, client.right, client.bottom, src.get(), mine.left - theirs.left, mine.top - theirs.top, SRCCOPY);
+  BitBlt(dc, 0, 0, client.right, client.bottom, src.get(), mine.left - theirs.left,
+         mine.top - theirs.top, SRCCOPY);
 }
 
 bool RegisterWidgetClasses(HINSTANCE instance) {

@@ -212,7 +212,8 @@ std::unique_ptr<MeterSource> SystemMeterOpener::Open() {
   line.cbStruct = sizeof line;
   line.dwComponentType = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
   if (mixerGetLineInfoA(reinterpret_cast<HMIXEROBJ>(mixer.handle), &line,
-                        MIXER_GETLINEINFOF_COMPONENTTYPE | MIXER_OBJECTF_HMIXER) == MMSYSERR_NOERROR &&
+                        MIXER_GETLINEINFOF_COMPONENTTYPE | MIXER_OBJECTF_HMIXER) ==
+          MMSYSERR_NOERROR &&
       line.cChannels > 0) {
     MIXERCONTROLA control{};
     MIXERLINECONTROLSA request{};

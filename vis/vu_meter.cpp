@@ -19,14 +19,12 @@ int32_t RawPeakFromFraction(float fraction) {
 
 const char* MeterSourceHint(MeterSourceKind kind) {
   switch (kind) {
-    case MeterSourceKind::mixer:
-      return "Level of the sound card (mixer peak meter)";
+    case MeterSourceKind::mixer: return "Level of the sound card (mixer peak meter)";
     case MeterSourceKind::endpoint:
       return "Level of the sound card (output device meter; the mixer has no peak meter)";
     case MeterSourceKind::plugin:
       return "Level of what the input plug-in plays (no peak meter on this system)";
-    case MeterSourceKind::none:
-      break;
+    case MeterSourceKind::none: break;
   }
   return "No level to show";
 }

@@ -51,9 +51,7 @@ uint32_t RulerPixel(int x, int y) {
   return kGreen;
 }
 
-uint32_t LampPixel(int x, int y) {
-  return x == kSplitColumn || SegmentGap(y) ? kDarkBlue : kRed;
-}
+uint32_t LampPixel(int x, int y) { return x == kSplitColumn || SegmentGap(y) ? kDarkBlue : kRed; }
 
 // A child window showing a picture of its own size that the program draws into.
 class Picture {
@@ -65,10 +63,9 @@ class Picture {
     pixels_ = static_cast<uint32_t*>(bits);
     dc_ = CreateCompatibleDC(nullptr);
     if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
-    hwnd_ = CreateWindowExA(0, kPictureClass, "", WS_CHILD | (visible ? WS_VISIBLE : 0), x, y,
-                            width, height, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleA(nullptr), this);
+    hwnd_ = CreateWindowExA(
+        0, kPictureClass, "", WS_CHILD | (visible ? WS_VISIBLE : 0), x, y, width, height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
   }
   ~Picture() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -114,15 +111,15 @@ class Picture {
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
-      auto* created = static_cast<Picture*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
+      auto* created =
+          static_cast<Picture*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
       if (created) created->hwnd_ = hwnd;
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
     auto* self = reinterpret_cast<Picture*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
     switch (msg) {
-      case WM_ERASEBKGND:
-        return 1;
+      case WM_ERASEBKGND: return 1;
       case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
@@ -130,15 +127,12 @@ class Picture {
         EndPaint(hwnd, &ps);
         return 0;
       }
-      case WM_PRINTCLIENT:
-        self->PaintInto(reinterpret_cast<HDC>(wp));
-        return 0;
+      case WM_PRINTCLIENT: self->PaintInto(reinterpret_cast<HDC>(wp)); return 0;
       case WM_NCDESTROY:
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
         break;
-      default:
-        break;
+      default: break;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
@@ -158,7 +152,8 @@ class Picture {
 // its overload lamp.
 class BarDrawing : public BarCanvas {
  public:
-  BarDrawing(Picture& bar, const Picture& ruler, Picture& lamp) : bar_(bar), ruler_(ruler), lamp_(lamp) {}
+  BarDrawing(Picture& bar, const Picture& ruler, Picture& lamp)
+      : bar_(bar), ruler_(ruler), lamp_(lamp) {}
 
   // Around the rules of one tick: the picture is shown again only when it changed.
   void Begin() {
@@ -277,20 +272,15 @@ void VuWindow::CreateControls() {
 
 LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_CREATE:
-      CreateControls();
-      return 0;
+    case WM_CREATE: CreateControls(); return 0;
     case WM_TIMER:
       if (wp == kTimer1) {
         Timer1Timer();
         return 0;
       }
       break;
-    case WM_CLOSE:
-      FormClose();
-      return 0;
-    default:
-      break;
+    case WM_CLOSE: FormClose(); return 0;
+    default: break;
   }
   return DefWindowProcA(hwnd_, msg, wp, lp);
 }

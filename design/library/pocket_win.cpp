@@ -29,17 +29,33 @@ std::string g_title = "Velmora", g_status, g_time = "00:00", g_total = "00:00";
 int g_position = 0, g_position_max = 1, g_volume = 0;
 
 // The clickable parts of the face.
-enum Part { kNone, kPrev, kPlay, kPause, kStop, kNext, kOpen, kList, kMenu, kMinimize, kExit, kSeek, kVolume };
+enum Part {
+  kNone,
+  kPrev,
+  kPlay,
+  kPause,
+  kStop,
+  kNext,
+  kOpen,
+  kList,
+  kMenu,
+  kMinimize,
+  kExit,
+  kSeek,
+  kVolume
+};
 struct Area {
   Part part;
   RECT rect;
   const char* label;
 };
 const Area kAreas[] = {
-    {kPrev, {10, 76, 38, 96}, "|<"},     {kPlay, {42, 76, 70, 96}, ">"},     {kPause, {74, 76, 102, 96}, "||"},
-    {kStop, {106, 76, 134, 96}, "[]"},   {kNext, {138, 76, 166, 96}, ">|"},  {kOpen, {176, 76, 216, 96}, "Open"},
-    {kList, {220, 76, 250, 96}, "PL"},   {kMenu, {254, 76, 290, 96}, "Menu"}, {kMinimize, {256, 6, 272, 20}, "_"},
-    {kExit, {276, 6, 292, 20}, "x"},     {kSeek, {10, 62, 290, 70}, nullptr}, {kVolume, {200, 48, 290, 54}, nullptr},
+    {kPrev, {10, 76, 38, 96}, "|<"},     {kPlay, {42, 76, 70, 96}, ">"},
+    {kPause, {74, 76, 102, 96}, "||"},   {kStop, {106, 76, 134, 96}, "[]"},
+    {kNext, {138, 76, 166, 96}, ">|"},   {kOpen, {176, 76, 216, 96}, "Open"},
+    {kList, {220, 76, 250, 96}, "PL"},   {kMenu, {254, 76, 290, 96}, "Menu"},
+    {kMinimize, {256, 6, 272, 20}, "_"}, {kExit, {276, 6, 292, 20}, "x"},
+    {kSeek, {10, 62, 290, 70}, nullptr}, {kVolume, {200, 48, 290, 54}, nullptr},
 };
 
 Part HitTest(POINT p) {
@@ -50,7 +66,8 @@ Part HitTest(POINT p) {
 
 void Text(HDC dc, const std::string& text, RECT r, COLORREF colour, UINT format) {
   SetTextColor(dc, colour);
-  DrawTextA(dc, text.c_str(), -1, &r, format | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  DrawTextA(dc, text.c_str(), -1, &r,
+            format | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 void Bar(HDC dc, RECT r, int value, int max) {
@@ -101,7 +118,9 @@ void Clicked(Part part, POINT p) {
     case kMinimize: h.HostMinimize(nullptr); break;
     case kExit: h.HostExit(nullptr); break;
     case kSeek: h.HostSeek(MulDiv(p.x - seek.left, g_position_max, seek.right - seek.left)); break;
-    case kVolume: h.HostSetVolume(MulDiv(p.x - volume.left, 250, volume.right - volume.left)); break;
+    case kVolume:
+      h.HostSetVolume(MulDiv(p.x - volume.left, 250, volume.right - volume.left));
+      break;
     case kMenu: {
       POINT at{p.x, p.y};
       ClientToScreen(g_window, &at);
@@ -130,14 +149,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       Clicked(HitTest({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}), {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       return 0;
     case WM_NCRBUTTONUP:
-    case WM_RBUTTONUP:
-      g_header.HostShowPopup();
-      return 0;
-    case WM_CLOSE:
-      g_header.HostExit(nullptr);
-      return 0;
-    default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+    case WM_RBUTTONUP: g_header.HostShowPopup(); return 0;
+    case WM_CLOSE: g_header.HostExit(nullptr); return 0;
+    default: return DefWindowProcA(hwnd, msg, wp, lp);
   }
 }
 
@@ -147,14 +161,38 @@ void Repaint() {
 
 // ---- notifications: copy, then repaint -----------------------------------------------
 
-void VELMORA_DESIGN_CALL OnPosition(int32_t v) { g_position = v; Repaint(); }
-void VELMORA_DESIGN_CALL OnPositionMax(int32_t v) { g_position_max = v; Repaint(); }
-void VELMORA_DESIGN_CALL OnStatus(const char* t) { g_status = t; Repaint(); }
-void VELMORA_DESIGN_CALL OnSongTitle(const char* t) { g_title = t; Repaint(); }
-void VELMORA_DESIGN_CALL OnTotalTime(const char* t) { g_total = t; Repaint(); }
-void VELMORA_DESIGN_CALL OnPositionTime(const char* t) { g_time = t; Repaint(); }
-void VELMORA_DESIGN_CALL OnVolume(int32_t v) { g_volume = v; Repaint(); }
-void VELMORA_DESIGN_CALL OnShow(VelmoraSender) { ShowWindow(g_window, SW_SHOWNORMAL); SetForegroundWindow(g_window); }
+void VELMORA_DESIGN_CALL OnPosition(int32_t v) {
+  g_position = v;
+  Repaint();
+}
+void VELMORA_DESIGN_CALL OnPositionMax(int32_t v) {
+  g_position_max = v;
+  Repaint();
+}
+void VELMORA_DESIGN_CALL OnStatus(const char* t) {
+  g_status = t;
+  Repaint();
+}
+void VELMORA_DESIGN_CALL OnSongTitle(const char* t) {
+  g_title = t;
+  Repaint();
+}
+void VELMORA_DESIGN_CALL OnTotalTime(const char* t) {
+  g_total = t;
+  Repaint();
+}
+void VELMORA_DESIGN_CALL OnPositionTime(const char* t) {
+  g_time = t;
+  Repaint();
+}
+void VELMORA_DESIGN_CALL OnVolume(int32_t v) {
+  g_volume = v;
+  Repaint();
+}
+void VELMORA_DESIGN_CALL OnShow(VelmoraSender) {
+  ShowWindow(g_window, SW_SHOWNORMAL);
+  SetForegroundWindow(g_window);
+}
 void VELMORA_DESIGN_CALL OnHide(VelmoraSender) { ShowWindow(g_window, SW_HIDE); }
 void VELMORA_DESIGN_CALL OnClose(VelmoraSender) {
   if (g_window) DestroyWindow(g_window);
@@ -201,8 +239,8 @@ __declspec(dllexport) void VELMORA_DESIGN_CALL update(VelmoraDesignHeader*) {
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.lpszClassName = "VelmoraPocketDesign";
   RegisterClassA(&wc);
-  g_window = CreateWindowExA(WS_EX_APPWINDOW, wc.lpszClassName, "Velmora Pocket", WS_POPUP, 120, 120, kWidth,
-                             kHeight, nullptr, nullptr, g_instance, nullptr);
+  g_window = CreateWindowExA(WS_EX_APPWINDOW, wc.lpszClassName, "Velmora Pocket", WS_POPUP, 120,
+                             120, kWidth, kHeight, nullptr, nullptr, g_instance, nullptr);
   SetWindowRgn(g_window, CreateRoundRectRgn(0, 0, kWidth + 1, kHeight + 1, 14, 14), FALSE);
 }
 

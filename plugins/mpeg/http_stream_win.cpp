@@ -107,8 +107,7 @@ void HttpStream::Run(std::string url, ProxySettings proxy) {
   bool connected = false;
   try {
     connected = Connect(url, proxy);
-  } catch (...) {
-  }
+  } catch (...) {}
   {
     std::lock_guard<std::mutex> lock(mutex_);
     state_ = connected ? State::ready : State::failed;
@@ -121,7 +120,8 @@ void HttpStream::Run(std::string url, ProxySettings proxy) {
     uint64_t base;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [&] { return aborted_.load() || buffer_.size() - buffer_pos_ < kBufferAhead; });
+      changed_.wait(lock,
+                    [&] { return aborted_.load() || buffer_.size() - buffer_pos_ < kBufferAhead; });
       if (aborted_) break;
       base = received_total_;
     }

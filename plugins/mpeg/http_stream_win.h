@@ -42,7 +42,7 @@ class HttpStream : public ByteSource, public std::enable_shared_from_this<HttpSt
   State CurrentState() const;
 
   // Known once the state is ready (empty or zero before).
-  std::string Name() const;         // icy-name, may be empty
+  std::string Name() const;  // icy-name, may be empty
   FrameHeader FirstFrame() const;
 
   // The stream's current title from its metadata ("" until the reader reaches audio that
@@ -59,7 +59,7 @@ class HttpStream : public ByteSource, public std::enable_shared_from_this<HttpSt
   int64_t Seek(int64_t, int) override { return -1; }
 
  private:
-  void Run(std::string url, ProxySettings proxy);       // the network thread
+  void Run(std::string url, ProxySettings proxy);  // the network thread
   bool Connect(const std::string& url, const ProxySettings& proxy);
   // One network read, demuxed into `audio`; titles with their offsets (counted from
   // `base` + the size of `audio` before the call) into `titles`. False at the end.
@@ -79,9 +79,9 @@ class HttpStream : public ByteSource, public std::enable_shared_from_this<HttpSt
   std::condition_variable changed_;
   State state_ = State::connecting;
   bool ended_ = false;
-  std::string buffer_;     // audio not yet read, from buffer_pos_ on
+  std::string buffer_;  // audio not yet read, from buffer_pos_ on
   size_t buffer_pos_ = 0;
-  uint64_t read_total_ = 0, received_total_ = 0;  // audio bytes since the start
+  uint64_t read_total_ = 0, received_total_ = 0;         // audio bytes since the start
   std::deque<std::pair<uint64_t, std::string>> titles_;  // (audio offset, title) ahead
   std::string name_;
   FrameHeader first_;

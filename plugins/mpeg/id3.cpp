@@ -7,28 +7,154 @@ namespace velmora::mpeg {
 
 namespace {
 
-const char* const kGenres[] = {
-    "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz",
-    "Metal", "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno",
-    "Industrial", "Alternative", "Ska", "Death Metal", "Pranks", "Soundtrack", "Euro-Techno",
-    "Ambient", "Trip-Hop", "Vocal", "Jazz+Funk", "Fusion", "Trance", "Classical",
-    "Instrumental", "Acid", "House", "Game", "Sound Clip", "Gospel", "Noise", "AlternRock",
-    "Bass", "Soul", "Punk", "Space", "Meditative", "Instrumental Pop", "Instrumental Rock",
-    "Ethnic", "Gothic", "Darkwave", "Techno-Industrial", "Electronic", "Pop-Folk", "Eurodance",
-    "Dream", "Southern Rock", "Comedy", "Cult", "Gangsta", "Top 40", "Christian Rap",
-    "Pop/Funk", "Jungle", "Native American", "Cabaret", "New Wave", "Psychadelic", "Rave",
-    "Showtunes", "Trailer", "Lo-Fi", "Tribal", "Acid Punk", "Acid Jazz", "Polka", "Retro",
-    "Musical", "Rock & Roll", "Hard Rock", "Folk", "Folk-Rock", "National Folk", "Swing",
-    "Fast Fusion", "Bebob", "Latin", "Revival", "Celtic", "Bluegrass", "Avantgarde",
-    "Gothic Rock", "Progressive Rock", "Psychedelic Rock", "Symphonic Rock", "Slow Rock",
-    "Big Band", "Chorus", "Easy Listening", "Acoustic", "Humour", "Speech", "Chanson", "Opera",
-    "Chamber Music", "Sonata", "Symphony", "Booty Bass", "Primus", "Porn Groove", "Satire",
-    "Slow Jam", "Club", "Tango", "Samba", "Folklore", "Ballad", "Power Ballad",
-    "Rhythmic Soul", "Freestyle", "Duet", "Punk Rock", "Drum Solo", "A capella", "Euro-House",
-    "Dance Hall", "Goa", "Drum & Bass", "Club-House", "Hardcore", "Terror", "Indie",
-    "BritPop", "Negerpunk", "Polsk Punk", "Beat", "Christian Gangsta Rap", "Heavy Metal",
-    "Black Metal", "Crossover", "Contemporary Christian", "Christian Rock", "Merengue",
-    "Salsa", "Thrash Metal", "Anime", "JPop", "Synthpop"};
+const char* const kGenres[] = {"Blues",
+                               "Classic Rock",
+                               "Country",
+                               "Dance",
+                               "Disco",
+                               "Funk",
+                               "Grunge",
+                               "Hip-Hop",
+                               "Jazz",
+                               "Metal",
+                               "New Age",
+                               "Oldies",
+                               "Other",
+                               "Pop",
+                               "R&B",
+                               "Rap",
+                               "Reggae",
+                               "Rock",
+                               "Techno",
+                               "Industrial",
+                               "Alternative",
+                               "Ska",
+                               "Death Metal",
+                               "Pranks",
+                               "Soundtrack",
+                               "Euro-Techno",
+                               "Ambient",
+                               "Trip-Hop",
+                               "Vocal",
+                               "Jazz+Funk",
+                               "Fusion",
+                               "Trance",
+                               "Classical",
+                               "Instrumental",
+                               "Acid",
+                               "House",
+                               "Game",
+                               "Sound Clip",
+                               "Gospel",
+                               "Noise",
+                               "AlternRock",
+                               "Bass",
+                               "Soul",
+                               "Punk",
+                               "Space",
+                               "Meditative",
+                               "Instrumental Pop",
+                               "Instrumental Rock",
+                               "Ethnic",
+                               "Gothic",
+                               "Darkwave",
+                               "Techno-Industrial",
+                               "Electronic",
+                               "Pop-Folk",
+                               "Eurodance",
+                               "Dream",
+                               "Southern Rock",
+                               "Comedy",
+                               "Cult",
+                               "Gangsta",
+                               "Top 40",
+                               "Christian Rap",
+                               "Pop/Funk",
+                               "Jungle",
+                               "Native American",
+                               "Cabaret",
+                               "New Wave",
+                               "Psychadelic",
+                               "Rave",
+                               "Showtunes",
+                               "Trailer",
+                               "Lo-Fi",
+                               "Tribal",
+                               "Acid Punk",
+                               "Acid Jazz",
+                               "Polka",
+                               "Retro",
+                               "Musical",
+                               "Rock & Roll",
+                               "Hard Rock",
+                               "Folk",
+                               "Folk-Rock",
+                               "National Folk",
+                               "Swing",
+                               "Fast Fusion",
+                               "Bebob",
+                               "Latin",
+                               "Revival",
+                               "Celtic",
+                               "Bluegrass",
+                               "Avantgarde",
+                               "Gothic Rock",
+                               "Progressive Rock",
+                               "Psychedelic Rock",
+                               "Symphonic Rock",
+                               "Slow Rock",
+                               "Big Band",
+                               "Chorus",
+                               "Easy Listening",
+                               "Acoustic",
+                               "Humour",
+                               "Speech",
+                               "Chanson",
+                               "Opera",
+                               "Chamber Music",
+                               "Sonata",
+                               "Symphony",
+                               "Booty Bass",
+                               "Primus",
+                               "Porn Groove",
+                               "Satire",
+                               "Slow Jam",
+                               "Club",
+                               "Tango",
+                               "Samba",
+                               "Folklore",
+                               "Ballad",
+                               "Power Ballad",
+                               "Rhythmic Soul",
+                               "Freestyle",
+                               "Duet",
+                               "Punk Rock",
+                               "Drum Solo",
+                               "A capella",
+                               "Euro-House",
+                               "Dance Hall",
+                               "Goa",
+                               "Drum & Bass",
+                               "Club-House",
+                               "Hardcore",
+                               "Terror",
+                               "Indie",
+                               "BritPop",
+                               "Negerpunk",
+                               "Polsk Punk",
+                               "Beat",
+                               "Christian Gangsta Rap",
+                               "Heavy Metal",
+                               "Black Metal",
+                               "Crossover",
+                               "Contemporary Christian",
+                               "Christian Rock",
+                               "Merengue",
+                               "Salsa",
+                               "Thrash Metal",
+                               "Anime",
+                               "JPop",
+                               "Synthpop"};
 constexpr int kGenreCount = static_cast<int>(sizeof(kGenres) / sizeof(kGenres[0]));
 
 void AppendUtf8(uint32_t cp, std::string* out) {
@@ -55,7 +181,11 @@ std::string SanitiseUtf8(const uint8_t* p, size_t n) {
   size_t i = 0;
   while (i < n) {
     uint8_t c = p[i];
-    size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    size_t len = c < 0x80           ? 1
+                 : (c >> 5) == 0x6  ? 2
+                 : (c >> 4) == 0xE  ? 3
+                 : (c >> 3) == 0x1E ? 4
+                                    : 0;
     bool ok = len != 0 && i + len <= n;
     for (size_t k = 1; ok && k < len; ++k) ok = (p[i + k] & 0xC0) == 0x80;
     if (ok && len > 1) {
@@ -82,8 +212,8 @@ std::string DecodeUtf16(const uint8_t* p, size_t n, bool big_endian) {
     uint32_t u = big_endian ? (p[2 * i] << 8 | p[2 * i + 1]) : (p[2 * i + 1] << 8 | p[2 * i]);
     if (u == 0) break;
     if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
-      uint32_t lo = big_endian ? (p[2 * i + 2] << 8 | p[2 * i + 3])
-                               : (p[2 * i + 3] << 8 | p[2 * i + 2]);
+      uint32_t lo =
+          big_endian ? (p[2 * i + 2] << 8 | p[2 * i + 3]) : (p[2 * i + 3] << 8 | p[2 * i + 2]);
       if (lo >= 0xDC00 && lo <= 0xDFFF) {
         AppendUtf8(0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00), &out);
         ++i;
@@ -169,9 +299,8 @@ std::string ResolveGenre(const std::string& text) {
       s = inner;
     }
   }
-  if (!s.empty() && s.size() <= 3 && std::all_of(s.begin(), s.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      })) {
+  if (!s.empty() && s.size() <= 3 &&
+      std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     const char* name = GenreName(std::stoi(s));
     return *name ? name : s;
   }
@@ -181,16 +310,18 @@ std::string ResolveGenre(const std::string& text) {
 enum class Field { none, title, artist, album_artist, album, year, track, genre, comment };
 
 Field FieldOf(const uint8_t* id, int major) {
-  struct Map { const char* id; Field field; };
-  static const Map kV22[] = {{"TT2", Field::title}, {"TP1", Field::artist},
+  struct Map {
+    const char* id;
+    Field field;
+  };
+  static const Map kV22[] = {{"TT2", Field::title},        {"TP1", Field::artist},
                              {"TP2", Field::album_artist}, {"TAL", Field::album},
-                             {"TYE", Field::year}, {"TRK", Field::track},
-                             {"TCO", Field::genre}, {"COM", Field::comment}};
-  static const Map kV23[] = {{"TIT2", Field::title}, {"TPE1", Field::artist},
-                             {"TPE2", Field::album_artist}, {"TALB", Field::album},
-                             {"TYER", Field::year}, {"TDRC", Field::year},
-                             {"TRCK", Field::track}, {"TCON", Field::genre},
-                             {"COMM", Field::comment}};
+                             {"TYE", Field::year},         {"TRK", Field::track},
+                             {"TCO", Field::genre},        {"COM", Field::comment}};
+  static const Map kV23[] = {
+      {"TIT2", Field::title}, {"TPE1", Field::artist}, {"TPE2", Field::album_artist},
+      {"TALB", Field::album}, {"TYER", Field::year},   {"TDRC", Field::year},
+      {"TRCK", Field::track}, {"TCON", Field::genre},  {"COMM", Field::comment}};
   if (major == 2) {
     for (const Map& m : kV22)
       if (std::memcmp(id, m.id, 3) == 0) return m.field;
@@ -302,17 +433,13 @@ std::string Latin1ToUtf8(const uint8_t* p, size_t n) {
   return out;
 }
 
-const char* GenreName(int index) {
-  return index >= 0 && index < kGenreCount ? kGenres[index] : "";
-}
+const char* GenreName(int index) { return index >= 0 && index < kGenreCount ? kGenres[index] : ""; }
 
 bool DecodeId3Text(uint8_t encoding, const uint8_t* p, size_t n, std::string* out) {
   out->clear();
   size_t after = 0;
   switch (encoding) {
-    case 0:
-      *out = Latin1ToUtf8(p, TextEnd(0, p, n, &after));
-      break;
+    case 0: *out = Latin1ToUtf8(p, TextEnd(0, p, n, &after)); break;
     case 1: {
       bool big_endian = false;
       if (n >= 2 && p[0] == 0xFE && p[1] == 0xFF) {
@@ -326,14 +453,9 @@ bool DecodeId3Text(uint8_t encoding, const uint8_t* p, size_t n, std::string* ou
       *out = DecodeUtf16(p, n, big_endian);
       break;
     }
-    case 2:
-      *out = DecodeUtf16(p, n, true);
-      break;
-    case 3:
-      *out = SanitiseUtf8(p, TextEnd(3, p, n, &after));
-      break;
-    default:
-      return false;
+    case 2: *out = DecodeUtf16(p, n, true); break;
+    case 3: *out = SanitiseUtf8(p, TextEnd(3, p, n, &after)); break;
+    default: return false;
   }
   TrimRight(out);
   return true;
@@ -398,8 +520,8 @@ TagFields ParseId3v2Body(const Id3v2Header& header, const uint8_t* body, size_t 
       if (safe_ok && safe != plain) {
         auto lands = [&](uint32_t s) {
           size_t next = pos + frame_header + s;
-          return next == n || (next + frame_header <= n &&
-                               (body[next] == 0 || ValidFrameId(body + next, 4)));
+          return next == n ||
+                 (next + frame_header <= n && (body[next] == 0 || ValidFrameId(body + next, 4)));
         };
         if (!lands(safe) && lands(plain)) size = plain;
       }
@@ -415,11 +537,32 @@ TagFields ParseId3v2Body(const Id3v2Header& header, const uint8_t* body, size_t 
       bool skip = false;
       if (header.major == 3) {
         if (flags & 0x00C0) skip = true;  // compressed or encrypted
-        if (flags & 0x0020) { if (len < 1) skip = true; else { ++data; --len; } }
+        if (flags & 0x0020) {
+          if (len < 1)
+            skip = true;
+          else {
+            ++data;
+            --len;
+          }
+        }
       } else if (header.major == 4) {
         if (flags & 0x000C) skip = true;  // compressed or encrypted
-        if (!skip && (flags & 0x0040)) { if (len < 1) skip = true; else { ++data; --len; } }
-        if (!skip && (flags & 0x0001)) { if (len < 4) skip = true; else { data += 4; len -= 4; } }
+        if (!skip && (flags & 0x0040)) {
+          if (len < 1)
+            skip = true;
+          else {
+            ++data;
+            --len;
+          }
+        }
+        if (!skip && (flags & 0x0001)) {
+          if (len < 4)
+            skip = true;
+          else {
+            data += 4;
+            len -= 4;
+          }
+        }
         if (!skip && ((flags & 0x0002) || (header.flags & 0x80))) {
           frame_unsynced = RemoveUnsync(data, len);
           data = frame_unsynced.data();

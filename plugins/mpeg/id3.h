@@ -59,7 +59,7 @@ struct TagFields {
 };
 
 struct Id3v2Header {
-  int major = 0;        // 2, 3 or 4
+  int major = 0;  // 2, 3 or 4
   int revision = 0;
   uint8_t flags = 0;
   uint32_t body_size = 0;   // as stated (bytes after the 10-byte header, footer excluded)

@@ -14,14 +14,13 @@ DWORD WINAPI ThreadMain(LPVOID param) {
     std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(param));
     try {
       (*work)();
-    } catch (...) {
-    }
+    } catch (...) {}
   }
   --running;
   HMODULE self = nullptr;
-  if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&ThreadMain), &self)) {
+  if (GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCSTR>(&ThreadMain), &self)) {
     FreeLibraryAndExitThread(self, 0);
   }
   return 0;
@@ -33,8 +32,8 @@ UniqueKernelHandle StartLibraryThread(std::function<void()> work) {
   auto* owned = new std::function<void()>(std::move(work));
   ++running;
   HMODULE self = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                     reinterpret_cast<LPCSTR>(&ThreadMain), &self);
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ThreadMain),
+                     &self);
   HANDLE thread = CreateThread(nullptr, 0, &ThreadMain, owned, 0, nullptr);
   if (!thread) {
     --running;

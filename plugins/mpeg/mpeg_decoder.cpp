@@ -61,7 +61,7 @@ long FileWindowSource::Read(void* buffer, size_t count) {
 int64_t FileWindowSource::Seek(int64_t offset, int whence) {
   if (!file_) return -1;
   int64_t size = static_cast<int64_t>(end_ - begin_);
-  int64_t target = whence == SEEK_SET ? offset
+  int64_t target = whence == SEEK_SET   ? offset
                    : whence == SEEK_CUR ? static_cast<int64_t>(pos_) + offset
                                         : size + offset;
   if (target < 0) return -1;
@@ -113,9 +113,9 @@ bool MpegDecoder::Open(ByteSource* source, bool seekable, bool scan) {
   const long* rates = nullptr;
   size_t count = 0;
   mpg123_rates(&rates, &count);
-  for (size_t i = 0; i < count; ++i) mpg123_format(mh, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
-  if (mpg123_replace_reader_handle(mh, ReadCallback, SeekCallback, nullptr) !=
-          MPG123_OK ||
+  for (size_t i = 0; i < count; ++i)
+    mpg123_format(mh, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
+  if (mpg123_replace_reader_handle(mh, ReadCallback, SeekCallback, nullptr) != MPG123_OK ||
       mpg123_open_handle(mh, source) != MPG123_OK) {
     Close();
     return false;
@@ -132,9 +132,7 @@ bool MpegDecoder::Open(ByteSource* source, bool seekable, bool scan) {
   return true;
 }
 
-bool MpegDecoder::Scan() {
-  return handle_ && seekable_ && mpg123_scan(handle_) == MPG123_OK;
-}
+bool MpegDecoder::Scan() { return handle_ && seekable_ && mpg123_scan(handle_) == MPG123_OK; }
 
 bool MpegDecoder::FramesFollowEachOther(int needed, uint64_t source_bytes) {
   if (!handle_) return false;
@@ -180,8 +178,7 @@ MpegDecoder::Status MpegDecoder::Read(uint8_t* out, size_t capacity, size_t* got
       if (*got) return Status::ok;  // the format change is reported again on the next call
       return Status::new_format;
     }
-    case MPG123_DONE:
-      return *got ? Status::ok : Status::done;
+    case MPG123_DONE: return *got ? Status::ok : Status::done;
     default:
       // A damaged frame in the middle: the decoder resynchronises on the next call, so
       // whatever came out is kept; only a run of failures ends the file.

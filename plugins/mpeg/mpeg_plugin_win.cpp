@@ -23,7 +23,8 @@ namespace velmora::mpeg {
 
 std::string Utf8ToAnsi(const std::string& utf8) {
   if (utf8.empty()) return "";
-  int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  int wide =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   if (wide <= 0) return utf8;
   std::wstring w(static_cast<size_t>(wide), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], wide);
@@ -66,7 +67,7 @@ struct FileLength {
 struct LoadedItem {
   bool is_stream = false;
   bool playable = false;
-  std::string path;       // file path or URL
+  std::string path;  // file path or URL
   FileTags tags;
   uint64_t audio_begin = 0, audio_end = 0;
   std::shared_ptr<FileLength> length = std::make_shared<FileLength>();
@@ -100,7 +101,7 @@ class MpegPlugin {
   // Texts handed to the player stay valid until the next call of the same entry.
   std::string load_text, web_text, frequency_text, bitrate_text, layer_text;
 
-  HWND owner = nullptr;     // hidden; owns the popup menu, receives the thread's notices
+  HWND owner = nullptr;  // hidden; owns the popup menu, receives the thread's notices
   HWND id3_window = nullptr;
   HWND about_window = nullptr;
   HWND message_window = nullptr;
@@ -162,7 +163,8 @@ class MpegPlugin {
       scan_later = true;
     }
     if (samples <= 0) return;
-    int32_t length_ms = static_cast<int32_t>(std::min<int64_t>(samples * 1000 / item.sample_rate, INT32_MAX));
+    int32_t length_ms =
+        static_cast<int32_t>(std::min<int64_t>(samples * 1000 / item.sample_rate, INT32_MAX));
     item.length->ms = length_ms;
     item.layer = decoder.Layer();
     // The average over the whole file is what a VBR file shows; a CBR file shows its
@@ -176,7 +178,8 @@ class MpegPlugin {
       std::shared_ptr<FileLength> length = item.length;
       std::string file_path = path;
       uint64_t begin = item.audio_begin, end = item.audio_end;
-      StartLibraryThread([file_path, begin, end, length] { ScanLength(file_path, begin, end, length); });
+      StartLibraryThread(
+          [file_path, begin, end, length] { ScanLength(file_path, begin, end, length); });
     }
   }
 
@@ -267,18 +270,16 @@ class MpegPlugin {
     if (*slot && IsWindow(*slot)) return *slot;
     if (!RegisterClassOnce()) return nullptr;
     HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, title,
-                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-                             CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr,
-                             instance, nullptr);
+                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT,
+                             CW_USEDEFAULT, width, height, nullptr, nullptr, instance, nullptr);
     if (!w) return nullptr;
     RECT rc;
     GetClientRect(w, &rc);
-    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
-                                    ES_AUTOVSCROLL,
-                                0, 0, rc.right, rc.bottom, w,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), instance,
-                                nullptr);
+    HWND edit = CreateWindowExA(
+        WS_EX_CLIENTEDGE, "EDIT", "",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
+        rc.right, rc.bottom, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), instance,
+        nullptr);
     SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
     *slot = w;
     return w;
@@ -365,9 +366,8 @@ class MpegPlugin {
     AppendMenuA(menu.Get(), MF_STRING, kMenuAbout, "About");
     AppendMenuA(menu.Get(), MF_STRING, kMenuId3, "ID3 Tags...");
     SetForegroundWindow(owner);
-    UINT cmd = static_cast<UINT>(TrackPopupMenu(menu.Get(),
-                                                TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
-                                                x, y, 0, owner, nullptr));
+    UINT cmd = static_cast<UINT>(TrackPopupMenu(
+        menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
     PostMessageA(owner, WM_NULL, 0, 0);
     if (cmd == kMenuAbout) ShowAbout();
     if (cmd == kMenuId3) ShowId3();
@@ -422,11 +422,9 @@ LRESULT CALLBACK MpegPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
       case WM_CLOSE:
         ShowWindow(hwnd, SW_HIDE);  // kept for the next time; destroyed at deinit
         return 0;
-      default:
-        break;
+      default: break;
     }
-  } catch (...) {
-  }
+  } catch (...) {}
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -487,11 +485,13 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL deinit() {
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   auto& p = Plugin();
   std::string file = velmora::mpeg::ArgText(path);
-  GUARDED(p.Load(file); if (p.item.playable) {
-    return velmora::mpeg::Text(&p.load_text,
-                               velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
-  },
-          p.item = velmora::mpeg::LoadedItem{})
+  GUARDED(
+      p.Load(file); if (p.item.playable) {
+        return velmora::mpeg::Text(
+            &p.load_text,
+            velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
+      },
+                    p.item = velmora::mpeg::LoadedItem{})
   // Anything that will not play shows its file name; `length` is 0 and playback ends at once.
   return velmora::mpeg::Text(&p.load_text, velmora::mpeg::FileNameOf(file));
 }
@@ -535,34 +535,35 @@ VELMORA_PLUGIN_EXPORT int32_t VELMORA_STDCALL getposition() {
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL jumpto(int32_t ms) {
-  GUARDED(auto& p = Plugin(); if (p.playback) {
-    int32_t target = ms;
-    int32_t length = p.item.length->ms.load();
-    if (length > 0 && target > length) target = length;
-    p.playback->Seek(target);
-  },)
+  GUARDED(
+      auto& p = Plugin(); if (p.playback) {
+        int32_t target = ms;
+        int32_t length = p.item.length->ms.load();
+        if (length > 0 && target > length) target = length;
+        p.playback->Seek(target);
+      }, )
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence() {
   auto& p = Plugin();
   GUARDED(p.UpdateStreamFacts();, )
-  return velmora::mpeg::Text(&p.frequency_text, p.item.sample_rate > 0
-                                                    ? velmora::mpeg::FrequencyText(p.item.sample_rate)
-                                                    : std::string());
+  return velmora::mpeg::Text(
+      &p.frequency_text,
+      p.item.sample_rate > 0 ? velmora::mpeg::FrequencyText(p.item.sample_rate) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL bitrate() {
   auto& p = Plugin();
   GUARDED(p.UpdateStreamFacts();, )
-  return velmora::mpeg::Text(&p.bitrate_text,
-                             p.item.kbps > 0 ? velmora::mpeg::BitrateText(p.item.kbps) : std::string());
+  return velmora::mpeg::Text(
+      &p.bitrate_text, p.item.kbps > 0 ? velmora::mpeg::BitrateText(p.item.kbps) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL layer() {
   auto& p = Plugin();
   GUARDED(p.UpdateStreamFacts();, )
-  return velmora::mpeg::Text(&p.layer_text,
-                             p.item.layer > 0 ? velmora::mpeg::LayerText(p.item.layer) : std::string());
+  return velmora::mpeg::Text(
+      &p.layer_text, p.item.layer > 0 ? velmora::mpeg::LayerText(p.item.layer) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showid3() { GUARDED(Plugin().ShowId3();, ) }
@@ -586,11 +587,12 @@ VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePea
   VelmoraAudiblePeaks mine{};
   mine.size = peaks->size < sizeof mine ? peaks->size : static_cast<uint32_t>(sizeof mine);
   VelmoraFlag playing = 0;
-  GUARDED(auto& pb = Plugin().playback; if (pb && pb->Playing()) {
-    playing = 1;
-    mine.channels = velmora::mpeg::MpegDecoder::kChannels;
-    pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
-  },)
+  GUARDED(
+      auto& pb = Plugin().playback; if (pb && pb->Playing()) {
+        playing = 1;
+        mine.channels = velmora::mpeg::MpegDecoder::kChannels;
+        pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
+      }, )
   std::memcpy(peaks, &mine, mine.size);
   return playing;
 }

@@ -162,9 +162,7 @@ bool IsPcmWave(const uint8_t* data, size_t n) {
   return false;
 }
 
-std::string FrequencyText(int sample_rate) {
-  return std::to_string(sample_rate / 1000) + " kHz";
-}
+std::string FrequencyText(int sample_rate) { return std::to_string(sample_rate / 1000) + " kHz"; }
 
 std::string BitrateText(int kbps) { return std::to_string(kbps) + " kbps"; }
 

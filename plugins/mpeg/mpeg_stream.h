@@ -12,12 +12,12 @@
 namespace velmora::mpeg {
 
 struct FrameHeader {
-  int version_id = 0;   // 3 = MPEG 1, 2 = MPEG 2, 0 = MPEG 2.5
-  int layer = 0;        // 1, 2 or 3
+  int version_id = 0;  // 3 = MPEG 1, 2 = MPEG 2, 0 = MPEG 2.5
+  int layer = 0;       // 1, 2 or 3
   int bitrate_kbps = 0;
   int sample_rate = 0;
   int channels = 0;
-  int samples = 0;      // per frame
+  int samples = 0;  // per frame
   size_t frame_bytes = 0;
 };
 
@@ -78,8 +78,8 @@ class IcyDemuxer {
 
  private:
   uint32_t metaint_;
-  uint32_t left_;          // audio bytes until the next length byte
-  size_t meta_left_ = 0;   // metadata bytes still to come
+  uint32_t left_;         // audio bytes until the next length byte
+  size_t meta_left_ = 0;  // metadata bytes still to come
   bool in_meta_ = false;
   std::string meta_;
 };

@@ -41,13 +41,14 @@ void Playback::Launch() {
   // The thread keeps this session alive until it has finished (and the library, see
   // StartLibraryThread), so neither can disappear under it.
   std::shared_ptr<Playback> self = shared_from_this();
-  if (wake_) thread_ = StartLibraryThread([self] {
-    try {
-      self->Run();
-    } catch (...) {
-      self->Finish(true, "Playback failed");
-    }
-  });
+  if (wake_)
+    thread_ = StartLibraryThread([self] {
+      try {
+        self->Run();
+      } catch (...) {
+        self->Finish(true, "Playback failed");
+      }
+    });
   if (!thread_) Finish(true, "Cannot start the output thread");
 }
 

@@ -29,8 +29,7 @@ class Playback : public std::enable_shared_from_this<Playback> {
   // receiver posts it to the window thread.
   using FailureNotice = void (*)(const char* message);
 
-  Playback(HMODULE module, FailureNotice on_failure)
-      : module_(module), on_failure_(on_failure) {}
+  Playback(HMODULE module, FailureNotice on_failure) : module_(module), on_failure_(on_failure) {}
   ~Playback() = default;
   Playback(const Playback&) = delete;
   Playback& operator=(const Playback&) = delete;
@@ -83,7 +82,7 @@ class Playback : public std::enable_shared_from_this<Playback> {
   std::mutex device_mutex_;
   HWAVEOUT device_ = nullptr;
   int rate_ = 0;
-  int64_t base_ms_ = 0;          // position of the first sample sent since the last reset
+  int64_t base_ms_ = 0;  // position of the first sample sent since the last reset
   std::atomic<int32_t> last_position_ms_{0};
   AudiblePeaks audible_;  // of the samples sent to the device since it last counted from 0
 };

@@ -68,13 +68,15 @@ class NullTarget : public DesignTarget {
 
 std::string FullIni() {
   std::string s = "[main]\nmainwidth=340\nmainheight=170\n";
-  for (const char* p : {"prev", "rev", "stop", "pause", "play", "fwd", "next", "plist", "id3", "open", "option",
-                        "mini", "move", "exit"})
-    for (const char* k : {"top", "left", "width", "height", "noborder"}) s += std::string(p) + k + "=12\n";
-  for (const char* p : {"versiontext", "version", "frequency", "bitrate", "layer", "time", "info", "totaltime",
-                        "totalinfo"})
-    for (const char* k : {"top", "left", "width", "height", "font", "fontsize", "color", "bkcolor", "transparent",
-                          "effect", "depthH", "depthS", "colourscheme", "directionshadow", "graduateface"})
+  for (const char* p : {"prev", "rev", "stop", "pause", "play", "fwd", "next", "plist", "id3",
+                        "open", "option", "mini", "move", "exit"})
+    for (const char* k : {"top", "left", "width", "height", "noborder"})
+      s += std::string(p) + k + "=12\n";
+  for (const char* p : {"versiontext", "version", "frequency", "bitrate", "layer", "time", "info",
+                        "totaltime", "totalinfo"})
+    for (const char* k :
+         {"top", "left", "width", "height", "font", "fontsize", "color", "bkcolor", "transparent",
+          "effect", "depthH", "depthS", "colourscheme", "directionshadow", "graduateface"})
       s += std::string(p) + k + "=2\n";
   return s;
 }
@@ -85,12 +87,14 @@ int main() {
   const Image mask = BusyMask(1000);
   size_t runs = 0;
   const double outline_ms = BestMs(20, [&] { runs = OutlineRuns(mask).size(); });
-  std::printf("outline of a 1000 x 1000 mask: %.2f ms (%zu runs; target < 20 ms)\n", outline_ms, runs);
+  std::printf("outline of a 1000 x 1000 mask: %.2f ms (%zu runs; target < 20 ms)\n", outline_ms,
+              runs);
 
   const auto bytes = EncodeBmp24(mask);
   Image decoded;
   std::string err;
-  const double decode_ms = BestMs(20, [&] { DecodeBmp(bytes.data(), bytes.size(), &decoded, &err); });
+  const double decode_ms =
+      BestMs(20, [&] { DecodeBmp(bytes.data(), bytes.size(), &decoded, &err); });
   std::printf("decoding that mask (24-bit, %zu bytes): %.2f ms\n", bytes.size(), decode_ms);
 
   const std::string text = FullIni();

@@ -22,7 +22,9 @@ namespace {
 double CpuSeconds() {
   FILETIME c, e, k, u;
   GetThreadTimes(GetCurrentThread(), &c, &e, &k, &u);
-  auto v = [](FILETIME f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+  auto v = [](FILETIME f) {
+    return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+  };
   return (v(k) + v(u)) / 1e7;
 }
 

@@ -23,7 +23,8 @@ double Ms(Clock::time_point since) {
 
 std::string RandomWord(std::mt19937& rng, size_t length) {
   std::string word;
-  for (size_t i = 0; i < length; ++i) word.push_back("abcdefghijklmnopqrstuvwxyzABCDEFG 0123456789"[rng() % 44]);
+  for (size_t i = 0; i < length; ++i)
+    word.push_back("abcdefghijklmnopqrstuvwxyzABCDEFG 0123456789"[rng() % 44]);
   return word;
 }
 
@@ -41,7 +42,9 @@ struct MemoryTree : velmora::FolderSource {
     return true;
   }
   bool IsFolder(const std::string& path) override { return folders.count(path + "\\") > 0; }
-  bool IsFile(const std::string& path) override { return path.size() > 4 && path.compare(path.size() - 4, 4, ".mp3") == 0; }
+  bool IsFile(const std::string& path) override {
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".mp3") == 0;
+  }
 };
 
 struct QuietProgress : velmora::ScanProgress {
@@ -111,7 +114,8 @@ int main() {
   QuietProgress progress;
   start = Clock::now();
   velmora::ScanFolders(queues, scanned, tree, selector, progress);
-  std::printf("scan %zu folders, %zu files (logic only): %.1f ms\n", tree.folders.size(), scanned.Count(), Ms(start));
+  std::printf("scan %zu folders, %zu files (logic only): %.1f ms\n", tree.folders.size(),
+              scanned.Count(), Ms(start));
 
   std::remove(file.c_str());
   rmdir(dir_template);

@@ -41,7 +41,8 @@ std::vector<double> PitchAroundPause(const std::vector<int16_t>& s, const Audibl
   const size_t second = AudioSink::kRate, edge = 2000;
   for (size_t k = 0; k < 10; ++k) {
     const size_t from_start = a.begin + k * second;
-    const size_t from_end = a.end + k * second >= 10 * second ? a.end + k * second - 10 * second : 0;
+    const size_t from_end =
+        a.end + k * second >= 10 * second ? a.end + k * second - 10 * second : 0;
     size_t begin = from_end + edge, end = from_end + second - edge;
     if (from_start + second - edge <= pause_sample) {
       begin = from_start + edge;
@@ -80,7 +81,8 @@ class AudioPlayback : public ::testing::Test {
   // The whole shutdown runs and the process ends with code 0 (not a fault on the way out).
   void ExpectCleanExit() {
     EXPECT_TRUE(player_.Close());
-    EXPECT_EQ(player_.WaitForExit(2000).value_or(0xFFFFFFFF), 0u) << "the player did not end cleanly";
+    EXPECT_EQ(player_.WaitForExit(2000).value_or(0xFFFFFFFF), 0u)
+        << "the player did not end cleanly";
   }
 
   TestFolder folder_;
@@ -131,12 +133,15 @@ TEST_F(AudioPlayback, PauseStopsTheSamplesAndPlayResumesThem) {
   ASSERT_TRUE(WaitSinkQuiet(sink));
   const uint64_t paused_at = sink.Size();
   EXPECT_FALSE(sink.WaitForBytes(paused_at + 4096, 1500)) << "samples kept arriving while paused";
-  EXPECT_FALSE(WaitForControlText(main, ids::poslab, "Stop", 200)) << "the track ended while paused";
+  EXPECT_FALSE(WaitForControlText(main, ids::poslab, "Stop", 200))
+      << "the track ended while paused";
 
   ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
   EXPECT_TRUE(sink.WaitForBytes(paused_at + kBytesPerSecond)) << "playback did not resume";
-  EXPECT_TRUE(WaitUntil([&] { return ControlText(main, ids::poslab).find(':') != std::string::npos; }))
-      << "the time display did not go on after the pause: " << ControlText(main, ids::poslab);
+  EXPECT_TRUE(WaitUntil([&] {
+    return ControlText(main, ids::poslab).find(':') != std::string::npos;
+  })) << "the time display did not go on after the pause: "
+      << ControlText(main, ids::poslab);
   ASSERT_TRUE(WaitForStopDisplay(main));
   ASSERT_TRUE(WaitSinkQuiet(sink));
 
@@ -228,7 +233,8 @@ TEST_F(AudioPlayback, TheEndOfATrackMovesTheTimerOnToTheNextEntry) {
   ASSERT_TRUE(WaitUntil([&] { return CurrentIndexText(player_) == "1"; }, 30000))
       << "current index: " << CurrentIndexText(player_);
   EXPECT_TRUE(WaitUntil([&] {
-    return ControlText(main, ids::Banner1).rfind("1Second Artist - Second Title    <00:05>", 0) == 0;
+    return ControlText(main, ids::Banner1).rfind("1Second Artist - Second Title    <00:05>", 0) ==
+           0;
   })) << ControlText(main, ids::Banner1);
   EXPECT_TRUE(IsControlEnabled(main, ids::stopbut));
   EXPECT_EQ(ListSelection(PlaylistWindow(player_), ids::pl), std::vector<int>{1});

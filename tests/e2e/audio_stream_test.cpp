@@ -65,7 +65,8 @@ class SilentServer {
 int AnswerMs(HWND window, int bound_ms) {
   const DWORD start = GetTickCount();
   DWORD_PTR ignored = 0;
-  if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(bound_ms), &ignored))
+  if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(bound_ms),
+                           &ignored))
     return -1;
   return static_cast<int>(GetTickCount() - start);
 }

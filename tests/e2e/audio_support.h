@@ -107,7 +107,8 @@ inline double Frequency(const std::vector<int16_t>& s, size_t begin, size_t end)
       crossings.push_back(static_cast<double>(i) + static_cast<double>(-s[i]) / (s[i + 1] - s[i]));
   }
   if (crossings.size() < 3) return 0;
-  return static_cast<double>(crossings.size() - 1) / ((crossings.back() - crossings.front()) / kRate);
+  return static_cast<double>(crossings.size() - 1) /
+         ((crossings.back() - crossings.front()) / kRate);
 }
 
 // Largest |sample| of [begin, end).

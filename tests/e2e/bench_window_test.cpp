@@ -34,7 +34,8 @@ class Stopwatch {
   double Seconds() const {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(frequency_.QuadPart);
+    return static_cast<double>(now.QuadPart - start_.QuadPart) /
+           static_cast<double>(frequency_.QuadPart);
   }
 
  private:
@@ -72,7 +73,8 @@ bool SameSize(SIZE a, SIZE b) { return a.cx == b.cx && a.cy == b.cy; }
 // An empty file, made with the plain API: the tree has 10,000 of them and the harness'
 // helpers re-create parent folders on every call.
 bool TouchFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   WriteFile(h, "x", 1, &written, nullptr);
@@ -115,9 +117,11 @@ TEST(WindowBench, DISABLED_FolderAddOfTenThousandFiles) {
   for (int d = 0; d < kFolders; ++d) {
     const std::string sub = tree + "\\d" + std::to_string(d);
     ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr)) << sub;
-    for (int f = 0; f < kFilesPerFolder; ++f) ASSERT_TRUE(TouchFile(sub + "\\song" + std::to_string(f) + ".mp3"));
+    for (int f = 0; f < kFilesPerFolder; ++f)
+      ASSERT_TRUE(TouchFile(sub + "\\song" + std::to_string(f) + ".mp3"));
   }
-  std::printf("made the tree of %d files in %d folders: %.2f s\n", kFiles, kFolders, making.Seconds());
+  std::printf("made the tree of %d files in %d folders: %.2f s\n", kFiles, kFolders,
+              making.Seconds());
 
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
@@ -125,7 +129,8 @@ TEST(WindowBench, DISABLED_FolderAddOfTenThousandFiles) {
   HWND window = player.FindWindowOfClassWait("TForm3");
   ASSERT_NE(window, nullptr);
   HWND options = player.FindWindowOfClassWait("TForm2");
-  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) >= 1; })) << "plug-in scan did not run";
+  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) >= 1; }))
+      << "plug-in scan did not run";
   ASSERT_EQ(ListCount(window, ids::pl), 0);
 
   const int rest_height = WindowHeight(window);
@@ -137,8 +142,8 @@ TEST(WindowBench, DISABLED_FolderAddOfTenThousandFiles) {
   // Setting the chooser's text posts the scan to the window's own loop, so this returns
   // at once; everything after is polled from outside.
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(chooser, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tree.c_str()), SMTO_NORMAL, 10000,
-                      &ignored);
+  SendMessageTimeoutA(chooser, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tree.c_str()), SMTO_NORMAL,
+                      10000, &ignored);
   const bool ended = PollUntil(
       [&] {
         const int h = WindowHeight(window);
@@ -151,12 +156,13 @@ TEST(WindowBench, DISABLED_FolderAddOfTenThousandFiles) {
       },
       120000, 50);  // each probe is answered by the scanning thread: probe gently
   const double total = scan.Seconds();
-  ASSERT_TRUE(ended) << "the scan did not end in 120 s: " << ListCount(window, ids::pl) << " rows, Label3 "
-                     << ControlText(window, ids::Label3) << ", height " << WindowHeight(window) << " (rest "
-                     << rest_height << ")";
-  std::printf("folder add %d files in %d folders: %.2f s (target < 5 s); window grown after %.2f s, "
-              "%d rows after %.2f s, shrunk back and counted after %.2f s\n",
-              kFiles, kFolders, total, grown_at, kFiles, filled_at, total);
+  ASSERT_TRUE(ended) << "the scan did not end in 120 s: " << ListCount(window, ids::pl)
+                     << " rows, Label3 " << ControlText(window, ids::Label3) << ", height "
+                     << WindowHeight(window) << " (rest " << rest_height << ")";
+  std::printf(
+      "folder add %d files in %d folders: %.2f s (target < 5 s); window grown after %.2f s, "
+      "%d rows after %.2f s, shrunk back and counted after %.2f s\n",
+      kFiles, kFolders, total, grown_at, kFiles, filled_at, total);
   std::printf("  Label3 (tracks) %s, Label6 (folders) %s, Label7 (entries) %s\n",
               ControlText(window, ids::Label3).c_str(), ControlText(window, ids::plLabel6).c_str(),
               ControlText(window, ids::plLabel7).c_str());
@@ -181,8 +187,8 @@ TEST(WindowBench, DISABLED_HundredThousandEntryPlaylistLoad) {
     ASSERT_TRUE(PollUntil([&] { return ListCount(window, ids::pl) == kEntries; }, 120000))
         << ListCount(window, ids::pl) << " rows";
     const double rows = load.Seconds();
-    std::printf("m3u load %d entries, dropped on the playlist window: %.2f s until %d rows\n", kEntries, rows,
-                kEntries);
+    std::printf("m3u load %d entries, dropped on the playlist window: %.2f s until %d rows\n",
+                kEntries, rows, kEntries);
     ASSERT_TRUE(player.Close(30000));
     folder.Remove("pl.m3u");  // the next start must not find the saved list
   }
@@ -197,8 +203,9 @@ TEST(WindowBench, DISABLED_HundredThousandEntryPlaylistLoad) {
     ASSERT_TRUE(PollUntil([&] { return ListCount(window, ids::pl) == kEntries; }, 120000))
         << ListCount(window, ids::pl) << " rows";
     const double rows = load.Seconds();
-    std::printf("m3u load %d entries, on the command line: %.2f s from process start until %d rows\n",
-                kEntries, rows, kEntries);
+    std::printf(
+        "m3u load %d entries, on the command line: %.2f s from process start until %d rows\n",
+        kEntries, rows, kEntries);
     EXPECT_TRUE(player.Close(30000));
   }
 }
@@ -246,8 +253,9 @@ TEST(WindowBench, DISABLED_ApplyDefaultDesign) {
     std::sort(v.begin(), v.end());
     double sum = 0;
     for (double x : v) sum += x;
-    std::printf("%s: min %.1f ms, median %.1f ms, mean %.1f ms, max %.1f ms (%zu runs)\n", what, v.front() * 1000,
-                v[v.size() / 2] * 1000, sum / v.size() * 1000, v.back() * 1000, v.size());
+    std::printf("%s: min %.1f ms, median %.1f ms, mean %.1f ms, max %.1f ms (%zu runs)\n", what,
+                v.front() * 1000, v[v.size() / 2] * 1000, sum / v.size() * 1000, v.back() * 1000,
+                v.size());
   };
   report("apply Default design (Apply click until the window has the Default size)", to_default);
   report("  of which the Apply click itself (ApplyDesign)", click_default);

@@ -21,14 +21,15 @@ namespace {
 // The generator's distinctive colours, as colour values.
 constexpr COLORREF kDigit = RGB(255, 200, 32);  // numbers.bmp (3, 4)
 constexpr COLORREF kSlider = RGB(0, 255, 0);    // main.bmp (205, 95)
-constexpr const char* kSheets[] = {"main.bmp", "cbuttons.bmp", "titlebar.bmp", "numbers.bmp", "shufrep.bmp",
-                                   "posbar.bmp"};
+constexpr const char* kSheets[] = {"main.bmp",    "cbuttons.bmp", "titlebar.bmp",
+                                   "numbers.bmp", "shufrep.bmp",  "posbar.bmp"};
 
 std::string TestSkins() { return ExeFolder() + "\\..\\testskins"; }
 
 std::string ReadWhole(const std::string& path) {
   std::string out;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return out;
   char buf[65536];
   DWORD n = 0;
@@ -67,7 +68,8 @@ bool HasRegion(HWND w) {
 }
 
 std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
 }
 
@@ -100,9 +102,11 @@ class ClassicSkinTest : public ::testing::Test {
                const std::string& from = "Generated Classic") {
     for (const char* sheet : kSheets) {
       if (std::find(omit.begin(), omit.end(), sheet) != omit.end()) continue;
-      folder_.WriteFile("Design\\" + as + "\\" + sheet, ReadWhole(TestSkins() + "\\" + from + "\\" + sheet));
+      folder_.WriteFile("Design\\" + as + "\\" + sheet,
+                        ReadWhole(TestSkins() + "\\" + from + "\\" + sheet));
     }
-    for (const auto& [file, content] : replace) folder_.WriteFile("Design\\" + as + "\\" + file, content);
+    for (const auto& [file, content] : replace)
+      folder_.WriteFile("Design\\" + as + "\\" + file, content);
   }
 
   HWND Start() {
@@ -167,14 +171,25 @@ TEST_F(ClassicSkinTest, ImportAfterAFolderDesign) {
   ASSERT_TRUE(WaitUntil([&] { return IsClassicSize(main); }));
   EXPECT_FALSE(HasRegion(main));
   // The title, the labels and both sliders take the skin's colours.
-  EXPECT_TRUE(WaitUntil([&] { return SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0) == kSlider; }));
-  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::volbar), ui::VSM_GETBKCOLOR, 0, 0)), kSlider);
-  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0)), kDigit);
+  EXPECT_TRUE(WaitUntil([&] {
+    return SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0) == kSlider;
+  }));
+  EXPECT_EQ(
+      static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::volbar), ui::VSM_GETBKCOLOR, 0, 0)),
+      kSlider);
+  EXPECT_EQ(static_cast<COLORREF>(
+                SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0)),
+            kDigit);
   for (int id : {ids::poslab, ids::Freq, ids::bitr, ids::lay, ids::Versiontext, ids::Statictext1})
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, id), ui::VLM_GETCOLOR, 0, 0)), kDigit) << id;
-  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::banner2), ui::VLM_GETCOLOR, 0, 0)), RGB(255, 0, 0));
-  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::lengthlab), ui::VLM_GETCOLOR, 0, 0)),
-            RGB(0, 255, 255));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, id), ui::VLM_GETCOLOR, 0, 0)),
+              kDigit)
+        << id;
+  EXPECT_EQ(
+      static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::banner2), ui::VLM_GETCOLOR, 0, 0)),
+      RGB(255, 0, 0));
+  EXPECT_EQ(
+      static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::lengthlab), ui::VLM_GETCOLOR, 0, 0)),
+      RGB(0, 255, 255));
   // The classic places; the seek buttons stay where the folder design put them.
   EXPECT_TRUE(SamePlace(PlaceOf(main, ids::tb), RECT{15, 70, 255, 86}));
   EXPECT_TRUE(SamePlace(PlaceOf(main, ids::playbut), RECT{40, 90, 60, 106}));
@@ -198,16 +213,22 @@ TEST_F(ClassicSkinTest, MissingOrBrokenSheetStopsThereWithTheLoaderError) {
   AddSkin("No Posbar", {"posbar.bmp"});
   AddSkin("Not A Bitmap", {}, {{"shufrep.bmp", "this is not a picture"}});
   HWND main = Start();
-  const COLORREF tb_before = static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0));
+  const COLORREF tb_before =
+      static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0));
   HWND owner = nullptr;
   const std::string text = ApplyExpectingError("No Posbar", &owner);
-  EXPECT_EQ(Lower(text), Lower("Cannot open file " + folder_.Path() + "\\design\\No Posbar\\posbar.bmp"));
+  EXPECT_EQ(Lower(text),
+            Lower("Cannot open file " + folder_.Path() + "\\design\\No Posbar\\posbar.bmp"));
   EXPECT_EQ(owner, Chooser());
   // What came before the position slider is done and stays: size, places, volume slider.
   EXPECT_TRUE(IsClassicSize(main));
   EXPECT_TRUE(SamePlace(PlaceOf(main, ids::playbut), RECT{40, 90, 60, 106}));
-  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::volbar), ui::VSM_GETBKCOLOR, 0, 0)), kSlider);
-  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0)), tb_before);
+  EXPECT_EQ(
+      static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::volbar), ui::VSM_GETBKCOLOR, 0, 0)),
+      kSlider);
+  EXPECT_EQ(
+      static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0)),
+      tb_before);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, ids::tb)));
 
   EXPECT_EQ(ApplyExpectingError("Not A Bitmap"), "Bitmap image is not valid");
@@ -225,11 +246,16 @@ TEST_F(ClassicSkinTest, SheetsInEveryLayoutAndTooSmallAreSurvived) {
   HWND main = Start();
   Apply("Odd Sheets");
   ASSERT_TRUE(WaitUntil([&] { return IsClassicSize(main); }));
-  EXPECT_TRUE(WaitUntil([&] { return SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0) == kSlider; }));
-  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0)), kDigit);
+  EXPECT_TRUE(WaitUntil([&] {
+    return SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0) == kSlider;
+  }));
+  EXPECT_EQ(static_cast<COLORREF>(
+                SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0)),
+            kDigit);
   Apply("Black Digits");
   EXPECT_TRUE(WaitUntil([&] {
-    return SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0) == RGB(0, 255, 0);
+    return SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0) ==
+           RGB(0, 255, 0);
   }));
   InvalidateRect(main, nullptr, TRUE);
   UpdateWindow(main);
@@ -248,7 +274,9 @@ TEST_F(ClassicSkinTest, DroppedArchiveIsUnpackedListedAndApplied) {
   EXPECT_NE(std::find(items.begin(), items.end(), "Zipped Classic"), items.end());
   EXPECT_EQ(ListCount(Chooser(), ids::designdlls), static_cast<int>(items.size()));
   EXPECT_EQ(WindowText(GetDlgItem(Chooser(), ids::designList)), "Zipped Classic");
-  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0)), kDigit);
+  EXPECT_EQ(static_cast<COLORREF>(
+                SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0)),
+            kDigit);
   // The playlist is not touched by a skin.
   EXPECT_EQ(ControlText(player_.FindWindowOfClassWait("TForm3"), ids::Label3), "0");
 }
@@ -256,7 +284,8 @@ TEST_F(ClassicSkinTest, DroppedArchiveIsUnpackedListedAndApplied) {
 TEST_F(ClassicSkinTest, HostileArchivesAreRefused) {
   // Placed in Design: the good one is listed at start-up (its dots made '_', or the
   // listing of folder names without a dot would miss it), the evil one writes nothing.
-  folder_.WriteFile("Design\\Zipped Classic.v2.wsz", ReadWhole(TestSkins() + "\\Zipped Classic.wsz"));
+  folder_.WriteFile("Design\\Zipped Classic.v2.wsz",
+                    ReadWhole(TestSkins() + "\\Zipped Classic.wsz"));
   folder_.WriteFile("Design\\evil.wsz", ReadWhole(TestSkins() + "\\evil.wsz"));
   HWND main = Start();
   const auto items = ComboItems(GetDlgItem(Chooser(), ids::designList));
@@ -267,12 +296,14 @@ TEST_F(ClassicSkinTest, HostileArchivesAreRefused) {
   EXPECT_FALSE(folder_.Exists("Design\\evil.txt"));
 
   ASSERT_TRUE(DropFiles(main, {CopyArchive("evil.wsz")}));
-  EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Skin archive evil.wsz refused: unsafe file name ..\\..\\evil.txt"));
+  EXPECT_TRUE(WaitForControlText(
+      main, ids::banner2, "Skin archive evil.wsz refused: unsafe file name ..\\..\\evil.txt"));
   EXPECT_FALSE(folder_.Exists("evil.txt"));
   EXPECT_FALSE(folder_.Exists("Downloads\\..\\..\\evil.txt"));
 
   ASSERT_TRUE(DropFiles(main, {CopyArchive("bomb.wsz")}));
-  EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Skin archive bomb.wsz refused: it unpacks to more than 32 MB"));
+  EXPECT_TRUE(WaitForControlText(main, ids::banner2,
+                                 "Skin archive bomb.wsz refused: it unpacks to more than 32 MB"));
   EXPECT_FALSE(folder_.Exists("Design\\bomb"));
   EXPECT_FALSE(folder_.Exists("Design\\bomb.unpacking"));
   // Headers that understate the size: reading stops at the claim, the check sum fails.

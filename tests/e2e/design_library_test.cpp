@@ -39,7 +39,8 @@ bool Listed(HWND chooser, const std::string& name) {
 }
 
 std::string LowerText(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
 }
 
@@ -85,13 +86,15 @@ class DesignLibrary : public ::testing::Test {
     folder_.AddPlugin("glass.dll", "glass.dll", glass_ini);
     folder_.AddPlugin("probe.dll", "probe_a.dll", "extensions=PRB\nlength_ms=4000\n");
     std::string m3u;
-    for (const char* f : {"a.prb", "b.prb", "c.prb"}) m3u += folder_.MakeMediaFile(std::string("media\\") + f) + "\r\n";
+    for (const char* f : {"a.prb", "b.prb", "c.prb"})
+      m3u += folder_.MakeMediaFile(std::string("media\\") + f) + "\r\n";
     folder_.WriteFile("pl.m3u", m3u);
     HWND main = StartReady(player_, folder_);
     EXPECT_TRUE(main);
     chooser_ = player_.FindWindowOfClassWait("TForm6");
     const std::string wanted = name;
-    EXPECT_TRUE(WaitUntil([this, wanted] { return Listed(chooser_, wanted); })) << name << " is not listed";
+    EXPECT_TRUE(WaitUntil([this, wanted] { return Listed(chooser_, wanted); }))
+        << name << " is not listed";
     return main;
   }
 
@@ -106,8 +109,8 @@ class DesignLibrary : public ::testing::Test {
     ASSERT_TRUE(glass) << "the library's window is not there";
     COPYDATASTRUCT data{0, static_cast<DWORD>(command.size()), const_cast<char*>(command.data())};
     DWORD_PTR result = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(glass, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 10000,
-                                    &result));
+    ASSERT_TRUE(SendMessageTimeoutA(glass, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                    SMTO_NORMAL, 10000, &result));
   }
 
   ProbeLog Log() const { return ProbeLog(folder_, "design.log"); }
@@ -123,7 +126,9 @@ TEST_F(DesignLibrary, ProbeListsItAndApplyHandsOverTheStateInOrder) {
   // Listed with its full path in the hidden list; the probe left nothing loaded.
   std::vector<std::string> markers = ListItems(chooser_, ids::designdlls);
   for (std::string& m : markers) m = LowerText(m);
-  EXPECT_NE(std::find(markers.begin(), markers.end(), LowerText(folder_.File("Library\\glass.dll"))), markers.end());
+  EXPECT_NE(
+      std::find(markers.begin(), markers.end(), LowerText(folder_.File("Library\\glass.dll"))),
+      markers.end());
   EXPECT_EQ(Log().Calls(), (std::vector<std::string>{"init", "GetDesignHeader", "deinit"}));
   Log().Clear();
 
@@ -131,13 +136,17 @@ TEST_F(DesignLibrary, ProbeListsItAndApplyHandsOverTheStateInOrder) {
   EXPECT_FALSE(IsWindowVisible(main));
   // The main window's controls keep what they showed: that is what was handed over.
   const std::string status = ControlText(main, ids::banner2);
-  const std::string expected_state[] = {
-      "OnPositionMax " + std::to_string(SliderMax(main, ids::tb)), "OnPosition " + std::to_string(SliderPos(main, ids::tb)),
-      "OnStatus " + status, "OnSongTitle " + ControlText(main, ids::Banner1),
-      "OnTotalTime " + ControlText(main, ids::lengthlab), "OnPositionTime " + ControlText(main, ids::poslab),
-      "OnLayer " + ControlText(main, ids::lay), "OnBitrate " + ControlText(main, ids::bitr),
-      "OnFrequency " + ControlText(main, ids::Freq), "OnVolume " + std::to_string(SliderPos(main, ids::volbar)),
-      "OnShow TForm1"};
+  const std::string expected_state[] = {"OnPositionMax " + std::to_string(SliderMax(main, ids::tb)),
+                                        "OnPosition " + std::to_string(SliderPos(main, ids::tb)),
+                                        "OnStatus " + status,
+                                        "OnSongTitle " + ControlText(main, ids::Banner1),
+                                        "OnTotalTime " + ControlText(main, ids::lengthlab),
+                                        "OnPositionTime " + ControlText(main, ids::poslab),
+                                        "OnLayer " + ControlText(main, ids::lay),
+                                        "OnBitrate " + ControlText(main, ids::bitr),
+                                        "OnFrequency " + ControlText(main, ids::Freq),
+                                        "OnVolume " + std::to_string(SliderPos(main, ids::volbar)),
+                                        "OnShow TForm1"};
   std::vector<std::string> expected = {"init", "GetDesignHeader",
                                        "update own version=" + ControlText(main, ids::Versiontext) +
                                            " hints=Layer,Bitrate,Frequency menus=4"};
@@ -163,7 +172,8 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   EXPECT_TRUE(probe.WaitFor("load " + folder_.File("media\\c.prb")));
   EXPECT_EQ(CurrentIndexText(player_), "2");
   EXPECT_TRUE(log.WaitFor("OnTotalTime 00:04"));
-  EXPECT_TRUE(WaitUntil([&] { return log.Count("OnPositionTime") >= 2 && log.Count("OnSongTitle") >= 1; }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return log.Count("OnPositionTime") >= 2 && log.Count("OnSongTitle") >= 1; }));
   EXPECT_EQ(log.Count("OnCurrentIndex"), 0);
   Call("HostGetCurrentIndex");
   EXPECT_TRUE(log.Contains("result HostGetCurrentIndex 2"));
@@ -193,12 +203,13 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   ASSERT_EQ(before, (std::vector<std::string>{"a.prb", "b.prb", "c.prb", "d.prb"}));
   Call("ReversePlaylist");
   EXPECT_TRUE(WaitUntil([&] {
-    return ListItems(playlist, ids::pl) == std::vector<std::string>{"d.prb", "c.prb", "b.prb", "a.prb"};
+    return ListItems(playlist, ids::pl) ==
+           std::vector<std::string>{"d.prb", "c.prb", "b.prb", "a.prb"};
   }));
   Call("HostGetPlaylist");
-  EXPECT_TRUE(log.Contains("result HostGetPlaylist d.prb|c.prb|b.prb|a.prb / " + folder_.File("media\\d.prb") + "|" +
-                           folder_.File("media\\c.prb") + "|" + folder_.File("media\\b.prb") + "|" +
-                           folder_.File("media\\a.prb")));
+  EXPECT_TRUE(log.Contains("result HostGetPlaylist d.prb|c.prb|b.prb|a.prb / " +
+                           folder_.File("media\\d.prb") + "|" + folder_.File("media\\c.prb") + "|" +
+                           folder_.File("media\\b.prb") + "|" + folder_.File("media\\a.prb")));
 
   // Loop and random play from the main window's menu reach it.
   SendMessageA(main, WM_COMMAND, 216 /* Loop */, 0);
@@ -297,13 +308,17 @@ TEST_F(DesignLibrary, ShippedPocketPlaysAFile) {
   ASSERT_TRUE(WaitUntil([this] { return Listed(chooser_, "Pocket"); }));
   Apply("Pocket");
   HWND pocket = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (pocket = VisibleWindowOf(player_, "VelmoraPocketDesign", nullptr)) != nullptr; }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return (pocket = VisibleWindowOf(player_, "VelmoraPocketDesign", nullptr)) != nullptr;
+  }));
   EXPECT_FALSE(IsWindowVisible(main));
   // Its play button, as a user clicks it.
   AudioSink sink;
   PostMessageA(pocket, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(56, 86));
   ASSERT_TRUE(sink.WaitForBytes(kBytesPerSecond)) << "nothing played";
-  EXPECT_TRUE(WaitUntil([&] { return SliderPos(main, ids::tb) > 0 || ControlText(main, ids::lengthlab) == "00:10"; }));
+  EXPECT_TRUE(WaitUntil([&] {
+    return SliderPos(main, ids::tb) > 0 || ControlText(main, ids::lengthlab) == "00:10";
+  }));
   // A picture for a person to look at (scripts/screenshots.sh asks for it).
   if (const char* dir = getenv("VELMORA_SCREENSHOT_DIR")) {
     Sleep(1500);

@@ -52,11 +52,13 @@ std::string Bmp(int w, int h, uint32_t rgb) {
 }
 
 // Copies Design\Default to Design\<name>, minus `omit`.
-void CloneDefault(const TestFolder& f, const std::string& name, const std::vector<std::string>& omit = {}) {
-  for (const char* file : {"back.bmp", "backbut.bmp", "mask.bmp", "deact.bmp", "main.ini", "posruler.bmp",
-                           "posthumb.bmp", "volruler.bmp", "volthumb.bmp"}) {
+void CloneDefault(const TestFolder& f, const std::string& name,
+                  const std::vector<std::string>& omit = {}) {
+  for (const char* file : {"back.bmp", "backbut.bmp", "mask.bmp", "deact.bmp", "main.ini",
+                           "posruler.bmp", "posthumb.bmp", "volruler.bmp", "volthumb.bmp"}) {
     if (std::find(omit.begin(), omit.end(), file) != omit.end()) continue;
-    f.WriteFile("Design\\" + name + "\\" + file, f.ReadFile(std::string("Design\\Default\\") + file));
+    f.WriteFile("Design\\" + name + "\\" + file,
+                f.ReadFile(std::string("Design\\Default\\") + file));
   }
 }
 
@@ -75,7 +77,8 @@ std::vector<std::string> ComboItems(HWND combo) {
 }
 
 std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
 }
 
@@ -140,7 +143,9 @@ TEST_F(DesignTest, StartupAppliesDefaultWithItsOutline) {
   HRGN rgn = CreateRectRgn(0, 0, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return GetWindowRgn(main, rgn) == COMPLEXREGION; }));
   // Button pictures are the last step of the apply.
-  EXPECT_TRUE(WaitUntil([&] { return SendMessageA(GetDlgItem(main, ids::playbut), ui::VMB_GETNUMGLYPHS, 0, 0) == 2; }));
+  EXPECT_TRUE(WaitUntil([&] {
+    return SendMessageA(GetDlgItem(main, ids::playbut), ui::VMB_GETNUMGLYPHS, 0, 0) == 2;
+  }));
   RECT box{};
   GetRgnBox(rgn, &box);
   EXPECT_EQ(box.left, 0);
@@ -208,7 +213,8 @@ TEST_F(DesignTest, RandomDesignPicksAListedOne) {
   EXPECT_EQ(CheckState(Chooser(), ids::randomDesignCheck), BST_CHECKED);
   const std::string chosen = WindowText(GetDlgItem(Chooser(), ids::designList));
   EXPECT_TRUE(chosen == "Default" || chosen == "Compact") << chosen;
-  EXPECT_TRUE(WaitUntil([&] { return HasSize(main, chosen == "Compact" ? kCompactSize : kDefaultSize); }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return HasSize(main, chosen == "Compact" ? kCompactSize : kDefaultSize); }));
   // Clicking the box writes the setting at once.
   Click(Chooser(), ids::randomDesignCheck);
   EXPECT_EQ(registry::ReadDword("Randomdesign").value_or(7), 0u);
@@ -228,12 +234,13 @@ TEST_F(DesignTest, WithoutBackbutButtonsHaveNoPicturesButWork) {
 
 TEST_F(DesignTest, GarbageMainIniDoesNotHurt) {
   CloneDefault(folder_, "Garbage");
-  folder_.WriteFile("Design\\Garbage\\main.ini",
-                    "[main]\r\nmainwidth=2147483647\r\nmainheight=-99999\r\nplaywidth=99999999\r\n"
-                    "playheight=2000000000\r\nstopleft=$7FFFFFFF\r\ntimefontsize=100000\r\n"
-                    "versiontextfontsize=-2147483648\r\ntimeangle=99999\r\ntimedepthS=2000000000\r\n"
-                    "timedirectionshadow=2\r\ntimestyleshadow=0\r\nsongtitlefontsize=9999999\r\n"
-                    "infofont=\x01\x02\x03\r\nhintcolor=zzz\r\n\xff\xfe=\xff\r\n");
+  folder_.WriteFile(
+      "Design\\Garbage\\main.ini",
+      "[main]\r\nmainwidth=2147483647\r\nmainheight=-99999\r\nplaywidth=99999999\r\n"
+      "playheight=2000000000\r\nstopleft=$7FFFFFFF\r\ntimefontsize=100000\r\n"
+      "versiontextfontsize=-2147483648\r\ntimeangle=99999\r\ntimedepthS=2000000000\r\n"
+      "timedirectionshadow=2\r\ntimestyleshadow=0\r\nsongtitlefontsize=9999999\r\n"
+      "infofont=\x01\x02\x03\r\nhintcolor=zzz\r\n\xff\xfe=\xff\r\n");
   registry::WriteString("design", "Garbage");
   HWND main = Start();
   // The mask decides the final size whatever main.ini said.
@@ -249,7 +256,8 @@ TEST_F(DesignTest, MissingBackBmpReportsThePathAndKeepsTheWindow) {
   HWND main = Start();
   ASSERT_TRUE(WaitUntil([&] { return HasSize(main, kDefaultSize); }));
   const std::string text = ApplyExpectingError("NoBack");
-  EXPECT_EQ(Lower(text), Lower("Cannot open file " + folder_.Path() + "\\design\\NoBack\\back.bmp"));
+  EXPECT_EQ(Lower(text),
+            Lower("Cannot open file " + folder_.Path() + "\\design\\NoBack\\back.bmp"));
   EXPECT_TRUE(player_.Running());
   EXPECT_TRUE(HasSize(main, kDefaultSize));  // the mask step never ran
 }

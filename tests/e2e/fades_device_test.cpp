@@ -63,7 +63,8 @@ std::optional<int> DeviceVolume() {
   HMODULE winmm = LoadLibraryA("winmm.dll");
   if (!winmm) return std::nullopt;
   using GetVolume = MMRESULT(WINAPI*)(HWAVEOUT, DWORD*);
-  auto get = reinterpret_cast<GetVolume>(reinterpret_cast<void*>(GetProcAddress(winmm, "waveOutGetVolume")));
+  auto get = reinterpret_cast<GetVolume>(
+      reinterpret_cast<void*>(GetProcAddress(winmm, "waveOutGetVolume")));
   DWORD v = 0;
   std::optional<int> level;
   if (get && get(reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(0)), &v) == MMSYSERR_NOERROR)
@@ -91,7 +92,8 @@ class Fades : public ::testing::Test {
   }
   void ExpectCleanExit() {
     EXPECT_TRUE(player_.Close());
-    EXPECT_EQ(player_.WaitForExit(2000).value_or(0xFFFFFFFF), 0u) << "the player did not end cleanly";
+    EXPECT_EQ(player_.WaitForExit(2000).value_or(0xFFFFFFFF), 0u)
+        << "the player did not end cleanly";
   }
 
   TestFolder folder_;
@@ -203,7 +205,8 @@ TEST_F(Fades, PlayFadesInFromFourToTheSavedLevel) {
   AudioSink sink;
 
   ASSERT_EQ(SendRegistered(main, "VelmoraPlay"), 0);
-  const FadeTrace trace = TraceFade(main, [](const FadeTrace& t) { return t.texts.back() == "Fade in done"; });
+  const FadeTrace trace =
+      TraceFade(main, [](const FadeTrace& t) { return t.texts.back() == "Fade in done"; });
   SCOPED_TRACE(Dump(trace));
   ASSERT_EQ(trace.texts.back(), "Fade in done");
   // The levels 9, 14, ... 249 as percentages, rising.

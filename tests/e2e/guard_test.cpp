@@ -77,7 +77,8 @@ int Count(const std::vector<std::string>& lines, const std::string& line) {
 // Reads *p under an exception handler of its own (as system libraries probe memory): a
 // fault makes the result -1 and execution goes on.
 extern "C" int velmora_probe_read(const volatile int* p);
-extern "C" EXCEPTION_DISPOSITION velmora_probe_handler(EXCEPTION_RECORD* record, void*, CONTEXT* context, void*);
+extern "C" EXCEPTION_DISPOSITION velmora_probe_handler(EXCEPTION_RECORD* record, void*,
+                                                       CONTEXT* context, void*);
 extern "C" char velmora_probe_resume[];
 #if defined(__x86_64__)
 __asm__(R"(
@@ -112,9 +113,11 @@ _velmora_probe_resume:
 	ret
 )");
 #endif
-extern "C" EXCEPTION_DISPOSITION velmora_probe_handler(EXCEPTION_RECORD* record, void*, CONTEXT* context, void*) {
+extern "C" EXCEPTION_DISPOSITION velmora_probe_handler(EXCEPTION_RECORD* record, void*,
+                                                       CONTEXT* context, void*) {
   constexpr DWORD kUnwinding = 0x2 | 0x4;
-  if ((record->ExceptionFlags & kUnwinding) || record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) {
+  if ((record->ExceptionFlags & kUnwinding) ||
+      record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) {
     return ExceptionContinueSearch;
   }
 #if defined(__x86_64__)
@@ -146,7 +149,8 @@ TEST(Guard, RecoversTheFaultsOfTheOwnersCode) {
   EXPECT_FALSE(guard::Guarded(self, Undefined, 1));
   EXPECT_EQ(guard::LastFaultCode(), 0xC000001Du);
   int value = 0;
-  EXPECT_TRUE(guard::Guarded(self, [&](int v) { value = v; }, 7));
+  EXPECT_TRUE(guard::Guarded(
+      self, [&](int v) { value = v; }, 7));
   EXPECT_EQ(value, 7);
   // Nested guards: the inner fault is the inner call's failure only.
   bool inner = true;
@@ -165,7 +169,8 @@ class PlayerWindow {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VelmoraGuardTestWindow";
     RegisterClassA(&wc);
-    hwnd_ = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    hwnd_ = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                          nullptr);
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   ~PlayerWindow() { DestroyWindow(hwnd_); }
@@ -196,7 +201,8 @@ TEST(Guard, OtherFaultsOnTheThreadTakeTheirNormalCourse) {
 
   // Our own code, handling its own fault, inside a call guarded for the library.
   int probed = 0;
-  EXPECT_TRUE(guard::Guarded(guard::Owner{plugin.Module()}, [&] { probed = velmora_probe_read(nullptr); }));
+  EXPECT_TRUE(
+      guard::Guarded(guard::Owner{plugin.Module()}, [&] { probed = velmora_probe_read(nullptr); }));
   EXPECT_EQ(probed, -1);
 
   // The player's window procedure, run by the library's modal loop, does the same.
@@ -211,15 +217,16 @@ TEST(Guard, OtherFaultsOnTheThreadTakeTheirNormalCourse) {
 
 // Every fault kind on every call shape: the call throws PluginFault, the loader goes on.
 TEST(Guard, EveryFaultOfThePluginIsSwallowed) {
-  const std::vector<std::string> modes = {"null", "illegal", "divide", "throw", "badtext", "abort", "crt"};
+  const std::vector<std::string> modes = {"null",    "illegal", "divide", "throw",
+                                          "badtext", "abort",   "crt"};
   for (const auto& mode : modes) {
     SCOPED_TRACE(mode);
     PluginFolder folder;
     const std::string name = "faulty_" + mode + ".dll";
     std::string ini = "extensions=MP3\n";
-    for (const char* entry : {"load", "play", "pause", "stop", "showoptionspopup", "playing", "length",
-                              "jumpto", "getposition", "paused", "ended", "bitrate", "layer", "frequence",
-                              "showid3", "webload"}) {
+    for (const char* entry : {"load", "play", "pause", "stop", "showoptionspopup", "playing",
+                              "length", "jumpto", "getposition", "paused", "ended", "bitrate",
+                              "layer", "frequence", "showid3", "webload"}) {
       ini += std::string("fault_") + entry + "=" + mode + "\n";
     }
     folder.Add("faulty.dll", name, ini);
@@ -296,7 +303,8 @@ TEST(Guard, ScanSurvivesLibrariesThatAreNotPlugins) {
   PluginFolder folder;
   folder.Add("not_a_library.dll", "not_a_library.dll");
   folder.Add("dllmain_fails.dll", "dllmain_fails.dll");
-  if (FileExists(TestPluginsFolder() + "\\wrong_bitness.dll")) folder.Add("wrong_bitness.dll", "wrong_bitness.dll");
+  if (FileExists(TestPluginsFolder() + "\\wrong_bitness.dll"))
+    folder.Add("wrong_bitness.dll", "wrong_bitness.dll");
   folder.Add("faulty.dll", "faulty_ext.dll", "fault_extension=null\n");
   folder.Add("faulty.dll", "faulty_bad.dll", "fault_extension=badtext\n");
   folder.Add("faulty.dll", "faulty_ok.dll", "extensions=OGG,WAV\n");
@@ -318,7 +326,8 @@ TEST(Guard, ScanSurvivesLibrariesThatAreNotPlugins) {
   EXPECT_EQ(sys.core.Table().Rows().size(), 4u);
   EXPECT_TRUE(sys.core.Selector().IsSupportedExtension("ogg"));
   // Everything else goes on to the visualisation/design hand-off, with its full path.
-  for (const auto& path : handed) EXPECT_EQ(path.rfind(folder.Path() + "\\Library\\", 0), 0u) << path;
+  for (const auto& path : handed)
+    EXPECT_EQ(path.rfind(folder.Path() + "\\Library\\", 0), 0u) << path;
   EXPECT_GE(handed.size(), 2u);
   // Nothing stays loaded after the scan.
   EXPECT_EQ(GetModuleHandleA("faulty_ok.dll"), nullptr);

@@ -26,16 +26,20 @@ LRESULT Query(HWND main, UINT message) {
 void MoveVolumeSlider(HWND main, int value) {
   HWND vol = Control(main, ids::volbar);
   SendMessageA(vol, TBM_SETPOS, TRUE, value);
-  SendMessageA(main, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, value), reinterpret_cast<LPARAM>(vol));
+  SendMessageA(main, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, value),
+               reinterpret_cast<LPARAM>(vol));
 }
 
 void MenuCommand(HWND main, int id) { SendMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
 // The mouse entering a control, as the window system reports it to the control.
-void HoverOver(HWND main, int id) { SendMessageA(Control(main, id), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)); }
+void HoverOver(HWND main, int id) {
+  SendMessageA(Control(main, id), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+}
 
 int TitleScrollInterval(HWND main) {
-  return HIWORD(static_cast<DWORD>(SendMessageA(Control(main, ids::Banner1), kBannerGetScroll, 0, 0)));
+  return HIWORD(
+      static_cast<DWORD>(SendMessageA(Control(main, ids::Banner1), kBannerGetScroll, 0, 0)));
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -63,8 +67,9 @@ TEST_F(MainWindowTest, VolumeThumbPictureFollowsTheLevelByRange) {
   struct Step {
     int volume, picture;
   } const steps[] = {
-      {125, 7}, {21, 2}, {40, 2}, {41, 3}, {10, 3} /* 0-20 keeps the last picture */,
-      {0, 3},   {200, 10}, {201, 11}, {250, 11}, {100, 5}, {101, 6},
+      {125, 7}, {21, 2},   {40, 2},   {41, 3},   {10, 3} /* 0-20 keeps the last picture */,
+      {0, 3},   {200, 10}, {201, 11}, {250, 11}, {100, 5},
+      {101, 6},
   };
   for (const Step& s : steps) {
     MoveVolumeSlider(main_, s.volume);
@@ -88,7 +93,8 @@ TEST_F(MainWindowTest, HintsReachTheStatusLineOnlyWithTooltipsEnabled) {
   HoverOver(main_, ids::playbut);
   EXPECT_TRUE(WaitForControlText(main_, ids::banner2, "Play", 3000));
   HoverOver(main_, ids::openbut);
-  EXPECT_TRUE(WaitForControlText(main_, ids::banner2, "Add Song/Playlist to the current playlist", 3000));
+  EXPECT_TRUE(
+      WaitForControlText(main_, ids::banner2, "Add Song/Playlist to the current playlist", 3000));
   HoverOver(main_, ids::volbar);
   EXPECT_TRUE(WaitForControlText(main_, ids::banner2, "Volume", 3000));
 
@@ -229,7 +235,8 @@ TEST_F(MainWindowTest, StartupPictureIsShownUntilTheDesignAndABrokenOneIsOnlyAnE
     ASSERT_TRUE(folder_.Exists("loading.jpg"));
     ASSERT_TRUE(Start());
     HWND options = player_.FindWindowOfClassWait("TForm2");
-    EXPECT_EQ(ListCount(options, ids::currenterrors), 0) << ListText(options, ids::currenterrors, 0);
+    EXPECT_EQ(ListCount(options, ids::currenterrors), 0)
+        << ListText(options, ids::currenterrors, 0);
     EXPECT_FALSE(IsControlVisible(main_, ids::loading));
     EXPECT_TRUE(player_.Close());
   }

@@ -69,7 +69,9 @@ class FileListData final : public IDataObject {
     return OLE_E_ADVISENOTSUPPORTED;
   }
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
 
  private:
   ULONG refs_ = 1;
@@ -120,8 +122,7 @@ class ScriptedSource final : public IDropSource {
           return DRAGDROP_S_DROP;
         }
         return S_OK;
-      default:
-        return DRAGDROP_S_DROP;
+      default: return DRAGDROP_S_DROP;
     }
   }
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
@@ -143,10 +144,12 @@ struct Ole {
   using InitFn = HRESULT(WINAPI*)(void*);
   using UninitFn = void(WINAPI*)();
   using DragFn = HRESULT(WINAPI*)(IDataObject*, IDropSource*, DWORD, DWORD*);
-  InitFn initialize = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(module, "OleInitialize")));
-  UninitFn uninitialize =
-      reinterpret_cast<UninitFn>(reinterpret_cast<void*>(GetProcAddress(module, "OleUninitialize")));
-  DragFn do_drag_drop = reinterpret_cast<DragFn>(reinterpret_cast<void*>(GetProcAddress(module, "DoDragDrop")));
+  InitFn initialize =
+      reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(module, "OleInitialize")));
+  UninitFn uninitialize = reinterpret_cast<UninitFn>(
+      reinterpret_cast<void*>(GetProcAddress(module, "OleUninitialize")));
+  DragFn do_drag_drop =
+      reinterpret_cast<DragFn>(reinterpret_cast<void*>(GetProcAddress(module, "DoDragDrop")));
   bool Ok() const { return module && initialize && uninitialize && do_drag_drop; }
 };
 

@@ -215,8 +215,8 @@ TEST_F(MpegPluginTest, DescribesItselfAndExportsEveryEntryUndecorated) {
     EXPECT_FALSE(plugin_.Text(e).empty()) << e;
   }
   for (const char* e : {"load", "play", "pause", "stop", "init", "deinit", "showoptionspopup",
-                        "playing", "length", "jumpto", "getposition", "paused", "ended",
-                        "bitrate", "layer", "frequence", "showid3", "webload"}) {
+                        "playing", "length", "jumpto", "getposition", "paused", "ended", "bitrate",
+                        "layer", "frequence", "showid3", "webload"}) {
     EXPECT_NE(plugin_.Get<void*>(e), nullptr) << e;
   }
 }
@@ -234,7 +234,13 @@ TEST_F(MpegPluginTest, TitleComesFromEachTagVersionElseTheFileName) {
 }
 
 TEST_F(MpegPluginTest, LengthAndDisplayTextsOfEachKind) {
-  struct Case { const char* file; int length_ms; const char* khz; const char* kbps; const char* layer; };
+  struct Case {
+    const char* file;
+    int length_ms;
+    const char* khz;
+    const char* kbps;
+    const char* layer;
+  };
   const Case cases[] = {
       {"sine_1k_5s.mp3", 5000, "44 kHz", "128 kbps", "Layer 3"},
       {"tag_both.mp3", 5000, "44 kHz", "128 kbps", "Layer 3"},
@@ -261,9 +267,9 @@ TEST_F(MpegPluginTest, LengthAndDisplayTextsOfEachKind) {
 }
 
 TEST_F(MpegPluginTest, FilesThatAreNotMpegAudioShowTheirNameAndEndAtOnce) {
-  for (const char* name : {"random.mp3", "empty.mp3", "one_byte.mp3", "all_ff.mp3",
-                           "wave_renamed.mp3", "huge_id3.mp3", "small_tag.mp3",
-                           "tags_only.mp3", "does_not_exist.mp3"}) {
+  for (const char* name :
+       {"random.mp3", "empty.mp3", "one_byte.mp3", "all_ff.mp3", "wave_renamed.mp3", "huge_id3.mp3",
+        "small_tag.mp3", "tags_only.mp3", "does_not_exist.mp3"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(plugin_.Load(Media(name)), name);
     EXPECT_EQ(plugin_.Int("length"), 0);
@@ -426,7 +432,8 @@ TEST_F(MpegPluginTest, SeekToTheMiddleContinuesFromTheMiddle) {
   size_t second = 44100;
   for (int k = 0; k < 5; ++k) {
     size_t from = a.end - (5 - k) * second + 2000;
-    EXPECT_NEAR(Frequency(s, from, from + second - 4000), 800.0 + 100 * k, 8.0) << "second " << 5 + k;
+    EXPECT_NEAR(Frequency(s, from, from + second - 4000), 800.0 + 100 * k, 8.0)
+        << "second " << 5 + k;
   }
 }
 
@@ -462,16 +469,16 @@ TEST_F(MpegPluginTest, Id3WindowListsTheFieldsOfBothVersions) {
   plugin_.Load(Media("tag_v2.mp3"));
   plugin_.Call("showid3");
   std::string text = Id3WindowText();
-  for (const char* want : {"Title: Second Title", "Artist: Second Artist", "Album: The Album",
-                           "Year: 2001", "Track: 7", "Genre: Jazz", "Comment: A comment",
-                           "ID3v1: none"}) {
+  for (const char* want :
+       {"Title: Second Title", "Artist: Second Artist", "Album: The Album", "Year: 2001",
+        "Track: 7", "Genre: Jazz", "Comment: A comment", "ID3v1: none"}) {
     EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
   }
   plugin_.Load(Media("tag_v1.mp3"));
   plugin_.Call("showid3");
   text = Id3WindowText();
-  for (const char* want : {"ID3v2: none", "Title: First Title", "Album: Old Album",
-                           "Year: 1999", "Track: 3", "Genre: Rock", "Comment: Old comment"}) {
+  for (const char* want : {"ID3v2: none", "Title: First Title", "Album: Old Album", "Year: 1999",
+                           "Track: 3", "Genre: Rock", "Comment: Old comment"}) {
     EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
   }
 }
@@ -483,7 +490,7 @@ TEST_F(MpegPluginTest, Id3WindowListsTheFieldsOfBothVersions) {
 class IcyServer {
  public:
   struct Options {
-    std::string body_file;     // the MP3 looped as the stream
+    std::string body_file;  // the MP3 looped as the stream
     std::string name = "Test Radio";
     int metaint = 8192;
     uint64_t close_after = 0;  // audio bytes, then the server hangs up (0 = never)
@@ -566,8 +573,8 @@ class IcyServer {
     }
     bool meta = req.find("Icy-MetaData: 1") != std::string::npos ||
                 req.find("icy-metadata: 1") != std::string::npos;
-    std::string head = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: " + o_.name +
-                       "\r\n";
+    std::string head =
+        "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: " + o_.name + "\r\n";
     if (meta) head += "icy-metaint: " + std::to_string(o_.metaint) + "\r\n";
     head += "\r\n";
     if (!SendAll(c, head.data(), head.size()) || body_.empty()) return;
@@ -584,8 +591,8 @@ class IcyServer {
       }
       sent += out.size();
       if (meta) {
-        std::string text = std::string("StreamTitle='") + (blocks < kBlocksOfA ? "Song A" : "Song B") +
-                           "';StreamUrl='';";
+        std::string text = std::string("StreamTitle='") +
+                           (blocks < kBlocksOfA ? "Song A" : "Song B") + "';StreamUrl='';";
         text.resize((text.size() + 15) / 16 * 16, '\0');
         out.push_back(static_cast<char>(text.size() / 16));
         out += text;
@@ -730,8 +737,8 @@ TEST_F(MpegPluginTest, AServerThatNeverAnswersBlocksNoEntryAndStopEndsTheWait) {
 struct ProxyRegistry {
   HKEY key = nullptr;
   explicit ProxyRegistry(int port) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\velmora", 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, &key, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\velmora", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
     DWORD one = 1;
     RegSetValueExA(key, "UseProxy", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), sizeof(one));
     Set("Host", "127.0.0.1");
@@ -778,10 +785,12 @@ TEST(MpegPluginNoDevice, PlayingEndsAtOnceAndSaysWhy) {
   EXPECT_TRUE(plugin.WaitEnded(3000));
   EXPECT_FALSE(plugin.Flag("playing"));
   // The plug-in's own note, shown without taking the focus.
-  EXPECT_TRUE(WaitUntil([] {
-    HWND w = FindWindowA("VelmoraMpegWindow", "MPEG plug-in");
-    return w && IsWindowVisible(w);
-  }, 3000));
+  EXPECT_TRUE(WaitUntil(
+      [] {
+        HWND w = FindWindowA("VelmoraMpegWindow", "MPEG plug-in");
+        return w && IsWindowVisible(w);
+      },
+      3000));
   // Still usable: the next file loads and ends the same way.
   EXPECT_EQ(plugin.Load(Media("tag_v2.mp3")), "Second Artist - Second Title");
   plugin.Play();

@@ -36,16 +36,19 @@ namespace {
 // An 8 x 8 grey baseline JPEG: one block whose DC difference and AC codes are one bit each.
 std::string GreyJpeg(bool second_scan_names_a_missing_component) {
   std::string j = "\xFF\xD8";
-  j += std::string("\xFF\xDB\x00\x43\x00", 5) + std::string(64, '\x01');          // quantisation
-  j += std::string("\xFF\xC0\x00\x0B\x08\x00\x08\x00\x08\x01\x01\x11\x00", 13);  // 8 x 8, 1 component
-  const std::string one_code = std::string("\x01", 1) + std::string(15, '\0') + std::string(1, '\0');
+  j += std::string("\xFF\xDB\x00\x43\x00", 5) + std::string(64, '\x01');  // quantisation
+  j += std::string("\xFF\xC0\x00\x0B\x08\x00\x08\x00\x08\x01\x01\x11\x00",
+                   13);  // 8 x 8, 1 component
+  const std::string one_code =
+      std::string("\x01", 1) + std::string(15, '\0') + std::string(1, '\0');
   j += std::string("\xFF\xC4\x00\x14\x00", 5) + one_code;  // DC table: "0" = difference 0
   j += std::string("\xFF\xC4\x00\x14\x10", 5) + one_code;  // AC table: "0" = end of block
   j += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00", 10);
   j += "\x3F";  // "0", "0", then padding
   // A second scan of component 9, which the frame does not have: libjpeg stops with an
   // error after every row was read, while finishing.
-  if (second_scan_names_a_missing_component) j += std::string("\xFF\xDA\x00\x08\x01\x09\x00\x00\x3F\x00", 10) + "\x3F";
+  if (second_scan_names_a_missing_component)
+    j += std::string("\xFF\xDA\x00\x08\x01\x09\x00\x00\x3F\x00", 10) + "\x3F";
   j += "\xFF\xD9";
   return j;
 }
@@ -53,8 +56,10 @@ std::string GreyJpeg(bool second_scan_names_a_missing_component) {
 TEST(Picture, BrokenJpegIsAnErrorAndLeavesNothingAllocated) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
-  const std::string good = std::string(temp) + "velmora-good-" + std::to_string(GetCurrentProcessId()) + ".jpg";
-  const std::string bad = std::string(temp) + "velmora-bad-" + std::to_string(GetCurrentProcessId()) + ".jpg";
+  const std::string good =
+      std::string(temp) + "velmora-good-" + std::to_string(GetCurrentProcessId()) + ".jpg";
+  const std::string bad =
+      std::string(temp) + "velmora-bad-" + std::to_string(GetCurrentProcessId()) + ".jpg";
   ASSERT_TRUE(WriteWholeFile(good, GreyJpeg(false)));
   ASSERT_TRUE(WriteWholeFile(bad, GreyJpeg(true)));
 

@@ -51,7 +51,8 @@ class PlaylistWindow : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
     if (need_plugins) {
       HWND options = player_.FindWindowOfClassWait("TForm2");
-      ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) >= 1; })) << "plug-in scan did not run";
+      ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) >= 1; }))
+          << "plug-in scan did not run";
     }
   }
 
@@ -66,7 +67,8 @@ class PlaylistWindow : public ::testing::Test {
     Send(list, LB_SETCARETINDEX, 0, FALSE);  // the click before a double click sets the caret
     Send(window_, WM_COMMAND, MAKEWPARAM(ids::pl, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
     ASSERT_TRUE(log.WaitForCount("play", 1))
-        << "a double click did not play the row; probe log: " << ::testing::PrintToString(log.Lines())
+        << "a double click did not play the row; probe log: "
+        << ::testing::PrintToString(log.Lines())
         << "; status: " << ControlText(player_.MainWindow(), ids::banner2);
     Command(ids::plAll1);
     ASSERT_TRUE(log.WaitForCount("stop", 1)) << "removing everything did not stop playback";
@@ -92,7 +94,8 @@ class PlaylistWindow : public ::testing::Test {
   void ScanFolder(const std::string& path) {
     RECT before{};
     GetWindowRect(window_, &before);
-    Send(Control(window_, ids::DirectoryEdit1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Send(Control(window_, ids::DirectoryEdit1), WM_SETTEXT, 0,
+         reinterpret_cast<LPARAM>(path.c_str()));
     ASSERT_TRUE(WaitUntil([&] {
       RECT r{};
       GetWindowRect(window_, &r);
@@ -121,7 +124,9 @@ TEST_F(PlaylistWindow, FolderScanIsBreadthFirstReadsPlaylistsAndSkipsFolderNamed
   ScanFolder(folder_.File("tree"));
   const Strings paths = Paths();
   ASSERT_EQ(paths.size(), 3u) << ::testing::PrintToString(paths);
-  auto at = [&](const std::string& p) { return std::find(paths.begin(), paths.end(), p) - paths.begin(); };
+  auto at = [&](const std::string& p) {
+    return std::find(paths.begin(), paths.end(), p) - paths.begin();
+  };
   EXPECT_LT(at(folder_.File("tree\\a.mp3")), at(folder_.File("tree\\sub\\b.mp3")));
   EXPECT_EQ(paths.back(), folder_.File("tree\\sub\\b.mp3"));
   EXPECT_NE(at("C:\\from_list.mp3"), 3);
@@ -148,8 +153,9 @@ TEST_F(PlaylistWindow, AutoPlayAfterAScanOfTwoButNotOfOne) {
   Command(ids::plAll1);
   ScanFolder(folder_.File("two"));
   EXPECT_EQ(Count(), 2);
-  ASSERT_TRUE(log.WaitFor("play first.mp3")) << "a scan of two entries did not start playback; probe log: "
-                                             << ::testing::PrintToString(log.Lines());
+  ASSERT_TRUE(log.WaitFor("play first.mp3"))
+      << "a scan of two entries did not start playback; probe log: "
+      << ::testing::PrintToString(log.Lines());
   EXPECT_EQ(log.Count("init"), 1);
   EXPECT_TRUE(log.Contains("load " + folder_.File("two\\first.mp3")));
 }
@@ -190,8 +196,9 @@ TEST_F(PlaylistWindow, InAFreshRunSongsDroppedOnTheMainWindowPlayOnce) {
   EXPECT_EQ(log.Count("load"), 0);
 
   ASSERT_TRUE(DropFiles(main, {b}));
-  ASSERT_TRUE(log.WaitFor("play a.mp3")) << "a second dropped song did not start playback; probe log: "
-                                         << ::testing::PrintToString(log.Lines());
+  ASSERT_TRUE(log.WaitFor("play a.mp3"))
+      << "a second dropped song did not start playback; probe log: "
+      << ::testing::PrintToString(log.Lines());
   EXPECT_TRUE(WaitUntil([&] { return IsControlEnabled(main, ids::stopbut); }));
   Sleep(300);
   EXPECT_EQ(log.Count("load"), 1);
@@ -250,7 +257,8 @@ TEST_F(PlaylistWindow, SameUrlTwiceGivesTwoEntriesAndTwoHistoryItems) {
   // An empty URL is refused and the dialog stays open.
   Command(ids::plUrl1);
   Send(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-  Send(dialog, WM_COMMAND, MAKEWPARAM(ids::urlAdd, STN_CLICKED), reinterpret_cast<LPARAM>(Control(dialog, ids::urlAdd)));
+  Send(dialog, WM_COMMAND, MAKEWPARAM(ids::urlAdd, STN_CLICKED),
+       reinterpret_cast<LPARAM>(Control(dialog, ids::urlAdd)));
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_EQ(Count(), 2);
 }
@@ -273,7 +281,8 @@ TEST_F(PlaylistWindow, RemovingEverythingWhilePlayingStopsPlayback) {
 
 TEST_F(PlaylistWindow, SortRemoveSelectedAndSelectionQueries) {
   Start(false);
-  ASSERT_TRUE(DropFiles(window_, {PlaylistFile("s.m3u", {"C:\\m\\b.mp3", "C:\\m\\B.mp3", "C:\\m\\a.mp3", "C:\\m\\ab.mp3"})}));
+  ASSERT_TRUE(DropFiles(window_, {PlaylistFile("s.m3u", {"C:\\m\\b.mp3", "C:\\m\\B.mp3",
+                                                         "C:\\m\\a.mp3", "C:\\m\\ab.mp3"})}));
   ASSERT_TRUE(WaitUntil([&] { return Count() == 4; }));
 
   Command(ids::plSort1);
@@ -312,7 +321,8 @@ TEST_F(PlaylistWindow, HundredThousandEntriesLoadAndAnswerListQueries) {
 
 TEST_F(PlaylistWindow, PlaylistSurvivesARestart) {
   Start(false);
-  ASSERT_TRUE(DropFiles(window_, {PlaylistFile("keep.m3u", {"C:\\keep\\one.mp3", "D:\\keep\\two.mp3"})}));
+  ASSERT_TRUE(
+      DropFiles(window_, {PlaylistFile("keep.m3u", {"C:\\keep\\one.mp3", "D:\\keep\\two.mp3"})}));
   ASSERT_TRUE(WaitUntil([&] { return Count() == 2; }));
   ASSERT_TRUE(player_.Close());
   EXPECT_EQ(folder_.ReadFile("pl.m3u"), "C:\\keep\\one.mp3\r\nD:\\keep\\two.mp3\r\n");

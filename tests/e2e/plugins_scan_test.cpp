@@ -32,16 +32,20 @@ TEST(PluginsScan, BadLibrariesDoNotStopTheScan) {
   folder.AddPlugin("probe.dll", "probe_a.dll", std::string("extensions=MP3,MP2\n"));
   folder.AddPlugin("not_a_library.dll");
   folder.AddPlugin("dllmain_fails.dll");
-  if (FileExists(TestPluginsFolder() + "\\wrong_bitness.dll")) folder.AddPlugin("wrong_bitness.dll");
+  if (FileExists(TestPluginsFolder() + "\\wrong_bitness.dll"))
+    folder.AddPlugin("wrong_bitness.dll");
   folder.AddPlugin("faulty.dll", "faulty_ext.dll", std::string("fault_extension=null\n"));
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
   ASSERT_TRUE(player.WaitForStartup());
   HWND options = player.FindWindowOfClassWait("TForm2");
   ASSERT_NE(options, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 2; })) << ListCount(options, ids::Dlls);
-  EXPECT_EQ(Sorted(ListItems(options, ids::Dlls)), (std::vector<std::string>{"faulty_ext.dll", "probe_a.dll"}));
-  EXPECT_EQ(Sorted(ListItems(options, ids::ListBox1)), (std::vector<std::string>{"", "MP2", "MP3"}));
+  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 2; }))
+      << ListCount(options, ids::Dlls);
+  EXPECT_EQ(Sorted(ListItems(options, ids::Dlls)),
+            (std::vector<std::string>{"faulty_ext.dll", "probe_a.dll"}));
+  EXPECT_EQ(Sorted(ListItems(options, ids::ListBox1)),
+            (std::vector<std::string>{"", "MP2", "MP3"}));
   // The hidden table: row i of the extensions belongs to row i of the library names, and
   // the file-type list is a copy of the extensions in the same order.
   const auto extensions = ListItems(options, ids::ExtensionBox);
@@ -50,7 +54,8 @@ TEST(PluginsScan, BadLibrariesDoNotStopTheScan) {
   ASSERT_EQ(libraries.size(), 3u);
   std::vector<std::string> rows;
   for (size_t i = 0; i < extensions.size(); ++i) rows.push_back(extensions[i] + "|" + libraries[i]);
-  EXPECT_EQ(Sorted(rows), (std::vector<std::string>{"MP2|probe_a.dll", "MP3|probe_a.dll", "|faulty_ext.dll"}));
+  EXPECT_EQ(Sorted(rows),
+            (std::vector<std::string>{"MP2|probe_a.dll", "MP3|probe_a.dll", "|faulty_ext.dll"}));
   EXPECT_EQ(ListItems(options, ids::ListBox1), extensions);
   EXPECT_EQ(WindowText(options), "Velmora Options");
   EXPECT_TRUE(player.Running());
@@ -68,8 +73,9 @@ TEST(PluginsScan, AnEmptyLibraryFolderLeavesEveryListEmpty) {
   ASSERT_NE(options, nullptr);
   // The scan runs 200 ms after start-up and shows nothing of its own for an empty folder;
   // the lists must stay empty well past that moment.
-  EXPECT_FALSE(WaitUntil([&] { return ListCount(options, ids::Dlls) != 0 || ListCount(options, ids::ListBox1) != 0; },
-                         2000));
+  EXPECT_FALSE(WaitUntil(
+      [&] { return ListCount(options, ids::Dlls) != 0 || ListCount(options, ids::ListBox1) != 0; },
+      2000));
   EXPECT_EQ(ListCount(options, ids::Dlls), 0);
   EXPECT_EQ(ListCount(options, ids::ListBox1), 0);
   EXPECT_EQ(ListCount(options, ids::ExtensionBox), 0);
@@ -88,11 +94,13 @@ TEST(PluginsScan, TheShippedMpegPluginIsListed) {
   ASSERT_TRUE(player.WaitForStartup());
   HWND options = player.FindWindowOfClassWait("TForm2");
   ASSERT_NE(options, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 1; })) << ListCount(options, ids::Dlls);
+  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 1; }))
+      << ListCount(options, ids::Dlls);
   EXPECT_EQ(ListItems(options, ids::Dlls), (std::vector<std::string>{"mpeg.dll"}));
   EXPECT_EQ(ListItems(options, ids::ListBox1), (std::vector<std::string>{"MP3", "MP2", "MP1"}));
   EXPECT_EQ(ListItems(options, ids::ExtensionBox), (std::vector<std::string>{"MP3", "MP2", "MP1"}));
-  EXPECT_EQ(ListItems(options, ids::DllBox), (std::vector<std::string>{"mpeg.dll", "mpeg.dll", "mpeg.dll"}));
+  EXPECT_EQ(ListItems(options, ids::DllBox),
+            (std::vector<std::string>{"mpeg.dll", "mpeg.dll", "mpeg.dll"}));
   EXPECT_TRUE(player.Close());
 }
 

@@ -43,8 +43,9 @@ TEST(PluginsSwitch, AnotherTypeSwitchesTheLibraryTheSameTypeKeepsIt) {
   ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 2; }));  // the scan ran
 
   ASSERT_TRUE(SendCopyData(main, a).has_value());
-  ASSERT_TRUE(log.WaitFor("load " + a)) << "probe_a never loaded the file; status: "
-                                        << ControlText(main, ids::banner2) << "; log: " << log.Lines().size();
+  ASSERT_TRUE(log.WaitFor("load " + a))
+      << "probe_a never loaded the file; status: " << ControlText(main, ids::banner2)
+      << "; log: " << log.Lines().size();
   ASSERT_TRUE(SendCopyData(main, b).has_value());
   ASSERT_TRUE(log.WaitFor("load " + b));
   ASSERT_TRUE(SendCopyData(main, c).has_value());
@@ -66,7 +67,8 @@ TEST(PluginsSwitch, APluginWhosePlayingFaultsDoesNotStopThePlayer) {
   registry::ClearSettings();
   TestFolder folder;
   ASSERT_NO_FATAL_FAILURE(RemoveShippedLibraries(folder));
-  folder.AddPlugin("faulty.dll", "faulty_p.dll", std::string("extensions=MP3\nfault_playing=null\n"));
+  folder.AddPlugin("faulty.dll", "faulty_p.dll",
+                   std::string("extensions=MP3\nfault_playing=null\n"));
   const std::string a = folder.MakeMediaFile("media\\a.mp3");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));

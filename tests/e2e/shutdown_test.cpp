@@ -19,7 +19,8 @@ TEST(Shutdown, ExitDuringADelayedLoadEndsEverythingAtDeinit) {
   registry::WriteDword("CurrentFile", 1);
   registry::WriteDword("autoplay", 1);
   TestFolder folder;
-  folder.AddPlugin("probe.dll", "probe.dll", std::string("extensions=PRB\nlength_ms=60000\ndelay_load=1500\n"));
+  folder.AddPlugin("probe.dll", "probe.dll",
+                   std::string("extensions=PRB\nlength_ms=60000\ndelay_load=1500\n"));
   std::string list;
   for (const char* name : {"a.prb", "b.prb", "c.prb"}) list += folder.MakeMediaFile(name) + "\r\n";
   folder.WriteFile("pl.m3u", list);

@@ -16,9 +16,12 @@ constexpr char kProbeIni[] = "extensions=PRB\nlength_ms=60000\n";
 std::map<std::string, std::string> RegistrySnapshot() {
   std::map<std::string, std::string> values;
   for (const auto& name : registry::ValueNames()) {
-    if (auto d = registry::ReadDword(name)) values[name] = "dword:" + std::to_string(*d);
-    else if (auto s = registry::ReadString(name)) values[name] = "sz:" + *s;
-    else values[name] = "?";
+    if (auto d = registry::ReadDword(name))
+      values[name] = "dword:" + std::to_string(*d);
+    else if (auto s = registry::ReadString(name))
+      values[name] = "sz:" + *s;
+    else
+      values[name] = "?";
   }
   return values;
 }

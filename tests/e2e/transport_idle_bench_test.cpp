@@ -44,9 +44,10 @@ TEST(Benchmark, DISABLED_IdleCpuWhilePlaying) {
 
   const double cpu_ms = static_cast<double>(cpu1 - cpu0) / 10000.0;
   const double percent = wall_ms ? 100.0 * cpu_ms / wall_ms : 0.0;
-  std::printf("idle CPU while playing, title scrolling: %.1f ms CPU in %lu ms = %.2f%% of one core "
-              "(target <= 2%%)\n",
-              cpu_ms, static_cast<unsigned long>(wall_ms), percent);
+  std::printf(
+      "idle CPU while playing, title scrolling: %.1f ms CPU in %lu ms = %.2f%% of one core "
+      "(target <= 2%%)\n",
+      cpu_ms, static_cast<unsigned long>(wall_ms), percent);
   std::printf("position polls in the window: %d\n", log.Count("getposition"));
   EXPECT_TRUE(player.Close());
 }

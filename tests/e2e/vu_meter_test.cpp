@@ -145,9 +145,9 @@ TEST(VuMeter, BarsFollowThePlayingToneAndFallDarkWhenStopped) {
 
   // The tone at full scale: both bars lit to the top, the overload lamps on.
   ASSERT_EQ(SendRegistered(main, "VelmoraPlay"), 0);
-  EXPECT_TRUE(WaitUntil([&] {
-    return LitHeight(vu, ids::iml) >= 70 && LitHeight(vu, ids::imr) >= 70;
-  }, 15000)) << "left " << LitHeight(vu, ids::iml) << ", right " << LitHeight(vu, ids::imr);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return LitHeight(vu, ids::iml) >= 70 && LitHeight(vu, ids::imr) >= 70; }, 15000))
+      << "left " << LitHeight(vu, ids::iml) << ", right " << LitHeight(vu, ids::imr);
   EXPECT_TRUE(IsControlVisible(vu, ids::redl));
   EXPECT_TRUE(IsControlVisible(vu, ids::redr));
   const int full_height = LitHeight(vu, ids::iml);
@@ -157,25 +157,32 @@ TEST(VuMeter, BarsFollowThePlayingToneAndFallDarkWhenStopped) {
   GetWindowRect(GetDlgItem(vu, ids::iml), &bar);
   SetCursorPos((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
   EXPECT_TRUE(WaitUntil([&] {
-    return ShownHint(player) == "Level of what the input plug-in plays (no peak meter on this system)";
-  })) << "hint: '" << ShownHint(player) << "'";
+    return ShownHint(player) ==
+           "Level of what the input plug-in plays (no peak meter on this system)";
+  })) << "hint: '"
+      << ShownHint(player) << "'";
   MouseAway();
   WaitUntil([&] { return ShownHint(player).empty(); }, 3000);
 
   // 12 dB lower (a quarter of the amplitude: level 45, 22 rows): well below, no lamp.
   ASSERT_EQ(SendRegistered(main, "VelmoraNext"), 0);
-  EXPECT_TRUE(WaitUntil([&] {
-    const int left = LitHeight(vu, ids::iml), right = LitHeight(vu, ids::imr);
-    return left >= 15 && left <= 30 && right >= 15 && right <= 30;
-  }, 15000)) << "left " << LitHeight(vu, ids::iml) << ", right " << LitHeight(vu, ids::imr);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const int left = LitHeight(vu, ids::iml), right = LitHeight(vu, ids::imr);
+        return left >= 15 && left <= 30 && right >= 15 && right <= 30;
+      },
+      15000))
+      << "left " << LitHeight(vu, ids::iml) << ", right " << LitHeight(vu, ids::imr);
   EXPECT_LT(LitHeight(vu, ids::iml), full_height);
   EXPECT_FALSE(IsControlVisible(vu, ids::redl));
   EXPECT_FALSE(IsControlVisible(vu, ids::redr));
 
   // Paused, nothing is heard: dark; playing on, lit again.
   ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
-  EXPECT_TRUE(WaitUntil([&] { return LitHeight(vu, ids::iml) == 0 && LitHeight(vu, ids::imr) == 0; }))
-      << "left " << LitHeight(vu, ids::iml) << ", right " << LitHeight(vu, ids::imr);
+  EXPECT_TRUE(WaitUntil([&] {
+    return LitHeight(vu, ids::iml) == 0 && LitHeight(vu, ids::imr) == 0;
+  })) << "left "
+      << LitHeight(vu, ids::iml) << ", right " << LitHeight(vu, ids::imr);
   ASSERT_EQ(SendRegistered(main, "VelmoraPause"), 0);
   EXPECT_TRUE(WaitUntil([&] { return LitHeight(vu, ids::iml) >= 15; }))
       << "left " << LitHeight(vu, ids::iml);
@@ -183,9 +190,11 @@ TEST(VuMeter, BarsFollowThePlayingToneAndFallDarkWhenStopped) {
   // Stopped: dark at once (the first reading of silence darkens the whole bar).
   ASSERT_EQ(SendRegistered(main, "VelmoraStop"), 0);
   const DWORD stopped = GetTickCount();
-  EXPECT_TRUE(WaitUntil([&] {
-    return AllDark(Grab(GetDlgItem(vu, ids::iml))) && AllDark(Grab(GetDlgItem(vu, ids::imr)));
-  }, 5000));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return AllDark(Grab(GetDlgItem(vu, ids::iml))) && AllDark(Grab(GetDlgItem(vu, ids::imr)));
+      },
+      5000));
   const DWORD dark_after = GetTickCount() - stopped;
   std::printf("bars dark %lu ms after stop\n", static_cast<unsigned long>(dark_after));
   EXPECT_LT(dark_after, 3000u) << "the machine is loaded; the meter itself takes one tick";
@@ -264,9 +273,10 @@ TEST(Benchmark, DISABLED_VuMeterIdleCpuWhilePlaying) {
   HWND vu = ShowVuMeter(player, main);
   ASSERT_TRUE(vu);
   const double with_vu = measure(10000);
-  std::printf("CPU while playing: %.2f%% of one core; with the VU window shown: %.2f%%; "
-              "the VU window adds %.2f%% (target <= 1%%)\n",
-              playing, with_vu, with_vu - playing);
+  std::printf(
+      "CPU while playing: %.2f%% of one core; with the VU window shown: %.2f%%; "
+      "the VU window adds %.2f%% (target <= 1%%)\n",
+      playing, with_vu, with_vu - playing);
   EXPECT_TRUE(player.Close());
 }
 

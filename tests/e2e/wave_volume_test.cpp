@@ -96,8 +96,8 @@ int PeakOfToneAt(WaveOutVolume& volume, int level) {
   }
   std::vector<int16_t> samples(44100 * 2);
   for (size_t i = 0; i < samples.size() / 2; ++i) {
-    samples[2 * i] = samples[2 * i + 1] =
-        static_cast<int16_t>(20000 * std::sin(2 * 3.14159265358979 * 1000 * static_cast<double>(i) / 44100));
+    samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(
+        20000 * std::sin(2 * 3.14159265358979 * 1000 * static_cast<double>(i) / 44100));
   }
   AudioSink sink;
   WAVEHDR h{};
@@ -121,7 +121,8 @@ int PeakOfToneAt(WaveOutVolume& volume, int level) {
 }
 
 TEST(WaveVolume, TheLevelReachesTheProcessesOwnStreams) {
-  if (!AudioSink::Available()) GTEST_SKIP() << "VELMORA_AUDIO_SINK is not set (run by scripts/test.sh)";
+  if (!AudioSink::Available())
+    GTEST_SKIP() << "VELMORA_AUDIO_SINK is not set (run by scripts/test.sh)";
   WaveOutVolume volume;
   ASSERT_NE(volume.Route(), VolumeRoute::none);
   RecordProperty("route", Name(volume.Route()));

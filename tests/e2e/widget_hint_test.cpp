@@ -51,8 +51,8 @@ class WidgetHints : public ::testing::Test {
 };
 
 TEST_F(WidgetHints, AShorterHintAndTheDestructionOfTheWidgetLeaveTheHeapIntact) {
-  for (const char* cls : {ui::kBannerClass, ui::kImageButtonClass, ui::kSliderClass,
-                          ui::kEffectLabelClass}) {
+  for (const char* cls :
+       {ui::kBannerClass, ui::kImageButtonClass, ui::kSliderClass, ui::kEffectLabelClass}) {
     SCOPED_TRACE(cls);
     HWND widget = Widget(cls, 1);
     ASSERT_TRUE(widget);

@@ -18,7 +18,8 @@ const std::string& TempPath() {
   // The backslash makes the folder-joining rules apply on this system too.
   static const std::string path = [] {
     const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/velmora_fuzz_" + std::to_string(getpid()) + "\\list.m3u";
+    return std::string(dir && *dir ? dir : "/tmp") + "/velmora_fuzz_" + std::to_string(getpid()) +
+           "\\list.m3u";
   }();
   return path;
 }
@@ -50,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < again.size() && i < playlist.Count(); ++i) {
     const std::string& first = playlist.Path(static_cast<long long>(i));
     // Joined relative lines gain the folder once more on a re-read; absolute ones match.
-    if (first.size() > 2 && first[1] == ':' && first.find("://") == std::string::npos && again[i] != first) std::abort();
+    if (first.size() > 2 && first[1] == ':' && first.find("://") == std::string::npos &&
+        again[i] != first)
+      std::abort();
   }
   if (again.size() > playlist.Count()) std::abort();
   std::remove(path.c_str());

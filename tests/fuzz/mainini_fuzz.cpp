@@ -17,7 +17,9 @@ class Target : public velmora::DesignTarget {
   void SetEnabled(velmora::DesignControl, bool) override {}
   void SetNoBorder(velmora::DesignControl, bool) override {}
   velmora::LabelEffectStyle LabelStyle(velmora::DesignControl) const override { return style; }
-  void SetLabelStyle(velmora::DesignControl, const velmora::LabelEffectStyle& s) override { style = s; }
+  void SetLabelStyle(velmora::DesignControl, const velmora::LabelEffectStyle& s) override {
+    style = s;
+  }
   void SetTimeColours(velmora::Colour, velmora::Colour) override {}
   void SetTimeModeElapsed() override {}
   velmora::Colour SliderColour(velmora::DesignControl) const override { return 0; }
@@ -33,7 +35,8 @@ class Target : public velmora::DesignTarget {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Target t;
-  velmora::ApplyMainIni(velmora::IniFile::Parse(std::string(reinterpret_cast<const char*>(data), size)), t);
+  velmora::ApplyMainIni(
+      velmora::IniFile::Parse(std::string(reinterpret_cast<const char*>(data), size)), t);
   // The names of whatever enumeration values came out must exist.
   (void)velmora::Name(t.style.EffectStyle());
   (void)velmora::Name(t.style.DirectionHighlight());

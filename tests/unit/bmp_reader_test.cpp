@@ -54,8 +54,10 @@ TEST(BmpReader, TopDownAndPalettedAndBitfields) {
   Put32(b, 54, 0x00FF0000);  // entry 0: red (BGRx)
   Put32(b, 58, 0x000000FF);  // entry 1: blue
   const size_t bits = 62;
-  b[bits] = 0; b[bits + 1] = 1;
-  b[bits + 4] = 1; b[bits + 5] = 0;
+  b[bits] = 0;
+  b[bits + 1] = 1;
+  b[bits + 4] = 1;
+  b[bits + 5] = 0;
   Image img;
   std::string err;
   ASSERT_TRUE(Decode(b, &img, &err)) << err;
@@ -77,7 +79,8 @@ TEST(BmpReader, TopDownAndPalettedAndBitfields) {
   Put32(c, 54, 0xF800);
   Put32(c, 58, 0x07E0);
   Put32(c, 62, 0x001F);
-  c[66] = 0xFF; c[67] = 0xFF;  // white
+  c[66] = 0xFF;
+  c[67] = 0xFF;  // white
   ASSERT_TRUE(Decode(c, &img, &err)) << err;
   EXPECT_EQ(img.At(0, 0), 0xFFFFFFu);
 }
@@ -125,7 +128,8 @@ TEST(BmpReader, RejectsBrokenFilesWithTheLoaderText) {
 
 // A run-length file: 14-byte file header, 40-byte info header, 16 palette entries (index
 // i is colour 0x010101 * i), then `runs`.
-std::vector<uint8_t> RunLengthBmp(int32_t w, int32_t h, int bits, const std::vector<uint8_t>& runs) {
+std::vector<uint8_t> RunLengthBmp(int32_t w, int32_t h, int bits,
+                                  const std::vector<uint8_t>& runs) {
   std::vector<uint8_t> b(14 + 40 + 64, 0);
   b[0] = 'B';
   b[1] = 'M';
@@ -147,10 +151,12 @@ TEST(BmpReader, RunLengthPixelsStayInsideThePicture) {
   std::string err;
   // RLE4, 3 x 2: an encoded run longer than the row is cut at the right edge, an absolute
   // run fills the next row, a delta past the edge and a run after it draw nothing.
-  ASSERT_TRUE(Decode(RunLengthBmp(3, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 2, 200, 0, 4, 0x77, 0, 1}),
-                     &img, &err))
+  ASSERT_TRUE(
+      Decode(RunLengthBmp(3, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 2, 200, 0, 4, 0x77, 0, 1}),
+             &img, &err))
       << err;
-  EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0x030303, 0x040404, 0x050505, 0x010101, 0x020202, 0x010101}));
+  EXPECT_EQ(img.pixels,
+            (std::vector<uint32_t>{0x030303, 0x040404, 0x050505, 0x010101, 0x020202, 0x010101}));
 
   // A 1 x 1 RLE8 picture followed by ~17 MB of 255-pixel runs and deltas with no end of
   // line: the column would pass 2^31 many times over. Only the first pixel is drawn.
@@ -186,9 +192,9 @@ TEST(Outline, RunsOfNonBlackPixelsPerRow) {
   Image mask;
   mask.width = 6;
   mask.height = 3;
-  mask.pixels = {0, 1, 1, 0, 0xFFFFFF, 0,  //
-                 0, 0, 0, 0, 0, 0,         //
-                 0x010000, 5, 5, 5, 5, 0x000100};
+  mask.pixels = {0,        1, 1, 0, 0xFFFFFF, 0,  //
+                 0,        0, 0, 0, 0,        0,  //
+                 0x010000, 5, 5, 5, 5,        0x000100};
   const std::vector<OutlineRun> expected = {{0, 1, 3}, {0, 4, 5}, {2, 0, 6}};
   EXPECT_EQ(OutlineRuns(mask), expected);
 }

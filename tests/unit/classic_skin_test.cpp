@@ -49,13 +49,14 @@ TEST(ClassicSkin, ControlPlacesInTheirOrder) {
   std::vector<std::string> order;
   for (const ClassicPlace& p : ClassicPlaces()) order.push_back(ControlName(p.control));
   const std::vector<std::string> want = {
-      "plbut",        "poslab",  "Banner1",  "Bitbtn1",  "minibut",      "Button1",
-      "optionbut",    "Freq",    "bitr",     "Versiontext", "lay",       "prevtrackbut",
-      "playbut",      "pausebut", "stopbut", "nexttrackbut", "openbut",  "id3but",
-      "optionbut",    "banner2", "Statictext1", "lengthlab", "volbar",  "tb"};
+      "plbut",     "poslab",   "Banner1",     "Bitbtn1",      "minibut", "Button1",
+      "optionbut", "Freq",     "bitr",        "Versiontext",  "lay",     "prevtrackbut",
+      "playbut",   "pausebut", "stopbut",     "nexttrackbut", "openbut", "id3but",
+      "optionbut", "banner2",  "Statictext1", "lengthlab",    "volbar",  "tb"};
   EXPECT_EQ(order, want);
   const ClassicPlace& tb = ClassicPlaces().back();
-  EXPECT_EQ((std::vector<int>{tb.top, tb.left, tb.width, tb.height}), (std::vector<int>{70, 15, 240, 16}));
+  EXPECT_EQ((std::vector<int>{tb.top, tb.left, tb.width, tb.height}),
+            (std::vector<int>{70, 15, 240, 16}));
   const ClassicPlace& status = ClassicPlaces()[19];
   EXPECT_EQ(ClassicTextColour(status.look, 0x123456), 0x000000FFu);
   EXPECT_EQ(status.font_points, 6);
@@ -89,7 +90,8 @@ TEST(ClassicSkin, PaintingsInOrderAndSmallSheetsLeaveTheFace) {
   EXPECT_EQ(face.At(16, 89), 0xFF0000u);
   EXPECT_EQ(face.At(25, 98), 0xFF0000u);
   EXPECT_EQ(face.At(26, 98), 0u);
-  PaintOnto(face, Filled(10, 10, 0xFF0000), paint[0].source, paint[0].x, paint[0].y);  // wholly outside
+  PaintOnto(face, Filled(10, 10, 0xFF0000), paint[0].source, paint[0].x,
+            paint[0].y);  // wholly outside
   EXPECT_EQ(face.At(136, 89), 0u);
   // A posbar.bmp narrower than 277: the thumb is black where the sheet ends.
   const Image thumb = CutOut(Filled(250, 10, 0x00FF00), kPositionThumb);
@@ -117,8 +119,9 @@ TEST(SkinArchive, FlattensASingleTopFolderAndKeepsTheFirstOfEachName) {
 }
 
 TEST(SkinArchive, RefusesUnsafeNamesAndBombs) {
-  for (const char* bad : {"..\\..\\evil.txt", "skin/../../evil.txt", "/etc/evil", "\\evil.bmp", "C:\\evil.bmp",
-                          "c:evil.bmp", "skin/CON", "nul.bmp", "skin/com1.txt", "LPT9", "a:stream", "sk\x01in.bmp"}) {
+  for (const char* bad :
+       {"..\\..\\evil.txt", "skin/../../evil.txt", "/etc/evil", "\\evil.bmp", "C:\\evil.bmp",
+        "c:evil.bmp", "skin/CON", "nul.bmp", "skin/com1.txt", "LPT9", "a:stream", "sk\x01in.bmp"}) {
     const UnpackPlan plan = PlanSkinUnpack({{"main.bmp", 10}, {bad, 10}});
     EXPECT_EQ(plan.refusal, ArchiveRefusal::unsafe_name) << bad;
     EXPECT_EQ(plan.unsafe_entry, bad);
@@ -129,10 +132,13 @@ TEST(SkinArchive, RefusesUnsafeNamesAndBombs) {
   ArchiveLimits limits;
   limits.max_total = 1000;
   limits.max_entries = 3;
-  EXPECT_EQ(PlanSkinUnpack({{"a.bmp", 600}, {"b.bmp", 401}}, limits).refusal, ArchiveRefusal::too_large);
-  EXPECT_EQ(PlanSkinUnpack({{"a.bmp", ~0ull}, {"b.bmp", 2}}, limits).refusal, ArchiveRefusal::too_large);
+  EXPECT_EQ(PlanSkinUnpack({{"a.bmp", 600}, {"b.bmp", 401}}, limits).refusal,
+            ArchiveRefusal::too_large);
+  EXPECT_EQ(PlanSkinUnpack({{"a.bmp", ~0ull}, {"b.bmp", 2}}, limits).refusal,
+            ArchiveRefusal::too_large);
   EXPECT_TRUE(PlanSkinUnpack({{"a.bmp", 600}, {"b.bmp", 400}}, limits).Ok());
-  EXPECT_EQ(PlanSkinUnpack({{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}}, limits).refusal, ArchiveRefusal::too_many);
+  EXPECT_EQ(PlanSkinUnpack({{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}}, limits).refusal,
+            ArchiveRefusal::too_many);
   EXPECT_EQ(ArchiveStatusText("bomb.wsz", ArchiveRefusal::too_large, "", ArchiveLimits{}),
             "Skin archive bomb.wsz refused: it unpacks to more than 32 MB");
 }
@@ -146,7 +152,8 @@ TEST(SkinArchive, NamesOfArchives) {
   EXPECT_EQ(SkinNameOfArchive("C:\\skins\\...wsz"), "__");
   EXPECT_EQ(SkinNameOfArchive("plain"), "plain");
   EXPECT_TRUE(IsUsableSkinName("Cool Skin.v2"));
-  for (const char* bad : {"", ".", "..", "a.", "nul", "a\\b", "c:x"}) EXPECT_FALSE(IsUsableSkinName(bad)) << bad;
+  for (const char* bad : {"", ".", "..", "a.", "nul", "a\\b", "c:x"})
+    EXPECT_FALSE(IsUsableSkinName(bad)) << bad;
 }
 
 }  // namespace

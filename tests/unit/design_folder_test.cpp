@@ -21,7 +21,8 @@ TEST(DesignFolder, ListKeepsEnumerationOrderAfterTheHeader) {
 }
 
 TEST(DesignFolder, LookupIsExactAndFirstMatch) {
-  const std::vector<DesignEntry> e = {{"---Classics---", "None"}, {"Default", "Classic"}, {"Default", "x.dll"}};
+  const std::vector<DesignEntry> e = {
+      {"---Classics---", "None"}, {"Default", "Classic"}, {"Default", "x.dll"}};
   EXPECT_EQ(FindDesignEntry(e, "Default"), 1);
   EXPECT_EQ(FindDesignEntry(e, "default"), -1);
   EXPECT_EQ(FindDesignEntry(e, ""), -1);

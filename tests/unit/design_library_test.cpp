@@ -43,9 +43,15 @@ class FakeModule : public DesignModule {
   void WriteHostSlots() override { log_.push_back(path_ + " host slots"); }
   void Update() override { Call("update"); }
   void Deinit() override { Call("deinit"); }
-  void Notify(DesignNotification n, int32_t v) override { Call(DesignNotificationName(n), std::to_string(v)); }
-  void Notify(DesignNotification n, const std::string& t) override { Call(DesignNotificationName(n), t); }
-  void NotifyFlag(DesignNotification n, bool on) override { Call(DesignNotificationName(n), on ? "1" : "0"); }
+  void Notify(DesignNotification n, int32_t v) override {
+    Call(DesignNotificationName(n), std::to_string(v));
+  }
+  void Notify(DesignNotification n, const std::string& t) override {
+    Call(DesignNotificationName(n), t);
+  }
+  void NotifyFlag(DesignNotification n, bool on) override {
+    Call(DesignNotificationName(n), on ? "1" : "0");
+  }
   void NotifySender(DesignNotification n, void* s) override {
     Call(DesignNotificationName(n), s ? static_cast<const char*>(s) : "null");
   }
@@ -124,11 +130,12 @@ class DesignLibraryTest : public ::testing::Test {
 
 TEST_F(DesignLibraryTest, LoadCallsInOrderHandsOverTheStateAndTakesTheDisplay) {
   ASSERT_TRUE(Load("a.dll"));
-  EXPECT_EQ(loader_.log, (Calls{"a.dll init", "a.dll GetDesignHeader", "a.dll host slots", "a.dll update",
-                                "a.dll OnPositionMax 40", "a.dll OnPosition 7", "a.dll OnStatus Ready",
-                                "a.dll OnSongTitle Song", "a.dll OnTotalTime 03:20", "a.dll OnPositionTime 01:05",
-                                "a.dll OnLayer 3", "a.dll OnBitrate 128", "a.dll OnFrequency 44100",
-                                "a.dll OnVolume 200", "a.dll OnShow main"}));
+  EXPECT_EQ(loader_.log,
+            (Calls{"a.dll init", "a.dll GetDesignHeader", "a.dll host slots", "a.dll update",
+                   "a.dll OnPositionMax 40", "a.dll OnPosition 7", "a.dll OnStatus Ready",
+                   "a.dll OnSongTitle Song", "a.dll OnTotalTime 03:20",
+                   "a.dll OnPositionTime 01:05", "a.dll OnLayer 3", "a.dll OnBitrate 128",
+                   "a.dll OnFrequency 44100", "a.dll OnVolume 200", "a.dll OnShow main"}));
   EXPECT_FALSE(shell_.visible);
   EXPECT_TRUE(host_.Active());
   EXPECT_EQ(host_.ActivePath(), "a.dll");
@@ -194,7 +201,8 @@ TEST_F(DesignLibraryTest, ProbeReadsTheNameAndLeavesTheActiveLibraryAlone) {
   ASSERT_TRUE(Load("a.dll"));
   loader_.log.clear();
   EXPECT_EQ(host_.Probe("glass.dll"), std::optional<std::string>("Glass"));
-  EXPECT_EQ(loader_.log, (Calls{"glass.dll init", "glass.dll GetDesignHeader", "glass.dll deinit"}));
+  EXPECT_EQ(loader_.log,
+            (Calls{"glass.dll init", "glass.dll GetDesignHeader", "glass.dll deinit"}));
   EXPECT_TRUE(host_.Active());
   EXPECT_EQ(host_.ActivePath(), "a.dll");
 
@@ -232,8 +240,8 @@ TEST_F(DesignLibraryTest, OtherNotificationsOnlyWhileActiveAndTheIndexEchoIsSupp
     DesignLibraryHost::SuppressIndexEcho quiet(host_);
     host_.CurrentIndexChanged(4);
   }
-  EXPECT_EQ(loader_.log, (Calls{"a.dll OnRandom 1", "a.dll OnLoop 0", "a.dll OnBalance 60", "a.dll OnHide main",
-                                "a.dll OnCurrentIndex 3"}));
+  EXPECT_EQ(loader_.log, (Calls{"a.dll OnRandom 1", "a.dll OnLoop 0", "a.dll OnBalance 60",
+                                "a.dll OnHide main", "a.dll OnCurrentIndex 3"}));
 }
 
 // ---- services -------------------------------------------------------------------------
@@ -247,7 +255,9 @@ class RecordingVolume : public fakes::FakeVolume {
 class FakeCommands : public DesignCommands {
  public:
   std::vector<std::string> calls;
-  void Click(DesignButton b, void*) override { calls.push_back("click " + std::to_string(static_cast<int>(b))); }
+  void Click(DesignButton b, void*) override {
+    calls.push_back("click " + std::to_string(static_cast<int>(b)));
+  }
   void ShowPopup() override { calls.push_back("popup"); }
   void RefreshOptions() override { calls.push_back("refresh"); }
   void SortPlaylistByName() override { calls.push_back("sort"); }
@@ -261,8 +271,8 @@ class DesignServicesTest : public DesignLibraryTest {
   SoundBalance balance_{volume_};
   FakeCommands commands_;
   DesignLibraryHost rig_host_{loader_, shell_, rig_.display};
-  DesignHostServices services_{{*rig_.player, rig_.window, rig_.playlist, rig_.display, volume_, rig_.plugin,
-                                balance_, commands_, rig_host_}};
+  DesignHostServices services_{{*rig_.player, rig_.window, rig_.playlist, rig_.display, volume_,
+                                rig_.plugin, balance_, commands_, rig_host_}};
 };
 
 TEST_F(DesignServicesTest, SetVolumeActsAsTheSliderAndShowsThePercentage) {
@@ -331,7 +341,8 @@ TEST_F(DesignServicesTest, PlaylistServicesCopyReplaceAndPlayAnIndexWithoutEcho)
   EXPECT_EQ(rig_.playlist.CurrentIndex(), 2);
   EXPECT_EQ(services_.GetCurrentIndex(), 2);
   EXPECT_EQ(commands_.calls.back(), "click 0");  // the play button
-  for (const std::string& call : loader_.log) EXPECT_EQ(call.find("OnCurrentIndex"), std::string::npos) << call;
+  for (const std::string& call : loader_.log)
+    EXPECT_EQ(call.find("OnCurrentIndex"), std::string::npos) << call;
   services_.SortPlaylist(names, paths);
   EXPECT_EQ(commands_.calls.back(), "sort");
 }

@@ -49,8 +49,12 @@ class RecordingTarget : public DesignTarget {
     log.push_back("time colours");
   }
   void SetTimeModeElapsed() override { log.push_back("elapsed mode"); }
-  Colour SliderColour(DesignControl c) const override { return slider_colour.count(static_cast<int>(c)) ? slider_colour.at(static_cast<int>(c)) : 0; }
-  void SetSliderColour(DesignControl c, Colour col) override { slider_colour[static_cast<int>(c)] = col; }
+  Colour SliderColour(DesignControl c) const override {
+    return slider_colour.count(static_cast<int>(c)) ? slider_colour.at(static_cast<int>(c)) : 0;
+  }
+  void SetSliderColour(DesignControl c, Colour col) override {
+    slider_colour[static_cast<int>(c)] = col;
+  }
   void SetSliderVertical(DesignControl c, bool v) override { vertical[static_cast<int>(c)] = v; }
   TitleLook Title() const override { return title; }
   void SetTitle(const TitleLook& t) override { title = t; }
@@ -76,7 +80,8 @@ TEST(MainIni, OneKeyMovesOnlyItsControl) {
   Apply("[main]\nplayleft=10\n", t);
   for (const auto& [control, g] : t.geometry) {
     auto expected = before.at(control);
-    if (control == static_cast<int>(DesignControl::playbut)) expected[static_cast<int>(Edge::Left)] = 10;
+    if (control == static_cast<int>(DesignControl::playbut))
+      expected[static_cast<int>(Edge::Left)] = 10;
     EXPECT_EQ(g, expected) << ControlName(static_cast<DesignControl>(control));
   }
   EXPECT_EQ(t.width, 306);
@@ -114,8 +119,10 @@ TEST(MainIni, VersionEffectPresetIsSetThenOverriddenByDefaultDepths) {
 
 TEST(MainIni, VersionEffectFlyingHoldsWhenTheKeysRepeatThePreset) {
   RecordingTarget t;
-  Apply("[main]\nversioneffect=4\nversiondepthH=1\nversiondepthS=5\n"
-        "versiondirectionhighlight=2\nversiondirectionshadow=2\n", t);
+  Apply(
+      "[main]\nversioneffect=4\nversiondepthH=1\nversiondepthS=5\n"
+      "versiondirectionhighlight=2\nversiondirectionshadow=2\n",
+      t);
   const auto s = t.LabelStyle(DesignControl::Versiontext);
   EXPECT_EQ(s.EffectStyle(), TEffectStyle::esFlying);
   EXPECT_EQ(s.DirectionShadow(), TEffectDirection::edDownRight);
@@ -124,8 +131,10 @@ TEST(MainIni, VersionEffectFlyingHoldsWhenTheKeysRepeatThePreset) {
 
 TEST(MainIni, EnumerationNumbersOutsideTheirListsTakeTheFallback) {
   RecordingTarget t;
-  Apply("[main]\nversioneffect=9\nversioncolourscheme=-3\nversiongraduateface=77\n"
-        "versionstylehighlight=4\nversiondirectionshadow=abc\n", t);
+  Apply(
+      "[main]\nversioneffect=9\nversioncolourscheme=-3\nversiongraduateface=77\n"
+      "versionstylehighlight=4\nversiondirectionshadow=abc\n",
+      t);
   const auto s = t.LabelStyle(DesignControl::Versiontext);
   EXPECT_EQ(s.EffectStyle(), TEffectStyle::esNone);
   EXPECT_EQ(s.ColourScheme(), TColourScheme::csCustom);
@@ -137,8 +146,10 @@ TEST(MainIni, EnumerationNumbersOutsideTheirListsTakeTheFallback) {
 TEST(MainIni, SchemeOverridesTheStatusColourButNotTheVersionColour) {
   RecordingTarget t;
   // Scheme 2 is csGold: text $008080.
-  Apply("[main]\ninfocolor=$0000FF\ninfocolourscheme=2\n"
-        "versiontextcolor=$0000FF\nversioncolourscheme=2\n", t);
+  Apply(
+      "[main]\ninfocolor=$0000FF\ninfocolourscheme=2\n"
+      "versiontextcolor=$0000FF\nversioncolourscheme=2\n",
+      t);
   EXPECT_EQ(t.LabelStyle(DesignControl::banner2).font_colour, 0x008080u);
   EXPECT_EQ(t.LabelStyle(DesignControl::Versiontext).font_colour, 0x0000FFu);
   // Both took the scheme's highlight colour.
@@ -171,8 +182,9 @@ TEST(MainIni, WidthAndHeightOrderDiffersByLabel) {
   // disable/enable bracket that frames every label's keys.
   RecordingTarget t;
   Apply("[main]\n", t);
-  const std::vector<std::string> brackets = {"disable Versiontext", "enable Versiontext", "disable Freq", "enable Freq",
-                                             "disable bitr", "enable bitr", "disable lay", "enable lay"};
+  const std::vector<std::string> brackets = {
+      "disable Versiontext", "enable Versiontext", "disable Freq", "enable Freq",
+      "disable bitr",        "enable bitr",        "disable lay",  "enable lay"};
   std::vector<std::string> seen;
   for (const auto& l : t.log)
     if (l.rfind("disable", 0) == 0 || l.rfind("enable", 0) == 0) seen.push_back(l);
@@ -184,7 +196,10 @@ TEST(MainIni, SlidersAndTitle) {
   RecordingTarget t;
   t.title.font_name = "Arial";
   t.title.font_size = 8;
-  Apply("[main]\nvolbarvertical=1\ntbbarcolor=$00112233\nsongtitlecolor=$000000FF\nsongtitlefontsize=12\n", t);
+  Apply(
+      "[main]\nvolbarvertical=1\ntbbarcolor=$00112233\nsongtitlecolor=$000000FF\nsongtitlefontsize="
+      "12\n",
+      t);
   EXPECT_TRUE(t.vertical[static_cast<int>(DesignControl::volbar)]);
   EXPECT_FALSE(t.vertical[static_cast<int>(DesignControl::tb)]);
   EXPECT_EQ(t.slider_colour[static_cast<int>(DesignControl::tb)], 0x112233u);
@@ -199,8 +214,10 @@ TEST(MainIni, SlidersAndTitle) {
 
 TEST(MainIni, GarbageAndHugeValuesAreHandedOnOrDefaulted) {
   RecordingTarget t;
-  Apply("[main]\nplayleft=99999999999\nplaytop=12abc\nplaywidth=2147483647\nmainwidth=-5\n"
-        "hintcolor=$FFFFFFFFFF\nversiontextfontsize=100000\n\x01\x02=\xff\n=7\n[other]\nstopleft=3\n", t);
+  Apply(
+      "[main]\nplayleft=99999999999\nplaytop=12abc\nplaywidth=2147483647\nmainwidth=-5\n"
+      "hintcolor=$FFFFFFFFFF\nversiontextfontsize=100000\n\x01\x02=\xff\n=7\n[other]\nstopleft=3\n",
+      t);
   EXPECT_EQ(t.Geometry(DesignControl::playbut, Edge::Left), 41);  // out of 32 bits: default
   EXPECT_EQ(t.Geometry(DesignControl::playbut, Edge::Top), 40);   // not a number: default
   EXPECT_EQ(t.Geometry(DesignControl::playbut, Edge::Width), 2147483647);
@@ -225,7 +242,8 @@ TEST(IniInteger, DesignFileNumbers) {
 }
 
 TEST(IniFile, FirstKeyWinsQuotesAndComments) {
-  const auto ini = IniFile::Parse("; comment\r\n[Main]\r\nfont = \"Arial Black\" \r\nfont=Other\r\n");
+  const auto ini =
+      IniFile::Parse("; comment\r\n[Main]\r\nfont = \"Arial Black\" \r\nfont=Other\r\n");
   EXPECT_EQ(ini.ReadString("main", "FONT", "x"), "Arial Black");
   EXPECT_EQ(ini.ReadString("main", "none", "x"), "x");
 }

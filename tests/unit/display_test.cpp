@@ -13,10 +13,16 @@ struct RecordingView : MainView {
   std::vector<std::string> calls;
   std::string status;
   int32_t position = 0;
-  void SetStatusText(const std::string& t) override { status = t; calls.push_back("status:" + t); }
+  void SetStatusText(const std::string& t) override {
+    status = t;
+    calls.push_back("status:" + t);
+  }
   std::string StatusText() const override { return status; }
   void SetPositionTimeText(const std::string& t) override { calls.push_back("postime:" + t); }
-  void SetPositionValue(int32_t v) override { position = v; calls.push_back("pos:" + std::to_string(v)); }
+  void SetPositionValue(int32_t v) override {
+    position = v;
+    calls.push_back("pos:" + std::to_string(v));
+  }
   void SetPositionMax(int32_t v) override { calls.push_back("max:" + std::to_string(v)); }
   void SetTotalTimeText(const std::string& t) override { calls.push_back("total:" + t); }
   void SetSongTitle(const std::string& t) override { calls.push_back("title:" + t); }
@@ -84,8 +90,9 @@ TEST(Display, ActiveLibraryTakesStatusTimeAndPositionAndSharesTheRest) {
   display.ShowLayer("Layer 3");
   display.ShowBitrate("128 kbps");
   EXPECT_EQ(view.status, "before");
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"total:03:20", "max:100", "title:t", "freq:44 kHz",
-                                                  "layer:Layer 3", "bitrate:128 kbps"}));
+  EXPECT_EQ(view.calls,
+            (std::vector<std::string>{"total:03:20", "max:100", "title:t", "freq:44 kHz",
+                                      "layer:Layer 3", "bitrate:128 kbps"}));
   EXPECT_EQ(sink.calls.size(), 9u);
   EXPECT_EQ(sink.calls.front(), "OnStatus:x");
   // The index comes from the playlist, whoever sets it.

@@ -39,8 +39,8 @@ TEST(ExtensionTable, SupportTestUpperCasesOnlyTheFirstThreeCharacters) {
   table.AddRow("OGGv", "b.dll");
   EXPECT_TRUE(table.IsSupportedExtension("mp3"));
   EXPECT_TRUE(table.IsSupportedExtension("Mp3"));
-  EXPECT_FALSE(table.IsSupportedExtension("mp2"));  // the row holds a leading blank
-  EXPECT_FALSE(table.IsSupportedExtension("mp1"));  // a lower-case row is never found
+  EXPECT_FALSE(table.IsSupportedExtension("mp2"));   // the row holds a leading blank
+  EXPECT_FALSE(table.IsSupportedExtension("mp1"));   // a lower-case row is never found
   EXPECT_FALSE(table.IsSupportedExtension("flac"));  // "FLAc"
   EXPECT_TRUE(table.IsSupportedExtension("flaC"));
   EXPECT_TRUE(table.IsSupportedExtension("oggv"));
@@ -85,10 +85,13 @@ TEST(ExtensionTable, ARowInLowerCaseIsNeverSelected) {
 
 TEST(OpenDialogFilter, AllSupportedFilesComesFirst) {
   const std::vector<ExtensionRow> rows = {{"MP3", "a.dll"}, {"MP2", "a.dll"}, {"MP1", "a.dll"}};
-  EXPECT_EQ(BuildOpenDialogFilter(rows, kInitialOpenFilter),
-            "All supported files (*.mp3;*.mp2;*.mp1)|*.mp3;*.mp2;*.mp1|Layer 1-2-3 (*.mp3, *.mp2, *.mp1)|"
-            "*.mp3;*.mp2;*.mp1|Playlist File (*.m3u)|*.m3u|All Files|*.*");
-  EXPECT_EQ(BuildOpenDialogFilter({}, kInitialOpenFilter).rfind("All supported files ()||Layer 1-2-3", 0), 0u);
+  EXPECT_EQ(
+      BuildOpenDialogFilter(rows, kInitialOpenFilter),
+      "All supported files (*.mp3;*.mp2;*.mp1)|*.mp3;*.mp2;*.mp1|Layer 1-2-3 (*.mp3, *.mp2, *.mp1)|"
+      "*.mp3;*.mp2;*.mp1|Playlist File (*.m3u)|*.m3u|All Files|*.*");
+  EXPECT_EQ(
+      BuildOpenDialogFilter({}, kInitialOpenFilter).rfind("All supported files ()||Layer 1-2-3", 0),
+      0u);
   // Two libraries reporting MP3: twice in the filter.
   EXPECT_EQ(BuildOpenDialogFilter({{"MP3", "a.dll"}, {"MP3", "b.dll"}}, "X|*.*"),
             "All supported files (*.mp3;*.mp3)|*.mp3;*.mp3|X|*.*");

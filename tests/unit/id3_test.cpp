@@ -27,7 +27,8 @@ Bytes Frame(int major, const std::string& id, const Bytes& body, uint16_t flags 
   if (major == 2) {
     Append(&f, {uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
   } else {
-    Append(&f, major == 4 ? SyncSafe(n) : Bytes{uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
+    Append(&f, major == 4 ? SyncSafe(n)
+                          : Bytes{uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
     Append(&f, {uint8_t(flags >> 8), uint8_t(flags)});
   }
   Append(&f, body);
@@ -117,13 +118,14 @@ TEST(Id3v2, FieldsOfEachVersionAndTheTitleShown) {
     bool v22 = major == 2;
     Bytes comment = {0, 'e', 'n', 'g', 0};
     Append(&comment, B("Nice"));
-    Bytes tag = Tag(major, {Frame(major, v22 ? "TT2" : "TIT2", Text(0, B("Song"))),
-                            Frame(major, v22 ? "TP1" : "TPE1", Text(3, B("Band"))),
-                            Frame(major, v22 ? "TAL" : "TALB", Text(0, B("Record"))),
-                            Frame(major, v22 ? "TYE" : (major == 4 ? "TDRC" : "TYER"), Text(0, B("2004"))),
-                            Frame(major, v22 ? "TRK" : "TRCK", Text(0, B("5/12"))),
-                            Frame(major, v22 ? "TCO" : "TCON", Text(0, B("(17)"))),
-                            Frame(major, v22 ? "COM" : "COMM", comment)},
+    Bytes tag = Tag(major,
+                    {Frame(major, v22 ? "TT2" : "TIT2", Text(0, B("Song"))),
+                     Frame(major, v22 ? "TP1" : "TPE1", Text(3, B("Band"))),
+                     Frame(major, v22 ? "TAL" : "TALB", Text(0, B("Record"))),
+                     Frame(major, v22 ? "TYE" : (major == 4 ? "TDRC" : "TYER"), Text(0, B("2004"))),
+                     Frame(major, v22 ? "TRK" : "TRCK", Text(0, B("5/12"))),
+                     Frame(major, v22 ? "TCO" : "TCON", Text(0, B("(17)"))),
+                     Frame(major, v22 ? "COM" : "COMM", comment)},
                     0, 64);
     Append(&tag, FakeAudio(500));
     FileTags t = ReadTags(tag);
@@ -145,9 +147,13 @@ TEST(Id3v2, FieldsOfEachVersionAndTheTitleShown) {
 TEST(Id3v2, UnsynchronisationOfTheTagAndOfFrames) {
   // "\xFF\x00" in the stored bytes stands for "\xFF".
   Bytes v23 = Tag(3, {Frame(3, "TIT2", Text(0, {'A', 0xFF, 0x00, 'B'}))}, 0x80);
-  EXPECT_EQ(ReadTags(v23).v2.title, "A\xC3\xBF" "B");
+  EXPECT_EQ(ReadTags(v23).v2.title,
+            "A\xC3\xBF"
+            "B");
   Bytes v24 = Tag(4, {Frame(4, "TIT2", Text(0, {'C', 0xFF, 0x00, 'D'}), 0x0002)});
-  EXPECT_EQ(ReadTags(v24).v2.title, "C\xC3\xBF" "D");
+  EXPECT_EQ(ReadTags(v24).v2.title,
+            "C\xC3\xBF"
+            "D");
   // 2.4 data length indicator and grouping byte in front of the text.
   Bytes body = {1, 0, 0, 0, 4};
   Append(&body, Text(0, B("Len")));
@@ -207,8 +213,9 @@ TEST(Id3v2, HostileSizesNeverLeadToBigAllocationsOrOverreads) {
   EXPECT_EQ(o.v2.artist, "");
   EXPECT_EQ(DisplayTitle(o, "/x/odd.mp3"), "odd.mp3");
   // Every prefix of a valid tag parses without fault.
-  Bytes full = Tag(4, {Frame(4, "TIT2", Text(1, {0xFF, 0xFE, 'a', 0, 'b', 0})),
-                       Frame(4, "COMM", Text(1, {'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 'c', 0}))});
+  Bytes full =
+      Tag(4, {Frame(4, "TIT2", Text(1, {0xFF, 0xFE, 'a', 0, 'b', 0})),
+              Frame(4, "COMM", Text(1, {'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 'c', 0}))});
   for (size_t n = 0; n <= full.size(); ++n) ReadTags(Bytes(full.begin(), full.begin() + n));
 }
 

@@ -26,8 +26,8 @@ using Paths = std::vector<std::string>;
 
 TEST(M3uText, AbsoluteRelativeAndTwoCharacterLines) {
   EXPECT_EQ(Parse("C:\\b.mp3\r\nsub\\c.mp3\r\na:\r\n..\\..\\x.mp3\r\nCON\r\n"),
-            (Paths{"C:\\b.mp3", "D:\\lists\\sub\\c.mp3", "D:\\lists\\a:", "D:\\lists\\..\\..\\x.mp3",
-                   "D:\\lists\\CON"}));
+            (Paths{"C:\\b.mp3", "D:\\lists\\sub\\c.mp3",
+                   "D:\\lists\\a:", "D:\\lists\\..\\..\\x.mp3", "D:\\lists\\CON"}));
   EXPECT_EQ(PlaylistFolderOf("D:\\lists\\x.m3u"), "D:\\lists\\");
   EXPECT_EQ(PlaylistFolderOf("x.m3u"), "");
 }
@@ -35,8 +35,12 @@ TEST(M3uText, AbsoluteRelativeAndTwoCharacterLines) {
 TEST(M3uText, LineEndsOfEverySystemAndCtrlZ) {
   EXPECT_EQ(Parse("a.mp3\nb.mp3\n"), (Paths{"D:\\lists\\a.mp3", "D:\\lists\\b.mp3"}));
   EXPECT_EQ(Parse("a.mp3\rb.mp3"), (Paths{"D:\\lists\\a.mp3", "D:\\lists\\b.mp3"}));
-  EXPECT_EQ(Parse("a.mp3\r\nb.mp3\x1a" "c.mp3\r\n"), (Paths{"D:\\lists\\a.mp3", "D:\\lists\\b.mp3"}));
-  EXPECT_EQ(Parse("\x1a" "a.mp3"), Paths{});
+  EXPECT_EQ(Parse("a.mp3\r\nb.mp3\x1a"
+                  "c.mp3\r\n"),
+            (Paths{"D:\\lists\\a.mp3", "D:\\lists\\b.mp3"}));
+  EXPECT_EQ(Parse("\x1a"
+                  "a.mp3"),
+            Paths{});
   // Nothing is trimmed.
   EXPECT_EQ(Parse(" a.mp3 \r\n"), Paths{"D:\\lists\\ a.mp3 "});
 }
@@ -45,7 +49,10 @@ TEST(M3uText, CommentsEmptyLinesAndByteOrderMarkAddNothing) {
   EXPECT_EQ(Parse("\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:123,Artist - Title\r\n\r\n\r\nC:\\a.mp3\r\n\r\n"),
             Paths{"C:\\a.mp3"});
   // A mark anywhere else is text.
-  EXPECT_EQ(Parse("a\r\n\xEF\xBB\xBF" "b").size(), 2u);
+  EXPECT_EQ(Parse("a\r\n\xEF\xBB\xBF"
+                  "b")
+                .size(),
+            2u);
 }
 
 TEST(M3uText, NetworkRootedAndUrlLines) {
@@ -53,8 +60,10 @@ TEST(M3uText, NetworkRootedAndUrlLines) {
             (Paths{"\\\\server\\share\\d.mp3", "D:\\music\\e.mp3"}));
   EXPECT_EQ(Parse("\\e.mp3", "\\\\srv\\share\\lists\\"), Paths{"\\\\srv\\share\\e.mp3"});
   EXPECT_EQ(Parse("\\e.mp3", ""), Paths{"\\e.mp3"});
-  EXPECT_EQ(Parse("*http://radio.example/a\r\nhttps://x.example/s.mp3\r\nmms://m/s\r\nftp://u:p@h/f.mp3\r\n"),
-            (Paths{"*http://radio.example/a", "*https://x.example/s.mp3", "*mms://m/s", "*ftp://u:p@h/f.mp3"}));
+  EXPECT_EQ(Parse("*http://radio.example/a\r\nhttps://x.example/s.mp3\r\nmms://m/s\r\nftp://u:p@h/"
+                  "f.mp3\r\n"),
+            (Paths{"*http://radio.example/a", "*https://x.example/s.mp3", "*mms://m/s",
+                   "*ftp://u:p@h/f.mp3"}));
 }
 
 class M3uFiles : public ::testing::Test {
@@ -115,7 +124,8 @@ TEST_F(M3uFiles, RelativeEntryBeginningWithHashSurvivesASaveAndARead) {
   EXPECT_EQ(loaded.LoadPlaylistFile(file), 2u);
   EXPECT_EQ(loaded.Paths(), (Paths{Folder() + "#1 hit.mp3", "C:\\#2.mp3"}));
   // Comment lines of extended playlists stay comments.
-  EXPECT_EQ(Parse("#EXTM3U\r\n#EXTINF:12,Title\r\n#a.mp3\r\n.\\#b.mp3\r\n"), (Paths{"D:\\lists\\#b.mp3"}));
+  EXPECT_EQ(Parse("#EXTM3U\r\n#EXTINF:12,Title\r\n#a.mp3\r\n.\\#b.mp3\r\n"),
+            (Paths{"D:\\lists\\#b.mp3"}));
 }
 
 TEST_F(M3uFiles, RelativeLinesJoinTheFileFolderAndEntriesAppend) {
@@ -178,7 +188,8 @@ TEST_F(M3uFiles, HostileContentNeitherCrashesNorInventsEntries) {
     for (char& c : noise) c = static_cast<char>(rng());
     playlist.Clear();
     size_t added = playlist.LoadPlaylistFile(Write("noise.m3u", noise));
-    size_t ends = std::count(noise.begin(), noise.end(), '\r') + std::count(noise.begin(), noise.end(), '\n');
+    size_t ends =
+        std::count(noise.begin(), noise.end(), '\r') + std::count(noise.begin(), noise.end(), '\n');
     EXPECT_LE(added, ends + 1);
     EXPECT_EQ(playlist.Names().size(), playlist.Paths().size());
   }

@@ -92,11 +92,17 @@ std::vector<uint8_t> TaggedFrame(const char* tag, size_t at, uint32_t flags) {
 }
 
 TEST(MpegFrames, LengthHeadersOfTheFirstFrame) {
-  struct Case { const char* tag; size_t at; uint32_t flags; LengthHeader::Kind kind; uint32_t frames; };
+  struct Case {
+    const char* tag;
+    size_t at;
+    uint32_t flags;
+    LengthHeader::Kind kind;
+    uint32_t frames;
+  };
   const Case cases[] = {
       {"Xing", 36, 1, LengthHeader::Kind::xing, 12345},  // after the stereo side information
       {"Info", 36, 15, LengthHeader::Kind::info, 12345},
-      {"Xing", 36, 2, LengthHeader::Kind::xing, 0},      // no frame count
+      {"Xing", 36, 2, LengthHeader::Kind::xing, 0},  // no frame count
       {"VBRI", 36, 0, LengthHeader::Kind::vbri, 12345},
   };
   for (const Case& c : cases) {
@@ -123,9 +129,9 @@ TEST(MpegFrames, LengthHeadersOfTheFirstFrame) {
 
 TEST(MpegFrames, PcmWaveFilesAreToldApartFromMpegInWave) {
   auto wave = [](uint8_t tag) {
-    std::vector<uint8_t> w = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
-                              'L', 'I', 'S', 'T', 2, 0, 0, 0, 'x', 'y',
-                              'f', 'm', 't', ' ', 16, 0, 0, 0, tag, 0};
+    std::vector<uint8_t> w = {'R', 'I', 'F', 'F', 0,   0, 0, 0, 'W', 'A', 'V',
+                              'E', 'L', 'I', 'S', 'T', 2, 0, 0, 0,   'x', 'y',
+                              'f', 'm', 't', ' ', 16,  0, 0, 0, tag, 0};
     w.resize(w.size() + 14, 0);
     return w;
   };
@@ -145,8 +151,9 @@ TEST(MpegTexts, ShortDisplayTexts) {
 }
 
 TEST(IcyHeaders, HttpAndIcyStatusLinesAndCaseInsensitiveNames) {
-  auto h = ParseHttpHeaders("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: My Radio \r\n"
-                            "ICY-METAINT:8192\r\n\r\nbody: no");
+  auto h = ParseHttpHeaders(
+      "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: My Radio \r\n"
+      "ICY-METAINT:8192\r\n\r\nbody: no");
   EXPECT_EQ(h["content-type"], "audio/mpeg");
   EXPECT_EQ(h["icy-name"], "My Radio");
   EXPECT_EQ(h["icy-metaint"], "8192");
@@ -171,8 +178,8 @@ TEST(IcyMetadata, DemuxerSeparatesAudioAndTitlesWhateverTheChunking) {
   // Two audio blocks of 10 bytes, each followed by metadata (the second one empty).
   std::string meta = "StreamTitle='Song';";
   meta.resize(32, '\0');
-  std::string stream = std::string(10, 'a') + char(2) + meta + std::string(10, 'b') + char(0) +
-                       std::string(4, 'c');
+  std::string stream =
+      std::string(10, 'a') + char(2) + meta + std::string(10, 'b') + char(0) + std::string(4, 'c');
   for (size_t chunk : {1u, 3u, 7u, 100u}) {
     SCOPED_TRACE(chunk);
     IcyDemuxer d(10);

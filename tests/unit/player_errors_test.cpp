@@ -31,7 +31,8 @@ TEST(ErrorHandler, ShowsAndRecordsEveryError) {
   rig.display.SetDesignSink(&sink);
   rig.player->HandleError("second");
   EXPECT_EQ(sink.statuses.back(), "Error : second");
-  EXPECT_EQ(rig.player->ErrorList(), (std::vector<std::string>{"List index out of bounds (5)", "second"}));
+  EXPECT_EQ(rig.player->ErrorList(),
+            (std::vector<std::string>{"List index out of bounds (5)", "second"}));
   EXPECT_EQ(rig.window.errors_added, rig.player->ErrorList());
 }
 
@@ -42,7 +43,8 @@ TEST(ErrorHandler, TheBoundaryRecordsWhatEscapesAndSurvivesAFailingReport) {
   EXPECT_TRUE(errors.Run([] {}));
   EXPECT_FALSE(errors.Run([] { throw std::runtime_error("Cannot open file x"); }));
   EXPECT_FALSE(errors.Run([] { throw 42; }));
-  EXPECT_EQ(rig.player->ErrorList(), (std::vector<std::string>{"Cannot open file x", "Unknown error"}));
+  EXPECT_EQ(rig.player->ErrorList(),
+            (std::vector<std::string>{"Cannot open file x", "Unknown error"}));
   EXPECT_EQ(rig.window.status, "Error : Unknown error");
 
   struct FailingSink : ErrorSink {
@@ -95,7 +97,8 @@ TEST(ErrorLog, AnEmptyListLeavesTheFileAsItWasOrCreatesItEmpty) {
 }
 
 TEST(ErrorLog, AnUnwritablePathThrows) {
-  EXPECT_THROW(AppendErrorLog(TempPath("no/such/folder/errors.log"), {"x"}, "d", "t"), std::runtime_error);
+  EXPECT_THROW(AppendErrorLog(TempPath("no/such/folder/errors.log"), {"x"}, "d", "t"),
+               std::runtime_error);
 }
 
 }  // namespace

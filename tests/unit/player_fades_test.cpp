@@ -8,7 +8,8 @@ namespace {
 
 using fakes::PlayerRig;
 
-std::vector<std::string> StatusesStartingWith(const std::vector<std::string>& all, const std::string& prefix) {
+std::vector<std::string> StatusesStartingWith(const std::vector<std::string>& all,
+                                              const std::string& prefix) {
   std::vector<std::string> out;
   for (const auto& s : all)
     if (s.rfind(prefix, 0) == 0) out.push_back(s);

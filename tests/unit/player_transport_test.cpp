@@ -91,19 +91,21 @@ TEST(PlayerLoad, FailingLoadOrMissingEntriesAskForARetry) {
 
   rig.plugin.absent = {PluginEntry::frequence, PluginEntry::bitrate, PluginEntry::layer};
   EXPECT_TRUE(rig.player->LoadFile("C:\\Music\\a.mp3"));
-  EXPECT_EQ(rig.plugin.CallsSince(rig.plugin.calls.size() - 2), (std::vector<std::string>{"load", "length"}));
+  EXPECT_EQ(rig.plugin.CallsSince(rig.plugin.calls.size() - 2),
+            (std::vector<std::string>{"load", "length"}));
 }
 
 TEST(PlayerPlay, CallsThePluginInOrderThenTicksPoll) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3", "b.mp3"});
   rig.player->Play();
-  EXPECT_EQ(rig.plugin.calls,
-            (std::vector<std::string>{"playing", "load", "frequence", "bitrate", "layer", "length", "play"}));
+  EXPECT_EQ(rig.plugin.calls, (std::vector<std::string>{"playing", "load", "frequence", "bitrate",
+                                                        "layer", "length", "play"}));
   EXPECT_EQ(rig.plugin.play_args.back(), "a.mp3");  // the display name
   EXPECT_TRUE(rig.host.TimerRunning(TimerId::Position));
   EXPECT_TRUE(rig.playlist.IsSelected(0));
-  for (B b : {B::Play, B::Stop, B::Pause, B::FastForward, B::Rewind, B::NextTrack, B::PrevTrack, B::Open})
+  for (B b :
+       {B::Play, B::Stop, B::Pause, B::FastForward, B::Rewind, B::NextTrack, B::PrevTrack, B::Open})
     EXPECT_TRUE(rig.player->ButtonEnabled(b)) << static_cast<int>(b);
   EXPECT_TRUE(rig.window.buttons[B::Stop]);
 
@@ -245,8 +247,8 @@ TEST(PlayerClosing, AShutdownInsideAPumpEndsTheInterruptedOperation) {
     ASSERT_TRUE(rig.player->Closing()) << c.name;
     EXPECT_EQ(rig.plugin.calls.size(), calls_at_close) << c.name;
     EXPECT_EQ(rig.playlist.CurrentIndex(), 0) << c.name;
-    for (TimerId id : {TimerId::Position, TimerId::SeekStatus, TimerId::PlayFadeIn, TimerId::StopFadeOut,
-                       TimerId::PauseFadeIn, TimerId::PauseFadeOut})
+    for (TimerId id : {TimerId::Position, TimerId::SeekStatus, TimerId::PlayFadeIn,
+                       TimerId::StopFadeOut, TimerId::PauseFadeIn, TimerId::PauseFadeOut})
       EXPECT_FALSE(rig.host.TimerRunning(id)) << c.name << " " << static_cast<int>(id);
 
     // Afterwards nothing starts again, and the shutdown happens once.
@@ -275,7 +277,8 @@ TEST(PlayerStop, StopsThePluginAndShowsTheStoppedState) {
   EXPECT_FALSE(rig.host.TimerRunning(TimerId::Position));
   EXPECT_TRUE(rig.player->ButtonEnabled(B::Play));
   EXPECT_TRUE(rig.player->ButtonEnabled(B::Open));
-  for (B b : {B::Stop, B::Pause, B::FastForward, B::Rewind}) EXPECT_FALSE(rig.player->ButtonEnabled(b));
+  for (B b : {B::Stop, B::Pause, B::FastForward, B::Rewind})
+    EXPECT_FALSE(rig.player->ButtonEnabled(b));
 
   rig.player->Stop();  // not playing: no stop call
   EXPECT_EQ(rig.plugin.Count("stop"), 1u);
@@ -373,7 +376,7 @@ TEST(PlayerTrack, RandomPlayDrawsFromTheSharedGenerator) {
 TEST(PlayerSeek, RewindAndFastForwardMoveTheSliderAndSeek) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3"});
-  rig.StartPlaying(0);  // 300,000 ms: scale 3
+  rig.StartPlaying(0);                    // 300,000 ms: scale 3
   rig.player->PositionSliderChanged(10);  // the user moved it
   rig.player->Rewind();
   EXPECT_EQ(rig.window.position, 7);
@@ -439,10 +442,12 @@ TEST(PlayerOpen, AddsTheChosenFilesAndPlays) {
   PlayerRig rig;
   rig.AddFiles({"old.mp3"});
   rig.playlist.SetCurrentIndex(0);
-  rig.host.dialog_files = {"D:\\x\\one.mp3", "D:\\x\\missing.m3u", "D:\\x\\Skin.WSZ", "D:\\x\\two.mp3"};
+  rig.host.dialog_files = {"D:\\x\\one.mp3", "D:\\x\\missing.m3u", "D:\\x\\Skin.WSZ",
+                           "D:\\x\\two.mp3"};
   rig.player->OpenFiles();
   EXPECT_EQ(rig.playlist.Names(), (std::vector<std::string>{"old.mp3", "one.mp3", "two.mp3"}));
-  EXPECT_EQ(rig.host.skin_archives, (std::vector<std::string>{"D:\\x\\Skin.WSZ"}));  // a design, not a song
+  EXPECT_EQ(rig.host.skin_archives,
+            (std::vector<std::string>{"D:\\x\\Skin.WSZ"}));  // a design, not a song
   EXPECT_EQ(rig.playlist.TrackCountText(), "2");
   EXPECT_EQ(rig.playlist.CurrentIndex(), 0);
   EXPECT_EQ(rig.plugin.Count("play"), 1u);
@@ -498,9 +503,9 @@ TEST(PlayerCommands, GuardedCommandsTestTheirButtons) {
   rig.player->PauseIfEnabled();
   rig.player->NextTrackIfEnabled();
   rig.player->PrevTrackIfEnabled();
-  EXPECT_EQ(rig.window.statuses,
-            (std::vector<std::string>{"Play not enable !", "Stop not enable !", "Pause not enable !",
-                                      "NextTrack not enable !", "PrevTrack not enable !"}));
+  EXPECT_EQ(rig.window.statuses, (std::vector<std::string>{
+                                     "Play not enable !", "Stop not enable !", "Pause not enable !",
+                                     "NextTrack not enable !", "PrevTrack not enable !"}));
   EXPECT_TRUE(rig.plugin.calls.empty());
 
   rig.player->SetButtonEnabled(B::Play, true);

@@ -35,7 +35,8 @@ std::vector<size_t> SelectedRows(const Playlist& playlist) {
 }
 
 // The exchange sort exactly as the window used to run it, marks included.
-void ReferenceSort(Strings& names, Strings& paths, std::vector<uint8_t>& marks, bool by_name, bool ascending) {
+void ReferenceSort(Strings& names, Strings& paths, std::vector<uint8_t>& marks, bool by_name,
+                   bool ascending) {
   size_t n = names.size();
   for (size_t p = 1; p <= n; ++p) {
     for (size_t b = 1; b + p <= n; ++b) {
@@ -63,7 +64,8 @@ TEST(PlaylistSort, ByNameIsByteWiseWithoutCaseFolding) {
 }
 
 TEST(PlaylistSort, NamesStayBesideTheirPathsAndCurrentIndexStays) {
-  Playlist playlist = Make({"x.mp3", "a.mp3", "m.mp3"}, {"C:\\1\\x.mp3", "D:\\a.mp3", "C:\\2\\m.mp3"});
+  Playlist playlist =
+      Make({"x.mp3", "a.mp3", "m.mp3"}, {"C:\\1\\x.mp3", "D:\\a.mp3", "C:\\2\\m.mp3"});
   playlist.SetCurrentIndex(2);
   SortPlaylist(playlist, SortKey::Path, SortOrder::Ascending);
   EXPECT_EQ(playlist.Paths(), (Strings{"C:\\1\\x.mp3", "C:\\2\\m.mp3", "D:\\a.mp3"}));
@@ -187,7 +189,9 @@ TEST(PlaylistShorten, LongFoldersKeepTheirHeadAndLastPart) {
 
 struct FakeSelector : PluginSelector {
   std::set<std::string> extensions{"MP3", "MP2"};
-  bool IsSupportedExtension(const std::string& text) const override { return extensions.count(text) > 0; }
+  bool IsSupportedExtension(const std::string& text) const override {
+    return extensions.count(text) > 0;
+  }
   bool SelectPluginForFile(const std::string&) override { return true; }
 };
 
@@ -202,7 +206,8 @@ TEST(PlaylistDrop, ExtensionsDecideAddReadOrIgnore) {
   selector.extensions.insert("");  // a library whose extension faulted
   Playlist playlist;
   std::string error = AddDroppedFiles(
-      playlist, {"C:\\song.MP3", "C:\\readme.txt", "C:\\missing.M3U", "C:\\noext", "C:\\x.mp3junk"}, selector);
+      playlist, {"C:\\song.MP3", "C:\\readme.txt", "C:\\missing.M3U", "C:\\noext", "C:\\x.mp3junk"},
+      selector);
   EXPECT_EQ(error, "");
   EXPECT_EQ(playlist.Paths(), (Strings{"C:\\song.MP3", "C:\\x.mp3"}));
   EXPECT_EQ(playlist.TrackCountText(), "1");
@@ -315,7 +320,8 @@ TEST(PlaylistScan, BreadthFirstFoldersThenFilesInListingOrder) {
   queues.directorys.push_back("C:\\Music");
   ScanFolders(queues, playlist, tree, selector, progress);
 
-  EXPECT_EQ(playlist.Paths(), (Strings{"C:\\Music\\a.mp3", "C:\\Music\\sub\\b.mp3", "C:\\Music\\sub\\deeper\\c.MP3"}));
+  EXPECT_EQ(playlist.Paths(), (Strings{"C:\\Music\\a.mp3", "C:\\Music\\sub\\b.mp3",
+                                       "C:\\Music\\sub\\deeper\\c.MP3"}));
   EXPECT_EQ(progress.folders, 4u);
   // "." and ".." and folders count as examined entries: 6 + 4 + 3 + 2.
   EXPECT_EQ(progress.examined, 15u);

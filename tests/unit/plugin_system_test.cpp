@@ -40,7 +40,8 @@ class FakeModules : public ModuleSystem {
   }
   static std::vector<std::string> AllEntries() {
     std::vector<std::string> all;
-    for (int i = 0; i < static_cast<int>(PluginEntry::Count); ++i) all.push_back(PluginEntryName(static_cast<PluginEntry>(i)));
+    for (int i = 0; i < static_cast<int>(PluginEntry::Count); ++i)
+      all.push_back(PluginEntryName(static_cast<PluginEntry>(i)));
     all.push_back("extension");
     return all;
   }
@@ -99,7 +100,9 @@ class FakeModules : public ModuleSystem {
     return 42;
   }
   void CallIntArg(EntryAddress e, int32_t v) override { Call(e, std::to_string(v)); }
-  void CallPoint(EntryAddress e, int32_t x, int32_t y) override { Call(e, std::to_string(x) + " " + std::to_string(y)); }
+  void CallPoint(EntryAddress e, int32_t x, int32_t y) override {
+    Call(e, std::to_string(x) + " " + std::to_string(y));
+  }
 
   std::vector<std::string> log;
   std::vector<std::string> listing;
@@ -109,7 +112,8 @@ class FakeModules : public ModuleSystem {
   void Call(EntryAddress e, const std::string& arg) {
     auto* entry = static_cast<Entry*>(e);
     Library& lib = libs_[entry->library];
-    EXPECT_GT(lib.refs, 0) << "call into an unloaded library: " << entry->library << " " << entry->name;
+    EXPECT_GT(lib.refs, 0) << "call into an unloaded library: " << entry->library << " "
+                           << entry->name;
     log.push_back(entry->library + ": " + entry->name + (arg.empty() ? "" : " " + arg));
     if (lib.faults.count(entry->name)) throw PluginFault("fault in " + entry->name);
   }
@@ -120,7 +124,9 @@ class RecordingView : public PluginListsView {
  public:
   void StartScanTimer() override { ++timer_starts; }
   void StopScanTimer() override {}
-  void SetScanning(bool scanning) override { captions.push_back(scanning ? "Scanning for dll's... Please wait !" : "Velmora Options"); }
+  void SetScanning(bool scanning) override {
+    captions.push_back(scanning ? "Scanning for dll's... Please wait !" : "Velmora Options");
+  }
   void SetDlls(const std::vector<std::string>& names) override { dlls = names; }
   void SetExtensionRows(const std::vector<ExtensionRow>& rows) override { row_count = rows.size(); }
   void SetExtensionList(const std::vector<std::string>& e) override { list_box1 = e; }
@@ -143,7 +149,8 @@ struct Fixture : ::testing::Test {
       if (on_pump) on_pump();
     };
     core = std::make_unique<PluginSystemCore>(
-        PluginSystemCore::Deps{modules, pump, [this](const std::string& p) { handed.push_back(p); }},
+        PluginSystemCore::Deps{modules, pump,
+                               [this](const std::string& p) { handed.push_back(p); }},
         kFolder);
   }
 };
@@ -158,8 +165,9 @@ TEST_F(PluginLoaderTest, SwitchingDeinitsTheOldAndInitsTheNewOnce) {
   loader.SwitchTo("a.dll");
   EXPECT_EQ(loader.load("C:\\x.mp3"), "title");
   loader.SwitchTo("b.dll");
-  EXPECT_EQ(modules.log, (std::vector<std::string>{"a.dll: init C:\\Prog\\", "a.dll: load C:\\x.mp3",
-                                                   "a.dll: deinit", "b.dll: init C:\\Prog\\"}));
+  EXPECT_EQ(modules.log,
+            (std::vector<std::string>{"a.dll: init C:\\Prog\\", "a.dll: load C:\\x.mp3",
+                                      "a.dll: deinit", "b.dll: init C:\\Prog\\"}));
   EXPECT_EQ(modules.Refs("a.dll"), 0);
   EXPECT_EQ(modules.Refs("b.dll"), 1);
   EXPECT_EQ(loader.Name(), "b.dll");
@@ -250,8 +258,9 @@ TEST_F(InfoLibraryTest, ShowsFieldsInOrderAndReleasesItsOwnLibrary) {
   RecordingView view;
   core->AttachListsView(&view);
   core->ShowPluginInfo("a.dll");
-  EXPECT_EQ(modules.log, (std::vector<std::string>{"a.dll: init C:\\Prog", "a.dll: author", "a.dll: dllname",
-                                                   "a.dll: date", "a.dll: info", "a.dll: support", "a.dll: version"}));
+  EXPECT_EQ(modules.log, (std::vector<std::string>{"a.dll: init C:\\Prog", "a.dll: author",
+                                                   "a.dll: dllname", "a.dll: date", "a.dll: info",
+                                                   "a.dll: support", "a.dll: version"}));
   EXPECT_EQ(view.fields[InfoField::files], "support of a.dll");
   EXPECT_TRUE(core->ShowPluginOptions(5, 6));
   EXPECT_EQ(modules.log.back(), "a.dll: showoptionspopup 5 6");
@@ -294,7 +303,8 @@ TEST_F(InfoLibraryTest, TheCurrentPluginIsSharedAndNeverPulledFromUnderEitherHol
   core->ShowPluginInfo("a.dll");
   core->Loader().SwitchTo("b.dll");
   EXPECT_EQ(modules.Count("a.dll: deinit"), 0);
-  EXPECT_TRUE(core->ShowPluginOptions(1, 1));  // the fake fails the test on a call into a freed library
+  EXPECT_TRUE(
+      core->ShowPluginOptions(1, 1));  // the fake fails the test on a call into a freed library
   core->ReleaseInfoLibrary();
   EXPECT_EQ(modules.Count("a.dll: deinit"), 1);
   EXPECT_EQ(modules.Refs("a.dll"), 0);
@@ -317,14 +327,18 @@ TEST_F(ScanTest, SortsLibrariesBuildsTheTableAndRunsOnce) {
   core->StartLibraryScan(kFolder);
   EXPECT_EQ(view.timer_starts, 1);
   core->ScanLibraryFolder();
-  EXPECT_EQ(view.captions, (std::vector<std::string>{"Scanning for dll's... Please wait !", "Velmora Options"}));
+  EXPECT_EQ(view.captions,
+            (std::vector<std::string>{"Scanning for dll's... Please wait !", "Velmora Options"}));
   EXPECT_EQ(view.dlls, (std::vector<std::string>{"a.dll", "b.dll", "c.dll"}));
   EXPECT_EQ(view.list_box1, (std::vector<std::string>{"MP3", " MP2", "OGG", "", ""}));
   EXPECT_EQ(view.row_count, 5u);
   EXPECT_EQ(handed, (std::vector<std::string>{kLib + "vis.dll", kLib + "junk.dll"}));
-  EXPECT_EQ(core->OpenDialogFilter().rfind("All supported files (*.mp3;*. mp2;*.ogg;*.;*.)|", 0), 0u);
+  EXPECT_EQ(core->OpenDialogFilter().rfind("All supported files (*.mp3;*. mp2;*.ogg;*.;*.)|", 0),
+            0u);
   // Each library was loaded only long enough to read its list.
-  EXPECT_EQ(modules.Refs("a.dll") + modules.Refs("b.dll") + modules.Refs("c.dll") + modules.Refs("vis.dll"), 0);
+  EXPECT_EQ(modules.Refs("a.dll") + modules.Refs("b.dll") + modules.Refs("c.dll") +
+                modules.Refs("vis.dll"),
+            0);
   EXPECT_EQ(modules.Count("a.dll: init C:\\Prog\\"), 0);
 
   core->ScanLibraryFolder();  // no rescan

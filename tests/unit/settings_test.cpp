@@ -18,7 +18,7 @@ class FakeStore : public SettingsStore {
 
   bool key_exists = true;
   std::map<std::string, Value> values;
-  std::vector<std::string> log;  // "read X", "write X", ...
+  std::vector<std::string> log;   // "read X", "write X", ...
   std::set<std::string> failing;  // reads of these throw as a broken store would
 
   bool KeyExists() override { return key_exists; }
@@ -74,16 +74,34 @@ ScreenGeometry Screen() {
 // A key as a previous run saved it.
 FakeStore SavedKey() {
   FakeStore s;
-  s.values = {{"design", std::string("Blue")}, {"Randomdesign", 1}, {"Multiple", 1},
-              {"Transparency", 0},             {"EasyMove", 1},     {"Randomplay", 1},
-              {"Fadeplay", 1},                 {"Fadestop", 1},     {"Version", std::string("0.91")},
-              {"Fadepause", 1},                {"Nag", 0},          {"Minimize", 2},
-              {"Top", 200},                    {"Left", 300},       {"ToTop", 1},
-              {"UseProxy", 1},                 {"Host", std::string("proxy")},
-              {"Port", std::string("8080")},   {"User", std::string("me")},
-              {"Password", std::string("pw")}, {"LogErrors", 1},    {"ShadowMode", 1},
-              {"VisibleMode", 2},              {"EnableTooltips", 0}, {"PWidth", 400},
-              {"PHeight", 500},                {"CurrentFile", 5},  {"loop", 0},
+  s.values = {{"design", std::string("Blue")},
+              {"Randomdesign", 1},
+              {"Multiple", 1},
+              {"Transparency", 0},
+              {"EasyMove", 1},
+              {"Randomplay", 1},
+              {"Fadeplay", 1},
+              {"Fadestop", 1},
+              {"Version", std::string("0.91")},
+              {"Fadepause", 1},
+              {"Nag", 0},
+              {"Minimize", 2},
+              {"Top", 200},
+              {"Left", 300},
+              {"ToTop", 1},
+              {"UseProxy", 1},
+              {"Host", std::string("proxy")},
+              {"Port", std::string("8080")},
+              {"User", std::string("me")},
+              {"Password", std::string("pw")},
+              {"LogErrors", 1},
+              {"ShadowMode", 1},
+              {"VisibleMode", 2},
+              {"EnableTooltips", 0},
+              {"PWidth", 400},
+              {"PHeight", 500},
+              {"CurrentFile", 5},
+              {"loop", 0},
               {"autoplay", 0}};
   return s;
 }
@@ -167,11 +185,11 @@ TEST(SettingsRead, ReadOrderEndsWithLoopThenAutoplay) {
   for (const auto& l : store.log)
     if (l.rfind("read ", 0) == 0) reads.push_back(l.substr(5));
   const std::vector<std::string> expected = {
-      "design",    "Randomdesign", "Multiple", "Transparency", "EasyMove", "Randomplay",
-      "Fadeplay",  "Fadestop",     "Version",  "Fadepause",    "Nag",      "Minimize",
-      "Top",       "Left",         "ToTop",    "UseProxy",     "Host",     "Port",
-      "User",      "Password",     "LogErrors", "ShadowMode",  "VisibleMode",
-      "EnableTooltips", "PWidth",  "PHeight",  "CurrentFile",  "loop",     "autoplay"};
+      "design",   "Randomdesign", "Multiple",    "Transparency", "EasyMove",    "Randomplay",
+      "Fadeplay", "Fadestop",     "Version",     "Fadepause",    "Nag",         "Minimize",
+      "Top",      "Left",         "ToTop",       "UseProxy",     "Host",        "Port",
+      "User",     "Password",     "LogErrors",   "ShadowMode",   "VisibleMode", "EnableTooltips",
+      "PWidth",   "PHeight",      "CurrentFile", "loop",         "autoplay"};
   EXPECT_EQ(reads, expected);
 }
 
@@ -185,7 +203,8 @@ TEST(SettingsRead, MissingDesignAndRandomdesignAreWrittenAndEmptyDesignBecomesDe
   EXPECT_EQ(s.design, "Default");
 
   FakeStore empty_name;
-  empty_name.values = {{"design", std::string()}, {"Randomdesign", 0}, {"loop", 1}, {"autoplay", 1}};
+  empty_name.values = {
+      {"design", std::string()}, {"Randomdesign", 0}, {"loop", 1}, {"autoplay", 1}};
   PlayerSettings s2;
   ReadSettings(empty_name, s2, Screen());
   EXPECT_EQ(empty_name.Writes(), std::vector<std::string>{"design"});
@@ -213,20 +232,20 @@ TEST(SettingsRead, AFailingReadLeavesTheRestAtDefaults) {
   PlayerSettings s;
   SettingsReadResult r = ReadSettings(store, s, Screen());
   EXPECT_FALSE(r.completed);
-  EXPECT_TRUE(s.Fadestop);      // before the failure
-  EXPECT_FALSE(s.Fadepause);    // after it: defaults
+  EXPECT_TRUE(s.Fadestop);    // before the failure
+  EXPECT_FALSE(s.Fadepause);  // after it: defaults
   EXPECT_TRUE(s.Nag);
   EXPECT_EQ(s.Minimize, 1);
   EXPECT_EQ(s.CurrentFile, 0);
   EXPECT_TRUE(s.loop && s.autoplay);
-  EXPECT_EQ(r.top, 50);         // the window keeps its place
+  EXPECT_EQ(r.top, 50);  // the window keeps its place
   EXPECT_EQ(r.left, 100);
 }
 
 TEST(SettingsPlacement, ClampsAndCentres) {
   EXPECT_EQ(ClampPlacement(-30, 768, 161), 0);
   EXPECT_EQ(ClampPlacement(0, 768, 161), 0);
-  EXPECT_EQ(ClampPlacement(788, 768, 161), 788);            // 20 beyond is still kept
+  EXPECT_EQ(ClampPlacement(788, 768, 161), 788);  // 20 beyond is still kept
   EXPECT_EQ(ClampPlacement(789, 768, 161), (768 - 161) / 2);
   EXPECT_EQ(ClampPlacement(5000, 1024, 306), (1024 - 306) / 2);
 
@@ -256,13 +275,14 @@ TEST(SettingsSave, WritesEveryValueButTheDesignInOrder) {
   s.Version = "0.50";
   s.CurrentFile = 3;
   SaveSettings(store, s);
-  EXPECT_EQ(store.Writes(),
-            (std::vector<std::string>{"Minimize", "autoplay", "loop", "Top", "Left", "PWidth",
-                                      "PHeight", "Multiple", "Transparency", "EasyMove",
-                                      "Randomplay", "Fadeplay", "Fadestop", "Fadepause", "ToTop",
-                                      "Nag", "UseProxy", "Host", "Port", "User", "Password",
-                                      "Version", "CurrentFile", "LogErrors", "ShadowMode",
-                                      "VisibleMode", "EnableTooltips"}));
+  EXPECT_EQ(
+      store.Writes(),
+      (std::vector<std::string>{
+          "Minimize",   "autoplay",    "loop",          "Top",      "Left",        "PWidth",
+          "PHeight",    "Multiple",    "Transparency",  "EasyMove", "Randomplay",  "Fadeplay",
+          "Fadestop",   "Fadepause",   "ToTop",         "Nag",      "UseProxy",    "Host",
+          "Port",       "User",        "Password",      "Version",  "CurrentFile", "LogErrors",
+          "ShadowMode", "VisibleMode", "EnableTooltips"}));
   EXPECT_EQ(std::get<std::string>(store.values["Version"]), "0.91");
   EXPECT_EQ(std::get<int32_t>(store.values["CurrentFile"]), 3);
 

@@ -17,7 +17,7 @@ struct FakeSource : MeterSource {
     bool fail = false;
     MeterSourceKind kind = MeterSourceKind::plugin;
     std::atomic<int> alive{0};
-    std::atomic<int> reading{0};     // reads in progress now
+    std::atomic<int> reading{0};  // reads in progress now
     std::atomic<bool> overlapped{false};
     std::atomic<int> reads{0};
   };
@@ -78,7 +78,8 @@ TEST(VuMeterLevels, RawPeaksBecomeLevelsFrom0To182) {
   EXPECT_EQ(PeakLevel(RawPeakFromFraction(0.0f)), 0);
   EXPECT_EQ(PeakLevel(RawPeakFromFraction(-0.5f)), 0);
   EXPECT_EQ(PeakLevel(RawPeakFromFraction(0.25f)), 8192 / 180);
-  EXPECT_STRNE(MeterSourceHint(MeterSourceKind::plugin), MeterSourceHint(MeterSourceKind::endpoint));
+  EXPECT_STRNE(MeterSourceHint(MeterSourceKind::plugin),
+               MeterSourceHint(MeterSourceKind::endpoint));
 }
 
 TEST(VuMeterReadings, StereoAndMonoLinesAndFailedReadings) {

@@ -92,10 +92,14 @@ int main(int argc, char** argv) {
   std::string text;  // WM_COPYDATA payload
   if (!registered) {
     if (arg >= argc) return Usage();
-    if (command == "open") text = FullPath(JoinFrom(argc, argv, arg));
-    else if (command == "just-play") text = "/" + FullPath(JoinFrom(argc, argv, arg));
-    else if (command == "status") text = "$" + JoinFrom(argc, argv, arg);
-    else return Usage();
+    if (command == "open")
+      text = FullPath(JoinFrom(argc, argv, arg));
+    else if (command == "just-play")
+      text = "/" + FullPath(JoinFrom(argc, argv, arg));
+    else if (command == "status")
+      text = "$" + JoinFrom(argc, argv, arg);
+    else
+      return Usage();
   } else if (arg < argc) {
     return Usage();
   }
@@ -110,8 +114,8 @@ int main(int argc, char** argv) {
   LRESULT sent = 0;
   if (registered) {
     const UINT msg = RegisterWindowMessageA(registered->message);
-    sent = SendMessageTimeoutA(player, msg, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeout_ms,
-                               &answer);
+    sent =
+        SendMessageTimeoutA(player, msg, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeout_ms, &answer);
   } else {
     COPYDATASTRUCT cds{};
     cds.dwData = 255;

@@ -211,14 +211,13 @@ std::string ReadWholeFile(const std::string& path) {
 
 bool WriteWholeFile(const std::string& path, const std::string& content) {
   MakeFolders(ParentOf(path));
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  bool ok = content.empty() ||
-            (WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
-                       nullptr) &&
-             written == content.size());
+  bool ok = content.empty() || (WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
+                                          &written, nullptr) &&
+                                written == content.size());
   CloseHandle(file);
   return ok;
 }
@@ -332,8 +331,8 @@ std::optional<uint32_t> ReadDword(const std::string& name, const std::string& su
   Key key;
   if (!key.Open(subkey, false)) return std::nullopt;
   DWORD type = 0, value = 0, size = sizeof value;
-  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                       &size) != ERROR_SUCCESS ||
       type != REG_DWORD) {
     return std::nullopt;
   }
@@ -344,14 +343,13 @@ std::optional<std::string> ReadString(const std::string& name, const std::string
   Key key;
   if (!key.Open(subkey, false)) return std::nullopt;
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
-          ERROR_SUCCESS ||
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return std::nullopt;
   }
   std::string value(size + 1, '\0');
-  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS) {
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
+                       &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   value.resize(strnlen(value.c_str(), size));
@@ -369,8 +367,7 @@ void WriteDword(const std::string& name, uint32_t value, const std::string& subk
 void WriteString(const std::string& name, const std::string& value, const std::string& subkey) {
   Key key;
   if (!key.Open(subkey, true)) return;
-  RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(value.c_str()),
+  RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>(value.size() + 1));
 }
 
@@ -492,8 +489,8 @@ bool PlayerProcess::WaitForStartup(int timeout_ms) {
   if (!main) return false;
   int left = timeout_ms - static_cast<int>(GetTickCount() - start);
   // The sliders are shown once the deferred start-up has applied the design.
-  bool shown = WaitUntil([&] { return IsControlVisible(main, ids::tb) || !Running(); },
-                         std::max(left, 0));
+  bool shown =
+      WaitUntil([&] { return IsControlVisible(main, ids::tb) || !Running(); }, std::max(left, 0));
   // A round trip through the message queue lets the start-up handler finish.
   return shown && Running() && SendTimeout(main, WM_NULL, 0, 0, std::max(left, 1000)).has_value();
 }
@@ -601,13 +598,14 @@ std::string ListText(HWND parent, int id, int row) {
   std::unique_ptr<wchar_t[]> buffer(new wchar_t[size]);
   buffer[0] = L'\0';
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(buffer.get()), SMTO_NORMAL, 5000,
-                           &copied) ||
+  if (!SendMessageTimeoutW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(buffer.get()),
+                           SMTO_NORMAL, 5000, &copied) ||
       static_cast<LRESULT>(copied) < 0)
     return {};
   const int wide = static_cast<int>(wcsnlen(buffer.get(), size));
   if (wide == 0) return {};
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, buffer.get(), wide, nullptr, 0, nullptr, nullptr);
+  const int bytes =
+      WideCharToMultiByte(CP_ACP, 0, buffer.get(), wide, nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_ACP, 0, buffer.get(), wide, &text[0], bytes, nullptr, nullptr);
   return text;
@@ -677,8 +675,8 @@ bool DropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT at) {
   GetWindowThreadProcessId(hwnd, &pid);
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
   if (!process) return false;
-  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
-                                PAGE_READWRITE);
+  void* remote =
+      VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
   CloseHandle(process);
   return ok && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);

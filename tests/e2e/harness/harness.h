@@ -85,8 +85,7 @@ bool SettingsKeyExists();
 std::optional<uint32_t> ReadDword(const std::string& name, const std::string& subkey = "");
 std::optional<std::string> ReadString(const std::string& name, const std::string& subkey = "");
 void WriteDword(const std::string& name, uint32_t value, const std::string& subkey = "");
-void WriteString(const std::string& name, const std::string& value,
-                 const std::string& subkey = "");
+void WriteString(const std::string& name, const std::string& value, const std::string& subkey = "");
 std::vector<std::string> ValueNames(const std::string& subkey = "");
 }  // namespace registry
 
@@ -149,10 +148,10 @@ HWND Control(HWND parent, int id);
 std::string ControlText(HWND parent, int id);
 bool IsControlEnabled(HWND parent, int id);
 bool IsControlVisible(HWND parent, int id);
-int SliderPos(HWND parent, int id);  // TBM_GETPOS
-int SliderMax(HWND parent, int id);  // TBM_GETRANGEMAX
-int CheckState(HWND parent, int id);  // BM_GETCHECK
-int ListCount(HWND parent, int id);   // LB_GETCOUNT (-1 when missing)
+int SliderPos(HWND parent, int id);                  // TBM_GETPOS
+int SliderMax(HWND parent, int id);                  // TBM_GETRANGEMAX
+int CheckState(HWND parent, int id);                 // BM_GETCHECK
+int ListCount(HWND parent, int id);                  // LB_GETCOUNT (-1 when missing)
 std::string ListText(HWND parent, int id, int row);  // LB_GETTEXT
 std::vector<std::string> ListItems(HWND parent, int id);
 std::vector<int> ListSelection(HWND parent, int id);  // rows with LB_GETSEL true
@@ -205,13 +204,13 @@ class AudioSink {
   static constexpr int kRate = 44100;
   static constexpr int kChannels = 2;
 
-  AudioSink();                       // marks the current end of the file
-  static bool Available();           // VELMORA_AUDIO_SINK is set
-  static std::string Path();         // Windows path of the sink file
-  void Reset();                      // forget what was written so far
-  uint64_t Size() const;             // bytes written since the mark
+  AudioSink();                           // marks the current end of the file
+  static bool Available();               // VELMORA_AUDIO_SINK is set
+  static std::string Path();             // Windows path of the sink file
+  void Reset();                          // forget what was written so far
+  uint64_t Size() const;                 // bytes written since the mark
   std::vector<int16_t> Samples() const;  // interleaved L,R since the mark
-  int Peak() const;                  // largest |sample| since the mark (0 = silence/nothing)
+  int Peak() const;                      // largest |sample| since the mark (0 = silence/nothing)
   bool WaitForBytes(uint64_t bytes, int timeout_ms = kDefaultTimeoutMs) const;
 
  private:

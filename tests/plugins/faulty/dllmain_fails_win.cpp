@@ -4,6 +4,8 @@
 
 #include "plugins/input_plugin_abi.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) { return reason == DLL_PROCESS_ATTACH ? FALSE : TRUE; }
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  return reason == DLL_PROCESS_ATTACH ? FALSE : TRUE;
+}
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL extension(void) { return "MP3"; }

@@ -191,11 +191,21 @@ VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL ended(void) {
 }
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL bitrate(void) { return Text("bitrate", "128"); }
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL layer(void) { return Text("layer", "3"); }
-VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence(void) { return Text("frequence", "44100"); }
+VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence(void) {
+  return Text("frequence", "44100");
+}
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showid3(void) { Void("showid3"); }
-VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL dllname(void) { return Text("dllname", "Faulty plug-in"); }
-VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL author(void) { return Text("author", "Velmora tests"); }
+VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL dllname(void) {
+  return Text("dllname", "Faulty plug-in");
+}
+VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL author(void) {
+  return Text("author", "Velmora tests");
+}
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL version(void) { return Text("version", "1.0"); }
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL date(void) { return Text("date", "2024"); }
-VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL support(void) { return Text("support", "Nothing really"); }
-VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL info(void) { return Text("info", "Fails on request"); }
+VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL support(void) {
+  return Text("support", "Nothing really");
+}
+VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL info(void) {
+  return Text("info", "Fails on request");
+}

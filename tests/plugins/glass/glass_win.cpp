@@ -43,7 +43,8 @@ HBITMAP g_preview = nullptr;
 HWND g_window = nullptr;
 
 std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
 }
 
@@ -73,8 +74,9 @@ std::set<std::string> SplitList(const std::string& text) {
 
 void Log(const std::string& call) {
   const std::string path = g_program_folder + "\\" + Setting("log", "design.log");
-  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   const std::string line = g_dll_name + ": " + call + "\r\n";
   DWORD written = 0;
@@ -96,7 +98,9 @@ void Enter(const char* entry, const std::string& arguments = "") {
 std::string SenderText(VelmoraSender sender) {
   if (!sender) return "null";
   char name[64] = {};
-  if (IsWindow(static_cast<HWND>(sender)) && GetClassNameA(static_cast<HWND>(sender), name, sizeof name)) return name;
+  if (IsWindow(static_cast<HWND>(sender)) &&
+      GetClassNameA(static_cast<HWND>(sender), name, sizeof name))
+    return name;
   return "object";
 }
 
@@ -104,7 +108,8 @@ std::string SenderText(VelmoraSender sender) {
 void OmitExports(const std::set<std::string>& omitted) {
   if (omitted.empty()) return;
   auto* base = reinterpret_cast<BYTE*>(g_self);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
   const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
   if (!dir.VirtualAddress) return;
   auto* exports = reinterpret_cast<IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
@@ -168,16 +173,20 @@ void Reverse(VelmoraStringList* list) {
 void CallService(const std::string& command) {
   const size_t space = command.find(' ');
   const std::string name = command.substr(0, space);
-  const int32_t arg = space == std::string::npos ? 0 : static_cast<int32_t>(atol(command.c_str() + space + 1));
+  const int32_t arg =
+      space == std::string::npos ? 0 : static_cast<int32_t>(atol(command.c_str() + space + 1));
   VelmoraDesignHeader& h = g_header;
   const std::map<std::string, VelmoraSenderService> clicks = {
-      {"HostPlay", h.HostPlay}, {"HostStop", h.HostStop}, {"HostPause", h.HostPause},
-      {"HostNextTrack", h.HostNextTrack}, {"HostPrevTrack", h.HostPrevTrack},
-      {"HostFastForward", h.HostFastForward}, {"HostRewind", h.HostRewind}, {"HostExit", h.HostExit},
-      {"HostMinimize", h.HostMinimize}, {"HostId3", h.HostId3}, {"HostOpen", h.HostOpen},
-      {"HostShowPlaylist", h.HostShowPlaylist}};
+      {"HostPlay", h.HostPlay},           {"HostStop", h.HostStop},
+      {"HostPause", h.HostPause},         {"HostNextTrack", h.HostNextTrack},
+      {"HostPrevTrack", h.HostPrevTrack}, {"HostFastForward", h.HostFastForward},
+      {"HostRewind", h.HostRewind},       {"HostExit", h.HostExit},
+      {"HostMinimize", h.HostMinimize},   {"HostId3", h.HostId3},
+      {"HostOpen", h.HostOpen},           {"HostShowPlaylist", h.HostShowPlaylist}};
   const std::map<std::string, VelmoraIntService> with_number = {
-      {"HostSeek", h.HostSeek}, {"HostSetVolume", h.HostSetVolume}, {"HostSetBalance", h.HostSetBalance},
+      {"HostSeek", h.HostSeek},
+      {"HostSetVolume", h.HostSetVolume},
+      {"HostSetBalance", h.HostSetBalance},
       {"HostPlayIndex", h.HostPlayIndex}};
   Log("call " + command);
   if (auto it = clicks.find(name); it != clicks.end()) {
@@ -235,17 +244,19 @@ __declspec(dllexport) VelmoraDesignHeader* VELMORA_DESIGN_CALL GetDesignHeader(v
 }
 
 __declspec(dllexport) void VELMORA_DESIGN_CALL update(VelmoraDesignHeader* header) {
-  Enter("update", std::string(header == &g_header ? "own" : "other") + " version=" +
-                      (header->VersionText ? header->VersionText : "") + " hints=" + header->LayerHint + "," +
-                      header->BitrateHint + "," + header->FrequencyHint +
-                      " menus=" + (header->SetupMenu && header->PlayMenu && header->PauseMenu && header->StopMenu ? "4" : "?"));
+  Enter("update",
+        std::string(header == &g_header ? "own" : "other") + " version=" +
+            (header->VersionText ? header->VersionText : "") + " hints=" + header->LayerHint + "," +
+            header->BitrateHint + "," + header->FrequencyHint + " menus=" +
+            (header->SetupMenu && header->PlayMenu && header->PauseMenu && header->StopMenu ? "4"
+                                                                                            : "?"));
   WNDCLASSA wc{};
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = g_self;
   wc.lpszClassName = "VelmoraGlassDesign";
   RegisterClassA(&wc);
-  g_window = CreateWindowExA(0, "VelmoraGlassDesign", g_name.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                             g_self, nullptr);
+  g_window = CreateWindowExA(0, "VelmoraGlassDesign", g_name.c_str(), WS_POPUP, 0, 0, 10, 10,
+                             nullptr, nullptr, g_self, nullptr);
   g_updated = true;
 }
 

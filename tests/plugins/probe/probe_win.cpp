@@ -218,8 +218,8 @@ const char* Keep(std::string& slot, const std::string& value) {
   return slot.c_str();
 }
 
-std::string g_title, g_webtitle, g_bitrate, g_layer, g_frequence, g_extension, g_dllname,
-    g_author, g_version, g_date, g_support, g_info;
+std::string g_title, g_webtitle, g_bitrate, g_layer, g_frequence, g_extension, g_dllname, g_author,
+    g_version, g_date, g_support, g_info;
 
 }  // namespace
 

@@ -53,7 +53,8 @@ void FakePlugin::jumpto(int32_t ms) {
 
 void FakePlugin::Unload() {
   name.clear();
-  for (int e = 0; e < static_cast<int>(PluginEntry::Count); ++e) absent.insert(static_cast<PluginEntry>(e));
+  for (int e = 0; e < static_cast<int>(PluginEntry::Count); ++e)
+    absent.insert(static_cast<PluginEntry>(e));
 }
 
 void FakePlugin::LoadAs(const std::string& library) {
@@ -65,7 +66,8 @@ size_t FakePlugin::Count(const std::string& entry) const {
   return static_cast<size_t>(std::count(calls.begin(), calls.end(), entry));
 }
 
-std::vector<std::string> FakePlugin::CallsSince(size_t from, const std::set<std::string>& without) const {
+std::vector<std::string> FakePlugin::CallsSince(size_t from,
+                                                const std::set<std::string>& without) const {
   std::vector<std::string> out;
   for (size_t i = from; i < calls.size(); ++i)
     if (!without.count(calls[i])) out.push_back(calls[i]);
@@ -114,8 +116,8 @@ int FakeHost::RunUntilStopped(TimerId id, int limit) {
 }
 
 PlayerRig::PlayerRig() {
-  player = std::make_unique<Player>(Player::Deps{playlist, selector, plugin, display, window, host,
-                                                 volume, settings, random});
+  player = std::make_unique<Player>(
+      Player::Deps{playlist, selector, plugin, display, window, host, volume, settings, random});
   host.player = player.get();
 }
 

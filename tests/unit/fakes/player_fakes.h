@@ -54,16 +54,42 @@ class FakePlugin : public InputPlugin {
   void play(const std::string& path) override;
   void pause() override;
   void stop() override;
-  void showoptionspopup(int, int) override { Enter(PluginEntry::showoptionspopup, "showoptionspopup"); }
-  bool playing() override { Enter(PluginEntry::playing, "playing"); return is_playing; }
-  int32_t length() override { Enter(PluginEntry::length, "length"); return length_ms; }
+  void showoptionspopup(int, int) override {
+    Enter(PluginEntry::showoptionspopup, "showoptionspopup");
+  }
+  bool playing() override {
+    Enter(PluginEntry::playing, "playing");
+    return is_playing;
+  }
+  int32_t length() override {
+    Enter(PluginEntry::length, "length");
+    return length_ms;
+  }
   void jumpto(int32_t ms) override;
-  int32_t getposition() override { Enter(PluginEntry::getposition, "getposition"); return position_ms; }
-  bool paused() override { Enter(PluginEntry::paused, "paused"); return is_paused; }
-  bool ended() override { Enter(PluginEntry::ended, "ended"); return is_ended; }
-  std::string bitrate() override { Enter(PluginEntry::bitrate, "bitrate"); return "128"; }
-  std::string layer() override { Enter(PluginEntry::layer, "layer"); return "3"; }
-  std::string frequence() override { Enter(PluginEntry::frequence, "frequence"); return "44100"; }
+  int32_t getposition() override {
+    Enter(PluginEntry::getposition, "getposition");
+    return position_ms;
+  }
+  bool paused() override {
+    Enter(PluginEntry::paused, "paused");
+    return is_paused;
+  }
+  bool ended() override {
+    Enter(PluginEntry::ended, "ended");
+    return is_ended;
+  }
+  std::string bitrate() override {
+    Enter(PluginEntry::bitrate, "bitrate");
+    return "128";
+  }
+  std::string layer() override {
+    Enter(PluginEntry::layer, "layer");
+    return "3";
+  }
+  std::string frequence() override {
+    Enter(PluginEntry::frequence, "frequence");
+    return "44100";
+  }
   void showid3() override { Enter(PluginEntry::showid3, "showid3"); }
   std::string webload(const std::string& url) override;
 
@@ -93,14 +119,21 @@ class FakeWindow : public MainView, public PlayerView {
  public:
   // MainView
   std::vector<std::string> statuses, position_times, titles;
-  std::string status = "Please wait while loading !!!", position_time = "00:00", total_time = "00:00";
+  std::string status = "Please wait while loading !!!", position_time = "00:00",
+              total_time = "00:00";
   std::string frequency, layer, bitrate;
   int32_t position = 0, position_max = 65535;
   std::vector<int32_t> positions;
 
-  void SetStatusText(const std::string& t) override { status = t; statuses.push_back(t); }
+  void SetStatusText(const std::string& t) override {
+    status = t;
+    statuses.push_back(t);
+  }
   std::string StatusText() const override { return status; }
-  void SetPositionTimeText(const std::string& t) override { position_time = t; position_times.push_back(t); }
+  void SetPositionTimeText(const std::string& t) override {
+    position_time = t;
+    position_times.push_back(t);
+  }
   void SetPositionValue(int32_t v) override;  // clamped to 0..max like the slider control
   void SetPositionMax(int32_t m) override { position_max = m; }
   void SetTotalTimeText(const std::string& t) override { total_time = t; }
@@ -128,8 +161,14 @@ class FakeWindow : public MainView, public PlayerView {
     volume_slider_enabled_history.push_back(e);
   }
   void SetVolumeThumb(int n) override { volume_thumb = n; }
-  void SetPauseFadeMenu(bool out, bool in) override { pause_fadeout = out; pause_fadein = in; }
-  void SetTitleScroll(int px, int interval) override { scroll_pixels = px; scroll_interval = interval; }
+  void SetPauseFadeMenu(bool out, bool in) override {
+    pause_fadeout = out;
+    pause_fadein = in;
+  }
+  void SetTitleScroll(int px, int interval) override {
+    scroll_pixels = px;
+    scroll_interval = interval;
+  }
   void SetTitleEnabled(bool e) override { title_enabled = e; }
   void SetTimeLabelHint(const std::string& h) override { time_hint = h; }
   void SetTimeLabelColour(uint32_t c) override { time_colour = c; }
@@ -157,8 +196,14 @@ class FakeHost : public Host {
 
   void ProcessMessages() override;
   void Delay(int ms) override { delays.push_back(ms); }
-  void StartTimer(TimerId id) override { running_.insert(id); ++starts[id]; }
-  void StopTimer(TimerId id) override { running_.erase(id); ++stops[id]; }
+  void StartTimer(TimerId id) override {
+    running_.insert(id);
+    ++starts[id];
+  }
+  void StopTimer(TimerId id) override {
+    running_.erase(id);
+    ++stops[id];
+  }
   bool TimerRunning(TimerId id) const override { return running_.count(id) != 0; }
   bool LeftButtonDown() const override { return left_button; }
   bool ShiftDown() const override { return shift; }

@@ -276,6 +276,9 @@ TEST_F(DesignLibrary, AFaultInOnStatusIsSurvived) {
 TEST_F(DesignLibrary, AFaultWhileLoadingIsReportedAndLeavesTheMainWindow) {
   HWND main = Start("fault=update\n");
   ASSERT_TRUE(main);
+  // The start-up's one-shot status (the makers' address, four seconds in) must not land on
+  // the text this test sends at the end.
+  ASSERT_TRUE(WaitUntil([&] { return Status(main).rfind("http", 0) == 0; }));
   SetWindowTextA(GetDlgItem(chooser_, ids::designList), "Glass");
   PostMessageA(GetDlgItem(chooser_, ids::dcToolbarButton972), BM_CLICK, 0, 0);
   HWND box = nullptr;

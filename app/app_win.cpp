@@ -1,73 +1,56 @@
-// The application object's Win32 side: the window registry, the nine windows in their
-// creation order (with hidden placeholders for windows whose subsystem is not linked in),
-// and the input plug-in system.
+// The application object's Win32 side: the windows in their creation order (with hidden
+// placeholders for windows whose subsystem is not in the program yet), what the main
+// window asks of them, and the input plug-in system.
 #include "app/app_win.h"
 
-#include <cstring>
-
-#include "app/host.h"
-
-#include "plugins/plugin_lists_view.h"
+#include "app/main_window_win.h"
+#include "design/design_chooser_win.h"
+#include "options/options_window_win.h"
+#include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/window_util_win.h"
+#include "vis/vu_window_win.h"
 
 namespace velmora {
 
-namespace {
-
-std::vector<FormFactory>& Factories() {
-  static std::vector<FormFactory> factories;
-  return factories;
-}
-
-// A window whose subsystem is not in the program: hidden, registered under the form's
-// class name so that lookups by class still find something. The options window's
-// placeholder still runs the plug-in scan when its one-shot timer fires.
-class PlaceholderForm : public Form, public ui::TopLevelWindow, private PluginListsView {
+// A window whose subsystem is not in the program: hidden, registered under the window's
+// class name so that other programs looking for it by class still find one.
+class PlaceholderWindow : public ui::TopLevelWindow {
  public:
-  PlaceholderForm(App& app, const char* class_name) : ui::TopLevelWindow(app.errors), app_(app) {
+  PlaceholderWindow(ErrorSink& errors, const char* class_name) : ui::TopLevelWindow(errors) {
     ui::TopLevelClass cls;
     cls.name = class_name;
     CreateTopLevel(cls, WS_EX_TOOLWINDOW, "", WS_POPUP, 0, 0, 10, 10);
-    // Without the options window the scan still has to run: its timer lives here.
-    lists_view_ = std::strcmp(class_name, "TForm2") == 0 && app.plugins;
-    if (lists_view_) app.plugins->AttachListsView(this);
   }
-  ~PlaceholderForm() override {
-    if (lists_view_ && app_.plugins) app_.plugins->AttachListsView(nullptr);
-  }
-  HWND Handle() const override { return hwnd(); }
+  ~PlaceholderWindow() override { DestroyTopLevel(); }
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_TIMER && wp == TimerEventId(TimerId::PluginScan)) {
-      KillTimer(hwnd_, wp);
-      if (app_.plugins) app_.plugins->ScanLibraryFolder();
-      return 0;
-    }
     if (msg == WM_CLOSE) {  // hidden placeholders are never closed by the user
       ShowWindow(hwnd_, SW_HIDE);
       return 0;
     }
     return DefWindowProcA(hwnd_, msg, wp, lp);
   }
-
-  void StartScanTimer() override {
-    if (hwnd_) SetTimer(hwnd_, TimerEventId(TimerId::PluginScan), 200, nullptr);
-  }
-  void StopScanTimer() override {
-    if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::PluginScan));
-  }
-  void SetScanning(bool) override {}
-  void SetDlls(const std::vector<std::string>&) override {}
-  void SetExtensionRows(const std::vector<ExtensionRow>&) override {}
-  void SetExtensionList(const std::vector<std::string>&) override {}
-  void SetInfoField(InfoField, const std::string&) override {}
-
-  App& app_;
-  bool lists_view_ = false;
 };
+
+namespace {
+
+// The automatic update is not in the program yet: no request ever runs.
+class NoUpdateRequests : public UpdateRequests {
+ public:
+  void Cancel() override {}
+};
+
+// The visualisation host is not in the program yet: nothing ever runs.
+class NoVisualisation : public Visualisation {
+ public:
+  void Stop() override {}
+};
+
+NoUpdateRequests g_no_update_requests;
+NoVisualisation g_no_visualisation;
 
 }  // namespace
 
@@ -77,39 +60,83 @@ void AppErrorSink::Report(const std::string& message) {
 
 UINT_PTR TimerEventId(TimerId id) { return 100 + static_cast<UINT_PTR>(id); }
 
-bool RegisterForm(const FormFactory& factory) {
-  Factories().push_back(factory);
-  return true;
-}
+App::App() : update_requests(&g_no_update_requests), visualisation(&g_no_visualisation) {}
+App::~App() { DestroyWindows(*this); }
 
 std::string App::ProgramFile(const std::string& relative) const {
   return program_folder + "\\" + relative;
 }
 
-void CreateForms(App& app) {
-  // The playlist window (TForm3) makes its own dialog (TForm8).
-  static const char* const kOrder[] = {"TForm2",  "TForm3", "TForm6", "TForm12",
-                                       "TForm13", "TForm4", "TForm7"};
-  for (const char* name : kOrder) {
-    if (std::strcmp(name, "TForm3") == 0) {
-      app.playlist_window =
-          CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random, app.errors);
-      continue;
-    }
-    std::unique_ptr<Form> form;
-    for (const auto& factory : Factories()) {
-      if (std::strcmp(factory.class_name, name) == 0) {
-        form = factory.create(app);
-        break;
-      }
-    }
-    if (!form) form = std::make_unique<PlaceholderForm>(app, name);
-    app.forms.push_back(std::move(form));
-  }
+// --- WindowCommands -------------------------------------------------------------------
+
+void App::ShowOptionsPage(const std::string& page) {
+  if (options_window) options_window->ShowPage(page);
+}
+void App::ShowNews() {}  // the news window is not in the program yet
+void App::ShowVuMeter() {
+  if (vu_meter) vu_meter->Show();
+}
+void App::ShowDesignChooser() {
+  if (design_chooser) design_chooser->Show();
+}
+// Visualisation plug-ins are chosen on their page of the options window.
+void App::ShowVisualisation() { ShowOptionsPage("Visualisation"); }
+
+// --- ShellSteps -----------------------------------------------------------------------
+
+void App::FillVersionHistory() {
+  if (options_window) options_window->FillVersionHistory();
+}
+void App::FillIconList() {
+  if (options_window) options_window->FillIconList();
+}
+void App::StartupDesign() {
+  if (design_chooser) design_chooser->StartupDesign();
+}
+void App::ApplyStartupDesign() {
+  if (design_chooser) design_chooser->ApplyChosenDesign();
+}
+void App::OpenSkinArchive(const std::string& path) {
+  if (design_chooser) design_chooser->OpenSkinArchive(path);
+}
+void App::ErrorAdded(const std::string& line) {
+  // Errors before the options window exists are taken from the player's list when it is
+  // made.
+  if (options_window) options_window->AppendError(line);
+}
+void App::CancelUpdateRequest() { update_requests->Cancel(); }
+void App::StopVisualisation() { visualisation->Stop(); }
+void App::ReleaseDesignModules() {
+  if (design_chooser) design_chooser->ReleaseModules();
 }
 
-std::unique_ptr<PluginSystem> MakePluginSystem(App& app) {
-  return CreatePluginSystem(app.program_folder, [] { ui::PumpWaitingMessages(); });
+// --- the windows ----------------------------------------------------------------------
+
+bool CreateWindows(App& app) {
+  app.plugins = CreatePluginSystem(app.program_folder, [] { ui::PumpWaitingMessages(); });
+  // The main window first: it makes the display and the player.
+  app.main_form = std::make_unique<MainWindow>(app, app, app);
+  if (!app.main_form->Handle() || !app.player) return false;
+  app.options_window = CreateOptionsWindow(app);
+  app.playlist_window =
+      CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random, app.errors);
+  app.design_chooser = CreateDesignChooser(app);
+  app.vu_meter = CreateVuWindow(app);
+  for (const char* name : {"TForm13", "TForm4", "TForm7"})
+    app.placeholders.push_back(std::make_unique<PlaceholderWindow>(app.errors, name));
+  return true;
+}
+
+void DestroyWindows(App& app) {
+  while (!app.placeholders.empty()) app.placeholders.pop_back();
+  app.vu_meter.reset();
+  app.design_chooser.reset();
+  app.options_window.reset();
+  app.playlist_window.reset();
+  app.player.reset();
+  app.display.reset();
+  app.main_form.reset();
+  app.plugins.reset();
 }
 
 }  // namespace velmora

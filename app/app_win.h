@@ -1,12 +1,12 @@
-// The application object: owns the model (settings, playlist, generator, display,
-// player, plug-in system) and the nine windows. Windows of other subsystems register a
-// factory (RegisterForm) and hook the operations other parts call through AppHooks;
-// an unfilled hook is a no-op, so a subsystem that is not there yet costs nothing.
+// The application object: owns the model (settings, playlist, generator, plug-in system,
+// display, player, error sink) and the windows, which it makes in their order and hands
+// what they need. It implements what the main window asks of the other windows
+// (WindowCommands, ShellSteps) by calling them; windows that are not in the program yet
+// are hidden placeholders, and the subsystems behind them null objects.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,11 +14,11 @@
 #include "app/display.h"
 #include "app/host.h"
 #include "app/player.h"
-#include "playlist/random.h"
 #include "app/settings.h"
+#include "app/window_commands.h"
 #include "design/design_folder.h"
 #include "playlist/playlist.h"
-#include "playlist/playlist_window_win.h"
+#include "playlist/random.h"
 #include "plugins/plugin_system.h"
 #include "ui/error_sink.h"
 
@@ -26,54 +26,11 @@ namespace velmora {
 
 struct App;
 class MainWindow;
-
-// A top-level window of the program (TForm1 ... TForm13).
-class Form {
- public:
-  virtual ~Form() = default;
-  virtual HWND Handle() const = 0;
-};
-
-// Creation order of the windows after the main window (TForm1, which the entry point
-// makes first): TForm2, TForm3 (with its dialog TForm8), TForm6, TForm12, TForm13, TForm4,
-// TForm7. A window
-// class with no registered factory gets a hidden placeholder window registered under its
-// name.
-struct FormFactory {
-  const char* class_name;
-  std::unique_ptr<Form> (*create)(App& app);
-};
-// Called from a static registrar object in the window's own file.
-bool RegisterForm(const FormFactory& factory);
-#define VELMORA_REGISTER_FORM(class_name, create_fn)      \
-  static const bool velmora_form_registered_##create_fn = \
-      ::velmora::RegisterForm({class_name, create_fn})
-
-// Operations one subsystem offers to the others. Each is filled by the window that owns it.
-struct AppHooks {
-  // Design chooser / designs.
-  std::function<void()>
-      startup_design;                  // "Loading Design ...", ListDesigns, random pick, selection
-  std::function<void()> apply_design;  // ApplyDesign of the chosen entry
-  std::function<void()> show_design_chooser;
-  std::function<void()> release_design_modules;
-  std::function<void(const std::string& path)> open_skin_archive;  // unpack, list, apply
-  // Options window.
-  std::function<void(const std::string& page)> show_options_page;
-  std::function<void()> fill_version_history;
-  std::function<void()> fill_icon_list;
-  std::function<void(const std::string& line)> error_list_append;
-  // News window.
-  std::function<void()> show_news;
-  // Main window: installs or removes the hint handler that echoes control hints on the
-  // status line ("Enable Tooltips").
-  std::function<void(bool installed)> set_hint_handler;
-  // Auto update: cancel a running HTTP request (shutdown).
-  std::function<void()> cancel_update_request;
-  // Visualisation: stop a running visualisation plug-in (shutdown); show the VU meter.
-  std::function<void()> stop_visualisation;
-  std::function<void()> show_vu_meter;
-};
+class OptionsWindowControl;
+class PlaylistWindowControl;
+class DesignChooserControl;
+class VuMeterControl;
+class PlaceholderWindow;
 
 // The program's reporting boundary: the player's error handler (status line and error
 // list) once the main window has made the player.
@@ -86,7 +43,28 @@ class AppErrorSink : public ErrorSink {
   App& app_;
 };
 
-struct App {
+// The automatic update (TForm7) as the shutdown sees it.
+class UpdateRequests {
+ public:
+  virtual ~UpdateRequests() = default;
+  // Cancels a running HTTP request.
+  virtual void Cancel() = 0;
+};
+
+// The visualisation plug-in host as the main window sees it.
+class Visualisation {
+ public:
+  virtual ~Visualisation() = default;
+  // Stops a running visualisation plug-in (shutdown).
+  virtual void Stop() = 0;
+};
+
+struct App : public WindowCommands, public ShellSteps {
+  App();
+  ~App() override;
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
   HINSTANCE instance = nullptr;
   std::string program_folder;  // no trailing backslash
   std::vector<std::string> arguments;
@@ -102,26 +80,53 @@ struct App {
 
   AppErrorSink errors{*this};
 
-  MainWindow* main_form = nullptr;  // TForm1, made first by the entry point
-  std::vector<std::unique_ptr<Form>> forms;
-  std::unique_ptr<PlaylistWindowControl> playlist_window;  // TForm3, made among the forms
+  // The windows, in their creation order.
+  std::unique_ptr<MainWindow> main_form;  // TForm1
   HWND main_window = nullptr;
-  AppHooks hooks;
+  std::unique_ptr<OptionsWindowControl> options_window;    // TForm2
+  std::unique_ptr<PlaylistWindowControl> playlist_window;  // TForm3 (with its dialog TForm8)
+  std::unique_ptr<DesignChooserControl> design_chooser;    // TForm6
+  std::unique_ptr<VuMeterControl> vu_meter;                // TForm12
+  // News (TForm13), shadow mode (TForm4) and automatic update (TForm7) until they arrive.
+  std::vector<std::unique_ptr<PlaceholderWindow>> placeholders;
+  // Subsystems whose windows are not in the program yet.
+  UpdateRequests* update_requests;
+  Visualisation* visualisation;
 
   // Program folder + "\" + relative.
   std::string ProgramFile(const std::string& relative) const;
   // The application title ("ORVANE Velmora" + " - " + title while a file is loaded).
   std::string title = "ORVANE Velmora";
+
+  // WindowCommands.
+  void ShowOptionsPage(const std::string& page) override;
+  void ShowNews() override;
+  void ShowVuMeter() override;
+  void ShowDesignChooser() override;
+  void ShowVisualisation() override;
+
+  // ShellSteps.
+  void FillVersionHistory() override;
+  void FillIconList() override;
+  void StartupDesign() override;
+  void ApplyStartupDesign() override;
+  void OpenSkinArchive(const std::string& path) override;
+  void ErrorAdded(const std::string& line) override;
+  void CancelUpdateRequest() override;
+  void StopVisualisation() override;
+  void ReleaseDesignModules() override;
 };
 
-// Creates the windows after the main window in their order (the entry point calls it once).
-void CreateForms(App& app);
+// Makes the plug-in system, the main window (which makes the display and the player)
+// and then the other windows in their order: TForm2, TForm3 (with TForm8), TForm6,
+// TForm12, TForm13, TForm4, TForm7. False when the main window could not be made.
+bool CreateWindows(App& app);
+// Destroys the windows in the reverse order of their creation, the main window (and the
+// player it owns the views of) last.
+void DestroyWindows(App& app);
 
 // The WM_TIMER event id of a timer of the player (on the main window, Enjoy on the options
 // window).
 UINT_PTR TimerEventId(TimerId id);
-
-// The input plug-in system of the program (the real one once its library is linked in).
-std::unique_ptr<PluginSystem> MakePluginSystem(App& app);
 
 }  // namespace velmora

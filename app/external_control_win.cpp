@@ -168,8 +168,8 @@ void MainWindow::AddDropped(const std::vector<std::string>& names) {
   // files, updates the count, enables Play and makes the one auto-play check.
   std::vector<std::string> files;
   for (const std::string& name : names) {
-    if (IsSkinArchiveName(name) && app_.hooks.open_skin_archive)
-      app_.hooks.open_skin_archive(name);
+    if (IsSkinArchiveName(name))
+      steps_.OpenSkinArchive(name);
     else
       files.push_back(name);
   }

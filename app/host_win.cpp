@@ -109,7 +109,7 @@ std::vector<std::string> WinHost::ShowOpenDialog() {
 }
 
 void WinHost::OpenSkinArchive(const std::string& path) {
-  if (app_.hooks.open_skin_archive) app_.hooks.open_skin_archive(path);
+  app_.OpenSkinArchive(path);
 }
 
 unsigned WinHost::MillisecondsSinceMidnight() const {

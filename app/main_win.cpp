@@ -6,9 +6,9 @@
 
 #include "app/app_win.h"
 #include "app/main_window_win.h"
+#include "plugins/plugin_system_win.h"
 #include "ui/widgets.h"
 
-#include "plugins/plugin_system_win.h"
 
 namespace {
 
@@ -45,15 +45,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   app.program_folder = velmora::ExecutableFolder();
   app.arguments = CommandLineArguments();
   velmora::ui::RegisterWidgetClasses(instance);
-  app.plugins = velmora::MakePluginSystem(app);
 
-  // The main window first (it makes the player), then the other windows in their order.
-  auto main_window = std::make_unique<velmora::MainWindow>(app);
-  velmora::MainWindow* main = main_window.get();
-  app.main_form = main;
-  app.forms.push_back(std::move(main_window));
-  if (!main->Handle() || !app.player) return 1;
-  velmora::CreateForms(app);
+  // The model, the main window (it makes the player), then the other windows in their order.
+  if (!velmora::CreateWindows(app)) return 1;
+  velmora::MainWindow* main = app.main_form.get();
   ShowWindow(main->Handle(), show == SW_HIDE ? SW_SHOWNORMAL : show);
   UpdateWindow(main->Handle());
 
@@ -64,13 +59,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     DispatchMessageA(&msg);
   }
 
-  // Windows go in the reverse order of their creation; the main window (and the player
-  // it owns the views of) last.
-  while (app.forms.size() > 1) app.forms.pop_back();
-  app.playlist_window.reset();
-  app.player.reset();
-  app.display.reset();
-  app.forms.clear();
-  app.plugins.reset();
+  velmora::DestroyWindows(app);
   return static_cast<int>(msg.wParam);
 }

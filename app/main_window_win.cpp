@@ -137,7 +137,8 @@ HBITMAP MakeVolumeThumb(int image_number) {
 
 }  // namespace
 
-MainWindow::MainWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app), host_(app) {
+MainWindow::MainWindow(App& app, WindowCommands& windows, ShellSteps& steps)
+    : ui::TopLevelWindow(app.errors), app_(app), windows_(windows), steps_(steps), host_(app) {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   ui::TopLevelClass cls;
   cls.name = kClassName;
@@ -154,7 +155,6 @@ MainWindow::MainWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app), ho
 
 MainWindow::~MainWindow() {
   drop_registration_.Revoke();
-  if (app_.hooks.set_hint_handler) app_.hooks.set_hint_handler = nullptr;
   DestroyTopLevel();
   if (ole_initialised_) OleUninitialize();
 }
@@ -232,7 +232,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return shown && shown == volume_thumb_bitmap_ ? volume_thumb_ : 0;
     }
     case main_menu::kQueryDeactivatedFace: return deact_shown_ ? 1 : 0;
-    case main_menu::kQueryHintHandler: return hint_handler_ ? 1 : 0;
+    case main_menu::kQueryHintHandler: return HintHandlerInstalled() ? 1 : 0;
     case WM_CLOSE: FormClose(); return 0;
     case WM_ENDSESSION:
       // Windows is ending the session: save as Exit would.
@@ -434,7 +434,7 @@ void MainWindow::SetTimeLabelColour(uint32_t colour) {
 }
 uint32_t MainWindow::TimeLabelColour() const { return time_colour_; }
 void MainWindow::ErrorAdded(const std::string& line) {
-  if (app_.hooks.error_list_append) app_.hooks.error_list_append(line);
+  steps_.ErrorAdded(line);
 }
 
 // --- Controls -------------------------------------------------------------------------
@@ -450,31 +450,31 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kScroll: p->ScrollTitle(true); break;
       case kNoScroll: p->ScrollTitle(false); break;
       case kMenuNews:
-        if (app_.hooks.show_news) app_.hooks.show_news();
+        windows_.ShowNews();
         break;
       case kMenuHelp:
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Help");
+        windows_.ShowOptionsPage("Help");
         break;
       case kMenuAbout:
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("About");
+        windows_.ShowOptionsPage("About");
         app_.display->ShowStatus("Showing About");
         break;
       case kMenuPlaylist: ShowPlaylistWindow(); break;
       case kMenuOpen: p->OpenFiles(); break;
       case kMenuRegister:
       case kMenuLink:
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Filetype/Icons");
+        windows_.ShowOptionsPage("Filetype/Icons");
         break;
       case kMenuMemory:
         app_.display->ShowStatus("Showing Memory Info");
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Memory Infos");
+        windows_.ShowOptionsPage("Memory Infos");
         break;
       case kMenuFadeStop: p->ToggleFadeStop(); break;
       case kMenuFadePlay: p->ToggleFadePlay(); break;
       case kMenuFadePause: p->ToggleFadePause(); break;
       case kMenuDesign:
         app_.display->ShowStatus("Showing Design");
-        if (app_.hooks.show_design_chooser) app_.hooks.show_design_chooser();
+        windows_.ShowDesignChooser();
         break;
       case kMenuTransparency: ToggleTransparency(); break;
       case kMenuEasyMove: ToggleEasyMove(); break;
@@ -491,21 +491,21 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         app_.settings.Changed();
         break;
       case kMenuGeneral:
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("");
+        windows_.ShowOptionsPage("");
         app_.display->ShowStatus("General Options");
         break;
       case kMenuSound:
         app_.display->ShowStatus("Showing sound options");
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Sound Options");
+        windows_.ShowOptionsPage("Sound Options");
         break;
       case kMenuDesignInfos:
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Design Infos");
+        windows_.ShowOptionsPage("Design Infos");
         break;
       case kMenuInputPlugins:
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Input Plugins");
+        windows_.ShowOptionsPage("Input Plugins");
         break;
       case kMenuVisualisation:
-        if (app_.hooks.show_options_page) app_.hooks.show_options_page("Visualisation");
+        windows_.ShowVisualisation();
         break;
       case kMenuPlay: p->PlayIfEnabled(); break;
       case kMenuStop: p->StopIfEnabled(); break;
@@ -513,7 +513,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kMenuNext: p->NextTrackIfEnabled(); break;
       case kMenuPrev: p->PrevTrackIfEnabled(); break;
       case kMenuVuMeter:
-        if (app_.hooks.show_vu_meter) app_.hooks.show_vu_meter();
+        windows_.ShowVuMeter();
         break;
       case kMenuExit: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
       default: break;
@@ -728,7 +728,7 @@ void MainWindow::ToggleTransparency() {
 }
 
 void MainWindow::OnHover(HWND control) {
-  if (!hint_handler_ || !app_.player || !control || !IsChild(hwnd_, control)) return;
+  if (!HintHandlerInstalled() || !app_.player || !control || !IsChild(hwnd_, control)) return;
   char hint[1024] = {};
   SendMessageA(control, ui::VWM_GETHINT, sizeof(hint), reinterpret_cast<LPARAM>(hint));
   if (hint[0]) app_.player->ShowHint(hint);

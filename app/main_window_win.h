@@ -15,6 +15,7 @@
 #include "app/app_win.h"
 #include "app/drop_target_win.h"
 #include "app/host_win.h"
+#include "playlist/playlist_window_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 
@@ -40,17 +41,19 @@ enum class ExternalCommand : int {
 };
 extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)];
 
-class MainWindow : public Form, public ui::TopLevelWindow, public MainView, public PlayerView {
+class MainWindow : public ui::TopLevelWindow, public MainView, public PlayerView {
  public:
   static constexpr int kWidth = 306;
   static constexpr int kHeight = 161;
 
-  explicit MainWindow(App& app);
+  // `windows`: what the menus and keys open; `steps`: what the start-up and the shutdown
+  // ask of other subsystems.
+  MainWindow(App& app, WindowCommands& windows, ShellSteps& steps);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  HWND Handle() const override { return hwnd(); }
+  HWND Handle() const { return hwnd(); }
   // The wave-output volume the player drives.
   Volume& OutputVolume() { return volume_; }
 
@@ -137,8 +140,12 @@ class MainWindow : public Form, public ui::TopLevelWindow, public MainView, publ
   void ShowDragStatus(DragPhase phase);
   // The current stream's title from plug-ins that report one (URL entries).
   void RefreshStreamTitle();
+  // Hints are echoed on the status line: "Enable Tooltips", once the start-up is done.
+  bool HintHandlerInstalled() const { return startup_done_ && app_.settings.EnableTooltips; }
 
   App& app_;
+  WindowCommands& windows_;
+  ShellSteps& steps_;
   WinHost host_;
   WaveOutVolume volume_;
 
@@ -152,7 +159,7 @@ class MainWindow : public Form, public ui::TopLevelWindow, public MainView, publ
   HBITMAP volume_thumb_bitmap_ = nullptr;  // owned by the slider; only compared
   bool activation_routed_ = false;         // start-up has routed (de)activation to us
   bool deact_shown_ = false;               // the deactivated-image-shown flag
-  bool hint_handler_ = false;              // hints are echoed on the status line
+  bool startup_done_ = false;              // the deferred start-up has run to its end
   bool ole_initialised_ = false;
   DropRegistration drop_registration_;
   std::vector<std::vector<std::string>> pending_drops_;  // OLE drops, handled after the drag

@@ -91,7 +91,6 @@ void MainWindow::FormCreate() {
             PostMessageA(hwnd_, kRunPendingDrops, 0, 0);
           });
     }
-    app_.hooks.set_hint_handler = [this](bool installed) { hint_handler_ = installed; };
     for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
       messages_[static_cast<size_t>(i)] = RegisterWindowMessageA(kExternalMessageNames[i]);
   });
@@ -112,7 +111,7 @@ void MainWindow::DeferredStartup() {
   });
   // The version history and the program's sub-folders.
   step([&] {
-    if (app_.hooks.fill_version_history) app_.hooks.fill_version_history();
+    steps_.FillVersionHistory();
     for (const char* sub : {"Temp", "Library", "Design", "Icons"}) {
       const std::string folder = app_.ProgramFile(sub);
       if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -162,19 +161,14 @@ void MainWindow::DeferredStartup() {
     // The plug-in library scan is armed and the design is chosen.
     step([&] {
       app_.plugins->StartLibraryScan(app_.program_folder);
-      if (app_.hooks.startup_design) {
-        app_.hooks.startup_design();
-      } else {
-        app_.display->ShowStatus("Loading Design ...");
-        host_.ProcessMessages();
-      }
+      steps_.StartupDesign();
     });
     // The sliders appear and the chosen design is applied.
     step([&] {
       ShowWindow(Control(ids::loading), SW_HIDE);
       ShowWindow(Control(ids::volbar), SW_SHOW);
       ShowWindow(Control(ids::tb), SW_SHOW);
-      if (app_.hooks.apply_design) app_.hooks.apply_design();
+      steps_.ApplyStartupDesign();
       if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
       SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       app_.display->ShowStatus("Done");
@@ -209,10 +203,10 @@ void MainWindow::DeferredStartup() {
   step([&] {
     if (!app_.settings.ToTop)
       SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (app_.settings.Nag && !handed_off && app_.hooks.show_news) app_.hooks.show_news();
+    if (app_.settings.Nag && !handed_off) windows_.ShowNews();
     activation_routed_ = true;
-    if (app_.hooks.fill_icon_list) app_.hooks.fill_icon_list();
-    hint_handler_ = app_.settings.EnableTooltips;
+    steps_.FillIconList();
+    startup_done_ = true;  // the hint handler follows "Enable Tooltips" from now on
     if (app_.settings.ShadowMode && !handed_off) ShowWindow(hwnd_, SW_HIDE);
     SetTitleEnabled(true);
   });
@@ -278,8 +272,8 @@ void MainWindow::HandOff() {
 
 void MainWindow::FormClose() {
   app_.errors.Run([&] {
-    if (app_.hooks.cancel_update_request) app_.hooks.cancel_update_request();
-    if (app_.hooks.stop_visualisation) app_.hooks.stop_visualisation();
+    steps_.CancelUpdateRequest();
+    steps_.StopVisualisation();
   });
   // A shutdown already under way, or a second instance that handed over: save nothing.
   // Otherwise the player stops loading, playing and timing at once, also where this runs
@@ -292,9 +286,7 @@ void MainWindow::FormClose() {
     InputPlugin& plugin = app_.plugins->Current();
     if (plugin.PlayingReportsTrue() && plugin.Has(PluginEntry::stop)) plugin.stop();
   });
-  app_.errors.Run([&] {
-    if (app_.hooks.release_design_modules) app_.hooks.release_design_modules();
-  });
+  app_.errors.Run([&] { steps_.ReleaseDesignModules(); });
   app_.errors.Run([&] { app_.plugins->UnloadAllPlugins(); });
   app_.errors.Run([&] {
     PlayerSettings& s = app_.settings;

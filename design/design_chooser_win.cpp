@@ -1,7 +1,8 @@
 // TForm6, the design chooser: a drop-down list of the designs with a preview, apply,
 // set as default, cancel and the "Random design on startup" check box. It also carries
 // the design part of the start-up (StartupDesign) and the apply used there.
-#include <windows.h>
+#include "design/design_chooser_win.h"
+
 #include <commctrl.h>
 
 #include <exception>
@@ -43,7 +44,7 @@ bool IsFile(const std::string& path) {
 
 // Its own messages report failures with a message box too (the user asked for the action);
 // the start-up's design steps report through the program's sink only.
-class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow {
+class DesignChooser : public DesignChooserControl, private ErrorSink, public ui::TopLevelWindow {
  public:
   explicit DesignChooser(App& app) : ui::TopLevelWindow(static_cast<ErrorSink&>(*this)), app_(app) {
     ui::RegisterWidgetClasses(app.instance);
@@ -59,30 +60,30 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
         app, [this](const std::string& name, const std::string& path) {
           Append({name, path});
         });
-    app.hooks.startup_design = [this] { app_.errors.Run([this] { StartupDesign(); }); };
-    app.hooks.apply_design = [this] { app_.errors.Run([this] { ApplyDesign(); }); };
-    app.hooks.show_design_chooser = [this] {
-      ShowWindow(hwnd_, SW_SHOW);
-      SetForegroundWindow(hwnd_);
-    };
-    app.hooks.open_skin_archive = [this](const std::string& path) {
-      app_.errors.Run([&] { OpenSkinArchive(path); });
-    };
-    app.hooks.release_design_modules = [this] {
-      std::vector<std::string> markers;
-      for (const DesignEntry& e : entries_) markers.push_back(e.marker);
-      libraries_->ReleaseModules(markers);
-    };
   }
 
   ~DesignChooser() override {
-    app_.hooks.release_design_modules = nullptr;
     libraries_.reset();
     DestroyTopLevel();
   }
 
   HWND Handle() const override { return hwnd(); }
-  const std::string& CurrentDesignName() const { return current_design_name_; }
+
+  // DesignChooserControl. The start-up's steps report through the program's sink only.
+  void Show() override {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+  }
+  void StartupDesign() override { app_.errors.Run([this] { ChooseStartupDesign(); }); }
+  void ApplyChosenDesign() override { app_.errors.Run([this] { ApplyDesign(); }); }
+  void OpenSkinArchive(const std::string& path) override {
+    app_.errors.Run([&] { ApplySkinArchive(path); });
+  }
+  void ReleaseModules() override {
+    std::vector<std::string> markers;
+    for (const DesignEntry& e : entries_) markers.push_back(e.marker);
+    libraries_->ReleaseModules(markers);
+  }
 
  private:
   void Report(const std::string& message) override {
@@ -292,7 +293,7 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
 
   // A skin archive dropped on the main window or opened: unpacked into Design, listed
   // (this once, though folders are listed only at start-up otherwise) and applied.
-  void OpenSkinArchive(const std::string& path) {
+  void ApplySkinArchive(const std::string& path) {
     const SkinUnpackResult r = UnpackSkinArchive(app_.program_folder + "\\Design", path);
     if (app_.display) app_.display->ShowStatus(r.status);
     if (!r.ok) return;
@@ -315,7 +316,7 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
     ShowWindow(hwnd_, SW_HIDE);
   }
 
-  void StartupDesign() {
+  void ChooseStartupDesign() {
     if (app_.display) app_.display->ShowStatus("Loading Design ...");
     ui::PumpWaitingMessages(1000);  // bounded, so a flood of messages cannot hold it up
     if (app_.player && app_.player->Closing()) return;  // the shutdown ran inside
@@ -364,10 +365,10 @@ class DesignChooser : public Form, private ErrorSink, public ui::TopLevelWindow 
   std::unique_ptr<DesignLibraries> libraries_;
 };
 
-std::unique_ptr<Form> CreateDesignChooser(App& app) { return std::make_unique<DesignChooser>(app); }
-
 }  // namespace
 
-VELMORA_REGISTER_FORM("TForm6", CreateDesignChooser);
+std::unique_ptr<DesignChooserControl> CreateDesignChooser(App& app) {
+  return std::make_unique<DesignChooser>(app);
+}
 
 }  // namespace velmora

@@ -500,7 +500,7 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
 DesignLibraries::DesignLibraries(App& app,
                                  std::function<void(const std::string&, const std::string&)> list)
     : app_(app), impl_(std::make_unique<Impl>(app)), list_(std::move(list)) {
-  MainWindow* main = app.main_form;
+  MainWindow* main = app.main_form.get();
   balance_ = std::make_unique<SoundBalance>(main->OutputVolume());
   host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, *app.display);
   balance_->SetListener([this](int b) { host_->NotifyBalance(b); });

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "options/options_window_win.h"
+
 #include "app/app_win.h"
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
@@ -53,7 +55,7 @@ constexpr CheckBoxSpec kCheckBoxes[] = {
     {ids::cbLogErrors, "Log all errors to errors.log", &PlayerSettings::LogErrors},
 };
 
-class OptionsWindow : public Form,
+class OptionsWindow : public OptionsWindowControl,
                       public ui::TopLevelWindow,
                       public PluginListsView,
                       private SettingsObserver {
@@ -61,7 +63,6 @@ class OptionsWindow : public Form,
   explicit OptionsWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) { Create(); }
   ~OptionsWindow() override {
     if (app_.plugins) app_.plugins->AttachListsView(nullptr);
-    if (app_.hooks.error_list_append) app_.hooks.error_list_append = nullptr;
     app_.settings.RemoveObserver(this);
     DestroyTopLevel();
     if (font_) DeleteObject(font_);
@@ -70,6 +71,13 @@ class OptionsWindow : public Form,
   OptionsWindow& operator=(const OptionsWindow&) = delete;
 
   HWND Handle() const override { return hwnd(); }
+
+  // OptionsWindowControl
+  void ShowPage(const std::string& page) override;
+  void AppendError(const std::string& line) override;
+  // Neither the About page's version history nor the icon list is in the window yet.
+  void FillVersionHistory() override {}
+  void FillIconList() override {}
 
   // PluginListsView
   void StartScanTimer() override {
@@ -112,11 +120,9 @@ class OptionsWindow : public Form,
   void Create();
   void CreateControls();
   void FillList(int id, const std::vector<std::string>& items);
-  void AppendError(const std::string& line);
   void DllsClick();     // ShowPluginInfo
   void OLabel4Click();  // ShowPluginOptions
   void RefreshOptionsPage();
-  void ShowPage(const std::string& page);
   void EnjoyTimer();
   // The check boxes show the settings as they are now.
   void SyncCheckBoxes();
@@ -146,11 +152,9 @@ void OptionsWindow::Create() {
   // The window that holds the lists starts with no current plug-in and no info library;
   // from now on the subsystem shows its lists here (and arms the scan timer here).
   if (app_.plugins) app_.plugins->AttachListsView(this);
-  app_.hooks.error_list_append = [this](const std::string& line) { AppendError(line); };
   // Errors of the main window's creation came before this window: they belong here too.
   if (app_.player)
     for (const std::string& line : app_.player->ErrorList()) AppendError(line);
-  app_.hooks.show_options_page = [this](const std::string& page) { ShowPage(page); };
   app_.settings.AddObserver(this);
   SyncCheckBoxes();
 }
@@ -252,16 +256,13 @@ void OptionsWindow::CheckBoxClicked(int id) {
     case ids::cbTransparency:
       if (main) ui::FormShaper::Of(main).SetActive(on);
       break;
-    case ids::cbEnableTooltips:
-      if (app_.hooks.set_hint_handler) app_.hooks.set_hint_handler(on);
-      break;
     case ids::cbToTop:
     case ids::cbNag:  // wired to the same handler: re-applies "Always on top"
       if (main)
         SetWindowPos(main, app_.settings.ToTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
       break;
-    default: break;  // the others are read where they are used (the menus, playback, shutdown)
+    default: break;  // the others (hints too) are read where they are used
   }
 }
 
@@ -358,10 +359,10 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
-std::unique_ptr<Form> CreateOptionsWindow(App& app) { return std::make_unique<OptionsWindow>(app); }
-
 }  // namespace
 
-VELMORA_REGISTER_FORM("TForm2", CreateOptionsWindow);
+std::unique_ptr<OptionsWindowControl> CreateOptionsWindow(App& app) {
+  return std::make_unique<OptionsWindow>(app);
+}
 
 }  // namespace velmora

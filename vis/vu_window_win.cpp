@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "vis/vu_window_win.h"
+
 #include "app/app_win.h"
 #include "ui/control_ids.h"
 #include "ui/top_level_window_win.h"
@@ -192,14 +194,12 @@ void ShowMeterMessage(const char* message) {
   MessageBoxA(GetActiveWindow(), message, "ORVANE Velmora", MB_OK);
 }
 
-class VuWindow : public Form, public ui::TopLevelWindow {
+class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
  public:
   VuWindow(App& app, PeakMeter& meter) : ui::TopLevelWindow(app.errors), app_(app), meter_(meter) {
     Create();
-    app_.hooks.show_vu_meter = [this] { Show(); };
   }
   ~VuWindow() override {
-    app_.hooks.show_vu_meter = nullptr;
     if (hwnd_) KillTimer(hwnd_, kTimer1);
     ReleaseMeter();
     left_.reset();
@@ -213,12 +213,12 @@ class VuWindow : public Form, public ui::TopLevelWindow {
   VuWindow& operator=(const VuWindow&) = delete;
 
   HWND Handle() const override { return hwnd(); }
+  void Show() override;
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void Create();
   void CreateControls();
-  void Show();
   void FormShow();
   void Timer1Timer();
   void FormClose();
@@ -336,7 +336,9 @@ void VuWindow::ShowSourceHint() {
   if (right_) ui::SetToolTip(right_->hwnd(), hint);
 }
 
-std::unique_ptr<Form> CreateVuWindow(App& app) {
+}  // namespace
+
+std::unique_ptr<VuMeterControl> CreateVuWindow(App& app) {
   SystemMeterOpener::Hooks hooks;
   hooks.show_message = ShowMeterMessage;
   App* program = &app;
@@ -347,9 +349,5 @@ std::unique_ptr<Form> CreateVuWindow(App& app) {
   };
   return std::make_unique<VuWindow>(app, ProgramPeakMeter(std::move(hooks)));
 }
-
-}  // namespace
-
-VELMORA_REGISTER_FORM("TForm12", CreateVuWindow);
 
 }  // namespace velmora

@@ -1,0 +1,42 @@
+// What the main window asks of the other windows: the ones its menus and keys open, and
+// the steps of its start-up and shutdown that other subsystems do. The application
+// implements both with the windows it made; what a window not in the program would do
+// is left out (a null object stands in for it).
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+class WindowCommands {
+ public:
+  virtual ~WindowCommands() = default;
+  // The options window on the page of that name ("" or "General": the general page).
+  virtual void ShowOptionsPage(const std::string& page) = 0;
+  virtual void ShowNews() = 0;
+  virtual void ShowVuMeter() = 0;
+  virtual void ShowDesignChooser() = 0;
+  virtual void ShowVisualisation() = 0;
+};
+
+class ShellSteps {
+ public:
+  virtual ~ShellSteps() = default;
+  // Start-up.
+  virtual void FillVersionHistory() = 0;
+  virtual void FillIconList() = 0;
+  // "Loading Design ...", the list of designs and the one chosen for this run.
+  virtual void StartupDesign() = 0;
+  // Applies the design chosen by StartupDesign.
+  virtual void ApplyStartupDesign() = 0;
+  // A skin archive dropped or opened: unpacked, listed and applied.
+  virtual void OpenSkinArchive(const std::string& path) = 0;
+  // A line added to the error list.
+  virtual void ErrorAdded(const std::string& line) = 0;
+  // Shutdown.
+  virtual void CancelUpdateRequest() = 0;
+  virtual void StopVisualisation() = 0;
+  virtual void ReleaseDesignModules() = 0;
+};
+
+}  // namespace velmora

@@ -3,7 +3,10 @@
 // window asks of them, and the input plug-in system.
 #include "app/app_win.h"
 
+#include "app/main_window_ids_win.h"
 #include "app/main_window_win.h"
+#include "app/player_design_target.h"
+#include "app/registry_store_win.h"
 #include "design/design_chooser_win.h"
 #include "options/options_window_win.h"
 #include "playlist/playlist_window_win.h"
@@ -33,6 +36,38 @@ class PlaceholderWindow : public ui::TopLevelWindow {
     }
     return DefWindowProcA(hwnd_, msg, wp, lp);
   }
+};
+
+// The main window as the design libraries reach it: its handle and the popup menus
+// they are handed, whose commands go to it.
+class MainWindowForDesigns : public DesignMainWindow {
+ public:
+  explicit MainWindowForDesigns(App& app) : app_(app) {}
+  HWND Handle() const override { return app_.main_window; }
+  HMENU CreateLibraryMenu(LibraryMenu which) const override {
+    using namespace main_menu;
+    if (which == LibraryMenu::General) return CreateGeneralMenu(app_.settings);
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    switch (which) {
+      case LibraryMenu::Play: AppendMenuA(menu, MF_STRING, kFadeInPlay, "Fade In"); break;
+      case LibraryMenu::Pause: {
+        const Player* p = app_.player.get();
+        const auto state = [](bool on) { return on ? MF_ENABLED : MF_GRAYED; };
+        AppendMenuA(menu, MF_STRING | state(!p || p->PauseFadeOutEnabled()), kPauseFadeOut,
+                    "Fadeout");
+        AppendMenuA(menu, MF_STRING | state(!p || p->PauseFadeInEnabled()), kPauseFadeIn,
+                    "Fadein");
+        break;
+      }
+      case LibraryMenu::Stop: AppendMenuA(menu, MF_STRING, kFadeOutStop, "Fade Out"); break;
+      case LibraryMenu::General: break;
+    }
+    return menu;
+  }
+
+ private:
+  App& app_;
 };
 
 namespace {
@@ -120,7 +155,15 @@ bool CreateWindows(App& app) {
   app.options_window = CreateOptionsWindow(app);
   app.playlist_window =
       CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random, app.errors);
-  app.design_chooser = CreateDesignChooser(app);
+  app.design_target = std::make_unique<PlayerDesignTarget>(
+      *app.player, *app.display, app.main_form->OutputVolume(), app.settings,
+      [] { return std::make_unique<RegistryStore>(); });
+  app.design_main_window = std::make_unique<MainWindowForDesigns>(app);
+  app.design_chooser = CreateDesignChooser(DesignChooserDeps{
+      DesignLibrariesDeps{*app.design_target, *app.design_main_window, *app.display,
+                          app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
+                          *app.plugins},
+      app.instance, app.program_folder, app.design_state, app.random, app.errors});
   app.vu_meter = CreateVuWindow(app);
   for (const char* name : {"TForm13", "TForm4", "TForm7"})
     app.placeholders.push_back(std::make_unique<PlaceholderWindow>(app.errors, name));
@@ -131,6 +174,8 @@ void DestroyWindows(App& app) {
   while (!app.placeholders.empty()) app.placeholders.pop_back();
   app.vu_meter.reset();
   app.design_chooser.reset();
+  app.design_main_window.reset();
+  app.design_target.reset();
   app.options_window.reset();
   app.playlist_window.reset();
   app.player.reset();

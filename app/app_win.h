@@ -31,6 +31,8 @@ class PlaylistWindowControl;
 class DesignChooserControl;
 class VuMeterControl;
 class PlaceholderWindow;
+class PlayerDesignTarget;
+class MainWindowForDesigns;
 
 // The program's reporting boundary: the player's error handler (status line and error
 // list) once the main window has made the player.
@@ -85,7 +87,10 @@ struct App : public WindowCommands, public ShellSteps {
   HWND main_window = nullptr;
   std::unique_ptr<OptionsWindowControl> options_window;    // TForm2
   std::unique_ptr<PlaylistWindowControl> playlist_window;  // TForm3 (with its dialog TForm8)
-  std::unique_ptr<DesignChooserControl> design_chooser;    // TForm6
+  // The player and the main window as the designs reach them.
+  std::unique_ptr<PlayerDesignTarget> design_target;
+  std::unique_ptr<MainWindowForDesigns> design_main_window;
+  std::unique_ptr<DesignChooserControl> design_chooser;  // TForm6
   std::unique_ptr<VuMeterControl> vu_meter;                // TForm12
   // News (TForm13), shadow mode (TForm4) and automatic update (TForm7) until they arrive.
   std::vector<std::unique_ptr<PlaceholderWindow>> placeholders;

@@ -13,10 +13,12 @@ void Display::ToSink(F&& call) {
 }
 
 void Display::ShowStatus(const std::string& text) {
-  if (sink_)
+  if (sink_) {
     ToSink([&](DesignSink& s) { s.OnStatus(text); });
-  else
+  } else {
+    window_status_ = text;
     view_.SetStatusText(text);
+  }
 }
 
 void Display::ShowPositionTime(const std::string& text) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "design/design_sink.h"
 #include "playlist/playlist.h"
 
 namespace velmora {
@@ -15,7 +16,6 @@ class MainView {
  public:
   virtual ~MainView() = default;
   virtual void SetStatusText(const std::string& text) = 0;        // banner2
-  virtual std::string StatusText() const = 0;                     // banner2's current caption
   virtual void SetPositionTimeText(const std::string& text) = 0;  // poslab
   virtual void SetPositionValue(int32_t value) = 0;               // tb
   virtual void SetPositionMax(int32_t max) = 0;                   // tb maximum
@@ -26,26 +26,9 @@ class MainView {
   virtual void SetBitrateText(const std::string& text) = 0;       // bitr
 };
 
-// The notification slots of an active design library. Any slot may throw (a fault
-// inside the library is reported as an exception by the guarded caller).
-class DesignSink {
- public:
-  virtual ~DesignSink() = default;
-  virtual void OnStatus(const std::string& text) = 0;
-  virtual void OnPositionTime(const std::string& text) = 0;
-  virtual void OnPosition(int32_t value) = 0;
-  virtual void OnTotalTime(const std::string& text) = 0;
-  virtual void OnPositionMax(int32_t max) = 0;
-  virtual void OnSongTitle(const std::string& text) = 0;
-  virtual void OnFrequency(const std::string& text) = 0;
-  virtual void OnLayer(const std::string& text) = 0;
-  virtual void OnBitrate(const std::string& text) = 0;
-  virtual void OnCurrentIndex(int32_t index) = 0;
-};
-
 // It follows the playlist's current index itself: an active design library hears of
 // every change (OnCurrentIndex), whoever makes it.
-class Display : private PlaylistObserver {
+class Display : public DesignSinkSlot, private PlaylistObserver {
  public:
   Display(MainView& view, Playlist& playlist);
   ~Display() override;
@@ -53,9 +36,9 @@ class Display : private PlaylistObserver {
   Display& operator=(const Display&) = delete;
 
   // A null sink means no design library is active.
-  void SetDesignSink(DesignSink* sink) { sink_ = sink; }
+  void SetDesignSink(DesignSink* sink) override { sink_ = sink; }
   bool DesignLibraryActive() const { return sink_ != nullptr; }
-  DesignSink* Sink() const { return sink_; }
+  DesignSink* Sink() const override { return sink_; }
 
   // Library if active, otherwise window.
   void ShowStatus(const std::string& text);
@@ -69,6 +52,10 @@ class Display : private PlaylistObserver {
   void ShowLayer(const std::string& text);
   void ShowBitrate(const std::string& text);
 
+  // The status text the main window shows (the last one shown there; while a design
+  // library is active the status goes to the library instead).
+  const std::string& WindowStatus() const { return window_status_; }
+
   MainView& View() { return view_; }
   const MainView& View() const { return view_; }
 
@@ -81,6 +68,7 @@ class Display : private PlaylistObserver {
   MainView& view_;
   Playlist& playlist_;
   DesignSink* sink_ = nullptr;
+  std::string window_status_;
 };
 
 // "00" for 0, "0" + n for any other n below 10 (negative ones too), decimal otherwise.

@@ -1,6 +1,7 @@
 // Fades on the wave-output volume (five units every 30 ms) and the volume slider.
 #include "app/player.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace velmora {
@@ -12,6 +13,7 @@ int Percent(int level) { return level * 10 / 25; }
 
 // A fade-in starts here, just below the level at which it resumes playback.
 constexpr int kFadeInStart = 4;
+constexpr int kVolumeSliderMax = 250;
 constexpr int kFadeStep = 5;
 
 class TickGuard {
@@ -47,8 +49,19 @@ void Player::UpdateVolumeThumb(int value) {
 
 void Player::SetVolumeAndSlider(int level) {
   d_.volume.Set(level);
-  d_.view.SetVolumeSlider(level);
+  ShowVolumeSlider(level);
   if (!volume_ruler_image_) UpdateVolumeThumb(level);
+}
+
+void Player::ShowVolumeSlider(int value) {
+  volume_slider_ = std::clamp(value, 0, kVolumeSliderMax);  // the slider keeps its range
+  d_.view.SetVolumeSlider(value);
+}
+
+void Player::RaiseVolumeSliderByOne() {
+  const int value = std::min(volume_slider_ + 1, kVolumeSliderMax);
+  ShowVolumeSlider(value);
+  VolumeSliderChanged(value);
 }
 
 void Player::SetPauseMenu(bool fadeout_enabled, bool fadein_enabled) {
@@ -58,6 +71,7 @@ void Player::SetPauseMenu(bool fadeout_enabled, bool fadein_enabled) {
 }
 
 void Player::VolumeSliderChanged(int value) {
+  volume_slider_ = std::clamp(value, 0, kVolumeSliderMax);
   Boundary([this, value] {
     if (d_.host.LeftButtonDown()) {
       d_.volume.Set(value);

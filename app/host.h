@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "design/design_host_target.h"
+
 namespace velmora {
 
 // The program's timers. The order fixes each one's WM_TIMER event id (see TimerEventId).
@@ -49,12 +51,11 @@ class Host {
 
 // The wave-output volume, 0-255 on both channels, with a balance 0-100 that splits it.
 // Without a device, writes do nothing and reads give 0.
-class Volume {
+class Volume : public OutputBalance {
  public:
-  virtual ~Volume() = default;
   virtual int Get() const = 0;
   virtual void Set(int level) = 0;
-  virtual void SetBalance(int balance) = 0;
+  // SetBalance(balance): the split of the level, 0-100.
 };
 
 }  // namespace velmora

@@ -352,7 +352,6 @@ void MainWindow::CreateControls() {
 void MainWindow::SetStatusText(const std::string& text) {
   SetWindowTextA(Control(ids::banner2), text.c_str());
 }
-std::string MainWindow::StatusText() const { return ui::WindowText(Control(ids::banner2)); }
 void MainWindow::SetPositionTimeText(const std::string& text) {
   SetWindowTextA(Control(ids::poslab), text.c_str());
 }

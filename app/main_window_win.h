@@ -62,7 +62,6 @@ class MainWindow : public ui::TopLevelWindow, public MainView, public PlayerView
 
   // MainView.
   void SetStatusText(const std::string& text) override;
-  std::string StatusText() const override;
   void SetPositionTimeText(const std::string& text) override;
   void SetPositionValue(int32_t value) override;
   void SetPositionMax(int32_t max) override;

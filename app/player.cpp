@@ -52,7 +52,7 @@ Player::Player(Deps deps) : d_(deps), saved_title_(kInitialSongTitle) {
 void Player::Initialise() {
   for (size_t i = 0; i < buttons_.size(); ++i)
     d_.view.SetButtonEnabled(static_cast<TransportButton>(i), buttons_[i]);
-  d_.view.SetVolumeSlider(saved_volume_);
+  ShowVolumeSlider(saved_volume_);
   if (!volume_ruler_image_) UpdateVolumeThumb(saved_volume_);
   d_.view.SetPauseFadeMenu(pause_fadeout_enabled_, pause_fadein_enabled_);
   d_.view.SetTimeLabelHint(time_hint_);

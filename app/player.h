@@ -129,6 +129,11 @@ class Player : public ErrorSink, public PlaylistTransport {
 
   // Volume slider and fades.
   void VolumeSliderChanged(int value);
+  // The volume slider shows `value` (the player keeps what it shows).
+  void ShowVolumeSlider(int value);
+  // Raises the volume slider's value by one (within its range) and runs its change
+  // handling, which shows the built-in thumb picture for the level.
+  void RaiseVolumeSliderByOne();
   void FadeInPlay();
   void FadeOutStop();
   void FadeOutPause();
@@ -243,6 +248,7 @@ class Player : public ErrorSink, public PlaylistTransport {
   int32_t slider_value_ = 0;
   int32_t slider_max_ = INT32_MAX;  // the slider's range, once a file has set it
   int saved_volume_ = 0;
+  int volume_slider_ = 0;  // the value the volume slider shows
   bool volume_ruler_image_ = false;
   bool slider_tracking_ = false;
   std::string saved_title_;

@@ -76,13 +76,13 @@ void Player::PositionTick() {
       const auto count = static_cast<int32_t>(d_.playlist.Count());
       if (d_.settings.loop) {
         // Said again so that an active design library receives it too.
-        display.ShowStatus(display.View().StatusText());
+        display.ShowStatus(display.WindowStatus());
         NextTrackImpl();
         // Without autoplay nothing plays now; ticking on would see the same end again
         // and walk the index through the whole list.
         if (!d_.settings.autoplay) keep_running = false;
       } else if (d_.playlist.CurrentIndex() < count - 1) {
-        const std::string remembered = display.View().StatusText();
+        const std::string remembered = display.WindowStatus();
         display.ShowStatus("Flushing the buffer");
         if (!ProcessMessages()) return;
         d_.host.Delay(4000);

@@ -66,7 +66,7 @@ void MainWindow::FormCreate() {
   app_.errors.Run([&] {
     app_.program_folder = ExecutableFolder();
     const int level = volume_.Get();
-    SetVolumeSlider(level);
+    app_.player->ShowVolumeSlider(level);
     // The level to return to is the device's, within the slider's range.
     app_.player->SetSavedVolume(std::clamp(level, 0, 250));
     app_.player->SetVolumeRulerImage(false);

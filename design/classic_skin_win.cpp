@@ -55,13 +55,10 @@ const ClassicPlace& PlaceOf(DesignControl c) {
   return ClassicPlaces().front();
 }
 
-// Bounded, so a flood of messages cannot hold up the import.
-void PumpMessages() { ui::PumpWaitingMessages(1000); }
-
 class ClassicImport {
  public:
-  ClassicImport(App& app, const std::string& name)
-      : app_(app), name_(name), main_(app.main_window) {}
+  ClassicImport(const DesignStage& stage, const std::string& name)
+      : stage_(stage), name_(name), main_(stage.main_window) {}
 
   void Run() {
     if (!main_) return;
@@ -98,7 +95,7 @@ class ClassicImport {
 
     for (const ClassicPlace& p : ClassicPlaces())
       if (p.look != ClassicLook::slider) Place(p);
-    PumpMessages();
+    if (!PumpMessages()) return;
 
     HWND vol = Ctl(DesignControl::volbar), tb = Ctl(DesignControl::tb);
     EnableWindow(vol, FALSE);
@@ -107,16 +104,16 @@ class ClassicImport {
     EnableWindow(vol, TRUE);
 
     Load(ClassicSheet::posbar, &sheet);
-    PumpMessages();
+    if (!PumpMessages()) return;
     EnableWindow(tb, FALSE);
     SendMessageA(tb, ui::VSM_SETPICTURE, ui::kHorizontalTrack,
                  reinterpret_cast<LPARAM>(BitmapFromImage(CutOut(sheet, kPositionTrack))));
     SendMessageA(tb, ui::VSM_SETPICTURE, ui::kHorizontalThumb,
                  reinterpret_cast<LPARAM>(BitmapFromImage(CutOut(sheet, kPositionThumb))));
-    PumpMessages();
+    if (!PumpMessages()) return;
     Place(PlaceOf(DesignControl::tb));
     SendMessageA(tb, ui::VSM_SETBKCOLOR, 0, slider_colour_);
-    PumpMessages();
+    if (!PumpMessages()) return;
     EnableWindow(tb, TRUE);
     RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
@@ -127,7 +124,7 @@ class ClassicImport {
   // Throws with the picture loader's text ("Cannot open file <path>", "Bitmap image is
   // not valid").
   const Image& Load(ClassicSheet sheet, Image* out) {
-    *out = LoadBitmapPicture(DesignFile(app_, name_, SheetFileName(sheet)));
+    *out = LoadBitmapPicture(DesignFile(stage_.program_folder, name_, SheetFileName(sheet)));
     return *out;
   }
 
@@ -170,7 +167,13 @@ class ClassicImport {
     SendMessageA(w, ui::VLM_SETSTYLE, 0, reinterpret_cast<LPARAM>(&style));
   }
 
-  App& app_;
+  // Lets waiting messages run; false when the shutdown began meanwhile.
+  bool PumpMessages() {
+    ui::PumpWaitingMessages(1000);  // bounded, so a flood of messages cannot hold it up
+    return !stage_.core->Closing();
+  }
+
+  const DesignStage& stage_;
   std::string name_;
   HWND main_;
   Image main_bmp_;
@@ -181,6 +184,8 @@ class ClassicImport {
 
 }  // namespace
 
-void ImportClassicSkin(App& app, const std::string& name) { ClassicImport(app, name).Run(); }
+void ImportClassicSkin(const DesignStage& stage, const std::string& name) {
+  ClassicImport(stage, name).Run();
+}
 
 }  // namespace velmora

@@ -53,7 +53,8 @@ bool ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
 // The main window's controls as main.ini sees them.
 class MainWindowTarget : public DesignTarget {
  public:
-  explicit MainWindowTarget(App& app) : app_(app), main_(app.main_window) {}
+  explicit MainWindowTarget(const DesignStage& stage)
+      : core_(*stage.core), main_(stage.main_window) {}
 
   int32_t MainSize(Edge e) const override {
     RECT r{};
@@ -110,11 +111,11 @@ class MainWindowTarget : public DesignTarget {
     SendMessageA(Ctl(c), ui::VLM_SETSTYLE, 0, reinterpret_cast<LPARAM>(&s));
   }
   void SetTimeColours(Colour elapsed, Colour remaining) override {
-    if (app_.player) app_.player->SetTimeColours(elapsed, remaining);
+    core_.SetTimeColours(elapsed, remaining);
   }
   void SetTimeModeElapsed() override {
     // The label shows elapsed time from here on; its colour comes with the keys below.
-    if (app_.player && app_.player->TimeRemainingMode()) app_.player->ShowTimeElapsed();
+    core_.ShowTimeElapsed();
   }
 
   Colour SliderColour(DesignControl c) const override {
@@ -154,7 +155,7 @@ class MainWindowTarget : public DesignTarget {
 
  private:
   HWND Ctl(DesignControl c) const { return GetDlgItem(main_, ControlId(c)); }
-  App& app_;
+  DesignHostTarget& core_;
   HWND main_;
 };
 
@@ -176,36 +177,38 @@ void LoadSliderPicture(HWND slider, const std::string& path, bool thumb) {
 
 }  // namespace
 
-std::string DesignFile(const App& app, const std::string& name, const std::string& file) {
+std::string DesignFile(const std::string& program_folder, const std::string& name,
+                       const std::string& file) {
   // Windows matches names without regard to case already; the resolver also keeps the
   // spelling found on disk, which is what messages and file systems that keep case need.
-  return ResolveNoCase(app.program_folder, "design\\" + name + "\\" + file, ListDir, '\\');
+  return ResolveNoCase(program_folder, "design\\" + name + "\\" + file, ListDir, '\\');
 }
 
-bool LoadMainIni(App& app, const std::string& name) {
-  const std::string path = DesignFile(app, name, "main.ini");
+bool LoadMainIni(const DesignStage& stage, const std::string& name) {
+  const std::string path = DesignFile(stage.program_folder, name, "main.ini");
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream text;
   text << in.rdbuf();
-  MainWindowTarget target(app);
+  MainWindowTarget target(stage);
   ApplyMainIni(IniFile::Parse(text.str()), target);
   return true;
 }
 
-void ClearButtonImages(App& app) {
+void ClearButtonImages(HWND main_window) {
   for (int i = 0; i < kButtonCount; ++i)
-    SendMessageA(GetDlgItem(app.main_window, ControlId(static_cast<DesignControl>(i))),
+    SendMessageA(GetDlgItem(main_window, ControlId(static_cast<DesignControl>(i))),
                  ui::VMB_SETGLYPH, 0, 0);
 }
 
-void BuildButtonImages(App& app, const std::string& folder) {
+void BuildButtonImages(const DesignStage& stage, const std::string& folder) {
   const Image back = LoadBitmapPicture(folder + "back.bmp");
   const Image disabled = LoadBitmapPicture(folder + "backbut.bmp");
   PumpMessages();
-  MainWindowTarget target(app);
+  if (stage.core->Closing()) return;  // the shutdown ran inside
+  MainWindowTarget target(stage);
   for (DesignControl c : kButtonImageOrder) {
-    HWND button = GetDlgItem(app.main_window, ControlId(c));
+    HWND button = GetDlgItem(stage.main_window, ControlId(c));
     if (!button) continue;
     const PixelRect r{target.Geometry(c, Edge::Left), target.Geometry(c, Edge::Top),
                       target.Geometry(c, Edge::Width), target.Geometry(c, Edge::Height)};
@@ -214,19 +217,21 @@ void BuildButtonImages(App& app, const std::string& folder) {
   }
 }
 
-void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& name) {
-  HWND main = app.main_window;
+void ApplyFolderDesign(const DesignStage& stage, FolderDesignState& state,
+                       const std::string& name) {
+  HWND main = stage.main_window;
   if (!main) return;
-  const std::string folder = DesignFile(app, name, "");
+  DesignHostTarget& core = *stage.core;
+  const std::string folder = DesignFile(stage.program_folder, name, "");
   const std::string F = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
-  auto file = [&](const char* f) { return DesignFile(app, name, f); };
+  auto file = [&](const char* f) { return DesignFile(stage.program_folder, name, f); };
   ui::FormShaper& shaper = ui::FormShaper::Of(main);
 
   // The window loses its shape while the design changes; buttons lose their pictures
   // unless the design brings its own, and main.ini places the controls.
   shaper.SetActive(false);
-  if (!Exists(file("backbut.bmp"))) ClearButtonImages(app);
-  if (Exists(file("main.ini"))) LoadMainIni(app, name);
+  if (!Exists(file("backbut.bmp"))) ClearButtonImages(main);
+  if (Exists(file("main.ini"))) LoadMainIni(stage, name);
   // The slider pictures the design brings, while the sliders are disabled.
   HWND tb = GetDlgItem(main, ids::tb), vol = GetDlgItem(main, ids::volbar);
   EnableWindow(tb, FALSE);
@@ -247,20 +252,14 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
   optional_picture("volthumb.bmp", [&](const std::string& p) { LoadSliderPicture(vol, p, true); });
   const bool ruler = optional_picture(
       "volruler.bmp", [&](const std::string& p) { LoadSliderPicture(vol, p, false); });
-  if (app.player) app.player->SetVolumeRulerImage(ruler);
-  if (!ruler) {
-    // Without a ruler of the design's own, the volume thumb follows the level: nudging
-    // the value runs the slider's change handling, which picks the picture.
-    const int v = static_cast<int>(SendMessageA(vol, TBM_GETPOS, 0, 0)) + 1;
-    SendMessageA(vol, TBM_SETPOS, TRUE, v);
-    if (app.player)
-      app.player->VolumeSliderChanged(static_cast<int>(SendMessageA(vol, TBM_GETPOS, 0, 0)));
-  }
+  // Without a ruler of the design's own, the volume thumb follows the level.
+  core.SetOwnVolumeRuler(ruler);
   // Let the window catch up, then the sliders work again.
   PumpMessages();
+  if (core.Closing()) return;  // the shutdown ran inside
   EnableWindow(tb, TRUE);
   EnableWindow(vol, TRUE);
-  SetWindowTextA(GetDlgItem(main, ids::banner2), "Loaded ok ...");
+  core.ShowStatus("Loaded ok ...");
   // The background picture.
   const Image back = LoadBitmapPicture(file("back.bmp"));
   ui::SetStaticBitmap(GetDlgItem(main, ids::background), BitmapFromImage(back));
@@ -290,10 +289,11 @@ void ApplyFolderDesign(App& app, FolderDesignState& state, const std::string& na
     for (int id : {ids::background, ids::imdeactivated})
       if (HWND w = GetDlgItem(main, id))
         SetWindowPos(w, nullptr, 0, 0, mask.width, mask.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (app.settings.Transparency) shaper.SetActive(true);
+    if (core.Transparency()) shaper.SetActive(true);
   }
   // The button pictures.
-  if (Exists(file("backbut.bmp"))) BuildButtonImages(app, F);
+  if (Exists(file("backbut.bmp"))) BuildButtonImages(stage, F);
+  if (core.Closing()) return;
   RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_win.h"
-#include "app/registry_store_win.h"
 #include "design/classic_skin_win.h"
 #include "design/design_apply_win.h"
 #include "design/design_folder.h"
@@ -46,8 +44,12 @@ bool IsFile(const std::string& path) {
 // the start-up's design steps report through the program's sink only.
 class DesignChooser : public DesignChooserControl, private ErrorSink, public ui::TopLevelWindow {
  public:
-  explicit DesignChooser(App& app) : ui::TopLevelWindow(static_cast<ErrorSink&>(*this)), app_(app) {
-    ui::RegisterWidgetClasses(app.instance);
+  explicit DesignChooser(const DesignChooserDeps& deps)
+      : ui::TopLevelWindow(static_cast<ErrorSink&>(*this)),
+        deps_(deps),
+        core_(deps.libraries.core),
+        main_(deps.libraries.main_window) {
+    ui::RegisterWidgetClasses(deps.instance);
     ui::TopLevelClass cls;
     cls.name = kClassName;
     RECT r{0, 0, 642, 225};
@@ -57,7 +59,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
                    r.right - r.left, r.bottom - r.top);
     // The library scan lists every design library it finds here.
     libraries_ = std::make_unique<DesignLibraries>(
-        app, [this](const std::string& name, const std::string& path) {
+        deps.libraries, [this](const std::string& name, const std::string& path) {
           Append({name, path});
         });
   }
@@ -74,10 +76,10 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
   }
-  void StartupDesign() override { app_.errors.Run([this] { ChooseStartupDesign(); }); }
-  void ApplyChosenDesign() override { app_.errors.Run([this] { ApplyDesign(); }); }
+  void StartupDesign() override { deps_.errors.Run([this] { ChooseStartupDesign(); }); }
+  void ApplyChosenDesign() override { deps_.errors.Run([this] { ApplyDesign(); }); }
   void OpenSkinArchive(const std::string& path) override {
-    app_.errors.Run([&] { ApplySkinArchive(path); });
+    deps_.errors.Run([&] { ApplySkinArchive(path); });
   }
   void ReleaseModules() override {
     std::vector<std::string> markers;
@@ -87,7 +89,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
 
  private:
   void Report(const std::string& message) override {
-    app_.errors.Report(message);
+    deps_.errors.Report(message);
     MessageBoxA(hwnd_, message.c_str(), "ORVANE Velmora", MB_OK | MB_ICONERROR);
   }
 
@@ -110,7 +112,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
     font_.reset(CreateFontIndirectA(&lf));
-    HINSTANCE inst = app_.instance;
+    HINSTANCE inst = deps_.instance;
     auto make = [&](DWORD ex, const char* cls, const char* text, DWORD style, int x, int y, int w,
                     int h, int id) {
       HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
@@ -151,7 +153,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
         if (code == CBN_SELCHANGE) {
           const LRESULT sel = SendMessageA(Ctl(ids::designList), CB_GETCURSEL, 0, 0);
           if (sel >= 0) {
-            chosen_name_ = ItemText(static_cast<int>(sel));
+            chosen_name_ = EntryName(sel);
             Preview(chosen_name_);
           }
         }
@@ -166,32 +168,25 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
         if (code == BN_CLICKED) ShowWindow(hwnd_, SW_HIDE);
         break;
       case ids::randomDesignCheck:
-        if (code == BN_CLICKED) {
-          app_.settings.Randomdesign =
-              SendMessageA(Ctl(ids::randomDesignCheck), BM_GETCHECK, 0, 0) == BST_CHECKED;
-          WriteSetting(
-              [&](RegistryStore& s) { s.WriteBool("Randomdesign", app_.settings.Randomdesign); });
-        }
+        if (code == BN_CLICKED)  // the user's click: the box's new state is the setting
+          core_.SetRandomDesign(SendMessageA(Ctl(ids::randomDesignCheck), BM_GETCHECK, 0, 0) ==
+                                BST_CHECKED);
         break;
       default: break;
     }
   }
 
-  std::string ItemText(int index) const {
-    HWND box = Ctl(ids::designList);
-    const LRESULT n = SendMessageA(box, CB_GETLBTEXTLEN, index, 0);
-    if (n == CB_ERR) return {};
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    SendMessageA(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(s.data()));
-    s.resize(static_cast<size_t>(n));
-    return s;
+  // The name of the list's entry `index` (the list holds the entries in order).
+  std::string EntryName(LRESULT index) const {
+    return index >= 0 && static_cast<size_t>(index) < entries_.size()
+               ? entries_[static_cast<size_t>(index)].name
+               : std::string();
   }
 
-  template <typename F>
-  void WriteSetting(F&& write) {
-    RegistryStore store;
-    if (!store.KeyExists()) store.CreateKey();
-    write(store);
+  // The combo box shows `name` and it is the chosen one.
+  void ShowChosen(const std::string& name) {
+    SetWindowTextA(Ctl(ids::designList), name.c_str());
+    chosen_name_ = name;
   }
 
   // --- the lists ------------------------------------------------------------------------
@@ -204,9 +199,9 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
 
   void ListDesigns() {
     std::vector<DirEntry> found;
-    const std::string root = app_.program_folder + "\\Design";
+    const std::string root = deps_.program_folder + "\\Design";
     // Skin archives placed in the folder are unpacked first, so they list like folders.
-    for (const std::string& failure : UnpackPlacedSkinArchives(root)) app_.errors.Report(failure);
+    for (const std::string& failure : UnpackPlacedSkinArchives(root)) deps_.errors.Report(failure);
     ui::ForEachFile(root + "\\*.", [&](const WIN32_FIND_DATAA& fd) {
       const std::string name = fd.cFileName;
       found.push_back({name, name != "." && name != ".." && IsDirectory(root + "\\" + name)});
@@ -222,8 +217,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     if (i >= 0) {
       const DesignEntry& e = entries_[static_cast<size_t>(i)];
       if (e.marker == kMarkerClassic) {
-        std::string path = DesignFile(app_, e.name, "back.bmp");
-        if (!IsFile(path)) path = DesignFile(app_, e.name, "main.bmp");
+        std::string path = DesignFile(deps_.program_folder, e.name, "back.bmp");
+        if (!IsFile(path)) path = DesignFile(deps_.program_folder, e.name, "main.bmp");
         try {
           SetPreview(image, BitmapFromImage(LoadBitmapPicture(path)));
         } catch (...) {
@@ -257,9 +252,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   }
 
   void ApplyDesign() {
-    const std::string text = chosen_name_;
-    current_design_name_ = text;
-    const int i = FindDesignEntry(entries_, text);
+    const int i = FindDesignEntry(entries_, chosen_name_);
     if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
       MessageBeep(MB_OK);
       return;
@@ -270,72 +263,73 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
       // A design library entry.
       if (libraries_->Load(e.marker)) {
         active_library_path_ = e.marker;
-        SendMessageA(GetDlgItem(app_.main_window, ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
+        SendMessageA(GetDlgItem(main_.Handle(), ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
       }
       return;
     }
-    HWND main = app_.main_window;
+    HWND main = main_.Handle();
     ShowWindow(main, SW_SHOW);
     HWND title = GetDlgItem(main, ids::Banner1);
     if (LOWORD(SendMessageA(title, ui::VBM_GETSCROLL, 0, 0)) == 1)
       SendMessageA(title, ui::VBM_SETACTIVE, TRUE, 0);
     // Errors go to the caller: from the button the window procedure reports them with a
     // message box, at start-up the hook reports them quietly.
-    if (IsFile(DesignFile(app_, e.name, "main.bmp"))) {
+    const DesignStage stage{main, deps_.program_folder, &core_};
+    if (IsFile(DesignFile(deps_.program_folder, e.name, "main.bmp"))) {
       // A classic skin has no inactive face; an earlier design's would cover it whenever
       // the player loses the focus.
-      app_.design_state.deact_image_available = false;
-      ImportClassicSkin(app_, e.name);
+      deps_.design_state.deact_image_available = false;
+      ImportClassicSkin(stage, e.name);
     } else {
-      ApplyFolderDesign(app_, app_.design_state, e.name);
+      ApplyFolderDesign(stage, deps_.design_state, e.name);
     }
   }
 
   // A skin archive dropped on the main window or opened: unpacked into Design, listed
   // (this once, though folders are listed only at start-up otherwise) and applied.
   void ApplySkinArchive(const std::string& path) {
-    const SkinUnpackResult r = UnpackSkinArchive(app_.program_folder + "\\Design", path);
-    if (app_.display) app_.display->ShowStatus(r.status);
+    const SkinUnpackResult r = UnpackSkinArchive(deps_.program_folder + "\\Design", path);
+    core_.ShowStatus(r.status);
     if (!r.ok) return;
     if (FindDesignEntry(entries_, r.name) < 0) Append({r.name, kMarkerClassic});
-    SetWindowTextA(Ctl(ids::designList), r.name.c_str());
+    ShowChosen(r.name);
     Preview(r.name);
     ApplyDesign();
   }
 
   void SetAsDefault() {
-    const std::string text = chosen_name_;
-    current_design_name_ = text;
-    const int i = FindDesignEntry(entries_, text);
+    const int i = FindDesignEntry(entries_, chosen_name_);
     if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
       MessageBeep(MB_OK);
       return;
     }
-    app_.settings.design = text;
-    WriteSetting([&](RegistryStore& s) { s.WriteString("design", text); });
+    core_.SetDefaultDesign(chosen_name_);
     ShowWindow(hwnd_, SW_HIDE);
   }
 
   void ChooseStartupDesign() {
-    if (app_.display) app_.display->ShowStatus("Loading Design ...");
+    core_.ShowStatus("Loading Design ...");
     ui::PumpWaitingMessages(1000);  // bounded, so a flood of messages cannot hold it up
-    if (app_.player && app_.player->Closing()) return;  // the shutdown ran inside
+    if (core_.Closing()) return;    // the shutdown ran inside
     ListDesigns();
     SendMessageA(Ctl(ids::randomDesignCheck), BM_SETCHECK,
-                 app_.settings.Randomdesign ? BST_CHECKED : BST_UNCHECKED, 0);
-    HWND box = Ctl(ids::designList);
-    if (app_.settings.Randomdesign) {
+                 core_.RandomDesign() ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (core_.RandomDesign()) {
       SYSTEMTIME t;
       GetLocalTime(&t);
-      app_.random.Seed(((t.wHour * 60u + t.wMinute) * 60u + t.wSecond) * 1000u + t.wMilliseconds);
-      const int count = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
-      const int index = app_.random.Next(count);
-      SendMessageA(box, CB_SETCURSEL, index, 0);
-      if (index < static_cast<int>(entries_.size()) &&
-          entries_[static_cast<size_t>(index)].marker == kMarkerNone)
-        SetWindowTextA(box, "Default");
+      deps_.random.Seed(((t.wHour * 60u + t.wMinute) * 60u + t.wSecond) * 1000u +
+                        t.wMilliseconds);
+      const int index = deps_.random.Next(static_cast<int>(entries_.size()));
+      if (index >= 0 && static_cast<size_t>(index) < entries_.size()) {
+        SendMessageA(Ctl(ids::designList), CB_SETCURSEL, index, 0);
+        const DesignEntry& e = entries_[static_cast<size_t>(index)];
+        if (e.marker == kMarkerNone)
+          ShowChosen("Default");
+        else
+          chosen_name_ = e.name;
+      }
     } else {
-      SetWindowTextA(box, app_.settings.design.c_str());
+      ShowChosen(core_.DefaultDesign());
     }
     Preview(chosen_name_);
   }
@@ -347,19 +341,19 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     auto* self = reinterpret_cast<DesignChooser*>(data);
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &DesignChooser::ComboProc, 1);
     const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-    self->app_.errors.Run([&] {
+    self->deps_.errors.Run([&] {
       if (msg == WM_SETTEXT && result >= 0)  // TRUE or CB_OKAY
         self->chosen_name_ = lp ? reinterpret_cast<const char*>(lp) : "";
-      if (msg == CB_SETCURSEL && result >= 0)
-        self->chosen_name_ = self->ItemText(static_cast<int>(result));
+      if (msg == CB_SETCURSEL && result >= 0) self->chosen_name_ = self->EntryName(result);
     });
     return result;
   }
 
-  App& app_;
+  DesignChooserDeps deps_;
+  DesignHostTarget& core_;
+  DesignMainWindow& main_;
   ui::UniqueFont font_;
   std::vector<DesignEntry> entries_;  // Designbox and designdlls, entry by entry
-  std::string current_design_name_;
   std::string chosen_name_;  // the name the combo box shows: typed, picked or set
   std::string active_library_path_;
   std::unique_ptr<DesignLibraries> libraries_;
@@ -367,8 +361,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
 
 }  // namespace
 
-std::unique_ptr<DesignChooserControl> CreateDesignChooser(App& app) {
-  return std::make_unique<DesignChooser>(app);
+std::unique_ptr<DesignChooserControl> CreateDesignChooser(const DesignChooserDeps& deps) {
+  return std::make_unique<DesignChooser>(deps);
 }
 
 }  // namespace velmora

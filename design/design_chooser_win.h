@@ -7,9 +7,24 @@
 #include <memory>
 #include <string>
 
+#include "design/design_folder.h"
+#include "design/design_library_win.h"
+#include "playlist/random.h"
+#include "ui/error_sink.h"
+
 namespace velmora {
 
-struct App;
+// What the chooser works with: the design libraries' parts, the program folder, the
+// design in force and the generator of random designs. Its own actions report failures
+// to `errors` and with a message box; the start-up's design steps to `errors` only.
+struct DesignChooserDeps {
+  DesignLibrariesDeps libraries;
+  HINSTANCE instance;
+  std::string program_folder;  // no trailing backslash
+  FolderDesignState& design_state;
+  RandomGenerator& random;
+  ErrorSink& errors;
+};
 
 class DesignChooserControl {
  public:
@@ -27,6 +42,6 @@ class DesignChooserControl {
   virtual void ReleaseModules() = 0;
 };
 
-std::unique_ptr<DesignChooserControl> CreateDesignChooser(App& app);
+std::unique_ptr<DesignChooserControl> CreateDesignChooser(const DesignChooserDeps& deps);
 
 }  // namespace velmora

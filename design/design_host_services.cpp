@@ -11,7 +11,7 @@ std::string VolumeStatusText(int volume) {
 
 void SoundBalance::Set(int b) {
   value_ = std::clamp(b, 0, 100);
-  volume_.SetBalance(100 - value_);  // re-applies the current level with the new split
+  output_.SetBalance(100 - value_);  // re-applies the current level with the new split
   if (listener_) listener_(value_);
 }
 
@@ -24,15 +24,10 @@ std::string SoundBalance::Text(int b) {
 void DesignHostServices::Seek(int32_t position) {
   if (!d_.plugin.Has(PluginEntry::jumpto)) return;
   d_.plugin.jumpto(
-      static_cast<int32_t>(static_cast<int64_t>(position) * d_.player.PositionScale()));
+      static_cast<int32_t>(static_cast<int64_t>(position) * d_.core.PositionScale()));
 }
 
-void DesignHostServices::SetVolume(int32_t volume) {
-  d_.view.SetVolumeSlider(volume);
-  d_.volume.Set(volume);
-  d_.player.SetSavedVolume(volume);
-  d_.display.ShowStatus(VolumeStatusText(volume));
-}
+void DesignHostServices::SetVolume(int32_t volume) { d_.core.SetVolume(volume); }
 
 void DesignHostServices::SetBalance(int32_t balance) {
   if (balance > 100) return;

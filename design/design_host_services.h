@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/display.h"
-#include "app/host.h"
-#include "app/player.h"
+#include <functional>
+
+#include "design/design_host_target.h"
 #include "design/design_library.h"
 #include "playlist/playlist.h"
 #include "plugins/input_plugin.h"
@@ -38,7 +38,7 @@ std::string VolumeStatusText(int volume);
 // output's balance to 100 - b. Changing it tells an active design library.
 class SoundBalance {
  public:
-  explicit SoundBalance(Volume& volume) : volume_(volume) {}
+  explicit SoundBalance(OutputBalance& output) : output_(output) {}
   int Value() const { return value_; }
   // The slider moved to b (kept within 0..100, as the slider keeps it).
   void Set(int b);
@@ -47,7 +47,7 @@ class SoundBalance {
   static std::string Text(int b);
 
  private:
-  Volume& volume_;
+  OutputBalance& output_;
   int value_ = 50;
   std::function<void(int)> listener_;
 };
@@ -69,11 +69,8 @@ class DesignCommands {
 class DesignHostServices {
  public:
   struct Deps {
-    Player& player;
-    PlayerView& view;
+    DesignHostTarget& core;
     Playlist& playlist;
-    Display& display;
-    Volume& volume;
     InputPlugin& plugin;
     SoundBalance& balance;
     DesignCommands& commands;

@@ -14,7 +14,7 @@ const char* DesignNotificationName(DesignNotification n) {
 }
 
 DesignLibraryHost::DesignLibraryHost(DesignModuleLoader& loader, DesignShell& shell,
-                                     Display& display)
+                                     DesignSinkSlot& display)
     : loader_(loader), shell_(shell), display_(display) {}
 
 DesignLibraryHost::~DesignLibraryHost() {

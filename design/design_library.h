@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/display.h"
+#include "design/design_sink.h"
 
 namespace velmora {
 
@@ -106,7 +106,7 @@ struct DesignDisplayState {
 // library is active.
 class DesignLibraryHost : public DesignSink {
  public:
-  DesignLibraryHost(DesignModuleLoader& loader, DesignShell& shell, Display& display);
+  DesignLibraryHost(DesignModuleLoader& loader, DesignShell& shell, DesignSinkSlot& display);
   ~DesignLibraryHost() override;
 
   // The chooser's probe: the library's DesignName, or nothing when it is not a design
@@ -173,7 +173,7 @@ class DesignLibraryHost : public DesignSink {
 
   DesignModuleLoader& loader_;
   DesignShell& shell_;
-  Display& display_;
+  DesignSinkSlot& display_;
   std::unique_ptr<DesignModule> active_;
   std::string active_path_;
   int suppress_index_ = 0;

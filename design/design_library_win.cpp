@@ -7,8 +7,6 @@
 
 #include <utility>
 
-#include "app/main_window_ids_win.h"
-#include "app/main_window_win.h"
 #include "design/velmora_design.h"
 #include "plugins/guarded_call_win.h"
 #include "plugins/library_handoff_win.h"
@@ -241,18 +239,13 @@ HMENU OwnedMenu(HMENU menu, HWND owner) {
   return menu;
 }
 
-HMENU ButtonMenu(HWND owner, std::initializer_list<std::pair<int, const char*>> entries) {
-  HMENU menu = CreatePopupMenu();
-  for (const auto& e : entries) AppendMenuA(menu, MF_STRING, e.first, e.second);
-  return OwnedMenu(menu, owner);
-}
-
 // ---- one loaded library ---------------------------------------------------------------
 
 class Win32DesignModule : public DesignModule {
  public:
-  Win32DesignModule(App& app, ModuleSystem& modules, ModuleHandle handle)
-      : app_(app), modules_(modules), handle_(handle) {
+  Win32DesignModule(const DesignMainWindow& main_window, ModuleSystem& modules,
+                    ModuleHandle handle)
+      : main_window_(main_window), modules_(modules), handle_(handle) {
     init_ = modules.Resolve(handle, "init");
     get_header_ = modules.Resolve(handle, "GetDesignHeader");
     update_ = modules.Resolve(handle, "update");
@@ -294,19 +287,11 @@ class Win32DesignModule : public DesignModule {
   }
 
   void WriteHostSlots() override {
-    HWND main = app_.main_window;
-    Player* p = app_.player.get();
-    menus_ = {OwnedMenu(CreateGeneralMenu(app_.settings), main),
-              ButtonMenu(main, {{main_menu::kFadeInPlay, "Fade In"}}),
-              ButtonMenu(main, {{main_menu::kPauseFadeOut, "Fadeout"},
-                                {main_menu::kPauseFadeIn, "Fadein"}}),
-              ButtonMenu(main, {{main_menu::kFadeOutStop, "Fade Out"}})};
-    if (p && menus_[2]) {
-      EnableMenuItem(menus_[2], main_menu::kPauseFadeOut,
-                     p->PauseFadeOutEnabled() ? MF_ENABLED : MF_GRAYED);
-      EnableMenuItem(menus_[2], main_menu::kPauseFadeIn,
-                     p->PauseFadeInEnabled() ? MF_ENABLED : MF_GRAYED);
-    }
+    HWND main = main_window_.Handle();
+    menus_.clear();
+    for (LibraryMenu m : {LibraryMenu::General, LibraryMenu::Play, LibraryMenu::Pause,
+                          LibraryMenu::Stop})
+      menus_.push_back(OwnedMenu(main_window_.CreateLibraryMenu(m), main));
     version_ = ui::WindowText(GetDlgItem(main, ids::Versiontext));
     VelmoraDesignHeader* h = header_;
     {
@@ -391,7 +376,7 @@ class Win32DesignModule : public DesignModule {
     return first[static_cast<int>(n)];
   }
 
-  App& app_;
+  const DesignMainWindow& main_window_;
   ModuleSystem& modules_;
   ModuleHandle handle_;
   EntryAddress init_ = nullptr, get_header_ = nullptr, update_ = nullptr, deinit_ = nullptr;
@@ -411,24 +396,25 @@ std::string BareName(const std::string& path) {
 
 class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, public DesignCommands {
  public:
-  explicit Impl(App& app) : app_(app), modules_(CreateWin32ModuleSystem()) {}
+  explicit Impl(const DesignLibrariesDeps& deps)
+      : deps_(deps), modules_(CreateWin32ModuleSystem()) {}
 
   // DesignModuleLoader
   std::unique_ptr<DesignModule> Open(const std::string& path) override {
     ModuleHandle h = modules_->Load(path);
     if (!h) return nullptr;
-    return std::make_unique<Win32DesignModule>(app_, *modules_, h);
+    return std::make_unique<Win32DesignModule>(deps_.main_window, *modules_, h);
   }
   void ReleaseIfLoaded(const std::string& path) override {
     if (ModuleHandle h = modules_->FindLoaded(BareName(path), path)) modules_->Free(h);
   }
 
   // DesignShell
-  bool MainWindowVisible() const override { return IsWindowVisible(app_.main_window) != FALSE; }
+  bool MainWindowVisible() const override { return IsWindowVisible(Main()) != FALSE; }
   void SetMainWindowVisible(bool visible) override {
-    ShowWindow(app_.main_window, visible ? SW_SHOW : SW_HIDE);
+    ShowWindow(Main(), visible ? SW_SHOW : SW_HIDE);
   }
-  void* MainWindowSender() const override { return app_.main_window; }
+  void* MainWindowSender() const override { return Main(); }
 
   // DesignCommands
   void Click(DesignButton button, void*) override {
@@ -436,7 +422,7 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
                                ids::prevtrackbut, ids::fwdbut,  ids::revbut,   ids::Bitbtn1,
                                ids::minibut,      ids::id3but,  ids::openbut,  ids::plbut};
     const int id = kIds[static_cast<int>(button)];
-    HWND main = app_.main_window;
+    HWND main = Main();
     const WPARAM wp = MAKEWPARAM(id, BN_CLICKED);
     const LPARAM lp = reinterpret_cast<LPARAM>(GetDlgItem(main, id));
     // Exit closes the program, which releases the library: never inside its own call.
@@ -448,8 +434,8 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
   void ShowPopup() override {
     POINT at{};
     GetCursorPos(&at);
-    if (app_.plugins && !app_.plugins->Current().Name().empty()) {
-      InputPlugin& plugin = app_.plugins->Current();
+    if (!deps_.plugins.Current().Name().empty()) {
+      InputPlugin& plugin = deps_.plugins.Current();
       if (plugin.Has(PluginEntry::showoptionspopup)) {
         try {
           plugin.showoptionspopup(at.x, at.y);
@@ -459,21 +445,18 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
     }
     if (HMENU menu = CreatePopupMenu()) {  // NoPopup
       AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-      TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, app_.main_window, nullptr);
+      TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, Main(), nullptr);
       DestroyMenu(menu);
     }
   }
   void RefreshOptions() override {}  // the balance shown is the model's
   void SortPlaylistByName() override {
-    if (app_.playlist_window)
-      SendMessageA(app_.playlist_window->Handle(), WM_COMMAND, ids::plSort1, 0);
+    SendMessageA(deps_.playlist_window.Handle(), WM_COMMAND, ids::plSort1, 0);
   }
-  void SavePlaylistDialog() override {
-    if (app_.playlist_window) app_.playlist_window->SaveDialog();
-  }
+  void SavePlaylistDialog() override { deps_.playlist_window.SaveDialog(); }
 
   DesignDisplayState DisplayState() const {
-    HWND main = app_.main_window;
+    HWND main = Main();
     auto text = [&](int id) { return ui::WindowText(GetDlgItem(main, id)); };
     auto slider = [&](int id, UINT msg) {
       return static_cast<int32_t>(SendMessageA(GetDlgItem(main, id), msg, 0, 0));
@@ -492,41 +475,41 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
     return s;
   }
 
-  App& app_;
+  HWND Main() const { return deps_.main_window.Handle(); }
+
+  DesignLibrariesDeps deps_;
   std::unique_ptr<ModuleSystem> modules_;
   std::unique_ptr<DesignHostServices> services_;
 };
 
-DesignLibraries::DesignLibraries(App& app,
+DesignLibraries::DesignLibraries(const DesignLibrariesDeps& deps,
                                  std::function<void(const std::string&, const std::string&)> list)
-    : app_(app), impl_(std::make_unique<Impl>(app)), list_(std::move(list)) {
-  MainWindow* main = app.main_form.get();
-  balance_ = std::make_unique<SoundBalance>(main->OutputVolume());
-  host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, *app.display);
+    : deps_(deps), impl_(std::make_unique<Impl>(deps)), list_(std::move(list)) {
+  balance_ = std::make_unique<SoundBalance>(deps.output);
+  host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, deps.display);
   balance_->SetListener([this](int b) { host_->NotifyBalance(b); });
-  impl_->services_ = std::make_unique<DesignHostServices>(
-      DesignHostServices::Deps{*app.player, *main, app.playlist, *app.display, main->OutputVolume(),
-                               app.plugins->Current(), *balance_, *impl_, *host_});
+  impl_->services_ = std::make_unique<DesignHostServices>(DesignHostServices::Deps{
+      deps.core, deps.playlist, deps.plugins.Current(), *balance_, *impl_, *host_});
   g_services = impl_->services_.get();
   g_names.fn = &kHostListFunctions;
   g_paths.fn = &kHostListFunctions;
   // Random play and loop are told as they change, wherever they are changed from.
-  random_ = app.settings.Randomplay;
-  loop_ = app.settings.loop;
-  app.settings.AddObserver(this);
+  random_ = deps.core.RandomPlay();
+  loop_ = deps.core.Loop();
+  deps.core.SetPlayOrderListener(this);
   g_program = this;
 }
 
 DesignLibraries::~DesignLibraries() {
   if (g_program == this) g_program = nullptr;
-  app_.settings.RemoveObserver(this);
+  deps_.core.SetPlayOrderListener(nullptr);
   host_.reset();
   g_services = nullptr;
 }
 
-void DesignLibraries::OnSettingsChanged() {
-  if (app_.settings.Randomplay != random_) host_->NotifyRandom(random_ = app_.settings.Randomplay);
-  if (app_.settings.loop != loop_) host_->NotifyLoop(loop_ = app_.settings.loop);
+void DesignLibraries::PlayOrderChanged() {
+  if (deps_.core.RandomPlay() != random_) host_->NotifyRandom(random_ = deps_.core.RandomPlay());
+  if (deps_.core.Loop() != loop_) host_->NotifyLoop(loop_ = deps_.core.Loop());
 }
 
 void DesignLibraries::Probe(const std::string& path) {
@@ -537,14 +520,14 @@ void DesignLibraries::Probe(const std::string& path) {
 bool DesignLibraries::Load(const std::string& path) {
   const bool ok = host_->Load(path, [this] { return impl_->DisplayState(); });
   if (ok) {
-    random_ = app_.settings.Randomplay;
-    loop_ = app_.settings.loop;
+    random_ = deps_.core.RandomPlay();
+    loop_ = deps_.core.Loop();
   }
   return ok;
 }
 
 void DesignLibraries::Unload() {
-  host_->Unload(app_.main_window);
+  host_->Unload(deps_.main_window.Handle());
   g_names.items.clear();
   g_paths.items.clear();
 }
@@ -559,8 +542,8 @@ void DesignLibraries::ReleaseModules(const std::vector<std::string>& markers) {
   g_paths.items.clear();
 }
 
-void DesignLibraries::MainWindowMinimized() { host_->NotifyHide(app_.main_window); }
-void DesignLibraries::MainWindowRestored() { host_->NotifyShow(app_.main_window); }
+void DesignLibraries::MainWindowMinimized() { host_->NotifyHide(deps_.main_window.Handle()); }
+void DesignLibraries::MainWindowRestored() { host_->NotifyShow(deps_.main_window.Handle()); }
 
 DesignLibraries* ProgramDesignLibraries() { return g_program; }
 

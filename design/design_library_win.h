@@ -11,16 +11,44 @@
 #include <string>
 #include <vector>
 
-#include "app/app_win.h"
 #include "design/design_host_services.h"
+#include "design/design_host_target.h"
 #include "design/design_library.h"
+#include "design/design_sink.h"
+#include "playlist/playlist.h"
+#include "playlist/playlist_window_win.h"
+#include "plugins/plugin_system.h"
 
 namespace velmora {
 
-class DesignLibraries : private SettingsObserver {
+// The popup menus a design library is handed: the general menu and the menus of the
+// Play, Pause and Stop buttons.
+enum class LibraryMenu { General, Play, Pause, Stop };
+
+// The main window as the design libraries reach it.
+class DesignMainWindow {
+ public:
+  virtual ~DesignMainWindow() = default;
+  virtual HWND Handle() const = 0;
+  // A new popup menu (the caller owns it) with the main window's command ids.
+  virtual HMENU CreateLibraryMenu(LibraryMenu menu) const = 0;
+};
+
+// What the design libraries reach of the program.
+struct DesignLibrariesDeps {
+  DesignHostTarget& core;
+  DesignMainWindow& main_window;
+  DesignSinkSlot& display;  // the display operations, routed to the active library
+  OutputBalance& output;    // the wave output's balance
+  Playlist& playlist;
+  PlaylistWindowControl& playlist_window;
+  PluginSystem& plugins;
+};
+
+class DesignLibraries : private PlayOrderListener {
  public:
   // `list` receives every probed library: its DesignName and full path.
-  DesignLibraries(App& app,
+  DesignLibraries(const DesignLibrariesDeps& deps,
                   std::function<void(const std::string& name, const std::string& path)> list);
   ~DesignLibraries() override;
   DesignLibraries(const DesignLibraries&) = delete;
@@ -46,13 +74,13 @@ class DesignLibraries : private SettingsObserver {
 
  private:
   class Impl;
-  App& app_;
+  DesignLibrariesDeps deps_;
   std::unique_ptr<Impl> impl_;
   std::unique_ptr<SoundBalance> balance_;
   std::unique_ptr<DesignLibraryHost> host_;
   std::function<void(const std::string&, const std::string&)> list_;
   // Random play and loop are told as they change, wherever they are changed from.
-  void OnSettingsChanged() override;
+  void PlayOrderChanged() override;
   bool random_ = false, loop_ = false;
 };
 

@@ -25,21 +25,8 @@ LAYER = {"ui": 0, "plugins": 1, "playlist": 2, "design": 3, "vis": 4, "options":
 # Windows that still receive the whole application object; each goes once it gets its
 # collaborators by reference.
 KNOWN = {
-    ("design/classic_skin_win.h", "app/app_win.h"),
-    ("design/design_apply_win.h", "app/app_win.h"),
-    ("design/design_chooser_win.cpp", "app/app_win.h"),
-    ("design/design_chooser_win.cpp", "app/registry_store_win.h"),
-    ("design/design_library_branch_win.h", "app/app_win.h"),
     ("options/options_window_win.cpp", "app/app_win.h"),
     ("vis/vu_window_win.cpp", "app/app_win.h"),
-    ("design/design_library_win.h", "app/app_win.h"),
-    ("design/design_library_win.cpp", "app/main_window_ids_win.h"),
-    ("design/design_library_win.cpp", "app/main_window_win.h"),
-    # The design-library host reaches the player core, which still lives in app/.
-    ("design/design_host_services.h", "app/display.h"),
-    ("design/design_host_services.h", "app/host.h"),
-    ("design/design_host_services.h", "app/player.h"),
-    ("design/design_library.h", "app/display.h"),
 }
 
 # Headers of the Win32 layer that predate the _win naming.

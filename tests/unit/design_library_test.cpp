@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/player_design_target.h"
 #include "design/design_host_services.h"
 #include "design/design_library.h"
 #include "fakes/player_fakes.h"
@@ -271,8 +272,8 @@ class DesignServicesTest : public DesignLibraryTest {
   SoundBalance balance_{volume_};
   FakeCommands commands_;
   DesignLibraryHost rig_host_{loader_, shell_, rig_.display};
-  DesignHostServices services_{{*rig_.player, rig_.window, rig_.playlist, rig_.display, volume_,
-                                rig_.plugin, balance_, commands_, rig_host_}};
+  PlayerDesignTarget core_{*rig_.player, rig_.display, volume_, rig_.settings, nullptr};
+  DesignHostServices services_{{core_, rig_.playlist, rig_.plugin, balance_, commands_, rig_host_}};
 };
 
 TEST_F(DesignServicesTest, SetVolumeActsAsTheSliderAndShowsThePercentage) {

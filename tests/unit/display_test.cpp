@@ -17,7 +17,6 @@ struct RecordingView : MainView {
     status = t;
     calls.push_back("status:" + t);
   }
-  std::string StatusText() const override { return status; }
   void SetPositionTimeText(const std::string& t) override { calls.push_back("postime:" + t); }
   void SetPositionValue(int32_t v) override {
     position = v;
@@ -77,7 +76,7 @@ TEST(Display, ActiveLibraryTakesStatusTimeAndPositionAndSharesTheRest) {
   RecordingSink sink;
   Playlist playlist;
   Display display(view, playlist);
-  view.SetStatusText("before");
+  display.ShowStatus("before");
   view.calls.clear();
   display.SetDesignSink(&sink);
   display.ShowStatus("x");
@@ -90,6 +89,7 @@ TEST(Display, ActiveLibraryTakesStatusTimeAndPositionAndSharesTheRest) {
   display.ShowLayer("Layer 3");
   display.ShowBitrate("128 kbps");
   EXPECT_EQ(view.status, "before");
+  EXPECT_EQ(display.WindowStatus(), "before");  // what the window shows, not the library
   EXPECT_EQ(view.calls,
             (std::vector<std::string>{"total:03:20", "max:100", "title:t", "freq:44 kHz",
                                       "layer:Layer 3", "bitrate:128 kbps"}));

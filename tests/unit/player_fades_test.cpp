@@ -192,5 +192,20 @@ TEST(VolumeSlider, DraggingSetsVolumeAndPercentage) {
   EXPECT_EQ(rig.window.volume_thumb, 11);
 }
 
+// A design without a volume ruler raises the slider by one from what it shows (the
+// player's own record, not the control), within its range; the thumb follows.
+TEST(VolumeSlider, RaisedByOneFromTheValueShownWithinTheRange) {
+  PlayerRig rig;
+  rig.player->ShowVolumeSlider(99);
+  rig.player->RaiseVolumeSliderByOne();
+  EXPECT_EQ(rig.window.volume_slider, 100);
+  EXPECT_EQ(rig.window.volume_thumb, 5);
+  EXPECT_EQ(rig.volume.level, 200);  // the device is not moved
+  rig.player->ShowVolumeSlider(255);  // a device level above the slider's range
+  rig.player->RaiseVolumeSliderByOne();
+  EXPECT_EQ(rig.window.volume_slider, 250);
+  EXPECT_EQ(rig.window.volume_thumb, 11);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -79,7 +79,7 @@ TEST(PositionTick, PausedShowsPause) {
 TEST(PositionTick, EndOfTrackWithLoopGoesToTheNextEntry) {
   TickRig rig;
   rig.playlist.SetCurrentIndex(2);
-  rig.window.SetStatusText("before");
+  rig.display.ShowStatus("before");
   rig.plugin.is_playing = false;
   rig.plugin.is_ended = true;
   rig.host.Fire(TimerId::Position);
@@ -105,7 +105,7 @@ TEST(PositionTick, EndOfTrackWithoutAutoplayMovesOnceAndWaits) {
 TEST(PositionTick, EndOfAMiddleEntryWithoutLoopFlushesFirst) {
   TickRig rig;
   rig.settings.loop = false;
-  rig.window.SetStatusText("Loaded ...");
+  rig.display.ShowStatus("Loaded ...");
   rig.plugin.is_playing = false;
   rig.plugin.is_ended = true;
   const size_t before = rig.window.statuses.size();

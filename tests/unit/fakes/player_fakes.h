@@ -129,7 +129,6 @@ class FakeWindow : public MainView, public PlayerView {
     status = t;
     statuses.push_back(t);
   }
-  std::string StatusText() const override { return status; }
   void SetPositionTimeText(const std::string& t) override {
     position_time = t;
     position_times.push_back(t);

@@ -115,7 +115,7 @@ void App::ShowDesignChooser() {
   if (design_chooser) design_chooser->Show();
 }
 // Visualisation plug-ins are chosen on their page of the options window.
-void App::ShowVisualisation() { ShowOptionsPage("Visualisation"); }
+void App::ShowVisualisation() { ShowOptionsPage("Visualisation Plugins"); }
 
 // --- ShellSteps -----------------------------------------------------------------------
 
@@ -133,11 +133,6 @@ void App::ApplyStartupDesign() {
 }
 void App::OpenSkinArchive(const std::string& path) {
   if (design_chooser) design_chooser->OpenSkinArchive(path);
-}
-void App::ErrorAdded(const std::string& line) {
-  // Errors before the options window exists are taken from the player's list when it is
-  // made.
-  if (options_window) options_window->AppendError(line);
 }
 void App::CancelUpdateRequest() { update_requests->Cancel(); }
 void App::StopVisualisation() { visualisation->Stop(); }

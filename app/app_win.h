@@ -116,7 +116,6 @@ struct App : public WindowCommands, public ShellSteps {
   void StartupDesign() override;
   void ApplyStartupDesign() override;
   void OpenSkinArchive(const std::string& path) override;
-  void ErrorAdded(const std::string& line) override;
   void CancelUpdateRequest() override;
   void StopVisualisation() override;
   void ReleaseDesignModules() override;

@@ -8,16 +8,15 @@
 namespace velmora {
 
 void Player::HandleError(const std::string& message) {
-  errors_.push_back(message);
-  d_.view.ErrorAdded(message);
+  errors_.Append(message);
   d_.display.ShowStatus("Error : " + message);
 }
 
-const std::vector<std::string>& Player::ErrorList() const { return errors_; }
+const std::vector<std::string>& Player::ErrorList() const { return errors_.Lines(); }
 
 void Player::WriteErrorLog(const std::string& file_path, const std::string& date,
                            const std::string& time) const {
-  AppendErrorLog(file_path, errors_, date, time);
+  AppendErrorLog(file_path, errors_.Lines(), date, time);
 }
 
 std::string FormatErrorLog(const std::vector<std::string>& lines, const std::string& date,

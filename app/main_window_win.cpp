@@ -432,9 +432,6 @@ void MainWindow::SetTimeLabelColour(uint32_t colour) {
   InvalidateRect(Control(ids::poslab), nullptr, TRUE);
 }
 uint32_t MainWindow::TimeLabelColour() const { return time_colour_; }
-void MainWindow::ErrorAdded(const std::string& line) {
-  steps_.ErrorAdded(line);
-}
 
 // --- Controls -------------------------------------------------------------------------
 
@@ -462,7 +459,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kMenuOpen: p->OpenFiles(); break;
       case kMenuRegister:
       case kMenuLink:
-        windows_.ShowOptionsPage("Filetype/Icons");
+        windows_.ShowOptionsPage("FileType/Icons");
         break;
       case kMenuMemory:
         app_.display->ShowStatus("Showing Memory Info");
@@ -490,7 +487,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         app_.settings.Changed();
         break;
       case kMenuGeneral:
-        windows_.ShowOptionsPage("");
+        windows_.ShowOptionsPage("General");
         app_.display->ShowStatus("General Options");
         break;
       case kMenuSound:
@@ -498,7 +495,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         windows_.ShowOptionsPage("Sound Options");
         break;
       case kMenuDesignInfos:
-        windows_.ShowOptionsPage("Design Infos");
+        windows_.ShowOptionsPage("Design Info");
         break;
       case kMenuInputPlugins:
         windows_.ShowOptionsPage("Input Plugins");

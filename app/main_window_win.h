@@ -82,7 +82,6 @@ class MainWindow : public ui::TopLevelWindow, public MainView, public PlayerView
   void SetTimeLabelHint(const std::string& hint) override;
   void SetTimeLabelColour(uint32_t colour) override;
   uint32_t TimeLabelColour() const override;
-  void ErrorAdded(const std::string& line) override;
 
  private:
   // Posted to ourselves: run the files an OLE drop left in pending_drops_.

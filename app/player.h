@@ -22,6 +22,7 @@
 #include "playlist/playlist.h"
 #include "playlist/playlist_transport.h"
 #include "plugins/input_plugin.h"
+#include "ui/error_list.h"
 #include "ui/error_sink.h"
 
 namespace velmora {
@@ -56,9 +57,6 @@ class PlayerView {
   virtual void SetTimeLabelColour(uint32_t colour) = 0;
   virtual uint32_t TimeLabelColour() const = 0;
 
-  // Optional notifications (no-ops unless a window wants them).
-  // A line was appended to the error list (the options window's error box shows it).
-  virtual void ErrorAdded(const std::string& line) { (void)line; }
 };
 
 class Player : public ErrorSink, public PlaylistTransport {
@@ -175,6 +173,8 @@ class Player : public ErrorSink, public PlaylistTransport {
   void HandleError(const std::string& message);
   void Report(const std::string& message) override { HandleError(message); }
   const std::vector<std::string>& ErrorList() const;
+  // The error list itself, for those who show it as it grows.
+  velmora::ErrorList& Errors() { return errors_; }
   // Appends the error list to the log file at file_path (see AppendErrorLog).
   void WriteErrorLog(const std::string& file_path, const std::string& date,
                      const std::string& time) const;
@@ -262,7 +262,7 @@ class Player : public ErrorSink, public PlaylistTransport {
   uint32_t elapsed_colour_ = 0;
   uint32_t remaining_colour_ = 0;
   int title_interval_ = kScrollInterval;
-  std::vector<std::string> errors_;
+  velmora::ErrorList errors_;
 
   // Re-entry control: window messages run inside loads, ticks and fades.
   bool closing_ = false;

@@ -31,8 +31,6 @@ class ShellSteps {
   virtual void ApplyStartupDesign() = 0;
   // A skin archive dropped or opened: unpacked, listed and applied.
   virtual void OpenSkinArchive(const std::string& path) = 0;
-  // A line added to the error list.
-  virtual void ErrorAdded(const std::string& line) = 0;
   // Shutdown.
   virtual void CancelUpdateRequest() = 0;
   virtual void StopVisualisation() = 0;

@@ -1,12 +1,13 @@
-// TForm2, the options window: for now the general settings page (the check boxes that
-// mirror the settings and the main window's menu marks) and the parts the plug-in
-// subsystem lives in. It holds the scan's lists (Dlls, the hidden ExtensionBox/DllBox pair
-// of the extension table, the file-type list ListBox1), the one-shot Enjoy timer that runs
-// the scan, the plug-in information page with its "Options" button, and the error list of
-// this run. It exists for the whole run, hidden until shown; hiding it lets go of the
-// information library.
-#include <windows.h>
+// TForm2, the options window: the navigation tree on the left, the fifteen pages on the
+// right under a title line. It also holds the plug-in scan's lists (Dlls, the hidden
+// ExtensionBox/DllBox pair of the extension table, the file-type list ListBox1) and the
+// one-shot Enjoy timer that runs the scan. It exists for the whole run, hidden until
+// shown; hiding it lets go of the information library.
+#include "options/options_window_win.h"
 
+#include <commctrl.h>
+
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,8 +15,12 @@
 #include "options/options_window_win.h"
 
 #include "app/app_win.h"
+#include "options/machine_info_pages_win.h"
+#include "options/options_page_win.h"
+#include "options/options_tree.h"
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
+#include "ui/error_list.h"
 #include "ui/form_shaper_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
@@ -31,6 +36,10 @@ constexpr char kScanningCaption[] = "Scanning for dll's... Please wait !";
 constexpr int kClientWidth = 515;
 constexpr int kClientHeight = 307;
 constexpr UINT kEnjoyInterval = 200;
+// The tree on the left; the title line and the pages on the right.
+constexpr RECT kTreeArea{4, 4, 154, 303};
+constexpr RECT kTitleArea{162, 6, 511, 24};
+constexpr RECT kPageArea{162, 30, 511, 303};
 
 // The general page's check boxes and the setting each one is (the main window's menu
 // entries toggle the same settings, so box and menu mark always agree).
@@ -42,17 +51,145 @@ struct CheckBoxSpec {
 constexpr CheckBoxSpec kCheckBoxes[] = {
     {ids::cbAutoplay, "Auto play", &PlayerSettings::autoplay},
     {ids::cbLoop, "Loop", &PlayerSettings::loop},
-    {ids::cbRandomPlay, "Random Play", &PlayerSettings::Randomplay},
-    {ids::cbFadePlay, "Fade when play", &PlayerSettings::Fadeplay},
-    {ids::cbFadeStop, "Fade when stop", &PlayerSettings::Fadestop},
-    {ids::cbFadePause, "Fade when pause", &PlayerSettings::Fadepause},
-    {ids::cbEasyMove, "Easy Move", &PlayerSettings::EasyMove},
-    {ids::cbTransparency, "Transparency", &PlayerSettings::Transparency},
+    {ids::cbMultiple, "Allow multiple instance", &PlayerSettings::Multiple},
     {ids::cbToTop, "Always on top", &PlayerSettings::ToTop},
     {ids::cbNag, "Show news on startup", &PlayerSettings::Nag},
+    {ids::cbTransparency, "Transparency", &PlayerSettings::Transparency},
     {ids::cbEnableTooltips, "Enable Tooltips", &PlayerSettings::EnableTooltips},
-    {ids::cbMultiple, "Allow multiple instance", &PlayerSettings::Multiple},
+    {ids::cbShadowMode, "Shadow Mode", &PlayerSettings::ShadowMode},
+    {ids::cbFadeStop, "Fade when stop", &PlayerSettings::Fadestop},
+    {ids::cbFadePlay, "Fade when play", &PlayerSettings::Fadeplay},
+    {ids::cbFadePause, "Fade when pause", &PlayerSettings::Fadepause},
+    {ids::cbEasyMove, "Easy Move", &PlayerSettings::EasyMove},
+    {ids::cbRandomPlay, "Random Play", &PlayerSettings::Randomplay},
+    // On other pages.
+    {ids::cbUseProxy, "Use a proxy ", &PlayerSettings::UseProxy},
     {ids::cbLogErrors, "Log all errors to errors.log", &PlayerSettings::LogErrors},
+};
+constexpr int kGeneralCheckBoxes = 13;
+
+// The two radio groups: the same three items, index = position.
+constexpr const char* kPlaceItems[] = {"Task Bar Only", "Tray Bar Only", "Both Task and Tray Bar"};
+struct RadioGroupSpec {
+  int group_id;
+  int first_item_id;
+  const char* caption;
+  int32_t PlayerSettings::*setting;
+};
+constexpr RadioGroupSpec kRadioGroups[] = {
+    {ids::rgMinimize, ids::rgMinimize0, "Minimize to :", &PlayerSettings::Minimize},
+    {ids::rgVisibleMode, ids::rgVisibleMode0, "Visible on :", &PlayerSettings::VisibleMode},
+};
+
+// A page that shows only its title line until its subsystem puts its own page in.
+class TitleOnlyPage : public ControlPage {
+ protected:
+  void MakeControls() override {}
+};
+
+// General: the settings that are check boxes, and the two radio groups.
+class GeneralPage : public ControlPage {
+ protected:
+  void MakeControls() override {
+    for (int i = 0; i < kGeneralCheckBoxes; ++i) {
+      const auto& box = kCheckBoxes[i];
+      const int column = i % 2, row = i / 2;
+      Add("BUTTON", box.caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, box.id, 4 + column * 172,
+          2 + row * 20, 168, 18);
+    }
+    int x = 4;
+    for (const auto& group : kRadioGroups) {
+      Add("BUTTON", group.caption, BS_GROUPBOX, 0, group.group_id, x, 146, 168, 90);
+      for (int item = 0; item < 3; ++item)
+        Add("BUTTON", kPlaceItems[item], BS_AUTORADIOBUTTON | (item == 0 ? WS_GROUP : 0), 0,
+            group.first_item_id + item, x + 8, 164 + item * 22, 156, 18);
+      x += 172;
+    }
+  }
+};
+
+// Web: the proxy settings.
+class WebPage : public ControlPage {
+ protected:
+  void MakeControls() override {
+    Add("BUTTON", "Use a proxy ", BS_AUTOCHECKBOX | WS_TABSTOP, 0, ids::cbUseProxy, 4, 2, 200,
+        18);
+    Add("BUTTON", "", BS_GROUPBOX, 0, ids::GroupBox1, 4, 24, 340, 132);
+    static const struct {
+      const char* label;
+      int id;
+      DWORD style;
+    } kFields[] = {{"Host", ids::edHost, 0},
+                   {"Port", ids::edPort, 0},
+                   {"User", ids::edUser, 0},
+                   {"Password", ids::edPassword, ES_PASSWORD}};
+    int y = 42;
+    for (const auto& field : kFields) {
+      Label(field.label, 16, y + 2, 80);
+      Add("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP | field.style, WS_EX_CLIENTEDGE, field.id, 100,
+          y, 230, 20);
+      y += 27;
+    }
+    Label("This sould only be used for input plugins that support it ...", 4, 164, 340, 32);
+  }
+};
+
+// Errors: the log switch and this run's errors, which it shows as they come.
+class ErrorsPage : public ControlPage, private ErrorListObserver {
+ public:
+  explicit ErrorsPage(ErrorList& errors) : errors_(errors) {}
+  ~ErrorsPage() override { errors_.RemoveObserver(this); }
+
+ protected:
+  void MakeControls() override {
+    Add("BUTTON", "Log all errors to errors.log", BS_AUTOCHECKBOX | WS_TABSTOP, 0,
+        ids::cbLogErrors, 4, 2, 300, 18);
+    Add("LISTBOX", "", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
+        WS_EX_CLIENTEDGE, ids::currenterrors, 4, 26, 340, 240);
+    // Errors of the start-up came before this window: they belong here too.
+    for (const std::string& line : errors_.Lines()) ErrorAdded(line);
+    errors_.AddObserver(this);
+  }
+
+ private:
+  void ErrorAdded(const std::string& line) override {
+    SendDlgItemMessageA(parent_, ids::currenterrors, LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(line.c_str()));
+  }
+
+  ErrorList& errors_;
+};
+
+// Input Plugins: the current plug-in, the plug-ins found and the information of the one
+// clicked.
+class InputPluginsPage : public ControlPage {
+ protected:
+  void MakeControls() override {
+    Label("Current one", 4, 4, 80);
+    ReadOnlyEdit(ids::CurrentInput, "", 88, 2, 160);
+    Label("Plugins found", 4, 28, 140);
+    Add("LISTBOX", "", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_TABSTOP,
+        WS_EX_CLIENTEDGE, ids::Dlls, 4, 46, 120, 200);
+    static const struct {
+      const char* label;
+      int id;
+    } kFields[] = {{"Author", ids::author}, {"Name", ids::dllname}, {"Date", ids::date},
+                   {"Info", ids::info},     {"Files", ids::files},  {"Version", ids::version}};
+    int y = 46;
+    for (const auto& field : kFields) {
+      Label(field.label, 132, y + 2, 50);
+      ReadOnlyEdit(field.id, "", 184, y, 160);
+      y += 24;
+    }
+    Add("BUTTON", "Options", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel4, 184, y + 4, 80, 22);
+  }
+};
+
+// FileType/Icons until the file-type subsystem puts its page in: the extensions the scan
+// found (ListBox1 itself stays the window's, see OptionsWindow).
+class FileTypePage : public ControlPage {
+ protected:
+  void MakeControls() override { Label("What type do you want to register ?", 4, 4, 300); }
 };
 
 class OptionsWindow : public OptionsWindowControl,
@@ -73,9 +210,10 @@ class OptionsWindow : public OptionsWindowControl,
   HWND Handle() const override { return hwnd(); }
 
   // OptionsWindowControl
-  void ShowPage(const std::string& page) override;
-  void AppendError(const std::string& line) override;
-  // Neither the About page's version history nor the icon list is in the window yet.
+  void ShowPage(const std::string& node_text) override;
+  void SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page) override;
+  // The History page is filled when it is made, at start-up; the icon list belongs to the
+  // FileType/Icons page its subsystem puts in.
   void FillVersionHistory() override {}
   void FillIconList() override {}
 
@@ -119,22 +257,29 @@ class OptionsWindow : public OptionsWindowControl,
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void Create();
   void CreateControls();
+  void CreateTree();
   void FillList(int id, const std::vector<std::string>& items);
   void DllsClick();     // ShowPluginInfo
   void OLabel4Click();  // ShowPluginOptions
+  // The tree's selection changed to `item`.
+  void TreeSelectionChanged(HTREEITEM item);
+  // Makes a page active: the old one hides, the new one shows with its title.
+  void ActivatePage(OptionsPageId id);
   void RefreshOptionsPage();
   void EnjoyTimer();
-  // The check boxes show the settings as they are now.
-  void SyncCheckBoxes();
-  void OnSettingsChanged() override { SyncCheckBoxes(); }
-  // A check box was clicked: its setting follows, with the box's immediate effect.
-  void CheckBoxClicked(int id);
-  // Shows the general page or the page of the plug-in lists.
-  void SetGeneralPage(bool general);
+  // The controls show the settings as they are now.
+  void SyncSettingsControls();
+  void OnSettingsChanged() override { SyncSettingsControls(); }
+  // A check box or radio button was clicked: its setting follows, with its immediate
+  // effect. False when `id` is none of them.
+  bool SettingControlClicked(int id);
+  OptionsPage& Page(OptionsPageId id) { return *pages_[static_cast<int>(id)]; }
 
   App& app_;
   HFONT font_ = nullptr;
-  std::vector<HWND> general_page_, lists_page_;
+  std::array<std::unique_ptr<OptionsPage>, kOptionsPageCount> pages_;
+  OptionsPageId active_ = OptionsPageId::General;
+  bool syncing_ = false;
 };
 
 void OptionsWindow::Create() {
@@ -152,104 +297,139 @@ void OptionsWindow::Create() {
   // The window that holds the lists starts with no current plug-in and no info library;
   // from now on the subsystem shows its lists here (and arms the scan timer here).
   if (app_.plugins) app_.plugins->AttachListsView(this);
-  // Errors of the main window's creation came before this window: they belong here too.
-  if (app_.player)
-    for (const std::string& line : app_.player->ErrorList()) AppendError(line);
   app_.settings.AddObserver(this);
-  SyncCheckBoxes();
+  SyncSettingsControls();
 }
 
 void OptionsWindow::CreateControls() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
   LOGFONTA lf{};
-  lf.lfHeight = -11;
+  lf.lfHeight = -11;  // 8 points
   lf.lfWeight = FW_BOLD;
   lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
   font_ = CreateFontIndirectA(&lf);
   HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-
-  std::vector<HWND>* page = &general_page_;
-  auto make = [&](const char* cls, const char* text, DWORD style, DWORD ex, int id, int x, int y,
-                  int w, int h) {
-    HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  auto make = [&](const char* cls, DWORD style, DWORD ex_style, int id, const RECT& at) {
+    HWND c = CreateWindowExA(ex_style, cls, "", WS_CHILD | style,
+                             at.left, at.top, at.right - at.left, at.bottom - at.top, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (c && (style & WS_VISIBLE)) page->push_back(c);
     return c;
   };
-  const DWORD visible = WS_VISIBLE;
-  const DWORD list = WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+  make(WC_TREEVIEWA,
+       WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
+           TVS_SHOWSELALWAYS,
+       WS_EX_CLIENTEDGE, ids::TreeView1, kTreeArea);
+  make("STATIC", WS_VISIBLE, 0, ids::pageTitle, kTitleArea);
 
-  // General page: the settings that are check boxes, in two columns.
-  make("STATIC", "General Options", visible, 0, -1, 8, 6, 300, 16);
-  {
-    int i = 0;
-    for (const auto& box : kCheckBoxes) {
-      const int column = i % 2, row = i / 2;
-      make("BUTTON", box.caption, visible | BS_AUTOCHECKBOX | WS_TABSTOP, 0, box.id,
-           16 + column * 250, 32 + row * 24, 240, 20);
-      ++i;
+  pages_[static_cast<int>(OptionsPageId::General)] = std::make_unique<GeneralPage>();
+  pages_[static_cast<int>(OptionsPageId::Web)] = std::make_unique<WebPage>();
+  pages_[static_cast<int>(OptionsPageId::Errors)] =
+      std::make_unique<ErrorsPage>(app_.player->Errors());
+  pages_[static_cast<int>(OptionsPageId::InputPlugins)] = std::make_unique<InputPluginsPage>();
+  pages_[static_cast<int>(OptionsPageId::FileTypeIcons)] = std::make_unique<FileTypePage>();
+  pages_[static_cast<int>(OptionsPageId::MemoryInfos)] = MakeMemoryPage();
+  pages_[static_cast<int>(OptionsPageId::SystemInfo)] = MakeSystemPage();
+  for (auto& page : pages_)
+    if (!page) page = std::make_unique<TitleOnlyPage>();
+  for (auto& page : pages_) page->Create(hwnd_, kPageArea, font);
+
+  // The extension table's storage (two hidden parallel lists) and the extensions that can
+  // be registered, which the scan fills: they stay the window's whichever FileType/Icons
+  // page is in.
+  const DWORD list = WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+  make("LISTBOX", list, 0, ids::ExtensionBox, RECT{0, 0, 10, 10});
+  make("LISTBOX", list, 0, ids::DllBox, RECT{0, 0, 10, 10});
+  make("LISTBOX", list | LBS_EXTENDEDSEL | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::ListBox1,
+       RECT{kPageArea.left + 4, kPageArea.top + 24, kPageArea.left + 124, kPageArea.top + 200});
+
+  CreateTree();
+  // The window opens on the general page, with no node selected.
+  ActivatePage(OptionsPageId::General);
+}
+
+void OptionsWindow::CreateTree() {
+  HWND tree = GetDlgItem(hwnd_, ids::TreeView1);
+  HTREEITEM group = TVI_ROOT;
+  std::vector<HTREEITEM> groups;
+  for (int i = 0; i < kOptionsNodeCount; ++i) {
+    const OptionsNode& node = kOptionsNodes[i];
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = node.depth == 0 ? TVI_ROOT : group;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<char*>(node.text);
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (node.depth == 0) {
+      group = item;
+      groups.push_back(item);
     }
   }
-  page = &lists_page_;
-
-  // Input Plugins page.
-  make("STATIC", "Input Plugins", visible, 0, -1, 8, 6, 300, 16);
-  make("STATIC", "Current one", visible, 0, -1, 8, 28, 80, 16);
-  make("EDIT", "", visible | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::CurrentInput, 92,
-       26, 160, 20);
-  make("STATIC", "Plugins found", visible, 0, -1, 8, 52, 160, 16);
-  make("LISTBOX", "", visible | list | LBS_NOTIFY | WS_TABSTOP, WS_EX_CLIENTEDGE, ids::Dlls, 8, 70,
-       160, 140);
-  static const struct {
-    const char* label;
-    int id;
-  } kFields[] = {{"Author", ids::author}, {"Name", ids::dllname}, {"Date", ids::date},
-                 {"Info", ids::info},     {"Files", ids::files},  {"Version", ids::version}};
-  int y = 52;
-  for (const auto& field : kFields) {
-    make("STATIC", field.label, visible, 0, -1, 180, y + 2, 60, 16);
-    make("EDIT", "", visible | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, field.id, 244, y,
-         262, 20);
-    y += 24;
-  }
-  make("BUTTON", "Options", visible | BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel4, 244, y + 4, 80,
-       22);
-
-  // Storage of the extension table: two hidden parallel lists.
-  make("LISTBOX", "", list, 0, ids::ExtensionBox, 0, 0, 10, 10);
-  make("LISTBOX", "", list, 0, ids::DllBox, 0, 0, 10, 10);
-
-  // FileType/Icons page's extension list, and the Errors page's list of this run's errors.
-  make("STATIC", "File types", visible, 0, -1, 8, 216, 160, 16);
-  make("LISTBOX", "", visible | list | LBS_EXTENDEDSEL | WS_TABSTOP, WS_EX_CLIENTEDGE,
-       ids::ListBox1, 8, 234, 160, 66);
-  make("STATIC", "Errors", visible, 0, -1, 180, 216, 160, 16);
-  make("LISTBOX", "", visible | list | WS_HSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
-       ids::currenterrors, 180, 234, 326, 66);
-  // The window opens on the general page.
-  SetGeneralPage(true);
+  for (HTREEITEM g : groups) SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(g));
+  SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
 }
 
-void OptionsWindow::SetGeneralPage(bool general) {
-  for (HWND c : general_page_) ShowWindow(c, general ? SW_SHOW : SW_HIDE);
-  for (HWND c : lists_page_) ShowWindow(c, general ? SW_HIDE : SW_SHOW);
+void OptionsWindow::SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page) {
+  if (!page) return;
+  auto& slot = pages_[static_cast<int>(id)];
+  if (slot) slot->Hide();
+  page->Create(hwnd_, kPageArea, font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  slot = std::move(page);
+  if (active_ == id) ActivatePage(id);
 }
 
-void OptionsWindow::SyncCheckBoxes() {
+void OptionsWindow::ActivatePage(OptionsPageId id) {
+  for (int i = 0; i < kOptionsPageCount; ++i)
+    if (static_cast<OptionsPageId>(i) != id && pages_[i]) pages_[i]->Hide();
+  active_ = id;
+  SetDlgItemTextA(hwnd_, ids::pageTitle, PageInfo(id).title);
+  ShowWindow(GetDlgItem(hwnd_, ids::ListBox1),
+             id == OptionsPageId::FileTypeIcons ? SW_SHOW : SW_HIDE);
+  Page(id).Show();
+}
+
+void OptionsWindow::TreeSelectionChanged(HTREEITEM item) {
+  char text[128] = {};
+  TVITEMA tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = sizeof text;
+  if (item) SendDlgItemMessageA(hwnd_, ids::TreeView1, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+  if (auto page = PageForNode(text)) ActivatePage(*page);
+  // Matched or not (a group node), the page shown is refreshed.
+  RefreshOptionsPage();
+}
+
+void OptionsWindow::SyncSettingsControls() {
   if (!hwnd_) return;
+  syncing_ = true;
+  const PlayerSettings& s = app_.settings;
   for (const auto& box : kCheckBoxes)
-    SendDlgItemMessageA(hwnd_, box.id, BM_SETCHECK,
-                        app_.settings.*box.setting ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendDlgItemMessageA(hwnd_, box.id, BM_SETCHECK, s.*box.setting ? BST_CHECKED : BST_UNCHECKED,
+                        0);
+  for (const auto& group : kRadioGroups)
+    for (int item = 0; item < 3; ++item)
+      SendDlgItemMessageA(hwnd_, group.first_item_id + item, BM_SETCHECK,
+                          s.*group.setting == item ? BST_CHECKED : BST_UNCHECKED, 0);
+  syncing_ = false;
 }
 
-void OptionsWindow::CheckBoxClicked(int id) {
+bool OptionsWindow::SettingControlClicked(int id) {
+  PlayerSettings& s = app_.settings;
+  for (const auto& group : kRadioGroups) {
+    if (id < group.first_item_id || id >= group.first_item_id + 3) continue;
+    s.*group.setting = id - group.first_item_id;
+    app_.settings.Changed();
+    return true;
+  }
   const CheckBoxSpec* box_info = nullptr;
   for (const auto& box : kCheckBoxes)
     if (box.id == id) box_info = &box;
-  if (!box_info) return;
+  if (!box_info) return false;
   const bool on = SendDlgItemMessageA(hwnd_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  app_.settings.*box_info->setting = on;
+  s.*box_info->setting = on;
   app_.settings.Changed();
   HWND main = app_.main_window;
   switch (id) {
@@ -259,11 +439,12 @@ void OptionsWindow::CheckBoxClicked(int id) {
     case ids::cbToTop:
     case ids::cbNag:  // wired to the same handler: re-applies "Always on top"
       if (main)
-        SetWindowPos(main, app_.settings.ToTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+        SetWindowPos(main, s.ToTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
       break;
     default: break;  // the others (hints too) are read where they are used
   }
+  return true;
 }
 
 void OptionsWindow::FillList(int id, const std::vector<std::string>& items) {
@@ -275,11 +456,6 @@ void OptionsWindow::FillList(int id, const std::vector<std::string>& items) {
     SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   SendMessageA(box, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(box, nullptr, TRUE);
-}
-
-void OptionsWindow::AppendError(const std::string& line) {
-  HWND box = GetDlgItem(hwnd_, ids::currenterrors);
-  if (box) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
 void OptionsWindow::DllsClick() {
@@ -307,14 +483,14 @@ void OptionsWindow::OLabel4Click() {
 }
 
 void OptionsWindow::RefreshOptionsPage() {
-  SetDlgItemTextA(hwnd_, ids::CurrentInput,
-                  app_.plugins ? app_.plugins->CurrentName().c_str() : "");
+  if (active_ == OptionsPageId::InputPlugins)
+    SetDlgItemTextA(hwnd_, ids::CurrentInput,
+                    app_.plugins ? app_.plugins->CurrentName().c_str() : "");
+  Page(active_).Refresh();
 }
 
-void OptionsWindow::ShowPage(const std::string& page) {
-  // The general page, or what the plug-in lists need for every other page until the
-  // whole window arrives.
-  SetGeneralPage(page.empty() || page == "General");
+void OptionsWindow::ShowPage(const std::string& node_text) {
+  if (auto page = PageForNode(node_text)) ActivatePage(*page);
   RefreshOptionsPage();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
@@ -327,6 +503,11 @@ void OptionsWindow::EnjoyTimer() {
 }
 
 LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_CREATE) {
+    LRESULT result = 0;
+    for (auto& page : pages_)
+      if (page && page->HandleMessage(msg, wp, lp, &result)) return result;
+  }
   switch (msg) {
     case WM_CREATE: CreateControls(); return 0;
     case WM_TIMER:
@@ -335,13 +516,22 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lp);
+      if (header->idFrom == ids::TreeView1 &&
+          (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW)) {
+        TreeSelectionChanged(reinterpret_cast<const NMTREEVIEWA*>(lp)->itemNew.hItem);
+        return 0;
+      }
+      break;
+    }
     case WM_COMMAND: {
       const int id = LOWORD(wp);
       const int code = HIWORD(wp);
       if (id == ids::Dlls && code == LBN_SELCHANGE) DllsClick();
       if (id == ids::OLabel4 && code == BN_CLICKED) OLabel4Click();
       if (id == IDCANCEL) ShowWindow(hwnd_, SW_HIDE);
-      if (code == BN_CLICKED) CheckBoxClicked(id);
+      if (code == BN_CLICKED && !syncing_) SettingControlClicked(id);
       return 0;
     }
     case WM_SHOWWINDOW:

@@ -6,6 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "options/options_page_win.h"
+#include "options/options_tree.h"
+
 namespace velmora {
 
 struct App;
@@ -14,10 +17,11 @@ class OptionsWindowControl {
  public:
   virtual ~OptionsWindowControl() = default;
   virtual HWND Handle() const = 0;
-  // Shown on the page of that name ("" or "General": the general page).
-  virtual void ShowPage(const std::string& page) = 0;
-  // A line of the error list of this run.
-  virtual void AppendError(const std::string& line) = 0;
+  // Makes the page that `node_text` selects active (any other text keeps the page shown),
+  // refreshes it and shows the window in front.
+  virtual void ShowPage(const std::string& node_text) = 0;
+  // Puts a subsystem's page under its node, in place of the page that only has its title.
+  virtual void SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page) = 0;
   // The start-up fills the About page's version history and the file types' icon list.
   virtual void FillVersionHistory() = 0;
   virtual void FillIconList() = 0;

@@ -47,6 +47,8 @@ enum OptionsWindow : int {
   DllBox = 2003,
   ListBox1 = 2004,
   currenterrors = 2005,
+  TreeView1 = 2006,  // the navigation tree (a SysTreeView32)
+  pageTitle = 2007,  // the title line of the page shown
   // check boxes
   cbAutoplay = 2100,
   cbLoop = 2101,
@@ -63,8 +65,15 @@ enum OptionsWindow : int {
   cbLogErrors = 2112,
   cbShadowMode = 2113,
   cbEnableTooltips = 2114,
-  rgMinimize = 2120,
-  rgVisibleMode = 2121,
+  rgMinimize = 2120,     // MinimizeGroup "Minimize to :", items rgMinimize0..2
+  rgVisibleMode = 2121,  // RadioGroup1 "Visible on :", items rgVisibleMode0..2
+  rgMinimize0 = 2122,
+  rgMinimize1 = 2123,
+  rgMinimize2 = 2124,
+  rgVisibleMode0 = 2125,
+  rgVisibleMode1 = 2126,
+  rgVisibleMode2 = 2127,
+  GroupBox1 = 2128,  // the proxy fields' group
   edHost = 2130,
   edPort = 2131,
   edUser = 2132,
@@ -78,6 +87,63 @@ enum OptionsWindow : int {
   files = 2154,
   version = 2155,
   CurrentInput = 2156,
+  // Sound Options page.
+  balance = 2160,  // trackbar 0..100
+  baledit = 2161,
+  // Help page.
+  infor = 2170,
+  OLabel5 = 2171,  // "Change the design"
+  helpPlaylist = 2172,  // "Edit the playlist" (the control named playlist)
+  OLabel6 = 2173,  // "Open files"
+  // History, Greetings.
+  Memo3 = 2180,
+  Memo1 = 2181,
+  Memo2 = 2182,
+  // About page.
+  aboutBanner1 = 2190,  // the scrolling credits (Banner1)
+  urlbox = 2191,
+  addbut = 2192,
+  emailbox = 2193,
+  ToolbarButton971 = 2194,
+  aboutLogo = 2195,
+  // Design Info page.
+  Edit9 = 2200,
+  Edit10 = 2201,
+  Edit11 = 2202,
+  Image3 = 2203,
+  Banner2 = 2204,
+  // Memory Infos page: the six value texts and four gauges.
+  edit1 = 2210,
+  edit2 = 2211,
+  edit3 = 2212,
+  Edit4 = 2213,
+  Edit5 = 2214,
+  Edit6 = 2215,
+  Gauge1 = 2216,
+  Gauge2 = 2217,
+  Gauge3 = 2218,
+  Gauge4 = 2219,
+  // System Info page.
+  system1 = 2230,
+  system2 = 2231,
+  system3 = 2232,
+  system6 = 2233,
+  system7 = 2234,
+  pwr1 = 2235,
+  pwr2 = 2236,
+  pwr3 = 2237,
+  pwr4 = 2238,
+  // Pages other subsystems put in: their controls take ids from these ranges.
+  visPageFirst = 2400,       // "Visualisation Plugins": 2400-2499
+  fileTypePageFirst = 2500,  // "FileType/Icons": 2500-2599
+  updatePageFirst = 2600,    // "Update": 2600-2699
+};
+
+// TForm13, the news window (13000-13999).
+enum NewsWindow : int {
+  newsText = 13001,
+  newsHeading = 13002,
+  newsFooter = 13003,
 };
 
 // TForm3, the playlist window (3000-3999).

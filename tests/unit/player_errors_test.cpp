@@ -26,6 +26,12 @@ std::string ReadAll(const std::string& path) {
 TEST(ErrorHandler, ShowsAndRecordsEveryError) {
   PlayerRig rig;
   fakes::RecordingSink sink;
+  // The error list tells its observers of each line as it comes.
+  struct Observer : ErrorListObserver {
+    std::vector<std::string> lines;
+    void ErrorAdded(const std::string& line) override { lines.push_back(line); }
+  } observer;
+  rig.player->Errors().AddObserver(&observer);
   rig.player->HandleError("List index out of bounds (5)");
   EXPECT_EQ(rig.window.status, "Error : List index out of bounds (5)");
   rig.display.SetDesignSink(&sink);
@@ -33,7 +39,8 @@ TEST(ErrorHandler, ShowsAndRecordsEveryError) {
   EXPECT_EQ(sink.statuses.back(), "Error : second");
   EXPECT_EQ(rig.player->ErrorList(),
             (std::vector<std::string>{"List index out of bounds (5)", "second"}));
-  EXPECT_EQ(rig.window.errors_added, rig.player->ErrorList());
+  EXPECT_EQ(observer.lines, rig.player->ErrorList());
+  rig.player->Errors().RemoveObserver(&observer);
 }
 
 // The one boundary every handler runs through: what escapes is recorded, nothing more.

@@ -611,6 +611,88 @@ std::string ListText(HWND parent, int id, int row) {
   return text;
 }
 
+namespace {
+
+// Memory in another process, for common-control messages that carry pointers.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND owner, size_t size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(owner, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_)
+      address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  char* address() const { return static_cast<char*>(address_); }
+  bool Write(size_t offset, const void* data, size_t size) {
+    return address_ && offset + size <= size_ &&
+           WriteProcessMemory(process_, address() + offset, data, size, nullptr);
+  }
+  bool Read(size_t offset, void* data, size_t size) {
+    return address_ && offset + size <= size_ &&
+           ReadProcessMemory(process_, address() + offset, data, size, nullptr);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+  size_t size_;
+};
+
+HTREEITEM NextTreeItem(HWND tree, UINT how, HTREEITEM from) {
+  return reinterpret_cast<HTREEITEM>(
+      SendTimeout(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)).value_or(0));
+}
+
+std::string TreeItemText(HWND tree, RemoteBuffer& remote, HTREEITEM item) {
+  constexpr size_t kTextSize = 256;
+  TVITEMA tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = remote.address() + sizeof(TVITEMA);
+  tv.cchTextMax = kTextSize;
+  const char zero = 0;
+  if (!remote.Write(0, &tv, sizeof tv) || !remote.Write(sizeof tv, &zero, 1)) return {};
+  SendTimeout(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.address()));
+  char text[kTextSize] = {};
+  remote.Read(sizeof tv, text, kTextSize - 1);
+  return text;
+}
+
+void CollectTreeNodes(HWND tree, RemoteBuffer& remote, HTREEITEM first, int depth,
+                      std::vector<TreeNode>* nodes) {
+  for (HTREEITEM item = first; item; item = NextTreeItem(tree, TVGN_NEXT, item)) {
+    nodes->push_back({TreeItemText(tree, remote, item), depth, item});
+    CollectTreeNodes(tree, remote, NextTreeItem(tree, TVGN_CHILD, item), depth + 1, nodes);
+  }
+}
+
+}  // namespace
+
+std::vector<TreeNode> TreeNodes(HWND parent, int id) {
+  std::vector<TreeNode> nodes;
+  HWND tree = Control(parent, id);
+  if (!tree) return nodes;
+  RemoteBuffer remote(tree, sizeof(TVITEMA) + 256);
+  CollectTreeNodes(tree, remote, NextTreeItem(tree, TVGN_ROOT, nullptr), 0, &nodes);
+  return nodes;
+}
+
+bool SelectTreeNode(HWND parent, int id, const std::string& text) {
+  for (const TreeNode& node : TreeNodes(parent, id))
+    if (node.text == text)
+      return SendTimeout(Control(parent, id), TVM_SELECTITEM, TVGN_CARET,
+                         reinterpret_cast<LPARAM>(node.item))
+                 .value_or(0) != 0;
+  return false;
+}
+
 std::vector<std::string> ListItems(HWND parent, int id) {
   std::vector<std::string> items;
   int count = ListCount(parent, id);

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <functional>
@@ -155,6 +156,16 @@ int ListCount(HWND parent, int id);                  // LB_GETCOUNT (-1 when mis
 std::string ListText(HWND parent, int id, int row);  // LB_GETTEXT
 std::vector<std::string> ListItems(HWND parent, int id);
 std::vector<int> ListSelection(HWND parent, int id);  // rows with LB_GETSEL true
+// A tree-view control's nodes, depth first in display order (depth 0 for top-level nodes),
+// read from the owning process's memory.
+struct TreeNode {
+  std::string text;
+  int depth = 0;
+  HTREEITEM item = nullptr;
+};
+std::vector<TreeNode> TreeNodes(HWND parent, int id);
+// Selects the first node with this text as a click would (TVM_SELECTITEM); false when none.
+bool SelectTreeNode(HWND parent, int id, const std::string& text);
 // Clicks a button-like control as a user would (BM_CLICK, sent).
 void Click(HWND parent, int id);
 // Waits until a control's text equals `expected`.

@@ -151,7 +151,6 @@ class FakeWindow : public MainView, public PlayerView {
   bool title_enabled = true;
   std::string time_hint = "Time ";
   uint32_t time_colour = 0;
-  std::vector<std::string> errors_added;
 
   void SetButtonEnabled(TransportButton b, bool e) override { buttons[b] = e; }
   void SetVolumeSlider(int v) override { volume_slider = v; }
@@ -172,7 +171,6 @@ class FakeWindow : public MainView, public PlayerView {
   void SetTimeLabelHint(const std::string& h) override { time_hint = h; }
   void SetTimeLabelColour(uint32_t c) override { time_colour = c; }
   uint32_t TimeLabelColour() const override { return time_colour; }
-  void ErrorAdded(const std::string& line) override { errors_added.push_back(line); }
 
   bool Has(const std::string& status_text) const;
   size_t CountOf(const std::string& status_text) const;

@@ -8,6 +8,7 @@
 #include "app/player_design_target.h"
 #include "app/registry_store_win.h"
 #include "design/design_chooser_win.h"
+#include "options/news_window_win.h"
 #include "options/options_window_win.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system_win.h"
@@ -102,12 +103,27 @@ std::string App::ProgramFile(const std::string& relative) const {
   return program_folder + "\\" + relative;
 }
 
+void App::SaveSettingsNow() {
+  RECT r{};
+  if (main_window && !IsIconic(main_window) && GetWindowRect(main_window, &r)) {
+    settings.Top = r.top;
+    settings.Left = r.left;
+  }
+  int width = 0, height = 0;
+  if (playlist_window) playlist_window->GetSize(&width, &height);
+  if (width > 0 && height > 0) settings.PWidth = width, settings.PHeight = height;
+  RegistryStore store;
+  SaveSettings(store, settings);
+}
+
 // --- WindowCommands -------------------------------------------------------------------
 
 void App::ShowOptionsPage(const std::string& page) {
   if (options_window) options_window->ShowPage(page);
 }
-void App::ShowNews() {}  // the news window is not in the program yet
+void App::ShowNews() {
+  if (news_window) news_window->Show();
+}
 void App::ShowVuMeter() {
   if (vu_meter) vu_meter->Show();
 }
@@ -160,13 +176,15 @@ bool CreateWindows(App& app) {
                           *app.plugins},
       app.instance, app.program_folder, app.design_state, app.random, app.errors});
   app.vu_meter = CreateVuWindow(app);
-  for (const char* name : {"TForm13", "TForm4", "TForm7"})
+  app.news_window = CreateNewsWindow(app.errors);
+  for (const char* name : {"TForm4", "TForm7"})
     app.placeholders.push_back(std::make_unique<PlaceholderWindow>(app.errors, name));
   return true;
 }
 
 void DestroyWindows(App& app) {
   while (!app.placeholders.empty()) app.placeholders.pop_back();
+  app.news_window.reset();
   app.vu_meter.reset();
   app.design_chooser.reset();
   app.design_main_window.reset();

@@ -27,6 +27,7 @@ namespace velmora {
 struct App;
 class MainWindow;
 class OptionsWindowControl;
+class NewsWindowControl;
 class PlaylistWindowControl;
 class DesignChooserControl;
 class VuMeterControl;
@@ -92,7 +93,8 @@ struct App : public WindowCommands, public ShellSteps {
   std::unique_ptr<MainWindowForDesigns> design_main_window;
   std::unique_ptr<DesignChooserControl> design_chooser;  // TForm6
   std::unique_ptr<VuMeterControl> vu_meter;                // TForm12
-  // News (TForm13), shadow mode (TForm4) and automatic update (TForm7) until they arrive.
+  std::unique_ptr<NewsWindowControl> news_window;          // TForm13
+  // Shadow mode (TForm4) and automatic update (TForm7) until they arrive.
   std::vector<std::unique_ptr<PlaceholderWindow>> placeholders;
   // Subsystems whose windows are not in the program yet.
   UpdateRequests* update_requests;
@@ -100,6 +102,9 @@ struct App : public WindowCommands, public ShellSteps {
 
   // Program folder + "\" + relative.
   std::string ProgramFile(const std::string& relative) const;
+  // Writes the settings now, with the main window's place and the playlist window's size
+  // as they are (the options window's close).
+  void SaveSettingsNow();
   // The application title ("ORVANE Velmora" + " - " + title while a file is loaded).
   std::string title = "ORVANE Velmora";
 

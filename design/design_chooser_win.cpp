@@ -275,6 +275,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     // Errors go to the caller: from the button the window procedure reports them with a
     // message box, at start-up the hook reports them quietly.
     const DesignStage stage{main, deps_.program_folder, &core_};
+    deps_.design_state.name = e.name;
     if (IsFile(DesignFile(deps_.program_folder, e.name, "main.bmp"))) {
       // A classic skin has no inactive face; an earlier design's would cover it whenever
       // the player loses the focus.

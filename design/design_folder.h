@@ -13,6 +13,7 @@ namespace velmora {
 // What the design in force supplies beyond its pictures; the chooser keeps it up to date
 // and the main window reads it.
 struct FolderDesignState {
+  std::string name;                    // the design folder last applied
   bool deact_image_available = false;  // it has a picture for the inactive window
 };
 

@@ -15,7 +15,12 @@
 #include "options/options_window_win.h"
 
 #include "app/app_win.h"
+#include "design/design_chooser_win.h"
+#include "design/design_library_win.h"
+#include "options/help_tours.h"
 #include "options/machine_info_pages_win.h"
+#include "options/sound_design_pages_win.h"
+#include "options/text_pages_win.h"
 #include "options/options_page_win.h"
 #include "options/options_tree.h"
 #include "plugins/plugin_lists_view.h"
@@ -76,6 +81,16 @@ struct RadioGroupSpec {
   const char* caption;
   int32_t PlayerSettings::*setting;
 };
+// The proxy fields and the setting each one is.
+struct TextFieldSpec {
+  int id;
+  std::string PlayerSettings::*setting;
+};
+constexpr TextFieldSpec kProxyFields[] = {{ids::edHost, &PlayerSettings::Host},
+                                          {ids::edPort, &PlayerSettings::Port},
+                                          {ids::edUser, &PlayerSettings::User},
+                                          {ids::edPassword, &PlayerSettings::Password}};
+
 constexpr RadioGroupSpec kRadioGroups[] = {
     {ids::rgMinimize, ids::rgMinimize0, "Minimize to :", &PlayerSettings::Minimize},
     {ids::rgVisibleMode, ids::rgVisibleMode0, "Visible on :", &PlayerSettings::VisibleMode},
@@ -192,6 +207,83 @@ class FileTypePage : public ControlPage {
   void MakeControls() override { Label("What type do you want to register ?", 4, 4, 300); }
 };
 
+// The guided tours' reach: the cursor, the main window's buttons and the design chooser.
+class WindowTourHost : public TourHost {
+ public:
+  WindowTourHost(App& app, HWND& options) : app_(app), options_(options) {}
+
+  void Position(int* x, int* y) override {
+    POINT p{};
+    GetCursorPos(&p);
+    *x = p.x, *y = p.y;
+  }
+  void MoveTo(int x, int y) override { SetCursorPos(x, y); }
+  void Pause(int milliseconds) override {
+    ui::PumpWaitingMessages();
+    Sleep(static_cast<DWORD>(milliseconds));
+  }
+  void Wait(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
+  void SetStepText(const std::string& text) override {
+    SetDlgItemTextA(options_, ids::infor, text.c_str());
+    UpdateWindow(GetDlgItem(options_, ids::infor));
+  }
+  std::optional<std::pair<int, int>> TargetPoint(TourTarget target) override {
+    switch (target) {
+      case TourTarget::OptionsButton: return ControlPoint(app_.main_window, ids::optionbut);
+      case TourTarget::PlaylistButton: return ControlPoint(app_.main_window, ids::plbut);
+      case TourTarget::OpenButton: return ControlPoint(app_.main_window, ids::openbut);
+      case TourTarget::DesignListArrow: {
+        HWND list = app_.design_chooser ? GetDlgItem(app_.design_chooser->Handle(), ids::designList)
+                                        : nullptr;
+        RECT r{};
+        if (!list || !GetWindowRect(list, &r)) return std::nullopt;
+        return std::make_pair(static_cast<int>(r.right - 5), static_cast<int>(r.bottom));
+      }
+    }
+    return std::nullopt;
+  }
+  void ShowSetupMenu(int, int) override {
+    // The options button pressed: its drop-down menu opens there and waits for the user.
+    HWND button = GetDlgItem(app_.main_window, ids::optionbut);
+    if (button)
+      SendMessageA(app_.main_window, WM_COMMAND, MAKEWPARAM(ids::optionbut, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+  }
+  void ShowDesignChooser() override { app_.ShowDesignChooser(); }
+
+ private:
+  // A control's left and top added to its window's left and top, 2 pixels further down.
+  static std::optional<std::pair<int, int>> ControlPoint(HWND window, int id) {
+    HWND control = window ? GetDlgItem(window, id) : nullptr;
+    RECT frame{}, place{};
+    if (!control || !GetWindowRect(window, &frame) || !GetWindowRect(control, &place))
+      return std::nullopt;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    return std::make_pair(static_cast<int>(frame.left + place.left - origin.x),
+                          static_cast<int>(frame.top + place.top - origin.y + 2));
+  }
+
+  App& app_;
+  HWND& options_;
+};
+
+// The design in force: the active design library, or the design folder last applied.
+class AppDesignSource : public DesignInfoSource {
+ public:
+  explicit AppDesignSource(App& app) : app_(app) {}
+  DesignInForce CurrentDesign() override {
+    DesignLibraries* libraries = ProgramDesignLibraries();
+    if (libraries && libraries->Host().Active())
+      return {true, libraries->Host().ActiveDesignName(), libraries->Host().ActivePath()};
+    const std::string& name = app_.design_state.name;
+    return {false, name, DesignFolderPath(app_.program_folder, name)};
+  }
+
+ private:
+  App& app_;
+};
+
 class OptionsWindow : public OptionsWindowControl,
                       public ui::TopLevelWindow,
                       public PluginListsView,
@@ -273,9 +365,13 @@ class OptionsWindow : public OptionsWindowControl,
   // A check box or radio button was clicked: its setting follows, with its immediate
   // effect. False when `id` is none of them.
   bool SettingControlClicked(int id);
+  // A proxy field was edited: its setting follows.
+  void ProxyFieldChanged(int id);
   OptionsPage& Page(OptionsPageId id) { return *pages_[static_cast<int>(id)]; }
 
   App& app_;
+  WindowTourHost tours_{app_, hwnd_};
+  AppDesignSource designs_{app_};
   HFONT font_ = nullptr;
   std::array<std::unique_ptr<OptionsPage>, kOptionsPageCount> pages_;
   OptionsPageId active_ = OptionsPageId::General;
@@ -330,6 +426,15 @@ void OptionsWindow::CreateControls() {
   pages_[static_cast<int>(OptionsPageId::FileTypeIcons)] = std::make_unique<FileTypePage>();
   pages_[static_cast<int>(OptionsPageId::MemoryInfos)] = MakeMemoryPage();
   pages_[static_cast<int>(OptionsPageId::SystemInfo)] = MakeSystemPage();
+  pages_[static_cast<int>(OptionsPageId::Help)] = MakeHelpPage(tours_);
+  pages_[static_cast<int>(OptionsPageId::History)] = MakeHistoryPage();
+  pages_[static_cast<int>(OptionsPageId::About)] = MakeAboutPage(app_.program_folder);
+  pages_[static_cast<int>(OptionsPageId::Greetings)] = MakeGreetingsPage();
+  pages_[static_cast<int>(OptionsPageId::SoundOptions)] = MakeSoundPage([]() -> SoundBalance* {
+    DesignLibraries* libraries = ProgramDesignLibraries();
+    return libraries ? &libraries->Balance() : nullptr;
+  });
+  pages_[static_cast<int>(OptionsPageId::DesignInfo)] = MakeDesignInfoPage(designs_);
   for (auto& page : pages_)
     if (!page) page = std::make_unique<TitleOnlyPage>();
   for (auto& page : pages_) page->Create(hwnd_, kPageArea, font);
@@ -413,6 +518,13 @@ void OptionsWindow::SyncSettingsControls() {
     for (int item = 0; item < 3; ++item)
       SendDlgItemMessageA(hwnd_, group.first_item_id + item, BM_SETCHECK,
                           s.*group.setting == item ? BST_CHECKED : BST_UNCHECKED, 0);
+  // The proxy fields: their texts, and usable only with "Use a proxy ".
+  for (const auto& field : kProxyFields) {
+    HWND edit = GetDlgItem(hwnd_, field.id);
+    if (ui::WindowText(edit) != s.*field.setting) SetWindowTextA(edit, (s.*field.setting).c_str());
+    EnableWindow(edit, s.UseProxy);
+  }
+  EnableWindow(GetDlgItem(hwnd_, ids::GroupBox1), s.UseProxy);
   syncing_ = false;
 }
 
@@ -445,6 +557,14 @@ bool OptionsWindow::SettingControlClicked(int id) {
     default: break;  // the others (hints too) are read where they are used
   }
   return true;
+}
+
+void OptionsWindow::ProxyFieldChanged(int id) {
+  for (const auto& field : kProxyFields) {
+    if (field.id != id) continue;
+    app_.settings.*field.setting = ui::WindowText(GetDlgItem(hwnd_, id));
+    app_.settings.Changed();
+  }
 }
 
 void OptionsWindow::FillList(int id, const std::vector<std::string>& items) {
@@ -532,6 +652,7 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (id == ids::OLabel4 && code == BN_CLICKED) OLabel4Click();
       if (id == IDCANCEL) ShowWindow(hwnd_, SW_HIDE);
       if (code == BN_CLICKED && !syncing_) SettingControlClicked(id);
+      if (code == EN_CHANGE && !syncing_) ProxyFieldChanged(id);
       return 0;
     }
     case WM_SHOWWINDOW:
@@ -543,7 +664,11 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         SendDlgItemMessageA(hwnd_, ids::Dlls, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
       }
       break;
-    case WM_CLOSE: ShowWindow(hwnd_, SW_HIDE); return 0;
+    case WM_CLOSE:
+      // The user closed the window: the settings are written now; then it hides.
+      app_.SaveSettingsNow();
+      ShowWindow(hwnd_, SW_HIDE);
+      return 0;
     default: break;
   }
   return DefWindowProcA(hwnd_, msg, wp, lp);

@@ -95,5 +95,106 @@ TEST_F(OptionsWindowTest, TreeListsEveryNodeAndEachSelectsItsPage) {
   EXPECT_TRUE(player_.Close());
 }
 
+// What a user's move of the balance slider tells the window.
+void MoveSlider(HWND window, int id, int value) {
+  HWND slider = Control(window, id);
+  SendMessageA(slider, TBM_SETPOS, TRUE, value);
+  SendMessageA(window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, value),
+               reinterpret_cast<LPARAM>(slider));
+}
+
+TEST_F(OptionsWindowTest, PagesShowTheirFiguresAndTexts) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Select("Sound Options"));
+  EXPECT_EQ(SliderPos(options_, ids::balance), 50);
+  EXPECT_EQ(ControlText(options_, ids::baledit), "Centered");
+  const std::pair<int, const char*> balances[] = {{40, "20 Left"}, {50, "Centered"}, {60, "20 Right"},
+                                                  {100, "100 Right"}};
+  for (const auto& [value, text] : balances) {
+    MoveSlider(options_, ids::balance, value);
+    EXPECT_EQ(ControlText(options_, ids::baledit), text) << value;
+  }
+  // The page shows the balance in force when it comes back.
+  MoveSlider(options_, ids::balance, 30);
+  ASSERT_TRUE(Select("General"));
+  ASSERT_TRUE(Select("Sound Options"));
+  EXPECT_EQ(SliderPos(options_, ids::balance), 30);
+
+  EXPECT_EQ(ControlText(options_, ids::edit1), "Refreshing ...");
+  ASSERT_TRUE(Select("Memory Infos"));
+  for (int id : {ids::edit1, ids::edit2, ids::edit3, ids::Edit4, ids::Edit5, ids::Edit6}) {
+    const std::string text = ControlText(options_, id);
+    EXPECT_GT(text.size(), 3u);
+    EXPECT_EQ(text.substr(text.size() - 3), " Kb") << id;
+    EXPECT_NE(text[0], '-') << id;
+  }
+  ASSERT_TRUE(Select("System Info"));
+  EXPECT_EQ(ControlText(options_, ids::system3), "4 K");
+  EXPECT_NE(ControlText(options_, ids::system6), "Refreshing ...");
+
+  ASSERT_TRUE(Select("History"));
+  EXPECT_NE(ControlText(options_, ids::Memo3).find("Velmora 0.91"), std::string::npos);
+
+  // The news window is there, hidden while "Show news on startup" is off.
+  HWND news = player_.FindWindowOfClassWait("TForm13");
+  ASSERT_NE(news, nullptr);
+  EXPECT_EQ(WindowText(news), "News ...");
+  EXPECT_FALSE(IsWindowVisible(news));
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(OptionsWindowTest, DesignInfoShowsTheDesignFolderAndItsText) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Select("Design Info"));
+  EXPECT_EQ(ControlText(options_, ids::Edit9), "Default");
+  EXPECT_EQ(ControlText(options_, ids::Edit10), folder_.Path() + "\\design\\Default\\");
+  EXPECT_EQ(ControlText(options_, ids::Edit11), "Classic");
+  EXPECT_EQ(ControlText(options_, ids::Banner2), "Should have an info from the\r\ndesign here ... ;)");
+
+  folder_.WriteFile("Design\\Default\\info.txt", "Default design\r\nby the Velmora team\r\n");
+  ASSERT_TRUE(Select("Infos"));  // a group node refreshes the page shown
+  EXPECT_EQ(ControlText(options_, ids::Banner2), "Default design\r\nby the Velmora team");
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(OptionsWindowTest, BoxesActAtOnceAndOnlyClosingTheWindowSaves) {
+  ASSERT_TRUE(Start());
+  auto topmost = [&] { return (GetWindowLongA(main_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  ASSERT_FALSE(topmost());
+  Click(options_, ids::cbToTop);
+  EXPECT_TRUE(topmost());
+  Click(options_, ids::cbToTop);
+  EXPECT_FALSE(topmost());
+
+  // The proxy fields are usable only with the proxy box checked.
+  EXPECT_FALSE(IsControlEnabled(options_, ids::edHost));
+  Click(options_, ids::cbUseProxy);
+  EXPECT_TRUE(IsControlEnabled(options_, ids::edHost));
+  SetWindowTextA(Control(options_, ids::edHost), "proxy.example");
+
+  // Hidden another way (Escape), nothing is written; closed, everything is.
+  SendMessageA(options_, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(IsWindowVisible(options_));
+  EXPECT_NE(registry::ReadDword("UseProxy"), std::optional<uint32_t>(1));
+  SendMessageA(options_, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(options_));
+  EXPECT_EQ(registry::ReadDword("UseProxy"), 1u);
+  EXPECT_EQ(registry::ReadString("Host"), "proxy.example");
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(OptionsWindowTest, AGuidedTourToAControlOffTheScreenEnds) {
+  ASSERT_TRUE(Start());
+  SetWindowPos(main_, nullptr, 20000, 20000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Select("Help"));
+  EXPECT_EQ(ControlText(options_, ids::infor), "info");
+  SetCursorPos(10, 10);
+  DWORD_PTR done = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(Control(options_, ids::OLabel6), BM_CLICK, 0, 0, SMTO_NORMAL,
+                                  60000, &done));
+  EXPECT_EQ(ControlText(options_, ids::infor), "1. Go to the 'open' button");
+  EXPECT_TRUE(player_.Close());
+}
+
 }  // namespace
 }  // namespace velmora::e2e

@@ -1,0 +1,242 @@
+#!/usr/bin/env bash
+# What playing a song costs (run by scripts/bench.sh, or alone):
+#
+#   scripts/bench_playback.sh <win64 build folder>
+#
+# A 60-second VBR MP3 with a title long enough to scroll is made here (sox, lame) and
+# played into the real-time paced sink of scripts/wine_env.sh by
+#   - velmora.exe through the shipped MPEG plug-in, Default design, a 1,000-entry
+#     playlist, once with the title scrolling and once with "Do not Scroll";
+#   - waveout_floor.exe, a minimal wave-out program of ours playing the decoded samples
+#     (what wine itself costs to play);
+#   - the peers: Audacious headless into the same sink, and mpg123 -o dummy (decoding
+#     alone, as fast as it goes). Both are Debian packages this script installs when
+#     missing; nothing else installs them.
+# CPU comes from /proc/PID/stat (user + system) over a steady-state window that starts
+# SETTLE seconds after the sound began, per 60 s of audio that reached the sink in that
+# window. Private bytes are what wine reports as a process's private memory
+# (PagefileUsage: its anonymous resident memory and swap, RssAnon + VmSwap; wine leaves
+# PrivateUsage itself at 0), read at the end of the window.
+# Prints figures only; it asserts nothing about them.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$(cd "${1:?usage: bench_playback.sh <win64 build folder>}" && pwd)"
+SETTLE="${VELMORA_BENCH_SETTLE:-8}"    # seconds after the sound starts
+WINDOW="${VELMORA_BENCH_WINDOW:-40}"   # seconds measured
+HZ="$(getconf CLK_TCK)"
+log() { echo "[bench] $*" >&2; }
+
+# --- the peers and the media tools (Debian packages) ---------------------------------------
+missing=()
+for pair in mpg123:mpg123 audacious:audacious lame:lame sox:sox; do
+  command -v "${pair%%:*}" >/dev/null || missing+=("${pair#*:}")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+  log "installing ${missing[*]}"
+  apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+    >/dev/null
+fi
+
+# shellcheck source=scripts/wine_env.sh
+source "$ROOT/scripts/wine_env.sh"
+wine_env_start || exit 3
+RUN="$VELMORA_RUN_DIR"
+SINK="$RUN/sink.raw"
+
+# --- media: one minute of changing material, VBR, a long title ---------------------------
+MEDIA="$RUN/media"
+mkdir -p "$MEDIA"
+TITLE="A title long enough to scroll across the whole banner of the player"
+sox -n -r 44100 -c 2 -b 16 "$MEDIA/minute.wav" synth 60 sine 300-3000 synth 60 pinknoise mix \
+  vol 0.4
+lame --quiet --noreplaygain -V 2 --id3v2-only --tt "$TITLE" --ta "The Benchmark Band" \
+  "$MEDIA/minute.wav" "$MEDIA/song.mp3"
+lame --quiet --decode -t "$MEDIA/song.mp3" "$MEDIA/song.raw"
+rm -f "$MEDIA/minute.wav"
+
+# --- measuring ----------------------------------------------------------------------------
+# Linux PID of the process of our wine prefix whose command line holds $1.
+prefix_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    grep -aq -- "$1" "$p/cmdline" 2>/dev/null || continue
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    echo "${p#/proc/}"
+    return 0
+  done
+  return 1
+}
+# utime + stime in clock ticks (of the process, or of one thread: /proc/P/task/T).
+ticks() { sed 's/.*) //' "$1/stat" 2>/dev/null | awk '{print $12 + $13}' || echo 0; }
+sink_bytes() { stat -c %s "$SINK"; }
+private_kb() { awk '/^(RssAnon|VmSwap):/ {kb += $2} END {print kb + 0}' "/proc/$1/status"; }
+# Waits until the sink has grown by 1 s of audio (the sound started); false after $1 s.
+wait_sound() {
+  local start i
+  start="$(sink_bytes)"
+  for ((i = 0; i < $1 * 10; ++i)); do
+    (($(sink_bytes) - start > 176400)) && return 0
+    sleep 0.1
+  done
+  return 1
+}
+fmt() { awk -v v="$1" 'BEGIN {printf "%.2f", v}'; }
+
+# measure LABEL PID [extra PID ...]: the CPU of each over WINDOW seconds of audio, per
+# minute of audio. Sets RESULT_<n> (seconds per minute, n = 0, 1, ...) and AUDIO_S.
+declare -A THREAD0
+measure() {
+  local label="$1"
+  shift
+  local pids=("$@") before=() after=() i s0 s1 t
+  local tid
+  THREAD0=()
+  for tid in /proc/"${pids[0]}"/task/*; do THREAD0[$tid]="$(ticks "$tid")"; done
+  s0="$(sink_bytes)"
+  for i in "${!pids[@]}"; do before[i]="$(ticks /proc/"${pids[i]}")"; done
+  sleep "$WINDOW"
+  for i in "${!pids[@]}"; do after[i]="$(ticks /proc/"${pids[i]}")"; done
+  s1="$(sink_bytes)"
+  AUDIO_S="$(awk -v b=$((s1 - s0)) 'BEGIN {print b / 176400}')"
+  for i in "${!pids[@]}"; do
+    t=$((after[i] - before[i]))
+    printf -v "RESULT_$i" '%s' "$(awk -v t="$t" -v hz="$HZ" -v a="$AUDIO_S" \
+      'BEGIN {print (a > 0 ? t / hz * 60 / a : 0)}')"
+  done
+  # Where the first process's time went, by thread (the main thread is its window thread).
+  local parts=() total=0 d
+  for tid in "${!THREAD0[@]}"; do
+    d=$(($(ticks "$tid") - THREAD0[$tid]))
+    ((d > 0)) || continue
+    total=$((total + d))
+    parts+=("$d ${tid##*/}")
+  done
+  local line="" n=0
+  while read -r d t; do
+    ((n++ < 4)) || break
+    [[ "$t" == "${pids[0]}" ]] && name="window thread" || name="thread $t"
+    line+="$name $(awk -v d="$d" -v T="$total" 'BEGIN {printf "%.0f%%", 100 * d / T}'), "
+  done < <(printf '%s\n' "${parts[@]}" | sort -rn)
+  log "$label: $(fmt "$AUDIO_S") s of audio measured; ${line%, }"
+}
+
+# --- velmora.exe --------------------------------------------------------------------------
+PROBE="$BUILD/bench/player_probe.exe"
+declare -A CPU
+# run_player MODE (scroll | noscroll): a fresh program folder and settings, a 1,000-entry
+# playlist whose first entry is the song, Play, then the measurement.
+run_player() {
+  local mode="$1" app="$RUN/app-$1" pid server i
+  rm -rf "$app"
+  cp -r "$BUILD/dist" "$app"
+  "$WINE" reg delete 'HKCU\Software\velmora' /f >/dev/null 2>&1 || true
+  {
+    to_windows_path "$MEDIA/song.mp3"
+    for ((i = 1; i < 1000; ++i)); do to_windows_path "$MEDIA/track $i.mp3"; done
+  } >"$app/pl.m3u"
+  "$WINE" "$app/velmora.exe" >"$RUN/player-$mode.log" 2>&1 &
+  local launcher=$!
+  for ((i = 0; i < 300; ++i)); do
+    "$WINE" "$app/velmoractl.exe" count >/dev/null 2>&1 && break
+    sleep 0.2
+  done
+  # Play is refused until the start-up has restored the playlist, and the file has no
+  # plug-in until the library scan has run: ask again until the sound starts.
+  for ((i = 0; i < 20; ++i)); do
+    "$WINE" "$app/velmoractl.exe" play >/dev/null 2>&1 && wait_sound 3 && break
+    sleep 1
+  done
+  ((i < 20)) || { log "velmora.exe: no sound"; return 1; }
+  if [[ "$mode" == scroll ]]; then
+    "$WINE" "$PROBE" scroll on || log "could not switch scrolling on"
+  else
+    "$WINE" "$PROBE" scroll off || log "could not switch scrolling off"
+  fi
+  sleep "$SETTLE"
+  pid="$(prefix_pid velmora.exe)" || { log "no velmora.exe process"; return 1; }
+  server="$(prefix_pid wineserver)" || { log "no wineserver"; return 1; }
+  measure "velmora.exe ($mode)" "$pid" "$server"
+  CPU[$mode]="$RESULT_0"
+  CPU[$mode-server]="$RESULT_1"
+  PRIVATE[$mode]="$(private_kb "$pid")"
+  RSS[$mode]="$(awk '/VmHWM/ {print $2}' /proc/"$pid"/status)"
+  "$WINE" "$app/velmoractl.exe" exit >/dev/null 2>&1 || true
+  for ((i = 0; i < 100; ++i)); do kill -0 "$launcher" 2>/dev/null || break; sleep 0.1; done
+  kill "$launcher" 2>/dev/null || true
+  wait "$launcher" 2>/dev/null || true
+}
+declare -A PRIVATE RSS
+run_player scroll
+run_player noscroll
+
+# --- the minimal wave-out program: wine's own floor --------------------------------------
+"$WINE" "$BUILD/bench/waveout_floor.exe" "$(to_windows_path "$MEDIA/song.raw")" &
+floor_launcher=$!
+if wait_sound 30; then
+  sleep "$SETTLE"
+  floor_pid="$(prefix_pid waveout_floor.exe)"
+  measure "waveout_floor.exe" "$floor_pid" "$(prefix_pid wineserver)"
+  CPU[floor]="$RESULT_0"
+  PRIVATE[floor]="$(private_kb "$floor_pid")"
+  CPU[floor-server]="$RESULT_1"
+else
+  log "waveout_floor.exe: no sound"
+fi
+kill "$floor_launcher" 2>/dev/null || true
+wait "$floor_launcher" 2>/dev/null || true
+
+# --- the peers ----------------------------------------------------------------------------
+# Audacious, headless, into the same sink (its ALSA output reads the same ~/.asoundrc).
+mkdir -p "$HOME/.config/audacious"
+audacious -H -q "$MEDIA/song.mp3" >"$RUN/audacious.log" 2>&1 &
+aud_pid=$!
+if wait_sound 30; then
+  sleep "$SETTLE"
+  measure "audacious -H" "$aud_pid"
+  CPU[audacious]="$RESULT_0"
+  RSS[audacious]="$(awk '/VmHWM/ {print $2}' /proc/"$aud_pid"/status 2>/dev/null || echo 0)"
+else
+  log "audacious: no sound reached the sink ($(tail -n 2 "$RUN/audacious.log" | tr '\n' ' '))"
+fi
+kill "$aud_pid" 2>/dev/null || true
+wait "$aud_pid" 2>/dev/null || true
+
+# mpg123: the whole minute decoded as fast as it goes (no pacing), so its total is the
+# cost of decoding one minute.
+read -r mpg_cpu mpg_rss < <(python3 - "$MEDIA/song.mp3" <<'PY'
+import resource, subprocess, sys
+subprocess.run(["mpg123", "-q", "-o", "dummy", sys.argv[1]], check=False)
+r = resource.getrusage(resource.RUSAGE_CHILDREN)
+print(r.ru_utime + r.ru_stime, r.ru_maxrss)
+PY
+)
+CPU[mpg123]="$mpg_cpu"
+RSS[mpg123]="$mpg_rss"
+
+# --- the table ----------------------------------------------------------------------------
+share() { awk -v s="$1" 'BEGIN {printf "%.2f%%", 100 * s / 60}'; }
+mb() { awk -v k="$1" 'BEGIN {printf "%.0f MB", k / 1024}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (b > 0) printf "%.1fx", a / b; else print "-"}'; }
+row() { printf '| %-52s | %9s s | %7s | %-8s |\n' "$1" "$(fmt "$2")" "$(share "$2")" "$3"; }
+echo "== what playing a song costs (CPU per 60 s of audio, steady state; window ${WINDOW} s)"
+printf '| %-52s | %11s | %7s | %-8s |\n' "player" "CPU / 60 s" "of core" "peak RSS"
+row "mpg123 -q -o dummy (pure decode, the limit)" "${CPU[mpg123]}" "$(mb "${RSS[mpg123]}")"
+row "audacious -H (Debian package)" "${CPU[audacious]:-0}" "$(mb "${RSS[audacious]:-0}")"
+row "velmora.exe, Default design, title scrolling" "${CPU[scroll]:-0}" "$(mb "${RSS[scroll]:-0}")"
+row "wineserver while it plays" "${CPU[scroll-server]:-0}" "-"
+row "velmora.exe, Default design, Do not Scroll" "${CPU[noscroll]:-0}" "$(mb "${RSS[noscroll]:-0}")"
+row "wineserver while it plays" "${CPU[noscroll-server]:-0}" "-"
+row "waveout_floor.exe (wave-out alone, wine's floor)" "${CPU[floor]:-0}" "-"
+row "wineserver while it plays" "${CPU[floor-server]:-0}" "-"
+echo "velmora.exe scrolling / audacious: $(ratio "${CPU[scroll]:-0}" "${CPU[audacious]:-0}")" \
+  "(goal <= 0.27 s, par); Do not Scroll / audacious:" \
+  "$(ratio "${CPU[noscroll]:-0}" "${CPU[audacious]:-0}") (goal <= 0.15 s)"
+echo "velmora.exe scrolling / mpg123: $(ratio "${CPU[scroll]:-0}" "${CPU[mpg123]}");" \
+  "above wine's floor: $(fmt "$(awk -v a="${CPU[scroll]:-0}" -v b="${CPU[floor]:-0}" \
+  'BEGIN {print a - b}')") s scrolling, $(fmt "$(awk -v a="${CPU[noscroll]:-0}" \
+  -v b="${CPU[floor]:-0}" 'BEGIN {print a - b}')") s not scrolling"
+echo "private bytes of velmora.exe, Default design, 1,000-entry playlist, playing:" \
+  "$(awk -v k="${PRIVATE[scroll]:-0}" 'BEGIN {printf "%.1f MB", k / 1024}') (goal <= 20 MB);" \
+  "of waveout_floor.exe (wine's floor): $(awk -v k="${PRIVATE[floor]:-0}" \
+  'BEGIN {printf "%.1f MB", k / 1024}')"

@@ -1,0 +1,53 @@
+// Helper of scripts/bench.sh: asks the running player (class TForm1) what the benchmark
+// needs and cannot see from outside wine.
+//
+//   player_probe scroll on|off   sets the title's scrolling the way a user does (a click
+//                                on the title toggles it), only when it is not so already
+//   player_probe playing         exit status 0 once the Stop button is enabled
+//
+// Exit status: 0 done, 1 no player or the query failed, 2 bad usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "ui/control_ids.h"
+#include "ui/widgets.h"
+
+namespace {
+
+HWND FindPlayer() { return FindWindowA("TForm1", nullptr); }
+
+int Scroll(HWND main, bool on) {
+  HWND title = GetDlgItem(main, velmora::ids::Banner1);
+  if (!title) return 1;
+  const auto state = static_cast<DWORD>(SendMessageA(title, velmora::ui::VBM_GETSCROLL, 0, 0));
+  const bool scrolling = LOWORD(state) != 0;
+  if (scrolling != on) {
+    PostMessageA(title, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageA(title, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  }
+  // Wait for the switch to take effect.
+  for (int i = 0; i < 100; ++i) {
+    const auto now = static_cast<DWORD>(SendMessageA(title, velmora::ui::VBM_GETSCROLL, 0, 0));
+    if ((LOWORD(now) != 0) == on) return 0;
+    Sleep(50);
+  }
+  return 1;
+}
+
+int Playing(HWND main) {
+  HWND stop = GetDlgItem(main, velmora::ids::stopbut);
+  return stop && IsWindowEnabled(stop) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  HWND main = FindPlayer();
+  if (!main) return 1;
+  if (!std::strcmp(argv[1], "scroll") && argc == 3) return Scroll(main, !std::strcmp(argv[2], "on"));
+  if (!std::strcmp(argv[1], "playing")) return Playing(main);
+  return 2;
+}

@@ -1,7 +1,13 @@
 // TBanner: the scrolling title. Its window text scrolls from right to left by a number
 // of pixels every interval (VBM_SETSCROLL; 0 pixels holds it still), yellow on black
-// unless told otherwise. It scrolls only while enabled, and a click tells the parent
-// (STN_CLICKED) like a static control; a right click sends WM_CONTEXTMENU.
+// unless told otherwise. It scrolls only while enabled and shown, and a click tells the
+// parent (STN_CLICKED) like a static control; a right click sends WM_CONTEXTMENU.
+//
+// The title is the main continuous cost of the player, so a step costs one copy: the
+// text is drawn once into a picture one lap plus one banner wide (a lap is the text's
+// width and a gap), and each step copies the part at the new offset straight to the
+// window through its own DC, without invalidating or a paint cycle. The picture is
+// drawn again only when the text, font, colours or size change.
 #include <windows.h>
 
 #include <algorithm>
@@ -39,7 +45,7 @@ class Banner : public WidgetBase {
       case VBM_SETCOLORS:
         text_ = static_cast<unsigned long>(wp);
         bk_ = static_cast<unsigned long>(lp);
-        Redraw();
+        Changed();
         return TRUE;
       case VBM_GETCOLORS:
         if (wp) *reinterpret_cast<COLORREF*>(wp) = text_;
@@ -49,8 +55,7 @@ class Banner : public WidgetBase {
         face_ = lp ? reinterpret_cast<const char*>(lp) : "";
         points_ = static_cast<int>(wp);
         own_font_.reset();
-        width_cache_ = -1;
-        Redraw();
+        Changed();
         return TRUE;
       case VBM_GETTEXTCOLOR: return static_cast<LRESULT>(text_);
       case VBM_GETFONTSPEC: {
@@ -64,36 +69,59 @@ class Banner : public WidgetBase {
       }
       case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wp);
-        width_cache_ = -1;
-        Redraw();
+        Changed();
         return 0;
       case WM_SETTEXT: {
+        // The same text again (the player says its title more than once) changes nothing.
+        const char* text = reinterpret_cast<const char*>(lp);
+        if (text && picture_ && text_shown_ == text) return TRUE;
         LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
-        width_cache_ = -1;
-        Redraw();
+        Changed();
         return r;
       }
       case WM_ENABLE:
         Restart();
         Redraw();
         return 0;
-      case WM_SIZE: Redraw(); return 0;
+      case WM_SHOWWINDOW:
+        // Hidden, it has nothing to move; shown again, it goes on from where it was.
+        shown_ = wp != 0;
+        Restart();
+        return DefWindowProcA(hwnd_, msg, wp, lp);
+      case WM_SIZE:
+      case WM_SYSCOLORCHANGE: Changed(); return 0;
       case WM_TIMER:
         if (wp == kScrollTimer) Step();
         return 0;
       case WM_MOUSEMOVE: TrackHover(); return 0;
       case WM_MOUSELEAVE: hot_ = false; return 0;
       case WM_LBUTTONUP: NotifyParent(STN_CLICKED); return 0;
-      case WM_DESTROY: KillTimer(hwnd_, kScrollTimer); return 0;
+      case WM_DESTROY:
+        KillTimer(hwnd_, kScrollTimer);
+        timer_ = false;
+        return 0;
       default: return DefWindowProcA(hwnd_, msg, wp, lp);
     }
   }
 
  private:
   void Restart() {
-    KillTimer(hwnd_, kScrollTimer);
-    if (active_ && interval_ > 0 && pixels_ != 0 && IsWindowEnabled(hwnd_))
-      SetTimer(hwnd_, kScrollTimer, interval_, nullptr);
+    const bool want = active_ && shown_ && interval_ > 0 && pixels_ != 0 && IsWindowEnabled(hwnd_);
+    if (want) {
+      // Restarting starts the interval over, as switching the component on did.
+      timer_ = SetTimer(hwnd_, kScrollTimer, interval_, nullptr) != 0;
+    } else if (timer_) {
+      KillTimer(hwnd_, kScrollTimer);
+      timer_ = false;
+    }
+  }
+
+  // Text, font, colours or size changed: the picture is drawn again at the next paint.
+  void Changed() {
+    picture_dc_.reset();  // first: it holds the picture
+    picture_.reset();
+    text_shown_.clear();
+    Redraw();
   }
 
   HFONT Font(HDC dc) {
@@ -113,37 +141,88 @@ class Banner : public WidgetBase {
     return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   }
 
-  void Step() {
-    if (width_cache_ <= 0) return Redraw();
-    offset_ = (offset_ + pixels_) % width_cache_;
-    if (offset_ < 0) offset_ += width_cache_;
-    Redraw();
-  }
-
-  void Paint(HDC target) override {
-    RECT rc = ClientRect();
-    BufferedPaint buffer(target, rc.right, rc.bottom);
-    HDC dc = buffer.dc();
-    FillSolid(dc, rc, ResolveColour(bk_));
-    const std::string text = Text();
+  // Draws the banner's background and text into `dc` for the area [0, width) x [0, height),
+  // the text laid from `-from`, one copy every lap. Returns the lap (0 without text).
+  int DrawLaps(HDC dc, const std::string& text, int from, int width, int height) {
+    const RECT area{0, 0, width, height};
+    FillSolid(dc, area, ResolveColour(bk_));
     ScopedSelect sel(dc, Font(dc));
     SIZE size{};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     // One text width plus a gap is one lap of the scroll.
-    width_cache_ = size.cx > 0 ? size.cx + 24 : 0;
+    const int lap = size.cx > 0 ? size.cx + 24 : 0;
+    if (lap <= 0) return 0;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ResolveColour(text_));
-    const int y = (rc.bottom - size.cy) / 2;
-    if (width_cache_ <= 0) return;
-    for (int x = -offset_; x < rc.right; x += width_cache_)
+    const int y = (height - size.cy) / 2;
+    for (int x = -(from % lap); x < width; x += lap)
       TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    return lap;
+  }
+
+  // The picture of one lap plus one banner width, drawn when missing. False when it
+  // cannot be made (painting then draws the text itself).
+  bool EnsurePicture() {
+    if (picture_) return true;
+    const RECT rc = ClientRect();
+    if (rc.right <= 0 || rc.bottom <= 0) return false;
+    // Made like the window's own surface, whatever DC a paint or print hands us.
+    WindowDC window(hwnd_);
+    HDC target = window.get();
+    if (!target) return false;
+    text_shown_ = Text();
+    // Measure first: the picture's width depends on the text's.
+    UniqueDC dc(CreateCompatibleDC(target));
+    if (!dc) return false;
+    SIZE size{};
+    {
+      ScopedSelect sel(dc.get(), Font(dc.get()));
+      GetTextExtentPoint32A(dc.get(), text_shown_.c_str(), static_cast<int>(text_shown_.size()),
+                            &size);
+    }
+    lap_ = size.cx > 0 ? size.cx + 24 : 0;
+    const int width = rc.right + lap_;
+    UniqueBitmap bmp(CreateCompatibleBitmap(target, width, rc.bottom));
+    if (!bmp) {
+      text_shown_.clear();
+      return false;
+    }
+    SelectObject(dc.get(), bmp.get());
+    DrawLaps(dc.get(), text_shown_, 0, width, rc.bottom);
+    picture_dc_ = std::move(dc);
+    picture_ = std::move(bmp);
+    if (lap_ > 0) offset_ %= lap_;
+    return true;
+  }
+
+  void Step() {
+    if (!EnsurePicture()) return Redraw();
+    if (lap_ <= 0) return;  // no text: nothing moves
+    offset_ = (offset_ + pixels_) % lap_;
+    if (offset_ < 0) offset_ += lap_;
+    PaintNow();
+  }
+
+  void Paint(HDC target) override {
+    const RECT rc = ClientRect();
+    if (EnsurePicture()) {
+      BitBlt(target, 0, 0, rc.right, rc.bottom, picture_dc_.get(), offset_, 0, SRCCOPY);
+      return;
+    }
+    BufferedPaint buffer(target, rc.right, rc.bottom);
+    DrawLaps(buffer.dc(), Text(), offset_, rc.right, rc.bottom);
   }
 
   bool active_ = true;
   int pixels_ = 1;
   int interval_ = 50;
   int offset_ = 0;
-  int width_cache_ = -1;
+  bool shown_ = true;   // not hidden by WM_SHOWWINDOW
+  bool timer_ = false;  // the scroll timer is set
+  int lap_ = 0;         // text width and gap, in pixels; 0 without text
+  std::string text_shown_;  // the text in the picture
+  UniqueBitmap picture_;
+  UniqueDC picture_dc_;  // holds picture_ selected
   unsigned long text_ = 0x0000FFFF;  // yellow
   unsigned long bk_ = 0x00000000;
   std::string face_;

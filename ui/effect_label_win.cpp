@@ -52,8 +52,11 @@ class EffectLabel : public WidgetBase {
         return TRUE;
       case VLM_GETCOLOR: return static_cast<LRESULT>(style_.font_colour);
       case WM_SETTEXT: {
+        // The time label is told its text twice a second, mostly the one it shows.
+        const char* text = reinterpret_cast<const char*>(lp);
+        if (text && Text() == text) return TRUE;
         LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
-        Changed();
+        if (IsWindowEnabled(hwnd_)) PaintNow();
         return r;
       }
       case WM_ENABLE:
@@ -152,9 +155,13 @@ class EffectLabel : public WidgetBase {
   }
 
   void Paint(HDC target) override {
-    RECT rc = ClientRect();
-    BufferedPaint buffer(target, rc.right, rc.bottom);
-    HDC dc = buffer.dc();
+    const RECT rc = ClientRect();
+    HDC dc = buffer_.Draw(target, rc.right, rc.bottom);
+    Render(dc, rc);
+    buffer_.Show(target);
+  }
+
+  void Render(HDC dc, const RECT& rc) {
     const COLORREF bk = ResolveColour(style_.bk_colour);
     if (style_.transparent) {
       PaintParentBackground(hwnd_, dc, rc, bk);
@@ -239,6 +246,7 @@ class EffectLabel : public WidgetBase {
   }
 
   LabelEffectStyle style_;
+  KeptBuffer buffer_;
   UniqueFont font_obj_;
   UniqueFont upright_font_;
 };

@@ -62,6 +62,36 @@ class BufferedPaint {
   ScopedSelect sel_;
 };
 
+// An off-screen buffer kept from one paint to the next, for widgets that draw while
+// playing: making a DC and a bitmap asks the display driver about the screen each time.
+// Made again when the size changes; Draw() is the DC to draw in (the target itself
+// when no buffer can be made), Show() copies it to the target.
+class KeptBuffer {
+ public:
+  HDC Draw(HDC target, int width, int height) {
+    width = width > 0 ? width : 1;
+    height = height > 0 ? height : 1;
+    if (!dc_ || width != w_ || height != h_) {
+      dc_.reset();  // first: it holds the bitmap
+      bmp_.reset(CreateCompatibleBitmap(target, width, height));
+      if (bmp_) dc_.reset(CreateCompatibleDC(target));
+      if (!dc_) return target;
+      SelectObject(dc_.get(), bmp_.get());
+      w_ = width;
+      h_ = height;
+    }
+    return dc_.get();
+  }
+  void Show(HDC target) const {
+    if (dc_ && dc_.get() != target) BitBlt(target, 0, 0, w_, h_, dc_.get(), 0, 0, SRCCOPY);
+  }
+
+ private:
+  int w_ = 0, h_ = 0;
+  UniqueBitmap bmp_;
+  UniqueDC dc_;  // declared after the bitmap: deleted before it
+};
+
 // $00BBGGRR, or $800000nn for system colour nn.
 inline COLORREF ResolveColour(unsigned long c) {
   if ((c & 0xFF000000ul) == 0x80000000ul) return GetSysColor(static_cast<int>(c & 0xFF));

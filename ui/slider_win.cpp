@@ -177,8 +177,13 @@ class Slider : public WidgetBase {
   }
 
   void SetPos(LONG v, bool redraw) {
+    const RECT before = ThumbRect();
     pos_ = std::clamp(v, min_, std::max(min_, max_));
-    if (redraw) Redraw();
+    if (!redraw) return;
+    // The position timer sets the position twice a second; only a thumb that moved by a
+    // pixel is drawn again.
+    const RECT after = ThumbRect();
+    if (!EqualRect(&before, &after)) PaintNow();
   }
 
   void Scroll(UINT code) {
@@ -259,11 +264,16 @@ class Slider : public WidgetBase {
   }
 
   void Paint(HDC target) override {
-    RECT rc = ClientRect();
-    BufferedPaint buffer(target, rc.right, rc.bottom);
-    HDC dc = buffer.dc();
+    const RECT rc = ClientRect();
+    HDC dc = buffer_.Draw(target, rc.right, rc.bottom);
+    Render(dc, rc);
+    buffer_.Show(target);
+  }
+
+  void Render(HDC dc, const RECT& rc) {
     FillSolid(dc, rc, ResolveColour(bk_));
-    UniqueDC src(CreateCompatibleDC(dc));
+    if (!src_) src_.reset(CreateCompatibleDC(dc));
+    const UniqueDC& src = src_;
     SetStretchBltMode(dc, COLORONCOLOR);
     const bool enabled = IsWindowEnabled(hwnd_) != 0;
 
@@ -312,6 +322,8 @@ class Slider : public WidgetBase {
   int grab_ = 0;
   unsigned long bk_ = 0x00000000;
   UniqueBitmap pictures_[4];
+  KeptBuffer buffer_;
+  UniqueDC src_;  // for the pictures; declared last: deleted before them
 };
 
 }  // namespace

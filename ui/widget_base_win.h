@@ -30,6 +30,10 @@ class WidgetBase {
   // Draws the whole client area into `dc` (the paint DC or a WM_PRINTCLIENT one).
   virtual void Paint(HDC dc) = 0;
   void Redraw() const { InvalidateRect(hwnd_, nullptr, FALSE); }
+  // Draws at once through the widget's own DC (classes registered with CS_OWNDC), for a
+  // change that recurs while playing: no invalidation and no paint cycle, each of which
+  // is a round trip to the window system's server under wine. Nothing while hidden.
+  void PaintNow();
   RECT ClientRect() const {
     RECT rc{};
     GetClientRect(hwnd_, &rc);

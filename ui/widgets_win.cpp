@@ -46,12 +46,17 @@ void SetHintColor(COLORREF colour) {
 
 COLORREF HintColor() { return g_hint_colour; }
 
-void SetToolTip(HWND hwnd, const std::string& text) {
+namespace {
+
+// `relayed`: the window hands its mouse messages to the tooltip itself (our widgets do);
+// any other window is subclassed by the tooltip for them, which costs every message the
+// window receives a look-up in the window system (a round trip to the server under wine).
+void AddOrUpdateTool(HWND hwnd, const std::string& text, bool relayed) {
   HWND tip = Tooltip();
   if (!tip) return;
   TOOLINFOA ti{};
   ti.cbSize = TTTOOLINFOA_V1_SIZE;
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.uFlags = TTF_IDISHWND | (relayed ? 0u : static_cast<UINT>(TTF_SUBCLASS));
   ti.hwnd = GetParent(hwnd) ? GetParent(hwnd) : hwnd;
   ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
   // The query copies the tool's current text (up to 80 characters and its terminator)
@@ -72,6 +77,10 @@ void SetToolTip(HWND hwnd, const std::string& text) {
   }
 }
 
+}  // namespace
+
+void SetToolTip(HWND hwnd, const std::string& text) { AddOrUpdateTool(hwnd, text, false); }
+
 void WidgetBase::NotifyParent(WORD code) const {
   if (HWND parent = GetParent(hwnd_))
     SendMessageA(parent, WM_COMMAND, MAKEWPARAM(ControlId(), code),
@@ -91,11 +100,26 @@ bool WidgetBase::TrackHover() {
 
 std::string WidgetBase::Text() const { return WindowText(hwnd_); }
 
+void WidgetBase::PaintNow() {
+  if (!IsWindowVisible(hwnd_)) return;
+  WindowDC dc(hwnd_);
+  if (dc.get()) Paint(dc.get());
+}
+
 bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  // The tooltip learns of the mouse from here rather than by subclassing the widget, so
+  // the title's scroll timer and every other message go by without it.
+  if (!hint_.empty() && g_tooltip &&
+      msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK) {
+    MSG relay{hwnd_, msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
+    const DWORD pos = GetMessagePos();
+    relay.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+    SendMessageA(g_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+  }
   switch (msg) {
     case VWM_SETHINT:
       hint_ = lp ? reinterpret_cast<const char*>(lp) : "";
-      SetToolTip(hwnd_, hint_);
+      AddOrUpdateTool(hwnd_, hint_, true);
       *result = TRUE;
       return true;
     case VWM_GETHINT: {
@@ -177,7 +201,10 @@ void PaintParentBackground(HWND child, HDC dc, const RECT& client, COLORREF fall
   RECT mine{}, theirs{};
   GetWindowRect(child, &mine);
   GetWindowRect(picture, &theirs);
-  UniqueDC src(CreateCompatibleDC(dc));
+  // One source DC for every label of the thread's windows, made once (each new DC asks the
+  // display driver about the screen); the picture is selected only for the copy.
+  static UniqueDC src(CreateCompatibleDC(nullptr));
+  if (!src) return;
   ScopedSelect sel(src.get(), bmp);
   BitBlt(dc, 0, 0, client.right, client.bottom, src.get(), mine.left - theirs.left,
          mine.top - theirs.top, SRCCOPY);
@@ -195,9 +222,11 @@ bool RegisterWidgetClasses(HINSTANCE instance) {
     HCURSOR cursor;
   } entries[] = {
       {kImageButtonClass, ImageButtonProc, 0, LoadCursor(nullptr, IDC_ARROW)},
-      {kSliderClass, SliderProc, 0, LoadCursor(nullptr, IDC_ARROW)},
-      {kBannerClass, BannerProc, 0, LoadCursor(nullptr, IDC_HAND)},
-      {kEffectLabelClass, EffectLabelProc, 0, LoadCursor(nullptr, IDC_ARROW)},
+      // A DC of their own: the title draws each scroll step, the position slider and
+      // the time label their changes while playing straight through it (PaintNow).
+      {kSliderClass, SliderProc, CS_OWNDC, LoadCursor(nullptr, IDC_ARROW)},
+      {kBannerClass, BannerProc, CS_OWNDC, LoadCursor(nullptr, IDC_HAND)},
+      {kEffectLabelClass, EffectLabelProc, CS_OWNDC, LoadCursor(nullptr, IDC_ARROW)},
   };
   for (const auto& e : entries) {
     WNDCLASSEXA wc{};

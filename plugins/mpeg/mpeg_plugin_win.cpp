@@ -421,6 +421,7 @@ LRESULT CALLBACK MpegPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         return 0;
       case WM_CLOSE:
         ShowWindow(hwnd, SW_HIDE);  // kept for the next time; destroyed at deinit
+        KillTimer(hwnd, kRefreshTimer);  // a hidden window has nothing to refresh
         return 0;
       default: break;
     }

@@ -11,9 +11,14 @@ namespace velmora::mpeg {
 
 namespace {
 
+// A second of sound queued in four parts: the thread wakes four times a second to refill
+// one (each hand-over to the device is a round trip through wine's audio thread), and
+// requests (stop, pause, seek) wake it at once.
 constexpr int kBuffers = 4;
-constexpr int kBufferMs = 100;
+constexpr int kBufferMs = 250;
 constexpr DWORD kStopWaitMs = 5000;
+// Longest sleep without news from the device or the window thread (a safety net only).
+constexpr DWORD kIdleWaitMs = 1000;
 
 }  // namespace
 
@@ -264,9 +269,8 @@ void Playback::Run() {
       }
       if (eof) break;
     }
-    PositionMs();
     HANDLE waits[2] = {wake_.Get(), done.Get()};
-    WaitForMultipleObjects(2, waits, FALSE, 50);
+    WaitForMultipleObjects(2, waits, FALSE, kIdleWaitMs);
   }
   if (!stop_) PositionMs();  // the final position stays readable after the end
   close_device();

@@ -39,18 +39,32 @@ HWND WinHost::TimerWindow(TimerId id) const {
   return app_.main_window;
 }
 
+// The position tick stops its timer while it works and starts it again at its end,
+// twice a second. The window system's timer is left set across that stop (each set and
+// kill is a round trip to the server under wine): a stopped position timer only stops
+// counting as running, and the first tick that arrives while it is stopped ends it for
+// good (the tick asks for the stop again, see Player::PositionTick).
 void WinHost::StartTimer(TimerId id) {
   HWND w = TimerWindow(id);
   if (!w || id == TimerId::Count) return;
+  const auto i = static_cast<size_t>(id);
+  if (id == TimerId::Position && armed_[i] && !running_[i]) {
+    running_[i] = true;
+    return;
+  }
   // Restarting a running timer starts its interval over, as the component did.
-  if (SetTimer(w, TimerEventId(id), Interval(id), nullptr))
-    running_[static_cast<size_t>(id)] = true;
+  if (SetTimer(w, TimerEventId(id), Interval(id), nullptr)) running_[i] = armed_[i] = true;
 }
 
 void WinHost::StopTimer(TimerId id) {
   if (id == TimerId::Count) return;
+  const auto i = static_cast<size_t>(id);
+  if (id == TimerId::Position && running_[i]) {
+    running_[i] = false;
+    return;
+  }
   if (HWND w = TimerWindow(id)) KillTimer(w, TimerEventId(id));
-  running_[static_cast<size_t>(id)] = false;
+  running_[i] = armed_[i] = false;
 }
 
 bool WinHost::TimerRunning(TimerId id) const {

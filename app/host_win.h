@@ -39,6 +39,8 @@ class WinHost : public Host {
 
   App& app_;
   std::array<bool, static_cast<size_t>(TimerId::Count)> running_{};
+  // The window system's timer is set (it may outlive a stop of the position timer).
+  std::array<bool, static_cast<size_t>(TimerId::Count)> armed_{};
 };
 
 // Splits an open dialog's multi-select answer ("folder\0name\0name\0\0" or one full

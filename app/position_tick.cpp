@@ -27,7 +27,12 @@ void Player::PositionTick() {
   // Messages run inside loads and inside this tick; a tick arriving there would act on a
   // half-loaded file (an "ended" flag left from the previous one skips a track).
   if (position_tick_running_ || loading_depth_ > 0) return;
-  if (!d_.host.TimerRunning(TimerId::Position)) return;  // late tick after a Stop
+  if (!d_.host.TimerRunning(TimerId::Position)) {
+    // A late tick after a Stop: the stop is said again, which ends a timer the host
+    // kept set through the stop.
+    d_.host.StopTimer(TimerId::Position);
+    return;
+  }
 
   struct Running {
     bool& flag;

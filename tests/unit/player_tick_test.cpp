@@ -64,6 +64,15 @@ TEST(PositionTick, AStopWhileTheTickLetsMessagesRunIsKept) {
   rig.host.Fire(TimerId::Position);
   EXPECT_EQ(rig.window.status, "Stopped");
   EXPECT_FALSE(rig.host.TimerRunning(TimerId::Position));
+
+  // A tick the window system still delivers after the stop asks nothing of the plug-in
+  // and says the stop again (the host may have kept its timer set through the stop).
+  const int stops = rig.host.stops[TimerId::Position];
+  const size_t calls = rig.plugin.calls.size();
+  rig.player->OnTimer(TimerId::Position);
+  EXPECT_EQ(rig.host.stops[TimerId::Position], stops + 1);
+  EXPECT_EQ(rig.plugin.calls.size(), calls);
+  EXPECT_FALSE(rig.host.TimerRunning(TimerId::Position));
 }
 
 TEST(PositionTick, PausedShowsPause) {

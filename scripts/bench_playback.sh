@@ -6,7 +6,8 @@
 # A 60-second VBR MP3 with a title long enough to scroll is made here (sox, lame) and
 # played into the real-time paced sink of scripts/wine_env.sh by
 #   - velmora.exe through the shipped MPEG plug-in, Default design, a 1,000-entry
-#     playlist, once with the title scrolling and once with "Do not Scroll";
+#     playlist, with the title scrolling, with "Do not Scroll", and scrolling with the VU
+#     meter shown (VELMORA_BENCH_VU=0 leaves that run out);
 #   - waveout_floor.exe, a minimal wave-out program of ours playing the decoded samples
 #     (what wine itself costs to play);
 #   - the peers: Audacious headless into the same sink, and mpg123 -o dummy (decoding
@@ -124,7 +125,7 @@ measure() {
 # --- velmora.exe --------------------------------------------------------------------------
 PROBE="$BUILD/bench/player_probe.exe"
 declare -A CPU
-# run_player MODE (scroll | noscroll): a fresh program folder and settings, a 1,000-entry
+# run_player MODE (scroll | noscroll | vu): a fresh program folder and settings, a 1,000-entry
 # playlist whose first entry is the song, Play, then the measurement.
 run_player() {
   local mode="$1" app="$RUN/app-$1" pid server i
@@ -148,10 +149,13 @@ run_player() {
     sleep 1
   done
   ((i < 20)) || { log "velmora.exe: no sound"; return 1; }
-  if [[ "$mode" == scroll ]]; then
-    "$WINE" "$PROBE" scroll on || log "could not switch scrolling on"
-  else
+  if [[ "$mode" == noscroll ]]; then
     "$WINE" "$PROBE" scroll off || log "could not switch scrolling off"
+  else
+    "$WINE" "$PROBE" scroll on || log "could not switch scrolling on"
+  fi
+  if [[ "$mode" == vu ]]; then
+    "$WINE" "$PROBE" vu-meter || log "could not show the VU meter"
   fi
   sleep "$SETTLE"
   pid="$(prefix_pid velmora.exe)" || { log "no velmora.exe process"; return 1; }
@@ -169,6 +173,7 @@ run_player() {
 declare -A PRIVATE RSS
 run_player scroll
 run_player noscroll
+[[ "${VELMORA_BENCH_VU:-1}" == 1 ]] && run_player vu
 
 # --- the minimal wave-out program: wine's own floor --------------------------------------
 "$WINE" "$BUILD/bench/waveout_floor.exe" "$(to_windows_path "$MEDIA/song.raw")" &
@@ -227,6 +232,10 @@ row "velmora.exe, Default design, title scrolling" "${CPU[scroll]:-0}" "$(mb "${
 row "wineserver while it plays" "${CPU[scroll-server]:-0}" "-"
 row "velmora.exe, Default design, Do not Scroll" "${CPU[noscroll]:-0}" "$(mb "${RSS[noscroll]:-0}")"
 row "wineserver while it plays" "${CPU[noscroll-server]:-0}" "-"
+if [[ -n "${CPU[vu]:-}" ]]; then
+  row "velmora.exe, title scrolling, VU meter shown" "${CPU[vu]}" "$(mb "${RSS[vu]:-0}")"
+  row "wineserver while it plays" "${CPU[vu-server]:-0}" "-"
+fi
 row "waveout_floor.exe (wave-out alone, wine's floor)" "${CPU[floor]:-0}" "-"
 row "wineserver while it plays" "${CPU[floor-server]:-0}" "-"
 echo "velmora.exe scrolling / audacious: $(ratio "${CPU[scroll]:-0}" "${CPU[audacious]:-0}")" \

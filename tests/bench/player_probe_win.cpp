@@ -3,7 +3,7 @@
 //
 //   player_probe scroll on|off   sets the title's scrolling the way a user does (a click
 //                                on the title toggles it), only when it is not so already
-//   player_probe playing         exit status 0 once the Stop button is enabled
+//   player_probe vu-meter        shows the VU meter (Execute > Vu Meter), waits for it
 //
 // Exit status: 0 done, 1 no player or the query failed, 2 bad usage.
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/main_window_ids_win.h"
 #include "ui/control_ids.h"
 #include "ui/widgets.h"
 
@@ -36,9 +37,14 @@ int Scroll(HWND main, bool on) {
   return 1;
 }
 
-int Playing(HWND main) {
-  HWND stop = GetDlgItem(main, velmora::ids::stopbut);
-  return stop && IsWindowEnabled(stop) ? 0 : 1;
+int ShowVuMeter(HWND main) {
+  PostMessageA(main, WM_COMMAND, velmora::main_menu::kVuMeter, 0);
+  for (int i = 0; i < 100; ++i) {
+    HWND vu = FindWindowA("TForm12", nullptr);
+    if (vu && IsWindowVisible(vu)) return 0;
+    Sleep(50);
+  }
+  return 1;
 }
 
 }  // namespace
@@ -48,6 +54,6 @@ int main(int argc, char** argv) {
   HWND main = FindPlayer();
   if (!main) return 1;
   if (!std::strcmp(argv[1], "scroll") && argc == 3) return Scroll(main, !std::strcmp(argv[2], "on"));
-  if (!std::strcmp(argv[1], "playing")) return Playing(main);
+  if (!std::strcmp(argv[1], "vu-meter")) return ShowVuMeter(main);
   return 2;
 }

@@ -3,7 +3,8 @@
 #   build/native   portable core, core_tests, benchmarks        (host compiler)
 #   build/win64    x86_64-w64-mingw32: build/win64/dist/ program folder, test plug-ins,
 #                  end-to-end suite build/win64/e2e/velmora_e2e.exe
-#   build/win32    i686-w64-mingw32, the release target: build/win32/dist/
+#   build/win32    i686-w64-mingw32, the release target: build/win32/dist/, and from it
+#                  build/release/ (the installer and its info.ini)
 # Usage: scripts/build.sh [--only native|win64|win32]... [--skip-win32] [--clean]
 # Builds use at most VELMORA_JOBS (default 2) parallel jobs.
 set -euo pipefail
@@ -63,6 +64,14 @@ for b in "${builds[@]}"; do
   build_one "$b"
   case "$b" in
     win64) check_image "$ROOT/build/win64/dist/velmora.exe" '^PE32\+ executable .*x86-64' ;;
-    win32) check_image "$ROOT/build/win32/dist/velmora.exe" '^PE32 executable .*Intel 80386' ;;
+    win32)
+      check_image "$ROOT/build/win32/dist/velmora.exe" '^PE32 executable .*Intel 80386'
+      # The release: installer and info.ini in build/release (NSIS from Debian's nsis).
+      if command -v makensis >/dev/null; then
+        bash "$ROOT/scripts/make_installer.sh" "$ROOT/build/win32/dist" "$ROOT/build/release"
+      else
+        log "no makensis: the installer is not made"
+      fi
+      ;;
   esac
 done

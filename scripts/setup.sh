@@ -19,6 +19,8 @@ PACKAGES=(
   dpkg-dev xz-utils bzip2
   # demo track and test media
   lame twolame sox
+  # the release installer and its listing
+  nsis p7zip-full
 )
 
 missing=()

@@ -5,7 +5,9 @@
 #   2. the fuzz targets tests/fuzz/*_fuzz.cpp, each for a bounded time (clang, build/fuzz)
 #   3. the import tables of velmora.exe, velmoractl.exe and Library\*.dll of each build
 #      (scripts/check_imports.py: nothing older Windows versions lack)
-#   4. the end-to-end suite build/win64/e2e/velmora_e2e.exe under wine64 on Xvfb
+#   4. the release made from the i686 program folder: the NSIS installer holds every file
+#      and info.ini matches it (scripts/make_installer.sh, scripts/check_installer.py)
+#   5. the end-to-end suite build/win64/e2e/velmora_e2e.exe under wine64 on Xvfb
 # and ends with one line "N passed, N failed" counting every test case (a fuzz target is
 # one case; a build or a suite that fails to run counts as one failed case).
 #
@@ -87,6 +89,14 @@ if [[ $win64_ok == 1 || $win32_ok == 1 ]]; then
     python3 "$ROOT/scripts/check_imports.py" "$RESULTS/imports.xml" "${images[@]}"
   ) || true
   [[ -f "$RESULTS/imports.xml" ]] || step_failed "import table check wrote no report"
+fi
+
+# --- the release: installer and info.ini from the i686 program folder -----------------------
+if [[ $win32_ok == 1 ]]; then
+  log "installer"
+  { bash "$ROOT/scripts/make_installer.sh" "$ROOT/build/win32/dist" "$ROOT/build/release" &&
+    python3 "$ROOT/scripts/check_installer.py" "$ROOT/build/win32/dist" "$ROOT/build/release"; } ||
+    step_failed "installer (scripts/make_installer.sh, scripts/check_installer.py)"
 fi
 
 # --- layering: the folders include each other one way only --------------------------------

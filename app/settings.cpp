@@ -87,6 +87,7 @@ void ReadList(SettingsStore& store, PlayerSettings& s, const ScreenGeometry& g,
   ReadIntIfPresent(store, "PWidth", s.PWidth);
   ReadIntIfPresent(store, "PHeight", s.PHeight);
   ReadIntIfPresent(store, "CurrentFile", s.CurrentFile);
+  ReadStringIfPresent(store, "UpdateUrl", s.UpdateUrl);
 
   // `loop` and `autoplay` have no existence test: a missing one ends the list, and both
   // keep their defaults because they are assigned only after both were read.

@@ -39,6 +39,9 @@ struct PlayerSettings {
   bool ShadowMode = false;
   int32_t VisibleMode = 0;
   bool EnableTooltips = true;
+  // Where the auto update asks for the newest version; empty: the program's own address.
+  // Read when present, never written.
+  std::string UpdateUrl;
 };
 
 // The version every save writes.

@@ -219,4 +219,27 @@ enum AddUrlDialog : int {
   urlCaption = 8004,  // "Type a url"
 };
 
+// TForm2's "FileType/Icons" page (2500-2599); its extension list is the window's ListBox1.
+enum FileTypePage : int {
+  Icone = 2501,         // preview of the chosen icon
+  TrackBar1 = 2502,     // 1 = the program's icon, p >= 2 = icon file p - 2
+  FileListBox1 = 2503,  // hidden: the *.ico files of the Icons folder
+  ftRegister = 2504,    // OLabel3 "Register those type now"
+  ftDesktop = 2505,     // OLabel1 "On Desktop"
+  ftPrograms = 2506,    // OLabel2 "On Programs Menu"
+};
+
+// TForm2's "Update" page (2600-2699).
+enum UpdatePage : int {
+  upCheckNow = 2601,  // OLabel9 "Check Now !"
+  upStatus = 2602,    // status, "Sleeping ..." at first
+  upMemo4 = 2603,     // Memo4, empty
+};
+
+// TForm7, the "Auto Updating" window (7000-7999).
+enum UpdateWindow : int {
+  updStatus = 7001,  // status
+  updCancel = 7002,  // OLabel1 "Cancel"
+};
+
 }  // namespace velmora::ids

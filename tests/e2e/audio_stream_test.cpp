@@ -4,62 +4,17 @@
 #include <winsock2.h>
 
 #include "audio_support.h"
+#include "harness/local_http_server.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace velmora::e2e {
 namespace {
 
 using namespace audio;
-
-// Accepts connections on 127.0.0.1 and keeps them open without sending a byte.
-class SilentServer {
- public:
-  SilentServer() {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    int len = sizeof addr;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-    listen(listener_, 4);
-    thread_ = std::thread([this] {
-      for (;;) {
-        SOCKET c = accept(listener_, nullptr, nullptr);
-        if (c == INVALID_SOCKET) return;
-        std::lock_guard<std::mutex> lock(m_);
-        clients_.push_back(c);
-      }
-    });
-  }
-  ~SilentServer() {
-    closesocket(listener_);
-    if (thread_.joinable()) thread_.join();
-    for (SOCKET c : clients_) closesocket(c);
-    WSACleanup();
-  }
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/live.mp3"; }
-  size_t Accepted() {
-    std::lock_guard<std::mutex> lock(m_);
-    return clients_.size();
-  }
-
- private:
-  SOCKET listener_ = INVALID_SOCKET;
-  int port_ = 0;
-  std::thread thread_;
-  std::mutex m_;
-  std::vector<SOCKET> clients_;
-};
 
 // Milliseconds the window takes to answer WM_NULL; -1 when it does not within `bound_ms`.
 int AnswerMs(HWND window, int bound_ms) {
@@ -73,9 +28,11 @@ int AnswerMs(HWND window, int bound_ms) {
 
 TEST(AudioStream, AServerThatNeverAnswersLeavesTheWindowFreeAndStopEndsTheWait) {
   WriteSettings({});
-  SilentServer server;
+  // Accepts the connection and never answers.
+  LocalHttpServer server;
+  server.Set("/live.mp3", {200, "", false, "", true});
   TestFolder folder;
-  folder.WriteFile("pl.m3u", server.Url() + "\r\n");
+  folder.WriteFile("pl.m3u", server.Url("/live.mp3") + "\r\n");
   PlayerProcess player;
   HWND main = StartReady(player, folder);
   ASSERT_TRUE(main) << "the player did not start";
@@ -84,7 +41,8 @@ TEST(AudioStream, AServerThatNeverAnswersLeavesTheWindowFreeAndStopEndsTheWait) 
   // Play is posted so that a player stuck inside the plug-in shows as a window that does
   // not answer, rather than as a send that does not return.
   ASSERT_TRUE(PostMessageA(main, RegisterWindowMessageA("VelmoraPlay"), 0, 0));
-  ASSERT_TRUE(WaitUntil([&] { return server.Accepted() >= 1; })) << "the plug-in never connected";
+  ASSERT_TRUE(WaitUntil([&] { return !server.RequestLines().empty(); }))
+      << "the plug-in never connected";
   // The plug-in waits for the server on a thread of its own. The aim is an answer within
   // 100 ms; the bound is generous because the machine running the tests may be loaded,
   // and still far below the network's 10 s timeouts the window used to wait out.

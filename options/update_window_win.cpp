@@ -1,6 +1,7 @@
 #include "options/update_window_win.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -96,19 +97,21 @@ class UpdateWindowImpl : public UpdateWindow, public ui::TopLevelWindow, private
   }
   std::string InstallerPath() const override { return TempFile("install.exe"); }
   bool StartInstaller() override {
-    // Both quoted: the program folder may hold blanks ("Program Files").
-    std::string command = "\"" + InstallerPath() + "\" \"" + folder_ + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOW;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        (folder_ + "\\Temp").c_str(), &startup, &process))
-      return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    // Through the shell, so that an installer that needs administrator rights asks for
+    // them; both quoted, as the program folder may hold blanks ("Program Files").
+    const std::string installer = InstallerPath();
+    const std::string argument = "\"" + folder_ + "\"";
+    const std::string temp = folder_ + "\\Temp";
+    SHELLEXECUTEINFOA run{};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    run.hwnd = hwnd_;
+    run.lpVerb = "open";
+    run.lpFile = installer.c_str();
+    run.lpParameters = argument.c_str();
+    run.lpDirectory = temp.c_str();
+    run.nShow = SW_SHOW;
+    return ShellExecuteExA(&run) != FALSE;
   }
 
   std::string folder_;

@@ -8,8 +8,11 @@
 #include "app/player_design_target.h"
 #include "app/registry_store_win.h"
 #include "design/design_chooser_win.h"
+#include "options/file_type_page_win.h"
 #include "options/news_window_win.h"
 #include "options/options_window_win.h"
+#include "options/update_page_win.h"
+#include "options/update_window_win.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/top_level_window_win.h"
@@ -73,19 +76,12 @@ class MainWindowForDesigns : public DesignMainWindow {
 
 namespace {
 
-// The automatic update is not in the program yet: no request ever runs.
-class NoUpdateRequests : public UpdateRequests {
- public:
-  void Cancel() override {}
-};
-
 // The visualisation host is not in the program yet: nothing ever runs.
 class NoVisualisation : public Visualisation {
  public:
   void Stop() override {}
 };
 
-NoUpdateRequests g_no_update_requests;
 NoVisualisation g_no_visualisation;
 
 }  // namespace
@@ -96,7 +92,7 @@ void AppErrorSink::Report(const std::string& message) {
 
 UINT_PTR TimerEventId(TimerId id) { return 100 + static_cast<UINT_PTR>(id); }
 
-App::App() : update_requests(&g_no_update_requests), visualisation(&g_no_visualisation) {}
+App::App() : visualisation(&g_no_visualisation) {}
 App::~App() { DestroyWindows(*this); }
 
 std::string App::ProgramFile(const std::string& relative) const {
@@ -139,7 +135,7 @@ void App::FillVersionHistory() {
   if (options_window) options_window->FillVersionHistory();
 }
 void App::FillIconList() {
-  if (options_window) options_window->FillIconList();
+  if (file_type_page) file_type_page->RefreshIconList();
 }
 void App::StartupDesign() {
   if (design_chooser) design_chooser->StartupDesign();
@@ -150,13 +146,35 @@ void App::ApplyStartupDesign() {
 void App::OpenSkinArchive(const std::string& path) {
   if (design_chooser) design_chooser->OpenSkinArchive(path);
 }
-void App::CancelUpdateRequest() { update_requests->Cancel(); }
+void App::CancelUpdateRequest() {
+  if (update_window) update_window->CancelUpdate();
+}
 void App::StopVisualisation() { visualisation->Stop(); }
 void App::ReleaseDesignModules() {
   if (design_chooser) design_chooser->ReleaseModules();
 }
 
 // --- the windows ----------------------------------------------------------------------
+
+namespace {
+
+// The options window's FileType/Icons and Update pages.
+void AddFileTypeAndUpdatePages(App& app) {
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  auto file_types = CreateFileTypePage(app.program_folder, exe, [&app](const std::string& text) {
+    if (app.display) app.display->ShowStatus(text);
+  });
+  app.file_type_page = file_types.get();
+  app.options_window->SetPage(OptionsPageId::FileTypeIcons, std::move(file_types));
+  app.options_window->SetPage(OptionsPageId::Update, CreateUpdatePage(*app.update_window, [&app] {
+    const PlayerSettings& s = app.settings;
+    return UpdateCheck::Request{s.UpdateUrl.empty() ? std::string(kDefaultUpdateUrl) : s.UpdateUrl,
+                                s.Version, s.UseProxy, s.Host, s.Port};
+  }));
+}
+
+}  // namespace
 
 bool CreateWindows(App& app) {
   app.plugins = CreatePluginSystem(app.program_folder, [] { ui::PumpWaitingMessages(); });
@@ -177,8 +195,10 @@ bool CreateWindows(App& app) {
       app.instance, app.program_folder, app.design_state, app.random, app.errors});
   app.vu_meter = CreateVuWindow(app);
   app.news_window = CreateNewsWindow(app.errors);
-  for (const char* name : {"TForm4", "TForm7"})
+  for (const char* name : {"TForm4"})
     app.placeholders.push_back(std::make_unique<PlaceholderWindow>(app.errors, name));
+  app.update_window = CreateUpdateWindow(app.program_folder, app.errors);
+  AddFileTypeAndUpdatePages(app);
   return true;
 }
 
@@ -189,7 +209,9 @@ void DestroyWindows(App& app) {
   app.design_chooser.reset();
   app.design_main_window.reset();
   app.design_target.reset();
-  app.options_window.reset();
+  app.file_type_page = nullptr;
+  app.options_window.reset();  // its Update page talks to the update window
+  app.update_window.reset();
   app.playlist_window.reset();
   app.player.reset();
   app.display.reset();

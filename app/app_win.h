@@ -34,6 +34,8 @@ class VuMeterControl;
 class PlaceholderWindow;
 class PlayerDesignTarget;
 class MainWindowForDesigns;
+class AutoUpdateWindow;
+class FileTypeIconsPage;
 
 // The program's reporting boundary: the player's error handler (status line and error
 // list) once the main window has made the player.
@@ -44,14 +46,6 @@ class AppErrorSink : public ErrorSink {
 
  private:
   App& app_;
-};
-
-// The automatic update (TForm7) as the shutdown sees it.
-class UpdateRequests {
- public:
-  virtual ~UpdateRequests() = default;
-  // Cancels a running HTTP request.
-  virtual void Cancel() = 0;
 };
 
 // The visualisation plug-in host as the main window sees it.
@@ -94,10 +88,11 @@ struct App : public WindowCommands, public ShellSteps {
   std::unique_ptr<DesignChooserControl> design_chooser;  // TForm6
   std::unique_ptr<VuMeterControl> vu_meter;                // TForm12
   std::unique_ptr<NewsWindowControl> news_window;          // TForm13
-  // Shadow mode (TForm4) and automatic update (TForm7) until they arrive.
+  // Shadow mode (TForm4) until it arrives.
   std::vector<std::unique_ptr<PlaceholderWindow>> placeholders;
+  std::unique_ptr<AutoUpdateWindow> update_window;  // TForm7
+  FileTypeIconsPage* file_type_page = nullptr;  // owned by the options window
   // Subsystems whose windows are not in the program yet.
-  UpdateRequests* update_requests;
   Visualisation* visualisation;
 
   // Program folder + "\" + relative.

@@ -38,13 +38,13 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
   return FlushFileBuffers(file.get()) != 0;
 }
 
-class UpdateWindowImpl : public UpdateWindow, public ui::TopLevelWindow, private UpdatePort {
+class AutoUpdateWindowImpl : public AutoUpdateWindow, public ui::TopLevelWindow, private UpdatePort {
  public:
-  UpdateWindowImpl(const std::string& program_folder, ErrorSink& errors)
+  AutoUpdateWindowImpl(const std::string& program_folder, ErrorSink& errors)
       : ui::TopLevelWindow(errors), folder_(program_folder), check_(*this) {
     Create();
   }
-  ~UpdateWindowImpl() override {
+  ~AutoUpdateWindowImpl() override {
     http_.Abort();
     DestroyTopLevel();
   }
@@ -120,7 +120,7 @@ class UpdateWindowImpl : public UpdateWindow, public ui::TopLevelWindow, private
   std::function<void(const std::string&)> page_status_;
 };
 
-void UpdateWindowImpl::Create() {
+void AutoUpdateWindowImpl::Create() {
   ui::TopLevelClass cls;
   cls.name = kClassName;
   // A single border and no buttons in the title bar: it cannot be closed from there.
@@ -130,10 +130,10 @@ void UpdateWindowImpl::Create() {
   const int width = r.right - r.left, height = r.bottom - r.top;
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateTopLevel(cls, WS_EX_TOOLWINDOW, kCaption, style, x, y, width, height);
+  CreateTopLevel(cls, 0, kCaption, style, x, y, width, height);
 }
 
-LRESULT UpdateWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT AutoUpdateWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE: {
       HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -161,9 +161,9 @@ LRESULT UpdateWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-std::unique_ptr<UpdateWindow> CreateUpdateWindow(const std::string& program_folder,
+std::unique_ptr<AutoUpdateWindow> CreateUpdateWindow(const std::string& program_folder,
                                                  ErrorSink& errors) {
-  return std::make_unique<UpdateWindowImpl>(program_folder, errors);
+  return std::make_unique<AutoUpdateWindowImpl>(program_folder, errors);
 }
 
 }  // namespace velmora

@@ -12,9 +12,9 @@
 
 namespace velmora {
 
-class UpdateWindow {
+class AutoUpdateWindow {
  public:
-  virtual ~UpdateWindow() = default;
+  virtual ~AutoUpdateWindow() = default;
   // "Check Now !": the whole check; returns when it is over (messages run meanwhile).
   virtual void CheckForUpdate(const UpdateCheck::Request& request) = 0;
   // "Cancel", and the program's close: aborts the request in flight, or hides the window.
@@ -23,7 +23,7 @@ class UpdateWindow {
   virtual void SetPageStatusOutput(std::function<void(const std::string&)> output) = 0;
 };
 
-std::unique_ptr<UpdateWindow> CreateUpdateWindow(const std::string& program_folder,
+std::unique_ptr<AutoUpdateWindow> CreateUpdateWindow(const std::string& program_folder,
                                                  ErrorSink& errors);
 
 // The address the check asks when the setting names none.

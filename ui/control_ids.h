@@ -237,7 +237,7 @@ enum UpdatePage : int {
 };
 
 // TForm7, the "Auto Updating" window (7000-7999).
-enum UpdateWindow : int {
+enum AutoUpdateWindow : int {
   updStatus = 7001,  // status
   updCancel = 7002,  // OLabel1 "Cancel"
 };

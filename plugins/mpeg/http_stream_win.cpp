@@ -60,14 +60,14 @@ std::string Base64(const std::string& in) {
 ProxySettings ReadProxySettings() {
   ProxySettings p;
   UniqueKey key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.Out()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.out()) != ERROR_SUCCESS) {
     return p;
   }
-  p.use = RegString(key.Get(), "UseProxy") == "1";
-  p.host = RegString(key.Get(), "Host");
-  p.port = RegString(key.Get(), "Port");
-  p.user = RegString(key.Get(), "User");
-  p.password = RegString(key.Get(), "Password");
+  p.use = RegString(key.get(), "UseProxy") == "1";
+  p.host = RegString(key.get(), "Host");
+  p.port = RegString(key.get(), "Port");
+  p.user = RegString(key.get(), "User");
+  p.password = RegString(key.get(), "Password");
   return p;
 }
 
@@ -75,8 +75,8 @@ HttpStream::~HttpStream() { CloseHandles(); }
 
 void HttpStream::CloseHandles() {
   std::lock_guard<std::mutex> lock(handle_mutex_);
-  request_.Reset();
-  session_.Reset();
+  request_.reset();
+  session_.reset();
 }
 
 void HttpStream::Start(const std::string& url, const ProxySettings& proxy) {
@@ -156,7 +156,7 @@ bool HttpStream::Connect(const std::string& url, const ProxySettings& proxy) {
   if (!session) return false;
   {
     std::lock_guard<std::mutex> lock(handle_mutex_);
-    session_.Reset(session);
+    session_.reset(session);
     if (aborted_) return false;
   }
   DWORD timeout = kTimeoutMs;
@@ -179,7 +179,7 @@ bool HttpStream::Connect(const std::string& url, const ProxySettings& proxy) {
       if (request) InternetCloseHandle(request);
       return false;
     }
-    request_.Reset(request);
+    request_.reset(request);
   }
   if (!request) return false;
   DWORD status = 0, size = sizeof(status);
@@ -248,7 +248,7 @@ bool HttpStream::Receive(std::string* audio, uint64_t base,
   HINTERNET request;
   {
     std::lock_guard<std::mutex> lock(handle_mutex_);
-    request = request_.Get();
+    request = request_.get();
   }
   if (!request) return false;
   uint8_t buffer[16 * 1024];

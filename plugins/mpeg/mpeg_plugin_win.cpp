@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plugins/input_plugin_abi.h"
@@ -18,6 +19,7 @@
 #include "plugins/mpeg/mpeg_stream.h"
 #include "plugins/mpeg/playback_win.h"
 #include "plugins/mpeg/win_handles_win.h"
+#include "ui/error_sink.h"
 
 namespace velmora::mpeg {
 
@@ -363,11 +365,11 @@ class MpegPlugin {
     if (!owner) return;
     UniqueMenu menu(CreatePopupMenu());
     if (!menu) return;
-    AppendMenuA(menu.Get(), MF_STRING, kMenuAbout, "About");
-    AppendMenuA(menu.Get(), MF_STRING, kMenuId3, "ID3 Tags...");
+    AppendMenuA(menu.get(), MF_STRING, kMenuAbout, "About");
+    AppendMenuA(menu.get(), MF_STRING, kMenuId3, "ID3 Tags...");
     SetForegroundWindow(owner);
     UINT cmd = static_cast<UINT>(TrackPopupMenu(
-        menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
+        menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
     PostMessageA(owner, WM_NULL, 0, 0);
     if (cmd == kMenuAbout) ShowAbout();
     if (cmd == kMenuId3) ShowId3();
@@ -452,13 +454,24 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-// Every entry catches everything: an exception must never cross into the player.
-#define GUARDED(body, fallback) \
-  try {                         \
-    body                        \
-  } catch (...) {               \
-    fallback;                   \
-  }
+namespace {
+
+// Every entry runs its work through this boundary: an exception must never cross into
+// the player. The plug-in has nowhere to report to, so what is caught is discarded and the
+// entry gives its fallback.
+class DiscardedFaults : public velmora::ErrorSink {
+ public:
+  void Report(const std::string&) override {}  // discarded: see above
+};
+
+DiscardedFaults g_discarded_faults;
+
+template <typename Body>
+bool RunEntry(Body&& body) {
+  return g_discarded_faults.Run(std::forward<Body>(body));
+}
+
+}  // namespace
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL extension() { return "MP3,MP2,MP1"; }
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL dllname() { return "MPEG Audio"; }
@@ -474,25 +487,32 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL info() {
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL init(VelmoraStringRef* folder) {
-  GUARDED(Plugin().folder = velmora::mpeg::ArgText(folder);
-          velmora::mpeg::MpegDecoder::InitLibrary();, )
+  RunEntry([&] {
+    Plugin().folder = velmora::mpeg::ArgText(folder);
+    velmora::mpeg::MpegDecoder::InitLibrary();
+  });
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL deinit() {
-  GUARDED(Plugin().DropItem(); Plugin().DestroyWindows();
-          velmora::mpeg::KeepLibraryWhileThreadsRun();, )
+  RunEntry([] {
+    Plugin().DropItem();
+    Plugin().DestroyWindows();
+    velmora::mpeg::KeepLibraryWhileThreadsRun();
+  });
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   auto& p = Plugin();
   std::string file = velmora::mpeg::ArgText(path);
-  GUARDED(
-      p.Load(file); if (p.item.playable) {
-        return velmora::mpeg::Text(
-            &p.load_text,
-            velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
-      },
-                    p.item = velmora::mpeg::LoadedItem{})
+  const char* title = nullptr;
+  const bool ok = RunEntry([&] {
+    p.Load(file);
+    if (p.item.playable)
+      title = velmora::mpeg::Text(
+          &p.load_text, velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
+  });
+  if (ok && title) return title;
+  if (!ok) p.item = velmora::mpeg::LoadedItem{};
   // Anything that will not play shows its file name; `length` is 0 and playback ends at once.
   return velmora::mpeg::Text(&p.load_text, velmora::mpeg::FileNameOf(file));
 }
@@ -500,18 +520,23 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL webload(VelmoraStringRef* url) {
   auto& p = Plugin();
   std::string address = velmora::mpeg::ArgText(url);
-  GUARDED(return velmora::mpeg::Text(&p.web_text, p.WebLoad(address));, )
+  const char* text = nullptr;
+  if (RunEntry([&] { text = velmora::mpeg::Text(&p.web_text, p.WebLoad(address)); })) return text;
   return velmora::mpeg::Text(&p.web_text, address);
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL play(VelmoraStringRef* path) {
-  GUARDED(Plugin().Play(velmora::mpeg::ArgText(path));, )
+  RunEntry([&] { Plugin().Play(velmora::mpeg::ArgText(path)); });
 }
 
-VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL stop() { GUARDED(Plugin().StopPlayback();, ) }
+VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL stop() {
+  RunEntry([] { Plugin().StopPlayback(); });
+}
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL pause() {
-  GUARDED(if (Plugin().playback) Plugin().playback->TogglePause();, )
+  RunEntry([] {
+    if (Plugin().playback) Plugin().playback->TogglePause();
+  });
 }
 
 VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL playing() {
@@ -532,22 +557,29 @@ VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL ended() {
 VELMORA_PLUGIN_EXPORT int32_t VELMORA_STDCALL length() { return Plugin().item.length->ms.load(); }
 
 VELMORA_PLUGIN_EXPORT int32_t VELMORA_STDCALL getposition() {
-  GUARDED(auto& pb = Plugin().playback; return pb ? pb->PositionMs() : 0;, return 0)
+  int32_t position = 0;
+  RunEntry([&] {
+    auto& pb = Plugin().playback;
+    position = pb ? pb->PositionMs() : 0;
+  });
+  return position;
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL jumpto(int32_t ms) {
-  GUARDED(
-      auto& p = Plugin(); if (p.playback) {
-        int32_t target = ms;
-        int32_t length = p.item.length->ms.load();
-        if (length > 0 && target > length) target = length;
-        p.playback->Seek(target);
-      }, )
+  RunEntry([&] {
+    auto& p = Plugin();
+    if (p.playback) {
+      int32_t target = ms;
+      int32_t length = p.item.length->ms.load();
+      if (length > 0 && target > length) target = length;
+      p.playback->Seek(target);
+    }
+  });
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence() {
   auto& p = Plugin();
-  GUARDED(p.UpdateStreamFacts();, )
+  RunEntry([&] { p.UpdateStreamFacts(); });
   return velmora::mpeg::Text(
       &p.frequency_text,
       p.item.sample_rate > 0 ? velmora::mpeg::FrequencyText(p.item.sample_rate) : std::string());
@@ -555,22 +587,24 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence() {
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL bitrate() {
   auto& p = Plugin();
-  GUARDED(p.UpdateStreamFacts();, )
+  RunEntry([&] { p.UpdateStreamFacts(); });
   return velmora::mpeg::Text(
       &p.bitrate_text, p.item.kbps > 0 ? velmora::mpeg::BitrateText(p.item.kbps) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL layer() {
   auto& p = Plugin();
-  GUARDED(p.UpdateStreamFacts();, )
+  RunEntry([&] { p.UpdateStreamFacts(); });
   return velmora::mpeg::Text(
       &p.layer_text, p.item.layer > 0 ? velmora::mpeg::LayerText(p.item.layer) : std::string());
 }
 
-VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showid3() { GUARDED(Plugin().ShowId3();, ) }
+VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showid3() {
+  RunEntry([] { Plugin().ShowId3(); });
+}
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showoptionspopup(int32_t x, int32_t y) {
-  GUARDED(Plugin().ShowPopup(x, y);, )
+  RunEntry([&] { Plugin().ShowPopup(x, y); });
 }
 
 // Not part of the player's contract: the current title of a playing stream (from its
@@ -578,7 +612,7 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showoptionspopup(int32_t x, int32_t y
 // follow the stream's titles.
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL streamtitle() {
   static std::string text;
-  GUARDED(text = Plugin().StreamTitleOrName();, text.clear())
+  if (!RunEntry([] { text = Plugin().StreamTitleOrName(); })) text.clear();
   return text.c_str();
 }
 
@@ -588,12 +622,14 @@ VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePea
   VelmoraAudiblePeaks mine{};
   mine.size = peaks->size < sizeof mine ? peaks->size : static_cast<uint32_t>(sizeof mine);
   VelmoraFlag playing = 0;
-  GUARDED(
-      auto& pb = Plugin().playback; if (pb && pb->Playing()) {
-        playing = 1;
-        mine.channels = velmora::mpeg::MpegDecoder::kChannels;
-        pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
-      }, )
+  RunEntry([&] {
+    auto& pb = Plugin().playback;
+    if (pb && pb->Playing()) {
+      playing = 1;
+      mine.channels = velmora::mpeg::MpegDecoder::kChannels;
+      pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
+    }
+  });
   std::memcpy(peaks, &mine, mine.size);
   return playing;
 }

@@ -42,7 +42,7 @@ void Playback::StartNothing() {
 void Playback::Launch() {
   active_ = true;
   ended_ = false;
-  wake_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  wake_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   // The thread keeps this session alive until it has finished (and the library, see
   // StartLibraryThread), so neither can disappear under it.
   std::shared_ptr<Playback> self = shared_from_this();
@@ -66,8 +66,8 @@ void Playback::Finish(bool ended, const char* failure) {
 void Playback::Stop() {
   stop_ = true;
   if (stream_) stream_->Abort();
-  if (wake_) SetEvent(wake_.Get());
-  if (thread_) WaitForSingleObject(thread_.Get(), kStopWaitMs);
+  if (wake_) SetEvent(wake_.get());
+  if (thread_) WaitForSingleObject(thread_.get(), kStopWaitMs);
   active_ = false;
   ended_ = false;
 }
@@ -75,13 +75,13 @@ void Playback::Stop() {
 void Playback::TogglePause() {
   if (!Running()) return;
   paused_ = !paused_;
-  if (wake_) SetEvent(wake_.Get());
+  if (wake_) SetEvent(wake_.get());
 }
 
 void Playback::Seek(int32_t ms) {
   if (!Running() || stream_) return;
   seek_ms_ = ms < 0 ? 0 : ms;
-  if (wake_) SetEvent(wake_.Get());
+  if (wake_) SetEvent(wake_.get());
 }
 
 int32_t Playback::PositionMs() {
@@ -167,7 +167,7 @@ void Playback::Run() {
     format.nBlockAlign = MpegDecoder::kBytesPerFrame;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     HWAVEOUT device = nullptr;
-    if (waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done.Get()), 0,
+    if (waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done.get()), 0,
                     CALLBACK_EVENT) != MMSYSERR_NOERROR) {
       return false;
     }
@@ -269,7 +269,7 @@ void Playback::Run() {
       }
       if (eof) break;
     }
-    HANDLE waits[2] = {wake_.Get(), done.Get()};
+    HANDLE waits[2] = {wake_.get(), done.get()};
     WaitForMultipleObjects(2, waits, FALSE, kIdleWaitMs);
   }
   if (!stop_) PositionMs();  // the final position stays readable after the end

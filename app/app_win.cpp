@@ -8,6 +8,7 @@
 #include "app/player_design_target.h"
 #include "app/registry_store_win.h"
 #include "design/design_chooser_win.h"
+#include "design/design_library_win.h"
 #include "options/file_type_page_win.h"
 #include "options/news_window_win.h"
 #include "options/options_window_win.h"
@@ -72,6 +73,78 @@ class MainWindowForDesigns : public DesignMainWindow {
 
  private:
   App& app_;
+};
+
+// The settings, the main window, the design chooser and the design in force as the
+// options window reaches them.
+class OptionsForApp : public OptionSettings, public OptionsHost, private SettingsObserver {
+ public:
+  explicit OptionsForApp(App& app) : app_(app) { app_.settings.AddObserver(this); }
+  ~OptionsForApp() override { app_.settings.RemoveObserver(this); }
+  OptionsForApp(const OptionsForApp&) = delete;
+  OptionsForApp& operator=(const OptionsForApp&) = delete;
+
+  // OptionSettings
+  bool Flag(OptionFlag flag) const override { return app_.settings.*FlagMember(flag); }
+  int32_t Choice(OptionChoice choice) const override {
+    return choice == OptionChoice::Minimize ? app_.settings.Minimize : app_.settings.VisibleMode;
+  }
+  std::string Text(OptionText text) const override { return app_.settings.*TextMember(text); }
+  void SetFlag(OptionFlag flag, bool on) override {
+    app_.settings.*FlagMember(flag) = on;
+    app_.settings.Changed();
+  }
+  void SetChoice(OptionChoice choice, int32_t value) override {
+    (choice == OptionChoice::Minimize ? app_.settings.Minimize : app_.settings.VisibleMode) = value;
+    app_.settings.Changed();
+  }
+  void SetText(OptionText text, const std::string& value) override {
+    app_.settings.*TextMember(text) = value;
+    app_.settings.Changed();
+  }
+  void SetListener(std::function<void()> changed) override { changed_ = std::move(changed); }
+
+  // OptionsHost
+  HWND MainWindow() const override { return app_.main_window; }
+  HWND DesignChooserWindow() const override {
+    return app_.design_chooser ? app_.design_chooser->Handle() : nullptr;
+  }
+  void ShowDesignChooser() override { app_.ShowDesignChooser(); }
+  void SaveSettings() override { app_.SaveSettingsNow(); }
+  SoundBalance* Balance() override {
+    DesignLibraries* libraries = ProgramDesignLibraries();
+    return libraries ? &libraries->Balance() : nullptr;
+  }
+  DesignInForce CurrentDesign() override {
+    DesignLibraries* libraries = ProgramDesignLibraries();
+    if (libraries && libraries->Host().Active())
+      return {true, libraries->Host().ActiveDesignName(), libraries->Host().ActivePath()};
+    const std::string& name = app_.design_state.name;
+    return {false, name, DesignFolderPath(app_.program_folder, name)};
+  }
+
+ private:
+  static bool PlayerSettings::*FlagMember(OptionFlag flag) {
+    static bool PlayerSettings::*const kMembers[] = {
+        &PlayerSettings::autoplay,   &PlayerSettings::loop,           &PlayerSettings::Multiple,
+        &PlayerSettings::ToTop,      &PlayerSettings::Nag,            &PlayerSettings::Transparency,
+        &PlayerSettings::EnableTooltips, &PlayerSettings::ShadowMode, &PlayerSettings::Fadestop,
+        &PlayerSettings::Fadeplay,   &PlayerSettings::Fadepause,      &PlayerSettings::EasyMove,
+        &PlayerSettings::Randomplay, &PlayerSettings::UseProxy,       &PlayerSettings::LogErrors};
+    return kMembers[static_cast<int>(flag)];
+  }
+  static std::string PlayerSettings::*TextMember(OptionText text) {
+    static std::string PlayerSettings::*const kMembers[] = {
+        &PlayerSettings::Host, &PlayerSettings::Port, &PlayerSettings::User,
+        &PlayerSettings::Password};
+    return kMembers[static_cast<int>(text)];
+  }
+  void OnSettingsChanged() override {
+    if (changed_) changed_();
+  }
+
+  App& app_;
+  std::function<void()> changed_;
 };
 
 namespace {
@@ -181,7 +254,10 @@ bool CreateWindows(App& app) {
   // The main window first: it makes the display and the player.
   app.main_form = std::make_unique<MainWindow>(app, app, app);
   if (!app.main_form->Handle() || !app.player) return false;
-  app.options_window = CreateOptionsWindow(app);
+  app.options_adapter = std::make_unique<OptionsForApp>(app);
+  app.options_window = CreateOptionsWindow(OptionsWindowDeps{
+      *app.options_adapter, *app.options_adapter, *app.plugins, app.player->Errors(), app.errors,
+      app.program_folder});
   app.playlist_window =
       CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random, app.errors);
   app.design_target = std::make_unique<PlayerDesignTarget>(
@@ -211,6 +287,7 @@ void DestroyWindows(App& app) {
   app.design_target.reset();
   app.file_type_page = nullptr;
   app.options_window.reset();  // its Update page talks to the update window
+  app.options_adapter.reset();
   app.update_window.reset();
   app.playlist_window.reset();
   app.player.reset();

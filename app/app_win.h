@@ -28,6 +28,7 @@ struct App;
 class MainWindow;
 class OptionsWindowControl;
 class NewsWindowControl;
+class OptionsForApp;
 class PlaylistWindowControl;
 class DesignChooserControl;
 class VuMeterControl;
@@ -80,6 +81,7 @@ struct App : public WindowCommands, public ShellSteps {
   // The windows, in their creation order.
   std::unique_ptr<MainWindow> main_form;  // TForm1
   HWND main_window = nullptr;
+  std::unique_ptr<OptionsForApp> options_adapter;  // what the options window reaches
   std::unique_ptr<OptionsWindowControl> options_window;    // TForm2
   std::unique_ptr<PlaylistWindowControl> playlist_window;  // TForm3 (with its dialog TForm8)
   // The player and the main window as the designs reach them.

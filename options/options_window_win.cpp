@@ -14,9 +14,6 @@
 
 #include "options/options_window_win.h"
 
-#include "app/app_win.h"
-#include "design/design_chooser_win.h"
-#include "design/design_library_win.h"
 #include "options/help_tours.h"
 #include "options/machine_info_pages_win.h"
 #include "options/sound_design_pages_win.h"
@@ -41,6 +38,7 @@ constexpr char kScanningCaption[] = "Scanning for dll's... Please wait !";
 constexpr int kClientWidth = 515;
 constexpr int kClientHeight = 307;
 constexpr UINT kEnjoyInterval = 200;
+constexpr UINT_PTR kEnjoyTimer = 1;  // the one-shot timer of the plug-in scan
 // The tree on the left; the title line and the pages on the right.
 constexpr RECT kTreeArea{4, 4, 154, 303};
 constexpr RECT kTitleArea{162, 6, 511, 24};
@@ -51,25 +49,25 @@ constexpr RECT kPageArea{162, 30, 511, 303};
 struct CheckBoxSpec {
   int id;
   const char* caption;
-  bool PlayerSettings::*setting;
+  OptionFlag setting;
 };
 constexpr CheckBoxSpec kCheckBoxes[] = {
-    {ids::cbAutoplay, "Auto play", &PlayerSettings::autoplay},
-    {ids::cbLoop, "Loop", &PlayerSettings::loop},
-    {ids::cbMultiple, "Allow multiple instance", &PlayerSettings::Multiple},
-    {ids::cbToTop, "Always on top", &PlayerSettings::ToTop},
-    {ids::cbNag, "Show news on startup", &PlayerSettings::Nag},
-    {ids::cbTransparency, "Transparency", &PlayerSettings::Transparency},
-    {ids::cbEnableTooltips, "Enable Tooltips", &PlayerSettings::EnableTooltips},
-    {ids::cbShadowMode, "Shadow Mode", &PlayerSettings::ShadowMode},
-    {ids::cbFadeStop, "Fade when stop", &PlayerSettings::Fadestop},
-    {ids::cbFadePlay, "Fade when play", &PlayerSettings::Fadeplay},
-    {ids::cbFadePause, "Fade when pause", &PlayerSettings::Fadepause},
-    {ids::cbEasyMove, "Easy Move", &PlayerSettings::EasyMove},
-    {ids::cbRandomPlay, "Random Play", &PlayerSettings::Randomplay},
+    {ids::cbAutoplay, "Auto play", OptionFlag::autoplay},
+    {ids::cbLoop, "Loop", OptionFlag::loop},
+    {ids::cbMultiple, "Allow multiple instance", OptionFlag::Multiple},
+    {ids::cbToTop, "Always on top", OptionFlag::ToTop},
+    {ids::cbNag, "Show news on startup", OptionFlag::Nag},
+    {ids::cbTransparency, "Transparency", OptionFlag::Transparency},
+    {ids::cbEnableTooltips, "Enable Tooltips", OptionFlag::EnableTooltips},
+    {ids::cbShadowMode, "Shadow Mode", OptionFlag::ShadowMode},
+    {ids::cbFadeStop, "Fade when stop", OptionFlag::Fadestop},
+    {ids::cbFadePlay, "Fade when play", OptionFlag::Fadeplay},
+    {ids::cbFadePause, "Fade when pause", OptionFlag::Fadepause},
+    {ids::cbEasyMove, "Easy Move", OptionFlag::EasyMove},
+    {ids::cbRandomPlay, "Random Play", OptionFlag::Randomplay},
     // On other pages.
-    {ids::cbUseProxy, "Use a proxy ", &PlayerSettings::UseProxy},
-    {ids::cbLogErrors, "Log all errors to errors.log", &PlayerSettings::LogErrors},
+    {ids::cbUseProxy, "Use a proxy ", OptionFlag::UseProxy},
+    {ids::cbLogErrors, "Log all errors to errors.log", OptionFlag::LogErrors},
 };
 constexpr int kGeneralCheckBoxes = 13;
 
@@ -79,21 +77,21 @@ struct RadioGroupSpec {
   int group_id;
   int first_item_id;
   const char* caption;
-  int32_t PlayerSettings::*setting;
+  OptionChoice setting;
 };
 // The proxy fields and the setting each one is.
 struct TextFieldSpec {
   int id;
-  std::string PlayerSettings::*setting;
+  OptionText setting;
 };
-constexpr TextFieldSpec kProxyFields[] = {{ids::edHost, &PlayerSettings::Host},
-                                          {ids::edPort, &PlayerSettings::Port},
-                                          {ids::edUser, &PlayerSettings::User},
-                                          {ids::edPassword, &PlayerSettings::Password}};
+constexpr TextFieldSpec kProxyFields[] = {{ids::edHost, OptionText::Host},
+                                          {ids::edPort, OptionText::Port},
+                                          {ids::edUser, OptionText::User},
+                                          {ids::edPassword, OptionText::Password}};
 
 constexpr RadioGroupSpec kRadioGroups[] = {
-    {ids::rgMinimize, ids::rgMinimize0, "Minimize to :", &PlayerSettings::Minimize},
-    {ids::rgVisibleMode, ids::rgVisibleMode0, "Visible on :", &PlayerSettings::VisibleMode},
+    {ids::rgMinimize, ids::rgMinimize0, "Minimize to :", OptionChoice::Minimize},
+    {ids::rgVisibleMode, ids::rgVisibleMode0, "Visible on :", OptionChoice::VisibleMode},
 };
 
 // A page that shows only its title line until its subsystem puts its own page in.
@@ -210,7 +208,7 @@ class FileTypePage : public ControlPage {
 // The guided tours' reach: the cursor, the main window's buttons and the design chooser.
 class WindowTourHost : public TourHost {
  public:
-  WindowTourHost(App& app, HWND& options) : app_(app), options_(options) {}
+  WindowTourHost(OptionsHost& host, HWND& options) : host_(host), options_(options) {}
 
   void Position(int* x, int* y) override {
     POINT p{};
@@ -229,12 +227,11 @@ class WindowTourHost : public TourHost {
   }
   std::optional<std::pair<int, int>> TargetPoint(TourTarget target) override {
     switch (target) {
-      case TourTarget::OptionsButton: return ControlPoint(app_.main_window, ids::optionbut);
-      case TourTarget::PlaylistButton: return ControlPoint(app_.main_window, ids::plbut);
-      case TourTarget::OpenButton: return ControlPoint(app_.main_window, ids::openbut);
+      case TourTarget::OptionsButton: return ControlPoint(host_.MainWindow(), ids::optionbut);
+      case TourTarget::PlaylistButton: return ControlPoint(host_.MainWindow(), ids::plbut);
+      case TourTarget::OpenButton: return ControlPoint(host_.MainWindow(), ids::openbut);
       case TourTarget::DesignListArrow: {
-        HWND list = app_.design_chooser ? GetDlgItem(app_.design_chooser->Handle(), ids::designList)
-                                        : nullptr;
+        HWND list = GetDlgItem(host_.DesignChooserWindow(), ids::designList);
         RECT r{};
         if (!list || !GetWindowRect(list, &r)) return std::nullopt;
         return std::make_pair(static_cast<int>(r.right - 5), static_cast<int>(r.bottom));
@@ -244,12 +241,13 @@ class WindowTourHost : public TourHost {
   }
   void ShowSetupMenu(int, int) override {
     // The options button pressed: its drop-down menu opens there and waits for the user.
-    HWND button = GetDlgItem(app_.main_window, ids::optionbut);
+    HWND main = host_.MainWindow();
+    HWND button = GetDlgItem(main, ids::optionbut);
     if (button)
-      SendMessageA(app_.main_window, WM_COMMAND, MAKEWPARAM(ids::optionbut, BN_CLICKED),
+      SendMessageA(main, WM_COMMAND, MAKEWPARAM(ids::optionbut, BN_CLICKED),
                    reinterpret_cast<LPARAM>(button));
   }
-  void ShowDesignChooser() override { app_.ShowDesignChooser(); }
+  void ShowDesignChooser() override { host_.ShowDesignChooser(); }
 
  private:
   // A control's left and top added to its window's left and top, 2 pixels further down.
@@ -264,35 +262,21 @@ class WindowTourHost : public TourHost {
                           static_cast<int>(frame.top + place.top - origin.y + 2));
   }
 
-  App& app_;
+  OptionsHost& host_;
   HWND& options_;
-};
-
-// The design in force: the active design library, or the design folder last applied.
-class AppDesignSource : public DesignInfoSource {
- public:
-  explicit AppDesignSource(App& app) : app_(app) {}
-  DesignInForce CurrentDesign() override {
-    DesignLibraries* libraries = ProgramDesignLibraries();
-    if (libraries && libraries->Host().Active())
-      return {true, libraries->Host().ActiveDesignName(), libraries->Host().ActivePath()};
-    const std::string& name = app_.design_state.name;
-    return {false, name, DesignFolderPath(app_.program_folder, name)};
-  }
-
- private:
-  App& app_;
 };
 
 class OptionsWindow : public OptionsWindowControl,
                       public ui::TopLevelWindow,
-                      public PluginListsView,
-                      private SettingsObserver {
+                      public PluginListsView {
  public:
-  explicit OptionsWindow(App& app) : ui::TopLevelWindow(app.errors), app_(app) { Create(); }
+  explicit OptionsWindow(const OptionsWindowDeps& deps)
+      : ui::TopLevelWindow(deps.errors), d_(deps) {
+    Create();
+  }
   ~OptionsWindow() override {
-    if (app_.plugins) app_.plugins->AttachListsView(nullptr);
-    app_.settings.RemoveObserver(this);
+    d_.plugins.AttachListsView(nullptr);
+    d_.settings.SetListener(nullptr);
     DestroyTopLevel();
     if (font_) DeleteObject(font_);
   }
@@ -311,10 +295,10 @@ class OptionsWindow : public OptionsWindowControl,
 
   // PluginListsView
   void StartScanTimer() override {
-    if (hwnd_) SetTimer(hwnd_, TimerEventId(TimerId::PluginScan), kEnjoyInterval, nullptr);
+    if (hwnd_) SetTimer(hwnd_, kEnjoyTimer, kEnjoyInterval, nullptr);
   }
   void StopScanTimer() override {
-    if (hwnd_) KillTimer(hwnd_, TimerEventId(TimerId::PluginScan));
+    if (hwnd_) KillTimer(hwnd_, kEnjoyTimer);
   }
   void SetScanning(bool scanning) override {
     SetWindowTextA(hwnd_, scanning ? kScanningCaption : kCaption);
@@ -361,7 +345,6 @@ class OptionsWindow : public OptionsWindowControl,
   void EnjoyTimer();
   // The controls show the settings as they are now.
   void SyncSettingsControls();
-  void OnSettingsChanged() override { SyncSettingsControls(); }
   // A check box or radio button was clicked: its setting follows, with its immediate
   // effect. False when `id` is none of them.
   bool SettingControlClicked(int id);
@@ -369,9 +352,8 @@ class OptionsWindow : public OptionsWindowControl,
   void ProxyFieldChanged(int id);
   OptionsPage& Page(OptionsPageId id) { return *pages_[static_cast<int>(id)]; }
 
-  App& app_;
-  WindowTourHost tours_{app_, hwnd_};
-  AppDesignSource designs_{app_};
+  OptionsWindowDeps d_;
+  WindowTourHost tours_{d_.host, hwnd_};
   HFONT font_ = nullptr;
   std::array<std::unique_ptr<OptionsPage>, kOptionsPageCount> pages_;
   OptionsPageId active_ = OptionsPageId::General;
@@ -392,8 +374,8 @@ void OptionsWindow::Create() {
 
   // The window that holds the lists starts with no current plug-in and no info library;
   // from now on the subsystem shows its lists here (and arms the scan timer here).
-  if (app_.plugins) app_.plugins->AttachListsView(this);
-  app_.settings.AddObserver(this);
+  d_.plugins.AttachListsView(this);
+  d_.settings.SetListener([this] { SyncSettingsControls(); });
   SyncSettingsControls();
 }
 
@@ -421,20 +403,17 @@ void OptionsWindow::CreateControls() {
   pages_[static_cast<int>(OptionsPageId::General)] = std::make_unique<GeneralPage>();
   pages_[static_cast<int>(OptionsPageId::Web)] = std::make_unique<WebPage>();
   pages_[static_cast<int>(OptionsPageId::Errors)] =
-      std::make_unique<ErrorsPage>(app_.player->Errors());
+      std::make_unique<ErrorsPage>(d_.error_list);
   pages_[static_cast<int>(OptionsPageId::InputPlugins)] = std::make_unique<InputPluginsPage>();
   pages_[static_cast<int>(OptionsPageId::FileTypeIcons)] = std::make_unique<FileTypePage>();
   pages_[static_cast<int>(OptionsPageId::MemoryInfos)] = MakeMemoryPage();
   pages_[static_cast<int>(OptionsPageId::SystemInfo)] = MakeSystemPage();
   pages_[static_cast<int>(OptionsPageId::Help)] = MakeHelpPage(tours_);
   pages_[static_cast<int>(OptionsPageId::History)] = MakeHistoryPage();
-  pages_[static_cast<int>(OptionsPageId::About)] = MakeAboutPage(app_.program_folder);
+  pages_[static_cast<int>(OptionsPageId::About)] = MakeAboutPage(d_.program_folder);
   pages_[static_cast<int>(OptionsPageId::Greetings)] = MakeGreetingsPage();
-  pages_[static_cast<int>(OptionsPageId::SoundOptions)] = MakeSoundPage([]() -> SoundBalance* {
-    DesignLibraries* libraries = ProgramDesignLibraries();
-    return libraries ? &libraries->Balance() : nullptr;
-  });
-  pages_[static_cast<int>(OptionsPageId::DesignInfo)] = MakeDesignInfoPage(designs_);
+  pages_[static_cast<int>(OptionsPageId::SoundOptions)] = MakeSoundPage([this] { return d_.host.Balance(); });
+  pages_[static_cast<int>(OptionsPageId::DesignInfo)] = MakeDesignInfoPage(d_.host);
   for (auto& page : pages_)
     if (!page) page = std::make_unique<TitleOnlyPage>();
   for (auto& page : pages_) page->Create(hwnd_, kPageArea, font);
@@ -510,30 +489,30 @@ void OptionsWindow::TreeSelectionChanged(HTREEITEM item) {
 void OptionsWindow::SyncSettingsControls() {
   if (!hwnd_) return;
   syncing_ = true;
-  const PlayerSettings& s = app_.settings;
+  const OptionSettings& s = d_.settings;
   for (const auto& box : kCheckBoxes)
-    SendDlgItemMessageA(hwnd_, box.id, BM_SETCHECK, s.*box.setting ? BST_CHECKED : BST_UNCHECKED,
+    SendDlgItemMessageA(hwnd_, box.id, BM_SETCHECK, s.Flag(box.setting) ? BST_CHECKED : BST_UNCHECKED,
                         0);
   for (const auto& group : kRadioGroups)
     for (int item = 0; item < 3; ++item)
       SendDlgItemMessageA(hwnd_, group.first_item_id + item, BM_SETCHECK,
-                          s.*group.setting == item ? BST_CHECKED : BST_UNCHECKED, 0);
+                          s.Choice(group.setting) == item ? BST_CHECKED : BST_UNCHECKED, 0);
   // The proxy fields: their texts, and usable only with "Use a proxy ".
   for (const auto& field : kProxyFields) {
     HWND edit = GetDlgItem(hwnd_, field.id);
-    if (ui::WindowText(edit) != s.*field.setting) SetWindowTextA(edit, (s.*field.setting).c_str());
-    EnableWindow(edit, s.UseProxy);
+    const std::string text = s.Text(field.setting);
+    if (ui::WindowText(edit) != text) SetWindowTextA(edit, text.c_str());
+    EnableWindow(edit, s.Flag(OptionFlag::UseProxy));
   }
-  EnableWindow(GetDlgItem(hwnd_, ids::GroupBox1), s.UseProxy);
+  EnableWindow(GetDlgItem(hwnd_, ids::GroupBox1), s.Flag(OptionFlag::UseProxy));
   syncing_ = false;
 }
 
 bool OptionsWindow::SettingControlClicked(int id) {
-  PlayerSettings& s = app_.settings;
+  OptionSettings& s = d_.settings;
   for (const auto& group : kRadioGroups) {
     if (id < group.first_item_id || id >= group.first_item_id + 3) continue;
-    s.*group.setting = id - group.first_item_id;
-    app_.settings.Changed();
+    s.SetChoice(group.setting, id - group.first_item_id);
     return true;
   }
   const CheckBoxSpec* box_info = nullptr;
@@ -541,9 +520,8 @@ bool OptionsWindow::SettingControlClicked(int id) {
     if (box.id == id) box_info = &box;
   if (!box_info) return false;
   const bool on = SendDlgItemMessageA(hwnd_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  s.*box_info->setting = on;
-  app_.settings.Changed();
-  HWND main = app_.main_window;
+  s.SetFlag(box_info->setting, on);
+  HWND main = d_.host.MainWindow();
   switch (id) {
     case ids::cbTransparency:
       if (main) ui::FormShaper::Of(main).SetActive(on);
@@ -551,7 +529,7 @@ bool OptionsWindow::SettingControlClicked(int id) {
     case ids::cbToTop:
     case ids::cbNag:  // wired to the same handler: re-applies "Always on top"
       if (main)
-        SetWindowPos(main, s.ToTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+        SetWindowPos(main, s.Flag(OptionFlag::ToTop) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
       break;
     default: break;  // the others (hints too) are read where they are used
@@ -562,8 +540,7 @@ bool OptionsWindow::SettingControlClicked(int id) {
 void OptionsWindow::ProxyFieldChanged(int id) {
   for (const auto& field : kProxyFields) {
     if (field.id != id) continue;
-    app_.settings.*field.setting = ui::WindowText(GetDlgItem(hwnd_, id));
-    app_.settings.Changed();
+    d_.settings.SetText(field.setting, ui::WindowText(GetDlgItem(hwnd_, id)));
   }
 }
 
@@ -581,19 +558,19 @@ void OptionsWindow::FillList(int id, const std::vector<std::string>& items) {
 void OptionsWindow::DllsClick() {
   HWND box = GetDlgItem(hwnd_, ids::Dlls);
   const LRESULT row = SendMessageA(box, LB_GETCURSEL, 0, 0);
-  if (row == LB_ERR || !app_.plugins) return;
+  if (row == LB_ERR) return;
   const LRESULT length = SendMessageA(box, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
   if (length == LB_ERR) return;
   std::string name(static_cast<size_t>(length) + 1, '\0');
   SendMessageA(box, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&name[0]));
   name.resize(static_cast<size_t>(length));
-  app_.plugins->ShowPluginInfo(name);
+  d_.plugins.ShowPluginInfo(name);
 }
 
 void OptionsWindow::OLabel4Click() {
   POINT cursor{};
   GetCursorPos(&cursor);
-  if (app_.plugins && app_.plugins->ShowPluginOptions(cursor.x, cursor.y)) return;
+  if (d_.plugins.ShowPluginOptions(cursor.x, cursor.y)) return;
   // NoPopup: nothing to ask for options.
   ui::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
@@ -605,7 +582,7 @@ void OptionsWindow::OLabel4Click() {
 void OptionsWindow::RefreshOptionsPage() {
   if (active_ == OptionsPageId::InputPlugins)
     SetDlgItemTextA(hwnd_, ids::CurrentInput,
-                    app_.plugins ? app_.plugins->CurrentName().c_str() : "");
+                    d_.plugins.CurrentName().c_str());
   Page(active_).Refresh();
 }
 
@@ -618,8 +595,8 @@ void OptionsWindow::ShowPage(const std::string& node_text) {
 
 void OptionsWindow::EnjoyTimer() {
   // Disarmed before anything else, so the scan runs exactly once.
-  KillTimer(hwnd_, TimerEventId(TimerId::PluginScan));
-  if (app_.plugins) app_.plugins->ScanLibraryFolder();
+  KillTimer(hwnd_, kEnjoyTimer);
+  d_.plugins.ScanLibraryFolder();
 }
 
 LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -631,7 +608,7 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE: CreateControls(); return 0;
     case WM_TIMER:
-      if (wp == TimerEventId(TimerId::PluginScan)) {
+      if (wp == kEnjoyTimer) {
         EnjoyTimer();
         return 0;
       }
@@ -658,15 +635,15 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SHOWWINDOW:
       if (wp) {
         RefreshOptionsPage();
-      } else if (app_.plugins) {
+      } else {
         // Hidden: the information page lets go of its library; nothing is selected.
-        app_.plugins->ReleaseInfoLibrary();
+        d_.plugins.ReleaseInfoLibrary();
         SendDlgItemMessageA(hwnd_, ids::Dlls, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
       }
       break;
     case WM_CLOSE:
       // The user closed the window: the settings are written now; then it hides.
-      app_.SaveSettingsNow();
+      d_.host.SaveSettings();
       ShowWindow(hwnd_, SW_HIDE);
       return 0;
     default: break;
@@ -676,8 +653,8 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-std::unique_ptr<OptionsWindowControl> CreateOptionsWindow(App& app) {
-  return std::make_unique<OptionsWindow>(app);
+std::unique_ptr<OptionsWindowControl> CreateOptionsWindow(const OptionsWindowDeps& deps) {
+  return std::make_unique<OptionsWindow>(deps);
 }
 
 }  // namespace velmora

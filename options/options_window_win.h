@@ -6,12 +6,37 @@
 #include <memory>
 #include <string>
 
+#include "design/design_host_services.h"
+#include "options/design_info.h"
+#include "options/option_settings.h"
 #include "options/options_page_win.h"
 #include "options/options_tree.h"
+#include "plugins/plugin_system.h"
+#include "ui/error_list.h"
+#include "ui/error_sink.h"
 
 namespace velmora {
 
-struct App;
+// What the options window asks of the rest of the program.
+class OptionsHost : public DesignInfoSource {
+ public:
+  virtual HWND MainWindow() const = 0;
+  virtual HWND DesignChooserWindow() const = 0;
+  virtual void ShowDesignChooser() = 0;
+  // Writes the settings now (the window's close).
+  virtual void SaveSettings() = 0;
+  // The program's balance once the design libraries have made it (null before).
+  virtual SoundBalance* Balance() = 0;
+};
+
+struct OptionsWindowDeps {
+  OptionSettings& settings;
+  OptionsHost& host;
+  PluginSystem& plugins;
+  ErrorList& error_list;
+  ErrorSink& errors;
+  std::string program_folder;
+};
 
 class OptionsWindowControl {
  public:
@@ -28,6 +53,6 @@ class OptionsWindowControl {
 };
 
 // Made once the main window and the player exist; it also runs the plug-in scan's timer.
-std::unique_ptr<OptionsWindowControl> CreateOptionsWindow(App& app);
+std::unique_ptr<OptionsWindowControl> CreateOptionsWindow(const OptionsWindowDeps& deps);
 
 }  // namespace velmora

@@ -3,7 +3,8 @@
 # the generated classic test skin when the build has one (<build>/testskins), and saves a
 # picture of the screen with the main window into build/screenshots/<design>.png, so a
 # person can look at every design; the shipped design library's window is saved as
-# build/screenshots/Pocket.png while it plays a file.
+# build/screenshots/Pocket.png while it plays a file, and each page of the options window
+# as build/screenshots/Options_<page>.png.
 #
 #   scripts/screenshots.sh [build folder]     (default: build-x86_64, then any build*/dist)
 #
@@ -76,4 +77,13 @@ if [[ -f "$e2e" ]]; then
   else
     echo "no picture of the Pocket design library (its end-to-end test failed)" >&2
   fi
+  # Every page of the options window.
+  "$WINE" "$e2e" --gtest_filter='OptionsWindowTest.TreeListsEveryNodeAndEachSelectsItsPage' \
+    >/dev/null 2>&1 || echo "the options window's test failed" >&2
+  for bmp in "$out"/Options_*.bmp; do
+    [[ -f "$bmp" ]] || continue
+    convert "$bmp" -bordercolor '#202020' -border 8 "${bmp%.bmp}.png"
+    rm -f "$bmp"
+    echo "saved ${bmp%.bmp}.png"
+  done
 fi

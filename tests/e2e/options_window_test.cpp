@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,9 +79,20 @@ TEST_F(OptionsWindowTest, TreeListsEveryNodeAndEachSelectsItsPage) {
       {"System Info", "System Info"},
       {"General", "General Options"},
   };
+  // With VELMORA_SCREENSHOT_DIR set (scripts/screenshots.sh), a picture of each page.
+  const char* shots = getenv("VELMORA_SCREENSHOT_DIR");
+  if (shots) ShowWindow(options_, SW_SHOW);
   for (const auto& [node, title] : pages) {
     ASSERT_TRUE(Select(node)) << node;
     EXPECT_EQ(Title(), title) << node;
+    if (!shots) continue;
+    Sleep(300);
+    RECT r;
+    GetWindowRect(options_, &r);
+    std::string name = std::string("Options_") + node;
+    for (char& c : name)
+      if (c == ' ' || c == '/') c = '_';
+    SaveScreenBmp(std::string(shots) + "\\" + name + ".bmp", r);
   }
   // A page's controls show with it and hide with it.
   ASSERT_TRUE(Select("Errors"));

@@ -166,6 +166,8 @@ struct TreeNode {
 std::vector<TreeNode> TreeNodes(HWND parent, int id);
 // Selects the first node with this text as a click would (TVM_SELECTITEM); false when none.
 bool SelectTreeNode(HWND parent, int id, const std::string& text);
+// Saves a part of the screen as a 24-bit BMP file (pictures for a person to look at).
+void SaveScreenBmp(const std::string& path, RECT r);
 // Clicks a button-like control as a user would (BM_CLICK, sent).
 void Click(HWND parent, int id);
 // Waits until a control's text equals `expected`.

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "vis/vis_host.h"
+
+namespace velmora {
+namespace {
+
+// One plug-in library made of plain functions: three modules, whose entries record what
+// they see. A "fault" is an exception thrown out of the entry.
+struct PluginState {
+  VisHeader header{};
+  VisModule modules[3]{};
+  bool fault_init = false, fault_render = false;
+  std::atomic<int> renders{0};
+  std::atomic<bool> wave_ok{true};  // every render saw the expected waveform
+  unsigned char expect_left = 0, expect_right = 0;
+  VisModule* init_record = nullptr;
+  VisModule* quit_record = nullptr;
+  void* quit_user_data = nullptr;
+  void* init_parent = nullptr;
+  int quits = 0;
+};
+PluginState* g_plugin = nullptr;
+int g_user_state = 0;
+
+VisModule* GetModule(int32_t index) {
+  return index >= 0 && index < 3 ? &g_plugin->modules[index] : nullptr;
+}
+VisHeader* GetHeader() { return &g_plugin->header; }
+int32_t Init(VisModule* m) {
+  if (g_plugin->fault_init) throw std::runtime_error("Init faults");
+  g_plugin->init_record = m;
+  g_plugin->init_parent = m->hwndParent;
+  m->userData = &g_user_state;  // the module keeps its state in its record
+  return 0;
+}
+int32_t Render(VisModule* m) {
+  if (g_plugin->fault_render) throw std::runtime_error("Render faults");
+  for (int i = 0; i < 576; i += 2) {
+    if (m->waveformData[0][i] != g_plugin->expect_left || m->waveformData[0][i + 1] != 0 ||
+        m->waveformData[1][i] != g_plugin->expect_right || m->waveformData[1][i + 1] != 0)
+      g_plugin->wave_ok = false;
+  }
+  ++g_plugin->renders;
+  return 0;
+}
+void Quit(VisModule* m) {
+  ++g_plugin->quits;
+  g_plugin->quit_record = m;
+  g_plugin->quit_user_data = m->userData;
+}
+
+struct FakeLibraries : VisLibraries {
+  std::map<std::string, VisGetHeaderFn> files;  // loadable paths and their header entry
+  int loaded = 0;
+  Handle Load(const std::string& path) override {
+    auto it = files.find(path);
+    if (it == files.end()) return nullptr;
+    ++loaded;
+    return &it->second;
+  }
+  void Release(Handle) override { --loaded; }
+  VisGetHeaderFn HeaderEntry(Handle library) override {
+    return *static_cast<VisGetHeaderFn*>(library);
+  }
+  bool Guarded(Handle, const std::function<void()>& call) override {
+    try {
+      call();
+      return true;
+    } catch (...) {
+      return false;
+    }
+  }
+  size_t TextLength(const char* text) override { return std::strlen(text); }
+};
+
+struct FakeLevels : VisLevels {
+  std::atomic<bool> readable{true};
+  int32_t left = 0, right = 0;
+  int opens = 0, closes = 0;
+  void Open() override { ++opens; }
+  void Close() override { ++closes; }
+  bool Read(int32_t* l, int32_t* r) override {
+    if (!readable) return false;
+    *l = left;
+    *r = right;
+    return true;
+  }
+};
+
+class VisHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_plugin = &plugin;
+    plugin.header = {0x101, "Test plug-in", &GetModule};
+    const char* names[3] = {"Scope", "Bars", "Dots"};
+    for (int i = 0; i < 3; ++i) {
+      plugin.modules[i].description = names[i];
+      plugin.modules[i].delayMs = 1;
+      plugin.modules[i].Init = &Init;
+      plugin.modules[i].Render = &Render;
+      plugin.modules[i].Quit = &Quit;
+    }
+    libraries.files["vis.dll"] = &GetHeader;
+    libraries.files["other.dll"] = nullptr;
+  }
+  void TearDown() override { g_plugin = nullptr; }
+  void WaitForRenders(int n) {
+    for (int i = 0; i < 5000 && plugin.renders < n; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+
+  PluginState plugin;
+  FakeLibraries libraries;
+  FakeLevels levels;
+  std::atomic<int> failures{0};
+  VisHost host{{libraries, levels, [this] { ++failures; }, nullptr}};
+};
+
+TEST_F(VisHostTest, ListsTheModulesInIndexOrderAndDescribesOnlyVisualisationLibraries) {
+  std::string description;
+  EXPECT_TRUE(host.Describe("vis.dll", &description));
+  EXPECT_EQ(description, "Test plug-in");
+  EXPECT_FALSE(host.Describe("other.dll", &description));
+  EXPECT_FALSE(host.Describe("missing.dll", &description));
+  std::vector<std::string> modules;
+  ASSERT_TRUE(host.ListModules("vis.dll", &modules));
+  EXPECT_EQ(modules, (std::vector<std::string>{"Scope", "Bars", "Dots"}));
+  EXPECT_EQ(libraries.loaded, 0) << "every library is released after listing";
+}
+
+TEST_F(VisHostTest, RendersTheLevelsAndQuitsWithTheRecordInitSaw) {
+  levels.left = 100;
+  levels.right = 40 + 256;  // only the low 8 bits go into the waveform
+  plugin.expect_left = 100;
+  plugin.expect_right = 40;
+  int parent = 0;
+  host.Start("vis.dll", "Bars", &parent);
+  ASSERT_TRUE(host.Running());
+  ASSERT_TRUE(host.WorkerActive());
+  EXPECT_EQ(plugin.init_record, &plugin.modules[1]);
+  EXPECT_EQ(plugin.init_parent, &parent);
+  EXPECT_EQ(levels.opens, 1);
+  WaitForRenders(5);
+  host.Stop();
+  EXPECT_GE(plugin.renders, 5);
+  EXPECT_TRUE(plugin.wave_ok);
+  EXPECT_EQ(plugin.quits, 1);
+  EXPECT_EQ(plugin.quit_record, plugin.init_record);
+  EXPECT_EQ(plugin.quit_user_data, &g_user_state) << "Quit sees what Init stored";
+  EXPECT_EQ(levels.closes, 1);
+  EXPECT_EQ(libraries.loaded, 0);
+  EXPECT_FALSE(host.Running());
+}
+
+TEST_F(VisHostTest, AStartWithoutHeaderModuleOrInitCountsAsRunningWithoutAWorker) {
+  host.Start("", "Bars", nullptr);
+  EXPECT_FALSE(host.Running()) << "no chosen library";
+  host.Start("missing.dll", "Bars", nullptr);
+  EXPECT_FALSE(host.Running()) << "a library that cannot be loaded";
+
+  for (const char* path : {"other.dll", "vis.dll"}) {
+    host.Start(path, "No such module", nullptr);
+    EXPECT_TRUE(host.Running()) << path;
+    EXPECT_FALSE(host.WorkerActive()) << path;
+    host.Stop();
+    EXPECT_FALSE(host.Running());
+    EXPECT_EQ(libraries.loaded, 0);
+  }
+  plugin.modules[2].Init = nullptr;
+  host.Start("vis.dll", "Dots", nullptr);
+  EXPECT_TRUE(host.Running());
+  EXPECT_FALSE(host.WorkerActive());
+  host.Stop();
+  EXPECT_EQ(plugin.quits, 1) << "a found module is quit even without Init";
+}
+
+TEST_F(VisHostTest, StopEndsAWorkerWhoseMeterCanNeverBeRead) {
+  levels.readable = false;
+  host.Start("vis.dll", "Scope", nullptr);
+  ASSERT_TRUE(host.WorkerActive());
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  host.Stop();  // returns: the wait for a reading sees the stop request
+  EXPECT_EQ(plugin.renders, 0);
+  EXPECT_EQ(plugin.quits, 1);
+}
+
+TEST_F(VisHostTest, FaultsInInitAndRenderAreSurvivedAndAFaultingRenderEndsTheRun) {
+  plugin.fault_init = true;
+  host.Start("vis.dll", "Scope", nullptr);
+  EXPECT_TRUE(host.Running());
+  EXPECT_TRUE(host.WorkerActive()) << "a fault in Init is the library's own";
+  host.Stop();
+
+  plugin.fault_init = false;
+  plugin.fault_render = true;
+  host.Start("vis.dll", "Scope", nullptr);
+  for (int i = 0; i < 5000 && failures == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(failures, 1);
+  host.Stop();
+  EXPECT_EQ(plugin.quits, 2);
+  EXPECT_EQ(libraries.loaded, 0);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,130 @@
+// The visualisation host apart from the window system: which libraries are visualisation
+// plug-ins and what modules they offer, configuring a module, and a run of the chosen
+// module: Init on the window thread, a worker thread that fills the module's waveform
+// from the meter levels and calls Render at the pace the module asks for, and Quit when
+// the run stops.
+//
+// Every call into a plug-in goes through VisLibraries::Guarded, so a library that faults
+// in Init, Render, Quit or Config does not take the player down: a fault in Render ends
+// the run's worker and is reported through WorkerFailed.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "vis/vis_plugin_abi.h"
+
+namespace velmora {
+
+// Loading and calling plug-in libraries, as the host sees it (the Win32 side loads by
+// path and guards calls with the fault guard; unit tests use plain functions).
+class VisLibraries {
+ public:
+  using Handle = void*;  // null: none
+  virtual ~VisLibraries() = default;
+  // Null when the library cannot be loaded.
+  virtual Handle Load(const std::string& path) = 0;
+  virtual void Release(Handle library) = 0;
+  // The library's `winampVisGetHeader`, null when it has none.
+  virtual VisGetHeaderFn HeaderEntry(Handle library) = 0;
+  // Runs `call` (which calls into `library`): false when the library faulted in it. May
+  // run on any thread. Keep the body small: it works on plain values.
+  virtual bool Guarded(Handle library, const std::function<void()>& call) = 0;
+  // strlen of text the library handed out; only inside a Guarded body (a bad pointer is
+  // the library's fault).
+  virtual size_t TextLength(const char* text) = 0;
+};
+
+// Where a run takes the levels it fills the waveform with (the program's peak meter).
+class VisLevels {
+ public:
+  virtual ~VisLevels() = default;
+  // Window thread, around a run.
+  virtual void Open() = 0;
+  virtual void Close() = 0;
+  // Worker thread: the current levels (0 to 182); false when no reading could be taken.
+  virtual bool Read(int32_t* left, int32_t* right) = 0;
+};
+
+// Both channels' 576 bytes from the levels: byte 2i is the low 8 bits of the level, byte
+// 2i + 1 is 0, whatever waveformNch says.
+void FillWaveformFromLevels(VisModule& module, int32_t left, int32_t right);
+
+// How long the worker waits between two attempts to read the levels when a reading
+// failed (a stop request ends the wait at once).
+inline constexpr int kLevelRetryMs = 5;
+
+class VisHost {
+ public:
+  struct Deps {
+    VisLibraries& libraries;
+    VisLevels& levels;
+    // Worker thread: Render faulted and the worker ended. The window thread is expected
+    // to stop the run (Stop) and tell the user.
+    std::function<void()> worker_failed;
+    // Window thread: waits until `finished` says so, letting through the messages that
+    // other threads send to this thread's windows. Unset: Stop just joins the worker.
+    std::function<void(const std::function<bool()>& finished)> wait_for_worker;
+  };
+  explicit VisHost(Deps deps) : deps_(std::move(deps)) {}
+  ~VisHost();  // stops a run
+  VisHost(const VisHost&) = delete;
+  VisHost& operator=(const VisHost&) = delete;
+
+  // The header description when the library at `path` is a visualisation plug-in (its
+  // header entry exists and answers), else false. The library is released again.
+  bool Describe(const std::string& path, std::string* description);
+  // The module descriptions, index 0 up to the first null module; false when the library
+  // cannot be loaded or has no header entry. A fault part-way keeps what was listed.
+  bool ListModules(const std::string& path, std::vector<std::string>* modules);
+  // Finds the module named `module` (byte for byte) in `path`, fills hwndParent and
+  // hDllInstance and calls its Config. The library stays loaded (a configuration window
+  // may outlive the call); false when nothing was called.
+  bool Configure(const std::string& path, const std::string& module, void* parent);
+
+  // A run of `module` of `path` (see Running). Nothing happens when `path` is empty or
+  // cannot be loaded. A library with no header, no such module or no Init still counts as
+  // running, without a worker.
+  void Start(const std::string& path, const std::string& module, void* parent);
+  // Ends the worker (waiting for it, however the meter fares), calls Quit with the record
+  // the module was rendered with and releases the library.
+  void Stop();
+
+  bool Running() const { return running_; }
+  bool WorkerActive() const { return worker_.joinable(); }
+  // The module of the run, null when none was found.
+  const VisModule* Module() const { return module_; }
+
+ private:
+  // Looks up the header and walks the modules; `visit` returns true to stop the walk.
+  // False when the library has no header entry or faulted before the walk ended.
+  bool WalkModules(VisLibraries::Handle library,
+                   const std::function<bool(int index, VisModule* module)>& visit);
+  bool ModuleName(VisLibraries::Handle library, VisModule* module, std::string* name);
+  VisModule* FindModule(VisLibraries::Handle library, const std::string& name);
+  void WorkerBody(VisModule* module);
+  void RenderUntilStopped(VisModule* module);
+  // Waits `ms` or until a stop is requested; true when a stop was requested.
+  bool WaitForStop(int ms);
+
+  Deps deps_;
+  bool running_ = false;
+  VisLibraries::Handle library_ = nullptr;
+  VisModule* module_ = nullptr;
+  bool levels_open_ = false;
+  std::vector<VisLibraries::Handle> configured_;  // kept loaded for their Config windows
+
+  std::thread worker_;
+  std::mutex stop_mutex_;
+  std::condition_variable stop_changed_;
+  bool stop_requested_ = false;
+  std::atomic<bool> worker_done_{false};
+};
+
+}  // namespace velmora

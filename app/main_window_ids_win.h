@@ -45,6 +45,7 @@ enum : int {
   kPrev = 226,
   kVuMeter = 227,
   kExit = 228,
+  kVisualisationPlugin = 229,  // "Execute" > "Visualisation Plugin": start or stop the chosen module
 };
 
 // Queries answered by TForm1 (SendMessage, no parameters).

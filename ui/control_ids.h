@@ -201,6 +201,18 @@ enum DesignChooser : int {
   dcImage1 = 6008,            // Image1: preview
 };
 
+// The options window's "Visualisation Plugins" page (2400-2499, children of TForm2).
+enum VisualisationPage : int {
+  Edit7 = 2400,      // the chosen library
+  Edit8 = 2401,      // the chosen module
+  Dlllist = 2402,    // header descriptions of the visualisation plug-ins
+  dlllist2 = 2403,   // their paths, row for row (hidden)
+  ComboBox1 = 2404,  // the modules of the library clicked
+  OLabel7 = 2405,    // "Configure"
+  OLabel8 = 2406,    // "Choose this one"
+  cbUsePlayingSound = 2407,  // "Use the playing sound"
+};
+
 // TForm12, the VU meter (12000-12999). The bars and lamps are pictures (read their
 // pixels); ruler is the hidden fully lit bar they are drawn from.
 enum VuMeterWindow : int {

@@ -162,6 +162,38 @@ inline bool WaitPluginScan(PlayerProcess& player, int timeout_ms = kDefaultTimeo
   return options && WaitUntil([&] { return ListCount(options, ids::Dlls) >= 1; }, timeout_ms);
 }
 
+// The player's message boxes that say `text`.
+inline std::vector<HWND> MessageBoxesSaying(const PlayerProcess& player, const std::string& text) {
+  struct Search {
+    const std::string* text;
+    bool found;
+  };
+  std::vector<HWND> found;
+  for (HWND w : TopLevelWindowsOf(player.Pid())) {
+    if (!IsWindowVisible(w) || ClassNameOf(w) != "#32770") continue;
+    Search search{&text, false};
+    EnumChildWindows(
+        w,
+        [](HWND child, LPARAM lp) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(lp);
+          if (WindowText(child) == *s->text) s->found = true;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found) found.push_back(w);
+  }
+  return found;
+}
+
+// Waits for a message box of the player saying `text` and answers it with OK.
+inline bool AnswerMessageBox(const PlayerProcess& player, const std::string& text,
+                             int timeout_ms = kDefaultTimeoutMs) {
+  if (!WaitUntil([&] { return !MessageBoxesSaying(player, text).empty(); }, timeout_ms))
+    return false;
+  PostMessageA(MessageBoxesSaying(player, text)[0], WM_COMMAND, IDOK, 0);
+  return WaitUntil([&] { return MessageBoxesSaying(player, text).empty(); }, timeout_ms);
+}
+
 // Starts the player and waits until it is ready to play files.
 inline HWND StartReady(PlayerProcess& player, const TestFolder& folder,
                        const LaunchOptions& options = {}) {

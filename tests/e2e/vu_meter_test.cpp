@@ -98,29 +98,6 @@ HWND ShowVuMeter(PlayerProcess& player, HWND main) {
   return vu;
 }
 
-struct TextSearch {
-  const std::string* text;
-  bool found;
-};
-
-BOOL CALLBACK FindChildText(HWND child, LPARAM lp) {
-  auto* search = reinterpret_cast<TextSearch*>(lp);
-  if (WindowText(child) == *search->text) search->found = true;
-  return TRUE;
-}
-
-// The player's message boxes that say `text`.
-std::vector<HWND> MessageBoxesSaying(const PlayerProcess& player, const std::string& text) {
-  std::vector<HWND> found;
-  for (HWND w : TopLevelWindowsOf(player.Pid())) {
-    if (!IsWindowVisible(w) || ClassNameOf(w) != "#32770") continue;
-    TextSearch search{&text, false};
-    EnumChildWindows(w, FindChildText, reinterpret_cast<LPARAM>(&search));
-    if (search.found) found.push_back(w);
-  }
-  return found;
-}
-
 TEST(VuMeter, BarsFollowThePlayingToneAndFallDarkWhenStopped) {
   WriteSettings(Settings{});
   TestFolder folder;

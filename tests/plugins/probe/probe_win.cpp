@@ -17,6 +17,8 @@
 //   fault       entries that raise an access violation when called
 //   delay_<entry>  milliseconds the entry takes, e.g. delay_load=1500
 //   log         log file name relative to the program folder          [probe.log]
+//   peaks       "left,right": audiblepeaks reports these raw peaks while playing (not
+//               logged); without the key the library does not export audiblepeaks
 //
 // The track: `load` stops and rewinds; `play` starts at 0; the position advances with real
 // time while playing; `pause` toggles (while paused `playing` is false and `paused` true);
@@ -158,7 +160,9 @@ void Configure() {
   if (dot != std::string::npos) stem.erase(dot);
   ReadIni(folder + "\\" + stem + ".ini");
   g_faults = SplitList(Setting("fault", ""));
-  OmitExports(SplitList(Setting("omit", "")));
+  std::set<std::string> omitted = SplitList(Setting("omit", ""));
+  if (!g_ini.count("peaks")) omitted.insert("audiblepeaks");
+  OmitExports(omitted);
 }
 
 // ---- the simulated track ------------------------------------------------------------
@@ -363,6 +367,23 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL support(void) {
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL info(void) {
   Enter("info");
   return Keep(g_info, Setting("info", "Logs every call it receives"));
+}
+
+// Called many times a second by meters: not logged.
+VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePeaks* peaks) {
+  Advance();
+  const bool sounding = g_track.state == State::Playing;
+  const std::string text = Setting("peaks", "0,0");
+  const size_t comma = text.find(',');
+  const long left = strtol(text.c_str(), nullptr, 10);
+  const long right = comma == std::string::npos ? left : strtol(text.c_str() + comma + 1, nullptr, 10);
+  if (peaks->size >= sizeof(VelmoraAudiblePeaks)) {
+    peaks->size = sizeof(VelmoraAudiblePeaks);
+    peaks->channels = sounding ? 2 : 0;
+    peaks->peak[0] = sounding ? left : 0;
+    peaks->peak[1] = sounding ? right : 0;
+  }
+  return sounding;
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

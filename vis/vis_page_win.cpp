@@ -1,0 +1,105 @@
+#include "vis/vis_page_win.h"
+
+#include <string>
+
+#include "ui/control_ids.h"
+#include "ui/window_util_win.h"
+
+namespace velmora {
+
+VisualisationPage::VisualisationPage(Visualisation& vis) : vis_(vis) {
+  vis_.Choices().SetChanged([this] { Render(); });
+}
+
+VisualisationPage::~VisualisationPage() { vis_.Choices().SetChanged(nullptr); }
+
+void VisualisationPage::Show() {
+  for (HWND c : controls_) ShowWindow(c, SW_SHOW);
+}
+
+void VisualisationPage::Hide() {
+  for (HWND c : controls_) ShowWindow(c, SW_HIDE);
+}
+
+bool VisualisationPage::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* result) {
+  if (msg != WM_COMMAND) return false;
+  const int id = LOWORD(wp), code = HIWORD(wp);
+  if (id == ids::Dlllist && code == LBN_SELCHANGE) {
+    const LRESULT row = SendMessageA(Control(ids::Dlllist), LB_GETCURSEL, 0, 0);
+    if (row != LB_ERR) vis_.Choices().SelectLibrary(static_cast<int>(row));
+  } else if (id == ids::OLabel7 && code == BN_CLICKED) {
+    vis_.Configure(ModuleText());
+  } else if (id == ids::OLabel8 && code == BN_CLICKED) {
+    vis_.Choices().Choose(ModuleText());
+  } else {
+    return false;
+  }
+  *result = 0;
+  return true;
+}
+
+HWND VisualisationPage::Add(const char* cls, const char* text, DWORD style, DWORD ex_style, int id,
+                            int x, int y, int width, int height) {
+  HWND c = CreateWindowExA(ex_style, cls, text, WS_CHILD | style, area_.left + x, area_.top + y,
+                           width, height, parent_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleA(nullptr), nullptr);
+  if (!c) return nullptr;
+  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  controls_.push_back(c);
+  return c;
+}
+
+void VisualisationPage::Create(HWND parent, const RECT& area, HFONT font) {
+  parent_ = parent;
+  area_ = area;
+  font_ = font;
+  Add("STATIC", "Currently choosed dll", 0, 0, -1, 8, 8, 140, 16);
+  Add("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::Edit7, 150, 6, 250, 20);
+  Add("STATIC", "Currently choosed module ", 0, 0, -1, 8, 34, 140, 16);
+  Add("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::Edit8, 150, 32, 250, 20);
+  Add("LISTBOX", "", WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
+      ids::Dlllist, 8, 62, 392, 110);
+  // The libraries' paths, row for row with Dlllist; never shown.
+  dlllist2_ = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 0, 0, parent_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::dlllist2)),
+                              GetModuleHandleA(nullptr), nullptr);
+  Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::ComboBox1, 8, 180, 250,
+      200);
+  Add("BUTTON", "Configure", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel7, 266, 179, 134, 24);
+  Add("BUTTON", "Choose this one", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel8, 266, 207, 134, 24);
+  Render();
+}
+
+// The combo box's text: the module the user points at.
+std::string VisualisationPage::ModuleText() const {
+  return ui::WindowText(Control(ids::ComboBox1));
+}
+
+void VisualisationPage::Render() {
+    if (!parent_) return;
+    const VisChoices& c = vis_.Choices();
+    SetWindowTextA(Control(ids::Edit7), c.ChosenLibrary().c_str());
+    SetWindowTextA(Control(ids::Edit8), c.ChosenModule().c_str());
+    if (c.Descriptions() != shown_descriptions_) {
+      shown_descriptions_ = c.Descriptions();
+      FillList(Control(ids::Dlllist), LB_RESETCONTENT, LB_ADDSTRING, c.Descriptions());
+      FillList(dlllist2_, LB_RESETCONTENT, LB_ADDSTRING, c.Paths());
+    }
+    if (c.Modules() != shown_modules_ || c.SelectedLibrary() != shown_library_) {
+      shown_modules_ = c.Modules();
+      shown_library_ = c.SelectedLibrary();
+      HWND combo = Control(ids::ComboBox1);
+      FillList(combo, CB_RESETCONTENT, CB_ADDSTRING, c.Modules());
+      SendMessageA(combo, CB_SETCURSEL, c.SelectedModule(), 0);
+    }
+  }
+
+void VisualisationPage::FillList(HWND list, UINT reset, UINT add, const std::vector<std::string>& rows) {
+    if (!list) return;
+    SendMessageA(list, reset, 0, 0);
+    for (const std::string& row : rows)
+      SendMessageA(list, add, 0, reinterpret_cast<LPARAM>(row.c_str()));
+  }
+
+}  // namespace velmora

@@ -1,0 +1,244 @@
+#include "vis/visualisation_win.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+#include "playlist/playlist.h"
+#include "plugins/guarded_call_win.h"
+#include "plugins/library_handoff_win.h"
+#include "plugins/plugin_system.h"
+#include "plugins/plugin_system_win.h"
+#include "ui/error_sink.h"
+#include "ui/top_level_window_win.h"
+#include "vis/vu_meter.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr char kParentClass[] = "VelmoraVisParent";
+constexpr char kStartStopMessage[] = "Not already working ... just showing ...";
+constexpr char kBoxCaption[] = "ORVANE Velmora";
+constexpr UINT_PTR kSampleTimer = 1;
+constexpr UINT kSampleMs = 10;
+// Posted by the worker when a module faulted in Render (wParam: the fault code).
+constexpr UINT kRenderFaulted = WM_APP + 1;
+
+// Questions plug-ins send their player as SendMessage(parent, WM_USER, data, question).
+enum PlayerQuestion : LPARAM {
+  kAskVersion = 0,
+  kAskPlaying = 104,      // 1 playing, 3 paused, 0 otherwise
+  kAskOutputTime = 105,   // data 0: position in ms (-1 when idle); 1: length in s (-1 when none)
+  kAskListLength = 124,   // entries in the playlist
+  kAskListPosition = 125, // index of the current entry
+  kAskInfo = 126,         // data 0: sample rate in kHz; 1: bit rate in kbps; 2: channels
+  kAskListFile = 211,     // data: index; the entry's path (valid until the next question)
+  kAskListTitle = 212,    // data: index; the entry's title (likewise)
+};
+// The interface level the host offers.
+constexpr LRESULT kHostVersion = 0x2000;
+
+class Win32VisLibraries : public VisLibraries {
+ public:
+  Handle Load(const std::string& path) override { return modules_->Load(path); }
+  void Release(Handle library) override { modules_->Free(library); }
+  VisGetHeaderFn HeaderEntry(Handle library) override {
+    return reinterpret_cast<VisGetHeaderFn>(modules_->Resolve(library, "winampVisGetHeader"));
+  }
+  bool Guarded(Handle library, const std::function<void()>& call) override {
+    return guard::Guarded(guard::Owner{library}, [&] { call(); });
+  }
+  size_t TextLength(const char* text) override { return guard::ForeignTextLength(text); }
+
+ private:
+  std::unique_ptr<ModuleSystem> modules_ = CreateWin32ModuleSystem();
+};
+
+// The levels a run reads: the window thread samples the program's meter (its sources
+// may be read only there: the input plug-in's peaks, a COM meter of this thread) into a
+// snapshot that the worker reads.
+class SampledLevels : public VisLevels {
+ public:
+  SampledLevels(PeakMeter& meter, std::function<HWND()> sampling_window)
+      : meter_(meter), sampling_window_(std::move(sampling_window)) {}
+
+  void Open() override {
+    meter_.OpenMeter();
+    Sample();
+    if (HWND w = sampling_window_()) SetTimer(w, kSampleTimer, kSampleMs, nullptr);
+  }
+  void Close() override {
+    if (HWND w = sampling_window_()) KillTimer(w, kSampleTimer);
+    meter_.CloseMeter();
+    std::lock_guard<std::mutex> lock(mutex_);
+    read_ = false;
+  }
+  bool Read(int32_t* left, int32_t* right) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    *left = left_;
+    *right = right_;
+    return read_;
+  }
+  // Window thread, on the sampling timer.
+  void Sample() {
+    meter_.Refresh();
+    const bool read = meter_.ReadPeaks();
+    std::lock_guard<std::mutex> lock(mutex_);
+    read_ = read;
+    left_ = meter_.LeftPeak();
+    right_ = meter_.RightPeak();
+  }
+
+ private:
+  PeakMeter& meter_;
+  std::function<HWND()> sampling_window_;
+  std::mutex mutex_;
+  bool read_ = false;
+  int32_t left_ = 0, right_ = 0;
+};
+
+class VisualisationWin;
+VisualisationWin* g_program_host = nullptr;
+
+class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
+ public:
+  explicit VisualisationWin(const Deps& deps)
+      : ui::TopLevelWindow(deps.errors),
+        deps_(deps),
+        levels_(deps.meter, [this] { return hwnd(); }),
+        host_({libraries_, levels_,
+               [this] {
+                 // Worker thread: the window thread stops the run.
+                 PostMessageA(hwnd(), kRenderFaulted, guard::LastFaultCode(), 0);
+               },
+               WaitLettingSentMessagesThrough}),
+        choices_(host_) {
+    ui::TopLevelClass cls;
+    cls.name = kParentClass;
+    CreateTopLevel(cls, WS_EX_TOOLWINDOW, "", WS_POPUP, 0, 0, 0, 0);
+    g_program_host = this;
+  }
+  ~VisualisationWin() override {
+    if (g_program_host == this) g_program_host = nullptr;
+    host_.Stop();
+  }
+
+  VisChoices& Choices() override { return choices_; }
+  bool Running() const override { return host_.Running(); }
+  HWND ParentWindow() const override { return hwnd(); }
+
+  void Configure(const std::string& module) override {
+    choices_.Configure(module, deps_.main_window);
+  }
+
+  void StartOrStop() override {
+    MessageBoxA(deps_.main_window, kStartStopMessage, kBoxCaption, MB_OK);
+    if (host_.Running())
+      host_.Stop();
+    else
+      host_.Start(choices_.ChosenLibrary(), choices_.ChosenModule(), hwnd());
+  }
+
+  void StopRunning() override {
+    if (host_.Running()) host_.Stop();
+  }
+
+  void AddLibrary(const std::string& path) {
+    if (!choices_.AddLibrary(path)) ProbeDesignLibrary(path);
+  }
+
+ private:
+  static void WaitLettingSentMessagesThrough(const std::function<bool()>& finished) {
+    while (!finished()) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+      MSG msg;
+      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+  }
+
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_TIMER:
+        if (wp == kSampleTimer) {
+          levels_.Sample();
+          return 0;
+        }
+        break;
+      case kRenderFaulted:
+        if (host_.Running()) {
+          host_.Stop();
+          deps_.errors.Report("Visualisation stopped: the module faulted in Render (" +
+                              guard::DescribeFault(static_cast<uint32_t>(wp)) + ")");
+        }
+        return 0;
+      case WM_USER: return Answer(lp, wp);
+      case WM_CLOSE: return 0;  // hidden for good
+      default: break;
+    }
+    return DefWindowProcA(hwnd_, msg, wp, lp);
+  }
+
+  LRESULT Answer(LPARAM question, WPARAM data) {
+    InputPlugin& plugin = deps_.plugins.Current();
+    switch (question) {
+      case kAskVersion: return kHostVersion;
+      case kAskPlaying:
+        if (plugin.PausedReportsTrue()) return 3;
+        return plugin.PlayingReportsTrue() ? 1 : 0;
+      case kAskOutputTime:
+        if (data == 0) {
+          if (!plugin.Has(PluginEntry::getposition) ||
+              !(plugin.PlayingReportsTrue() || plugin.PausedReportsTrue()))
+            return -1;
+          return plugin.getposition();
+        }
+        if (data == 1) {
+          if (!plugin.Has(PluginEntry::length) || deps_.plugins.CurrentName().empty()) return -1;
+          return plugin.length() / 1000;
+        }
+        return -1;
+      case kAskListLength: return static_cast<LRESULT>(deps_.playlist.Count());
+      case kAskListPosition: return deps_.playlist.CurrentIndex();
+      case kAskInfo:
+        if (data == 0 && plugin.Has(PluginEntry::frequence))
+          return std::atol(plugin.frequence().c_str()) / 1000;
+        if (data == 1 && plugin.Has(PluginEntry::bitrate))
+          return std::atol(plugin.bitrate().c_str());
+        if (data == 2) return 2;
+        return 0;
+      case kAskListFile:
+      case kAskListTitle: {
+        const auto index = static_cast<long long>(static_cast<int>(data));
+        if (index < 0 || static_cast<size_t>(index) >= deps_.playlist.Count()) return 0;
+        answer_text_ = question == kAskListFile ? deps_.playlist.Path(index)
+                                                : deps_.playlist.DisplayName(index);
+        return reinterpret_cast<LRESULT>(answer_text_.c_str());
+      }
+      default: return 0;
+    }
+  }
+
+  Deps deps_;
+  Win32VisLibraries libraries_;
+  SampledLevels levels_;
+  VisHost host_;
+  VisChoices choices_;
+  std::string answer_text_;
+};
+
+}  // namespace
+
+std::unique_ptr<Visualisation> Visualisation::Create(const Deps& deps) {
+  return std::make_unique<VisualisationWin>(deps);
+}
+
+// The library scan hands every library that is not an input plug-in here.
+void AddVisPlugin(const std::string& full_path) {
+  if (g_program_host)
+    g_program_host->AddLibrary(full_path);
+  else
+    ProbeDesignLibrary(full_path);
+}
+
+}  // namespace velmora

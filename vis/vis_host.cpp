@@ -147,6 +147,7 @@ void VisHost::Start(const std::string& path, const std::string& module_name, voi
     stop_requested_ = false;
   }
   worker_done_ = false;
+  ++run_number_;
   worker_ = std::thread([this, module] { WorkerBody(module); });
 }
 

@@ -98,6 +98,9 @@ class VisHost {
 
   bool Running() const { return running_; }
   bool WorkerActive() const { return worker_.joinable(); }
+  // Counts the runs with a worker; the same from a run's start to its stop (what the
+  // worker reports can be told apart from a later run's).
+  int RunNumber() const { return run_number_; }
   // The module of the run, null when none was found.
   const VisModule* Module() const { return module_; }
 
@@ -115,6 +118,7 @@ class VisHost {
 
   Deps deps_;
   bool running_ = false;
+  int run_number_ = 0;
   VisLibraries::Handle library_ = nullptr;
   VisModule* module_ = nullptr;
   bool levels_open_ = false;

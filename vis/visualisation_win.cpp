@@ -22,7 +22,8 @@ constexpr char kStartStopMessage[] = "Not already working ... just showing ...";
 constexpr char kBoxCaption[] = "ORVANE Velmora";
 constexpr UINT_PTR kSampleTimer = 1;
 constexpr UINT kSampleMs = 10;
-// Posted by the worker when a module faulted in Render (wParam: the fault code).
+// Posted by the worker when a module faulted in Render (wParam: the fault code, lParam:
+// the run).
 constexpr UINT kRenderFaulted = WM_APP + 1;
 
 // Questions plug-ins send their player as SendMessage(parent, WM_USER, data, question).
@@ -110,7 +111,8 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
         host_({libraries_, levels_,
                [this] {
                  // Worker thread: the window thread stops the run.
-                 PostMessageA(hwnd(), kRenderFaulted, guard::LastFaultCode(), 0);
+                 PostMessageA(hwnd(), kRenderFaulted, guard::LastFaultCode(),
+                              host_.RunNumber());
                },
                WaitLettingSentMessagesThrough}),
         choices_(host_) {
@@ -166,7 +168,7 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
         }
         break;
       case kRenderFaulted:
-        if (host_.Running()) {
+        if (host_.Running() && lp == host_.RunNumber()) {
           host_.Stop();
           deps_.errors.Report("Visualisation stopped: the module faulted in Render (" +
                               guard::DescribeFault(static_cast<uint32_t>(wp)) + ")");

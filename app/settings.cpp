@@ -84,6 +84,7 @@ void ReadList(SettingsStore& store, PlayerSettings& s, const ScreenGeometry& g,
   ReadBoolIfPresent(store, "ShadowMode", s.ShadowMode);
   ReadIntIfPresent(store, "VisibleMode", s.VisibleMode);
   ReadBoolIfPresent(store, "EnableTooltips", s.EnableTooltips);
+  ReadBoolIfPresent(store, "UsePlayingSound", s.UsePlayingSound);
   ReadIntIfPresent(store, "PWidth", s.PWidth);
   ReadIntIfPresent(store, "PHeight", s.PHeight);
   ReadIntIfPresent(store, "CurrentFile", s.CurrentFile);
@@ -164,6 +165,7 @@ void SaveSettings(SettingsStore& store, const PlayerSettings& s) {
   store.WriteBool("ShadowMode", s.ShadowMode);
   store.WriteInt("VisibleMode", s.VisibleMode);
   store.WriteBool("EnableTooltips", s.EnableTooltips);
+  store.WriteBool("UsePlayingSound", s.UsePlayingSound);
 }
 
 std::string JoinArguments(const std::vector<std::string>& arguments) {

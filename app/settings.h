@@ -42,6 +42,8 @@ struct PlayerSettings {
   // Where the auto update asks for the newest version; empty: the program's own address.
   // Read when present, never written.
   std::string UpdateUrl;
+  // Visualisation modules get the playing sound itself where the input plug-in offers it.
+  bool UsePlayingSound = false;
 };
 
 // The version every save writes.

@@ -43,9 +43,10 @@ typedef const char*(VELMORA_STDCALL* PluginWebLoadFn)(VelmoraStringRef* url);
                  its own version of the record, sets `size` to the bytes it filled, and
                  returns 1. It returns 0 when nothing is playing (the record's fields then
                  read 0). While paused nothing is audible: the peaks are 0. Later versions
-                 append fields (the audible samples themselves, for visualisation) after
-                 the ones below, so a caller of this version reads only these and a
-                 library of this version fills only these. The player calls it from its
+                 append fields after the ones below (the second version appended the
+                 audible samples themselves, for visualisation), so a caller of an
+                 earlier version reads only its fields and a library of an earlier
+                 version fills only its fields. The player calls it from its
                  window thread, like the other entries. The VU meter uses it where the
                  system has no meter of the sound card. */
 typedef struct VelmoraAudiblePeaks {
@@ -53,7 +54,15 @@ typedef struct VelmoraAudiblePeaks {
   int32_t channels; /* channels of the output (1 or 2); 0 when nothing is playing */
   int32_t peak[2];  /* largest |sample| per channel on the signed 16-bit scale
                         (0 to 32768); a mono output fills peak[0] and copies it to peak[1] */
+  /* Second version: the samples audible now, for visualisation. A library that does not
+     keep them fills sample_count with 0. */
+  int32_t sample_count;    /* samples per channel below (0 to 576) */
+  int16_t samples[2][576]; /* the last sample_count samples sounding now, per channel, oldest
+                              first; a mono output copies channel 0 to channel 1 */
 } VelmoraAudiblePeaks;
+
+/* The size of the record's first version (size, channels, peak). */
+#define VELMORA_AUDIBLE_PEAKS_V1_SIZE 16
 
 typedef VelmoraFlag(VELMORA_STDCALL* PluginAudiblePeaksFn)(VelmoraAudiblePeaks* peaks);
 

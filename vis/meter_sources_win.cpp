@@ -159,17 +159,9 @@ class PluginPeaksSource : public MeterSource {
     } catch (...) {
       return;
     }
-    if (path.empty()) return;
-    HMODULE module = GetModuleHandleA(path.c_str());
-    if (!module) return;
-    auto entry = reinterpret_cast<PluginAudiblePeaksFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "audiblepeaks")));
-    if (!entry) return;
     VelmoraAudiblePeaks reported{};
-    reported.size = sizeof reported;
-    VelmoraFlag playing = 0;
-    if (!guard::Guarded(guard::Owner{module}, [&] { playing = entry(&reported); })) return;
-    if ((playing & 0xFF) == 0 || reported.size < sizeof reported) return;
+    reported.size = VELMORA_AUDIBLE_PEAKS_V1_SIZE;  // the peaks are all the meter needs
+    if (!ReadAudiblePeaks(path, &reported)) return;
     auto clamp = [](int32_t v) { return std::min<int32_t>(std::max<int32_t>(v, 0), 32768); };
     latest_.left = clamp(reported.peak[0]);
     latest_.right = reported.channels >= 2 ? clamp(reported.peak[1]) : latest_.left;
@@ -188,6 +180,18 @@ class PluginPeaksSource : public MeterSource {
 };
 
 }  // namespace
+
+bool ReadAudiblePeaks(const std::string& plugin_path, VelmoraAudiblePeaks* record) {
+  if (plugin_path.empty()) return false;
+  HMODULE module = GetModuleHandleA(plugin_path.c_str());
+  if (!module) return false;
+  auto entry = reinterpret_cast<PluginAudiblePeaksFn>(
+      reinterpret_cast<void*>(GetProcAddress(module, "audiblepeaks")));
+  if (!entry) return false;
+  VelmoraFlag playing = 0;
+  if (!guard::Guarded(guard::Owner{module}, [&] { playing = entry(record); })) return false;
+  return (playing & 0xFF) != 0 && record->size >= VELMORA_AUDIBLE_PEAKS_V1_SIZE;
+}
 
 std::unique_ptr<MeterSource> SystemMeterOpener::Open() {
   auto tell = [this](const char* message) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "plugins/input_plugin_abi.h"
 #include "vis/vu_meter.h"
 
 namespace velmora {
@@ -30,6 +31,12 @@ class SystemMeterOpener : public MeterSourceOpener {
  private:
   Hooks hooks_;
 };
+
+// Window thread: asks the input plug-in loaded from `plugin_path` what it sounds now
+// (`record->size` says how much of the record the caller passes). True while it plays and
+// reported at least the peaks; a plug-in without the entry, or one that faults, gives
+// false.
+bool ReadAudiblePeaks(const std::string& plugin_path, VelmoraAudiblePeaks* record);
 
 // The program's one meter connection (the VU window and the visualisation worker share
 // it). Made on first use with these hooks; later calls return the same meter.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+
+#include "vis/vis_sound.h"
 
 namespace velmora {
 
@@ -172,10 +175,21 @@ void VisHost::RenderUntilStopped(VisModule* module) {
     while (!deps_.levels.Read(&left, &right)) {
       if (WaitForStop(kLevelRetryMs)) return;
     }
+    // The sound itself when it is offered: made here, copied into the module below.
+    int16_t sound[2][576];
+    VisModule made{};
+    int count = 0;
+    const bool with_sound = deps_.levels.ReadSound(sound, &count);
+    if (with_sound) FillFromSamples(made, sound, count);
     VisRenderFn render = nullptr;
     int32_t delay = 0;
     const bool filled = deps_.libraries.Guarded(library, [&] {
-      FillWaveformFromLevels(*module, left, right);
+      if (with_sound) {
+        std::memcpy(module->waveformData, made.waveformData, sizeof made.waveformData);
+        std::memcpy(module->spectrumData, made.spectrumData, sizeof made.spectrumData);
+      } else {
+        FillWaveformFromLevels(*module, left, right);
+      }
       render = module->Render;
       delay = module->delayMs;
     });

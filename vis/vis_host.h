@@ -50,6 +50,13 @@ class VisLevels {
   virtual void Close() = 0;
   // Worker thread: the current levels (0 to 182); false when no reading could be taken.
   virtual bool Read(int32_t* left, int32_t* right) = 0;
+  // Worker thread: the samples sounding now (`count` per channel, up to 576), when the
+  // sound itself is to be shown and the input plug-in offers it; false otherwise (the
+  // waveform then comes from the levels).
+  virtual bool ReadSound(int16_t samples[2][576], int* count) {
+    (void)samples, (void)count;
+    return false;
+  }
 };
 
 // Both channels' 576 bytes from the levels: byte 2i is the low 8 bits of the level, byte

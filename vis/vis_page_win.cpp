@@ -31,6 +31,10 @@ bool VisualisationPage::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* resu
     vis_.Configure(ModuleText());
   } else if (id == ids::OLabel8 && code == BN_CLICKED) {
     vis_.Choices().Choose(ModuleText());
+  } else if (id == ids::cbUsePlayingSound && code == BN_CLICKED) {
+    VisSoundSetting& setting = vis_.SoundSetting();
+    setting.SetUsePlayingSound(!setting.UsePlayingSound());
+    Render();
   } else {
     return false;
   }
@@ -68,6 +72,8 @@ void VisualisationPage::Create(HWND parent, const RECT& area, HFONT font) {
       200);
   Add("BUTTON", "Configure", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel7, 266, 179, 134, 24);
   Add("BUTTON", "Choose this one", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel8, 266, 207, 134, 24);
+  Add("BUTTON", "Use the playing sound", BS_CHECKBOX | WS_TABSTOP, 0, ids::cbUsePlayingSound, 8,
+      240, 250, 20);
   Render();
 }
 
@@ -81,6 +87,8 @@ void VisualisationPage::Render() {
     const VisChoices& c = vis_.Choices();
     SetWindowTextA(Control(ids::Edit7), c.ChosenLibrary().c_str());
     SetWindowTextA(Control(ids::Edit8), c.ChosenModule().c_str());
+  SendMessageA(Control(ids::cbUsePlayingSound), BM_SETCHECK,
+               vis_.SoundSetting().UsePlayingSound() ? BST_CHECKED : BST_UNCHECKED, 0);
     if (c.Descriptions() != shown_descriptions_) {
       shown_descriptions_ = c.Descriptions();
       FillList(Control(ids::Dlllist), LB_RESETCONTENT, LB_ADDSTRING, c.Descriptions());

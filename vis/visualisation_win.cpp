@@ -1,6 +1,8 @@
 #include "vis/visualisation_win.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -11,6 +13,7 @@
 #include "plugins/plugin_system_win.h"
 #include "ui/error_sink.h"
 #include "ui/top_level_window_win.h"
+#include "vis/meter_sources_win.h"
 #include "vis/vu_meter.h"
 
 namespace velmora {
@@ -61,8 +64,12 @@ class Win32VisLibraries : public VisLibraries {
 // snapshot that the worker reads.
 class SampledLevels : public VisLevels {
  public:
-  SampledLevels(PeakMeter& meter, std::function<HWND()> sampling_window)
-      : meter_(meter), sampling_window_(std::move(sampling_window)) {}
+  SampledLevels(PeakMeter& meter, std::function<HWND()> sampling_window,
+                const VisSoundSetting& sound_setting, std::function<std::string()> plugin_path)
+      : meter_(meter),
+        sampling_window_(std::move(sampling_window)),
+        sound_setting_(sound_setting),
+        plugin_path_(std::move(plugin_path)) {}
 
   void Open() override {
     meter_.OpenMeter();
@@ -81,22 +88,39 @@ class SampledLevels : public VisLevels {
     *right = right_;
     return read_;
   }
+  bool ReadSound(int16_t samples[2][576], int* count) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (sound_.sample_count <= 0) return false;
+    std::memcpy(samples, sound_.samples, sizeof sound_.samples);
+    *count = std::min(sound_.sample_count, 576);
+    return true;
+  }
   // Window thread, on the sampling timer.
   void Sample() {
     meter_.Refresh();
     const bool read = meter_.ReadPeaks();
+    VelmoraAudiblePeaks sound{};
+    if (sound_setting_.UsePlayingSound() && plugin_path_) {
+      sound.size = sizeof sound;
+      const bool offered = ReadAudiblePeaks(plugin_path_(), &sound) && sound.size >= sizeof sound;
+      if (!offered) sound.sample_count = 0;
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     read_ = read;
     left_ = meter_.LeftPeak();
     right_ = meter_.RightPeak();
+    sound_ = sound;
   }
 
  private:
   PeakMeter& meter_;
   std::function<HWND()> sampling_window_;
   std::mutex mutex_;
+  const VisSoundSetting& sound_setting_;
+  std::function<std::string()> plugin_path_;
   bool read_ = false;
   int32_t left_ = 0, right_ = 0;
+  VelmoraAudiblePeaks sound_{};  // sample_count 0: no sound offered
 };
 
 class VisualisationWin;
@@ -107,7 +131,8 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
   explicit VisualisationWin(const Deps& deps)
       : ui::TopLevelWindow(deps.errors),
         deps_(deps),
-        levels_(deps.meter, [this] { return hwnd(); }),
+        levels_(deps.meter, [this] { return hwnd(); }, deps.sound_setting,
+                deps.current_plugin_path),
         host_({libraries_, levels_,
                [this] {
                  // Worker thread: the window thread stops the run.
@@ -127,6 +152,7 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
   }
 
   VisChoices& Choices() override { return choices_; }
+  VisSoundSetting& SoundSetting() override { return deps_.sound_setting; }
   bool Running() const override { return host_.Running(); }
   HWND ParentWindow() const override { return hwnd(); }
 

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "vis/vis_choices.h"
 
@@ -16,6 +18,15 @@ class ErrorSink;
 class PeakMeter;
 class Playlist;
 class PluginSystem;
+
+// The stored choice "Use the playing sound": modules get the waveform and spectrum of the
+// samples the input plug-in sounds (where it offers them) instead of the meter levels.
+class VisSoundSetting {
+ public:
+  virtual ~VisSoundSetting() = default;
+  virtual bool UsePlayingSound() const = 0;
+  virtual void SetUsePlayingSound(bool use) = 0;
+};
 
 // What the main window's menu and the shutdown ask of the host.
 class VisualisationCommands {
@@ -36,6 +47,9 @@ class Visualisation : public VisualisationCommands {
     Playlist& playlist;
     PeakMeter& meter;
     ErrorSink& errors;
+    VisSoundSetting& sound_setting;
+    // Full path of the current input plug-in library, "" when none (window thread).
+    std::function<std::string()> current_plugin_path;
   };
   // While it exists, the library scan hands it every library that is not an input
   // plug-in (AddVisPlugin); what is no visualisation plug-in goes on to the design host.
@@ -46,6 +60,7 @@ class Visualisation : public VisualisationCommands {
   // "Configure" on the page: the module of the clicked library named `module`.
   virtual void Configure(const std::string& module) = 0;
   virtual bool Running() const = 0;
+  virtual VisSoundSetting& SoundSetting() = 0;
   // The window the modules get as hwndParent at Init.
   virtual HWND ParentWindow() const = 0;
 };

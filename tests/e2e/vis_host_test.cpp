@@ -230,6 +230,114 @@ TEST(VisHost, AModuleFaultingInRenderIsSurvivedAndCanBeStartedAgain) {
   EXPECT_TRUE(player.Close());
 }
 
+TEST(VisHost, WithThePlayingSoundTheModuleSeesTheSamplesAndTheirSpectrum) {
+  VisFolder vis("delay_ms=10\n");
+  // The probe sounds a sine at bin 100 of the transform, at full scale.
+  vis.folder.WriteFile("Library\\probe_v.ini",
+                       "extensions=VPR\nlength_ms=600000\npeaks=32767,16000\nsamples=100\n");
+  PlayerProcess player;
+  HWND main = StartPlaying(player, vis);
+  ASSERT_TRUE(main);
+  HWND options = ShowVisualisationPage(player, main);
+  ASSERT_TRUE(options);
+  EXPECT_EQ(CheckState(options, ids::cbUsePlayingSound), BST_UNCHECKED) << "off by default";
+  Click(options, ids::cbUsePlayingSound);
+  EXPECT_EQ(CheckState(options, ids::cbUsePlayingSound), BST_CHECKED);
+  ChooseModule(options, 0);
+  ASSERT_TRUE(StartOrStop(player, main));
+  ASSERT_TRUE(WaitUntil([&] {
+    for (const std::string& line : vis.Lines("render"))
+      if (Field(line, "w0") == "mixed" && Field(line, "s0peak").rfind("100:", 0) == 0) return true;
+    return false;
+  })) << (vis.Lines("render").empty() ? "" : vis.Lines("render").back());
+  ASSERT_TRUE(StartOrStop(player, main));
+  EXPECT_TRUE(player.Close());
+  EXPECT_EQ(registry::ReadDword("UsePlayingSound"), 1u) << "the choice is stored";
+}
+
+// The client area of `window` as the screen shows it, 32-bit pixels 0x00RRGGBB, row by
+// row; saved as a bitmap file when `save_as` is given.
+std::vector<uint32_t> ScreenPixels(HWND window, const std::string& save_as = "") {
+  RECT rc{};
+  GetClientRect(window, &rc);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = rc.right;
+  bi.bmiHeader.biHeight = -rc.bottom;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, rc.right, rc.bottom, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  const auto* raw = static_cast<const uint32_t*>(bits);
+  std::vector<uint32_t> pixels(raw, raw + static_cast<size_t>(rc.right) * rc.bottom);
+  if (!save_as.empty()) {
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof bi.bmiHeader;
+    const auto bytes = static_cast<DWORD>(pixels.size() * 4);
+    file.bfSize = file.bfOffBits + bytes;
+    std::string data(reinterpret_cast<const char*>(&file), sizeof file);
+    data.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+    data.append(reinterpret_cast<const char*>(pixels.data()), bytes);
+    WriteWholeFile(save_as, data);
+  }
+  SelectObject(memory, old);
+  DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+TEST(VisHost, TheShippedScopeDrawsWhileATrackPlays) {
+  VisFolder vis("");
+  PlayerProcess player;
+  HWND main = StartPlaying(player, vis);
+  ASSERT_TRUE(main);
+  HWND options = ShowVisualisationPage(player, main);
+  ASSERT_TRUE(options);
+  const std::vector<std::string> rows = ListItems(options, ids::Dlllist);
+  const auto row = std::find(rows.begin(), rows.end(), "Velmora Scope");
+  ASSERT_NE(row, rows.end());
+  SelectRow(options, ids::Dlllist, LB_SETCURSEL, LBN_SELCHANGE,
+            static_cast<int>(row - rows.begin()));
+  EXPECT_EQ(ComboItems(options), (std::vector<std::string>{"Velmora Scope: oscilloscope",
+                                                           "Velmora Scope: spectrum bars"}));
+  SendMessageA(Control(options, ids::ComboBox1), CB_SETCURSEL, 1, 0);
+  Click(options, ids::OLabel8);
+  ShowWindow(options, SW_HIDE);
+
+  ASSERT_TRUE(StartOrStop(player, main));
+  HWND scope = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    scope = player.FindWindowOfClass("VelmoraScope");
+    return scope && IsWindowVisible(scope);
+  }));
+  SetWindowPos(scope, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Bars of the levels (100 and 40) and the playing title in the caption.
+  EXPECT_TRUE(WaitUntil([&] {
+    int lit = 0;
+    for (uint32_t p : ScreenPixels(scope))
+      if ((p & 0xFFFFFF) != 0x000010) ++lit;
+    return lit > 500;
+  })) << "the bars are drawn";
+  EXPECT_TRUE(WaitUntil([&] {
+    return WindowText(scope) == "Velmora Scope: spectrum bars - tone.vpr";
+  })) << WindowText(scope);
+  CreateDirectoryA((ExeFolder() + "\\..\\screenshots").c_str(), nullptr);
+  ScreenPixels(scope, ExeFolder() + "\\..\\screenshots\\VelmoraScope.bmp");
+
+  ASSERT_TRUE(StartOrStop(player, main));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(scope); })) << "Quit closes its window";
+  EXPECT_TRUE(player.Close());
+}
+
 // Benchmark (prints figures, asserts nothing about them): the player's CPU with a module
 // running whose Render returns at once (delayMs 20), against the same playback without it.
 uint64_t CpuTime100ns(HANDLE process) {

@@ -189,7 +189,7 @@ TEST(SettingsRead, ReadOrderEndsWithLoopThenAutoplay) {
       "Fadeplay", "Fadestop",     "Version",     "Fadepause",    "Nag",         "Minimize",
       "Top",      "Left",         "ToTop",       "UseProxy",     "Host",        "Port",
       "User",     "Password",     "LogErrors",   "ShadowMode",   "VisibleMode", "EnableTooltips",
-      "PWidth",   "PHeight",      "CurrentFile", "loop",         "autoplay"};
+      "UsePlayingSound", "PWidth", "PHeight",    "CurrentFile",  "loop",        "autoplay"};
   EXPECT_EQ(reads, expected);
 }
 
@@ -282,7 +282,7 @@ TEST(SettingsSave, WritesEveryValueButTheDesignInOrder) {
           "PHeight",    "Multiple",    "Transparency",  "EasyMove", "Randomplay",  "Fadeplay",
           "Fadestop",   "Fadepause",   "ToTop",         "Nag",      "UseProxy",    "Host",
           "Port",       "User",        "Password",      "Version",  "CurrentFile", "LogErrors",
-          "ShadowMode", "VisibleMode", "EnableTooltips"}));
+          "ShadowMode", "VisibleMode", "EnableTooltips", "UsePlayingSound"}));
   EXPECT_EQ(std::get<std::string>(store.values["Version"]), "0.91");
   EXPECT_EQ(std::get<int32_t>(store.values["CurrentFile"]), 3);
 

@@ -19,6 +19,8 @@
 //   log         log file name relative to the program folder          [probe.log]
 //   peaks       "left,right": audiblepeaks reports these raw peaks while playing (not
 //               logged); without the key the library does not export audiblepeaks
+//   samples     <bin>: audiblepeaks also reports 576 samples of a sine at that bin of a
+//               2048-point transform, with the peaks as amplitudes
 //
 // The track: `load` stops and rewinds; `play` starts at 0; the position advances with real
 // time while playing; `pause` toggles (while paused `playing` is false and `paused` true);
@@ -28,7 +30,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -377,12 +381,24 @@ VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePea
   const size_t comma = text.find(',');
   const long left = strtol(text.c_str(), nullptr, 10);
   const long right = comma == std::string::npos ? left : strtol(text.c_str() + comma + 1, nullptr, 10);
-  if (peaks->size >= sizeof(VelmoraAudiblePeaks)) {
-    peaks->size = sizeof(VelmoraAudiblePeaks);
-    peaks->channels = sounding ? 2 : 0;
-    peaks->peak[0] = sounding ? left : 0;
-    peaks->peak[1] = sounding ? right : 0;
+  // Fills what lies within both the caller's record and ours.
+  VelmoraAudiblePeaks mine{};
+  mine.channels = sounding ? 2 : 0;
+  mine.peak[0] = sounding ? left : 0;
+  mine.peak[1] = sounding ? right : 0;
+  // samples=<bin>: a sine at bin <bin> of a 2048-point transform, of the peaks' amplitude.
+  const long bin = SettingInt("samples", 0);
+  if (sounding && bin > 0) {
+    mine.sample_count = 576;
+    for (int i = 0; i < 576; ++i) {
+      const double wave = sin(2 * 3.14159265358979 * bin * i / 2048);
+      mine.samples[0][i] = static_cast<int16_t>(std::min(left, 32767L) * wave);
+      mine.samples[1][i] = static_cast<int16_t>(std::min(right, 32767L) * wave);
+    }
   }
+  if (!peaks || peaks->size < sizeof(peaks->size)) return 0;
+  mine.size = std::min<uint32_t>(peaks->size, sizeof mine);
+  memcpy(peaks, &mine, mine.size);
   return sounding;
 }
 

@@ -4,8 +4,9 @@
 //
 //   init 1 record=<address> parent=<class of hwndParent> instance=self userdata=0 delay=10
 //   ask version=8192 playing=1 listlength=2 title0=<title of entry 0>
-//   render 1 t=<ms, fractional> w0=100,0 w1=40,0   (the byte pair every 576-byte channel
-//                                                  repeats, or "mixed")
+//   render 1 t=<ms, fractional> w0=100,0 w1=40,0 s0peak=0:0
+//        (w0, w1: the byte pair every 576-byte channel repeats, or "mixed"; s0peak: the
+//        highest bin of the left spectrum and its level)
 //   quit 1 record=<address> userdata=<address> state=intact
 //   config 1 parent=<class> instance=self
 //   detach free | detach exit
@@ -140,8 +141,12 @@ int32_t Render(VisModule* m) {
   QueryPerformanceCounter(&now);
   char time[32];
   std::snprintf(time, sizeof time, "%.2f", 1000.0 * now.QuadPart / g_frequency.QuadPart);
+  int peak = 0;
+  for (int i = 1; i < 576; ++i)
+    if (m->spectrumData[0][i] > m->spectrumData[0][peak]) peak = i;
   Log("render " + std::to_string(IndexOf(m)) + " t=" + time + " w0=" +
-      Pattern(m->waveformData[0]) + " w1=" + Pattern(m->waveformData[1]));
+      Pattern(m->waveformData[0]) + " w1=" + Pattern(m->waveformData[1]) +
+      " s0peak=" + std::to_string(peak) + ":" + std::to_string(m->spectrumData[0][peak]));
   FaultIf("render");
   return 0;
 }

@@ -24,7 +24,22 @@ void AudiblePeaks::Written(const int16_t* samples, size_t frames) {
     if (block.index != index) block = Block{index, 0, 0};
     block.left = std::max(block.left, Magnitude(samples[2 * i]));
     block.right = std::max(block.right, Magnitude(samples[2 * i + 1]));
+    const size_t slot = static_cast<size_t>(written_ % kSampleFrames) * 2;
+    samples_[slot] = samples[2 * i];
+    samples_[slot + 1] = samples[2 * i + 1];
   }
+}
+
+int AudiblePeaks::SamplesBefore(int64_t played, int count, int16_t* left, int16_t* right) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int64_t begin = played - count;
+  if (count <= 0 || begin < 0 || played > written_ || begin < written_ - kSampleFrames) return 0;
+  for (int i = 0; i < count; ++i) {
+    const size_t slot = static_cast<size_t>((begin + i) % kSampleFrames) * 2;
+    left[i] = samples_[slot];
+    right[i] = samples_[slot + 1];
+  }
+  return count;
 }
 
 bool AudiblePeaks::PeaksBefore(int64_t played, int64_t window, int32_t* left,

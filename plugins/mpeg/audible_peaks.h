@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 namespace velmora::mpeg {
 
@@ -25,6 +26,11 @@ class AudiblePeaks {
   // `played` counts the frames the device has played since the restart. False (peaks 0)
   // when none of those frames is known: not written yet, or too long ago.
   bool PeaksBefore(int64_t played, int64_t window, int32_t* left, int32_t* right) const;
+  // The `count` frames just before `played` as two channels, oldest first. Returns how
+  // many it filled: `count`, or 0 when any of them is not known (not written yet, or
+  // too long ago: the samples of the last kSampleFrames frames are kept).
+  static constexpr int64_t kSampleFrames = 65536;  // about 1.5 s at 44.1 kHz
+  int SamplesBefore(int64_t played, int count, int16_t* left, int16_t* right) const;
 
  private:
   struct Block {
@@ -35,6 +41,7 @@ class AudiblePeaks {
   mutable std::mutex mutex_;
   int64_t written_ = 0;
   std::array<Block, kBlocks> blocks_{};
+  std::vector<int16_t> samples_ = std::vector<int16_t>(kSampleFrames * 2);  // a ring of frames
 };
 
 }  // namespace velmora::mpeg

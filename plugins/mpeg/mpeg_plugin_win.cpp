@@ -628,6 +628,8 @@ VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePea
       playing = 1;
       mine.channels = velmora::mpeg::MpegDecoder::kChannels;
       pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
+      if (mine.size >= sizeof mine)
+        mine.sample_count = pb->AudibleSamplesNow(mine.samples[0], mine.samples[1]);
     }
   });
   std::memcpy(peaks, &mine, mine.size);

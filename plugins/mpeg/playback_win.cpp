@@ -104,18 +104,31 @@ int32_t Playback::PositionMs() {
   return pos;
 }
 
-bool Playback::AudiblePeaksNow(int32_t* left, int32_t* right) {
-  *left = *right = 0;
+bool Playback::PlayedFrames(int64_t* played, int* rate) {
   if (!Playing() || Paused() || seek_ms_.load() >= 0) return false;
   std::lock_guard<std::mutex> lock(device_mutex_);
   if (!device_ || rate_ <= 0) return false;
   MMTIME t{};
   t.wType = TIME_SAMPLES;
   if (waveOutGetPosition(device_, &t, sizeof(t)) != MMSYSERR_NOERROR) return false;
-  const int64_t played = t.wType == TIME_SAMPLES ? t.u.sample
-                         : t.wType == TIME_BYTES ? t.u.cb / MpegDecoder::kBytesPerFrame
-                                                 : 0;
-  return audible_.PeaksBefore(played, rate_ / 20, left, right);
+  *played = t.wType == TIME_SAMPLES ? t.u.sample
+            : t.wType == TIME_BYTES ? t.u.cb / MpegDecoder::kBytesPerFrame
+                                    : 0;
+  *rate = rate_;
+  return true;
+}
+
+bool Playback::AudiblePeaksNow(int32_t* left, int32_t* right) {
+  *left = *right = 0;
+  int64_t played = 0;
+  int rate = 0;
+  return PlayedFrames(&played, &rate) && audible_.PeaksBefore(played, rate / 20, left, right);
+}
+
+int Playback::AudibleSamplesNow(int16_t* left, int16_t* right) {
+  int64_t played = 0;
+  int rate = 0;
+  return PlayedFrames(&played, &rate) ? audible_.SamplesBefore(played, 576, left, right) : 0;
 }
 
 void Playback::Run() {

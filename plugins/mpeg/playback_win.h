@@ -55,6 +55,8 @@ class Playback : public std::enable_shared_from_this<Playback> {
   int32_t PositionMs();
   // Peaks of the last 50 ms the device has played; false (peaks 0) while nothing sounds.
   bool AudiblePeaksNow(int32_t* left, int32_t* right);
+  // The 576 frames sounding now, per channel (0 when they are not known).
+  int AudibleSamplesNow(int16_t* left, int16_t* right);
 
  private:
   bool Running() const { return active_.load() && !ended_.load(); }
@@ -84,6 +86,9 @@ class Playback : public std::enable_shared_from_this<Playback> {
   int rate_ = 0;
   int64_t base_ms_ = 0;  // position of the first sample sent since the last reset
   std::atomic<int32_t> last_position_ms_{0};
+  // Frames the device has played since it last counted from 0, and its rate; false while
+  // nothing sounds.
+  bool PlayedFrames(int64_t* played, int* rate);
   AudiblePeaks audible_;  // of the samples sent to the device since it last counted from 0
 };
 

@@ -49,5 +49,25 @@ TEST(MpegAudiblePeaks, PeaksFollowThePlayPositionNotWhatWasDecodedAhead) {
   EXPECT_FALSE(peaks.PeaksBefore(44100, 2205, &left, &right)) << "four seconds ago is gone";
 }
 
+TEST(MpegAudiblePeaks, TheSamplesJustBeforeThePlayPositionAreKeptForAWhile) {
+  AudiblePeaks peaks;
+  peaks.Restart();
+  std::vector<int16_t> ramp;
+  for (int i = 0; i < 100000; ++i) {
+    ramp.push_back(static_cast<int16_t>(i % 30000));
+    ramp.push_back(static_cast<int16_t>(-(i % 30000)));
+  }
+  peaks.Written(ramp.data(), 100000);
+  int16_t left[576], right[576];
+  ASSERT_EQ(peaks.SamplesBefore(90000, 576, left, right), 576);
+  EXPECT_EQ(left[0], (90000 - 576) % 30000);
+  EXPECT_EQ(left[575], 89999 % 30000);
+  EXPECT_EQ(right[575], -(89999 % 30000));
+  EXPECT_EQ(peaks.SamplesBefore(100001, 576, left, right), 0) << "not written yet";
+  EXPECT_EQ(peaks.SamplesBefore(100000 - AudiblePeaks::kSampleFrames, 576, left, right), 0)
+      << "overwritten since";
+  EXPECT_EQ(peaks.SamplesBefore(500, 576, left, right), 0) << "before the start";
+}
+
 }  // namespace
 }  // namespace velmora::mpeg

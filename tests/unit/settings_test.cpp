@@ -189,7 +189,7 @@ TEST(SettingsRead, ReadOrderEndsWithLoopThenAutoplay) {
       "Fadeplay", "Fadestop",     "Version",     "Fadepause",    "Nag",         "Minimize",
       "Top",      "Left",         "ToTop",       "UseProxy",     "Host",        "Port",
       "User",     "Password",     "LogErrors",   "ShadowMode",   "VisibleMode", "EnableTooltips",
-      "UsePlayingSound", "PWidth", "PHeight",    "CurrentFile",  "loop",        "autoplay"};
+      "PWidth",   "PHeight",      "CurrentFile", "loop",         "autoplay"};
   EXPECT_EQ(reads, expected);
 }
 

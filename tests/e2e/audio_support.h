@@ -162,24 +162,24 @@ inline bool WaitPluginScan(PlayerProcess& player, int timeout_ms = kDefaultTimeo
   return options && WaitUntil([&] { return ListCount(options, ids::Dlls) >= 1; }, timeout_ms);
 }
 
+struct TextSearch {
+  const std::string* text;
+  bool found;
+};
+
+inline BOOL CALLBACK FindChildText(HWND child, LPARAM lp) {
+  auto* search = reinterpret_cast<TextSearch*>(lp);
+  if (WindowText(child) == *search->text) search->found = true;
+  return TRUE;
+}
+
 // The player's message boxes that say `text`.
 inline std::vector<HWND> MessageBoxesSaying(const PlayerProcess& player, const std::string& text) {
-  struct Search {
-    const std::string* text;
-    bool found;
-  };
   std::vector<HWND> found;
   for (HWND w : TopLevelWindowsOf(player.Pid())) {
     if (!IsWindowVisible(w) || ClassNameOf(w) != "#32770") continue;
-    Search search{&text, false};
-    EnumChildWindows(
-        w,
-        [](HWND child, LPARAM lp) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(lp);
-          if (WindowText(child) == *s->text) s->found = true;
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TextSearch search{&text, false};
+    EnumChildWindows(w, FindChildText, reinterpret_cast<LPARAM>(&search));
     if (search.found) found.push_back(w);
   }
   return found;

@@ -18,6 +18,8 @@
 #include "plugins/plugin_system_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/window_util_win.h"
+#include "vis/meter_sources_win.h"
+#include "vis/vis_page_win.h"
 #include "vis/vu_window_win.h"
 
 namespace velmora {
@@ -149,13 +151,38 @@ class OptionsForApp : public OptionSettings, public OptionsHost, private Setting
 
 namespace {
 
-// The visualisation host is not in the program yet: nothing ever runs.
-class NoVisualisation : public Visualisation {
+// The options window's "Visualisation Plugins" page: the visualisation host's own page.
+class VisualisationOptionsPage : public OptionsPage {
  public:
-  void Stop() override {}
+  explicit VisualisationOptionsPage(Visualisation& vis) : page_(vis) {}
+  void Create(HWND parent, const RECT& area, HFONT font) override {
+    page_.Create(parent, area, font);
+  }
+  void Show() override { page_.Show(); }
+  void Hide() override { page_.Hide(); }
+  void Refresh() override { page_.Refresh(); }
+  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override {
+    return page_.HandleMessage(msg, wp, lp, result);
+  }
+
+ private:
+  VisualisationPage page_;
 };
 
-NoVisualisation g_no_visualisation;
+// Full path of the current input plug-in library, "" when none.
+std::string CurrentPluginPath(const App& app) {
+  if (!app.plugins) return {};
+  const std::string name = app.plugins->CurrentName();
+  return name.empty() ? std::string() : app.ProgramFile("Library\\" + name);
+}
+
+// The program's one meter connection, shared by the VU window and the visualisation host.
+PeakMeter& ProgramMeter(App& app) {
+  SystemMeterOpener::Hooks hooks;
+  hooks.show_message = ShowMeterMessage;
+  hooks.current_plugin_path = [&app] { return CurrentPluginPath(app); };
+  return ProgramPeakMeter(std::move(hooks));
+}
 
 }  // namespace
 
@@ -165,7 +192,7 @@ void AppErrorSink::Report(const std::string& message) {
 
 UINT_PTR TimerEventId(TimerId id) { return 100 + static_cast<UINT_PTR>(id); }
 
-App::App() : visualisation(&g_no_visualisation) {}
+App::App() = default;
 App::~App() { DestroyWindows(*this); }
 
 std::string App::ProgramFile(const std::string& relative) const {
@@ -201,6 +228,9 @@ void App::ShowDesignChooser() {
 }
 // Visualisation plug-ins are chosen on their page of the options window.
 void App::ShowVisualisation() { ShowOptionsPage("Visualisation Plugins"); }
+void App::StartOrStopVisualisation() {
+  if (visualisation) visualisation->StartOrStop();
+}
 
 // --- ShellSteps -----------------------------------------------------------------------
 
@@ -222,9 +252,16 @@ void App::OpenSkinArchive(const std::string& path) {
 void App::CancelUpdateRequest() {
   if (update_window) update_window->CancelUpdate();
 }
-void App::StopVisualisation() { visualisation->Stop(); }
+void App::StopVisualisation() {
+  if (visualisation) visualisation->StopRunning();
+}
 void App::ReleaseDesignModules() {
   if (design_chooser) design_chooser->ReleaseModules();
+}
+
+void App::SetUsePlayingSound(bool use) {
+  settings.UsePlayingSound = use;
+  settings.Changed();
 }
 
 // --- the windows ----------------------------------------------------------------------
@@ -254,10 +291,16 @@ bool CreateWindows(App& app) {
   // The main window first: it makes the display and the player.
   app.main_form = std::make_unique<MainWindow>(app, app, app);
   if (!app.main_form->Handle() || !app.player) return false;
+  PeakMeter& meter = ProgramMeter(app);
+  app.visualisation = Visualisation::Create({app.main_form->Handle(), *app.plugins, app.playlist,
+                                             meter, app.errors, app,
+                                             [&app] { return CurrentPluginPath(app); }});
   app.options_adapter = std::make_unique<OptionsForApp>(app);
   app.options_window = CreateOptionsWindow(OptionsWindowDeps{
       *app.options_adapter, *app.options_adapter, *app.plugins, app.player->Errors(), app.errors,
       app.program_folder});
+  app.options_window->SetPage(OptionsPageId::VisualisationPlugins,
+                              std::make_unique<VisualisationOptionsPage>(*app.visualisation));
   app.playlist_window =
       CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random, app.errors);
   app.design_target = std::make_unique<PlayerDesignTarget>(
@@ -269,7 +312,7 @@ bool CreateWindows(App& app) {
                           app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
                           *app.plugins},
       app.instance, app.program_folder, app.design_state, app.random, app.errors});
-  app.vu_meter = CreateVuWindow(app);
+  app.vu_meter = CreateVuWindow(app.errors, meter);
   app.news_window = CreateNewsWindow(app.errors);
   for (const char* name : {"TForm4"})
     app.placeholders.push_back(std::make_unique<PlaceholderWindow>(app.errors, name));
@@ -289,6 +332,7 @@ void DestroyWindows(App& app) {
   app.options_window.reset();  // its Update page talks to the update window
   app.options_adapter.reset();
   app.update_window.reset();
+  app.visualisation.reset();
   app.playlist_window.reset();
   app.player.reset();
   app.display.reset();

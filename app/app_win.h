@@ -21,6 +21,7 @@
 #include "playlist/random.h"
 #include "plugins/plugin_system.h"
 #include "ui/error_sink.h"
+#include "vis/visualisation_win.h"
 
 namespace velmora {
 
@@ -49,15 +50,7 @@ class AppErrorSink : public ErrorSink {
   App& app_;
 };
 
-// The visualisation plug-in host as the main window sees it.
-class Visualisation {
- public:
-  virtual ~Visualisation() = default;
-  // Stops a running visualisation plug-in (shutdown).
-  virtual void Stop() = 0;
-};
-
-struct App : public WindowCommands, public ShellSteps {
+struct App : public WindowCommands, public ShellSteps, public VisSoundSetting {
   App();
   ~App() override;
   App(const App&) = delete;
@@ -90,12 +83,13 @@ struct App : public WindowCommands, public ShellSteps {
   std::unique_ptr<DesignChooserControl> design_chooser;  // TForm6
   std::unique_ptr<VuMeterControl> vu_meter;                // TForm12
   std::unique_ptr<NewsWindowControl> news_window;          // TForm13
+  // The visualisation host (its hidden parent window and the options page's model); made
+  // before the options window, whose page renders it, and destroyed after it.
+  std::unique_ptr<Visualisation> visualisation;
   // Shadow mode (TForm4) until it arrives.
   std::vector<std::unique_ptr<PlaceholderWindow>> placeholders;
   std::unique_ptr<AutoUpdateWindow> update_window;  // TForm7
   FileTypeIconsPage* file_type_page = nullptr;  // owned by the options window
-  // Subsystems whose windows are not in the program yet.
-  Visualisation* visualisation;
 
   // Program folder + "\" + relative.
   std::string ProgramFile(const std::string& relative) const;
@@ -111,6 +105,7 @@ struct App : public WindowCommands, public ShellSteps {
   void ShowVuMeter() override;
   void ShowDesignChooser() override;
   void ShowVisualisation() override;
+  void StartOrStopVisualisation() override;
 
   // ShellSteps.
   void FillVersionHistory() override;
@@ -121,6 +116,10 @@ struct App : public WindowCommands, public ShellSteps {
   void CancelUpdateRequest() override;
   void StopVisualisation() override;
   void ReleaseDesignModules() override;
+
+  // VisSoundSetting.
+  bool UsePlayingSound() const override { return settings.UsePlayingSound; }
+  void SetUsePlayingSound(bool use) override;
 };
 
 // Makes the plug-in system, the main window (which makes the display and the player)

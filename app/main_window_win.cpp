@@ -81,6 +81,7 @@ constexpr int kMenuNews = kNews, kMenuHelp = kHelp, kMenuAbout = kAbout, kMenuPl
               kMenuDesignInfos = kDesignInfos, kMenuInputPlugins = kInputPlugins,
               kMenuVisualisation = kVisualisation, kMenuPlay = kPlay, kMenuStop = kStop,
               kMenuPause = kPause, kMenuNext = kNext, kMenuPrev = kPrev, kMenuVuMeter = kVuMeter,
+              kMenuVisualisationPlugin = kVisualisationPlugin,
               kMenuExit = kExit;
 
 struct ButtonInfo {
@@ -511,6 +512,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kMenuVuMeter:
         windows_.ShowVuMeter();
         break;
+      case kMenuVisualisationPlugin: windows_.StartOrStopVisualisation(); break;
       case kMenuExit: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
       default: break;
     }
@@ -646,6 +648,7 @@ HMENU CreateGeneralMenu(const PlayerSettings& s) {
   AppendMenuA(transport, MF_STRING, kMenuPrev, "Prev Track\tR");
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(transport), "Play/Stop/..");
   AppendMenuA(execute, MF_STRING, kMenuVuMeter, "Vu Meter\tAlt+V");
+  AppendMenuA(execute, MF_STRING, kMenuVisualisationPlugin, "Visualisation Plugin");
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(execute), "Execute");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, kMenuExit, "Exit");

@@ -17,6 +17,8 @@ class WindowCommands {
   virtual void ShowVuMeter() = 0;
   virtual void ShowDesignChooser() = 0;
   virtual void ShowVisualisation() = 0;
+  // "Execute" > "Visualisation Plugin": starts the chosen visualisation module, or stops it.
+  virtual void StartOrStopVisualisation() = 0;
 };
 
 class ShellSteps {

@@ -25,7 +25,6 @@ LAYER = {"ui": 0, "plugins": 1, "playlist": 2, "design": 3, "vis": 4, "options":
 # Windows that still receive the whole application object; each goes once it gets its
 # collaborators by reference.
 KNOWN = {
-    ("vis/vu_window_win.cpp", "app/app_win.h"),
 }
 
 # Headers of the Win32 layer that predate the _win naming.

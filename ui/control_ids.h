@@ -203,14 +203,14 @@ enum DesignChooser : int {
 
 // The options window's "Visualisation Plugins" page (2400-2499, children of TForm2).
 enum VisualisationPage : int {
-  Edit7 = 2400,      // the chosen library
-  Edit8 = 2401,      // the chosen module
-  Dlllist = 2402,    // header descriptions of the visualisation plug-ins
-  dlllist2 = 2403,   // their paths, row for row (hidden)
-  ComboBox1 = 2404,  // the modules of the library clicked
-  OLabel7 = 2405,    // "Configure"
-  OLabel8 = 2406,    // "Choose this one"
-  cbUsePlayingSound = 2407,  // "Use the playing sound"
+  Edit7 = visPageFirst,            // the chosen library
+  Edit8 = visPageFirst + 1,        // the chosen module
+  Dlllist = visPageFirst + 2,      // header descriptions of the visualisation plug-ins
+  dlllist2 = visPageFirst + 3,     // their paths, row for row (hidden)
+  ComboBox1 = visPageFirst + 4,    // the modules of the library clicked
+  OLabel7 = visPageFirst + 5,      // "Configure"
+  OLabel8 = visPageFirst + 6,      // "Choose this one"
+  cbUsePlayingSound = visPageFirst + 7,  // "Use the playing sound"
 };
 
 // TForm12, the VU meter (12000-12999). The bars and lamps are pictures (read their

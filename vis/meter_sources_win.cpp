@@ -181,6 +181,10 @@ class PluginPeaksSource : public MeterSource {
 
 }  // namespace
 
+void ShowMeterMessage(const char* message) {
+  MessageBoxA(GetActiveWindow(), message, "ORVANE Velmora", MB_OK);
+}
+
 bool ReadAudiblePeaks(const std::string& plugin_path, VelmoraAudiblePeaks* record) {
   if (plugin_path.empty()) return false;
   HMODULE module = GetModuleHandleA(plugin_path.c_str());

@@ -13,7 +13,6 @@
 
 #include "vis/vu_window_win.h"
 
-#include "app/app_win.h"
 #include "ui/control_ids.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
@@ -190,13 +189,9 @@ class BarDrawing : public BarCanvas {
   std::vector<uint32_t> before_;
 };
 
-void ShowMeterMessage(const char* message) {
-  MessageBoxA(GetActiveWindow(), message, "ORVANE Velmora", MB_OK);
-}
-
 class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
  public:
-  VuWindow(App& app, PeakMeter& meter) : ui::TopLevelWindow(app.errors), app_(app), meter_(meter) {
+  VuWindow(ErrorSink& errors, PeakMeter& meter) : ui::TopLevelWindow(errors), meter_(meter) {
     Create();
   }
   ~VuWindow() override {
@@ -229,7 +224,6 @@ class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
   }
   void ShowSourceHint();
 
-  App& app_;
   PeakMeter& meter_;
   std::unique_ptr<Picture> left_, right_, left_lamp_, right_lamp_, ruler_;
   std::unique_ptr<BarDrawing> left_drawing_, right_drawing_;
@@ -240,8 +234,7 @@ class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
 };
 
 void VuWindow::Create() {
-  HINSTANCE instance = app_.instance ? app_.instance : GetModuleHandleA(nullptr);
-  Picture::RegisterClass(instance);
+  Picture::RegisterClass(GetModuleHandleA(nullptr));
   ui::TopLevelClass cls;
   cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
@@ -338,16 +331,8 @@ void VuWindow::ShowSourceHint() {
 
 }  // namespace
 
-std::unique_ptr<VuMeterControl> CreateVuWindow(App& app) {
-  SystemMeterOpener::Hooks hooks;
-  hooks.show_message = ShowMeterMessage;
-  App* program = &app;
-  hooks.current_plugin_path = [program]() -> std::string {
-    if (!program->plugins) return {};
-    const std::string name = program->plugins->CurrentName();
-    return name.empty() ? std::string() : program->ProgramFile("Library\\" + name);
-  };
-  return std::make_unique<VuWindow>(app, ProgramPeakMeter(std::move(hooks)));
+std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter) {
+  return std::make_unique<VuWindow>(errors, meter);
 }
 
 }  // namespace velmora

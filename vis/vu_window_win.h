@@ -7,7 +7,8 @@
 
 namespace velmora {
 
-struct App;
+class ErrorSink;
+class PeakMeter;
 
 class VuMeterControl {
  public:
@@ -17,6 +18,8 @@ class VuMeterControl {
   virtual void Show() = 0;
 };
 
-std::unique_ptr<VuMeterControl> CreateVuWindow(App& app);
+// The window reads the program's meter connection, which it shares with the
+// visualisation host.
+std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter);
 
 }  // namespace velmora

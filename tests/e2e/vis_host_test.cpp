@@ -61,13 +61,18 @@ HWND ShowVisualisationPage(PlayerProcess& player, HWND main) {
   return options;
 }
 
+// Asked in UTF-16, as the harness asks lists: wine hands the ANSI reply back from
+// another process unconverted.
 std::vector<std::string> ComboItems(HWND options) {
   std::vector<std::string> items;
   HWND combo = Control(options, ids::ComboBox1);
-  const LRESULT n = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < n; ++i) {
-    char text[256] = "";
-    SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    wchar_t wide[512] = L"";
+    if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 511) continue;
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
+    char text[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     items.push_back(text);
   }
   return items;
@@ -195,7 +200,11 @@ TEST(VisHost, StopReturnsWhileTheMeterCanNeverBeRead) {
   EXPECT_TRUE(vis.Lines("render").empty()) << "nothing to render without a reading";
 
   PostMessageA(main, WM_COMMAND, main_menu::kVisualisationPlugin, 0);
-  ASSERT_TRUE(AnswerMessageBox(player, kStartStop));
+  ASSERT_TRUE(WaitUntil([&] { return !MessageBoxesSaying(player, kStartStop).empty(); }));
+  // The box's loop ends at its next message: a null message follows the answer at once.
+  const HWND box = MessageBoxesSaying(player, kStartStop)[0];
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  PostMessageA(box, WM_NULL, 0, 0);
   const DWORD answered = GetTickCount();
   ASSERT_TRUE(WaitUntil([&] { return vis.Lines("quit").size() == 1; }, 5000));
   const DWORD took = GetTickCount() - answered;

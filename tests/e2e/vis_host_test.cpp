@@ -193,9 +193,14 @@ TEST(VisHost, StopReturnsWhileTheMeterCanNeverBeRead) {
   ASSERT_TRUE(options);
   ChooseModule(options, 0);
 
-  ASSERT_TRUE(StartOrStop(player, main));
+  // What the message box itself takes to go here: from the answer to the start's Init.
+  PostMessageA(main, WM_COMMAND, main_menu::kVisualisationPlugin, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !MessageBoxesSaying(player, kStartStop).empty(); }));
+  PostMessageA(MessageBoxesSaying(player, kStartStop)[0], WM_COMMAND, IDOK, 0);
+  const DWORD start_answered = GetTickCount();
+  ASSERT_TRUE(WaitUntil([&] { return vis.Lines("init").size() == 1; }, 5000));
+  const DWORD box_ms = GetTickCount() - start_answered;
   ASSERT_TRUE(AnswerMessageBox(player, "No Wave Devices to open"));
-  ASSERT_TRUE(WaitUntil([&] { return vis.Lines("init").size() == 1; }));
   WaitUntil([] { return false; }, 500);
   EXPECT_TRUE(vis.Lines("render").empty()) << "nothing to render without a reading";
 
@@ -208,8 +213,9 @@ TEST(VisHost, StopReturnsWhileTheMeterCanNeverBeRead) {
   const DWORD answered = GetTickCount();
   ASSERT_TRUE(WaitUntil([&] { return vis.Lines("quit").size() == 1; }, 5000));
   const DWORD took = GetTickCount() - answered;
-  std::printf("stopped %lu ms after the answer\n", static_cast<unsigned long>(took));
-  EXPECT_LT(took, 1000u);
+  std::printf("stopped %lu ms after the answer (Init came %lu ms after the start's answer)\n",
+              static_cast<unsigned long>(took), static_cast<unsigned long>(box_ms));
+  EXPECT_LT(took, box_ms + 1000u) << "the stop itself takes less than a second";
   EXPECT_TRUE(player.Close());
 }
 

@@ -314,8 +314,7 @@ bool CreateWindows(App& app) {
       app.instance, app.program_folder, app.design_state, app.random, app.errors});
   app.vu_meter = CreateVuWindow(app.errors, meter);
   app.news_window = CreateNewsWindow(app.errors);
-  for (const char* name : {"TForm4"})
-    app.placeholders.push_back(std::make_unique<PlaceholderWindow>(app.errors, name));
+  app.main_form->CreateShadowWindow();  // TForm4 belongs to the main window
   app.update_window = CreateUpdateWindow(app.program_folder, app.errors);
   AddFileTypeAndUpdatePages(app);
   return true;

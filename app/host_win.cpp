@@ -81,8 +81,9 @@ bool WinHost::ShiftDown() const { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; 
 
 void WinHost::SetApplicationTitle(const std::string& title) {
   // The main window keeps its caption (other programs find it by it); the application
-  // title is what the tray icon's hint shows.
+  // title is what the task bar, Alt+Tab and the tray icon's hint show.
   app_.title = title;
+  if (show_title_) show_title_(title);
 }
 
 std::vector<std::string> SplitOpenDialogResult(const char* buffer) {

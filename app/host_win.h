@@ -7,6 +7,9 @@
 #include <mmsystem.h>
 
 #include <array>
+#include <functional>
+#include <utility>
+#include <string>
 
 #include "app/host.h"
 #include "app/wave_volume_win.h"  // WaveOutVolume, the wave-output volume
@@ -31,6 +34,11 @@ class WinHost : public Host {
   void OpenSkinArchive(const std::string& path) override;
   unsigned MillisecondsSinceMidnight() const override;
 
+  // Where the application title goes (the task bar and the tray icon's hint).
+  void OnApplicationTitle(std::function<void(const std::string&)> show) {
+    show_title_ = std::move(show);
+  }
+
   // The timer's interval in milliseconds.
   static UINT Interval(TimerId id);
 
@@ -38,6 +46,7 @@ class WinHost : public Host {
   HWND TimerWindow(TimerId id) const;
 
   App& app_;
+  std::function<void(const std::string&)> show_title_;
   std::array<bool, static_cast<size_t>(TimerId::Count)> running_{};
   // The window system's timer is set (it may outlive a stop of the position timer).
   std::array<bool, static_cast<size_t>(TimerId::Count)> armed_{};

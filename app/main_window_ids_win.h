@@ -46,7 +46,12 @@ enum : int {
   kVuMeter = 227,
   kExit = 228,
   kVisualisationPlugin = 229,  // "Execute" > "Visualisation Plugin": start or stop the chosen module
+  kRestore = 230,  // the tray menu's "Restore"
 };
+
+// The tray icon's callback message to TForm1; lParam is the mouse message on the icon
+// (WM_LBUTTONDBLCLK restores, WM_RBUTTONUP opens the tray menu).
+inline constexpr UINT kTrayNotify = WM_APP + 0x51;
 
 // Queries answered by TForm1 (SendMessage, no parameters).
 // The number (2 .. 11) of the built-in volume thumb picture the volume slider shows now;
@@ -56,5 +61,9 @@ inline constexpr UINT kQueryVolumeThumb = WM_APP + 0x40;
 inline constexpr UINT kQueryDeactivatedFace = WM_APP + 0x41;
 // 1 while control hints are echoed on the status line, else 0.
 inline constexpr UINT kQueryHintHandler = WM_APP + 0x42;
+// 1 while the tray icon is in the tray, else 0.
+inline constexpr UINT kQueryTrayIcon = WM_APP + 0x43;
+// The general menu's mark of the entry whose command id is wParam: 1 checked, 0 not.
+inline constexpr UINT kQueryMenuMark = WM_APP + 0x44;
 
 }  // namespace velmora::main_menu

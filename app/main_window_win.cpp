@@ -138,37 +138,70 @@ HBITMAP MakeVolumeThumb(int image_number) {
 
 }  // namespace
 
+namespace {
+HICON ProgramIcon(HINSTANCE instance) {
+  HICON icon = LoadIcon(instance, MAKEINTRESOURCE(1));
+  return icon ? icon : LoadIcon(nullptr, IDI_APPLICATION);
+}
+}  // namespace
+
 MainWindow::MainWindow(App& app, WindowCommands& windows, ShellSteps& steps)
-    : ui::TopLevelWindow(app.errors), app_(app), windows_(windows), steps_(steps), host_(app) {
+    : ui::TopLevelWindow(app.errors),
+      app_(app),
+      windows_(windows),
+      steps_(steps),
+      // Untitled until the main window exists: a search by title finds the main window.
+      taskbar_(app.errors, ProgramIcon(app.instance), ""),
+      host_(app) {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   ui::TopLevelClass cls;
   cls.name = kClassName;
   cls.style = CS_DBLCLKS;
   cls.background = black_brush_;
-  cls.icon = LoadIcon(app.instance, MAKEINTRESOURCE(1));
-  if (!cls.icon) cls.icon = LoadIcon(nullptr, IDI_APPLICATION);
-  // Borderless, with a task-bar button; placed by the settings later.
-  CreateTopLevel(cls, WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, kTitle,
+  cls.icon = ProgramIcon(app.instance);
+  // Borderless; the application's window owns it and carries the task-bar button.
+  CreateTopLevel(cls, WS_EX_ACCEPTFILES, kTitle,
                  WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
                  (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight);
+                 (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight, taskbar_.hwnd());
+  taskbar_.SetCommands(this);
+  taskbar_.SetButtonShown(true);
+  host_.OnApplicationTitle([this](const std::string& title) { ApplicationTitleChanged(title); });
+  app_.settings.AddObserver(this);
 }
 
 MainWindow::~MainWindow() {
+  app_.settings.RemoveObserver(this);
+  taskbar_.SetCommands(nullptr);
   drop_registration_.Revoke();
+  shadow_.reset();
+  tray_.reset();
   DestroyTopLevel();
   if (ole_initialised_) OleUninitialize();
+}
+
+void MainWindow::CreateShadowWindow() {
+  ShadowWindowOwner& owner = *this;
+  if (!shadow_ && app_.player)
+    shadow_ = std::make_unique<ShadowWindow>(app_.errors, *app_.player, owner);
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       CreateControls();
+      general_menu_.reset(CreateGeneralMenu(app_.settings));
+      tray_ = std::make_unique<ui::TrayIcon>(hwnd_, 1, main_menu::kTrayNotify,
+                                             ProgramIcon(app_.instance));
+      tray_->SetHint(app_.title);
+      taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
       FormCreate();
       return 0;
     case WM_TIMER: {
       if (wp == TimerEventId(TimerId::DeferredStartup)) {
         DeferredStartup();
+      } else if (wp == TimerEventId(TimerId::ShadowPlacement)) {
+        ShadowTick();
       } else if (app_.player) {
         for (int i = 0; i < static_cast<int>(TimerId::Count); ++i) {
           const auto id = static_cast<TimerId>(i);
@@ -200,12 +233,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_RBUTTONUP: OnBackgroundMouse(msg, wp, lp); return 0;
-    case WM_SYSCOMMAND:
-      if ((wp & 0xFFF0) == SC_KEYMENU) {
-        if (lp) OnSysKey(static_cast<char>(lp));
-        return 0;
-      }
-      break;
+    case WM_SYSCOMMAND: OnSystemCommand(wp, lp); return 0;
+    case main_menu::kTrayNotify: OnTrayNotify(static_cast<UINT>(lp)); return 0;
     case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp));
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
     case kRunPendingDrops: {
@@ -234,6 +263,11 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case main_menu::kQueryDeactivatedFace: return deact_shown_ ? 1 : 0;
     case main_menu::kQueryHintHandler: return HintHandlerInstalled() ? 1 : 0;
+    case main_menu::kQueryTrayIcon: return tray_ && tray_->Shown() ? 1 : 0;
+    case main_menu::kQueryMenuMark:
+      return (GetMenuState(general_menu_.get(), static_cast<UINT>(wp), MF_BYCOMMAND) & MF_CHECKED)
+                 ? 1
+                 : 0;
     case WM_CLOSE: FormClose(); return 0;
     case WM_ENDSESSION:
       // Windows is ending the session: save as Exit would.
@@ -242,6 +276,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY: drop_registration_.Revoke(); return 0;
     default: break;
   }
+  if (taskbar_created_ && msg == taskbar_created_ && tray_) tray_->TaskbarRecreated();
   LRESULT result = DefWindowProcA(hwnd_, msg, wp, lp);
   // The window's own handling first, then the external commands.
   if (msg >= 0xC000) OnRegisteredMessage(msg, result);
@@ -514,6 +549,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         break;
       case kMenuVisualisationPlugin: windows_.StartOrStopVisualisation(); break;
       case kMenuExit: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+      case kRestore: Restore(); break;
       default: break;
     }
     return;
@@ -606,8 +642,26 @@ void MainWindow::OnContextMenu(HWND control, int x, int y) {
   }
 }
 
+namespace {
+// The general menu's check entries and the setting each one shows.
+constexpr struct {
+  int id;
+  bool PlayerSettings::*setting;
+} kMenuMarks[] = {
+    {kMenuFadeStop, &PlayerSettings::Fadestop},   {kMenuFadePlay, &PlayerSettings::Fadeplay},
+    {kMenuFadePause, &PlayerSettings::Fadepause}, {kMenuTransparency, &PlayerSettings::Transparency},
+    {kMenuEasyMove, &PlayerSettings::EasyMove},   {kMenuAutoPlay, &PlayerSettings::autoplay},
+    {kMenuRandom, &PlayerSettings::Randomplay},   {kMenuLoop, &PlayerSettings::loop},
+};
+}  // namespace
+
+void SetGeneralMenuMarks(HMENU menu, const PlayerSettings& s) {
+  for (const auto& mark : kMenuMarks)
+    CheckMenuItem(menu, static_cast<UINT>(mark.id),
+                  MF_BYCOMMAND | (s.*mark.setting ? MF_CHECKED : MF_UNCHECKED));
+}
+
 HMENU CreateGeneralMenu(const PlayerSettings& s) {
-  auto check = [](bool on) { return on ? MF_CHECKED : MF_UNCHECKED; };
   ui::UniqueMenu owner(CreatePopupMenu());  // destroys the sub-menus with it
   const HMENU menu = owner.get();
   HMENU actions = CreatePopupMenu(), prefs = CreatePopupMenu(), fading = CreatePopupMenu(),
@@ -622,17 +676,17 @@ HMENU CreateGeneralMenu(const PlayerSettings& s) {
   AppendMenuA(actions, MF_STRING, kMenuLink, "Create link");
   AppendMenuA(actions, MF_STRING, kMenuMemory, "&Memory Info \tAlt+M");
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(actions), "&Actions");
-  AppendMenuA(fading, MF_STRING | check(s.Fadestop), kMenuFadeStop, "Fade Stop");
-  AppendMenuA(fading, MF_STRING | check(s.Fadeplay), kMenuFadePlay, "Fade Play");
-  AppendMenuA(fading, MF_STRING | check(s.Fadepause), kMenuFadePause, "Fade Pause");
+  AppendMenuA(fading, MF_STRING, kMenuFadeStop, "Fade Stop");
+  AppendMenuA(fading, MF_STRING, kMenuFadePlay, "Fade Play");
+  AppendMenuA(fading, MF_STRING, kMenuFadePause, "Fade Pause");
   AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(fading), "Fading");
   AppendMenuA(appearance, MF_STRING, kMenuDesign, "&Design\tAlt+D");
-  AppendMenuA(appearance, MF_STRING | check(s.Transparency), kMenuTransparency, "Transparency");
-  AppendMenuA(appearance, MF_STRING | check(s.EasyMove), kMenuEasyMove, "&Easy Move\tAlt+E");
+  AppendMenuA(appearance, MF_STRING, kMenuTransparency, "Transparency");
+  AppendMenuA(appearance, MF_STRING, kMenuEasyMove, "&Easy Move\tAlt+E");
   AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(appearance), "Appearance");
-  AppendMenuA(misc, MF_STRING | check(s.autoplay), kMenuAutoPlay, "Auto Play");
-  AppendMenuA(misc, MF_STRING | check(s.Randomplay), kMenuRandom, "Random");
-  AppendMenuA(misc, MF_STRING | check(s.loop), kMenuLoop, "Loop");
+  AppendMenuA(misc, MF_STRING, kMenuAutoPlay, "Auto Play");
+  AppendMenuA(misc, MF_STRING, kMenuRandom, "Random");
+  AppendMenuA(misc, MF_STRING, kMenuLoop, "Loop");
   AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(misc), "Misc");
   AppendMenuA(prefs, MF_STRING, kMenuGeneral, "&General\tAlt+G");
   AppendMenuA(prefs, MF_STRING, kMenuSound, "Sound\tAlt+S");
@@ -652,60 +706,74 @@ HMENU CreateGeneralMenu(const PlayerSettings& s) {
   AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(execute), "Execute");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, kMenuExit, "Exit");
-  return menu;
+  SetGeneralMenuMarks(menu, s);
+  return owner.release();
 }
 
 void MainWindow::ShowGeneralMenu() {
-  HMENU menu = CreateGeneralMenu(app_.settings);
-  app_.display->ShowStatus("Showig Setup Popup");
   RECT r;
   GetWindowRect(Control(ids::optionbut), &r);
-  const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD, r.left, r.bottom, 0, hwnd_, nullptr);
+  TrackGeneralMenu(r.left, r.bottom, hwnd_);
+}
+
+void MainWindow::TrackGeneralMenu(int x, int y, HWND owner) {
+  if (!general_menu_) return;
+  app_.display->ShowStatus("Showig Setup Popup");
+  // A menu closes on a click elsewhere only while its owner is in the foreground.
+  SetForegroundWindow(owner);
+  const int cmd = TrackPopupMenu(general_menu_.get(), TPM_RETURNCMD, x, y, 0, owner, nullptr);
+  PostMessageA(owner, WM_NULL, 0, 0);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 
+void MainWindow::PopUpGeneralMenu(HWND window) {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  TrackGeneralMenu(cursor.x, cursor.y, window);
+}
+
 void MainWindow::OnSysKey(char letter) {
-  switch (letter) {
-    case 'd':
-    case 'D': OnCommand(kMenuDesign, 0, nullptr); break;
-    case 'p':
-    case 'P': ShowPlaylistWindow(); break;
-    case 'm':
-    case 'M': OnCommand(kMenuMemory, 0, nullptr); break;
-    case 'a':
-    case 'A': OnCommand(kMenuAbout, 0, nullptr); break;
-    case 'e':
-    case 'E': ToggleEasyMove(); break;
-    case 'g':
-    case 'G': OnCommand(kMenuGeneral, 0, nullptr); break;
-    case 's':
-    case 'S': OnCommand(kMenuSound, 0, nullptr); break;
-    case 'o':
-    case 'O': app_.player->OpenFiles(); break;
-    case 'v':
-    case 'V': OnCommand(kMenuVuMeter, 0, nullptr); break;
-    default: break;  // every other menu key is consumed
+  switch (MenuKeyFor(letter)) {
+    case MenuKey::Design: OnCommand(kMenuDesign, 0, nullptr); break;
+    case MenuKey::Playlist: ShowPlaylistWindow(); break;
+    case MenuKey::MemoryInfo: OnCommand(kMenuMemory, 0, nullptr); break;
+    case MenuKey::About: OnCommand(kMenuAbout, 0, nullptr); break;
+    case MenuKey::EasyMove: ToggleEasyMove(); break;
+    case MenuKey::General: OnCommand(kMenuGeneral, 0, nullptr); break;
+    case MenuKey::Sound: OnCommand(kMenuSound, 0, nullptr); break;
+    case MenuKey::OpenFiles: app_.player->OpenFiles(); break;
+    case MenuKey::VuMeter: OnCommand(kMenuVuMeter, 0, nullptr); break;
+    case MenuKey::None: break;  // every other menu key is consumed
+  }
+}
+
+void MainWindow::OnSystemCommand(WPARAM command, LPARAM lp) {
+  switch (SystemCommandFor(static_cast<uint32_t>(command))) {
+    case SystemCommand::MenuKey:
+      if (lp) OnSysKey(static_cast<char>(lp));
+      break;
+    // Alt+F4 ends the player as its Exit button does.
+    case SystemCommand::Close: SendMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+    case SystemCommand::Minimize: Minimize(); break;
+    case SystemCommand::Restore: Restore(); break;
+    case SystemCommand::Consume: break;
   }
 }
 
 bool MainWindow::PreTranslate(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || !hwnd_ || !app_.player) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
-  switch (msg.wParam) {
-    case 'P': app_.player->PlayIfEnabled(); return true;
-    case 'S': app_.player->StopIfEnabled(); return true;
-    case 'N': app_.player->NextTrackIfEnabled(); return true;
-    case 'R': app_.player->PrevTrackIfEnabled(); return true;
-    case VK_PAUSE: app_.player->PauseIfEnabled(); return true;
-    case VK_F1: errors_.Run([this] { OnCommand(kMenuHelp, 0, nullptr); }); return true;
-    default: return false;
+  Player* p = app_.player.get();
+  switch (MainKeyFor(static_cast<uint32_t>(msg.wParam))) {
+    case MainKey::Play: p->PlayIfEnabled(); return true;
+    case MainKey::Stop: p->StopIfEnabled(); return true;
+    case MainKey::NextTrack: p->NextTrackIfEnabled(); return true;
+    case MainKey::PrevTrack: p->PrevTrackIfEnabled(); return true;
+    case MainKey::Pause: p->PauseIfEnabled(); return true;
+    case MainKey::Help: errors_.Run([this] { OnCommand(kMenuHelp, 0, nullptr); }); return true;
+    case MainKey::None: return false;
   }
-}
-
-void MainWindow::Minimize() {
-  if (DesignLibraries* d = ProgramDesignLibraries()) d->MainWindowMinimized();
-  ShowWindow(hwnd_, SW_MINIMIZE);
-  app_.display->ShowStatus("Minimizing");
+  return false;
 }
 
 void MainWindow::ShowPlaylistWindow() {
@@ -721,8 +789,8 @@ void MainWindow::ToggleEasyMove() {
 }
 
 void MainWindow::ToggleTransparency() {
+  // The window's shape follows the setting (OnSettingsChanged), as does the options box.
   app_.settings.Transparency = !app_.settings.Transparency;
-  ui::FormShaper::Of(hwnd_).SetActive(app_.settings.Transparency);
   app_.settings.Changed();
 }
 

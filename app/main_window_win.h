@@ -9,15 +9,20 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_win.h"
 #include "app/drop_target_win.h"
 #include "app/host_win.h"
+#include "app/shadow_window_win.h"
+#include "app/taskbar_window_win.h"
+#include "app/window_rules.h"
 #include "playlist/playlist_window_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
+#include "ui/tray_icon_win.h"
 
 namespace velmora {
 
@@ -41,7 +46,12 @@ enum class ExternalCommand : int {
 };
 extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)];
 
-class MainWindow : public ui::TopLevelWindow, public MainView, public PlayerView {
+class MainWindow : public ui::TopLevelWindow,
+                   public MainView,
+                   public PlayerView,
+                   private SettingsObserver,
+                   private TaskbarCommands,
+                   private ShadowWindowOwner {
  public:
   static constexpr int kWidth = 306;
   static constexpr int kHeight = 161;
@@ -59,6 +69,9 @@ class MainWindow : public ui::TopLevelWindow, public MainView, public PlayerView
 
   // Keys for the main window and its controls, seen before they are dispatched.
   bool PreTranslate(const MSG& msg);
+
+  // TForm4, made in its place among the other windows.
+  void CreateShadowWindow();
 
   // MainView.
   void SetStatusText(const std::string& text) override;
@@ -101,8 +114,38 @@ class MainWindow : public ui::TopLevelWindow, public MainView, public PlayerView
                        const std::vector<std::pair<int, std::string>>& entries,
                        const std::vector<bool>& enabled);
   void ShowGeneralMenu();
+  // The general menu at the mouse, owned by `owner` while it is open.
+  void TrackGeneralMenu(int x, int y, HWND owner);
   void OnSysKey(char letter);
+  void OnSystemCommand(WPARAM command, LPARAM lp);
+  void OnTrayNotify(UINT mouse_message);
+  void ShowTrayMenu();
+
+  // Minimise and restore: task bar, tray or both (main_window_presence_win.cpp).
   void Minimize();
+  void Restore();
+  // Task-bar button and tray icon while not minimised, by VisibleMode.
+  void ApplyVisibleMode();
+  void SetPresence(const Presence& presence);
+  // The player out of sight and back: the active design library's OnHide/OnShow, or the
+  // main window itself.
+  void HidePlayer();
+  void ShowPlayer();
+  void EnterShadowMode();
+  void ExitShadowMode();
+  void ShadowTick();
+  // The application title changed (a file loaded): task bar and tray hint follow.
+  void ApplicationTitleChanged(const std::string& title);
+  void OnSettingsChanged() override;
+  // TaskbarCommands.
+  void TaskbarMinimize() override { Minimize(); }
+  void TaskbarRestore() override { Restore(); }
+  void TaskbarClose() override;
+  void TaskbarActivated() override;
+  // ShadowWindowOwner.
+  void LeaveShadowMode() override;
+  void PopUpGeneralMenu(HWND window) override;
+
   void ShowPlaylistWindow();
   void ToggleEasyMove();
   void OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp);
@@ -144,6 +187,7 @@ class MainWindow : public ui::TopLevelWindow, public MainView, public PlayerView
   App& app_;
   WindowCommands& windows_;
   ShellSteps& steps_;
+  TaskbarWindow taskbar_;  // made first: it owns this window
   WinHost host_;
   WaveOutVolume volume_;
 
@@ -167,7 +211,17 @@ class MainWindow : public ui::TopLevelWindow, public MainView, public PlayerView
   ui::UniqueHandle instance_mutex_;
   std::array<UINT, static_cast<int>(ExternalCommand::Count)> messages_{};
   HBRUSH black_brush_ = nullptr;
+  std::unique_ptr<ui::TrayIcon> tray_;
+  std::unique_ptr<ShadowWindow> shadow_;
+  ui::UniqueMenu general_menu_;  // Setupop, its marks kept in step with the settings
+  UINT taskbar_created_ = 0;     // the shell's message when the task bar is made anew
+  bool minimized_ = false;
+  bool shadow_shown_ = false;  // shadow mode is in force (the settings may ask otherwise)
+  std::optional<int32_t> applied_visible_mode_;
 };
+
+// The marks of the general menu's check entries from the settings.
+void SetGeneralMenuMarks(HMENU menu, const PlayerSettings& settings);
 
 // The general popup menu ("Setupop") with the settings' check marks; the caller owns it.
 HMENU CreateGeneralMenu(const PlayerSettings& settings);

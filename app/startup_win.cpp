@@ -169,7 +169,13 @@ void MainWindow::DeferredStartup() {
       ShowWindow(Control(ids::volbar), SW_SHOW);
       ShowWindow(Control(ids::tb), SW_SHOW);
       steps_.ApplyStartupDesign();
-      if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+      if (minimized_ || IsIconic(hwnd_)) {
+        // Minimised meanwhile: back without the status of the user's Restore.
+        if (tray_) tray_->SetShown(false);
+        minimized_ = false;
+        taskbar_.Restore();
+        ShowWindow(hwnd_, SW_RESTORE);
+      }
       SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       app_.display->ShowStatus("Done");
     });
@@ -206,8 +212,13 @@ void MainWindow::DeferredStartup() {
     if (app_.settings.Nag && !handed_off) windows_.ShowNews();
     activation_routed_ = true;
     steps_.FillIconList();
-    startup_done_ = true;  // the hint handler follows "Enable Tooltips" from now on
-    if (app_.settings.ShadowMode && !handed_off) ShowWindow(hwnd_, SW_HIDE);
+    // From here on the hint handler follows "Enable Tooltips", and the window VisibleMode
+    // and ShadowMode, wherever they change.
+    startup_done_ = true;
+    if (!handed_off) {
+      ApplyVisibleMode();
+      if (app_.settings.ShadowMode) EnterShadowMode();
+    }
     SetTitleEnabled(true);
   });
 }

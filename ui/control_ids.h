@@ -254,4 +254,16 @@ enum AutoUpdateWindow : int {
   updCancel = 7002,  // OLabel1 "Cancel"
 };
 
+// TForm4, the shadow-mode window (4000-4999).
+enum ShadowWindow : int {
+  shImage1 = 4001,             // Image1: the picture behind the buttons
+  ToNormal = 4002,             // back to the main window
+  ToolbarButton971 = 4003,     // the general menu
+  ToolbarButton972 = 4004,     // next track
+  ToolbarButton973 = 4005,     // previous track
+  ToolbarButton974 = 4006,     // pause
+  ToolbarButton975 = 4007,     // stop
+  ToolbarButton976 = 4008,     // play
+};
+
 }  // namespace velmora::ids

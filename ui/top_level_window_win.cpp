@@ -13,7 +13,8 @@ void TopLevelWindow::DestroyTopLevel() {
 }
 
 bool TopLevelWindow::CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, const char* caption,
-                                    DWORD style, int x, int y, int width, int height) {
+                                    DWORD style, int x, int y, int width, int height,
+                                    HWND owner) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
@@ -29,7 +30,7 @@ bool TopLevelWindow::CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, co
     wc.lpszClassName = cls.name;
     if (!RegisterClassExA(&wc)) return false;
   }
-  CreateWindowExA(ex_style, cls.name, caption, style, x, y, width, height, nullptr, nullptr,
+  CreateWindowExA(ex_style, cls.name, caption, style, x, y, width, height, owner, nullptr,
                   instance, this);
   return hwnd_ != nullptr;
 }

@@ -34,9 +34,10 @@ class TopLevelWindow {
   void DestroyTopLevel();
 
   // Registers the class once per process and creates the window; hwnd() is set from the
-  // first message on. Returns false when the window could not be made.
+  // first message on. Returns false when the window could not be made. An owned window
+  // stays above its owner, goes with it and has no task-bar button of its own.
   bool CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, const char* caption, DWORD style,
-                      int x, int y, int width, int height);
+                      int x, int y, int width, int height, HWND owner = nullptr);
 
   // The window's messages, DefWindowProcA included for what it leaves alone. A failure
   // is reported to the error sink and the message answers 0.

@@ -1,0 +1,165 @@
+// TForm1 out of sight and back: minimise to the task bar, the tray or both, restore, the
+// task-bar button and tray icon while visible, shadow mode with its small window, and the
+// settings whose change the window applies wherever it was made (menu or options).
+#include "app/main_window_win.h"
+
+#include "app/main_window_ids_win.h"
+#include "design/design_library_win.h"
+#include "ui/form_shaper_win.h"
+#include "ui/handles_win.h"
+
+namespace velmora {
+
+using namespace main_menu;
+
+void MainWindow::SetPresence(const Presence& presence) {
+  taskbar_.SetButtonShown(presence.taskbar_button);
+  if (tray_) tray_->SetShown(presence.tray_icon);
+}
+
+void MainWindow::ApplyVisibleMode() {
+  applied_visible_mode_ = app_.settings.VisibleMode;
+  if (minimized_) return;  // restoring applies it
+  if (const auto presence = VisiblePresence(app_.settings.VisibleMode)) SetPresence(*presence);
+}
+
+void MainWindow::HidePlayer() {
+  if (app_.display->DesignLibraryActive()) {
+    if (DesignLibraries* d = ProgramDesignLibraries()) d->MainWindowMinimized();
+  } else {
+    ShowWindow(hwnd_, SW_HIDE);
+  }
+}
+
+void MainWindow::ShowPlayer() {
+  if (app_.display->DesignLibraryActive()) {
+    if (DesignLibraries* d = ProgramDesignLibraries()) d->MainWindowRestored();
+  } else {
+    ShowWindow(hwnd_, SW_SHOW);
+  }
+}
+
+void MainWindow::Minimize() {
+  if (app_.display->DesignLibraryActive())
+    if (DesignLibraries* d = ProgramDesignLibraries()) d->MainWindowMinimized();
+  const Presence presence = MinimizedPresence(app_.settings.Minimize);
+  minimized_ = true;
+  // The application's button goes down (or away); its windows go with it.
+  taskbar_.Minimize(presence.taskbar_button);
+  ShowWindow(hwnd_, SW_HIDE);
+  if (presence.tray_icon && tray_) tray_->SetShown(true);
+  app_.display->ShowStatus("Minimizing");
+}
+
+void MainWindow::Restore() {
+  app_.display->ShowStatus("Restoring");
+  if (tray_) tray_->SetShown(false);
+  ShowPlayer();
+  minimized_ = false;
+  taskbar_.Restore();
+  // Back where the player is to be seen while not minimised (task bar, tray or both).
+  if (const auto presence = VisiblePresence(app_.settings.VisibleMode)) SetPresence(*presence);
+  if (IsWindowVisible(hwnd_)) {
+    SetForegroundWindow(hwnd_);
+    BringWindowToTop(hwnd_);
+  }
+}
+
+void MainWindow::TaskbarClose() { SendMessageA(hwnd_, WM_CLOSE, 0, 0); }
+
+void MainWindow::TaskbarActivated() {
+  if (IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_)) SetActiveWindow(hwnd_);
+}
+
+void MainWindow::OnTrayNotify(UINT mouse_message) {
+  if (mouse_message == WM_LBUTTONDBLCLK)
+    Restore();
+  else if (mouse_message == WM_RBUTTONUP)
+    ShowTrayMenu();
+}
+
+void MainWindow::ShowTrayMenu() {
+  // MinimizedPopup.
+  ui::UniqueMenu owner(CreatePopupMenu());
+  const HMENU menu = owner.get();
+  if (!menu) return;
+  HMENU actions = CreatePopupMenu(), options = CreatePopupMenu();
+  AppendMenuA(actions, MF_STRING, kPlay, "Play");
+  AppendMenuA(actions, MF_STRING, kStop, "Stop");
+  AppendMenuA(actions, MF_STRING, kPause, "Pause");
+  AppendMenuA(actions, MF_STRING, kNext, "Next Track");
+  AppendMenuA(actions, MF_STRING, kPrev, "Prev Track");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(actions), "Actions");
+  AppendMenuA(options, MF_STRING, kDesign, "Design");
+  AppendMenuA(options, MF_STRING, kSound, "Sound");
+  AppendMenuA(options, MF_STRING, kInputPlugins, "Input Plugins");
+  AppendMenuA(options, MF_STRING, kGeneral, "General options");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(options), "Options");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kRestore, "Restore");
+  AppendMenuA(menu, MF_STRING, kExit, "Exit");
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  SetForegroundWindow(hwnd_);
+  const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
+                                 hwnd_, nullptr);
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  if (cmd) OnCommand(cmd, 0, nullptr);
+}
+
+void MainWindow::EnterShadowMode() {
+  shadow_shown_ = true;
+  if (shadow_) shadow_->Show();
+  HidePlayer();
+  host_.StartTimer(TimerId::ShadowPlacement);
+}
+
+void MainWindow::ExitShadowMode() {
+  shadow_shown_ = false;
+  host_.StopTimer(TimerId::ShadowPlacement);
+  if (shadow_) shadow_->Hide();
+  ShowPlayer();
+}
+
+void MainWindow::LeaveShadowMode() {
+  app_.settings.ShadowMode = false;
+  app_.settings.Changed();
+}
+
+void MainWindow::ShadowTick() {
+  if (!shadow_) return;
+  POINT cursor{};
+  if (!GetCursorPos(&cursor)) return;
+  HWND pointed = WindowFromPoint(cursor);
+  HWND top = pointed ? GetAncestor(pointed, GA_ROOT) : nullptr;
+  std::optional<ScreenRect> rect;
+  RECT r{};
+  if (top && GetWindowRect(top, &r)) rect = ScreenRect{r.left, r.top, r.right, r.bottom};
+  const auto spot =
+      ShadowPlacement(rect, top == shadow_->hwnd(), ShadowWindow::kWidth, shadow_->PictureHeight());
+  if (spot) shadow_->PlaceAt(spot->x, spot->y);
+}
+
+void MainWindow::ApplicationTitleChanged(const std::string& title) {
+  taskbar_.SetTitle(title);
+  if (tray_) tray_->SetHint(title);
+}
+
+void MainWindow::OnSettingsChanged() {
+  if (!hwnd_) return;
+  const Settings& s = app_.settings;
+  if (general_menu_) SetGeneralMenuMarks(general_menu_.get(), s);
+  ui::FormShaper& shaper = ui::FormShaper::Of(hwnd_);
+  if (shaper.Active() != s.Transparency) shaper.SetActive(s.Transparency);
+  // Shown or left, and placed, once the start-up has put the stored settings in force.
+  if (!startup_done_) return;
+  if (s.ShadowMode != shadow_shown_) {
+    if (s.ShadowMode)
+      EnterShadowMode();
+    else
+      ExitShadowMode();
+  }
+  if (applied_visible_mode_ != s.VisibleMode) ApplyVisibleMode();
+}
+
+}  // namespace velmora

@@ -1,0 +1,109 @@
+#include "app/shadow_window_win.h"
+
+#include "ui/control_ids.h"
+#include "ui/widgets.h"
+
+namespace velmora {
+
+namespace {
+constexpr char kClassName[] = "TForm4";
+}
+
+ShadowWindow::ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner& owner)
+    : ui::TopLevelWindow(errors), player_(player), owner_(owner) {
+  white_ = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  ui::TopLevelClass cls;
+  cls.name = kClassName;
+  cls.background = white_;
+  // Borderless, no task-bar button, hidden until shadow mode.
+  CreateTopLevel(cls, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                 kWidth, kHeight);
+}
+
+ShadowWindow::~ShadowWindow() { DestroyTopLevel(); }
+
+void ShadowWindow::CreateControls() {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  auto make = [&](const char* cls, const char* text, DWORD style, int id, int x, int w) {
+    return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, 0, w, kHeight, hwnd_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  };
+  // The picture behind the buttons, as wide as the window.
+  HWND picture = make("STATIC", "", SS_WHITERECT, ids::shImage1, 0, kWidth);
+  EnableWindow(picture, FALSE);
+  WNDCLASSEXA probe{};
+  probe.cbSize = sizeof(probe);
+  const bool widgets = GetClassInfoExA(instance, ui::kImageButtonClass, &probe) != FALSE;
+  const char* button_class = widgets ? ui::kImageButtonClass : "BUTTON";
+  static const struct {
+    int id;
+    const char* caption;
+    const char* hint;
+  } kButtons[] = {
+      {ids::ToNormal, "^", "Back to normal mode"},
+      {ids::ToolbarButton971, "=", "General Popup Menu"},
+      {ids::ToolbarButton973, "|<", "Previous Track"},
+      {ids::ToolbarButton976, ">", "Play"},
+      {ids::ToolbarButton974, "||", "Pause"},
+      {ids::ToolbarButton975, "[]", "Stop"},
+      {ids::ToolbarButton972, ">|", "Next Track"},
+  };
+  int x = 2;
+  for (const auto& b : kButtons) {
+    HWND button = make(button_class, b.caption, widgets ? 0 : BS_PUSHBUTTON, b.id, x, 15);
+    SendMessageA(button, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(b.hint));
+    SetWindowPos(button, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    x += 17;
+  }
+}
+
+void ShadowWindow::Show() {
+  if (hwnd_) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+void ShadowWindow::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+int ShadowWindow::PictureHeight() const {
+  RECT r{};
+  if (HWND picture = GetDlgItem(hwnd_, ids::shImage1)) GetClientRect(picture, &r);
+  return r.bottom > 0 ? r.bottom : kHeight;
+}
+
+void ShadowWindow::PlaceAt(int x, int y) {
+  if (!hwnd_) return;
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  const int height = PictureHeight();
+  // Most ticks find it where it is: nothing is moved or drawn then.
+  if (IsWindowVisible(hwnd_) && r.left == x && r.top == y && r.right - r.left == kWidth &&
+      r.bottom - r.top == height)
+    return;
+  SetWindowPos(hwnd_, HWND_TOPMOST, x, y, kWidth, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+LRESULT ShadowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE: CreateControls(); return 0;
+    case WM_COMMAND:
+      if (HIWORD(wp) != BN_CLICKED) return 0;
+      // The transport buttons call the operations themselves, not the guarded commands.
+      switch (LOWORD(wp)) {
+        case ids::ToNormal: owner_.LeaveShadowMode(); break;
+        case ids::ToolbarButton971: owner_.PopUpGeneralMenu(hwnd_); break;
+        case ids::ToolbarButton972: player_.NextTrack(); break;
+        case ids::ToolbarButton973: player_.PrevTrack(); break;
+        case ids::ToolbarButton974: player_.Pause(); break;
+        case ids::ToolbarButton975: player_.Stop(); break;
+        case ids::ToolbarButton976: player_.Play(); break;
+        default: break;
+      }
+      return 0;
+    case WM_CLOSE: return 0;  // it goes with shadow mode, never on its own
+    default: break;
+  }
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+}  // namespace velmora

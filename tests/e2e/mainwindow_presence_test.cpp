@@ -1,0 +1,310 @@
+// The main window as a user lives with it, seen from outside: minimise to the tray and back,
+// the task bar's button, title and commands, keys that do nothing, Alt+F4, easy move, the
+// Loop entry, shadow mode riding on another window, and the general menu's entries.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/main_window_ids_win.h"
+#include "external_ctl.h"
+#include "harness/harness.h"
+#include "ui/control_ids.h"
+
+namespace velmora::e2e {
+namespace {
+
+LRESULT Query(HWND main, UINT message, WPARAM wp = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(main, message, wp, 0, SMTO_ABORTIFHUNG, 5000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+void MenuCommand(HWND main, int id) { SendMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+std::string Status(HWND main) { return ControlText(main, ids::banner2); }
+
+// The application's window: it owns the main window and carries the task-bar button.
+HWND TaskbarOwner(HWND main) { return GetWindow(main, GW_OWNER); }
+
+bool HasTaskbarButton(HWND main) {
+  HWND owner = TaskbarOwner(main);
+  const auto shows_button = [](HWND w) {
+    return w && IsWindowVisible(w) && !(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  };
+  // An owned window has no button of its own unless it asks for one.
+  const bool main_button =
+      IsWindowVisible(main) && (GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  return shows_button(owner) || main_button;
+}
+
+class MainWindowPresence : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry::ClearSettings();
+    registry::WriteDword("Nag", 0);
+  }
+  bool Start() {
+    if (!player_.Start(folder_)) return false;
+    if (!WaitStarted(player_)) {
+      HWND m = player_.MainWindow();
+      ADD_FAILURE() << "not started: main " << m << " visible " << IsWindowVisible(m) << " tb "
+                    << IsControlVisible(m, ids::tb) << " title enabled "
+                    << IsControlEnabled(m, ids::Banner1) << " status " << Status(m);
+      return false;
+    }
+    main_ = player_.MainWindow();
+    // The start-up's one-shot status (the makers' address, four seconds in) comes first.
+    const bool address = WaitUntil([&] { return Status(main_).rfind("http", 0) == 0; });
+    EXPECT_TRUE(address) << Status(main_);
+    return address;
+  }
+  void Drag(int x0, int y0, int x1, int y1) {
+    SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y0));
+    SendMessageA(main_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x1, y1));
+    SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(x1, y1));
+  }
+  RECT Rect() const {
+    RECT r{};
+    GetWindowRect(main_, &r);
+    return r;
+  }
+  TestFolder folder_;
+  PlayerProcess player_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(MainWindowPresence, MinimiseToTheTrayAndBackAndTheTaskBarsCommands) {
+  folder_.AddPlugin("probe.dll", "probe.dll", "extensions=PRB\nlength_ms=600000\n");
+  const std::string song = folder_.MakeMediaFile("song.prb");
+  folder_.WriteFile("pl.m3u", song + "\r\n");
+  // A design without an inactive picture: the status line keeps what restoring says.
+  registry::WriteString("design", "Compact");
+  ASSERT_EQ(registry::ReadDword("Minimize"), std::nullopt);  // first run stores 1: the tray
+  ASSERT_TRUE(Start());
+  HWND owner = TaskbarOwner(main_);
+  ASSERT_NE(owner, nullptr);
+  EXPECT_TRUE(HasTaskbarButton(main_));
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 0);
+  EXPECT_EQ(WindowText(owner), "ORVANE Velmora");
+
+  // The button carries the application title with the song; the main window keeps its
+  // caption for other programs.
+  ASSERT_TRUE(SendRegistered(main_, "VelmoraPlay").has_value());
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(owner).rfind("ORVANE Velmora - ", 0) == 0; }))
+      << WindowText(owner);
+  EXPECT_EQ(WindowText(main_), "ORVANE Velmora");
+
+  Click(main_, ids::minibut);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
+  EXPECT_FALSE(HasTaskbarButton(main_));
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 1);
+  EXPECT_EQ(Status(main_), "Minimizing");
+
+  // A double click on the tray icon.
+  SendMessageA(main_, main_menu::kTrayNotify, 1, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(IsWindowVisible(main_));
+  EXPECT_TRUE(HasTaskbarButton(main_));
+  EXPECT_FALSE(IsIconic(owner));
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 0);
+  EXPECT_EQ(Status(main_), "Restoring");
+
+  // The task bar's Minimize and Restore take the same ways; its Close ends the player
+  // with the full shutdown (the settings are saved).
+  SendMessageA(owner, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(IsWindowVisible(main_));
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 1);
+  SendMessageA(owner, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(IsWindowVisible(main_));
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 0);
+  PostMessageA(owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(player_.WaitForExit().has_value());
+  EXPECT_EQ(registry::ReadString("Version"), "0.91");
+}
+
+TEST_F(MainWindowPresence, KeysWithoutAnEntryDoNothingAndAltF4Closes) {
+  ASSERT_TRUE(Start());
+  const RECT before = Rect();
+  ASSERT_TRUE(SendCopyData(main_, "$still").has_value());
+  for (WPARAM key : {VK_F3, VK_F4, VK_DECIMAL}) {
+    PostMessageA(main_, WM_KEYDOWN, key, 1);
+    PostMessageA(main_, WM_KEYUP, key, 0xC0000001);
+  }
+  // Maximise and the window menu are consumed as well.
+  SendMessageA(main_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  SendMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  Query(main_, WM_NULL);  // the posted keys have run
+  EXPECT_EQ(Status(main_), "still");
+  EXPECT_TRUE(IsWindowVisible(main_));
+  const RECT after = Rect();
+  EXPECT_TRUE(EqualRect(&before, &after));
+  for (const char* form : {"TForm2", "TForm3", "TForm6"}) {
+    HWND w = player_.FindWindowOfClass(form);
+    EXPECT_TRUE(!w || !IsWindowVisible(w)) << form;
+  }
+  // Alt+E: easy move, stored by the shutdown that Alt+F4 runs.
+  SendMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, 'e');
+  EXPECT_EQ(Status(main_), "Easymove activated");
+  PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(player_.WaitForExit().has_value());
+  EXPECT_EQ(registry::ReadDword("EasyMove"), 1u);
+}
+
+TEST_F(MainWindowPresence, EasyMoveDragsTheWindowByItsBackgroundOnlyWhenOn) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(SendCopyData(main_, "$idle").has_value());
+  const RECT start = Rect();
+  Drag(50, 50, 80, 70);
+  RECT now = Rect();
+  EXPECT_TRUE(EqualRect(&start, &now));
+  EXPECT_EQ(Status(main_), "idle");  // not even the press shows a status
+
+  MenuCommand(main_, main_menu::kEasyMove);
+  EXPECT_EQ(Query(main_, main_menu::kQueryMenuMark, main_menu::kEasyMove), 1);
+  Drag(50, 50, 80, 70);
+  now = Rect();
+  EXPECT_EQ(now.left - start.left, 30);
+  EXPECT_EQ(now.top - start.top, 20);
+  EXPECT_EQ(Status(main_), "Easy-Moving");
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(MainWindowPresence, LoopEntryMovesMarkBoxAndBehaviourTogether) {
+  folder_.AddPlugin("probe.dll", "probe.dll", "extensions=PRB\nlength_ms=1500\n");
+  const std::string song = folder_.MakeMediaFile("song.prb");
+  folder_.WriteFile("pl.m3u", song + "\r\n");
+  ASSERT_TRUE(Start());
+  HWND options = player_.FindWindowOfClassWait("TForm2");
+  ASSERT_EQ(Query(main_, main_menu::kQueryMenuMark, main_menu::kLoop), 1);
+  ASSERT_EQ(CheckState(options, ids::cbLoop), BST_CHECKED);
+  ProbeLog log(folder_);
+  // Loop on: the one song plays again after its end.
+  ASSERT_TRUE(SendRegistered(main_, "VelmoraPlay").has_value());
+  EXPECT_TRUE(log.WaitForCount("play", 2, 20000));
+
+  MenuCommand(main_, main_menu::kLoop);
+  EXPECT_EQ(Query(main_, main_menu::kQueryMenuMark, main_menu::kLoop), 0);
+  EXPECT_EQ(CheckState(options, ids::cbLoop), BST_UNCHECKED);
+  // Loop off: the end of the last entry stops.
+  EXPECT_TRUE(WaitForControlText(main_, ids::poslab, "Stop", 20000));
+  const int plays = log.Count("play");
+  EXPECT_FALSE(WaitUntil([&] { return log.Count("play") > plays; }, 3000));
+  // The box moves the mark back.
+  Click(options, ids::cbLoop);
+  EXPECT_EQ(Query(main_, main_menu::kQueryMenuMark, main_menu::kLoop), 1);
+  EXPECT_TRUE(player_.Close());
+  EXPECT_EQ(registry::ReadDword("loop"), 1u);
+}
+
+// A plain window of the test's own for the shadow window to ride on.
+HWND MakeTargetWindow(int x, int y, int w, int h) {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VelmoraShadowTarget";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    return RegisterClassA(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "VelmoraShadowTarget", "target", WS_POPUP | WS_VISIBLE,
+                              x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  UpdateWindow(hwnd);
+  return hwnd;
+}
+
+TEST_F(MainWindowPresence, StoredShadowModeRidesOnThePointedWindowAndComesBack) {
+  registry::WriteDword("ShadowMode", 1);
+  ASSERT_TRUE(player_.Start(folder_));
+  HWND shadow = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    shadow = player_.FindWindowOfClass("TForm4");
+    return shadow && IsWindowVisible(shadow);
+  }));
+  main_ = player_.WaitForMainWindow();
+  EXPECT_FALSE(IsWindowVisible(main_));
+  for (int id : {ids::ToNormal, ids::ToolbarButton971, ids::ToolbarButton972,
+                 ids::ToolbarButton973, ids::ToolbarButton974, ids::ToolbarButton975,
+                 ids::ToolbarButton976})
+    EXPECT_NE(Control(shadow, id), nullptr) << id;
+
+  HWND target = MakeTargetWindow(300, 200, 400, 250);
+  ASSERT_NE(target, nullptr);
+  SetCursorPos(500, 350);
+  RECT r{};
+  EXPECT_TRUE(WaitUntil([&] {
+    GetWindowRect(shadow, &r);
+    return r.left == 700 - 200 && r.top == 200 + 5;
+  }, 3000)) << r.left << "," << r.top;
+  EXPECT_EQ(r.right - r.left, 121);
+  EXPECT_EQ(r.bottom - r.top, 9);
+  // It follows the window when that moves.
+  SetWindowPos(target, nullptr, 100, 100, 400, 250, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetCursorPos(300, 200);
+  EXPECT_TRUE(WaitUntil([&] {
+    GetWindowRect(shadow, &r);
+    return r.left == 300 && r.top == 105;
+  }, 3000)) << r.left << "," << r.top;
+  // The mouse over the shadow window itself: it stays where it is.
+  SetCursorPos(r.left + 3, r.top + 3);
+  WaitUntil([] { return false; }, 400);
+  RECT still{};
+  GetWindowRect(shadow, &still);
+  EXPECT_TRUE(EqualRect(&r, &still));
+  DestroyWindow(target);
+  SetCursorPos(0, 0);
+
+  // Back to the main window.
+  Click(shadow, ids::ToNormal);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) && !IsWindowVisible(shadow); }));
+  EXPECT_TRUE(player_.Close());
+  EXPECT_EQ(registry::ReadDword("ShadowMode"), 0u);
+}
+
+TEST_F(MainWindowPresence, GeneralMenuEntriesReachTheirTargets) {
+  ASSERT_TRUE(Start());
+  HWND options = player_.FindWindowOfClassWait("TForm2");
+  ASSERT_NE(options, nullptr);
+  const auto shown = [&](const char* form) {
+    return WaitUntil([&] {
+      HWND w = player_.FindWindowOfClass(form);
+      return w && IsWindowVisible(w);
+    });
+  };
+  const auto hide = [&](const char* form) {
+    if (HWND w = player_.FindWindowOfClass(form)) ShowWindow(w, SW_HIDE);
+  };
+  const struct {
+    int id;
+    const char* status;  // nullptr: none of its own
+    const char* form;
+  } entries[] = {
+      {main_menu::kAbout, "Showing About", "TForm2"},
+      {main_menu::kMemory, "Showing Memory Info", "TForm2"},
+      {main_menu::kGeneral, "General Options", "TForm2"},
+      {main_menu::kSound, "Showing sound options", "TForm2"},
+      {main_menu::kHelp, nullptr, "TForm2"},
+      {main_menu::kRegister, nullptr, "TForm2"},
+      {main_menu::kLink, nullptr, "TForm2"},
+      {main_menu::kInputPlugins, nullptr, "TForm2"},
+      {main_menu::kDesignInfos, nullptr, "TForm2"},
+      {main_menu::kVisualisation, nullptr, "TForm2"},
+      {main_menu::kDesign, "Showing Design", "TForm6"},
+      {main_menu::kPlaylist, "Showing Playlist", "TForm3"},
+      {main_menu::kVuMeter, nullptr, "TForm12"},
+  };
+  for (const auto& e : entries) {
+    ASSERT_TRUE(SendCopyData(main_, "$before").has_value());
+    MenuCommand(main_, e.id);
+    if (e.status) EXPECT_EQ(Status(main_), e.status) << e.id;
+    EXPECT_TRUE(shown(e.form)) << e.id;
+    hide(e.form);
+  }
+  // The tray menu's Restore and the general menu's Exit.
+  MenuCommand(main_, main_menu::kRestore);
+  EXPECT_EQ(Status(main_), "Restoring");
+  PostMessageA(main_, WM_COMMAND, main_menu::kExit, 0);
+  EXPECT_TRUE(player_.WaitForExit().has_value());
+}
+
+}  // namespace
+}  // namespace velmora::e2e

@@ -165,6 +165,7 @@ MainWindow::MainWindow(App& app, WindowCommands& windows, ShellSteps& steps)
                  (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight, taskbar_.hwnd());
   taskbar_.SetCommands(this);
+  taskbar_.SetTitle(app.title);
   taskbar_.SetButtonShown(true);
   host_.OnApplicationTitle([this](const std::string& title) { ApplicationTitleChanged(title); });
   app_.settings.AddObserver(this);

@@ -21,6 +21,19 @@ uint64_t CpuTime100ns(HANDLE process) {
   return value(kernel) + value(user);
 }
 
+// Prints the CPU time of `process` over `seconds`, in per cent of one core.
+void MeasureCpu(HANDLE process, int seconds, const char* what, const char* target) {
+  const uint64_t cpu0 = CpuTime100ns(process);
+  const DWORD t0 = GetTickCount();
+  WaitUntil([] { return false; }, seconds * 1000);
+  const uint64_t cpu1 = CpuTime100ns(process);
+  const DWORD wall_ms = GetTickCount() - t0;
+  const double cpu_ms = static_cast<double>(cpu1 - cpu0) / 10000.0;
+  const double percent = wall_ms ? 100.0 * cpu_ms / wall_ms : 0.0;
+  std::printf("idle CPU %s: %.1f ms CPU in %lu ms = %.2f%% of one core (target %s)\n", what,
+              cpu_ms, static_cast<unsigned long>(wall_ms), percent, target);
+}
+
 TEST(Benchmark, DISABLED_IdleCpuWhilePlaying) {
   registry::ClearSettings();
   TestFolder folder;
@@ -35,20 +48,27 @@ TEST(Benchmark, DISABLED_IdleCpuWhilePlaying) {
   ASSERT_TRUE(IsControlEnabled(main, ids::Banner1)) << "the title scrolls";
   Sleep(2000);  // let the start settle
 
-  const int seconds = 30;
-  const uint64_t cpu0 = CpuTime100ns(player.Handle());
-  const DWORD t0 = GetTickCount();
-  WaitUntil([] { return false; }, seconds * 1000);
-  const uint64_t cpu1 = CpuTime100ns(player.Handle());
-  const DWORD wall_ms = GetTickCount() - t0;
-
-  const double cpu_ms = static_cast<double>(cpu1 - cpu0) / 10000.0;
-  const double percent = wall_ms ? 100.0 * cpu_ms / wall_ms : 0.0;
-  std::printf(
-      "idle CPU while playing, title scrolling: %.1f ms CPU in %lu ms = %.2f%% of one core "
-      "(target <= 2%%)\n",
-      cpu_ms, static_cast<unsigned long>(wall_ms), percent);
+  MeasureCpu(player.Handle(), 30, "while playing, title scrolling", "<= 2%");
   std::printf("position polls in the window: %d\n", log.Count("getposition"));
+  EXPECT_TRUE(player.Close());
+}
+
+TEST(Benchmark, DISABLED_IdleCpuInShadowModeWithTheTrayIcon) {
+  // The small window rides on the window under the mouse every 100 ms; the tray icon and
+  // the task-bar button are both shown; nothing plays.
+  registry::ClearSettings();
+  registry::WriteDword("Nag", 0);
+  registry::WriteDword("ShadowMode", 1);
+  registry::WriteDword("VisibleMode", 2);
+  TestFolder folder;
+  PlayerProcess player;
+  ASSERT_TRUE(player.Start(folder));
+  ASSERT_TRUE(WaitUntil([&] {
+    HWND shadow = player.FindWindowOfClass("TForm4");
+    return shadow && IsWindowVisible(shadow);
+  }));
+  Sleep(2000);  // let the start settle
+  MeasureCpu(player.Handle(), 20, "in shadow mode with the tray icon", "<= 1%");
   EXPECT_TRUE(player.Close());
 }
 

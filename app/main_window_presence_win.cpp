@@ -109,8 +109,8 @@ void MainWindow::ShowTrayMenu() {
 
 void MainWindow::EnterShadowMode() {
   shadow_shown_ = true;
-  if (shadow_) shadow_->Show();
   HidePlayer();
+  if (shadow_) shadow_->Show();
   host_.StartTimer(TimerId::ShadowPlacement);
 }
 

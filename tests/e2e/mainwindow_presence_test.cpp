@@ -37,6 +37,23 @@ bool HasTaskbarButton(HWND main) {
   return shows_button(owner) || main_button;
 }
 
+// A plain window of the test's own: another application to point at or to focus.
+HWND MakeTargetWindow(int x, int y, int w, int h) {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VelmoraShadowTarget";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    return RegisterClassA(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "VelmoraShadowTarget", "target", WS_POPUP | WS_VISIBLE,
+                              x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  UpdateWindow(hwnd);
+  return hwnd;
+}
+
 class MainWindowPresence : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -62,6 +79,12 @@ class MainWindowPresence : public ::testing::Test {
     SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y0));
     SendMessageA(main_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x1, y1));
     SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(x1, y1));
+  }
+  // A popup menu of the player is open.
+  bool MenuOpen() const {
+    for (HWND w : TopLevelWindowsOf(player_.Pid()))
+      if (ClassNameOf(w) == "#32768" && IsWindowVisible(w)) return true;
+    return false;
   }
   RECT Rect() const {
     RECT r{};
@@ -165,6 +188,23 @@ TEST_F(MainWindowPresence, EasyMoveDragsTheWindowByItsBackgroundOnlyWhenOn) {
   EXPECT_EQ(now.left - start.left, 30);
   EXPECT_EQ(now.top - start.top, 20);
   EXPECT_EQ(Status(main_), "Easy-Moving");
+
+  // The Move button drags the window whatever easy move says.
+  const RECT before_move = Rect();
+  HWND move = Control(main_, ids::Button1);
+  SendMessageA(move, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(move, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(15, 12));
+  SendMessageA(move, WM_LBUTTONUP, 0, MAKELPARAM(15, 12));
+  now = Rect();
+  EXPECT_EQ(now.left - before_move.left, 10);
+  EXPECT_EQ(now.top - before_move.top, 7);
+  EXPECT_EQ(Status(main_), "Moving");
+
+  // The right button on the background with no file: the one disabled entry.
+  PostMessageA(main_, WM_RBUTTONUP, 0, MAKELPARAM(50, 50));
+  EXPECT_TRUE(WaitUntil([&] { return MenuOpen(); }, 5000));
+  PostMessageA(main_, WM_CANCELMODE, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !MenuOpen(); }, 5000));
   EXPECT_TRUE(player_.Close());
 }
 
@@ -195,21 +235,63 @@ TEST_F(MainWindowPresence, LoopEntryMovesMarkBoxAndBehaviourTogether) {
   EXPECT_EQ(registry::ReadDword("loop"), 1u);
 }
 
-// A plain window of the test's own for the shadow window to ride on.
-HWND MakeTargetWindow(int x, int y, int w, int h) {
-  static const bool registered = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VelmoraShadowTarget";
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    return RegisterClassA(&wc) != 0;
-  }();
-  if (!registered) return nullptr;
-  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "VelmoraShadowTarget", "target", WS_POPUP | WS_VISIBLE,
-                              x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  UpdateWindow(hwnd);
-  return hwnd;
+TEST_F(MainWindowPresence, StoredVisibleModeTrayOnlyHoldsAfterARestore) {
+  registry::WriteDword("VisibleMode", 1);
+  registry::WriteDword("Minimize", 0);
+  registry::WriteString("design", "Compact");
+  ASSERT_TRUE(Start());
+  HWND owner = TaskbarOwner(main_);
+  EXPECT_FALSE(HasTaskbarButton(main_));
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 1);
+  // Minimised to the task bar: the button appears, minimised; the icon stays.
+  Click(main_, ids::minibut);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
+  EXPECT_TRUE(IsWindowVisible(owner) && IsIconic(owner));
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 1);
+  // Restored from the task bar: back where VisibleMode puts it.
+  SendMessageA(owner, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(IsWindowVisible(main_));
+  EXPECT_FALSE(HasTaskbarButton(main_));
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 1);
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(MainWindowPresence, InactiveFaceWhenAnotherApplicationTakesTheFocus) {
+  // Default brings an inactive picture, Compact none.
+  for (const char* design : {"Default", "Compact"}) {
+    SCOPED_TRACE(design);
+    registry::ClearSettings();
+    registry::WriteDword("Nag", 0);
+    registry::WriteString("design", design);
+    PlayerProcess player;
+    ASSERT_TRUE(player.Start(folder_));
+    ASSERT_TRUE(WaitStarted(player));
+    HWND main = player.MainWindow();
+    ASSERT_TRUE(WaitUntil([&] { return Status(main).rfind("http", 0) == 0; }));
+    SetForegroundWindow(main);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }, 5000));
+    ASSERT_TRUE(SendCopyData(main, "$before").has_value());
+    HWND other = MakeTargetWindow(10, 10, 100, 100);
+    SetForegroundWindow(other);
+    const bool with_picture = std::string(design) == "Default";
+    if (with_picture) {
+      EXPECT_TRUE(WaitUntil([&] { return Query(main, main_menu::kQueryDeactivatedFace) == 1; }));
+      EXPECT_EQ(Status(main), "Deactivated");
+      EXPECT_TRUE(IsControlVisible(main, ids::imdeactivated));
+    } else {
+      EXPECT_FALSE(WaitUntil([&] { return Query(main, main_menu::kQueryDeactivatedFace) == 1; },
+                             1500));
+      EXPECT_EQ(Status(main), "before");
+      EXPECT_TRUE(IsControlVisible(main, ids::background));
+    }
+    SetForegroundWindow(main);
+    if (with_picture) {
+      EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Welcome Back", 5000));
+      EXPECT_FALSE(IsControlVisible(main, ids::imdeactivated));
+    }
+    DestroyWindow(other);
+    EXPECT_TRUE(player.Close());
+  }
 }
 
 TEST_F(MainWindowPresence, StoredShadowModeRidesOnThePointedWindowAndComesBack) {
@@ -221,7 +303,7 @@ TEST_F(MainWindowPresence, StoredShadowModeRidesOnThePointedWindowAndComesBack) 
     return shadow && IsWindowVisible(shadow);
   }));
   main_ = player_.WaitForMainWindow();
-  EXPECT_FALSE(IsWindowVisible(main_));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
   for (int id : {ids::ToNormal, ids::ToolbarButton971, ids::ToolbarButton972,
                  ids::ToolbarButton973, ids::ToolbarButton974, ids::ToolbarButton975,
                  ids::ToolbarButton976})
@@ -307,14 +389,9 @@ TEST_F(MainWindowPresence, GeneralMenuEntriesReachTheirTargets) {
   // The menu button drops the menu down; cancelled, it closes again.
   PostMessageA(Control(main_, ids::optionbut), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitForControlText(main_, ids::banner2, "Showig Setup Popup", 5000));
-  const auto menu_open = [&] {
-    for (HWND w : TopLevelWindowsOf(player_.Pid()))
-      if (ClassNameOf(w) == "#32768" && IsWindowVisible(w)) return true;
-    return false;
-  };
-  EXPECT_TRUE(WaitUntil(menu_open, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return MenuOpen(); }, 5000));
   PostMessageA(main_, WM_CANCELMODE, 0, 0);
-  EXPECT_TRUE(WaitUntil([&] { return !menu_open(); }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return !MenuOpen(); }, 5000));
 
   // The tray menu's Restore and the general menu's Exit.
   MenuCommand(main_, main_menu::kRestore);

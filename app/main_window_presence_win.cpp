@@ -101,8 +101,8 @@ void MainWindow::ShowTrayMenu() {
   POINT cursor{};
   GetCursorPos(&cursor);
   SetForegroundWindow(hwnd_);
-  const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
-                                 hwnd_, nullptr);
+  const int cmd =
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
   PostMessageA(hwnd_, WM_NULL, 0, 0);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }

@@ -482,12 +482,8 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kPauseFadeIn: p->FadeInPause(); break;
       case kScroll: p->ScrollTitle(true); break;
       case kNoScroll: p->ScrollTitle(false); break;
-      case kMenuNews:
-        windows_.ShowNews();
-        break;
-      case kMenuHelp:
-        windows_.ShowOptionsPage("Help");
-        break;
+      case kMenuNews: windows_.ShowNews(); break;
+      case kMenuHelp: windows_.ShowOptionsPage("Help"); break;
       case kMenuAbout:
         windows_.ShowOptionsPage("About");
         app_.display->ShowStatus("Showing About");
@@ -495,9 +491,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       case kMenuPlaylist: ShowPlaylistWindow(); break;
       case kMenuOpen: p->OpenFiles(); break;
       case kMenuRegister:
-      case kMenuLink:
-        windows_.ShowOptionsPage("FileType/Icons");
-        break;
+      case kMenuLink: windows_.ShowOptionsPage("FileType/Icons"); break;
       case kMenuMemory:
         app_.display->ShowStatus("Showing Memory Info");
         windows_.ShowOptionsPage("Memory Infos");
@@ -531,23 +525,15 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         app_.display->ShowStatus("Showing sound options");
         windows_.ShowOptionsPage("Sound Options");
         break;
-      case kMenuDesignInfos:
-        windows_.ShowOptionsPage("Design Info");
-        break;
-      case kMenuInputPlugins:
-        windows_.ShowOptionsPage("Input Plugins");
-        break;
-      case kMenuVisualisation:
-        windows_.ShowVisualisation();
-        break;
+      case kMenuDesignInfos: windows_.ShowOptionsPage("Design Info"); break;
+      case kMenuInputPlugins: windows_.ShowOptionsPage("Input Plugins"); break;
+      case kMenuVisualisation: windows_.ShowVisualisation(); break;
       case kMenuPlay: p->PlayIfEnabled(); break;
       case kMenuStop: p->StopIfEnabled(); break;
       case kMenuPause: p->PauseIfEnabled(); break;
       case kMenuNext: p->NextTrackIfEnabled(); break;
       case kMenuPrev: p->PrevTrackIfEnabled(); break;
-      case kMenuVuMeter:
-        windows_.ShowVuMeter();
-        break;
+      case kMenuVuMeter: windows_.ShowVuMeter(); break;
       case kMenuVisualisationPlugin: windows_.StartOrStopVisualisation(); break;
       case kMenuExit: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
       case kRestore: Restore(); break;
@@ -649,10 +635,14 @@ constexpr struct {
   int id;
   bool PlayerSettings::*setting;
 } kMenuMarks[] = {
-    {kMenuFadeStop, &PlayerSettings::Fadestop},   {kMenuFadePlay, &PlayerSettings::Fadeplay},
-    {kMenuFadePause, &PlayerSettings::Fadepause}, {kMenuTransparency, &PlayerSettings::Transparency},
-    {kMenuEasyMove, &PlayerSettings::EasyMove},   {kMenuAutoPlay, &PlayerSettings::autoplay},
-    {kMenuRandom, &PlayerSettings::Randomplay},   {kMenuLoop, &PlayerSettings::loop},
+    {kMenuFadeStop, &PlayerSettings::Fadestop},
+    {kMenuFadePlay, &PlayerSettings::Fadeplay},
+    {kMenuFadePause, &PlayerSettings::Fadepause},
+    {kMenuTransparency, &PlayerSettings::Transparency},
+    {kMenuEasyMove, &PlayerSettings::EasyMove},
+    {kMenuAutoPlay, &PlayerSettings::autoplay},
+    {kMenuRandom, &PlayerSettings::Randomplay},
+    {kMenuLoop, &PlayerSettings::loop},
 };
 }  // namespace
 

@@ -40,13 +40,13 @@ void ShadowWindow::CreateControls() {
     const char* caption;
     const char* hint;
   } kButtons[] = {
-      {ids::ToNormal, "^", "Back to normal mode"},
-      {ids::ToolbarButton971, "=", "General Popup Menu"},
-      {ids::ToolbarButton973, "|<", "Previous Track"},
-      {ids::ToolbarButton976, ">", "Play"},
-      {ids::ToolbarButton974, "||", "Pause"},
-      {ids::ToolbarButton975, "[]", "Stop"},
-      {ids::ToolbarButton972, ">|", "Next Track"},
+      {ids::shToNormal, "^", "Back to normal mode"},
+      {ids::shToolbarButton971, "=", "General Popup Menu"},
+      {ids::shToolbarButton973, "|<", "Previous Track"},
+      {ids::shToolbarButton976, ">", "Play"},
+      {ids::shToolbarButton974, "||", "Pause"},
+      {ids::shToolbarButton975, "[]", "Stop"},
+      {ids::shToolbarButton972, ">|", "Next Track"},
   };
   int x = 2;
   for (const auto& b : kButtons) {
@@ -90,13 +90,13 @@ LRESULT ShadowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (HIWORD(wp) != BN_CLICKED) return 0;
       // The transport buttons call the operations themselves, not the guarded commands.
       switch (LOWORD(wp)) {
-        case ids::ToNormal: owner_.LeaveShadowMode(); break;
-        case ids::ToolbarButton971: owner_.PopUpGeneralMenu(hwnd_); break;
-        case ids::ToolbarButton972: player_.NextTrack(); break;
-        case ids::ToolbarButton973: player_.PrevTrack(); break;
-        case ids::ToolbarButton974: player_.Pause(); break;
-        case ids::ToolbarButton975: player_.Stop(); break;
-        case ids::ToolbarButton976: player_.Play(); break;
+        case ids::shToNormal: owner_.LeaveShadowMode(); break;
+        case ids::shToolbarButton971: owner_.PopUpGeneralMenu(hwnd_); break;
+        case ids::shToolbarButton972: player_.NextTrack(); break;
+        case ids::shToolbarButton973: player_.PrevTrack(); break;
+        case ids::shToolbarButton974: player_.Pause(); break;
+        case ids::shToolbarButton975: player_.Stop(); break;
+        case ids::shToolbarButton976: player_.Play(); break;
         default: break;
       }
       return 0;

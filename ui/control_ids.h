@@ -92,9 +92,9 @@ enum OptionsWindow : int {
   baledit = 2161,
   // Help page.
   infor = 2170,
-  OLabel5 = 2171,  // "Change the design"
+  OLabel5 = 2171,       // "Change the design"
   helpPlaylist = 2172,  // "Edit the playlist" (the control named playlist)
-  OLabel6 = 2173,  // "Open files"
+  OLabel6 = 2173,       // "Open files"
   // History, Greetings.
   Memo3 = 2180,
   Memo1 = 2181,
@@ -256,14 +256,14 @@ enum AutoUpdateWindow : int {
 
 // TForm4, the shadow-mode window (4000-4999).
 enum ShadowWindow : int {
-  shImage1 = 4001,             // Image1: the picture behind the buttons
-  ToNormal = 4002,             // back to the main window
-  ToolbarButton971 = 4003,     // the general menu
-  ToolbarButton972 = 4004,     // next track
-  ToolbarButton973 = 4005,     // previous track
-  ToolbarButton974 = 4006,     // pause
-  ToolbarButton975 = 4007,     // stop
-  ToolbarButton976 = 4008,     // play
+  shImage1 = 4001,            // Image1: the picture behind the buttons
+  shToNormal = 4002,          // back to the main window
+  shToolbarButton971 = 4003,  // the general menu
+  shToolbarButton972 = 4004,  // next track
+  shToolbarButton973 = 4005,  // previous track
+  shToolbarButton974 = 4006,  // pause
+  shToolbarButton975 = 4007,  // stop
+  shToolbarButton976 = 4008,  // play
 };
 
 }  // namespace velmora::ids

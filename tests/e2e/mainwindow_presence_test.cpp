@@ -279,8 +279,8 @@ TEST_F(MainWindowPresence, InactiveFaceWhenAnotherApplicationTakesTheFocus) {
       EXPECT_EQ(Status(main), "Deactivated");
       EXPECT_TRUE(IsControlVisible(main, ids::imdeactivated));
     } else {
-      EXPECT_FALSE(WaitUntil([&] { return Query(main, main_menu::kQueryDeactivatedFace) == 1; },
-                             1500));
+      EXPECT_FALSE(
+          WaitUntil([&] { return Query(main, main_menu::kQueryDeactivatedFace) == 1; }, 1500));
       EXPECT_EQ(Status(main), "before");
       EXPECT_TRUE(IsControlVisible(main, ids::background));
     }
@@ -304,28 +304,34 @@ TEST_F(MainWindowPresence, StoredShadowModeRidesOnThePointedWindowAndComesBack) 
   }));
   main_ = player_.WaitForMainWindow();
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
-  for (int id : {ids::ToNormal, ids::ToolbarButton971, ids::ToolbarButton972,
-                 ids::ToolbarButton973, ids::ToolbarButton974, ids::ToolbarButton975,
-                 ids::ToolbarButton976})
+  for (int id :
+       {ids::shToNormal, ids::shToolbarButton971, ids::shToolbarButton972, ids::shToolbarButton973,
+        ids::shToolbarButton974, ids::shToolbarButton975, ids::shToolbarButton976})
     EXPECT_NE(Control(shadow, id), nullptr) << id;
 
   HWND target = MakeTargetWindow(300, 200, 400, 250);
   ASSERT_NE(target, nullptr);
   SetCursorPos(500, 350);
   RECT r{};
-  EXPECT_TRUE(WaitUntil([&] {
-    GetWindowRect(shadow, &r);
-    return r.left == 700 - 200 && r.top == 200 + 5;
-  }, 3000)) << r.left << "," << r.top;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        GetWindowRect(shadow, &r);
+        return r.left == 700 - 200 && r.top == 200 + 5;
+      },
+      3000))
+      << r.left << "," << r.top;
   EXPECT_EQ(r.right - r.left, 121);
   EXPECT_EQ(r.bottom - r.top, 9);
   // It follows the window when that moves.
   SetWindowPos(target, nullptr, 100, 100, 400, 250, SWP_NOZORDER | SWP_NOACTIVATE);
   SetCursorPos(300, 200);
-  EXPECT_TRUE(WaitUntil([&] {
-    GetWindowRect(shadow, &r);
-    return r.left == 300 && r.top == 105;
-  }, 3000)) << r.left << "," << r.top;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        GetWindowRect(shadow, &r);
+        return r.left == 300 && r.top == 105;
+      },
+      3000))
+      << r.left << "," << r.top;
   // The mouse over the shadow window itself: it stays where it is.
   SetCursorPos(r.left + 3, r.top + 3);
   WaitUntil([] { return false; }, 400);
@@ -336,7 +342,7 @@ TEST_F(MainWindowPresence, StoredShadowModeRidesOnThePointedWindowAndComesBack) 
   SetCursorPos(0, 0);
 
   // Back to the main window.
-  Click(shadow, ids::ToNormal);
+  Click(shadow, ids::shToNormal);
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) && !IsWindowVisible(shadow); }));
   EXPECT_TRUE(player_.Close());
   EXPECT_EQ(registry::ReadDword("ShadowMode"), 0u);
@@ -364,26 +370,28 @@ TEST_F(MainWindowPresence, GeneralMenuEntriesReachTheirTargets) {
     int id;
     const char* status;  // nullptr: none of its own
     const char* form;
+    const char* page;  // the options window's page title
   } entries[] = {
-      {main_menu::kDesign, "Showing Design", "TForm6"},
-      {main_menu::kPlaylist, "Showing Playlist", "TForm3"},
-      {main_menu::kVuMeter, nullptr, "TForm12"},
-      {main_menu::kAbout, "Showing About", "TForm2"},
-      {main_menu::kMemory, "Showing Memory Info", "TForm2"},
-      {main_menu::kGeneral, "General Options", "TForm2"},
-      {main_menu::kSound, "Showing sound options", "TForm2"},
-      {main_menu::kHelp, nullptr, "TForm2"},
-      {main_menu::kRegister, nullptr, "TForm2"},
-      {main_menu::kLink, nullptr, "TForm2"},
-      {main_menu::kInputPlugins, nullptr, "TForm2"},
-      {main_menu::kDesignInfos, nullptr, "TForm2"},
-      {main_menu::kVisualisation, nullptr, "TForm2"},
+      {main_menu::kDesign, "Showing Design", "TForm6", nullptr},
+      {main_menu::kPlaylist, "Showing Playlist", "TForm3", nullptr},
+      {main_menu::kVuMeter, nullptr, "TForm12", nullptr},
+      {main_menu::kAbout, "Showing About", "TForm2", "About"},
+      {main_menu::kMemory, "Showing Memory Info", "TForm2", "Memory Infos"},
+      {main_menu::kSound, "Showing sound options", "TForm2", "Sound Options"},
+      {main_menu::kHelp, nullptr, "TForm2", "Help"},
+      {main_menu::kRegister, nullptr, "TForm2", "FileType - Icons"},
+      {main_menu::kInputPlugins, nullptr, "TForm2", "Input Plugins"},
+      {main_menu::kLink, nullptr, "TForm2", "FileType - Icons"},
+      {main_menu::kDesignInfos, nullptr, "TForm2", "Design Informations"},
+      {main_menu::kVisualisation, nullptr, "TForm2", "Visualisation Plugins"},
+      {main_menu::kGeneral, "General Options", "TForm2", "General Options"},
   };
   for (const auto& e : entries) {
     ASSERT_TRUE(SendCopyData(main_, "$before").has_value());
     MenuCommand(main_, e.id);
     if (e.status) EXPECT_EQ(Status(main_), e.status) << e.id;
     EXPECT_TRUE(shown(e.form)) << e.id;
+    if (e.page) EXPECT_EQ(ControlText(options, ids::pageTitle), e.page) << e.id;
     if (std::string(e.form) != "TForm2") hide(e.form);
   }
   // The menu button drops the menu down; cancelled, it closes again.

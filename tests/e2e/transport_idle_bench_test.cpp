@@ -30,8 +30,8 @@ void MeasureCpu(HANDLE process, int seconds, const char* what, const char* targe
   const DWORD wall_ms = GetTickCount() - t0;
   const double cpu_ms = static_cast<double>(cpu1 - cpu0) / 10000.0;
   const double percent = wall_ms ? 100.0 * cpu_ms / wall_ms : 0.0;
-  std::printf("idle CPU %s: %.1f ms CPU in %lu ms = %.2f%% of one core (target %s)\n", what,
-              cpu_ms, static_cast<unsigned long>(wall_ms), percent, target);
+  std::printf("idle CPU %s: %.1f ms CPU in %lu ms = %.2f%% of one core (target %s)\n", what, cpu_ms,
+              static_cast<unsigned long>(wall_ms), percent, target);
 }
 
 TEST(Benchmark, DISABLED_IdleCpuWhilePlaying) {

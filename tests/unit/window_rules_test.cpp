@@ -52,11 +52,11 @@ TEST(WindowRules, KeyTables) {
   const struct {
     char letter;
     MenuKey key;
-  } letters[] = {{'D', MenuKey::Design},   {'p', MenuKey::Playlist},  {'M', MenuKey::MemoryInfo},
-                 {'a', MenuKey::About},    {'E', MenuKey::EasyMove},  {'g', MenuKey::General},
-                 {'S', MenuKey::Sound},    {'o', MenuKey::OpenFiles}, {'V', MenuKey::VuMeter},
-                 {'d', MenuKey::Design},   {'x', MenuKey::None},      {'F', MenuKey::None},
-                 {' ', MenuKey::None},     {'\0', MenuKey::None}};
+  } letters[] = {{'D', MenuKey::Design}, {'p', MenuKey::Playlist},  {'M', MenuKey::MemoryInfo},
+                 {'a', MenuKey::About},  {'E', MenuKey::EasyMove},  {'g', MenuKey::General},
+                 {'S', MenuKey::Sound},  {'o', MenuKey::OpenFiles}, {'V', MenuKey::VuMeter},
+                 {'d', MenuKey::Design}, {'x', MenuKey::None},      {'F', MenuKey::None},
+                 {' ', MenuKey::None},   {'\0', MenuKey::None}};
   for (const auto& l : letters) EXPECT_EQ(MenuKeyFor(l.letter), l.key) << l.letter;
 
   // Close from Alt+F4 or the task bar, the task bar's Minimize and Restore and the menu key

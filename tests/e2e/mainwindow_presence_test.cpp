@@ -375,6 +375,7 @@ TEST_F(MainWindowPresence, GeneralMenuEntriesReachTheirTargets) {
       {main_menu::kDesign, "Showing Design", "TForm6", nullptr},
       {main_menu::kPlaylist, "Showing Playlist", "TForm3", nullptr},
       {main_menu::kVuMeter, nullptr, "TForm12", nullptr},
+      {main_menu::kNews, nullptr, "TForm13", nullptr},
       {main_menu::kAbout, "Showing About", "TForm2", "About"},
       {main_menu::kMemory, "Showing Memory Info", "TForm2", "Memory Infos"},
       {main_menu::kSound, "Showing sound options", "TForm2", "Sound Options"},

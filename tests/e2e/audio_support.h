@@ -197,8 +197,10 @@ inline bool AnswerMessageBox(const PlayerProcess& player, const std::string& tex
 // Starts the player and waits until it is ready to play files.
 inline HWND StartReady(PlayerProcess& player, const TestFolder& folder,
                        const LaunchOptions& options = {}) {
-  if (!player.Start(folder, options) || !WaitStarted(player)) return nullptr;
-  if (!WaitPluginScan(player)) return nullptr;
+  // Without a sound device wine probes every audio driver first: the start takes longer.
+  const int timeout_ms = options.no_audio_device ? 3 * kDefaultTimeoutMs : kDefaultTimeoutMs;
+  if (!player.Start(folder, options) || !WaitStarted(player, timeout_ms)) return nullptr;
+  if (!WaitPluginScan(player, timeout_ms)) return nullptr;
   return player.MainWindow();
 }
 

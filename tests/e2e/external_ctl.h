@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -63,6 +64,17 @@ inline CtlResult RunCtl(const TestFolder& folder, const std::string& arguments,
   CloseHandle(pi.hThread);
   CloseHandle(read);
   return result;
+}
+
+// User and kernel time a process has used so far, in 100 ns units (0 when unreadable);
+// the benchmarks print differences of it.
+inline uint64_t CpuTime100ns(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  auto value = [](const FILETIME& f) {
+    return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+  };
+  return value(kernel) + value(user);
 }
 
 }  // namespace velmora::e2e

@@ -12,14 +12,6 @@
 namespace velmora::e2e {
 namespace {
 
-uint64_t CpuTime100ns(HANDLE process) {
-  FILETIME created, exited, kernel, user;
-  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-  auto value = [](const FILETIME& f) {
-    return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
-  };
-  return value(kernel) + value(user);
-}
 
 // Prints the CPU time of `process` over `seconds`, in per cent of one core.
 void MeasureCpu(HANDLE process, int seconds, const char* what, const char* target) {

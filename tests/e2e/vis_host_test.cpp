@@ -355,15 +355,6 @@ TEST(VisHost, TheShippedScopeDrawsWhileATrackPlays) {
 
 // Benchmark (prints figures, asserts nothing about them): the player's CPU with a module
 // running whose Render returns at once (delayMs 20), against the same playback without it.
-uint64_t CpuTime100ns(HANDLE process) {
-  FILETIME created, exited, kernel, user;
-  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-  auto value = [](const FILETIME& f) {
-    return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
-  };
-  return value(kernel) + value(user);
-}
-
 TEST(Benchmark, DISABLED_VisualisationHostCpuAtDelay20) {
   VisFolder vis("delay_ms=20\nquiet=1\n");
   PlayerProcess player;

@@ -215,15 +215,6 @@ TEST(VuMeter, WithoutAnAudioDeviceItSaysSoOnceAndLeavesTheBars) {
 
 // Benchmark (prints figures, asserts nothing about them): what the shown VU window adds
 // to the player's CPU use while a track plays.
-uint64_t CpuTime100ns(HANDLE process) {
-  FILETIME created, exited, kernel, user;
-  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-  auto value = [](const FILETIME& f) {
-    return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
-  };
-  return value(kernel) + value(user);
-}
-
 TEST(Benchmark, DISABLED_VuMeterIdleCpuWhilePlaying) {
   WriteSettings(Settings{});
   TestFolder folder;

@@ -154,6 +154,9 @@ MainWindow::MainWindow(App& app, WindowCommands& windows, ShellSteps& steps)
       taskbar_(app.errors, ProgramIcon(app.instance), ""),
       host_(app) {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  // Known before the window can be found: a command posted at once is not lost.
+  for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
+    messages_[static_cast<size_t>(i)] = RegisterWindowMessageA(kExternalMessageNames[i]);
   ui::TopLevelClass cls;
   cls.name = kClassName;
   cls.style = CS_DBLCLKS;

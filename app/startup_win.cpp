@@ -91,8 +91,6 @@ void MainWindow::FormCreate() {
             PostMessageA(hwnd_, kRunPendingDrops, 0, 0);
           });
     }
-    for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
-      messages_[static_cast<size_t>(i)] = RegisterWindowMessageA(kExternalMessageNames[i]);
   });
 }
 

@@ -49,6 +49,8 @@ TEST(Shutdown, ExitDuringADelayedLoadEndsEverythingAtDeinit) {
 TEST(Shutdown, ExitBeforeTheStartUpHasReadTheSettingsKeepsThem) {
   registry::ClearSettings();
   registry::WriteDword("CurrentFile", 2);
+  // Both flags: a missing `loop` leaves `autoplay` at its default when the list is read.
+  registry::WriteDword("loop", 1);
   registry::WriteDword("autoplay", 0);
   registry::WriteString("design", "Compact");
   TestFolder folder;

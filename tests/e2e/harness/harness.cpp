@@ -7,6 +7,7 @@
 #include "ui/control_ids.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -492,7 +493,19 @@ bool PlayerProcess::WaitForStartup(int timeout_ms) {
   bool shown =
       WaitUntil([&] { return IsControlVisible(main, ids::tb) || !Running(); }, std::max(left, 0));
   // A round trip through the message queue lets the start-up handler finish.
-  return shown && Running() && SendTimeout(main, WM_NULL, 0, 0, std::max(left, 1000)).has_value();
+  if (shown && Running() && SendTimeout(main, WM_NULL, 0, 0, std::max(left, 1000)).has_value())
+    return true;
+  // What the program shows instead, for the log of a failed run.
+  std::string seen;
+  for (HWND hwnd : TopLevelWindowsOf(pid_))
+    seen += " [" + ClassNameOf(hwnd) + " \"" + WindowText(hwnd) + "\"" +
+            (IsWindowVisible(hwnd) ? "" : " hidden") + "]";
+  std::fprintf(stderr, "start-up not ready: %s, status \"%s\", windows:%s\n",
+               Running() ? "running" : "ended", ControlText(main, ids::banner2).c_str(),
+               seen.c_str());
+  // Time to attach a debugger to the stuck program before the test ends it.
+  if (const char* pause = std::getenv("VELMORA_PAUSE_ON_STUCK_START")) Sleep(std::atoi(pause));
+  return false;
 }
 
 bool PlayerProcess::Running() const {

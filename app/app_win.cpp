@@ -296,13 +296,13 @@ bool CreateWindows(App& app) {
                                              meter, app.errors, app,
                                              [&app] { return CurrentPluginPath(app); }});
   app.options_adapter = std::make_unique<OptionsForApp>(app);
-  app.options_window = CreateOptionsWindow(OptionsWindowDeps{
-      *app.options_adapter, *app.options_adapter, *app.plugins, app.player->Errors(), app.errors,
-      app.program_folder});
+  app.options_window = CreateOptionsWindow(
+      OptionsWindowDeps{*app.options_adapter, *app.options_adapter, *app.plugins,
+                        app.player->Errors(), app.errors, app.program_folder, *app.main_form});
   app.options_window->SetPage(OptionsPageId::VisualisationPlugins,
                               std::make_unique<VisualisationOptionsPage>(*app.visualisation));
-  app.playlist_window =
-      CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random, app.errors);
+  app.playlist_window = CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random,
+                                             app.errors, *app.main_form);
   app.design_target = std::make_unique<PlayerDesignTarget>(
       *app.player, *app.display, app.main_form->OutputVolume(), app.settings,
       [] { return std::make_unique<RegistryStore>(); });
@@ -311,8 +311,8 @@ bool CreateWindows(App& app) {
       DesignLibrariesDeps{*app.design_target, *app.design_main_window, *app.display,
                           app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
                           *app.plugins},
-      app.instance, app.program_folder, app.design_state, app.random, app.errors});
-  app.vu_meter = CreateVuWindow(app.errors, meter);
+      app.instance, app.program_folder, app.design_state, app.random, app.errors, *app.main_form});
+  app.vu_meter = CreateVuWindow(app.errors, meter, *app.main_form);
   app.news_window = CreateNewsWindow(app.errors);
   app.main_form->CreateShadowWindow();  // TForm4 belongs to the main window
   app.update_window = CreateUpdateWindow(app.program_folder, app.errors);

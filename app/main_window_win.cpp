@@ -187,7 +187,7 @@ MainWindow::~MainWindow() {
 void MainWindow::CreateShadowWindow() {
   ShadowWindowOwner& owner = *this;
   if (!shadow_ && app_.player)
-    shadow_ = std::make_unique<ShadowWindow>(app_.errors, *app_.player, owner);
+    shadow_ = std::make_unique<ShadowWindow>(app_.errors, *app_.player, owner, *this);
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -789,10 +789,14 @@ void MainWindow::ToggleTransparency() {
 }
 
 void MainWindow::OnHover(HWND control) {
-  if (!HintHandlerInstalled() || !app_.player || !control || !IsChild(hwnd_, control)) return;
+  if (!HintHandlerInstalled() || !control || !IsChild(hwnd_, control)) return;
   char hint[1024] = {};
   SendMessageA(control, ui::VWM_GETHINT, sizeof(hint), reinterpret_cast<LPARAM>(hint));
-  if (hint[0]) app_.player->ShowHint(hint);
+  if (hint[0]) EchoHint(hint);
+}
+
+void MainWindow::EchoHint(const std::string& hint) {
+  if (HintHandlerInstalled() && app_.player) app_.player->ShowHint(hint);
 }
 
 void MainWindow::OnActivateApp(bool active) {

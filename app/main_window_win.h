@@ -47,6 +47,7 @@ enum class ExternalCommand : int {
 extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)];
 
 class MainWindow : public ui::TopLevelWindow,
+                   public ui::HintEcho,
                    public MainView,
                    public PlayerView,
                    private SettingsObserver,
@@ -153,6 +154,8 @@ class MainWindow : public ui::TopLevelWindow,
   // The mouse entered a widget: its hint goes to the status line while the hint handler
   // is installed.
   void OnHover(HWND control);
+  // A hint of any window: to the status line while the hint handler is installed.
+  void EchoHint(const std::string& hint) override;
   // The application was activated or deactivated (the inactive picture, the title pause).
   void OnActivateApp(bool active);
   // The volume slider's thumb picture for Image2 .. Image11.

@@ -9,8 +9,10 @@ namespace {
 constexpr char kClassName[] = "TForm4";
 }
 
-ShadowWindow::ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner& owner)
+ShadowWindow::ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner& owner,
+                           ui::HintEcho& hints)
     : ui::TopLevelWindow(errors), player_(player), owner_(owner) {
+  EchoHintsTo(hints);
   white_ = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   ui::TopLevelClass cls;
   cls.name = kClassName;

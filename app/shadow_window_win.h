@@ -26,7 +26,8 @@ class ShadowWindow : public ui::TopLevelWindow {
   static constexpr int kWidth = 121;
   static constexpr int kHeight = 9;
 
-  ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner& owner);
+  // `hints`: where the buttons' hints go besides their tooltips.
+  ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner& owner, ui::HintEcho& hints);
   ~ShadowWindow() override;
 
   void Show();

@@ -49,6 +49,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
         deps_(deps),
         core_(deps.libraries.core),
         main_(deps.libraries.main_window) {
+    EchoHintsTo(deps.hints);
     ui::RegisterWidgetClasses(deps.instance);
     ui::TopLevelClass cls;
     cls.name = kClassName;

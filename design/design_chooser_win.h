@@ -11,6 +11,7 @@
 #include "design/design_library_win.h"
 #include "playlist/random.h"
 #include "ui/error_sink.h"
+#include "ui/hint_echo.h"
 
 namespace velmora {
 
@@ -24,6 +25,7 @@ struct DesignChooserDeps {
   FolderDesignState& design_state;
   RandomGenerator& random;
   ErrorSink& errors;
+  ui::HintEcho& hints;  // where the hints go besides their tooltips
 };
 
 class DesignChooserControl {

@@ -6,6 +6,7 @@
 
 #include "options/machine_info.h"
 #include "ui/control_ids.h"
+#include "ui/widget_base_win.h"
 
 namespace velmora {
 
@@ -57,10 +58,11 @@ class MemoryInfoPage : public ControlPage {
   static constexpr int kValueIds[6] = {ids::edit1, ids::edit2, ids::edit3,
                                        ids::Edit4, ids::Edit5, ids::Edit6};
 
-  // A gauge with its hint as a label beside it (and as its window text, for other programs).
+  // A gauge with its hint, also as a label beside it (and as its window text, for other
+  // programs).
   void AddGauge(int id, const char* hint, int x, int y) {
     Label(hint, x, y + 2, 150);
-    Add(PROGRESS_CLASSA, hint, PBS_SMOOTH, 0, id, x + 156, y, 184, 16);
+    ui::SetToolTip(Add(PROGRESS_CLASSA, hint, PBS_SMOOTH, 0, id, x + 156, y, 184, 16), hint);
   }
   void SetGauge(int id, const Gauge& gauge) {
     HWND control = Control(id);

@@ -272,6 +272,7 @@ class OptionsWindow : public OptionsWindowControl,
  public:
   explicit OptionsWindow(const OptionsWindowDeps& deps)
       : ui::TopLevelWindow(deps.errors), d_(deps) {
+    EchoHintsTo(deps.hints);
     Create();
   }
   ~OptionsWindow() override {

@@ -14,6 +14,7 @@
 #include "plugins/plugin_system.h"
 #include "ui/error_list.h"
 #include "ui/error_sink.h"
+#include "ui/hint_echo.h"
 
 namespace velmora {
 
@@ -36,6 +37,7 @@ struct OptionsWindowDeps {
   ErrorList& error_list;
   ErrorSink& errors;
   std::string program_folder;
+  ui::HintEcho& hints;  // where the hints go besides their tooltips
 };
 
 class OptionsWindowControl {

@@ -23,8 +23,9 @@ constexpr int kClientHeight = 77;
 
 class AddUrlDialog : public UrlDialog, public ui::TopLevelWindow {
  public:
-  AddUrlDialog(Playlist& playlist, ErrorSink& errors)
+  AddUrlDialog(Playlist& playlist, ErrorSink& errors, ui::HintEcho& hints)
       : ui::TopLevelWindow(errors), playlist_(playlist) {
+    EchoHintsTo(hints);
     Create();
   }
   ~AddUrlDialog() override {
@@ -144,8 +145,9 @@ void AddUrlDialog::Cancel() { ShowWindow(hwnd_, SW_HIDE); }
 
 }  // namespace
 
-std::unique_ptr<UrlDialog> CreateAddUrlDialog(Playlist& playlist, ErrorSink& errors) {
-  return std::make_unique<AddUrlDialog>(playlist, errors);
+std::unique_ptr<UrlDialog> CreateAddUrlDialog(Playlist& playlist, ErrorSink& errors,
+                                              ui::HintEcho& hints) {
+  return std::make_unique<AddUrlDialog>(playlist, errors, hints);
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 
 #include "playlist/playlist.h"
 #include "ui/error_sink.h"
+#include "ui/hint_echo.h"
 
 namespace velmora {
 
@@ -16,6 +17,8 @@ class UrlDialog {
   virtual void Show() = 0;
 };
 
-std::unique_ptr<UrlDialog> CreateAddUrlDialog(Playlist& playlist, ErrorSink& errors);
+// `hints`: where the hint of the address field goes besides its tooltip.
+std::unique_ptr<UrlDialog> CreateAddUrlDialog(Playlist& playlist, ErrorSink& errors,
+                                              ui::HintEcho& hints);
 
 }  // namespace velmora

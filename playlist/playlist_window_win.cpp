@@ -95,14 +95,15 @@ class PlaylistWindow : public PlaylistWindowControl,
                        private ScanProgress {
  public:
   PlaylistWindow(Playlist& playlist, PlaylistTransport& transport, PluginSystem& plugins,
-                 RandomGenerator& random, ErrorSink& errors)
+                 RandomGenerator& random, ErrorSink& errors, ui::HintEcho& hints)
       : ui::TopLevelWindow(errors),
         playlist_(playlist),
         transport_(transport),
         plugins_(plugins),
         random_(random) {
+    EchoHintsTo(hints);
     Create();
-    url_dialog_ = CreateAddUrlDialog(playlist_, errors_);
+    url_dialog_ = CreateAddUrlDialog(playlist_, errors_, hints);
     playlist_.AddObserver(this);
   }
   ~PlaylistWindow() override {
@@ -771,12 +772,10 @@ void PlaylistWindow::PlaylistError(const std::string& message) { ReportError(mes
 
 }  // namespace
 
-std::unique_ptr<PlaylistWindowControl> CreatePlaylistWindow(Playlist& playlist,
-                                                            PlaylistTransport& transport,
-                                                            PluginSystem& plugins,
-                                                            RandomGenerator& random,
-                                                            ErrorSink& errors) {
-  return std::make_unique<PlaylistWindow>(playlist, transport, plugins, random, errors);
+std::unique_ptr<PlaylistWindowControl> CreatePlaylistWindow(
+    Playlist& playlist, PlaylistTransport& transport, PluginSystem& plugins,
+    RandomGenerator& random, ErrorSink& errors, ui::HintEcho& hints) {
+  return std::make_unique<PlaylistWindow>(playlist, transport, plugins, random, errors, hints);
 }
 
 }  // namespace velmora

@@ -14,6 +14,7 @@
 #include "playlist/random.h"
 #include "plugins/plugin_system.h"
 #include "ui/error_sink.h"
+#include "ui/hint_echo.h"
 
 namespace velmora {
 
@@ -38,6 +39,6 @@ std::unique_ptr<PlaylistWindowControl> CreatePlaylistWindow(Playlist& playlist,
                                                             PlaylistTransport& transport,
                                                             PluginSystem& plugins,
                                                             RandomGenerator& random,
-                                                            ErrorSink& errors);
+                                                            ErrorSink& errors, ui::HintEcho& hints);
 
 }  // namespace velmora

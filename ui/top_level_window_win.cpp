@@ -1,5 +1,7 @@
 #include "ui/top_level_window_win.h"
 
+#include "ui/widget_base_win.h"
+
 namespace velmora::ui {
 
 TopLevelWindow::~TopLevelWindow() { DestroyTopLevel(); }
@@ -45,12 +47,35 @@ LRESULT CALLBACK TopLevelWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARA
   auto* self = reinterpret_cast<TopLevelWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
   LRESULT result = 0;
+  // A control passes the cursor question up to its window (DefWindowProc), so the window
+  // sees the mouse enter each of its controls, standard ones included.
+  if (msg == WM_SETCURSOR && self->hint_echo_)
+    self->errors_.Run([&] { self->MouseOver(reinterpret_cast<HWND>(wp)); });
   if (!self->errors_.Run([&] { result = self->HandleMessage(msg, wp, lp); })) result = 0;
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
   }
   return result;
+}
+
+void TopLevelWindow::MouseOver(HWND window) {
+  if (window == hwnd_) {
+    // A plain label lets the mouse through to its window: the label under the cursor.
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(hwnd_, &at);
+    if (HWND child = ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE)) window = child;
+  }
+  if (window == hovered_) return;
+  hovered_ = window;
+  std::string hint = HintOf(window);
+  // Over a part of a compound control (a combo box's edit field): the control's hint.
+  for (HWND part = window; hint.empty() && part && part != hwnd_;) {
+    part = GetParent(part);
+    if (part && part != hwnd_) hint = HintOf(part);
+  }
+  if (!hint.empty()) hint_echo_->EchoHint(hint);
 }
 
 }  // namespace velmora::ui

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "ui/error_sink.h"
+#include "ui/hint_echo.h"
 
 namespace velmora::ui {
 
@@ -43,11 +44,20 @@ class TopLevelWindow {
   // is reported to the error sink and the message answers 0.
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
 
+  // From now on, each time the mouse enters one of the window's controls (or the window
+  // itself) that has a hint, the hint also goes to `echo`.
+  void EchoHintsTo(HintEcho& echo) { hint_echo_ = &echo; }
+
   HWND hwnd_ = nullptr;
   ErrorSink& errors_;
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  // The window system asks for the cursor of `window` (under the mouse) on every move.
+  void MouseOver(HWND window);
+
+  HintEcho* hint_echo_ = nullptr;
+  HWND hovered_ = nullptr;  // the window the mouse was last over
 };
 
 }  // namespace velmora::ui

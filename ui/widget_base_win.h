@@ -78,5 +78,7 @@ LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
 
 // Adds, updates or removes (empty text) the tooltip of a window.
 void SetToolTip(HWND hwnd, const std::string& text);
+// The hint of a window (a widget's or one given by SetToolTip), "" when it has none.
+std::string HintOf(HWND hwnd);
 
 }  // namespace velmora::ui

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "ui/gdi_win.h"
@@ -22,6 +23,9 @@ namespace {
 
 HWND g_tooltip = nullptr;
 COLORREF g_hint_colour = RGB(255, 0, 0);
+// Every window's hint in full, for the status line: the tooltip hands out only the first
+// 80 characters of a tool's text.
+std::map<HWND, std::string> g_hints;
 
 HWND Tooltip() {
   if (!g_tooltip) {
@@ -52,6 +56,10 @@ namespace {
 // any other window is subclassed by the tooltip for them, which costs every message the
 // window receives a look-up in the window system (a round trip to the server under wine).
 void AddOrUpdateTool(HWND hwnd, const std::string& text, bool relayed) {
+  if (text.empty())
+    g_hints.erase(hwnd);
+  else
+    g_hints[hwnd] = text;
   HWND tip = Tooltip();
   if (!tip) return;
   TOOLINFOA ti{};
@@ -80,6 +88,11 @@ void AddOrUpdateTool(HWND hwnd, const std::string& text, bool relayed) {
 }  // namespace
 
 void SetToolTip(HWND hwnd, const std::string& text) { AddOrUpdateTool(hwnd, text, false); }
+
+std::string HintOf(HWND hwnd) {
+  const auto found = g_hints.find(hwnd);
+  return found == g_hints.end() ? std::string() : found->second;
+}
 
 void WidgetBase::NotifyParent(WORD code) const {
   if (HWND parent = GetParent(hwnd_))

@@ -191,7 +191,9 @@ class BarDrawing : public BarCanvas {
 
 class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
  public:
-  VuWindow(ErrorSink& errors, PeakMeter& meter) : ui::TopLevelWindow(errors), meter_(meter) {
+  VuWindow(ErrorSink& errors, PeakMeter& meter, ui::HintEcho& hints)
+      : ui::TopLevelWindow(errors), meter_(meter) {
+    EchoHintsTo(hints);
     Create();
   }
   ~VuWindow() override {
@@ -331,8 +333,9 @@ void VuWindow::ShowSourceHint() {
 
 }  // namespace
 
-std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter) {
-  return std::make_unique<VuWindow>(errors, meter);
+std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter,
+                                               ui::HintEcho& hints) {
+  return std::make_unique<VuWindow>(errors, meter, hints);
 }
 
 }  // namespace velmora

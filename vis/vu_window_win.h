@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "ui/hint_echo.h"
+
 namespace velmora {
 
 class ErrorSink;
@@ -19,7 +21,8 @@ class VuMeterControl {
 };
 
 // The window reads the program's meter connection, which it shares with the
-// visualisation host.
-std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter);
+// visualisation host. `hints`: where its hint goes besides its tooltip.
+std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter,
+                                               ui::HintEcho& hints);
 
 }  // namespace velmora

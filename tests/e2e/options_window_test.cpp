@@ -195,6 +195,39 @@ TEST_F(OptionsWindowTest, BoxesActAtOnceAndOnlyClosingTheWindowSaves) {
   EXPECT_TRUE(player_.Close());
 }
 
+// The mouse entering a control: the window system asks the control for its cursor, and the
+// control passes the question up to its window.
+void HoverOver(HWND window, int id) {
+  HWND control = Control(window, id);
+  SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+TEST_F(OptionsWindowTest, EnableTooltipsEchoesTheHintsOfEveryWindow) {
+  ASSERT_TRUE(Start());
+  // After the start-up's one-shot status (the makers' address), which would replace a hint.
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(main_, ids::banner2).rfind("http", 0) == 0; }));
+  HWND playlist = player_.FindWindowOfClassWait("TForm3");
+  ASSERT_NE(playlist, nullptr);
+  HoverOver(playlist, ids::plsavebut);
+  EXPECT_TRUE(WaitForControlText(main_, ids::banner2, "Save Playlist", 3000));
+  HoverOver(playlist, ids::plct);  // a plain label with a tooltip
+  EXPECT_TRUE(WaitForControlText(main_, ids::banner2, "Currently Playing", 3000));
+  HoverOver(options_, ids::Gauge1);
+  EXPECT_TRUE(WaitForControlText(main_, ids::banner2, "Total memory usage", 3000));
+
+  Click(options_, ids::cbEnableTooltips);
+  ASSERT_EQ(SendCopyData(main_, "$quiet"), 0);
+  HoverOver(playlist, ids::plrandombut);
+  HoverOver(options_, ids::Gauge2);
+  EXPECT_EQ(ControlText(main_, ids::banner2), "quiet");
+
+  Click(options_, ids::cbEnableTooltips);
+  HoverOver(playlist, ids::plremovebut);
+  EXPECT_TRUE(WaitForControlText(main_, ids::banner2, "Remove Selected Files", 3000));
+  EXPECT_TRUE(player_.Close());
+}
+
 TEST_F(OptionsWindowTest, AGuidedTourToAControlOffTheScreenEnds) {
   ASSERT_TRUE(Start());
   SetWindowPos(main_, nullptr, 20000, 20000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -372,10 +372,14 @@ void WaveOutVolume::Set(int level) {
 }
 
 void WaveOutVolume::SetBalance(int balance) {
-  const int level = Get();
   balance_ = std::clamp(balance, 0, 100);
-  // Split the current level between the channels again.
-  Set(level);
+  Control* c = Target();
+  ChannelLevels levels;
+  if (!c || !c->Read(&levels)) return;
+  // The louder channel carries the whole level (SplitLevel), so that is the level to split
+  // again: the mean of the two would lose what the old balance took off one side, and the
+  // volume would sink with every move of the balance.
+  c->Write(SplitLevel(std::max(levels.left, levels.right) / 256, balance_));
 }
 
 }  // namespace velmora

@@ -120,11 +120,22 @@ TEST_F(OptionsWindowTest, PagesShowTheirFiguresAndTexts) {
   ASSERT_TRUE(Select("Sound Options"));
   EXPECT_EQ(SliderPos(options_, ids::balance), 50);
   EXPECT_EQ(ControlText(options_, ids::baledit), "Centered");
-  const std::pair<int, const char*> balances[] = {{40, "20 Left"}, {50, "Centered"}, {60, "20 Right"},
-                                                  {100, "100 Right"}};
+  // The balance reaches the output level the player reads back from its volume control:
+  // wine's wave-out device keeps no volume of its own (waveOutGetVolume on device 0
+  // fails) and its mixer one level for both channels, so the direction does not show
+  // there, only the level taken off one side, and the whole level back at the centre.
+  const auto level = [&] { return SendRegistered(main_, "VelmoraGetVolume").value_or(-1); };
+  const LRESULT centred = level();
+  ASSERT_GT(centred, 0);
+  const std::pair<int, const char*> balances[] = {
+      {40, "20 Left"}, {50, "Centered"}, {60, "20 Right"}, {100, "100 Right"}, {50, "Centered"}};
   for (const auto& [value, text] : balances) {
     MoveSlider(options_, ids::balance, value);
     EXPECT_EQ(ControlText(options_, ids::baledit), text) << value;
+    if (value == 50)
+      EXPECT_EQ(level(), centred) << "the balance changed the volume";
+    else
+      EXPECT_LT(level(), centred) << value;
   }
   // The page shows the balance in force when it comes back.
   MoveSlider(options_, ids::balance, 30);

@@ -66,8 +66,8 @@ TEST(WaveVolume, EveryRouteReadsBackWhatWasWritten) {
     volume.Set(200);
     volume.SetBalance(100);
     EXPECT_EQ(volume.Get(), 100);
-    volume.SetBalance(50);
-    EXPECT_EQ(volume.Get(), 100);
+    volume.SetBalance(50);  // the balance moved back leaves the level whole
+    EXPECT_EQ(volume.Get(), 200);
     volume.Set(255);
     EXPECT_EQ(volume.Get(), 255);
   }

@@ -55,9 +55,9 @@ class FileTypePage : public FileTypeIconsPage {
     Add("BUTTON", "Register those type now", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::ftRegister, 136,
         104, 200, 24);
     Label("Create icons ?", 136, 148, 200);
-    Add("BUTTON", "On Desktop", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::ftDesktop, 136, 168, 96, 24);
-    Add("BUTTON", "On Programs Menu", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::ftPrograms, 236, 168,
-        110, 24);
+    Add("BUTTON", "On Desktop", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::ftDesktop, 136, 168, 200, 24);
+    Add("BUTTON", "On Programs Menu", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::ftPrograms, 136, 196, 200,
+        24);
     // The icon list stays hidden: it is never one of the page's shown controls.
     CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_SORT, 0, 0, 10, 10, parent_,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::FileListBox1)),

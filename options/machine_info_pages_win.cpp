@@ -118,15 +118,15 @@ class SystemInfoPage : public ControlPage {
     Label("Processor Info", 4, 2, 200);
     int y = 22;
     for (const auto& row : kProcessor) {
-      Label(row.label, 12, y + 2, 150);
-      ReadOnlyEdit(row.id, kRefreshing, 166, y, 178);
+      Label(row.label, 8, y + 2, 158);
+      ReadOnlyEdit(row.id, kRefreshing, 168, y, 176);
       y += 23;
     }
     Label("Power Info", 4, y + 6, 200);
     y += 26;
     for (const auto& row : kPower) {
-      Label(row.label, 12, y + 2, 150);
-      ReadOnlyEdit(row.id, kRefreshing, 166, y, 178);
+      Label(row.label, 8, y + 2, 158);
+      ReadOnlyEdit(row.id, kRefreshing, 168, y, 176);
       y += 23;
     }
   }

@@ -110,12 +110,14 @@ class GeneralPage : public ControlPage {
       Add("BUTTON", box.caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, box.id, 4 + column * 172,
           2 + row * 20, 168, 18);
     }
+    // Each group under its column of boxes, as wide as the page allows, so that "Both
+    // Task and Tray Bar" fits.
     int x = 4;
     for (const auto& group : kRadioGroups) {
-      Add("BUTTON", group.caption, BS_GROUPBOX, 0, group.group_id, x, 146, 168, 90);
+      Add("BUTTON", group.caption, BS_GROUPBOX, 0, group.group_id, x, 146, 170, 90);
       for (int item = 0; item < 3; ++item)
         Add("BUTTON", kPlaceItems[item], BS_AUTORADIOBUTTON | (item == 0 ? WS_GROUP : 0), 0,
-            group.first_item_id + item, x + 8, 164 + item * 22, 156, 18);
+            group.first_item_id + item, x + 4, 164 + item * 22, 164, 18);
       x += 172;
     }
   }

@@ -106,10 +106,10 @@ class DesignInfoPage : public ControlPage {
       ReadOnlyEdit(field.id, "", 60, y, 284);
       y += 26;
     }
-    Add("STATIC", "", SS_BITMAP | SS_CENTERIMAGE, WS_EX_CLIENTEDGE, ids::Image3, 4, 92, 160, 120);
+    Add("STATIC", "", SS_BITMAP | SS_CENTERIMAGE, WS_EX_CLIENTEDGE, ids::Image3, 4, 92, 140, 120);
     RegisterScrollTextClass(GetModuleHandleA(nullptr));
     HWND text = Add(kScrollTextClass, "Should have an info from the \r\ndesign here ... ;)", 0,
-                    WS_EX_CLIENTEDGE, ids::Banner2, 172, 92, 172, 120);
+                    WS_EX_CLIENTEDGE, ids::Banner2, 150, 92, 194, 120);
     SendMessageA(text, kScrollTextSetInterval, 50, 0);
   }
 

@@ -112,20 +112,20 @@ class AboutPage : public ControlPage {
     SendMessageA(credits, kScrollTextSetInterval, 20, 0);
     Label(kMakersWebAddress, 4, 108, 160);
     Label("ID3v2 compatible ;)) ", 4, 128, 160);
-    HWND urls = Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::urlbox,
-                    4, 162, 220, 120);
+    HWND urls = Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::urlbox, 4,
+                    162, 214, 120);
     for (const std::string& url : WebAddresses())
       SendMessageA(urls, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(url.c_str()));
     SendMessageA(urls, CB_SETCURSEL, 0, 0);
-    Add("BUTTON", "Surf to this site !", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::addbut, 230, 161,
-        114, 24);
-    HWND mails = Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0,
-                     ids::emailbox, 4, 196, 220, 120);
+    Add("BUTTON", "Surf to this site !", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::addbut, 222, 161, 122,
+        24);
+    HWND mails = Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::emailbox,
+                     4, 196, 214, 120);
     for (const std::string& mail : MailAddresses())
       SendMessageA(mails, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mail.c_str()));
     SendMessageA(mails, CB_SETCURSEL, 0, 0);
     Add("BUTTON", "Send a mail to this person !", BS_PUSHBUTTON | WS_TABSTOP, 0,
-        ids::ToolbarButton971, 4, 226, 220, 24);
+        ids::ToolbarButton971, 4, 226, 214, 24);
   }
 
  private:

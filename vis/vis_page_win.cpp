@@ -58,21 +58,22 @@ void VisualisationPage::Create(HWND parent, const RECT& area, HFONT font) {
   parent_ = parent;
   area_ = area;
   font_ = font;
-  Add("STATIC", "Currently choosed dll", 0, 0, -1, 8, 8, 140, 16);
-  Add("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::Edit7, 150, 6, 250, 20);
-  Add("STATIC", "Currently choosed module ", 0, 0, -1, 8, 34, 140, 16);
-  Add("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::Edit8, 150, 32, 250, 20);
+  // Within the page's 349 pixels of width.
+  Add("STATIC", "Currently choosed dll", 0, 0, -1, 4, 8, 172, 16);
+  Add("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::Edit7, 178, 6, 167, 20);
+  Add("STATIC", "Currently choosed module ", 0, 0, -1, 4, 34, 172, 16);
+  Add("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::Edit8, 178, 32, 167, 20);
   Add("LISTBOX", "", WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
-      ids::Dlllist, 8, 62, 392, 110);
+      ids::Dlllist, 4, 62, 341, 110);
   // The libraries' paths, row for row with Dlllist; never shown.
   dlllist2_ = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 0, 0, parent_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::dlllist2)),
                               GetModuleHandleA(nullptr), nullptr);
-  Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::ComboBox1, 8, 180, 250,
+  Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::ComboBox1, 4, 180, 200,
       200);
-  Add("BUTTON", "Configure", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel7, 266, 179, 134, 24);
-  Add("BUTTON", "Choose this one", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel8, 266, 207, 134, 24);
-  Add("BUTTON", "Use the playing sound", BS_CHECKBOX | WS_TABSTOP, 0, ids::cbUsePlayingSound, 8,
+  Add("BUTTON", "Configure", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel7, 210, 179, 135, 24);
+  Add("BUTTON", "Choose this one", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel8, 210, 207, 135, 24);
+  Add("BUTTON", "Use the playing sound", BS_CHECKBOX | WS_TABSTOP, 0, ids::cbUsePlayingSound, 4,
       240, 250, 20);
   Render();
 }

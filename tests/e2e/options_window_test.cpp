@@ -36,6 +36,59 @@ class OptionsWindowTest : public ::testing::Test {
   HWND options_ = nullptr;
 };
 
+// A real CALLBACK function: a lambda does not convert to a stdcall pointer on i686.
+BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
+  reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+  return TRUE;
+}
+
+// The controls of every page (all made at start-up) whose caption does not fit them in the
+// window's font, bold 8-point Arial (under wine a wider face stands in), or that reach out
+// of the window.
+std::vector<std::string> ClippedControls(HWND window) {
+  std::vector<HWND> children;
+  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+  LOGFONTA lf{};
+  lf.lfHeight = -11;
+  lf.lfWeight = FW_BOLD;
+  lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
+  HFONT font = CreateFontIndirectA(&lf);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT client{};
+  GetClientRect(window, &client);
+  std::vector<std::string> clipped;
+  for (HWND child : children) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    const std::string cls = ClassNameOf(child), text = WindowText(child);
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    const int width = r.right - r.left;
+    bool fits = r.right <= client.right && r.bottom <= client.bottom;
+    if (!text.empty() && lstrcmpiA(cls.c_str(), "Static") == 0 &&
+        (style & SS_TYPEMASK) <= SS_RIGHT) {
+      RECT need{0, 0, width, 0};  // labels may wrap, within their height
+      DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
+      fits = fits && need.right <= width && need.bottom <= r.bottom - r.top;
+    } else if (!text.empty() && lstrcmpiA(cls.c_str(), "Button") == 0) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      const LONG type = style & BS_TYPEMASK;
+      // Room for the frame of a push button or group, or for the box of a check or radio.
+      const int room = type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON ? 8
+                       : type == BS_GROUPBOX                             ? 16
+                                                                         : 18;
+      fits = fits && size.cx + room <= width;
+    }
+    if (!fits) clipped.push_back(cls + " \"" + text + "\" " + std::to_string(GetDlgCtrlID(child)));
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(font);
+  return clipped;
+}
+
 TEST_F(OptionsWindowTest, TreeListsEveryNodeAndEachSelectsItsPage) {
   ASSERT_TRUE(Start());
   EXPECT_EQ(WindowText(options_), "Velmora Options");
@@ -44,6 +97,7 @@ TEST_F(OptionsWindowTest, TreeListsEveryNodeAndEachSelectsItsPage) {
   EXPECT_EQ(client.right, 515);
   EXPECT_EQ(client.bottom, 307);
   EXPECT_EQ(ClassNameOf(Control(options_, ids::TreeView1)), "SysTreeView32");
+  EXPECT_EQ(ClippedControls(options_), std::vector<std::string>());
 
   const std::vector<std::pair<std::string, int>> expected = {
       {"General", 0},       {"Update", 0},        {"Infos", 0},

@@ -3,6 +3,8 @@
 // settings whose change the window applies wherever it was made (menu or options).
 #include "app/main_window_win.h"
 
+#include <algorithm>
+
 #include "app/main_window_ids_win.h"
 #include "design/design_library_win.h"
 #include "ui/form_shaper_win.h"
@@ -66,6 +68,14 @@ void MainWindow::Restore() {
 }
 
 void MainWindow::TaskbarClose() { SendMessageA(hwnd_, WM_CLOSE, 0, 0); }
+
+bool MainWindow::TaskbarForward(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  const bool external =
+      msg == WM_COPYDATA || std::find(messages_.begin(), messages_.end(), msg) != messages_.end();
+  if (!external || !hwnd_) return false;
+  result = SendMessageA(hwnd_, msg, wp, lp);
+  return true;
+}
 
 void MainWindow::TaskbarActivated() {
   if (IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_)) SetActiveWindow(hwnd_);

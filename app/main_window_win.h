@@ -143,6 +143,7 @@ class MainWindow : public ui::TopLevelWindow,
   void TaskbarRestore() override { Restore(); }
   void TaskbarClose() override;
   void TaskbarActivated() override;
+  bool TaskbarForward(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   // ShadowWindowOwner.
   void LeaveShadowMode() override;
   void PopUpGeneralMenu(HWND window) override;

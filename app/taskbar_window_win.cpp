@@ -49,6 +49,10 @@ void TaskbarWindow::Restore() {
 }
 
 LRESULT TaskbarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (commands_ && (msg == WM_COPYDATA || msg >= 0xC000)) {
+    LRESULT result = 0;
+    if (commands_->TaskbarForward(msg, wp, lp, result)) return result;
+  }
   switch (msg) {
     case WM_SYSCOMMAND:
       if (!commands_) return 0;

@@ -22,6 +22,9 @@ class TaskbarCommands {
   virtual void TaskbarClose() = 0;
   // The button or Alt+Tab activated the application: the main window takes the focus.
   virtual void TaskbarActivated() = 0;
+  // A command another program meant for the main window (a search by the title, which both
+  // windows carry, may find this one): true when the main window took it and answered.
+  virtual bool TaskbarForward(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) = 0;
 };
 
 class TaskbarWindow : public ui::TopLevelWindow {

@@ -109,6 +109,8 @@ TEST_F(MainWindowPresence, MinimiseToTheTrayAndBackAndTheTaskBarsCommands) {
   EXPECT_TRUE(HasTaskbarButton(main_));
   EXPECT_EQ(Query(main_, main_menu::kQueryTrayIcon), 0);
   EXPECT_EQ(WindowText(owner), "ORVANE Velmora");
+  // A program that found the application's window by the shared title is still answered.
+  EXPECT_EQ(SendRegistered(owner, "VelmoraNumberFiles"), 1);
 
   // The button carries the application title with the song; the main window keeps its
   // caption for other programs.

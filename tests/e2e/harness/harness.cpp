@@ -17,7 +17,6 @@ namespace velmora::e2e {
 namespace {
 
 constexpr char kSettingsKey[] = "Software\\velmora";
-constexpr char kMainTitle[] = "ORVANE Velmora";
 constexpr char kMainClass[] = "TForm1";
 
 std::string Env(const char* name) {
@@ -473,10 +472,9 @@ HWND PlayerProcess::WaitForMainWindow(int timeout_ms) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        // The main window class first: the title also names the application window when
-        // the program keeps one, and it changes while a file plays.
+        // By its class only: the application's window carries the same title, and an
+        // enumeration by title could meet that one first.
         found = FindWindowOfClass(kMainClass);
-        if (!found) found = FindWindowOfClass(nullptr, kMainTitle);
         return found != nullptr || !Running();
       },
       timeout_ms);
@@ -500,11 +498,9 @@ bool PlayerProcess::WaitForStartup(int timeout_ms) {
   for (HWND hwnd : TopLevelWindowsOf(pid_))
     seen += " [" + ClassNameOf(hwnd) + " \"" + WindowText(hwnd) + "\"" +
             (IsWindowVisible(hwnd) ? "" : " hidden") + "]";
-  std::fprintf(stderr, "start-up not ready: %s, status \"%s\", windows:%s\n",
-               Running() ? "running" : "ended", ControlText(main, ids::banner2).c_str(),
-               seen.c_str());
-  // Time to attach a debugger to the stuck program before the test ends it.
-  if (const char* pause = std::getenv("VELMORA_PAUSE_ON_STUCK_START")) Sleep(std::atoi(pause));
+  std::fprintf(stderr, "start-up not ready: %s, main window %s, status \"%s\", windows:%s\n",
+               Running() ? "running" : "ended", ClassNameOf(main).c_str(),
+               ControlText(main, ids::banner2).c_str(), seen.c_str());
   return false;
 }
 

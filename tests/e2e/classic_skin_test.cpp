@@ -67,26 +67,6 @@ bool HasRegion(HWND w) {
   return kind != ERROR;
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-// The entries of the chooser's list, read the way any program can: select each one and
-// read the text it puts in the edit field.
-std::vector<std::string> ComboItems(HWND combo) {
-  std::vector<std::string> out;
-  const std::string before = WindowText(combo);
-  const int n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    SendMessageA(combo, CB_SETCURSEL, i, 0);
-    out.push_back(WindowText(combo));
-  }
-  SetWindowTextA(combo, before.c_str());
-  return out;
-}
-
 class ClassicSkinTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -217,8 +197,8 @@ TEST_F(ClassicSkinTest, MissingOrBrokenSheetStopsThereWithTheLoaderError) {
       static_cast<COLORREF>(SendMessageA(GetDlgItem(main, ids::tb), ui::VSM_GETBKCOLOR, 0, 0));
   HWND owner = nullptr;
   const std::string text = ApplyExpectingError("No Posbar", &owner);
-  EXPECT_EQ(Lower(text),
-            Lower("Cannot open file " + folder_.Path() + "\\design\\No Posbar\\posbar.bmp"));
+  EXPECT_EQ(LowerText(text),
+            LowerText("Cannot open file " + folder_.Path() + "\\design\\No Posbar\\posbar.bmp"));
   EXPECT_EQ(owner, Chooser());
   // What came before the position slider is done and stays: size, places, volume slider.
   EXPECT_TRUE(IsClassicSize(main));

@@ -19,29 +19,9 @@ namespace {
 
 using namespace audio;
 
-// The entries of the chooser's list, read as any program can: select each one and read
-// the text it puts in the edit field (the text typed before is put back).
-std::vector<std::string> ComboItems(HWND combo) {
-  std::vector<std::string> out;
-  const std::string before = WindowText(combo);
-  const int n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    SendMessageA(combo, CB_SETCURSEL, i, 0);
-    out.push_back(WindowText(combo));
-  }
-  SetWindowTextA(combo, before.c_str());
-  return out;
-}
-
 bool Listed(HWND chooser, const std::string& name) {
   const std::vector<std::string> items = ComboItems(GetDlgItem(chooser, ids::designList));
   return std::find(items.begin(), items.end(), name) != items.end();
-}
-
-std::string LowerText(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
 }
 
 class DesignLibrary : public ::testing::Test {

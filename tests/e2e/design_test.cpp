@@ -62,26 +62,6 @@ void CloneDefault(const TestFolder& f, const std::string& name,
   }
 }
 
-// The entries of the chooser's list, read the way any program can: select each one and
-// read the text it puts in the edit field.
-std::vector<std::string> ComboItems(HWND combo) {
-  std::vector<std::string> out;
-  const std::string before = WindowText(combo);
-  const int n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    SendMessageA(combo, CB_SETCURSEL, i, 0);
-    out.push_back(WindowText(combo));
-  }
-  SetWindowTextA(combo, before.c_str());
-  return out;
-}
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 class DesignTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -256,8 +236,8 @@ TEST_F(DesignTest, MissingBackBmpReportsThePathAndKeepsTheWindow) {
   HWND main = Start();
   ASSERT_TRUE(WaitUntil([&] { return HasSize(main, kDefaultSize); }));
   const std::string text = ApplyExpectingError("NoBack");
-  EXPECT_EQ(Lower(text),
-            Lower("Cannot open file " + folder_.Path() + "\\design\\NoBack\\back.bmp"));
+  EXPECT_EQ(LowerText(text),
+            LowerText("Cannot open file " + folder_.Path() + "\\design\\NoBack\\back.bmp"));
   EXPECT_TRUE(player_.Running());
   EXPECT_TRUE(HasSize(main, kDefaultSize));  // the mask step never ran
 }

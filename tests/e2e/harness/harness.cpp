@@ -7,6 +7,7 @@
 #include "ui/control_ids.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -749,6 +750,24 @@ std::vector<int> ListSelection(HWND parent, int id) {
     if (SendTimeout(list, LB_GETSEL, row, 0).value_or(0) > 0) rows.push_back(row);
   }
   return rows;
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+  std::vector<std::string> out;
+  const std::string before = WindowText(combo);
+  const int n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    SendMessageA(combo, CB_SETCURSEL, i, 0);
+    out.push_back(WindowText(combo));
+  }
+  SetWindowTextA(combo, before.c_str());
+  return out;
+}
+
+std::string LowerText(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
 }
 
 void Click(HWND parent, int id) { SendTimeout(Control(parent, id), BM_CLICK, 0, 0, 10000); }

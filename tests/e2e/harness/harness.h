@@ -168,6 +168,11 @@ std::vector<TreeNode> TreeNodes(HWND parent, int id);
 bool SelectTreeNode(HWND parent, int id, const std::string& text);
 // Saves a part of the screen as a 24-bit BMP file (pictures for a person to look at).
 void SaveScreenBmp(const std::string& path, RECT r);
+// The entries of a drop-down combo box, read the way any program can: select each one and
+// read the text it puts in the edit field (the text shown before is put back).
+std::vector<std::string> ComboItems(HWND combo);
+// `text` in lower case (file names compared without regard to case).
+std::string LowerText(std::string text);
 // Clicks a button-like control as a user would (BM_CLICK, sent).
 void Click(HWND parent, int id);
 // Waits until a control's text equals `expected`.

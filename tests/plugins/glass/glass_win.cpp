@@ -28,8 +28,11 @@
 #include <string>
 
 #include "design/velmora_design.h"
+#include "tests/plugins/plugin_ini.h"
 
 namespace {
+
+using namespace velmora::testplugin;
 
 HMODULE g_self = nullptr;
 std::string g_dll_name, g_program_folder, g_name;
@@ -42,34 +45,9 @@ VelmoraDesignHeader g_header;
 HBITMAP g_preview = nullptr;
 HWND g_window = nullptr;
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-std::string Trim(const std::string& s) {
-  const size_t a = s.find_first_not_of(" \t\r\n");
-  if (a == std::string::npos) return {};
-  return s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
-}
-
 std::string Setting(const std::string& key, const std::string& fallback) {
   auto it = g_ini.find(Lower(key));
   return it == g_ini.end() ? fallback : it->second;
-}
-
-std::set<std::string> SplitList(const std::string& text) {
-  std::set<std::string> items;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t comma = text.find(',', start);
-    if (comma == std::string::npos) comma = text.size();
-    const std::string item = Lower(Trim(text.substr(start, comma - start)));
-    if (!item.empty()) items.insert(item);
-    start = comma + 1;
-  }
-  return items;
 }
 
 void Log(const std::string& call) {
@@ -136,16 +114,7 @@ void Configure() {
   g_dll_name = path.substr(slash + 1);
   g_program_folder = folder.substr(0, folder.find_last_of("\\/"));
   std::string stem = g_dll_name.substr(0, g_dll_name.find_last_of('.'));
-  if (FILE* file = fopen((folder + "\\" + stem + ".ini").c_str(), "rb")) {
-    char line[1024];
-    while (fgets(line, sizeof line, file)) {
-      const std::string text = Trim(line);
-      const size_t eq = text.find('=');
-      if (text.empty() || text[0] == ';' || text[0] == '#' || eq == std::string::npos) continue;
-      g_ini[Lower(Trim(text.substr(0, eq)))] = Trim(text.substr(eq + 1));
-    }
-    fclose(file);
-  }
+  g_ini = ReadIni(folder + "\\" + stem + ".ini");
   g_name = Setting("name", "Glass");
   g_faults = SplitList(Setting("fault", ""));
   g_faults_after_show = SplitList(Setting("fault_after_show", ""));

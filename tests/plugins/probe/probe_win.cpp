@@ -38,39 +38,17 @@
 #include <string>
 
 #include "plugins/input_plugin_abi.h"
+#include "tests/plugins/plugin_ini.h"
 
 namespace {
+
+using namespace velmora::testplugin;
 
 HMODULE g_self = nullptr;
 std::string g_dll_name;        // our own file name, e.g. probe_a.dll
 std::string g_program_folder;  // two levels up from the library, no trailing backslash
 std::map<std::string, std::string> g_ini;
 std::set<std::string> g_faults;
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
-
-std::string Trim(const std::string& s) {
-  size_t a = s.find_first_not_of(" \t\r\n");
-  if (a == std::string::npos) return {};
-  size_t b = s.find_last_not_of(" \t\r\n");
-  return s.substr(a, b - a + 1);
-}
-
-std::set<std::string> SplitList(const std::string& text) {
-  std::set<std::string> items;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t comma = text.find(',', start);
-    if (comma == std::string::npos) comma = text.size();
-    std::string item = Lower(Trim(text.substr(start, comma - start)));
-    if (!item.empty()) items.insert(item);
-    start = comma + 1;
-  }
-  return items;
-}
 
 std::string Setting(const std::string& key, const std::string& fallback) {
   auto it = g_ini.find(key);
@@ -80,20 +58,6 @@ std::string Setting(const std::string& key, const std::string& fallback) {
 long SettingInt(const std::string& key, long fallback) {
   auto it = g_ini.find(key);
   return it == g_ini.end() ? fallback : strtol(it->second.c_str(), nullptr, 10);
-}
-
-void ReadIni(const std::string& path) {
-  FILE* file = fopen(path.c_str(), "rb");
-  if (!file) return;
-  char line[4096];
-  while (fgets(line, sizeof line, file)) {
-    std::string text = Trim(line);
-    if (text.empty() || text[0] == ';' || text[0] == '#' || text[0] == '[') continue;
-    size_t eq = text.find('=');
-    if (eq == std::string::npos) continue;
-    g_ini[Lower(Trim(text.substr(0, eq)))] = Trim(text.substr(eq + 1));
-  }
-  fclose(file);
 }
 
 void Log(const std::string& call) {
@@ -162,7 +126,7 @@ void Configure() {
   std::string stem = g_dll_name;
   size_t dot = stem.find_last_of('.');
   if (dot != std::string::npos) stem.erase(dot);
-  ReadIni(folder + "\\" + stem + ".ini");
+  g_ini = ReadIni(folder + "\\" + stem + ".ini");
   g_faults = SplitList(Setting("fault", ""));
   std::set<std::string> omitted = SplitList(Setting("omit", ""));
   if (!g_ini.count("peaks")) omitted.insert("audiblepeaks");

@@ -764,6 +764,15 @@ std::vector<std::string> ComboItems(HWND combo) {
   return out;
 }
 
+bool WaitChooserListsAgree(HWND chooser, int timeout_ms) {
+  return WaitUntil(
+      [&] {
+        const auto names = SendTimeout(Control(chooser, ids::designList), CB_GETCOUNT, 0, 0);
+        return names && ListCount(chooser, ids::designdlls) == static_cast<int>(*names);
+      },
+      timeout_ms);
+}
+
 std::string LowerText(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

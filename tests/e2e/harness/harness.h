@@ -171,6 +171,9 @@ void SaveScreenBmp(const std::string& path, RECT r);
 // The entries of a drop-down combo box, read the way any program can: select each one and
 // read the text it puts in the edit field (the text shown before is put back).
 std::vector<std::string> ComboItems(HWND combo);
+// The design chooser's name list and its hidden list of kinds hold one entry per design; the
+// library scan may still be adding to both, so this waits until their counts agree.
+bool WaitChooserListsAgree(HWND chooser, int timeout_ms = kDefaultTimeoutMs);
 // `text` in lower case (file names compared without regard to case).
 std::string LowerText(std::string text);
 // Clicks a button-like control as a user would (BM_CLICK, sent).

@@ -77,4 +77,14 @@ inline uint64_t CpuTime100ns(HANDLE process) {
   return value(kernel) + value(user);
 }
 
+// The share of one core, in percent, that a process uses over the next `ms` milliseconds.
+inline double CpuSharePercent(HANDLE process, int ms) {
+  const uint64_t cpu0 = CpuTime100ns(process);
+  const DWORD t0 = GetTickCount();
+  WaitUntil([] { return false; }, ms);
+  const double cpu_ms = static_cast<double>(CpuTime100ns(process) - cpu0) / 10000.0;
+  const DWORD wall = GetTickCount() - t0;
+  return wall ? 100.0 * cpu_ms / wall : 0.0;
+}
+
 }  // namespace velmora::e2e

@@ -364,14 +364,7 @@ TEST(Benchmark, DISABLED_VisualisationHostCpuAtDelay20) {
   ASSERT_TRUE(options);
   ChooseModule(options, 0);
   WaitUntil([] { return false; }, 1000);  // let the start settle
-  auto measure = [&](int ms) {
-    const uint64_t cpu0 = CpuTime100ns(player.Handle());
-    const DWORD t0 = GetTickCount();
-    WaitUntil([] { return false; }, ms);
-    const double cpu_ms = static_cast<double>(CpuTime100ns(player.Handle()) - cpu0) / 10000.0;
-    const DWORD wall = GetTickCount() - t0;
-    return wall ? 100.0 * cpu_ms / wall : 0.0;
-  };
+  auto measure = [&](int ms) { return CpuSharePercent(player.Handle(), ms); };
   const double playing = measure(10000);
   ASSERT_TRUE(StartOrStop(player, main));
   ASSERT_TRUE(WaitUntil([&] { return vis.Lines("init").size() == 1; }));

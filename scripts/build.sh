@@ -32,9 +32,20 @@ fi
 
 log() { echo "[build] $*"; }
 
+# Compiled objects are shared through ccache where it is installed: paths are hashed
+# relative to the clone and without the build folder, so a second clone on the machine
+# (or a worktree) compiles only what differs.
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
+  export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
+fi
+
 build_one() {
   local name="$1" dir="$ROOT/build/$1"
   local args=(-G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE")
+  if command -v ccache >/dev/null; then
+    args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
   case "$name" in
     native) ;;
     win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake") ;;

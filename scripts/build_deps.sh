@@ -3,16 +3,21 @@
 # and zlib with its minizip archive reader) for both Windows targets, from Debian's own
 # source packages.
 #
-#   build/deps/src/                      unpacked source packages (apt-get source)
-#   build/deps/<triple>/{include,lib}    headers and static libraries per target
+# The libraries are kept outside the clone, so every clone on the machine shares them:
+#   $VELMORA_DEPS_CACHE (default ~/.cache/velmora/deps)
+#     src/                               unpacked source packages (apt-get source)
+#     <triple>/<lib>-<version>-<key>/    one library's headers and archives, where <key>
+#                                        hashes its build step (flags) and the toolchain
+#   build/deps/<triple>/{include,lib}    the libraries of this clone, copied from the cache
 #
-# Every finished step leaves a stamp file, so a second run only checks the stamps.
-# Needs root only the first time (to add a deb-src entry and fetch the sources).
+# A changed build step, compiler or source version builds anew under a new key; the old
+# entry stays for other clones. Needs root only the first time (deb-src entry, sources).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 DEPS="$ROOT/build/deps"
-SRC="$DEPS/src"
+CACHE="${VELMORA_DEPS_CACHE:-${HOME:-/root}/.cache/velmora/deps}"
+SRC="$CACHE/src"
 TRIPLES=(i686-w64-mingw32 x86_64-w64-mingw32)
 JOBS="${VELMORA_JOBS:-2}"
 
@@ -96,12 +101,10 @@ fetch_source() {
   echo "$dir"
 }
 
+# Each build_<lib> TRIPLE SRC PREFIX BDIR builds one library from SRC in the empty work
+# folder BDIR and installs its headers and archives under PREFIX (see cached_build).
 build_mpg123() {
-  local triple="$1" src="$2" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-mpg123"
-  if [[ -f "$stamp" && -f "$prefix/lib/libmpg123.a" ]]; then log "$triple mpg123: cached"; return; fi
-  log "$triple mpg123: building"
-  local bdir="$DEPS/work/$triple/mpg123"
-  rm -rf "$bdir"; mkdir -p "$bdir" "$prefix"
+  local triple="$1" src="$2" prefix="$3" bdir="$4"
   # Only the decoder library is needed; generic_fpu avoids the assembler paths that
   # differ between the two targets, and no output modules means no audio back-ends.
   (cd "$bdir" && "$src/configure" --host="$triple" --prefix="$prefix" \
@@ -114,45 +117,35 @@ build_mpg123() {
     || { tail -n 40 "$bdir/make.log"; exit 1; }
   [[ -f "$prefix/lib/libmpg123.a" && -f "$prefix/include/mpg123.h" ]] \
     || { echo "[deps] $triple: libmpg123 install incomplete" >&2; exit 1; }
-  touch "$stamp"
 }
 
 build_jpeg() {
-  local triple="$1" src="$2" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-jpeg"
-  if [[ -f "$stamp" && -f "$prefix/lib/libjpeg.a" ]]; then log "$triple jpeg: cached"; return; fi
-  log "$triple jpeg: building"
-  local bdir="$DEPS/work/$triple/jpeg"
+  local triple="$1" src="$2" prefix="$3" bdir="$4"
   local simd=OFF
   command -v nasm >/dev/null && simd=ON
-  rm -rf "$bdir"; mkdir -p "$bdir" "$prefix/include" "$prefix/lib"
+  mkdir -p "$prefix/include" "$prefix/lib"
   cmake -S "$src" -B "$bdir" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$triple.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
       -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD="$simd" \
-      -DWITH_JAVA=OFF >"$DEPS/work/$triple/jpeg-configure.log" 2>&1 \
-    || { tail -n 40 "$DEPS/work/$triple/jpeg-configure.log"; exit 1; }
+      -DWITH_JAVA=OFF >"$bdir/configure.log" 2>&1 \
+    || { tail -n 40 "$bdir/configure.log"; exit 1; }
   # Only the library: the command-line tools and docs are of no use here.
-  ninja -C "$bdir" -j"$JOBS" jpeg-static >"$DEPS/work/$triple/jpeg-make.log" 2>&1 \
-    || { tail -n 40 "$DEPS/work/$triple/jpeg-make.log"; exit 1; }
+  ninja -C "$bdir" -j"$JOBS" jpeg-static >"$bdir/make.log" 2>&1 \
+    || { tail -n 40 "$bdir/make.log"; exit 1; }
   local lib
   lib="$(find "$bdir" -maxdepth 2 -name 'libjpeg*.a' | head -n1)"
   [[ -n "$lib" ]] || { echo "[deps] $triple: no libjpeg archive built" >&2; exit 1; }
   cp "$lib" "$prefix/lib/libjpeg.a"
   cp "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$bdir/jconfig.h" "$prefix/include/"
-  touch "$stamp"
 }
 
 # zlib and the unzip half of its contrib/minizip, compiled straight from the sources into
 # libz.a and libminizip.a (headers zlib.h, zconf.h and minizip/{unzip,ioapi}.h).
 build_zlib() {
-  local triple="$1" src="$2" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-zlib"
-  if [[ -f "$stamp" && -f "$prefix/lib/libz.a" && -f "$prefix/lib/libminizip.a" ]]; then
-    log "$triple zlib + minizip: cached"; return
-  fi
-  log "$triple zlib + minizip: building"
-  local bdir="$DEPS/work/$triple/zlib" cc="$triple-gcc-posix" f
+  local triple="$1" src="$2" prefix="$3" bdir="$4" cc="$1-gcc-posix" f
   [[ -f "$src/contrib/minizip/unzip.c" ]] || { echo "[deps] no contrib/minizip in $src" >&2; exit 1; }
-  rm -rf "$bdir"; mkdir -p "$bdir/z" "$bdir/mz" "$prefix/include/minizip" "$prefix/lib"
+  mkdir -p "$bdir/z" "$bdir/mz" "$prefix/include/minizip" "$prefix/lib"
   for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
            inftrees trees uncompr zutil; do
     "$cc" -O2 -c "$src/$f.c" -o "$bdir/z/$f.o" 2>>"$bdir/build.log" \
@@ -167,7 +160,38 @@ build_zlib() {
   cp "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
   cp "$src/contrib/minizip/unzip.h" "$src/contrib/minizip/ioapi.h" "$prefix/include/minizip/"
   cp "$bdir/libz.a" "$bdir/libminizip.a" "$prefix/lib/"
-  touch "$stamp"
+}
+
+# What a library's cache entry depends on besides its source version: its build step, the
+# toolchain file, the cross compiler and the mingw-w64 runtime.
+toolchain_id() {
+  local triple="$1"
+  {
+    cat "$ROOT/cmake/toolchain-$triple.cmake" 2>/dev/null
+    "$triple-gcc-posix" --version 2>/dev/null | head -n1
+    dpkg-query -W -f='${Version}\n' mingw-w64-common 2>/dev/null || true
+  }
+}
+
+# cached_build LIB TRIPLE SRC: builds LIB (build_LIB) unless the cache has it for this
+# source version, build step and toolchain, then copies it into build/deps/TRIPLE.
+cached_build() {
+  local lib="$1" triple="$2" src="$3" key entry
+  key="$({ declare -f "build_$lib"; toolchain_id "$triple"; } | sha1sum | cut -c1-12)"
+  entry="$CACHE/$triple/$lib-$(basename "$src")-$key"
+  if [[ -f "$entry/.done" ]]; then
+    log "$triple $lib: cached ($(basename "$entry"))"
+  else
+    log "$triple $lib: building into $entry"
+    local bdir="$CACHE/work/$triple/$lib"
+    rm -rf "$bdir" "$entry"; mkdir -p "$bdir" "$entry"
+    ( "build_$lib" "$triple" "$src" "$entry" "$bdir" ) || { rm -rf "$entry"; exit 1; }
+    rm -rf "$bdir"
+    touch "$entry/.done"
+  fi
+  mkdir -p "$DEPS/$triple"
+  cp -a "$entry/." "$DEPS/$triple/"
+  rm -f "$DEPS/$triple/.done"
 }
 
 # A trivial program using the libraries, cross-linked: proves the archives are usable.
@@ -215,15 +239,20 @@ C
 }
 
 main() {
+  mkdir -p "$CACHE"
+  # One run at a time per cache: two clones building at once wait for each other.
+  exec 9>"$CACHE/.lock"
+  flock 9
   local mpg_src jpeg_src zlib_src
   mpg_src="$(fetch_source mpg123)"
   jpeg_src="$(fetch_source libjpeg-turbo)"
   zlib_src="$(fetch_source zlib)"
+  rm -rf "$DEPS"
   for t in "${TRIPLES[@]}"; do
-    build_mpg123 "$t" "$mpg_src"
-    build_jpeg "$t" "$jpeg_src"
+    cached_build mpg123 "$t" "$mpg_src"
+    cached_build jpeg "$t" "$jpeg_src"
     check_link "$t"
-    build_zlib "$t" "$zlib_src"
+    cached_build zlib "$t" "$zlib_src"
     check_link_zip "$t"
   done
   log "ready: $DEPS/{${TRIPLES[*]// /,}}"

@@ -7,8 +7,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 PACKAGES=(
-  # native build and unit tests
-  cmake ninja-build make g++ libgtest-dev googletest python3 file
+  # native build and unit tests; ccache keeps compiled objects across builds and clones
+  cmake ninja-build make g++ libgtest-dev googletest python3 file ccache
   # fuzzing (clang with libFuzzer and the sanitizer runtimes)
   clang libclang-rt-14-dev
   # Windows cross compilers (posix thread model) and resource tools

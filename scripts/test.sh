@@ -50,8 +50,17 @@ STEP_FAILURES="$RESULTS/step-failures.txt"
 : > "$STEP_FAILURES"
 step_failed() { echo "$1" >> "$STEP_FAILURES"; echo "[test] FAILED: $1" >&2; }
 log() { echo "[test] $*"; }
+# How long each phase took, printed before the closing line.
+PHASES="$RESULTS/phases.txt"
+: > "$PHASES"
+phase_name="" phase_start=$SECONDS
+phase() {
+  [[ -n "$phase_name" ]] && printf '  %-34s %4d s\n' "$phase_name" $((SECONDS - phase_start)) >> "$PHASES"
+  phase_name="$1" phase_start=$SECONDS
+}
 
 # --- install and build --------------------------------------------------------------------
+phase "packages and libraries"
 if [[ $skip_install == 1 ]]; then
   bash "$ROOT/scripts/build_deps.sh" || step_failed "third-party libraries"
 else
@@ -64,6 +73,7 @@ run_native=1 run_fuzz=1 run_e2e=1
 [[ $skip_fuzz == 1 ]] && run_fuzz=0
 
 native_ok=0 win64_ok=0
+phase "builds"
 if [[ $run_native == 1 ]]; then
   bash "$ROOT/scripts/build.sh" --only native && native_ok=1 || step_failed "native build"
 fi
@@ -75,6 +85,7 @@ if [[ $skip_win32 == 0 && $e2e_only == 0 && $unit_only == 0 ]]; then
   bash "$ROOT/scripts/build.sh" --only win32 && win32_ok=1 || step_failed "win32 (i686) build"
 fi
 
+phase "imports, installer, layering"
 # --- import tables: nothing that older Windows versions lack is imported statically -------
 if [[ $win64_ok == 1 || $win32_ok == 1 ]]; then
   (
@@ -103,6 +114,7 @@ fi
 python3 "$ROOT/scripts/check_layers.py" "$ROOT" || step_failed "layering (scripts/check_layers.py)"
 
 # --- native unit tests ------------------------------------------------------------------
+phase "unit tests"
 if [[ $run_native == 1 && $native_ok == 1 ]]; then
   log "core_tests"
   "$ROOT/build/native/tests/unit/core_tests" "${gtest_args[@]}" \
@@ -123,6 +135,7 @@ if [[ $run_native == 1 && $native_ok == 1 ]]; then
 fi
 
 # --- fuzz targets -------------------------------------------------------------------------
+phase "fuzz targets"
 FUZZ_REPORT="$RESULTS/fuzz.txt"
 : > "$FUZZ_REPORT"
 shopt -s nullglob
@@ -131,10 +144,13 @@ shopt -u nullglob
 if [[ $run_fuzz == 1 && ${#fuzz_sources[@]} -gt 0 ]]; then
   FUZZ_DIR="$ROOT/build/fuzz"
   if [[ ! -f "$FUZZ_DIR/build.ninja" ]]; then
-    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$FUZZ_DIR" -G Ninja -DVELMORA_FUZZ=ON \
+    launcher=()
+    command -v ccache >/dev/null &&
+      launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$FUZZ_DIR" -G Ninja -DVELMORA_FUZZ=ON "${launcher[@]}" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || step_failed "fuzz configure"
   fi
-  if cmake --build "$FUZZ_DIR" -j "${VELMORA_JOBS:-2}"; then
+  if CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1 cmake --build "$FUZZ_DIR" -j "${VELMORA_JOBS:-2}"; then
     for src in "${fuzz_sources[@]}"; do
       name="$(basename "$src" .cpp)"
       exe="$(find "$FUZZ_DIR" -name "$name" -type f -perm -u+x | head -n1)"
@@ -178,6 +194,7 @@ elif [[ $run_fuzz == 1 ]]; then
 fi
 
 # --- end-to-end suite under wine ----------------------------------------------------------
+phase "end-to-end suite"
 if [[ $run_e2e == 1 && $win64_ok == 1 ]]; then
   E2E="$ROOT/build/win64/e2e/velmora_e2e.exe"
   if [[ -f "$E2E" ]]; then
@@ -200,6 +217,7 @@ if [[ $run_e2e == 1 && $win64_ok == 1 ]]; then
   fi
 fi
 
+phase "MPEG plug-in checks"
 # --- the MPEG plug-in on its own, under wine (tags, lengths, audio, streams, bad files) ---
 if [[ $run_e2e == 1 && $win64_ok == 1 && -z "${gtest_args[*]:-}" ]]; then
   CHECKS="$ROOT/build/win64/mpeg_tests/mpeg_plugin_checks.exe"
@@ -217,6 +235,10 @@ if [[ $run_e2e == 1 && $win64_ok == 1 && -z "${gtest_args[*]:-}" ]]; then
 fi
 
 # --- summary ------------------------------------------------------------------------------
+phase ""
+printf '  %-34s %4d s\n' "total" "$SECONDS" >> "$PHASES"
+echo "[test] time per phase:"
+cat "$PHASES"
 python3 - "$RESULTS" <<'PY'
 import glob, os, sys
 import xml.etree.ElementTree as ET

@@ -119,6 +119,7 @@ class PlaylistWindow : public PlaylistWindowControl,
   void RemoveAllRows() override;
   void AddDroppedFiles(const std::vector<std::string>& names) override { DropNames(names, true); }
   void SaveDialog() override { Save(); }
+  void SetLook(const PlaylistLook& look) override { pl_.SetLook(look); }
   void SetSize(int width, int height) override {
     SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -281,6 +282,7 @@ void PlaylistWindow::CreateControls() {
 
   // Model state shown from the start.
   SetText(ids::plct, std::to_string(playlist_.CurrentIndex()));
+  pl_.SetCurrentRow(playlist_.CurrentIndex());
   SetText(ids::Label3, playlist_.TrackCountText());
   SetText(ids::playingLabel, playlist_.PlayingLabel());
   pl_.SetCount(playlist_.Count());
@@ -701,6 +703,7 @@ void PlaylistWindow::OnSelectionChanged() { pl_.WriteMarks(playlist_.SelectionMa
 
 void PlaylistWindow::OnCurrentIndexChanged(int32_t index) {
   SetText(ids::plct, std::to_string(index));
+  pl_.SetCurrentRow(index);
 }
 
 void PlaylistWindow::OnTrackCountChanged(const std::string& label3) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "playlist/playlist.h"
+#include "playlist/playlist_look.h"
 #include "playlist/playlist_transport.h"
 #include "playlist/random.h"
 #include "plugins/plugin_system.h"
@@ -30,6 +31,9 @@ class PlaylistWindowControl {
   virtual void AddDroppedFiles(const std::vector<std::string>& names) = 0;
   // The "Save mp3 playlist" dialog and the save.
   virtual void SaveDialog() = 0;
+  // The list's colours and font as the design in force gives them; an empty look is
+  // the system's.
+  virtual void SetLook(const PlaylistLook& look) = 0;
   // The window's outer size (the settings keep it).
   virtual void SetSize(int width, int height) = 0;
   virtual void GetSize(int* width, int* height) const = 0;

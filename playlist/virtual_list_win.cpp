@@ -108,6 +108,26 @@ void VirtualList::SetCaret(int row) {
   writing_marks_ = false;
 }
 
+void VirtualList::SetLook(const PlaylistLook& look) {
+  if (look == look_) return;
+  look_ = look;
+  look_font_.reset();
+  if (!look_.font.empty()) {
+    // The skin's face at the height of the usual font, so the rows keep their height.
+    LOGFONTA lf{};
+    GetObjectA(ListFont(), sizeof lf, &lf);
+    lstrcpynA(lf.lfFaceName, look_.font.c_str(), LF_FACESIZE);
+    look_font_.reset(CreateFontIndirectA(&lf));
+  }
+  Redraw();
+}
+
+void VirtualList::SetCurrentRow(int row) {
+  if (row == current_row_) return;
+  current_row_ = row;
+  Redraw();
+}
+
 int VirtualList::ItemHeight(HWND parent) {
   HDC dc = GetDC(parent);
   if (!dc) return 16;
@@ -127,12 +147,25 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
     return;
   }
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
-  FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const std::optional<uint32_t>& background =
+      selected ? look_.selected_background : look_.normal_background;
+  if (background) {
+    ui::UniqueBrush brush(CreateSolidBrush(*background));
+    FillRect(dc, &r, brush.get());
+  } else {
+    FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  }
   if (texts_ && item.itemID < texts_->size()) {
     const std::string& text = (*texts_)[item.itemID];
-    HGDIOBJ old_font = SelectObject(dc, ListFont());
+    HGDIOBJ old_font = SelectObject(dc, look_font_ ? look_font_.get() : ListFont());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const bool current = static_cast<int>(item.itemID) == current_row_;
+    COLORREF colour = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    if (current && look_.current_text)
+      colour = *look_.current_text;
+    else if (look_.normal_text)
+      colour = *look_.normal_text;
+    SetTextColor(dc, colour);
     RECT text_rect = r;
     text_rect.left += 2;
     // Long names are cut at what fits a row anyway; a 5 MB line must not stall painting.
@@ -172,6 +205,16 @@ LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       out[text.size()] = '\0';
       return static_cast<LRESULT>(text.size());
     }
+    case WM_ERASEBKGND:
+      // The rows paint themselves; the rest of the list takes the look's background.
+      if (look_.normal_background && wp) {
+        RECT r;
+        GetClientRect(hwnd_, &r);
+        ui::UniqueBrush brush(CreateSolidBrush(*look_.normal_background));
+        FillRect(reinterpret_cast<HDC>(wp), &r, brush.get());
+        return 1;
+      }
+      break;
     case LB_SETSEL:
     case LB_SELITEMRANGE:
     case LB_SELITEMRANGEEX:

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "playlist/playlist_look.h"
+#include "ui/handles_win.h"
+
 namespace velmora {
 
 class VirtualList {
@@ -35,6 +38,11 @@ class VirtualList {
   int Caret() const;
   void SetCaret(int row);
 
+  // The colours and font the rows are drawn with (unset parts: the system's), and the
+  // row drawn in the current row's colour (-1 for none).
+  void SetLook(const PlaylistLook& look);
+  void SetCurrentRow(int row);
+
   // WM_DRAWITEM / WM_MEASUREITEM sent to the parent for this control.
   void DrawItem(const DRAWITEMSTRUCT& item) const;
   static int ItemHeight(HWND parent);
@@ -53,6 +61,9 @@ class VirtualList {
   HWND hwnd_ = nullptr;
   const std::vector<std::string>* texts_ = nullptr;
   bool writing_marks_ = false;
+  PlaylistLook look_;
+  ui::UniqueFont look_font_;
+  int current_row_ = -1;
 };
 
 }  // namespace velmora

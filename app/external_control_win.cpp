@@ -147,6 +147,9 @@ LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
   } else if (text[0] == '/') {
     p.PlayOutsidePlaylist(text.substr(1));
     d.ShowStatus("API CALL : Just play the file");
+  } else if (IsSkinArchiveName(text)) {
+    // A skin archive (handed over by a second instance opened with it) is a design.
+    steps_.OpenSkinArchive(text);
   } else {
     d.ShowStatus("API CALL : Open File");
     app_.playlist.AddToPlaylist(text);

@@ -198,6 +198,7 @@ class MainWindow : public ui::TopLevelWindow,
   bool settings_read_ = false;      // the start-up has read the stored settings
   bool playlist_restored_ = false;  // ... and restored the playlist and its entry number
   bool had_arguments_ = false;      // the command line named something
+  std::string command_line_skin_;   // ... or a skin archive, opened once a design is in force
   bool moving_ = false;             // a Move-button or easy-move drag is under way
   POINT press_point_{};
   uint32_t time_colour_ = 0x00FFFFFF;

@@ -9,6 +9,7 @@
 
 #include "app/main_window_win.h"
 #include "app/registry_store_win.h"
+#include "design/skin_archive.h"
 #include "ui/control_ids.h"
 #include "ui/form_shaper_win.h"
 
@@ -176,6 +177,9 @@ void MainWindow::DeferredStartup() {
       }
       SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       app_.display->ShowStatus("Done");
+      // A skin archive on the command line (opened from the shell) is applied over it;
+      // its status text names it.
+      if (!command_line_skin_.empty()) steps_.OpenSkinArchive(command_line_skin_);
     });
     // Without a command line, the saved playlist comes back with its entry number.
     step([&] {
@@ -223,8 +227,13 @@ void MainWindow::DeferredStartup() {
 
 void MainWindow::ApplyCommandLine() {
   if (app_.arguments.empty()) return;
-  had_arguments_ = true;
   const std::string text = JoinArguments(app_.arguments);
+  if (IsSkinArchiveName(text)) {
+    // A design, not something to play: the saved playlist comes back as without one.
+    command_line_skin_ = FullPath(text);
+    return;
+  }
+  had_arguments_ = true;
   Playlist& pl = app_.playlist;
   if (IsPlaylistText(text)) {
     pl.LoadPlaylistFile(text);
@@ -264,9 +273,10 @@ bool MainWindow::CheckSingleInstance() {
 }
 
 void MainWindow::HandOff() {
-  if (other_instance_ && app_.playlist.Count() == 1) {
+  if (other_instance_ && (app_.playlist.Count() == 1 || !command_line_skin_.empty())) {
     // The other instance may run in another folder: send the path in full.
-    const std::string path = FullPath(app_.playlist.Path(0));
+    const std::string path =
+        command_line_skin_.empty() ? FullPath(app_.playlist.Path(0)) : command_line_skin_;
     COPYDATASTRUCT cds{};
     cds.dwData = 255;
     cds.cbData = static_cast<DWORD>(path.size());

@@ -1,6 +1,9 @@
 #include "design/classic_skin.h"
 
 #include <algorithm>
+#include <cctype>
+
+#include "design/ini_file.h"
 
 namespace velmora {
 
@@ -27,6 +30,25 @@ const char* SheetFileName(ClassicSheet sheet) {
     case ClassicSheet::posbar: return "posbar.bmp";
   }
   return "";
+}
+
+std::vector<std::string> SheetFileCandidates(ClassicSheet sheet) {
+  if (sheet == ClassicSheet::numbers) return {"numbers.bmp", "nums_ex.bmp"};
+  return {SheetFileName(sheet)};
+}
+
+bool IsClassicSkinFolder(const std::vector<std::string>& files) {
+  bool folder_design = false, sheet = false;
+  for (const std::string& f : files) {
+    const std::string name = ToLowerAscii(f);
+    if (name == "main.bmp") return true;
+    if (name == "back.bmp" || name == "main.ini") folder_design = true;
+    if (name == "nums_ex.bmp" || name == kPlaylistLookFile) sheet = true;
+    for (int i = static_cast<int>(ClassicSheet::cbuttons); i <= static_cast<int>(ClassicSheet::posbar);
+         ++i)
+      if (name == SheetFileName(static_cast<ClassicSheet>(i))) sheet = true;
+  }
+  return sheet && !folder_design;
 }
 
 const std::vector<ClassicPainting>& ClassicPaintings() {
@@ -123,6 +145,47 @@ Colour DigitColourOf(const Image& numbers_bmp) {
   for (int32_t x = 0; Inside(numbers_bmp, x, kRow); ++x)
     if (const uint32_t px = numbers_bmp.At(x, kRow); px != 0) return ColourOfPixel(px);
   return kDefaultDigitColour;
+}
+
+namespace {
+
+std::string Trimmed(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+  return s.substr(b, e - b);
+}
+
+// "#RRGGBB" or "RRGGBB" as a colour value; nothing for any other text.
+std::optional<uint32_t> SkinColour(const std::optional<std::string>& value) {
+  if (!value) return std::nullopt;
+  std::string text = Trimmed(*value);
+  if (!text.empty() && text[0] == '#') text.erase(0, 1);
+  if (text.size() != 6) return std::nullopt;
+  uint32_t rgb = 0;
+  for (char c : text) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    rgb = (rgb << 4) | static_cast<uint32_t>(std::stoi(std::string(1, c), nullptr, 16));
+  }
+  return ColourOfPixel(rgb);
+}
+
+}  // namespace
+
+PlaylistLook PlaylistLookOf(const std::string& pledit_text) {
+  const IniFile ini = IniFile::Parse(pledit_text);
+  PlaylistLook look;
+  look.normal_text = SkinColour(ini.Value("Text", "Normal"));
+  look.current_text = SkinColour(ini.Value("Text", "Current"));
+  look.normal_background = SkinColour(ini.Value("Text", "NormalBG"));
+  look.selected_background = SkinColour(ini.Value("Text", "SelectedBG"));
+  // A face name is printable and fits the system's 31 characters.
+  const std::string font = Trimmed(ini.ReadString("Text", "Font", ""));
+  const bool printable = std::all_of(font.begin(), font.end(), [](char c) {
+    return static_cast<unsigned char>(c) >= 32 && c != 127;
+  });
+  if (printable && font.size() <= 31) look.font = font;
+  return look;
 }
 
 }  // namespace velmora

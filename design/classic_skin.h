@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "design/bmp.h"
+#include "playlist/playlist_look.h"
 #include "ui/label_effect.h"
 #include "design/main_ini.h"
 
@@ -19,6 +21,16 @@ inline constexpr int32_t kClassicHeight = 116;
 // The six bitmaps the import reads, in the order it reads them.
 enum class ClassicSheet : int { main, cbuttons, titlebar, numbers, shufrep, posbar };
 const char* SheetFileName(ClassicSheet sheet);  // "main.bmp", ...
+// The files a sheet may come from, in the order they are tried: the digits come from
+// numbers.bmp, or from nums_ex.bmp (the same row with a minus sign) where numbers.bmp is
+// missing. A sheet is missing only when none of them is there; the error then names the
+// first.
+std::vector<std::string> SheetFileCandidates(ClassicSheet sheet);
+
+// Whether a design folder holding these files (names in any letter case) is a classic
+// skin: it has main.bmp, or it has none of a folder design's own files (back.bmp,
+// main.ini) but some classic sheet, so that the import can say which sheet is missing.
+bool IsClassicSkinFolder(const std::vector<std::string>& files);
 
 // (left, top)-(right, bottom), right and bottom exclusive.
 struct SheetRect {
@@ -80,5 +92,11 @@ Colour SliderColourOf(const Image& main_bmp);
 Colour DigitColourOf(const Image& numbers_bmp);
 // Bright green, the colour of an LCD readout: plain to read on the labels' black.
 inline constexpr Colour kDefaultDigitColour = 0x0000FF00;
+
+// The playlist's look from a skin's pledit.txt: section [Text], keys Normal, Current,
+// NormalBG, SelectedBG ("#RRGGBB", the '#' may be missing) and Font (a face name). A key
+// that is missing or does not read as its kind is left unset.
+inline constexpr char kPlaylistLookFile[] = "pledit.txt";
+PlaylistLook PlaylistLookOf(const std::string& pledit_text);
 
 }  // namespace velmora

@@ -123,8 +123,19 @@ class ClassicImport {
 
   // Throws with the picture loader's text ("Cannot open file <path>", "Bitmap image is
   // not valid").
+  // A sheet with a second file to take it from reads the first file that is there.
   const Image& Load(ClassicSheet sheet, Image* out) {
-    *out = LoadBitmapPicture(DesignFile(stage_.program_folder, name_, SheetFileName(sheet)));
+    const std::vector<std::string> files = SheetFileCandidates(sheet);
+    std::string path = DesignFile(stage_.program_folder, name_, files.front());
+    for (const std::string& f : files) {
+      const std::string candidate = DesignFile(stage_.program_folder, name_, f);
+      const DWORD a = GetFileAttributesA(candidate.c_str());
+      if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
+        path = candidate;
+        break;
+      }
+    }
+    *out = LoadBitmapPicture(path);
     return *out;
   }
 

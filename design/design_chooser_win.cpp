@@ -4,16 +4,20 @@
 #include "design/design_chooser_win.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <exception>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "design/classic_skin.h"
 #include "design/classic_skin_win.h"
 #include "design/design_apply_win.h"
 #include "design/design_folder.h"
 #include "design/design_library_win.h"
 #include "design/picture_win.h"
+#include "design/skin_archive.h"
 #include "design/skin_archive_win.h"
 #include "ui/control_ids.h"
 #include "ui/top_level_window_win.h"
@@ -98,6 +102,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     switch (msg) {
       case WM_CREATE: CreateControls(); return 0;
       case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+      case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
       case WM_CLOSE: ShowWindow(hwnd_, SW_HIDE); return 0;
       case WM_DESTROY: return 0;
       default: return DefWindowProcA(hwnd_, msg, wp, lp);
@@ -141,6 +146,24 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
                       372, 200, ids::dcImage1);
     SendMessageA(image, ui::VWM_SETHINT, 0, 0);
     ui::SetToolTip(image, "Preview of the player");
+    DragAcceptFiles(hwnd_, TRUE);
+  }
+
+  // Skin archives dropped here are opened as from the main window; other files are not
+  // designs and are left alone.
+  void OnDropFiles(HDROP drop) {
+    std::vector<std::string> names;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+      std::string name(length + 1, '\0');
+      DragQueryFileA(drop, i, &name[0], length + 1);
+      name.resize(length);
+      names.push_back(name);
+    }
+    DragFinish(drop);
+    for (const std::string& name : names)
+      if (IsSkinArchiveName(name)) OpenSkinArchive(name);
   }
 
   void OnCommand(int id, int code) {
@@ -263,6 +286,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     if (e.marker != kMarkerClassic) {
       // A design library entry.
       if (libraries_->Load(e.marker)) {
+        deps_.libraries.playlist_window.SetLook({});
         active_library_path_ = e.marker;
         SendMessageA(GetDlgItem(main_.Handle(), ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
       }
@@ -277,14 +301,37 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     // message box, at start-up the hook reports them quietly.
     const DesignStage stage{main, deps_.program_folder, &core_};
     deps_.design_state.name = e.name;
-    if (IsFile(DesignFile(deps_.program_folder, e.name, "main.bmp"))) {
+    if (IsClassicSkinFolder(FilesOf(e.name))) {
       // A classic skin has no inactive face; an earlier design's would cover it whenever
       // the player loses the focus.
       deps_.design_state.deact_image_available = false;
+      deps_.libraries.playlist_window.SetLook(PlaylistLookOfSkin(e.name));
       ImportClassicSkin(stage, e.name);
     } else {
+      deps_.libraries.playlist_window.SetLook({});
       ApplyFolderDesign(stage, deps_.design_state, e.name);
     }
+  }
+
+  std::vector<std::string> FilesOf(const std::string& name) const {
+    std::vector<std::string> files;
+    ui::ForEachFile(DesignFile(deps_.program_folder, name, "") + "\\*",
+                    [&](const WIN32_FIND_DATAA& fd) {
+                      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                        files.push_back(fd.cFileName);
+                    });
+    return files;
+  }
+
+  // The skin's pledit.txt, when it has one; a text file of a few lines, so a larger one
+  // is read no further than its first 64 KB.
+  PlaylistLook PlaylistLookOfSkin(const std::string& name) const {
+    std::ifstream in(DesignFile(deps_.program_folder, name, kPlaylistLookFile), std::ios::binary);
+    if (!in) return {};
+    std::string text(64 * 1024, '\0');
+    in.read(&text[0], static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(in.gcount()));
+    return PlaylistLookOf(text);
   }
 
   // A skin archive dropped on the main window or opened: unpacked into Design, listed

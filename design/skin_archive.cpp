@@ -107,27 +107,44 @@ UnpackPlan PlanSkinUnpack(const std::vector<ArchiveEntry>& entries, const Archiv
     for (const std::string& part : Split(entries[i].name))
       if (!part.empty() && part != ".") paths[i].push_back(part);
   }
-  // A single top folder that holds every file is flattened away.
-  std::string top;
-  bool any = false, single_top = true;
-  for (size_t i = 0; i < entries.size() && single_top; ++i) {
-    if (entries[i].directory || paths[i].empty()) continue;
-    if (paths[i].size() < 2) {
-      single_top = false;
-    } else if (!any) {
-      top = Lower(paths[i][0]);
-      any = true;
-    } else if (Lower(paths[i][0]) != top) {
-      single_top = false;
+  // The skin's folder: the shallowest holding main.bmp; else a single top folder that
+  // holds every file; else the top.
+  std::vector<std::string> skin_folder;
+  bool found = false;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].directory || paths[i].empty() || Lower(paths[i].back()) != "main.bmp") continue;
+    if (!found || paths[i].size() - 1 < skin_folder.size()) {
+      skin_folder.assign(paths[i].begin(), paths[i].end() - 1);
+      found = true;
     }
   }
-  single_top = single_top && any;
+  if (!found) {
+    std::string top;
+    bool any = false, single_top = true;
+    for (size_t i = 0; i < entries.size() && single_top; ++i) {
+      if (entries[i].directory || paths[i].empty()) continue;
+      if (paths[i].size() < 2) {
+        single_top = false;
+      } else if (!any) {
+        top = paths[i][0];
+        any = true;
+      } else if (Lower(paths[i][0]) != Lower(top)) {
+        single_top = false;
+      }
+    }
+    if (single_top && any) skin_folder.push_back(top);
+  }
+  auto in_skin_folder = [&](const std::vector<std::string>& p) {
+    if (p.size() != skin_folder.size() + 1) return false;
+    for (size_t k = 0; k < skin_folder.size(); ++k)
+      if (Lower(p[k]) != Lower(skin_folder[k])) return false;
+    return true;
+  };
   std::set<std::string> taken;
   for (size_t i = 0; i < entries.size(); ++i) {
     if (entries[i].directory) continue;
     const std::vector<std::string>& p = paths[i];
-    const size_t depth = single_top ? 2 : 1;
-    if (p.size() != depth) continue;
+    if (!in_skin_folder(p)) continue;
     const std::string& file = p.back();
     if (!taken.insert(Lower(file)).second) continue;
     plan.files.push_back({i, file, entries[i].size});

@@ -48,11 +48,26 @@ struct UnpackPlan {
 // Refuses the whole archive when an entry climbs out (".."), is absolute (leading
 // separator, drive letter), names a device (CON, NUL, COM1, ...), holds characters no
 // file name may have, or when there are too many entries or the sizes add up beyond the
-// bound. Otherwise: a single top folder holding everything is flattened away; files in
-// deeper folders are left out (a skin's pictures lie at its top); of names that differ
-// only in letter case the first is kept.
+// bound. Otherwise the skin's folder is the shallowest one holding main.bmp (any letter
+// case; the archive's top when it is there), so a skin packed inside a folder, beside
+// other folders, is found; without main.bmp anywhere a single top folder holding
+// everything is flattened away. Only the files directly in the skin's folder are
+// unpacked (a skin's pictures lie at its top); of names that differ only in letter case
+// the first is kept.
 UnpackPlan PlanSkinUnpack(const std::vector<ArchiveEntry>& entries,
                           const ArchiveLimits& limits = {});
+
+// The first of `base`, "base (2)", "base (3)", ... that `usable` accepts (a folder of that
+// name is not there, or holds what is being unpacked); empty when none up to 999 is.
+template <typename Usable>
+std::string FreeSkinName(const std::string& base, Usable&& usable) {
+  if (usable(base)) return base;
+  for (int n = 2; n < 1000; ++n) {
+    const std::string name = base + " (" + std::to_string(n) + ")";
+    if (usable(name)) return name;
+  }
+  return {};
+}
 
 // The status text after unpacking (or refusing) an archive; `entry` is the unsafe name,
 // or the folder that could not be written.

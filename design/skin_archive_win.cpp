@@ -57,6 +57,41 @@ class ScratchFolder {
   bool kept_ = false;
 };
 
+// An entry's name in the program's code page. The archive stores it in UTF-8 when its
+// flag says so, else in the OEM code page of the machine that packed it. Characters the
+// program's code page lacks become '_', never a look-alike: no best-fit mapping may turn
+// a full-width solidus or colon into a separator before the safety checks see the name.
+std::string EntryNameInCodePage(const char* name, size_t length, bool utf8) {
+  if (length == 0) return {};
+  const UINT from = utf8 ? CP_UTF8 : CP_OEMCP;
+  const int wide_length = MultiByteToWideChar(from, 0, name, static_cast<int>(length), nullptr, 0);
+  if (wide_length <= 0) return std::string(length, '_');
+  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
+  MultiByteToWideChar(from, 0, name, static_cast<int>(length), &wide[0], wide_length);
+  const int out_length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length,
+                                             nullptr, 0, "_", nullptr);
+  if (out_length <= 0) return std::string(length, '_');
+  std::string out(static_cast<size_t>(out_length), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, &out[0], out_length,
+                      "_", nullptr);
+  return out;
+}
+
+// A folder that holds every file of the plan with the size the archive gives it: the
+// archive was unpacked there before.
+bool HoldsPlannedFiles(const std::string& folder, const UnpackPlan& plan) {
+  if (plan.files.empty()) return false;
+  for (const UnpackItem& item : plan.files) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA((folder + "\\" + item.file).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      return false;
+    const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (size != item.size) return false;
+  }
+  return true;
+}
+
 struct ListedEntry {
   ArchiveEntry entry;
   unz64_file_pos pos;
@@ -74,7 +109,7 @@ bool ListEntries(unzFile zip, const ArchiveLimits& limits, std::vector<ListedEnt
     ListedEntry e;
     // A longer name than the buffer is cut; such a name is no skin picture anyway, and a
     // cut name is checked like any other.
-    e.entry.name.assign(name, strnlen(name, sizeof name));
+    e.entry.name = EntryNameInCodePage(name, strnlen(name, sizeof name), (info.flag & 0x800) != 0);
     e.entry.size = info.uncompressed_size;
     e.entry.directory =
         !e.entry.name.empty() && (e.entry.name.back() == '/' || e.entry.name.back() == '\\');
@@ -136,20 +171,15 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
   SkinUnpackResult result;
   const size_t slash = archive.find_last_of("\\/");
   const std::string archive_name = slash == std::string::npos ? archive : archive.substr(slash + 1);
-  result.name = SkinNameOfArchive(archive);
+  const std::string base = SkinNameOfArchive(archive);
+  result.name = base;
   const ArchiveLimits limits;
   auto fail = [&](ArchiveRefusal why, const std::string& entry) {
     result.ok = false;
     result.status = ArchiveStatusText(archive_name, why, entry, limits);
     return result;
   };
-  if (!IsUsableSkinName(result.name)) return fail(ArchiveRefusal::cannot_write, result.name);
-  const std::string target = design_root + "\\" + result.name;
-  if (IsDirectory(target)) {
-    result.ok = true;
-    result.status = "Design " + result.name + " is there already";
-    return result;
-  }
+  if (!IsUsableSkinName(base)) return fail(ArchiveRefusal::cannot_write, base);
 
   UniqueZip zip(unzOpen64(archive.c_str()));
   if (!zip) return fail(ArchiveRefusal::damaged, "");
@@ -160,6 +190,20 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
   for (const ListedEntry& e : listed) entries.push_back(e.entry);
   const UnpackPlan plan = PlanSkinUnpack(entries, limits);
   if (!plan.Ok()) return fail(plan.refusal, plan.unsafe_entry);
+
+  // A design of that name that is not this archive's (Default.wsz beside the Default
+  // folder) stays as it is: the archive goes under the first free name.
+  result.name = FreeSkinName(base, [&](const std::string& name) {
+    const std::string folder = design_root + "\\" + name;
+    return !IsDirectory(folder) || HoldsPlannedFiles(folder, plan);
+  });
+  if (result.name.empty()) return fail(ArchiveRefusal::cannot_write, design_root + "\\" + base);
+  const std::string target = design_root + "\\" + result.name;
+  if (IsDirectory(target)) {
+    result.ok = true;
+    result.status = "Design " + result.name + " is there already";
+    return result;
+  }
 
   ScratchFolder scratch(target + ".unpacking");
   if (!scratch.Create()) return fail(ArchiveRefusal::cannot_write, target);
@@ -177,6 +221,7 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
   scratch.Keep();
   result.ok = true;
   result.status = ArchiveStatusText(archive_name, ArchiveRefusal::none, "", limits);
+  if (result.name != base) result.status += " as " + result.name;
   return result;
 }
 
@@ -186,8 +231,9 @@ std::vector<std::string> UnpackPlacedSkinArchives(const std::string& design_root
     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsSkinArchiveName(fd.cFileName))
       archives.push_back(fd.cFileName);
   });
+  // An archive unpacked at an earlier start finds its folder again (it holds the same
+  // files); only new ones are written.
   for (const std::string& a : archives) {
-    if (IsDirectory(design_root + "\\" + SkinNameOfArchive(a))) continue;
     const SkinUnpackResult r = UnpackSkinArchive(design_root, design_root + "\\" + a);
     if (!r.ok) failures.push_back(r.status);
   }

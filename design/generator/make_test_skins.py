@@ -1,7 +1,9 @@
 """Classic skins of our own for the tests: a complete skin folder with distinctive
 colours at the pixels the import reads, the same skin as a .wsz archive, a skin whose
-sheets use every bitmap layout and are smaller than what is read from them, and two
-hostile archives (one that climbs out of its folder, one that unpacks to far too much).
+sheets use every bitmap layout and are smaller than what is read from them, two
+hostile archives (one that climbs out of its folder, one that unpacks to far too much),
+and archives the way skins are found in the wild (see wild_skins), each with the face
+the player should show as <name>.face.bmp.
 
     make_test_skins.py OUT_DIR
 """
@@ -164,6 +166,20 @@ def bmp(width, height, bpp, rows, palette=None, top_down=False, rle=None):
     return header + info + pal + bytes(data)
 
 
+def bmp_core(width, height, rows):
+    """A 24-bit picture with the old 12-byte core header."""
+    stride = ((width * 24 + 31) // 32) * 4
+    data = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes((b, g, r))
+        data += line + b'\0' * (stride - len(line))
+    offset = 14 + 12
+    return (struct.pack('<2sIHHI', b'BM', offset + len(data), 0, 0, offset) +
+            struct.pack('<IHHHH', 12, width, height, 1, 24) + bytes(data))
+
+
 def indexed(c, palette):
     """Rows of indexes into `palette`, each pixel taking the nearest colour."""
     def nearest(p):
@@ -222,6 +238,86 @@ def write_zip(path, members):
                 z.writestr(info, data, compress_type=zipfile.ZIP_DEFLATED, compresslevel=9)
 
 
+def face_of(rows, w, h):
+    """The 275 x 116 face a main.bmp of these top-down RGB rows gives: cropped, or black
+    where the sheet has no pixels."""
+    return [[rows[y][x] if y < h and x < w else (0, 0, 0) for x in range(275)] for y in range(116)]
+
+
+def rgb_rows(c):
+    return [[tuple(c.px[y * c.w + x]) for x in range(c.w)] for y in range(c.h)]
+
+
+def sized_main(w, h):
+    """The main sheet drawn at another size, with a frame at its own edges."""
+    c = main_sheet()
+    out = Canvas(w, h)
+    for y in range(h):
+        for x in range(w):
+            out.px[y * w + x] = list(c.px[min(y, 115) * 275 + min(x, 274)])
+    out.rect(0, 0, w, 1, EDGE)
+    out.rect(0, h - 1, w, h, EDGE)
+    out.rect(w - 1, 0, w, h, EDGE)
+    out.rect(w - 20, h - 20, w - 4, h - 4, hexrgb('#c04040'))
+    return out
+
+
+PLEDIT_FULL = (b'[Text]\r\nNormal=#00FF00\r\nCurrent=#FFFFFF\r\nNormalBG=#102030\r\n'
+               b'SelectedBG=#0000C6\r\nFont=Courier New\r\nmbFG=#FFFFFF\r\nmbBG=#000000\r\n')
+PLEDIT_GARBAGE = b'\xff\xfe[Text\r\nNormal=green\r\nNormalBG=#12345\r\n\x00\x01Font=\x07\r\n[[['
+
+
+def wild_skins(out, files, canvases):
+    """Archives as skins are found: digits only in nums_ex.bmp; packed by hand (inside a
+    folder inside a folder beside other tools' files, upper-case names, a folder entry,
+    names in UTF-8); main.bmp as an 8-bit palette, a 4-bit run-length, a 32-bit sheet and one with the
+    12-byte core header;
+    main.bmp of 300 x 130 and 200 x 100; pledit.txt with every key and one of garbage."""
+    main_rows = rgb_rows(canvases['main.bmp'])
+    others = {k: v for k, v in files.items() if k != 'main.bmp'}
+
+    def skin(name, main_bmp, face, extra=()):
+        members = [('main.bmp', main_bmp)] + list(others.items()) + list(extra)
+        write_zip(os.path.join(out, name + '.wsz'), members)
+        with open(os.path.join(out, name + '.face.bmp'), 'wb') as f:
+            f.write(bmp(275, 116, 24, face))
+
+    full_face = face_of(main_rows, 275, 116)
+    # Digits only in nums_ex.bmp.
+    no_numbers = [(k, v) for k, v in files.items() if k != 'numbers.bmp']
+    write_zip(os.path.join(out, 'Wild Nums Ex.wsz'), no_numbers + [('nums_ex.bmp', files['numbers.bmp'])])
+    with open(os.path.join(out, 'Wild Nums Ex.face.bmp'), 'wb') as f:
+        f.write(bmp(275, 116, 24, full_face))
+    # Packed by hand.
+    hand = [('__MACOSX/', None), ('__MACOSX/Pack/._MAIN.BMP', b'\0' * 82), ('Pack/', None),
+            ('Pack/Sk\u00efn/', None), ('Pack/readme.txt', b'unpack into your skins folder\r\n')]
+    hand += [('Pack/Sk\u00efn/' + k.upper(), v) for k, v in files.items()]
+    hand += [('Pack/Sk\u00efn/\u00fcn\u00efc\u00f8d\u00e9.txt', b'names in UTF-8\r\n'),
+             ('Pack/Sk\u00efn/Extras/', None), ('Pack/Sk\u00efn/Extras/more.bmp', files['posbar.bmp'])]
+    write_zip(os.path.join(out, 'Wild Packed By Hand.wsz'), hand)
+    with open(os.path.join(out, 'Wild Packed By Hand.face.bmp'), 'wb') as f:
+        f.write(bmp(275, 116, 24, full_face))
+    # main.bmp in other layouts: the face is what their palettes make of it.
+    pal256 = [(r * 51, g * 51, b * 51) for r in range(6) for g in range(6) for b in range(6)]
+    pal256 += [(0, 0, 0)] * (256 - len(pal256))
+    idx = indexed(canvases['main.bmp'], pal256)
+    skin('Wild Main 8bit', bmp(275, 116, 8, idx, pal256), face_of([[pal256[i] for i in r] for r in idx], 275, 116))
+    pal16 = [(0, 0, 0), (58, 70, 96), (28, 34, 51), (138, 154, 192), (40, 50, 72), (0, 255, 0), (12, 48, 16),
+             (200, 208, 224), (122, 132, 154), (80, 96, 160), (32, 40, 72), (255, 255, 255), (47, 58, 80),
+             (36, 44, 66), (192, 64, 64), (255, 200, 32)]
+    idx = indexed(canvases['main.bmp'], pal16)
+    skin('Wild Main RLE4', bmp(275, 116, 4, idx, pal16, rle=4), face_of([[pal16[i] for i in r] for r in idx], 275, 116))
+    skin('Wild Main 32bit', bmp(275, 116, 32, main_rows), full_face)
+    skin('Wild Main Core Header', bmp_core(275, 116, main_rows), full_face)
+    # Other sizes.
+    for name, (w, h) in (('Wild Main 300x130', (300, 130)), ('Wild Main 200x100', (200, 100))):
+        rows = rgb_rows(sized_main(w, h))
+        skin(name, bmp(w, h, 24, rows), face_of(rows, w, h))
+    # The playlist's colours.
+    skin('Wild Pledit Full', files['main.bmp'], full_face, [('pledit.txt', PLEDIT_FULL)])
+    skin('Wild Pledit Garbage', files['main.bmp'], full_face, [('PLEDIT.TXT', PLEDIT_GARBAGE)])
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
@@ -249,6 +345,7 @@ def main():
     members += [(SKIN + '/' + name.upper(), data) for name, data in files.items()]
     members.append((SKIN + '/readme.txt', b'A classic skin of our own for the tests.\r\n'))
     write_zip(os.path.join(out, 'Zipped Classic.wsz'), members)
+    wild_skins(out, files, canvases)
     write_zip(os.path.join(out, 'evil.wsz'),
               [(name, data) for name, data in files.items()] + [('..\\..\\evil.txt', b'outside\r\n')])
     # 48 MB of zeros packs into a few tens of kilobytes.

@@ -1,7 +1,8 @@
 // Classic skins end to end, with the skins the generator draws into <build>\testskins:
 // the import after a folder design (size, no outline, colours, places), a missing or
-// broken sheet, sheets in every bitmap layout and too small, and skin archives dropped
-// on the window or placed in Design, hostile ones included.
+// broken sheet, sheets in every bitmap layout and too small, skins as they are found
+// (the face on screen against the generator's), skin archives dropped on the window or
+// the chooser, placed in Design or named on the command line, hostile ones included.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -68,6 +69,88 @@ bool HasRegion(HWND w) {
   return kind != ERROR;
 }
 
+// The face the generator says a skin gives: a 275 x 116 24-bit bottom-up BMP, as RGB.
+std::vector<COLORREF> ReadFace(const std::string& path) {
+  const std::string b = ReadWhole(path);
+  std::vector<COLORREF> out;
+  if (b.size() < 54 + 276 * 3 * 116) return out;
+  const size_t bits = static_cast<unsigned char>(b[10]) | (static_cast<unsigned char>(b[11]) << 8);
+  const size_t stride = (275 * 3 + 3) & ~3u;
+  for (int y = 0; y < 116; ++y)
+    for (int x = 0; x < 275; ++x) {
+      const unsigned char* p =
+          reinterpret_cast<const unsigned char*>(b.data() + bits + (115 - y) * stride + x * 3);
+      out.push_back(RGB(p[2], p[1], p[0]));
+    }
+  return out;
+}
+
+// The pixels of a part of the screen, top-down.
+std::vector<COLORREF> ScreenPixels(const RECT& r) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<COLORREF> out;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  for (int i = 0; i < w * h; ++i) {
+    const uint32_t v = static_cast<const uint32_t*>(bits)[i];
+    out.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
+  }
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return out;
+}
+
+// Pixels of the main window that differ from `face` where the player draws nothing of its
+// own: outside every visible control and the parts painted from the other sheets.
+std::string FaceDifference(HWND main, const std::vector<COLORREF>& face) {
+  RECT w{};
+  GetWindowRect(main, &w);
+  const std::vector<COLORREF> shot = ScreenPixels({w.left, w.top, w.left + 275, w.top + 116});
+  std::vector<RECT> covered = {{16, 89, 157, 107}, {0, 0, 275, 13}, {9, 21, 17, 63},
+                               {218, 58, 262, 70}};
+  for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const int id = GetDlgCtrlID(c);
+    if (!IsWindowVisible(c) || id == ids::background || id == ids::imdeactivated) continue;
+    covered.push_back(PlaceOf(main, id));
+  }
+  int differing = 0, compared = 0;
+  std::string first;
+  for (int y = 0; y < 116; ++y)
+    for (int x = 0; x < 275; ++x) {
+      const POINT p{x, y};
+      if (std::any_of(covered.begin(), covered.end(), [&](const RECT& r) { return PtInRect(&r, p); }))
+        continue;
+      ++compared;
+      const COLORREF want = face[static_cast<size_t>(y) * 275 + x], got = shot[static_cast<size_t>(y) * 275 + x];
+      if (want == got) continue;
+      if (differing++ == 0)
+        first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(got) +
+                ", not " + std::to_string(want);
+    }
+  if (compared < 5000) return "only " + std::to_string(compared) + " pixels compared";
+  return differing ? std::to_string(differing) + " pixels differ, first " + first : "";
+}
+
+COLORREF ListBackground(HWND playlist) {
+  RECT r{};
+  GetWindowRect(GetDlgItem(playlist, ids::pl), &r);
+  // Below the last row, inside the border.
+  return ScreenPixels({r.right - 12, r.bottom - 12, r.right - 8, r.bottom - 8})[0];
+}
+
 class ClassicSkinTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -106,6 +189,19 @@ class ClassicSkinTest : public ::testing::Test {
     ASSERT_NE(c, nullptr);
     SetWindowTextA(GetDlgItem(c, ids::designList), name.c_str());
     Click(c, ids::dcToolbarButton972);
+  }
+
+  // Presses Apply and waits for it; an error box (that would hold it up) is a failure.
+  void ApplyWithoutError(const std::string& name) {
+    HWND c = Chooser();
+    SetWindowTextA(GetDlgItem(c, ids::designList), name.c_str());
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(GetDlgItem(c, ids::dcToolbarButton972), BM_CLICK, 0, 0, SMTO_NORMAL,
+                             60000, &answer)) {
+      ADD_FAILURE() << "Apply did not come back: " << name;
+      for (HWND w : TopLevelWindowsOf(player_.Pid()))
+        if (ClassNameOf(w) == "#32770") PostMessageA(w, WM_COMMAND, IDOK, 0);
+    }
   }
 
   // Presses Apply without waiting and returns the text of the error box that follows
@@ -192,6 +288,7 @@ TEST_F(ClassicSkinTest, ImportAfterAFolderDesign) {
 
 TEST_F(ClassicSkinTest, MissingOrBrokenSheetStopsThereWithTheLoaderError) {
   AddSkin("No Posbar", {"posbar.bmp"});
+  AddSkin("No Main", {"main.bmp"});
   AddSkin("Not A Bitmap", {}, {{"shufrep.bmp", "this is not a picture"}});
   HWND main = Start();
   const COLORREF tb_before =
@@ -213,6 +310,9 @@ TEST_F(ClassicSkinTest, MissingOrBrokenSheetStopsThereWithTheLoaderError) {
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, ids::tb)));
 
   EXPECT_EQ(ApplyExpectingError("Not A Bitmap"), "Bitmap image is not valid");
+  // Sheets without main.bmp are still a classic skin: the missing sheet is named.
+  EXPECT_EQ(LowerText(ApplyExpectingError("No Main")),
+            LowerText("Cannot open file " + folder_.Path() + "\\design\\No Main\\main.bmp"));
   EXPECT_TRUE(player_.Running());
 }
 
@@ -275,6 +375,15 @@ TEST_F(ClassicSkinTest, HostileArchivesAreRefused) {
   EXPECT_FALSE(folder_.Exists("Design\\evil"));
   EXPECT_FALSE(folder_.Exists("evil.txt"));
   EXPECT_FALSE(folder_.Exists("Design\\evil.txt"));
+  // The refusal at start-up is in the error list.
+  HWND options = player_.FindWindowOfClassWait("TForm2");
+  const std::vector<std::string> errors = ListItems(options, ids::currenterrors);
+  EXPECT_NE(std::find_if(errors.begin(), errors.end(),
+                         [](const std::string& e) {
+                           return e.find("Skin archive evil.wsz refused: unsafe file name") !=
+                                  std::string::npos;
+                         }),
+            errors.end());
 
   ASSERT_TRUE(DropFiles(main, {CopyArchive("evil.wsz")}));
   EXPECT_TRUE(WaitForControlText(
@@ -292,6 +401,97 @@ TEST_F(ClassicSkinTest, HostileArchivesAreRefused) {
   EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Skin archive liar.wsz is damaged"));
   EXPECT_FALSE(folder_.Exists("Design\\liar"));
   EXPECT_TRUE(player_.Running());
+}
+
+// Skins as users find them, each placed in Design as an archive and applied through the
+// chooser: the face on screen is main.bmp where the player draws nothing over it, the
+// labels take the digits' colour, nothing is reported.
+TEST_F(ClassicSkinTest, SkinsAsFoundInDesignAreApplied) {
+  const char* kWild[] = {"Wild Nums Ex",    "Wild Packed By Hand", "Wild Main 8bit",
+                         "Wild Main RLE4",  "Wild Main 32bit",     "Wild Main Core Header",
+                         "Wild Main 300x130",
+                         "Wild Main 200x100", "Wild Pledit Full",  "Wild Pledit Garbage"};
+  for (const char* name : kWild)
+    folder_.WriteFile(std::string("Design\\") + name + ".wsz",
+                      ReadWhole(TestSkins() + "\\" + name + ".wsz"));
+  HWND main = Start();
+  HWND playlist = player_.FindWindowOfClassWait("TForm3");
+  HWND options = player_.FindWindowOfClassWait("TForm2");
+  // Side by side, nothing covering the main window.
+  SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(Chooser(), nullptr, 0, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(SendRegistered(main, "VelmoraShowPlaylist").has_value());
+  SetWindowPos(playlist, nullptr, 700, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const COLORREF system_list = GetSysColor(COLOR_WINDOW);
+  ASSERT_TRUE(WaitUntil([&] { return ListBackground(playlist) == system_list; }));
+
+  for (const char* name : kWild) {
+    SCOPED_TRACE(name);
+    ApplyWithoutError(name);
+    EXPECT_TRUE(IsClassicSize(main));
+    EXPECT_EQ(static_cast<COLORREF>(
+                  SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0)),
+              kDigit);
+    const std::vector<COLORREF> face = ReadFace(TestSkins() + "\\" + name + ".face.bmp");
+    ASSERT_EQ(face.size(), 275u * 116u);
+    std::string difference;
+    EXPECT_TRUE(WaitUntil([&] { return (difference = FaceDifference(main, face)).empty(); }))
+        << difference;
+    // The playlist follows pledit.txt; without one, or with one of garbage, it keeps the
+    // system's colours.
+    const COLORREF list = std::string(name) == "Wild Pledit Full" ? RGB(0x10, 0x20, 0x30) : system_list;
+    EXPECT_TRUE(WaitUntil([&] { return ListBackground(playlist) == list; }))
+        << ListBackground(playlist);
+  }
+  // The comparison tells faces apart.
+  EXPECT_NE(FaceDifference(main, ReadFace(TestSkins() + "\\Wild Main 200x100.face.bmp")), "");
+  // Packed by hand: the skin's own folder, its names in UTF-8 kept; nothing else.
+  EXPECT_NE(GetFileAttributesW((std::wstring(folder_.Path().begin(), folder_.Path().end()) +
+                                L"\\Design\\Wild Packed By Hand\\\u00fcn\u00efc\u00f8d\u00e9.txt")
+                                   .c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(folder_.Exists("Design\\Wild Packed By Hand\\readme.txt"));
+  EXPECT_FALSE(folder_.Exists("Design\\Wild Packed By Hand\\Extras"));
+  // Another design brings the system's colours back.
+  ApplyWithoutError("Wild Pledit Full");
+  ASSERT_TRUE(WaitUntil([&] { return ListBackground(playlist) == RGB(0x10, 0x20, 0x30); }));
+  ApplyWithoutError("Default");
+  EXPECT_TRUE(WaitUntil([&] { return ListBackground(playlist) == system_list; }));
+  EXPECT_EQ(ListCount(options, ids::currenterrors), 0) << ListText(options, ids::currenterrors, 0);
+}
+
+// A skin archive named like a design that exists (Default.wsz beside Default) opened from
+// the command line: unpacked under a free name and that is applied; the design is not
+// touched. Opened again (dropped on the chooser), the same folder is used.
+TEST_F(ClassicSkinTest, ArchiveOnTheCommandLineNamedLikeADesign) {
+  const std::string archive = folder_.File("Downloads\\Default.wsz");
+  folder_.WriteFile("Downloads\\Default.wsz", ReadWhole(TestSkins() + "\\Wild Nums Ex.wsz"));
+  const std::string default_back = folder_.ReadFile("Design\\Default\\back.bmp");
+  ASSERT_FALSE(default_back.empty());
+  LaunchOptions options;
+  options.arguments = "\"" + archive + "\"";
+  ASSERT_TRUE(player_.Start(folder_, options));
+  HWND main = player_.WaitForMainWindow();
+  ASSERT_TRUE(WaitStarted(player_));
+  EXPECT_TRUE(
+      WaitForControlText(main, ids::banner2, "Skin archive Default.wsz unpacked as Default (2)"));
+  EXPECT_TRUE(WaitUntil([&] { return IsClassicSize(main); }));
+  EXPECT_TRUE(folder_.Exists("Design\\Default (2)\\nums_ex.bmp"));
+  EXPECT_EQ(folder_.ReadFile("Design\\Default\\back.bmp"), default_back);
+  EXPECT_FALSE(folder_.Exists("Design\\Default\\main.bmp"));
+  EXPECT_EQ(WindowText(GetDlgItem(Chooser(), ids::designList)), "Default (2)");
+  EXPECT_EQ(static_cast<COLORREF>(
+                SendMessageA(GetDlgItem(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0)),
+            kDigit);
+  // The skin's archive is not something to play.
+  EXPECT_EQ(ControlText(player_.FindWindowOfClassWait("TForm3"), ids::Label3), "0");
+
+  ApplyWithoutError("Default");
+  ASSERT_TRUE(WaitUntil([&] { return HasRegion(main); }));
+  ASSERT_TRUE(DropFiles(Chooser(), {archive}));
+  EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Design Default (2) is there already"));
+  EXPECT_TRUE(WaitUntil([&] { return IsClassicSize(main); }));
+  EXPECT_FALSE(folder_.Exists("Design\\Default (3)"));
 }
 
 }  // namespace

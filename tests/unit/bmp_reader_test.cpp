@@ -85,6 +85,31 @@ TEST(BmpReader, TopDownAndPalettedAndBitfields) {
   EXPECT_EQ(img.At(0, 0), 0xFFFFFFu);
 }
 
+TEST(BmpReader, TheTwelveByteCoreHeader) {
+  // 2 x 2, 8 bits with a palette of three-byte entries, rows padded to four bytes.
+  std::vector<uint8_t> b(14 + 12 + 2 * 3 + 2 * 4, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  Put32(b, 2, static_cast<uint32_t>(b.size()));
+  Put32(b, 10, 14 + 12 + 6);
+  Put32(b, 14, 12);
+  b[18] = 2;  // width, 16 bits
+  b[20] = 2;  // height
+  b[22] = 1;  // planes
+  b[24] = 8;
+  b[26 + 2] = 0xFF;  // entry 0 red (blue, green, red)
+  b[29] = 0xFF;      // entry 1 blue
+  b[32] = 1;         // bottom row: blue, red
+  b[36 + 1] = 1;     // top row: red, blue
+  Image img;
+  std::string err;
+  ASSERT_TRUE(Decode(b, &img, &err)) << err;
+  EXPECT_EQ(img.At(0, 0), 0xFF0000u);
+  EXPECT_EQ(img.At(1, 0), 0x0000FFu);
+  EXPECT_EQ(img.At(0, 1), 0x0000FFu);
+  EXPECT_EQ(img.At(1, 1), 0xFF0000u);
+}
+
 TEST(BmpReader, RejectsBrokenFilesWithTheLoaderText) {
   std::string err;
   Image img;

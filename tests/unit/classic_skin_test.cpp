@@ -2,6 +2,7 @@
 // sheets smaller than what is read from them; and the plan for unpacking skin archives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,39 @@ TEST(ClassicSkin, PaintingsInOrderAndSmallSheetsLeaveTheFace) {
   EXPECT_TRUE(CutOut(Image{}, kPositionTrack).pixels == std::vector<uint32_t>(240 * 10, 0));
 }
 
+TEST(ClassicSkin, DigitsFromNumsExWhereNumbersIsMissing) {
+  EXPECT_EQ(SheetFileCandidates(ClassicSheet::numbers),
+            (std::vector<std::string>{"numbers.bmp", "nums_ex.bmp"}));
+  EXPECT_EQ(SheetFileCandidates(ClassicSheet::main), std::vector<std::string>{"main.bmp"});
+}
+
+TEST(ClassicSkin, AFolderOfSheetsWithoutMainIsStillAClassicSkin) {
+  EXPECT_TRUE(IsClassicSkinFolder({"readme.txt", "MAIN.BMP"}));
+  EXPECT_TRUE(IsClassicSkinFolder({"cbuttons.bmp", "Titlebar.bmp", "pledit.txt"}));
+  EXPECT_TRUE(IsClassicSkinFolder({"back.bmp", "main.bmp"}));
+  EXPECT_FALSE(IsClassicSkinFolder({"back.bmp", "mask.bmp", "posbar.bmp"}));
+  EXPECT_FALSE(IsClassicSkinFolder({"main.ini", "cbuttons.bmp"}));
+  EXPECT_FALSE(IsClassicSkinFolder({"mask.bmp"}));
+}
+
+TEST(ClassicSkin, PlaylistLookFromPledit) {
+  const PlaylistLook all = PlaylistLookOf(
+      "[Text]\r\nNormal=#00FF00\r\nCurrent= #ffffff \r\nNormalBG=#000000\r\n"
+      "SelectedBG=0000C6\r\nFont=Tahoma\r\nmbBG=#000000\r\n");
+  EXPECT_EQ(all.normal_text, 0x0000FF00u);
+  EXPECT_EQ(all.current_text, 0x00FFFFFFu);
+  EXPECT_EQ(all.normal_background, 0u);
+  EXPECT_EQ(all.selected_background, 0x00C60000u);  // $00BBGGRR
+  EXPECT_EQ(all.font, "Tahoma");
+  // Each key that does not read as its kind is left to the default.
+  const PlaylistLook bad = PlaylistLookOf(
+      "[Text]\nNormal=#00FF0\nCurrent=green\nNormalBG=#12345G\nSelectedBG=#1234567\n"
+      "Font=\x01\x02\n");
+  EXPECT_EQ(bad, PlaylistLook{});
+  EXPECT_EQ(PlaylistLookOf("\xff\xfe garbage [[[ ="), PlaylistLook{});
+  EXPECT_EQ(PlaylistLookOf("[Other]\nNormal=#00FF00\n"), PlaylistLook{});
+}
+
 TEST(SkinArchive, FlattensASingleTopFolderAndKeepsTheFirstOfEachName) {
   const UnpackPlan plan = PlanSkinUnpack({{"Cool Skin/", 0, true},
                                           {"Cool Skin/Main.BMP", 100},
@@ -116,6 +150,33 @@ TEST(SkinArchive, FlattensASingleTopFolderAndKeepsTheFirstOfEachName) {
   const UnpackPlan mixed = PlanSkinUnpack({{"main.bmp", 1}, {"sub/posbar.bmp", 1}});
   ASSERT_EQ(mixed.files.size(), 1u);
   EXPECT_EQ(mixed.files[0].file, "main.bmp");
+}
+
+TEST(SkinArchive, TheSkinIsTheShallowestFolderHoldingMain) {
+  // Packed by hand: the skin two folders down, beside a folder of other tools' files.
+  const UnpackPlan plan = PlanSkinUnpack({{"__MACOSX/Pack/Skin/._main.bmp", 4},
+                                          {"Pack/", 0, true},
+                                          {"Pack/readme.txt", 3},
+                                          {"Pack/Skin/MAIN.BMP", 100},
+                                          {"pack\\skin\\Numbers.Bmp", 50},
+                                          {"Pack/Skin/deeper/main.bmp", 9},
+                                          {"Pack/Skin/deeper/posbar.bmp", 9}});
+  ASSERT_TRUE(plan.Ok());
+  ASSERT_EQ(plan.files.size(), 2u);
+  EXPECT_EQ(plan.files[0].file, "MAIN.BMP");
+  EXPECT_EQ(plan.files[1].file, "Numbers.Bmp");
+  EXPECT_EQ(plan.files[1].index, 4u);
+}
+
+TEST(SkinArchive, AClashingNameTakesTheFirstFreeNumber) {
+  const std::vector<std::string> taken = {"Default", "Default (2)"};
+  auto free = [&](const std::string& n) {
+    return std::find(taken.begin(), taken.end(), n) == taken.end();
+  };
+  EXPECT_EQ(FreeSkinName("Default", free), "Default (3)");
+  EXPECT_EQ(FreeSkinName("Cool", free), "Cool");
+  EXPECT_TRUE(IsUsableSkinName("Default (3)"));
+  EXPECT_EQ(FreeSkinName("X", [](const std::string&) { return false; }), "");
 }
 
 TEST(SkinArchive, RefusesUnsafeNamesAndBombs) {

@@ -344,6 +344,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     ShowChosen(r.name);
     Preview(r.name);
     ApplyDesign();
+    // The last word of the action names the archive (a folder design says "Loaded ok").
+    core_.ShowStatus(r.status);
   }
 
   void SetAsDefault() {

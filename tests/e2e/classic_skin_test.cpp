@@ -462,7 +462,8 @@ TEST_F(ClassicSkinTest, SkinsAsFoundInDesignAreApplied) {
 
 // A skin archive named like a design that exists (Default.wsz beside Default) opened from
 // the command line: unpacked under a free name and that is applied; the design is not
-// touched. Opened again (dropped on the chooser), the same folder is used.
+// touched. Opened again (dropped on the chooser), the same folder is used. Opened from
+// the shell while the player runs, the second start hands it over.
 TEST_F(ClassicSkinTest, ArchiveOnTheCommandLineNamedLikeADesign) {
   const std::string archive = folder_.File("Downloads\\Default.wsz");
   folder_.WriteFile("Downloads\\Default.wsz", ReadWhole(TestSkins() + "\\Wild Nums Ex.wsz"));
@@ -492,6 +493,14 @@ TEST_F(ClassicSkinTest, ArchiveOnTheCommandLineNamedLikeADesign) {
   EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Design Default (2) is there already"));
   EXPECT_TRUE(WaitUntil([&] { return IsClassicSize(main); }));
   EXPECT_FALSE(folder_.Exists("Design\\Default (3)"));
+
+  PlayerProcess second;
+  ASSERT_TRUE(second.Start(folder_, {"\"" + CopyArchive("Wild Pledit Full.wsz") + "\""}));
+  EXPECT_TRUE(second.WaitForExit(20000).has_value());
+  // (The activation that the hand-off brings replaces the status text soon.)
+  EXPECT_TRUE(WaitUntil([&] { return folder_.Exists("Design\\Wild Pledit Full\\pledit.txt"); }));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return WindowText(GetDlgItem(Chooser(), ids::designList)) == "Wild Pledit Full"; }));
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ bool IsClassicSkinFolder(const std::vector<std::string>& files) {
     if (name == "main.bmp") return true;
     if (name == "back.bmp" || name == "main.ini") folder_design = true;
     if (name == "nums_ex.bmp" || name == kPlaylistLookFile) sheet = true;
-    for (int i = static_cast<int>(ClassicSheet::cbuttons); i <= static_cast<int>(ClassicSheet::posbar);
-         ++i)
+    for (int i = static_cast<int>(ClassicSheet::cbuttons);
+         i <= static_cast<int>(ClassicSheet::posbar); ++i)
       if (name == SheetFileName(static_cast<ClassicSheet>(i))) sheet = true;
   }
   return sheet && !folder_design;

@@ -54,7 +54,7 @@ class FileTypePage : public FileTypeIconsPage {
     SendMessageA(bar, TBM_SETPOS, TRUE, 1);
     Add("BUTTON", "Register those type now", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::ftRegister, 136,
         104, 200, 24);
-    Add("BUTTON", "Skin archives (WSZ)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, ids::ftSkinArchives, 136,
+    Add("BUTTON", "Skin archives (WSZ)", BS_AUTOCHECKBOX | WS_TABSTOP, 0, ids::ftSkins, 136,
         129, 200, 18);
     Label("Create icons ?", 136, 148, 200);
     Add("BUTTON", "On Desktop", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::ftDesktop, 136, 168, 200, 24);
@@ -127,7 +127,7 @@ class FileTypePage : public FileTypeIconsPage {
       extensions.push_back(text);
     }
     // Skin archives opened from the shell are applied as designs.
-    if (SendMessageA(Control(ids::ftSkinArchives), BM_GETCHECK, 0, 0) == BST_CHECKED &&
+    if (SendMessageA(Control(ids::ftSkins), BM_GETCHECK, 0, 0) == BST_CHECKED &&
         std::find(extensions.begin(), extensions.end(), "WSZ") == extensions.end())
       extensions.push_back("WSZ");
     RegisterFileTypes(PlanFileTypes(program_, ChosenIconFile(), extensions), status_);

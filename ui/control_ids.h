@@ -239,7 +239,7 @@ enum FileTypePage : int {
   ftRegister = 2504,    // OLabel3 "Register those type now"
   ftDesktop = 2505,     // OLabel1 "On Desktop"
   ftPrograms = 2506,    // OLabel2 "On Programs Menu"
-  ftSkinArchives = 2507,  // check box "Skin archives (WSZ)": registered with the others
+  ftSkins = 2507,       // "Skin archives (WSZ)": .wsz registered with the others
 };
 
 // TForm2's "Update" page (2600-2699).

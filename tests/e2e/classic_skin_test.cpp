@@ -119,8 +119,8 @@ std::string FaceDifference(HWND main, const std::vector<COLORREF>& face) {
   RECT w{};
   GetWindowRect(main, &w);
   const std::vector<COLORREF> shot = ScreenPixels({w.left, w.top, w.left + 275, w.top + 116});
-  std::vector<RECT> covered = {{16, 89, 157, 107}, {0, 0, 275, 13}, {9, 21, 17, 63},
-                               {218, 58, 262, 70}};
+  std::vector<RECT> covered = {
+      {16, 89, 157, 107}, {0, 0, 275, 13}, {9, 21, 17, 63}, {218, 58, 262, 70}};
   for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     const int id = GetDlgCtrlID(c);
     if (!IsWindowVisible(c) || id == ids::background || id == ids::imdeactivated) continue;
@@ -131,10 +131,12 @@ std::string FaceDifference(HWND main, const std::vector<COLORREF>& face) {
   for (int y = 0; y < 116; ++y)
     for (int x = 0; x < 275; ++x) {
       const POINT p{x, y};
-      if (std::any_of(covered.begin(), covered.end(), [&](const RECT& r) { return PtInRect(&r, p); }))
+      if (std::any_of(covered.begin(), covered.end(),
+                      [&](const RECT& r) { return PtInRect(&r, p); }))
         continue;
       ++compared;
-      const COLORREF want = face[static_cast<size_t>(y) * 275 + x], got = shot[static_cast<size_t>(y) * 275 + x];
+      const COLORREF want = face[static_cast<size_t>(y) * 275 + x],
+                     got = shot[static_cast<size_t>(y) * 275 + x];
       if (want == got) continue;
       if (differing++ == 0)
         first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(got) +
@@ -407,10 +409,10 @@ TEST_F(ClassicSkinTest, HostileArchivesAreRefused) {
 // chooser: the face on screen is main.bmp where the player draws nothing over it, the
 // labels take the digits' colour, nothing is reported.
 TEST_F(ClassicSkinTest, SkinsAsFoundInDesignAreApplied) {
-  const char* kWild[] = {"Wild Nums Ex",    "Wild Packed By Hand", "Wild Main 8bit",
-                         "Wild Main RLE4",  "Wild Main 32bit",     "Wild Main Core Header",
-                         "Wild Main 300x130",
-                         "Wild Main 200x100", "Wild Pledit Full",  "Wild Pledit Garbage"};
+  const char* kWild[] = {"Wild Nums Ex",       "Wild Packed By Hand", "Wild Main 8bit",
+                         "Wild Main RLE4",     "Wild Main 32bit",     "Wild Main Core Header",
+                         "Wild Main 300x130",  "Wild Main 200x100",   "Wild Pledit Full",
+                         "Wild Pledit Garbage"};
   for (const char* name : kWild)
     folder_.WriteFile(std::string("Design\\") + name + ".wsz",
                       ReadWhole(TestSkins() + "\\" + name + ".wsz"));
@@ -439,7 +441,8 @@ TEST_F(ClassicSkinTest, SkinsAsFoundInDesignAreApplied) {
         << difference;
     // The playlist follows pledit.txt; without one, or with one of garbage, it keeps the
     // system's colours.
-    const COLORREF list = std::string(name) == "Wild Pledit Full" ? RGB(0x10, 0x20, 0x30) : system_list;
+    const COLORREF list =
+        std::string(name) == "Wild Pledit Full" ? RGB(0x10, 0x20, 0x30) : system_list;
     EXPECT_TRUE(WaitUntil([&] { return ListBackground(playlist) == list; }))
         << ListBackground(playlist);
   }

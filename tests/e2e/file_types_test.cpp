@@ -66,7 +66,8 @@ class FileTypes : public ::testing::Test {
  protected:
   void SetUp() override {
     CoInitialize(nullptr);
-    for (const char* key : {"Velmora File", "Velmora MP3 File", "Velmora MP2 File", ".MP3", ".MP2", ".WSZ"})
+    for (const char* key :
+         {"Velmora File", "Velmora MP3 File", "Velmora MP2 File", ".MP3", ".MP2", ".WSZ"})
       DeleteClasses(key);
     registry::ClearSettings();
     ASSERT_TRUE(player_.Start(folder_));
@@ -82,7 +83,8 @@ class FileTypes : public ::testing::Test {
     ASSERT_TRUE(WaitUntil([&] { return ListCount(options_, ids::ListBox1) == 3; }));
   }
   void TearDown() override {
-    for (const char* key : {"Velmora File", "Velmora MP3 File", "Velmora MP2 File", ".MP3", ".MP2", ".WSZ"})
+    for (const char* key :
+         {"Velmora File", "Velmora MP3 File", "Velmora MP2 File", ".MP3", ".MP2", ".WSZ"})
       DeleteClasses(key);
     CoUninitialize();
   }
@@ -137,7 +139,7 @@ TEST_F(FileTypes, RegisteringWritesTheKeysOfTheChosenIcon) {
   EXPECT_EQ(ClassesDefault(".WSZ"), "<none>");
 
   // Skin archives are registered with the others when asked.
-  Click(options_, ids::ftSkinArchives);
+  Click(options_, ids::ftSkins);
   Click(options_, ids::ftRegister);
   EXPECT_EQ(Status(), "Registered Filetype : WSZ");
   EXPECT_EQ(ClassesDefault(".WSZ"), "Velmora File");

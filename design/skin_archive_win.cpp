@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <minizip/unzip.h>
+#include <zlib.h>
 
 #include <memory>
 
@@ -77,25 +78,47 @@ std::string EntryNameInCodePage(const char* name, size_t length, bool utf8) {
   return out;
 }
 
-// A folder that holds every file of the plan with the size the archive gives it: the
-// archive was unpacked there before.
-bool HoldsPlannedFiles(const std::string& folder, const UnpackPlan& plan) {
-  if (plan.files.empty()) return false;
-  for (const UnpackItem& item : plan.files) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA((folder + "\\" + item.file).c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      return false;
-    const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    if (size != item.size) return false;
-  }
-  return true;
-}
-
 struct ListedEntry {
   ArchiveEntry entry;
   unz64_file_pos pos;
+  uint32_t crc = 0;  // the check sum of its bytes, as the archive states it
 };
+
+// The check sum a file on disk has; false when it cannot be read.
+bool FileCrc(const std::string& path, uint32_t* crc) {
+  std::unique_ptr<void, FileCloser> file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    file.release();
+    return false;
+  }
+  std::vector<unsigned char> buffer(64 * 1024);
+  uLong sum = crc32(0, nullptr, 0);
+  DWORD n = 0;
+  while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr) && n)
+    sum = crc32(sum, buffer.data(), n);
+  *crc = static_cast<uint32_t>(sum);
+  return true;
+}
+
+// A folder that holds every file of the plan with the size and check sum the archive
+// gives it: the archive was unpacked there before. Skins differ in their pixels more
+// often than in their sizes, so the sizes alone would take another skin for this one.
+bool HoldsPlannedFiles(const std::string& folder, const UnpackPlan& plan,
+                       const std::vector<ListedEntry>& listed) {
+  if (plan.files.empty()) return false;
+  for (const UnpackItem& item : plan.files) {
+    const std::string path = folder + "\\" + item.file;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      return false;
+    const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    uint32_t crc = 0;
+    if (size != item.size || !FileCrc(path, &crc) || crc != listed[item.index].crc) return false;
+  }
+  return true;
+}
 
 // Lists at most limits.max_entries + 1 entries (one more tells that there are too many).
 bool ListEntries(unzFile zip, const ArchiveLimits& limits, std::vector<ListedEntry>* out) {
@@ -111,6 +134,7 @@ bool ListEntries(unzFile zip, const ArchiveLimits& limits, std::vector<ListedEnt
     // cut name is checked like any other.
     e.entry.name = EntryNameInCodePage(name, strnlen(name, sizeof name), (info.flag & 0x800) != 0);
     e.entry.size = info.uncompressed_size;
+    e.crc = static_cast<uint32_t>(info.crc);
     e.entry.directory =
         !e.entry.name.empty() && (e.entry.name.back() == '/' || e.entry.name.back() == '\\');
     if (unzGetFilePos64(zip, &e.pos) != UNZ_OK) return false;
@@ -195,7 +219,7 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
   // folder) stays as it is: the archive goes under the first free name.
   result.name = FreeSkinName(base, [&](const std::string& name) {
     const std::string folder = design_root + "\\" + name;
-    return !IsDirectory(folder) || HoldsPlannedFiles(folder, plan);
+    return !IsDirectory(folder) || HoldsPlannedFiles(folder, plan, listed);
   });
   if (result.name.empty()) return fail(ArchiveRefusal::cannot_write, design_root + "\\" + base);
   const std::string target = design_root + "\\" + result.name;

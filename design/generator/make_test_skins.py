@@ -286,6 +286,12 @@ def wild_skins(out, files, canvases):
     # Digits only in nums_ex.bmp.
     no_numbers = [(k, v) for k, v in files.items() if k != 'numbers.bmp']
     write_zip(os.path.join(out, 'Wild Nums Ex.wsz'), no_numbers + [('nums_ex.bmp', files['numbers.bmp'])])
+    # The same names and sizes, other pixels: another skin, not the one unpacked before.
+    recoloured = bytearray(files['main.bmp'])
+    recoloured[-3:] = bytes((1, 2, 3)) if recoloured[-3:] != bytes((1, 2, 3)) else bytes((4, 5, 6))
+    write_zip(os.path.join(out, 'Wild Nums Ex Recoloured.wsz'),
+              [(k, bytes(recoloured) if k == 'main.bmp' else v) for k, v in no_numbers] +
+              [('nums_ex.bmp', files['numbers.bmp'])])
     with open(os.path.join(out, 'Wild Nums Ex.face.bmp'), 'wb') as f:
         f.write(bmp(275, 116, 24, full_face))
     # Packed by hand.

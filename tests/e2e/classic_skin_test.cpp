@@ -496,6 +496,13 @@ TEST_F(ClassicSkinTest, ArchiveOnTheCommandLineNamedLikeADesign) {
   EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Design Default (2) is there already"));
   EXPECT_TRUE(WaitUntil([&] { return IsClassicSize(main); }));
   EXPECT_FALSE(folder_.Exists("Design\\Default (3)"));
+  // Another skin of that name, its files as large as the first one's: a folder of its own.
+  folder_.WriteFile("Downloads\\Default.wsz",
+                    ReadWhole(TestSkins() + "\\Wild Nums Ex Recoloured.wsz"));
+  ASSERT_TRUE(DropFiles(Chooser(), {archive}));
+  EXPECT_TRUE(
+      WaitForControlText(main, ids::banner2, "Skin archive Default.wsz unpacked as Default (3)"));
+  EXPECT_EQ(WindowText(GetDlgItem(Chooser(), ids::designList)), "Default (3)");
 
   PlayerProcess second;
   ASSERT_TRUE(second.Start(folder_, {"\"" + CopyArchive("Wild Pledit Full.wsz") + "\""}));

@@ -86,8 +86,8 @@ struct ListedEntry {
 
 // The check sum a file on disk has; false when it cannot be read.
 bool FileCrc(const std::string& path, uint32_t* crc) {
-  std::unique_ptr<void, FileCloser> file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  std::unique_ptr<void, FileCloser> file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) {
     file.release();
     return false;

@@ -310,7 +310,10 @@ bool CreateWindows(App& app) {
   app.design_chooser = CreateDesignChooser(DesignChooserDeps{
       DesignLibrariesDeps{*app.design_target, *app.design_main_window, *app.display,
                           app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
-                          *app.plugins},
+                          *app.plugins,
+                          [&app] {
+                            if (app.options_window) app.options_window->RefreshShownPage();
+                          }},
       app.instance, app.program_folder, app.design_state, app.random, app.errors, *app.main_form});
   app.vu_meter = CreateVuWindow(app.errors, meter, *app.main_form);
   app.news_window = CreateNewsWindow(app.errors);

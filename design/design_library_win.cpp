@@ -449,7 +449,9 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
       DestroyMenu(menu);
     }
   }
-  void RefreshOptions() override {}  // the balance shown is the model's
+  void RefreshOptions() override {
+    if (deps_.refresh_options) deps_.refresh_options();
+  }
   void SortPlaylistByName() override {
     SendMessageA(deps_.playlist_window.Handle(), WM_COMMAND, ids::plSort1, 0);
   }
@@ -487,6 +489,7 @@ DesignLibraries::DesignLibraries(const DesignLibrariesDeps& deps,
     : deps_(deps), impl_(std::make_unique<Impl>(deps)), list_(std::move(list)) {
   balance_ = std::make_unique<SoundBalance>(deps.output);
   host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, deps.display);
+  // The library is told the balance itself, 100 minus the slider's value.
   balance_->SetListener([this](int b) { host_->NotifyBalance(b); });
   impl_->services_ = std::make_unique<DesignHostServices>(DesignHostServices::Deps{
       deps.core, deps.playlist, deps.plugins.Current(), *balance_, *impl_, *host_});

@@ -43,6 +43,8 @@ struct DesignLibrariesDeps {
   Playlist& playlist;
   PlaylistWindowControl& playlist_window;
   PluginSystem& plugins;
+  // Runs the options window's show handling (HostGetBalance reads what it refreshed).
+  std::function<void()> refresh_options = nullptr;
 };
 
 class DesignLibraries : private PlayOrderListener {

@@ -297,6 +297,7 @@ class OptionsWindow : public OptionsWindowControl,
 
   // OptionsWindowControl
   void ShowPage(const std::string& node_text) override;
+  void RefreshShownPage() override { RefreshOptionsPage(); }
   void SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page) override;
   // The History page is filled when it is made, at start-up; the icon list belongs to the
   // FileType/Icons page its subsystem puts in.

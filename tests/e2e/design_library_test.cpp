@@ -140,9 +140,16 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   Call("HostGetBalance");
   EXPECT_EQ(log.Count("OnBalance"), 0);
   EXPECT_TRUE(log.Contains("result HostGetBalance 50"));
+  // The slider moves to 40 on the open Sound Options page; the library is told the
+  // balance, 60.
+  SendMessageA(main, WM_COMMAND, 218 /* Sound */, 0);
+  HWND options = player_.FindWindowOfClassWait("TForm2");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(options) != FALSE; }));
   Call("HostSetBalance 40");
+  EXPECT_EQ(SliderPos(options, ids::balance), 40);
+  EXPECT_EQ(ControlText(options, ids::baledit), "20 Left");
   Call("HostGetBalance");
-  EXPECT_TRUE(log.Contains("OnBalance 40"));
+  EXPECT_TRUE(log.Contains("OnBalance 60"));
   EXPECT_TRUE(log.Contains("result HostGetBalance 40"));
 
   // Get, reverse in place, set: the playlist window shows the reversed list.

@@ -195,6 +195,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE:
       CreateControls();
       general_menu_.reset(CreateGeneralMenu(app_.settings));
+      CreateButtonMenus();
       tray_ = std::make_unique<ui::TrayIcon>(hwnd_, 1, main_menu::kTrayNotify,
                                              ProgramIcon(app_.instance));
       tray_->SetHint(app_.title);
@@ -456,6 +457,25 @@ void MainWindow::ApplyVolumeThumb(int image_number) {
 void MainWindow::SetPauseFadeMenu(bool fadeout_enabled, bool fadein_enabled) {
   pause_fadeout_enabled_ = fadeout_enabled;
   pause_fadein_enabled_ = fadein_enabled;
+  if (pause_menu_) {
+    EnableMenuItem(pause_menu_.get(), kPauseFadeOut,
+                   MF_BYCOMMAND | (fadeout_enabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(pause_menu_.get(), kPauseFadeIn,
+                   MF_BYCOMMAND | (fadein_enabled ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+void MainWindow::CreateButtonMenus() {
+  play_menu_.reset(CreatePopupMenu());
+  pause_menu_.reset(CreatePopupMenu());
+  stop_menu_.reset(CreatePopupMenu());
+  if (play_menu_) AppendMenuA(play_menu_.get(), MF_STRING, kFadeInPlay, "Fade In");
+  if (stop_menu_) AppendMenuA(stop_menu_.get(), MF_STRING, kFadeOutStop, "Fade Out");
+  if (pause_menu_) {
+    AppendMenuA(pause_menu_.get(), MF_STRING, kPauseFadeOut, "Fadeout");
+    AppendMenuA(pause_menu_.get(), MF_STRING, kPauseFadeIn, "Fadein");
+    SetPauseFadeMenu(pause_fadeout_enabled_, pause_fadein_enabled_);
+  }
 }
 void MainWindow::SetTitleScroll(int pixels, int interval_ms) {
   SendMessageA(Control(ids::Banner1), ui::VBM_SETSCROLL, static_cast<WPARAM>(pixels), interval_ms);

@@ -251,11 +251,7 @@ class Win32DesignModule : public DesignModule {
     update_ = modules.Resolve(handle, "update");
     deinit_ = modules.Resolve(handle, "deinit");
   }
-  ~Win32DesignModule() override {
-    modules_.Free(handle_);
-    for (HMENU m : menus_)
-      if (m) DestroyMenu(m);
-  }
+  ~Win32DesignModule() override { modules_.Free(handle_); }
 
   bool Has(DesignExport e) const override { return Entry(e) != nullptr; }
 
@@ -291,7 +287,7 @@ class Win32DesignModule : public DesignModule {
     menus_.clear();
     for (LibraryMenu m : {LibraryMenu::General, LibraryMenu::Play, LibraryMenu::Pause,
                           LibraryMenu::Stop})
-      menus_.push_back(OwnedMenu(main_window_.CreateLibraryMenu(m), main));
+      menus_.push_back(OwnedMenu(main_window_.LiveMenu(m), main));
     version_ = ui::WindowText(GetDlgItem(main, ids::Versiontext));
     VelmoraDesignHeader* h = header_;
     {

@@ -126,6 +126,15 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   Call("HostGetCurrentIndex");
   EXPECT_TRUE(log.Contains("result HostGetCurrentIndex 2"));
 
+  // The pause menu it was handed follows the player: paused, only "Fadein" is offered.
+  Call("HostPause");
+  EXPECT_TRUE(log.WaitFor("OnStatus Paused"));
+  Call("MenuState Pause 102");
+  Call("MenuState Pause 103");
+  EXPECT_TRUE(log.Contains("result MenuState Pause 102 unchecked grayed"));
+  EXPECT_TRUE(log.Contains("result MenuState Pause 103 unchecked enabled"));
+  Call("HostPause");
+
   // An index set elsewhere is told: another program adds a file and plays it.
   ASSERT_TRUE(SendCopyData(main, folder_.MakeMediaFile("media\\d.prb")).has_value());
   EXPECT_TRUE(log.WaitFor("OnCurrentIndex 3"));
@@ -171,6 +180,11 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   EXPECT_TRUE(log.WaitFor("OnLoop 1"));
   SendMessageA(main, WM_COMMAND, 215 /* Random */, 0);
   EXPECT_TRUE(log.WaitFor("OnRandom 1"));
+  // The general menu it was handed shows the new marks.
+  Call("MenuState Setup 216");
+  Call("MenuState Setup 215");
+  EXPECT_TRUE(log.Contains("result MenuState Setup 216 checked enabled"));
+  EXPECT_TRUE(log.Contains("result MenuState Setup 215 checked enabled"));
 }
 
 TEST_F(DesignLibrary, AServiceCalledInsideANotificationWorks) {

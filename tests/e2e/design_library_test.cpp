@@ -269,6 +269,23 @@ TEST_F(DesignLibrary, AFaultWhileLoadingIsReportedAndLeavesTheMainWindow) {
   EXPECT_EQ(Status(main), "hello");
 }
 
+TEST_F(DesignLibrary, ALibraryFailingAfterAnActiveOneBringsTheMainWindowBack) {
+  folder_.AddPlugin("glass.dll", "broken.dll", "name=Broken\nomit=update\n");
+  HWND main = Start();
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(WaitUntil([this] { return Listed(chooser_, "Broken"); }));
+  Apply("Glass");
+  ASSERT_FALSE(IsWindowVisible(main));
+  Apply("Broken");
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_EQ(Status(main),
+            "The design Broken could not be loaded: it is not a complete design library");
+  EXPECT_EQ(Log().Count("OnClose", "glass.dll"), 1);
+  // The player answers on its own window again.
+  ASSERT_TRUE(SendCopyData(main, "$hello").has_value());
+  EXPECT_EQ(Status(main), "hello");
+}
+
 TEST_F(DesignLibrary, ShippedPocketPlaysAFile) {
   ASSERT_TRUE(AudioSink::Available()) << "VELMORA_AUDIO_SINK is not set (run by scripts/test.sh)";
   const std::string song = CopyMedia(folder_, "steps_10s.mp3");

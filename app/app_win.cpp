@@ -305,7 +305,8 @@ bool CreateWindows(App& app) {
                             if (app.options_window) app.options_window->RefreshShownPage();
                           }},
       app.instance, app.program_folder, app.design_state, app.random, app.errors, *app.main_form});
-  app.vu_meter = CreateVuWindow(app.errors, meter, *app.main_form);
+  app.vu_meter = CreateVuWindow(app.errors, meter, *app.main_form,
+                                [&app] { return app.player && app.player->Closing(); });
   app.news_window = CreateNewsWindow(app.errors);
   app.main_form->CreateShadowWindow();  // TForm4 belongs to the main window
   app.update_window = CreateUpdateWindow(app.program_folder, app.errors);

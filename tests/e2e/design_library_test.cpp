@@ -286,6 +286,20 @@ TEST_F(DesignLibrary, ALibraryFailingAfterAnActiveOneBringsTheMainWindowBack) {
   EXPECT_EQ(Status(main), "hello");
 }
 
+TEST_F(DesignLibrary, ClosingTheVuMeterWhileTheProgramShutsDownDoesNothing) {
+  // The library closes the VU meter from inside the shutdown (its OnClose).
+  HWND main = Start("on_OnClose=CloseWindow TForm12\n");
+  ASSERT_TRUE(main);
+  Apply("Glass");
+  SendMessageA(main, WM_COMMAND, 227 /* Vu Meter */, 0);
+  HWND vu = player_.FindWindowOfClassWait("TForm12");
+  ASSERT_TRUE(vu);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vu) != FALSE; }));
+  EXPECT_TRUE(player_.Close());
+  EXPECT_EQ(player_.WaitForExit(5000).value_or(0xFFFFFFFF), 0u);
+  EXPECT_TRUE(Log().Contains("result CloseWindow TForm12 visible"));
+}
+
 TEST_F(DesignLibrary, ShippedPocketPlaysAFile) {
   ASSERT_TRUE(AudioSink::Available()) << "VELMORA_AUDIO_SINK is not set (run by scripts/test.sh)";
   const std::string song = CopyMedia(folder_, "steps_10s.mp3");

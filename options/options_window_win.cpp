@@ -531,6 +531,9 @@ bool OptionsWindow::SettingControlClicked(int id) {
     if (box.id == id) box_info = &box;
   if (!box_info) return false;
   const bool on = SendDlgItemMessageA(hwnd_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  // Shadow mode is a sketch so far: the user is told so before the small window comes.
+  if (id == ids::cbShadowMode && on)
+    MessageBoxA(hwnd_, "Not finished yet ... next time ..", "ORVANE Velmora", MB_OK);
   s.SetFlag(box_info->setting, on);
   HWND main = d_.host.MainWindow();
   switch (id) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/main_window_ids_win.h"
+#include "audio_support.h"
 #include "external_ctl.h"
 #include "harness/harness.h"
 #include "ui/control_ids.h"
@@ -409,6 +410,26 @@ TEST_F(MainWindowPresence, GeneralMenuEntriesReachTheirTargets) {
   EXPECT_EQ(Status(main_), "Restoring");
   PostMessageA(main_, WM_COMMAND, main_menu::kExit, 0);
   EXPECT_TRUE(player_.WaitForExit().has_value());
+}
+
+TEST_F(MainWindowPresence, ShadowModeBoxSaysItIsUnfinishedBeforeTheSmallWindowComes) {
+  ASSERT_TRUE(Start());
+  HWND options = player_.FindWindowOfClassWait("TForm2");
+  ASSERT_NE(options, nullptr);
+  PostMessageA(Control(options, ids::cbShadowMode), BM_CLICK, 0, 0);
+  const char kMessage[] = "Not finished yet ... next time ..";
+  ASSERT_TRUE(WaitUntil([&] { return !audio::MessageBoxesSaying(player_, kMessage).empty(); }));
+  EXPECT_TRUE(IsWindowVisible(main_));  // the player goes once the message is read
+  ASSERT_TRUE(audio::AnswerMessageBox(player_, kMessage));
+  EXPECT_TRUE(WaitUntil([&] {
+    HWND shadow = player_.FindWindowOfClass("TForm4");
+    return shadow && IsWindowVisible(shadow) && !IsWindowVisible(main_);
+  }));
+  // Cleared, the player comes back without a word.
+  PostMessageA(Control(options, ids::cbShadowMode), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) != FALSE; }));
+  EXPECT_TRUE(audio::MessageBoxesSaying(player_, kMessage).empty());
+  EXPECT_TRUE(player_.Close());
 }
 
 }  // namespace

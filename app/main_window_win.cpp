@@ -541,7 +541,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         app_.settings.Changed();
         break;
       case kMenuGeneral:
-        windows_.ShowOptionsPage("General");
+        windows_.ShowOptionsPage("");  // on the page it was left on
         app_.display->ShowStatus("General Options");
         break;
       case kMenuSound:

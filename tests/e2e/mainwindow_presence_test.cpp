@@ -388,7 +388,8 @@ TEST_F(MainWindowPresence, GeneralMenuEntriesReachTheirTargets) {
       {main_menu::kLink, nullptr, "TForm2", "FileType - Icons"},
       {main_menu::kDesignInfos, nullptr, "TForm2", "Design Informations"},
       {main_menu::kVisualisation, nullptr, "TForm2", "Visualisation Plugins"},
-      {main_menu::kGeneral, "General Options", "TForm2", "General Options"},
+      // "&General" shows the window on the page it was left on.
+      {main_menu::kGeneral, "General Options", "TForm2", "Visualisation Plugins"},
   };
   for (const auto& e : entries) {
     ASSERT_TRUE(SendCopyData(main_, "$before").has_value());

@@ -237,7 +237,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP: OnBackgroundMouse(msg, wp, lp); return 0;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: OnBackgroundMouse(msg, wp, lp); return 0;
+    case WM_XBUTTONUP: OnBackgroundMouse(msg, wp, lp); return TRUE;
     case WM_SYSCOMMAND: OnSystemCommand(wp, lp); return 0;
     case main_menu::kTrayNotify: OnTrayNotify(static_cast<UINT>(lp)); return 0;
     case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp));
@@ -626,8 +628,8 @@ void MainWindow::ShowButtonPopup(HWND button, const char* status,
   RECT r;
   GetWindowRect(button, &r);  // the button's lower left corner
   app_.display->ShowStatus(status);
-  const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left,
-                                 r.bottom, 0, hwnd_, nullptr);
+  const int cmd = ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                       r.left, r.bottom);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 
@@ -647,7 +649,7 @@ void MainWindow::OnContextMenu(HWND control, int x, int y) {
     AppendMenuA(menu, MF_STRING, kScroll, "Scroll");
     AppendMenuA(menu, MF_STRING, kNoScroll, "Do not Scroll");
     app_.display->ShowStatus("Showig Scroll Popup");
-    const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, hwnd_, nullptr);
+    const int cmd = ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD, x, y);
     if (cmd) OnCommand(cmd, 0, nullptr);
   }
 }
@@ -733,10 +735,7 @@ void MainWindow::ShowGeneralMenu() {
 void MainWindow::TrackGeneralMenu(int x, int y, HWND owner) {
   if (!general_menu_) return;
   app_.display->ShowStatus("Showig Setup Popup");
-  // A menu closes on a click elsewhere only while its owner is in the foreground.
-  SetForegroundWindow(owner);
-  const int cmd = TrackPopupMenu(general_menu_.get(), TPM_RETURNCMD, x, y, 0, owner, nullptr);
-  PostMessageA(owner, WM_NULL, 0, 0);
+  const int cmd = ui::TrackPopupMenuFor(owner, general_menu_.get(), TPM_RETURNCMD, x, y);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 
@@ -908,7 +907,9 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
       moving_ = false;
       if (GetCapture() == hwnd_) ReleaseCapture();
       break;
-    case WM_RBUTTONUP: {
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP: {  // any button but the left one
       POINT screen;
       GetCursorPos(&screen);
       InputPlugin& plugin = app_.plugins->Current();
@@ -920,7 +921,7 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
         }
       } else if (ui::UniqueMenu menu{CreatePopupMenu()}) {
         AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-        TrackPopupMenu(menu.get(), TPM_RETURNCMD, screen.x, screen.y, 0, hwnd_, nullptr);
+        ui::TrackPopupMenuFor(hwnd_, menu.get(), TPM_RETURNCMD, screen.x, screen.y);
       }
       break;
     }

@@ -441,7 +441,7 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
     }
     if (HMENU menu = CreatePopupMenu()) {  // NoPopup
       AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-      TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, Main(), nullptr);
+      ui::TrackPopupMenuFor(Main(), menu, TPM_RETURNCMD, at.x, at.y);
       DestroyMenu(menu);
     }
   }

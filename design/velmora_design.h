@@ -215,6 +215,7 @@ static __inline void VelmoraDesignPopupMenu(HMENU menu, HWND owner, int x, int y
   if (!GetMenuInfo(menu, &info) || !info.dwMenuData) return;
   SetForegroundWindow(owner);
   command = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, owner, NULL);
+  PostMessageA(owner, WM_NULL, 0, 0); /* a click elsewhere closes the next one too */
   if (command) PostMessageA((HWND)info.dwMenuData, WM_COMMAND, (WPARAM)command, 0);
 }
 

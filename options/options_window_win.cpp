@@ -589,8 +589,7 @@ void OptionsWindow::OLabel4Click() {
   ui::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
   AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-  SetForegroundWindow(hwnd_);
-  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x, cursor.y, 0, hwnd_, nullptr);
+  ui::TrackPopupMenuFor(hwnd_, menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x, cursor.y);
 }
 
 void OptionsWindow::RefreshOptionsPage() {

@@ -433,5 +433,35 @@ TEST_F(MainWindowPresence, ShadowModeBoxSaysItIsUnfinishedBeforeTheSmallWindowCo
   EXPECT_TRUE(player_.Close());
 }
 
+TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereClosesIt) {
+  ASSERT_TRUE(Start());
+  HWND elsewhere = MakeTargetWindow(500, 400, 200, 100);
+  ASSERT_NE(elsewhere, nullptr);
+  // Nothing is loaded: the "no popup" menu opens at the mouse.
+  const auto click_elsewhere = [] {
+    SetCursorPos(600, 450);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+  };
+  const struct {
+    UINT message;
+    WPARAM wp;
+  } buttons[] = {{WM_MBUTTONUP, 0},
+                 {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON1)},
+                 {WM_RBUTTONUP, 0}};
+  for (const auto& b : buttons) {
+    SetCursorPos(100, 100);
+    PostMessageA(main_, b.message, b.wp, MAKELPARAM(40, 40));
+    EXPECT_TRUE(WaitUntil([&] { return MenuOpen(); }, 5000)) << b.message;
+    click_elsewhere();
+    EXPECT_TRUE(WaitUntil([&] { return !MenuOpen(); }, 5000)) << b.message;
+  }
+  DestroyWindow(elsewhere);
+  EXPECT_TRUE(player_.Close());
+}
+
 }  // namespace
 }  // namespace velmora::e2e

@@ -198,7 +198,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       CreateButtonMenus();
       tray_ = std::make_unique<ui::TrayIcon>(hwnd_, 1, main_menu::kTrayNotify,
                                              ProgramIcon(app_.instance));
-      tray_->SetHint(app_.title);
+      tray_->SetHint("Velmora");  // until a file's title comes
       taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
       FormCreate();
       return 0;
@@ -271,6 +271,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case main_menu::kQueryDeactivatedFace: return deact_shown_ ? 1 : 0;
     case main_menu::kQueryHintHandler: return HintHandlerInstalled() ? 1 : 0;
     case main_menu::kQueryTrayIcon: return tray_ && tray_->Shown() ? 1 : 0;
+    case main_menu::kQueryTrayHint: {
+      HWND asker = reinterpret_cast<HWND>(wp);
+      if (!tray_ || !IsWindow(asker)) return 0;
+      const std::string& hint = tray_->Hint();
+      COPYDATASTRUCT data{0, static_cast<DWORD>(hint.size()), const_cast<char*>(hint.data())};
+      SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
+                          reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 2000, nullptr);
+      return 1;
+    }
     case main_menu::kQueryMenuMark:
       return (GetMenuState(general_menu_.get(), static_cast<UINT>(wp), MF_BYCOMMAND) & MF_CHECKED)
                  ? 1

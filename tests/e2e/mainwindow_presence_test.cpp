@@ -463,5 +463,33 @@ TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereC
   EXPECT_TRUE(player_.Close());
 }
 
+// Keeps the text of the last WM_COPYDATA it was sent.
+std::string g_copied;
+LRESULT CALLBACK CopyDataReader(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+    g_copied.assign(static_cast<const char*>(data->lpData), data->cbData);
+    return 1;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+TEST_F(MainWindowPresence, TheTrayIconsFirstHintIsVelmora) {
+  ASSERT_TRUE(Start());
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = CopyDataReader;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "VelmoraHintReader";
+  RegisterClassA(&wc);
+  HWND reader = CreateWindowExA(0, "VelmoraHintReader", "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(reader, nullptr);
+  g_copied = "(none)";
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayHint, reinterpret_cast<WPARAM>(reader)), 1);
+  EXPECT_EQ(g_copied, "Velmora");
+  DestroyWindow(reader);
+  EXPECT_TRUE(player_.Close());
+}
+
 }  // namespace
 }  // namespace velmora::e2e

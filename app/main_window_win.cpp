@@ -638,7 +638,7 @@ void MainWindow::ShowButtonPopup(HWND button, const char* status,
   GetWindowRect(button, &r);  // the button's lower left corner
   app_.display->ShowStatus(status);
   const int cmd = ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                       r.left, r.bottom);
+                                        r.left, r.bottom);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 

@@ -227,7 +227,7 @@ class MainWindow : public ui::TopLevelWindow,
   std::unique_ptr<ShadowWindow> shadow_;
   ui::UniqueMenu general_menu_;  // Setupop, its marks kept in step with the settings
   ui::UniqueMenu play_menu_, pause_menu_, stop_menu_;  // the button menus libraries get
-  UINT taskbar_created_ = 0;     // the shell's message when the task bar is made anew
+  UINT taskbar_created_ = 0;  // the shell's message when the task bar is made anew
   bool minimized_ = false;
   bool shadow_shown_ = false;  // shadow mode is in force (the settings may ask otherwise)
   std::optional<int32_t> applied_visible_mode_;

@@ -160,10 +160,10 @@ class ErrorsPage : public ControlPage, private ErrorListObserver {
     Add("BUTTON", "Log all errors to errors.log", BS_AUTOCHECKBOX | WS_TABSTOP, 0,
         ids::cbLogErrors, 4, 2, 300, 18);
     // A read-only text, one error a line: other programs and screen readers read it whole.
-    HWND text = Add("EDIT", "",
-                    ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL |
-                        WS_TABSTOP,
-                    WS_EX_CLIENTEDGE, ids::currenterrors, 4, 26, 340, 240);
+    HWND text =
+        Add("EDIT", "",
+            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+            WS_EX_CLIENTEDGE, ids::currenterrors, 4, 26, 340, 240);
     SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
     // Errors of the start-up came before this window: they belong here too.
     for (const std::string& line : errors_.Lines()) ErrorAdded(line);

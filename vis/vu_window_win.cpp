@@ -192,8 +192,7 @@ class BarDrawing : public BarCanvas {
 
 class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
  public:
-  VuWindow(ErrorSink& errors, PeakMeter& meter, ui::HintEcho& hints,
-           std::function<bool()> closing)
+  VuWindow(ErrorSink& errors, PeakMeter& meter, ui::HintEcho& hints, std::function<bool()> closing)
       : ui::TopLevelWindow(errors), meter_(meter), closing_(std::move(closing)) {
     EchoHintsTo(hints);
     Create();
@@ -338,8 +337,7 @@ void VuWindow::ShowSourceHint() {
 }  // namespace
 
 std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter,
-                                               ui::HintEcho& hints,
-                                               std::function<bool()> closing) {
+                                               ui::HintEcho& hints, std::function<bool()> closing) {
   return std::make_unique<VuWindow>(errors, meter, hints, std::move(closing));
 }
 

@@ -449,9 +449,7 @@ TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereC
   const struct {
     UINT message;
     WPARAM wp;
-  } buttons[] = {{WM_MBUTTONUP, 0},
-                 {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON1)},
-                 {WM_RBUTTONUP, 0}};
+  } buttons[] = {{WM_MBUTTONUP, 0}, {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON1)}, {WM_RBUTTONUP, 0}};
   for (const auto& b : buttons) {
     SetCursorPos(100, 100);
     PostMessageA(main_, b.message, b.wp, MAKELPARAM(40, 40));
@@ -481,8 +479,8 @@ TEST_F(MainWindowPresence, TheTrayIconsFirstHintIsVelmora) {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "VelmoraHintReader";
   RegisterClassA(&wc);
-  HWND reader = CreateWindowExA(0, "VelmoraHintReader", "", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+  HWND reader = CreateWindowExA(0, "VelmoraHintReader", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                wc.hInstance, nullptr);
   ASSERT_NE(reader, nullptr);
   g_copied = "(none)";
   EXPECT_EQ(Query(main_, main_menu::kQueryTrayHint, reinterpret_cast<WPARAM>(reader)), 1);

@@ -197,8 +197,8 @@ void CallService(const std::string& command) {
     const std::string rest = command.substr(space + 1);
     const std::string which = rest.substr(0, rest.find(' '));
     const UINT id = static_cast<UINT>(atol(rest.c_str() + which.size()));
-    const HMENU menu = which == "Setup"  ? h.SetupMenu
-                       : which == "Play" ? h.PlayMenu
+    const HMENU menu = which == "Setup"   ? h.SetupMenu
+                       : which == "Play"  ? h.PlayMenu
                        : which == "Pause" ? h.PauseMenu
                                           : h.StopMenu;
     const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
@@ -212,7 +212,9 @@ void CallService(const std::string& command) {
     EnumThreadWindows(GetCurrentThreadId(), FindClassOnThread, reinterpret_cast<LPARAM>(&search));
     if (search.second) SendMessageA(search.second, WM_CLOSE, 0, 0);
     Log("result CloseWindow " + search.first + " " +
-        (!search.second ? "missing" : IsWindowVisible(search.second) ? "visible" : "hidden"));
+        (!search.second                   ? "missing"
+         : IsWindowVisible(search.second) ? "visible"
+                                          : "hidden"));
   } else if (name == "PopupSetupMenu") {
     Log(std::string("result PopupSetupMenu ") + (h.SetupMenu ? "menu" : "none"));
   }

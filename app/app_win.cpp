@@ -45,32 +45,22 @@ class PlaceholderWindow : public ui::TopLevelWindow {
   }
 };
 
-// The main window as the design libraries reach it: its handle and the popup menus
-// they are handed, whose commands go to it.
+// The main window as the design libraries reach it: its handle and its own popup menus,
+// whose commands go to it.
 class MainWindowForDesigns : public DesignMainWindow {
  public:
   explicit MainWindowForDesigns(App& app) : app_(app) {}
   HWND Handle() const override { return app_.main_window; }
-  HMENU CreateLibraryMenu(LibraryMenu which) const override {
-    using namespace main_menu;
-    if (which == LibraryMenu::General) return CreateGeneralMenu(app_.settings);
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return nullptr;
+  HMENU LiveMenu(LibraryMenu which) const override {
+    const MainWindow* main = app_.main_form.get();
+    if (!main) return nullptr;
     switch (which) {
-      case LibraryMenu::Play: AppendMenuA(menu, MF_STRING, kFadeInPlay, "Fade In"); break;
-      case LibraryMenu::Pause: {
-        const Player* p = app_.player.get();
-        const auto state = [](bool on) { return on ? MF_ENABLED : MF_GRAYED; };
-        AppendMenuA(menu, MF_STRING | state(!p || p->PauseFadeOutEnabled()), kPauseFadeOut,
-                    "Fadeout");
-        AppendMenuA(menu, MF_STRING | state(!p || p->PauseFadeInEnabled()), kPauseFadeIn,
-                    "Fadein");
-        break;
-      }
-      case LibraryMenu::Stop: AppendMenuA(menu, MF_STRING, kFadeOutStop, "Fade Out"); break;
-      case LibraryMenu::General: break;
+      case LibraryMenu::General: return main->GeneralMenu();
+      case LibraryMenu::Play: return main->PlayButtonMenu();
+      case LibraryMenu::Pause: return main->PauseButtonMenu();
+      case LibraryMenu::Stop: return main->StopButtonMenu();
     }
-    return menu;
+    return nullptr;
   }
 
  private:
@@ -310,9 +300,13 @@ bool CreateWindows(App& app) {
   app.design_chooser = CreateDesignChooser(DesignChooserDeps{
       DesignLibrariesDeps{*app.design_target, *app.design_main_window, *app.display,
                           app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
-                          *app.plugins},
+                          *app.plugins,
+                          [&app] {
+                            if (app.options_window) app.options_window->RefreshShownPage();
+                          }},
       app.instance, app.program_folder, app.design_state, app.random, app.errors, *app.main_form});
-  app.vu_meter = CreateVuWindow(app.errors, meter, *app.main_form);
+  app.vu_meter = CreateVuWindow(app.errors, meter, *app.main_form,
+                                [&app] { return app.player && app.player->Closing(); });
   app.news_window = CreateNewsWindow(app.errors);
   app.main_form->CreateShadowWindow();  // TForm4 belongs to the main window
   app.update_window = CreateUpdateWindow(app.program_folder, app.errors);

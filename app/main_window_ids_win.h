@@ -65,5 +65,8 @@ inline constexpr UINT kQueryHintHandler = WM_APP + 0x42;
 inline constexpr UINT kQueryTrayIcon = WM_APP + 0x43;
 // The general menu's mark of the entry whose command id is wParam: 1 checked, 0 not.
 inline constexpr UINT kQueryMenuMark = WM_APP + 0x44;
+// The tray icon's hint: wParam is a window of the asker, which is sent the hint as a
+// WM_COPYDATA (dwData 0, the text without its terminating zero) before the answer 1.
+inline constexpr UINT kQueryTrayHint = WM_APP + 0x4A;
 
 }  // namespace velmora::main_menu

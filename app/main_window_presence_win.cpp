@@ -9,6 +9,7 @@
 #include "design/design_library_win.h"
 #include "ui/form_shaper_win.h"
 #include "ui/handles_win.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -110,10 +111,8 @@ void MainWindow::ShowTrayMenu() {
   AppendMenuA(menu, MF_STRING, kExit, "Exit");
   POINT cursor{};
   GetCursorPos(&cursor);
-  SetForegroundWindow(hwnd_);
   const int cmd =
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
-  PostMessageA(hwnd_, WM_NULL, 0, 0);
+      ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 

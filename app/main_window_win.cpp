@@ -195,9 +195,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE:
       CreateControls();
       general_menu_.reset(CreateGeneralMenu(app_.settings));
+      CreateButtonMenus();
       tray_ = std::make_unique<ui::TrayIcon>(hwnd_, 1, main_menu::kTrayNotify,
                                              ProgramIcon(app_.instance));
-      tray_->SetHint(app_.title);
+      tray_->SetHint("Velmora");  // until a file's title comes
       taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
       FormCreate();
       return 0;
@@ -236,7 +237,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP: OnBackgroundMouse(msg, wp, lp); return 0;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: OnBackgroundMouse(msg, wp, lp); return 0;
+    case WM_XBUTTONUP: OnBackgroundMouse(msg, wp, lp); return TRUE;
     case WM_SYSCOMMAND: OnSystemCommand(wp, lp); return 0;
     case main_menu::kTrayNotify: OnTrayNotify(static_cast<UINT>(lp)); return 0;
     case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp));
@@ -268,6 +271,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case main_menu::kQueryDeactivatedFace: return deact_shown_ ? 1 : 0;
     case main_menu::kQueryHintHandler: return HintHandlerInstalled() ? 1 : 0;
     case main_menu::kQueryTrayIcon: return tray_ && tray_->Shown() ? 1 : 0;
+    case main_menu::kQueryTrayHint: {
+      HWND asker = reinterpret_cast<HWND>(wp);
+      if (!tray_ || !IsWindow(asker)) return 0;
+      const std::string& hint = tray_->Hint();
+      COPYDATASTRUCT data{0, static_cast<DWORD>(hint.size()), const_cast<char*>(hint.data())};
+      SendMessageTimeoutA(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
+                          reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 2000, nullptr);
+      return 1;
+    }
     case main_menu::kQueryMenuMark:
       return (GetMenuState(general_menu_.get(), static_cast<UINT>(wp), MF_BYCOMMAND) & MF_CHECKED)
                  ? 1
@@ -456,6 +468,25 @@ void MainWindow::ApplyVolumeThumb(int image_number) {
 void MainWindow::SetPauseFadeMenu(bool fadeout_enabled, bool fadein_enabled) {
   pause_fadeout_enabled_ = fadeout_enabled;
   pause_fadein_enabled_ = fadein_enabled;
+  if (pause_menu_) {
+    EnableMenuItem(pause_menu_.get(), kPauseFadeOut,
+                   MF_BYCOMMAND | (fadeout_enabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(pause_menu_.get(), kPauseFadeIn,
+                   MF_BYCOMMAND | (fadein_enabled ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+void MainWindow::CreateButtonMenus() {
+  play_menu_.reset(CreatePopupMenu());
+  pause_menu_.reset(CreatePopupMenu());
+  stop_menu_.reset(CreatePopupMenu());
+  if (play_menu_) AppendMenuA(play_menu_.get(), MF_STRING, kFadeInPlay, "Fade In");
+  if (stop_menu_) AppendMenuA(stop_menu_.get(), MF_STRING, kFadeOutStop, "Fade Out");
+  if (pause_menu_) {
+    AppendMenuA(pause_menu_.get(), MF_STRING, kPauseFadeOut, "Fadeout");
+    AppendMenuA(pause_menu_.get(), MF_STRING, kPauseFadeIn, "Fadein");
+    SetPauseFadeMenu(pause_fadeout_enabled_, pause_fadein_enabled_);
+  }
 }
 void MainWindow::SetTitleScroll(int pixels, int interval_ms) {
   SendMessageA(Control(ids::Banner1), ui::VBM_SETSCROLL, static_cast<WPARAM>(pixels), interval_ms);
@@ -521,7 +552,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         app_.settings.Changed();
         break;
       case kMenuGeneral:
-        windows_.ShowOptionsPage("General");
+        windows_.ShowOptionsPage("");  // on the page it was left on
         app_.display->ShowStatus("General Options");
         break;
       case kMenuSound:
@@ -606,8 +637,8 @@ void MainWindow::ShowButtonPopup(HWND button, const char* status,
   RECT r;
   GetWindowRect(button, &r);  // the button's lower left corner
   app_.display->ShowStatus(status);
-  const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left,
-                                 r.bottom, 0, hwnd_, nullptr);
+  const int cmd = ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                        r.left, r.bottom);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 
@@ -627,7 +658,7 @@ void MainWindow::OnContextMenu(HWND control, int x, int y) {
     AppendMenuA(menu, MF_STRING, kScroll, "Scroll");
     AppendMenuA(menu, MF_STRING, kNoScroll, "Do not Scroll");
     app_.display->ShowStatus("Showig Scroll Popup");
-    const int cmd = TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, hwnd_, nullptr);
+    const int cmd = ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD, x, y);
     if (cmd) OnCommand(cmd, 0, nullptr);
   }
 }
@@ -713,10 +744,7 @@ void MainWindow::ShowGeneralMenu() {
 void MainWindow::TrackGeneralMenu(int x, int y, HWND owner) {
   if (!general_menu_) return;
   app_.display->ShowStatus("Showig Setup Popup");
-  // A menu closes on a click elsewhere only while its owner is in the foreground.
-  SetForegroundWindow(owner);
-  const int cmd = TrackPopupMenu(general_menu_.get(), TPM_RETURNCMD, x, y, 0, owner, nullptr);
-  PostMessageA(owner, WM_NULL, 0, 0);
+  const int cmd = ui::TrackPopupMenuFor(owner, general_menu_.get(), TPM_RETURNCMD, x, y);
   if (cmd) OnCommand(cmd, 0, nullptr);
 }
 
@@ -888,7 +916,9 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
       moving_ = false;
       if (GetCapture() == hwnd_) ReleaseCapture();
       break;
-    case WM_RBUTTONUP: {
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP: {  // any button but the left one
       POINT screen;
       GetCursorPos(&screen);
       InputPlugin& plugin = app_.plugins->Current();
@@ -900,7 +930,7 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
         }
       } else if (ui::UniqueMenu menu{CreatePopupMenu()}) {
         AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-        TrackPopupMenu(menu.get(), TPM_RETURNCMD, screen.x, screen.y, 0, hwnd_, nullptr);
+        ui::TrackPopupMenuFor(hwnd_, menu.get(), TPM_RETURNCMD, screen.x, screen.y);
       }
       break;
     }

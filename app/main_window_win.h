@@ -65,6 +65,13 @@ class MainWindow : public ui::TopLevelWindow,
   MainWindow& operator=(const MainWindow&) = delete;
 
   HWND Handle() const { return hwnd(); }
+  // The popup menus a design library is handed: the general menu and those of the Play,
+  // Pause and Stop buttons. They stay the main window's and in step with the settings and
+  // the player (check marks, the pause menu's enabled entries).
+  HMENU GeneralMenu() const { return general_menu_.get(); }
+  HMENU PlayButtonMenu() const { return play_menu_.get(); }
+  HMENU PauseButtonMenu() const { return pause_menu_.get(); }
+  HMENU StopButtonMenu() const { return stop_menu_.get(); }
   // The wave-output volume the player drives.
   Volume& OutputVolume() { return volume_; }
 
@@ -117,6 +124,7 @@ class MainWindow : public ui::TopLevelWindow,
   void ShowGeneralMenu();
   // The general menu at the mouse, owned by `owner` while it is open.
   void TrackGeneralMenu(int x, int y, HWND owner);
+  void CreateButtonMenus();
   void OnSysKey(char letter);
   void OnSystemCommand(WPARAM command, LPARAM lp);
   void OnTrayNotify(UINT mouse_message);
@@ -219,7 +227,8 @@ class MainWindow : public ui::TopLevelWindow,
   std::unique_ptr<ui::TrayIcon> tray_;
   std::unique_ptr<ShadowWindow> shadow_;
   ui::UniqueMenu general_menu_;  // Setupop, its marks kept in step with the settings
-  UINT taskbar_created_ = 0;     // the shell's message when the task bar is made anew
+  ui::UniqueMenu play_menu_, pause_menu_, stop_menu_;  // the button menus libraries get
+  UINT taskbar_created_ = 0;  // the shell's message when the task bar is made anew
   bool minimized_ = false;
   bool shadow_shown_ = false;  // shadow mode is in force (the settings may ask otherwise)
   std::optional<int32_t> applied_visible_mode_;

@@ -11,7 +11,7 @@ namespace velmora {
 class WindowCommands {
  public:
   virtual ~WindowCommands() = default;
-  // The options window on the page of that name ("" or "General": the general page).
+  // The options window on the page of that name ("": on the page it was left on).
   virtual void ShowOptionsPage(const std::string& page) = 0;
   virtual void ShowNews() = 0;
   virtual void ShowVuMeter() = 0;

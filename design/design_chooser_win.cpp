@@ -282,16 +282,52 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
       return;
     }
     const DesignEntry e = entries_[static_cast<size_t>(i)];
-    if (libraries_->Host().Active()) libraries_->Unload();
+    const bool had_library = libraries_->Host().Active();
+    if (had_library) libraries_->Unload();
     if (e.marker != kMarkerClassic) {
       // A design library entry.
-      if (libraries_->Load(e.marker)) {
+      bool loaded = false;
+      try {
+        loaded = libraries_->Load(e.marker);
+      } catch (const std::exception& fault) {
+        // The library that drew the player is gone: the player comes back before the
+        // error is reported.
+        if (had_library) FallBackAfterFailedLibrary(e.name, fault.what());
+        throw;
+      } catch (...) {
+        if (had_library) FallBackAfterFailedLibrary(e.name, "it faulted");
+        throw;
+      }
+      if (loaded) {
         deps_.libraries.playlist_window.SetLook({});
         active_library_path_ = e.marker;
         SendMessageA(GetDlgItem(main_.Handle(), ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
+      } else if (had_library) {
+        FallBackAfterFailedLibrary(e.name, "it is not a complete design library");
       }
       return;
     }
+    ApplyFolderEntry(e);
+  }
+
+  // A design library failed to load after another one was active, which drew the player
+  // and is unloaded now: the main window comes back with the Default face, and the status
+  // line says what failed.
+  void FallBackAfterFailedLibrary(const std::string& name, const std::string& reason) {
+    const int i = FindDesignEntry(entries_, "Default");
+    if (i >= 0 && entries_[static_cast<size_t>(i)].marker == kMarkerClassic) {
+      try {
+        ApplyFolderEntry(entries_[static_cast<size_t>(i)]);
+      } catch (const std::exception& error) {
+        deps_.errors.Report(error.what());
+      }
+    }
+    ShowWindow(main_.Handle(), SW_SHOW);
+    core_.ShowStatus("The design " + name + " could not be loaded: " + reason);
+  }
+
+  // Applies a design folder (a main.ini design or a classic skin) to the main window.
+  void ApplyFolderEntry(const DesignEntry& e) {
     HWND main = main_.Handle();
     ShowWindow(main, SW_SHOW);
     HWND title = GetDlgItem(main, ids::Banner1);

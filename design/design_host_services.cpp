@@ -9,10 +9,11 @@ std::string VolumeStatusText(int volume) {
   return "Volume : " + std::to_string(volume * 10 / 25) + "%";
 }
 
-void SoundBalance::Set(int b) {
-  value_ = std::clamp(b, 0, 100);
+void SoundBalance::Set(int v) {
+  value_ = std::clamp(v, 0, 100);
   output_.SetBalance(100 - value_);  // re-applies the current level with the new split
-  if (listener_) listener_(value_);
+  if (view_) view_(value_);
+  if (listener_) listener_(100 - value_);
 }
 
 std::string SoundBalance::Text(int b) {

@@ -34,22 +34,28 @@ enum class DesignButton : int {
 // "Volume : " + v * 10 div 25 + "%" (250 gives 100%, 1 gives 0%).
 std::string VolumeStatusText(int volume);
 
-// The balance of the sound options: a slider 0..100 (50 centred) whose value b sets the
-// output's balance to 100 - b. Changing it tells an active design library.
+// The balance of the sound options: a slider 0..100 (50 centred) whose value v sets the
+// output's balance b to 100 - v. Changing it tells an active design library b and the
+// Sound Options page v.
 class SoundBalance {
  public:
   explicit SoundBalance(OutputBalance& output) : output_(output) {}
+  // The slider's value.
   int Value() const { return value_; }
-  // The slider moved to b (kept within 0..100, as the slider keeps it).
-  void Set(int b);
+  // The slider moved to v (kept within 0..100, as the slider keeps it).
+  void Set(int v);
+  // Told the balance b = 100 - v at every change (the design library's OnBalance).
   void SetListener(std::function<void(int)> listener) { listener_ = std::move(listener); }
-  // The text beside the slider: "20 Left", "Centered", "20 Right".
+  // Told the slider's value v at every change (the page that shows the slider).
+  void SetSliderView(std::function<void(int)> view) { view_ = std::move(view); }
+  // The text beside the slider for the balance b: "20 Left", "Centered", "20 Right".
   static std::string Text(int b);
 
  private:
   OutputBalance& output_;
   int value_ = 50;
   std::function<void(int)> listener_;
+  std::function<void(int)> view_;
 };
 
 // The parts of the windows the services reach: the main window's click handling and

@@ -251,11 +251,7 @@ class Win32DesignModule : public DesignModule {
     update_ = modules.Resolve(handle, "update");
     deinit_ = modules.Resolve(handle, "deinit");
   }
-  ~Win32DesignModule() override {
-    modules_.Free(handle_);
-    for (HMENU m : menus_)
-      if (m) DestroyMenu(m);
-  }
+  ~Win32DesignModule() override { modules_.Free(handle_); }
 
   bool Has(DesignExport e) const override { return Entry(e) != nullptr; }
 
@@ -291,7 +287,7 @@ class Win32DesignModule : public DesignModule {
     menus_.clear();
     for (LibraryMenu m : {LibraryMenu::General, LibraryMenu::Play, LibraryMenu::Pause,
                           LibraryMenu::Stop})
-      menus_.push_back(OwnedMenu(main_window_.CreateLibraryMenu(m), main));
+      menus_.push_back(OwnedMenu(main_window_.LiveMenu(m), main));
     version_ = ui::WindowText(GetDlgItem(main, ids::Versiontext));
     VelmoraDesignHeader* h = header_;
     {
@@ -445,11 +441,13 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
     }
     if (HMENU menu = CreatePopupMenu()) {  // NoPopup
       AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-      TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, Main(), nullptr);
+      ui::TrackPopupMenuFor(Main(), menu, TPM_RETURNCMD, at.x, at.y);
       DestroyMenu(menu);
     }
   }
-  void RefreshOptions() override {}  // the balance shown is the model's
+  void RefreshOptions() override {
+    if (deps_.refresh_options) deps_.refresh_options();
+  }
   void SortPlaylistByName() override {
     SendMessageA(deps_.playlist_window.Handle(), WM_COMMAND, ids::plSort1, 0);
   }
@@ -487,6 +485,7 @@ DesignLibraries::DesignLibraries(const DesignLibrariesDeps& deps,
     : deps_(deps), impl_(std::make_unique<Impl>(deps)), list_(std::move(list)) {
   balance_ = std::make_unique<SoundBalance>(deps.output);
   host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, deps.display);
+  // The library is told the balance itself, 100 minus the slider's value.
   balance_->SetListener([this](int b) { host_->NotifyBalance(b); });
   impl_->services_ = std::make_unique<DesignHostServices>(DesignHostServices::Deps{
       deps.core, deps.playlist, deps.plugins.Current(), *balance_, *impl_, *host_});

@@ -30,8 +30,9 @@ class DesignMainWindow {
  public:
   virtual ~DesignMainWindow() = default;
   virtual HWND Handle() const = 0;
-  // A new popup menu (the caller owns it) with the main window's command ids.
-  virtual HMENU CreateLibraryMenu(LibraryMenu menu) const = 0;
+  // The main window's own popup menu (it stays the main window's, in step with the
+  // player): its commands go to the main window.
+  virtual HMENU LiveMenu(LibraryMenu menu) const = 0;
 };
 
 // What the design libraries reach of the program.
@@ -43,6 +44,8 @@ struct DesignLibrariesDeps {
   Playlist& playlist;
   PlaylistWindowControl& playlist_window;
   PluginSystem& plugins;
+  // Runs the options window's show handling (HostGetBalance reads what it refreshed).
+  std::function<void()> refresh_options = nullptr;
 };
 
 class DesignLibraries : private PlayOrderListener {

@@ -66,6 +66,14 @@
  *    so you may also pass a VelmoraStringList of your own) into the playlist. Keep the two
  *    lists the same length: the player keeps only as many rows as the shorter one has.
  *  - A text returned by VelmoraStringList.Get is valid until that list next changes.
+ *
+ * BALANCE. Two numbers, as the player's Sound Options page has them:
+ *  - the slider v, 0..100 (50 centred): HostSetBalance(v) moves the slider (values above
+ *    100 are ignored), HostGetBalance() returns it;
+ *  - the balance b = 100 - v, which OnBalance(b) tells at every change: above 50 the left
+ *    channel is the louder (b = 60 reads "20 Left"), 50 "Centered", below 50 the right
+ *    (b = 0 reads "100 Right").
+ * So HostSetBalance(40) is answered by OnBalance(60).
  */
 #ifndef VELMORA_DESIGN_H
 #define VELMORA_DESIGN_H
@@ -144,8 +152,8 @@ typedef struct VelmoraDesignHeader {
   VelmoraSenderService HostId3;          /*  48 */
   VelmoraSenderService HostOpen;         /*  52 */
   VelmoraSenderService HostShowPlaylist; /* 56 */
-  VelmoraIntService HostSetBalance;      /*  60 balance 0..100; larger values are ignored */
-  VelmoraIntQuery HostGetBalance;        /*  64 balance 0..100 */
+  VelmoraIntService HostSetBalance;      /*  60 the balance slider 0..100 (see BALANCE) */
+  VelmoraIntQuery HostGetBalance;        /*  64 the balance slider 0..100 */
   void* Reserved1[4];                    /*  68 never written nor called */
   VelmoraListsOut HostGetPlaylist;       /*  84 */
   VelmoraListsIn HostSetPlaylist;        /*  88 */
@@ -165,7 +173,7 @@ typedef struct VelmoraDesignHeader {
   VelmoraTextNotification OnBitrate;      /* 136 */
   VelmoraTextNotification OnFrequency;    /* 140 */
   VelmoraIntNotification OnVolume;        /* 144 0..250 */
-  VelmoraIntNotification OnBalance;       /* 148 0..100 */
+  VelmoraIntNotification OnBalance;       /* 148 the balance 0..100 (see BALANCE) */
   VelmoraBoolNotification OnRandom;       /* 152 random play on/off */
   VelmoraBoolNotification OnLoop;         /* 156 loop on/off */
   VelmoraIntNotification OnCurrentIndex;  /* 160 the playlist's current row changed */
@@ -207,6 +215,7 @@ static __inline void VelmoraDesignPopupMenu(HMENU menu, HWND owner, int x, int y
   if (!GetMenuInfo(menu, &info) || !info.dwMenuData) return;
   SetForegroundWindow(owner);
   command = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, owner, NULL);
+  PostMessageA(owner, WM_NULL, 0, 0); /* a click elsewhere closes the next one too */
   if (command) PostMessageA((HWND)info.dwMenuData, WM_COMMAND, (WPARAM)command, 0);
 }
 

@@ -159,8 +159,12 @@ class ErrorsPage : public ControlPage, private ErrorListObserver {
   void MakeControls() override {
     Add("BUTTON", "Log all errors to errors.log", BS_AUTOCHECKBOX | WS_TABSTOP, 0,
         ids::cbLogErrors, 4, 2, 300, 18);
-    Add("LISTBOX", "", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
-        WS_EX_CLIENTEDGE, ids::currenterrors, 4, 26, 340, 240);
+    // A read-only text, one error a line: other programs and screen readers read it whole.
+    HWND text =
+        Add("EDIT", "",
+            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+            WS_EX_CLIENTEDGE, ids::currenterrors, 4, 26, 340, 240);
+    SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
     // Errors of the start-up came before this window: they belong here too.
     for (const std::string& line : errors_.Lines()) ErrorAdded(line);
     errors_.AddObserver(this);
@@ -168,8 +172,11 @@ class ErrorsPage : public ControlPage, private ErrorListObserver {
 
  private:
   void ErrorAdded(const std::string& line) override {
-    SendDlgItemMessageA(parent_, ids::currenterrors, LB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(line.c_str()));
+    HWND text = GetDlgItem(parent_, ids::currenterrors);
+    const int end = GetWindowTextLengthA(text);
+    const std::string added = (end > 0 ? "\r\n" : "") + line;
+    SendMessageA(text, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageA(text, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
   }
 
   ErrorList& errors_;
@@ -290,6 +297,7 @@ class OptionsWindow : public OptionsWindowControl,
 
   // OptionsWindowControl
   void ShowPage(const std::string& node_text) override;
+  void RefreshShownPage() override { RefreshOptionsPage(); }
   void SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page) override;
   // The History page is filled when it is made, at start-up; the icon list belongs to the
   // FileType/Icons page its subsystem puts in.
@@ -523,6 +531,9 @@ bool OptionsWindow::SettingControlClicked(int id) {
     if (box.id == id) box_info = &box;
   if (!box_info) return false;
   const bool on = SendDlgItemMessageA(hwnd_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  // Shadow mode is a sketch so far: the user is told so before the small window comes.
+  if (id == ids::cbShadowMode && on)
+    MessageBoxA(hwnd_, "Not finished yet ... next time ..", "ORVANE Velmora", MB_OK);
   s.SetFlag(box_info->setting, on);
   HWND main = d_.host.MainWindow();
   switch (id) {
@@ -578,8 +589,7 @@ void OptionsWindow::OLabel4Click() {
   ui::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
   AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-  SetForegroundWindow(hwnd_);
-  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x, cursor.y, 0, hwnd_, nullptr);
+  ui::TrackPopupMenuFor(hwnd_, menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x, cursor.y);
 }
 
 void OptionsWindow::RefreshOptionsPage() {

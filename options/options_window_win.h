@@ -47,6 +47,8 @@ class OptionsWindowControl {
   // Makes the page that `node_text` selects active (any other text keeps the page shown),
   // refreshes it and shows the window in front.
   virtual void ShowPage(const std::string& node_text) = 0;
+  // The window's show handling without showing it: the active page is refreshed.
+  virtual void RefreshShownPage() = 0;
   // Puts a subsystem's page under its node, in place of the page that only has its title.
   virtual void SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page) = 0;
   // The start-up fills the About page's version history and the file types' icon list.

@@ -17,20 +17,22 @@ namespace {
 class SoundPage : public ControlPage {
  public:
   explicit SoundPage(std::function<SoundBalance*()> balance) : balance_(std::move(balance)) {}
+  ~SoundPage() override {
+    // Gone with the program's design libraries, the balance tells nobody any more.
+    if (SoundBalance* balance = watched_ ? balance_() : nullptr) balance->SetSliderView(nullptr);
+  }
 
   // The slider shows the balance in force (the slider value is 100 minus the device's).
   void Refresh() override {
-    SoundBalance* balance = balance_();
-    const int value = balance ? balance->Value() : 50;
-    SendDlgItemMessageA(parent_, ids::balance, TBM_SETPOS, TRUE, value);
-    ShowText(value);
+    SoundBalance* balance = Watch();
+    ShowSlider(balance ? balance->Value() : 50);
   }
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override {
     if (msg != WM_HSCROLL || reinterpret_cast<HWND>(lp) != Control(ids::balance)) return false;
     (void)wp;
     const int value = static_cast<int>(SendMessageA(Control(ids::balance), TBM_GETPOS, 0, 0));
     // The device's balance and the design library follow at once.
-    if (SoundBalance* balance = balance_()) balance->Set(value);
+    if (SoundBalance* balance = Watch()) balance->Set(value);
     ShowText(value);
     *result = 0;
     return true;
@@ -52,12 +54,27 @@ class SoundPage : public ControlPage {
   }
 
  private:
+  // From the first refresh on, a change made elsewhere (a design library's HostSetBalance)
+  // shows at once.
+  SoundBalance* Watch() {
+    SoundBalance* balance = balance_();
+    if (balance && !watched_) {
+      balance->SetSliderView([this](int value) { ShowSlider(value); });
+      watched_ = true;
+    }
+    return balance;
+  }
+  void ShowSlider(int value) {
+    SendDlgItemMessageA(parent_, ids::balance, TBM_SETPOS, TRUE, value);
+    ShowText(value);
+  }
   // The text is that of the balance b = 100 - slider value.
   void ShowText(int value) {
     SetDlgItemTextA(parent_, ids::baledit, SoundBalance::Text(100 - value).c_str());
   }
 
   std::function<SoundBalance*()> balance_;
+  bool watched_ = false;
 };
 
 class DesignInfoPage : public ControlPage {

@@ -50,8 +50,10 @@ std::optional<std::string> UpdateCheck::Fetch(const std::string& url, size_t max
   in_flight_ = false;
   switch (outcome.kind) {
     case HttpOutcome::Kind::cancelled:
+      // The window goes at once; the aborted transfer is an error as any failed one is.
       port_.SetWindowStatus("Cancelled");
       port_.HideUpdateWindow();
+      port_.ReportError(kAbortedOnRequest);
       return std::nullopt;
     case HttpOutcome::Kind::failed:
       Fail(outcome.reason.empty() ? "no answer from " + url : outcome.reason);

@@ -29,6 +29,8 @@ struct UpdateInfo {
 inline constexpr size_t kMaxUpdateInfoBytes = 64 * 1024;
 // The largest installer taken.
 inline constexpr size_t kMaxInstallerBytes = 256u * 1024 * 1024;
+// The error a cancelled transfer ends with.
+inline constexpr char kAbortedOnRequest[] = "Connection aborted on request";
 
 // Reads the file with the platform's INI rules (names without regard to case, values
 // trimmed). nullopt when it is larger than kMaxUpdateInfoBytes.

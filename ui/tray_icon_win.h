@@ -21,6 +21,7 @@ class TrayIcon {
   bool Shown() const { return shown_; }
   // The hint; updates a shown icon at once.
   void SetHint(const std::string& hint);
+  const std::string& Hint() const { return hint_; }
   // The task bar was made anew (explorer restarted): a shown icon is added again.
   void TaskbarRecreated();
 

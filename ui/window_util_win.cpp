@@ -2,6 +2,14 @@
 
 namespace velmora::ui {
 
+int TrackPopupMenuFor(HWND owner, HMENU menu, UINT flags, int x, int y) {
+  if (!menu) return 0;
+  SetForegroundWindow(owner);
+  const int result = TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
+  PostMessageA(owner, WM_NULL, 0, 0);
+  return result;
+}
+
 void PumpWaitingMessages(int limit) {
   MSG msg;
   for (int i = 0; i < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {

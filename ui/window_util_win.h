@@ -20,6 +20,11 @@ void PumpWaitingMessages(int limit = INT_MAX);
 // otherwise. Without a control the bitmap is deleted.
 void SetStaticBitmap(HWND control, HBITMAP bitmap, LONG_PTR extra_style = 0);
 
+// Pops up `menu` at screen point (x, y) for `owner`; with TPM_RETURNCMD in `flags` it
+// returns the command chosen. The owner comes to the foreground first and is posted a
+// WM_NULL afterwards, so that a click anywhere else closes the menu.
+int TrackPopupMenuFor(HWND owner, HMENU menu, UINT flags, int x, int y);
+
 // The window's text; empty for no window.
 std::string WindowText(HWND hwnd);
 

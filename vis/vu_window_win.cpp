@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vis/vu_window_win.h"
@@ -191,8 +192,8 @@ class BarDrawing : public BarCanvas {
 
 class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
  public:
-  VuWindow(ErrorSink& errors, PeakMeter& meter, ui::HintEcho& hints)
-      : ui::TopLevelWindow(errors), meter_(meter) {
+  VuWindow(ErrorSink& errors, PeakMeter& meter, ui::HintEcho& hints, std::function<bool()> closing)
+      : ui::TopLevelWindow(errors), meter_(meter), closing_(std::move(closing)) {
     EchoHintsTo(hints);
     Create();
   }
@@ -227,6 +228,7 @@ class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
   void ShowSourceHint();
 
   PeakMeter& meter_;
+  std::function<bool()> closing_;  // the program's shutdown is under way
   std::unique_ptr<Picture> left_, right_, left_lamp_, right_lamp_, ruler_;
   std::unique_ptr<BarDrawing> left_drawing_, right_drawing_;
   VuBars bars_;
@@ -315,6 +317,7 @@ void VuWindow::Timer1Timer() {
 }
 
 void VuWindow::FormClose() {
+  if (closing_ && closing_()) return;
   KillTimer(hwnd_, kTimer1);
   ReleaseMeter();
   ShowWindow(hwnd_, SW_HIDE);
@@ -334,8 +337,8 @@ void VuWindow::ShowSourceHint() {
 }  // namespace
 
 std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter,
-                                               ui::HintEcho& hints) {
-  return std::make_unique<VuWindow>(errors, meter, hints);
+                                               ui::HintEcho& hints, std::function<bool()> closing) {
+  return std::make_unique<VuWindow>(errors, meter, hints, std::move(closing));
 }
 
 }  // namespace velmora

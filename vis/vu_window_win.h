@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "ui/hint_echo.h"
@@ -21,8 +22,10 @@ class VuMeterControl {
 };
 
 // The window reads the program's meter connection, which it shares with the
-// visualisation host. `hints`: where its hint goes besides its tooltip.
+// visualisation host. `hints`: where its hint goes besides its tooltip. `closing`: true
+// while the program shuts down, when closing the window does nothing.
 std::unique_ptr<VuMeterControl> CreateVuWindow(ErrorSink& errors, PeakMeter& meter,
-                                               ui::HintEcho& hints);
+                                               ui::HintEcho& hints,
+                                               std::function<bool()> closing = nullptr);
 
 }  // namespace velmora

@@ -126,6 +126,15 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   Call("HostGetCurrentIndex");
   EXPECT_TRUE(log.Contains("result HostGetCurrentIndex 2"));
 
+  // The pause menu it was handed follows the player: paused, only "Fadein" is offered.
+  Call("HostPause");
+  EXPECT_TRUE(log.WaitFor("OnStatus Paused"));
+  Call("MenuState Pause 102");
+  Call("MenuState Pause 103");
+  EXPECT_TRUE(log.Contains("result MenuState Pause 102 unchecked grayed"));
+  EXPECT_TRUE(log.Contains("result MenuState Pause 103 unchecked enabled"));
+  Call("HostPause");
+
   // An index set elsewhere is told: another program adds a file and plays it.
   ASSERT_TRUE(SendCopyData(main, folder_.MakeMediaFile("media\\d.prb")).has_value());
   EXPECT_TRUE(log.WaitFor("OnCurrentIndex 3"));
@@ -140,9 +149,16 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   Call("HostGetBalance");
   EXPECT_EQ(log.Count("OnBalance"), 0);
   EXPECT_TRUE(log.Contains("result HostGetBalance 50"));
+  // The slider moves to 40 on the open Sound Options page; the library is told the
+  // balance, 60.
+  SendMessageA(main, WM_COMMAND, 218 /* Sound */, 0);
+  HWND options = player_.FindWindowOfClassWait("TForm2");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(options) != FALSE; }));
   Call("HostSetBalance 40");
+  EXPECT_EQ(SliderPos(options, ids::balance), 40);
+  EXPECT_EQ(ControlText(options, ids::baledit), "20 Left");
   Call("HostGetBalance");
-  EXPECT_TRUE(log.Contains("OnBalance 40"));
+  EXPECT_TRUE(log.Contains("OnBalance 60"));
   EXPECT_TRUE(log.Contains("result HostGetBalance 40"));
 
   // Get, reverse in place, set: the playlist window shows the reversed list.
@@ -164,6 +180,11 @@ TEST_F(DesignLibrary, PlayerOutputAndServicesReachTheirTargets) {
   EXPECT_TRUE(log.WaitFor("OnLoop 1"));
   SendMessageA(main, WM_COMMAND, 215 /* Random */, 0);
   EXPECT_TRUE(log.WaitFor("OnRandom 1"));
+  // The general menu it was handed shows the new marks.
+  Call("MenuState Setup 216");
+  Call("MenuState Setup 215");
+  EXPECT_TRUE(log.Contains("result MenuState Setup 216 checked enabled"));
+  EXPECT_TRUE(log.Contains("result MenuState Setup 215 checked enabled"));
 }
 
 TEST_F(DesignLibrary, AServiceCalledInsideANotificationWorks) {
@@ -246,6 +267,37 @@ TEST_F(DesignLibrary, AFaultWhileLoadingIsReportedAndLeavesTheMainWindow) {
   EXPECT_EQ(Log().Count("deinit"), 2);  // the probe's and the failed load's
   ASSERT_TRUE(SendCopyData(main, "$hello").has_value());
   EXPECT_EQ(Status(main), "hello");
+}
+
+TEST_F(DesignLibrary, ALibraryFailingAfterAnActiveOneBringsTheMainWindowBack) {
+  folder_.AddPlugin("glass.dll", "broken.dll", "name=Broken\nomit=update\n");
+  HWND main = Start();
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(WaitUntil([this] { return Listed(chooser_, "Broken"); }));
+  Apply("Glass");
+  ASSERT_FALSE(IsWindowVisible(main));
+  Apply("Broken");
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_EQ(Status(main),
+            "The design Broken could not be loaded: it is not a complete design library");
+  EXPECT_EQ(Log().Count("OnClose", "glass.dll"), 1);
+  // The player answers on its own window again.
+  ASSERT_TRUE(SendCopyData(main, "$hello").has_value());
+  EXPECT_EQ(Status(main), "hello");
+}
+
+TEST_F(DesignLibrary, ClosingTheVuMeterWhileTheProgramShutsDownDoesNothing) {
+  // The library closes the VU meter from inside the shutdown (its OnClose).
+  HWND main = Start("on_OnClose=CloseWindow TForm12\n");
+  ASSERT_TRUE(main);
+  Apply("Glass");
+  SendMessageA(main, WM_COMMAND, 227 /* Vu Meter */, 0);
+  HWND vu = player_.FindWindowOfClassWait("TForm12");
+  ASSERT_TRUE(vu);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(vu) != FALSE; }));
+  EXPECT_TRUE(player_.Close());
+  EXPECT_EQ(player_.WaitForExit(5000).value_or(0xFFFFFFFF), 0u);
+  EXPECT_TRUE(Log().Contains("result CloseWindow TForm12 visible"));
 }
 
 TEST_F(DesignLibrary, ShippedPocketPlaysAFile) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/main_window_ids_win.h"
+#include "audio_support.h"
 #include "external_ctl.h"
 #include "harness/harness.h"
 #include "ui/control_ids.h"
@@ -387,7 +388,8 @@ TEST_F(MainWindowPresence, GeneralMenuEntriesReachTheirTargets) {
       {main_menu::kLink, nullptr, "TForm2", "FileType - Icons"},
       {main_menu::kDesignInfos, nullptr, "TForm2", "Design Informations"},
       {main_menu::kVisualisation, nullptr, "TForm2", "Visualisation Plugins"},
-      {main_menu::kGeneral, "General Options", "TForm2", "General Options"},
+      // "&General" shows the window on the page it was left on.
+      {main_menu::kGeneral, "General Options", "TForm2", "Visualisation Plugins"},
   };
   for (const auto& e : entries) {
     ASSERT_TRUE(SendCopyData(main_, "$before").has_value());
@@ -409,6 +411,82 @@ TEST_F(MainWindowPresence, GeneralMenuEntriesReachTheirTargets) {
   EXPECT_EQ(Status(main_), "Restoring");
   PostMessageA(main_, WM_COMMAND, main_menu::kExit, 0);
   EXPECT_TRUE(player_.WaitForExit().has_value());
+}
+
+TEST_F(MainWindowPresence, ShadowModeBoxSaysItIsUnfinishedBeforeTheSmallWindowComes) {
+  ASSERT_TRUE(Start());
+  HWND options = player_.FindWindowOfClassWait("TForm2");
+  ASSERT_NE(options, nullptr);
+  PostMessageA(Control(options, ids::cbShadowMode), BM_CLICK, 0, 0);
+  const char kMessage[] = "Not finished yet ... next time ..";
+  ASSERT_TRUE(WaitUntil([&] { return !audio::MessageBoxesSaying(player_, kMessage).empty(); }));
+  EXPECT_TRUE(IsWindowVisible(main_));  // the player goes once the message is read
+  ASSERT_TRUE(audio::AnswerMessageBox(player_, kMessage));
+  EXPECT_TRUE(WaitUntil([&] {
+    HWND shadow = player_.FindWindowOfClass("TForm4");
+    return shadow && IsWindowVisible(shadow) && !IsWindowVisible(main_);
+  }));
+  // Cleared, the player comes back without a word.
+  PostMessageA(Control(options, ids::cbShadowMode), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) != FALSE; }));
+  EXPECT_TRUE(audio::MessageBoxesSaying(player_, kMessage).empty());
+  EXPECT_TRUE(player_.Close());
+}
+
+TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereClosesIt) {
+  ASSERT_TRUE(Start());
+  HWND elsewhere = MakeTargetWindow(500, 400, 200, 100);
+  ASSERT_NE(elsewhere, nullptr);
+  // Nothing is loaded: the "no popup" menu opens at the mouse.
+  const auto click_elsewhere = [] {
+    SetCursorPos(600, 450);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+  };
+  const struct {
+    UINT message;
+    WPARAM wp;
+  } buttons[] = {{WM_MBUTTONUP, 0}, {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON1)}, {WM_RBUTTONUP, 0}};
+  for (const auto& b : buttons) {
+    SetCursorPos(100, 100);
+    PostMessageA(main_, b.message, b.wp, MAKELPARAM(40, 40));
+    EXPECT_TRUE(WaitUntil([&] { return MenuOpen(); }, 5000)) << b.message;
+    click_elsewhere();
+    EXPECT_TRUE(WaitUntil([&] { return !MenuOpen(); }, 5000)) << b.message;
+  }
+  DestroyWindow(elsewhere);
+  EXPECT_TRUE(player_.Close());
+}
+
+// Keeps the text of the last WM_COPYDATA it was sent.
+std::string g_copied;
+LRESULT CALLBACK CopyDataReader(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+    g_copied.assign(static_cast<const char*>(data->lpData), data->cbData);
+    return 1;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+TEST_F(MainWindowPresence, TheTrayIconsFirstHintIsVelmora) {
+  ASSERT_TRUE(Start());
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = CopyDataReader;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "VelmoraHintReader";
+  RegisterClassA(&wc);
+  HWND reader = CreateWindowExA(0, "VelmoraHintReader", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+  ASSERT_NE(reader, nullptr);
+  g_copied = "(none)";
+  EXPECT_EQ(Query(main_, main_menu::kQueryTrayHint, reinterpret_cast<WPARAM>(reader)), 1);
+  EXPECT_EQ(g_copied, "Velmora");
+  DestroyWindow(reader);
+  EXPECT_TRUE(player_.Close());
 }
 
 }  // namespace

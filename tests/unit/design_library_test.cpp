@@ -288,15 +288,18 @@ TEST_F(DesignServicesTest, SetVolumeActsAsTheSliderAndShowsThePercentage) {
 }
 
 TEST_F(DesignServicesTest, BalanceAbove100IsIgnoredAndTheSliderValueSetsTheOppositeBalance) {
-  std::vector<int> told;
+  std::vector<int> told, shown;
   balance_.SetListener([&](int b) { told.push_back(b); });
+  balance_.SetSliderView([&](int v) { shown.push_back(v); });
   services_.SetBalance(101);
   EXPECT_TRUE(volume_.balances.empty());
   EXPECT_EQ(services_.GetBalance(), 50);
   services_.SetBalance(40);
   services_.SetBalance(-5);  // the slider keeps it in range
   EXPECT_EQ(volume_.balances, (std::vector<int>{60, 100}));
-  EXPECT_EQ(told, (std::vector<int>{40, 0}));
+  // The library is told the balance itself; the page shows the slider.
+  EXPECT_EQ(told, (std::vector<int>{60, 100}));
+  EXPECT_EQ(shown, (std::vector<int>{40, 0}));
   EXPECT_EQ(services_.GetBalance(), 0);
   EXPECT_EQ(commands_.calls, (std::vector<std::string>{"refresh", "refresh"}));
   EXPECT_EQ(SoundBalance::Text(60), "20 Left");

@@ -17,7 +17,10 @@
 // Tests drive the services through a hidden window of class "VelmoraGlassDesign": a
 // WM_COPYDATA text "<service>[ <number>]" calls that service; results are logged as
 // "result <service> <value>". Besides the services by name it knows "ReversePlaylist"
-// (HostGetPlaylist, both lists reversed in place, HostSetPlaylist).
+// (HostGetPlaylist, both lists reversed in place, HostSetPlaylist), "MenuState <Setup|Play|
+// Pause|Stop> <command id>" (that entry of a menu it was handed: "checked"/"unchecked",
+// "enabled"/"grayed") and "CloseWindow <class>" (WM_CLOSE to the player's window of that
+// class, then whether it is still visible).
 #include <windows.h>
 
 #include <algorithm>
@@ -26,6 +29,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "design/velmora_design.h"
 #include "tests/plugins/plugin_ini.h"
@@ -139,6 +143,15 @@ void Reverse(VelmoraStringList* list) {
   }
 }
 
+BOOL CALLBACK FindClassOnThread(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<std::pair<std::string, HWND>*>(lp);
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (search->first != name) return TRUE;
+  search->second = hwnd;
+  return FALSE;
+}
+
 void CallService(const std::string& command) {
   const size_t space = command.find(' ');
   const std::string name = command.substr(0, space);
@@ -180,6 +193,28 @@ void CallService(const std::string& command) {
     Reverse(names);
     Reverse(paths);
     h.HostSetPlaylist(names, paths);
+  } else if (name == "MenuState") {
+    const std::string rest = command.substr(space + 1);
+    const std::string which = rest.substr(0, rest.find(' '));
+    const UINT id = static_cast<UINT>(atol(rest.c_str() + which.size()));
+    const HMENU menu = which == "Setup"   ? h.SetupMenu
+                       : which == "Play"  ? h.PlayMenu
+                       : which == "Pause" ? h.PauseMenu
+                                          : h.StopMenu;
+    const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+    Log("result MenuState " + rest + " " +
+        (state == static_cast<UINT>(-1)
+             ? std::string("missing")
+             : std::string(state & MF_CHECKED ? "checked" : "unchecked") +
+                   (state & MF_GRAYED ? " grayed" : " enabled")));
+  } else if (name == "CloseWindow") {
+    std::pair<std::string, HWND> search{command.substr(space + 1), nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindClassOnThread, reinterpret_cast<LPARAM>(&search));
+    if (search.second) SendMessageA(search.second, WM_CLOSE, 0, 0);
+    Log("result CloseWindow " + search.first + " " +
+        (!search.second                   ? "missing"
+         : IsWindowVisible(search.second) ? "visible"
+                                          : "hidden"));
   } else if (name == "PopupSetupMenu") {
     Log(std::string("result PopupSetupMenu ") + (h.SetupMenu ? "menu" : "none"));
   }

@@ -14,30 +14,64 @@
 #include "plugins/input_plugin_abi.h"
 #include "plugins/mpeg/http_stream_win.h"
 #include "plugins/mpeg/id3.h"
-#include "plugins/mpeg/library_thread_win.h"
 #include "plugins/mpeg/mpeg_decoder.h"
 #include "plugins/mpeg/mpeg_stream.h"
-#include "plugins/mpeg/playback_win.h"
 #include "plugins/mpeg/win_handles_win.h"
+#include "plugins/output/library_thread_win.h"
+#include "plugins/output/playback_win.h"
 #include "ui/error_sink.h"
 
 namespace velmora::mpeg {
 
-std::string Utf8ToAnsi(const std::string& utf8) {
-  if (utf8.empty()) return "";
-  int wide =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  if (wide <= 0) return utf8;
-  std::wstring w(static_cast<size_t>(wide), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], wide);
-  int narrow = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, "?", nullptr);
-  if (narrow <= 0) return utf8;
-  std::string out(static_cast<size_t>(narrow), '\0');
-  WideCharToMultiByte(CP_ACP, 0, w.data(), wide, &out[0], narrow, "?", nullptr);
-  return out;
-}
-
 namespace {
+
+using output::KeepLibraryWhileThreadsRun;
+using output::PcmDecoder;
+using output::Playback;
+using output::StartLibraryThread;
+
+// The decoder the output thread plays: libmpg123 on a window of a file or on a stream,
+// owning what it reads from.
+class MpegPcm : public PcmDecoder {
+ public:
+  // A local file: the audio bytes [begin, end) of `path`.
+  static std::unique_ptr<PcmDecoder> OpenFile(const std::string& path, uint64_t begin,
+                                              uint64_t end, const char** failure) {
+    auto pcm = std::make_unique<MpegPcm>();
+    pcm->file_ = std::make_unique<FileWindowSource>(path, begin, end);
+    if (!pcm->file_->IsOpen()) {
+      *failure = "Cannot open the file";
+      return nullptr;
+    }
+    // The length is `load`'s business: no scan here, playing starts at once.
+    if (!pcm->decoder_.Open(pcm->file_.get(), true, false)) return nullptr;
+    return pcm;
+  }
+  // A network stream started by webload (connecting or connected): the open waits here
+  // until the connection has data; Stop cuts that short.
+  static std::unique_ptr<PcmDecoder> OpenStream(std::shared_ptr<HttpStream> stream) {
+    auto pcm = std::make_unique<MpegPcm>();
+    pcm->stream_ = std::move(stream);
+    if (!pcm->decoder_.Open(pcm->stream_.get(), false, false)) return nullptr;
+    return pcm;
+  }
+
+  int SampleRate() const override { return decoder_.SampleRate(); }
+  Status Read(uint8_t* out, size_t capacity, size_t* got) override {
+    switch (decoder_.Read(out, capacity, got)) {
+      case MpegDecoder::Status::ok: return Status::ok;
+      case MpegDecoder::Status::new_format: return Status::new_format;
+      case MpegDecoder::Status::done: return Status::done;
+      default: return Status::error;
+    }
+  }
+  int64_t SeekSample(int64_t sample) override { return decoder_.SeekSample(sample); }
+
+ private:
+  std::unique_ptr<FileWindowSource> file_;
+  std::shared_ptr<HttpStream> stream_;
+  MpegDecoder decoder_;  // after the sources: closed before them
+};
 
 constexpr const char* kWindowClass = "VelmoraMpegWindow";
 constexpr UINT kMsgFailure = WM_APP + 1;
@@ -225,9 +259,16 @@ class MpegPlugin {
         stream->Start(item.path, ReadProxySettings());
       }
       current_stream_ = stream;
-      playback->StartStream(stream);
+      playback->Start([stream](const char**) { return MpegPcm::OpenStream(stream); }, false,
+                      [stream] { stream->Abort(); });
     } else {
-      playback->StartFile(item.path, item.audio_begin, item.audio_end);
+      std::string path = item.path;
+      uint64_t begin = item.audio_begin, end = item.audio_end;
+      playback->Start(
+          [path, begin, end](const char** failure) {
+            return MpegPcm::OpenFile(path, begin, end, failure);
+          },
+          true, nullptr);
     }
     RefreshId3Window();
   }
@@ -497,7 +538,7 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL deinit() {
   RunEntry([] {
     Plugin().DropItem();
     Plugin().DestroyWindows();
-    velmora::mpeg::KeepLibraryWhileThreadsRun();
+    velmora::output::KeepLibraryWhileThreadsRun();
   });
 }
 
@@ -626,7 +667,7 @@ VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePea
     auto& pb = Plugin().playback;
     if (pb && pb->Playing()) {
       playing = 1;
-      mine.channels = velmora::mpeg::MpegDecoder::kChannels;
+      mine.channels = velmora::output::PcmDecoder::kChannels;
       pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
       if (mine.size >= sizeof mine)
         mine.sample_count = pb->AudibleSamplesNow(mine.samples[0], mine.samples[1]);

@@ -16,12 +16,13 @@
 #include "plugins/output/handles_win.h"
 #include "plugins/output/library_thread_win.h"
 #include "plugins/output/playback_win.h"
-#include "ui/error_sink.h"
+#include "plugins/output/plugin_shell_win.h"
 
 namespace velmora::openaudio {
 namespace {
 
 using output::Playback;
+using output::PluginWindows;
 using output::Utf8ToAnsi;
 
 constexpr const char* kWindowClass = "VelmoraOpenAudioWindow";
@@ -31,7 +32,6 @@ constexpr UINT kMsgFailure = WM_APP + 1;
 constexpr UINT kMenuAbout = 1;
 constexpr UINT kMenuInfo = 2;
 constexpr UINT kMenuConfig = 3;
-constexpr int kEditId = 100;
 // The configuration window's choices, in the order of GainMode.
 constexpr int kGainOffId = 201;
 constexpr int kGainTrackId = 202;
@@ -78,18 +78,16 @@ void WriteGainMode(GainMode mode) {
 
 class OpenAudioPlugin {
  public:
-  HINSTANCE instance = nullptr;
   LoadedItem item;
   std::shared_ptr<Playback> playback;
   GainMode gain_mode = GainMode::track;
   std::string load_text, frequency_text, bitrate_text, layer_text;
 
-  HWND owner = nullptr;
+  PluginWindows windows{kWindowClass, &OpenAudioPlugin::WindowProc};
   HWND info_window = nullptr;
   HWND about_window = nullptr;
   HWND message_window = nullptr;
   HWND config_window = nullptr;
-  bool class_registered = false;
 
   void StopPlayback() {
     if (playback) {
@@ -116,8 +114,8 @@ class OpenAudioPlugin {
     if (item.path.empty() && !fallback_path.empty()) Load(fallback_path);
     StopPlayback();
     gain_mode = ReadGainMode();  // the configuration window may have changed it
-    EnsureOwner();
-    playback = std::make_shared<Playback>(instance, &OpenAudioPlugin::OnFailure);
+    windows.EnsureOwner("Velmora FLAC/Ogg/Opus/WAV");
+    playback = std::make_shared<Playback>(windows.Instance(), &OpenAudioPlugin::OnFailure);
     if (!item.playable) {
       playback->StartNothing();
       if (!item.error.empty()) ShowMessage((item.error + ": " + mpeg::FileNameOf(item.path)).c_str());
@@ -149,49 +147,6 @@ class OpenAudioPlugin {
   // --- windows -----------------------------------------------------------------------------
 
   static void OnFailure(const char* message);
-
-  bool RegisterClassOnce() {
-    if (class_registered) return true;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &OpenAudioPlugin::WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    class_registered = RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    return class_registered;
-  }
-
-  void EnsureOwner() {
-    if (owner && IsWindow(owner)) return;
-    if (!RegisterClassOnce()) return;
-    owner = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "Velmora FLAC/Ogg/Opus/WAV", WS_POPUP,
-                            0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-  }
-
-  HWND NewWindow(HWND* slot, const char* title, int width, int height) {
-    if (*slot && IsWindow(*slot)) return *slot;
-    if (!RegisterClassOnce()) return nullptr;
-    *slot = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, title,
-                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT,
-                            CW_USEDEFAULT, width, height, nullptr, nullptr, instance, nullptr);
-    return *slot;
-  }
-
-  HWND TextWindow(HWND* slot, const char* title, int width, int height) {
-    if (*slot && IsWindow(*slot)) return *slot;
-    HWND w = NewWindow(slot, title, width, height);
-    if (!w) return nullptr;
-    RECT rc;
-    GetClientRect(w, &rc);
-    HWND edit = CreateWindowExA(
-        WS_EX_CLIENTEDGE, "EDIT", "",
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
-        rc.right, rc.bottom, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), instance,
-        nullptr);
-    SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
-    return w;
-  }
 
   std::string InfoText() const {
     if (item.path.empty()) return "No file loaded.\r\n";
@@ -226,36 +181,27 @@ class OpenAudioPlugin {
 
   void RefreshInfoWindow() {
     if (info_window && IsWindow(info_window))
-      SetDlgItemTextA(info_window, kEditId, InfoText().c_str());
+      SetDlgItemTextA(info_window, PluginWindows::kEditId, InfoText().c_str());
   }
 
-  void ShowInfo() {
-    HWND w = TextWindow(&info_window, "File Info", 440, 380);
-    if (!w) return;
-    RefreshInfoWindow();
-    ShowWindow(w, SW_SHOWNORMAL);
-    SetForegroundWindow(w);
-  }
+  void ShowInfo() { windows.ShowText(&info_window, "File Info", 440, 380, InfoText(), true); }
 
   void ShowAbout() {
-    HWND w = TextWindow(&about_window, "About the FLAC/Ogg/Opus/WAV plug-in", 440, 220);
-    if (!w) return;
-    SetDlgItemTextA(w, kEditId, kAboutText);
-    ShowWindow(w, SW_SHOWNORMAL);
-    SetForegroundWindow(w);
+    windows.ShowText(&about_window, "About the FLAC/Ogg/Opus/WAV plug-in", 440, 220, kAboutText,
+                     true);
   }
 
+  // Never takes the focus from the player.
   void ShowMessage(const char* message) {
-    HWND w = TextWindow(&message_window, "FLAC/Ogg/Opus/WAV plug-in", 380, 140);
-    if (!w) return;
-    SetDlgItemTextA(w, kEditId, (std::string(message) + ".").c_str());
-    ShowWindow(w, SW_SHOWNOACTIVATE);  // never takes the focus from the player
+    windows.ShowText(&message_window, "FLAC/Ogg/Opus/WAV plug-in", 380, 140,
+                     std::string(message) + ".", false);
   }
 
   void ShowConfig() {
     HWND w = config_window && IsWindow(config_window) ? config_window : nullptr;
+    const HINSTANCE instance = windows.Instance();
     if (!w) {
-      w = NewWindow(&config_window, "FLAC/Ogg/Opus/WAV Configuration", 300, 170);
+      w = windows.NewWindow(&config_window, "FLAC/Ogg/Opus/WAV Configuration", 300, 170);
       if (!w) return;
       HWND group = CreateWindowExA(0, "BUTTON", "ReplayGain", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
                                    10, 8, 260, 110, w, nullptr, instance, nullptr);
@@ -292,29 +238,16 @@ class OpenAudioPlugin {
   }
 
   void ShowPopup(int x, int y) {
-    EnsureOwner();
-    if (!owner) return;
-    output::UniqueMenu menu(CreatePopupMenu());
-    if (!menu) return;
-    AppendMenuA(menu.get(), MF_STRING, kMenuAbout, "About");
-    AppendMenuA(menu.get(), MF_STRING, kMenuInfo, "File Info...");
-    AppendMenuA(menu.get(), MF_STRING, kMenuConfig, "Configuration...");
-    SetForegroundWindow(owner);
-    UINT cmd = static_cast<UINT>(TrackPopupMenu(
-        menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
-    PostMessageA(owner, WM_NULL, 0, 0);
+    windows.EnsureOwner("Velmora FLAC/Ogg/Opus/WAV");
+    const UINT cmd = windows.PopupMenu(
+        x, y, {{kMenuAbout, "About"}, {kMenuInfo, "File Info..."}, {kMenuConfig, "Configuration..."}});
     if (cmd == kMenuAbout) ShowAbout();
     if (cmd == kMenuInfo) ShowInfo();
     if (cmd == kMenuConfig) ShowConfig();
   }
 
   void DestroyWindows() {
-    for (HWND* w : {&info_window, &about_window, &message_window, &config_window, &owner}) {
-      if (*w && IsWindow(*w)) DestroyWindow(*w);
-      *w = nullptr;
-    }
-    if (class_registered) UnregisterClassA(kWindowClass, instance);
-    class_registered = false;
+    windows.Destroy({&info_window, &about_window, &message_window, &config_window});
   }
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -327,7 +260,7 @@ OpenAudioPlugin& Plugin() {
 }
 
 void OpenAudioPlugin::OnFailure(const char* message) {
-  HWND owner = Plugin().owner;
+  HWND owner = Plugin().windows.Owner();
   if (owner) PostMessageA(owner, kMsgFailure, 0, reinterpret_cast<LPARAM>(message));
 }
 
@@ -344,55 +277,26 @@ LRESULT CALLBACK OpenAudioPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPA
           if (id == kGainOffId || id == kGainTrackId || id == kGainAlbumId) p.ChooseGain(id);
         }
         return 0;
-      case WM_SIZE: {
-        HWND edit = GetDlgItem(hwnd, kEditId);
-        if (edit) MoveWindow(edit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
-        return 0;
-      }
-      case WM_CLOSE:
-        ShowWindow(hwnd, SW_HIDE);  // kept for the next time; destroyed at deinit
-        return 0;
-      default: break;
+      default:
+        if (PluginWindows::HandleCommon(hwnd, msg, lp)) return 0;
+        break;
     }
   } catch (...) {}
   return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-const char* Text(std::string* slot, std::string value) {
-  *slot = std::move(value);
-  return slot->c_str();
-}
-
-std::string ArgText(VelmoraStringRef* ref) {
-  if (!ref || !*ref) return "";
-  return *ref;
-}
-
-// Every entry runs its work through this boundary: an exception must never cross into the
-// player. The plug-in has nowhere to report to, so what is caught is discarded and the
-// entry gives its fallback.
-class DiscardedFaults : public velmora::ErrorSink {
- public:
-  void Report(const std::string&) override {}  // discarded: see above
-};
-
-template <typename Body>
-bool RunEntry(Body&& body) {
-  static DiscardedFaults faults;
-  return faults.Run(std::forward<Body>(body));
 }
 
 }  // namespace
 }  // namespace velmora::openaudio
 
 using velmora::openaudio::Plugin;
-using velmora::openaudio::RunEntry;
-using velmora::openaudio::Text;
+using velmora::output::ArgText;
+using velmora::output::RunEntry;
+using velmora::output::KeepText;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     DisableThreadLibraryCalls(instance);
-    Plugin().instance = instance;
+    Plugin().windows.SetInstance(instance);
   }
   return TRUE;
 }
@@ -430,11 +334,11 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL deinit() {
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   auto& p = Plugin();
-  std::string file = velmora::openaudio::ArgText(path);
+  std::string file = ArgText(path);
   const char* title = nullptr;
   const bool ok = RunEntry([&] {
     p.Load(file);
-    if (p.item.playable) title = Text(&p.load_text, p.Title());
+    if (p.item.playable) title = KeepText(&p.load_text, p.Title());
   });
   if (ok && title) return title;
   if (!ok) {
@@ -443,11 +347,11 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
     p.item.error = "Cannot read the file";
   }
   // Anything that will not play shows its file name; `length` is 0 and playback ends at once.
-  return Text(&p.load_text, velmora::mpeg::FileNameOf(file));
+  return KeepText(&p.load_text, velmora::mpeg::FileNameOf(file));
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL play(VelmoraStringRef* path) {
-  RunEntry([&] { Plugin().Play(velmora::openaudio::ArgText(path)); });
+  RunEntry([&] { Plugin().Play(ArgText(path)); });
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL stop() {
@@ -499,19 +403,19 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL jumpto(int32_t ms) {
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence() {
   auto& p = Plugin();
   const int rate = p.item.playable ? p.item.facts.sample_rate : 0;
-  return Text(&p.frequency_text, rate > 0 ? velmora::mpeg::FrequencyText(rate) : std::string());
+  return KeepText(&p.frequency_text, rate > 0 ? velmora::mpeg::FrequencyText(rate) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL bitrate() {
   auto& p = Plugin();
   const int kbps = p.item.playable ? p.item.facts.AverageKbps() : 0;
-  return Text(&p.bitrate_text, kbps > 0 ? velmora::mpeg::BitrateText(kbps) : std::string());
+  return KeepText(&p.bitrate_text, kbps > 0 ? velmora::mpeg::BitrateText(kbps) : std::string());
 }
 
 // The player shows this where MPEG files show their layer: the format.
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL layer() {
   auto& p = Plugin();
-  return Text(&p.layer_text, p.item.playable ? p.item.facts.codec : std::string());
+  return KeepText(&p.layer_text, p.item.playable ? p.item.facts.codec : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showid3() {
@@ -524,20 +428,5 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showoptionspopup(int32_t x, int32_t y
 
 // Optional entry: the peaks of the samples audible now (see input_plugin_abi.h).
 VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePeaks* peaks) {
-  if (!peaks || peaks->size < sizeof(peaks->size)) return 0;
-  VelmoraAudiblePeaks mine{};
-  mine.size = peaks->size < sizeof mine ? peaks->size : static_cast<uint32_t>(sizeof mine);
-  VelmoraFlag playing = 0;
-  RunEntry([&] {
-    auto& pb = Plugin().playback;
-    if (pb && pb->Playing()) {
-      playing = 1;
-      mine.channels = velmora::output::PcmDecoder::kChannels;
-      pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
-      if (mine.size >= sizeof mine)
-        mine.sample_count = pb->AudibleSamplesNow(mine.samples[0], mine.samples[1]);
-    }
-  });
-  std::memcpy(peaks, &mine, mine.size);
-  return playing;
+  return velmora::output::FillAudiblePeaks(Plugin().playback.get(), peaks);
 }

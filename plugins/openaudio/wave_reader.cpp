@@ -99,7 +99,7 @@ bool ReadWaveFormat(const mpeg::RandomAccess& file, WaveFormat* format, std::str
       data_bytes = chunk_size == 0 || chunk_size > available ? available : chunk_size;
       have_data = true;
       if (have_format) break;
-    } else if (std::memcmp(chunk, "LIST", 4) == 0 && chunk_size <= kMaxInfoBytes &&
+    } else if (std::memcmp(chunk, "LIST", 4) == 0 && chunk_size >= 4 && chunk_size <= kMaxInfoBytes &&
                chunk_size <= available) {
       std::vector<uint8_t> list(chunk_size);
       if (file.ReadAt(body, list.data(), list.size()) == list.size())

@@ -168,7 +168,12 @@ class OpenAudioPlugin {
       text += "Album gain: " + std::to_string(f.gains.album_db).substr(0, 6) + " dB\r\n";
     text += "\r\nTags\r\n";
     if (f.comments.empty() && f.fields.Empty()) text += "  none\r\n";
-    for (const std::string& c : f.comments) text += "  " + Utf8ToAnsi(c) + "\r\n";
+    // A comment may hold megabytes (a lyrics sheet, a picture as text): its start is enough.
+    constexpr size_t kShownCommentBytes = 1000;
+    for (const std::string& c : f.comments) {
+      text += "  " + Utf8ToAnsi(c.substr(0, kShownCommentBytes));
+      text += c.size() > kShownCommentBytes ? "...\r\n" : "\r\n";
+    }
     if (f.comments.empty() && !f.fields.Empty()) {
       const mpeg::TagFields& t = f.fields;
       for (auto [name, value] : {std::pair<const char*, const std::string*>{"Title", &t.title},

@@ -1,7 +1,8 @@
 // The FLAC/Ogg/Opus/WAV plug-in in the running player, checked on what reached the audio
 // sink: each format plays its tones, shows its length and tag title, pauses and seeks with
-// the position slider; Opus's length is exact; ReplayGain halves a file tagged -6 dB; broken
-// and foreign files are passed over without harm.
+// the position slider; Opus's length is exact (and its information window says so);
+// ReplayGain halves a file tagged -6 dB; broken and foreign files, and enormous metadata,
+// are passed over without harm.
 #include "audio_support.h"
 
 #include <commctrl.h>
@@ -142,6 +143,15 @@ TEST_F(OpenAudioPlugin, OneSecondOfOpusShowsAndPlaysOneSecond) {
   const Audible a = FindAudible(left);
   EXPECT_NEAR(a.Seconds(), 1.0, 0.03);
   EXPECT_NEAR(Frequency(left, a.begin + 1000, a.end - 1000), 700.0, 8.0);
+  // The plug-in's information window tells the stream's facts: 48,000 samples at 48 kHz.
+  SendRegistered(main, "VelmoraShowId3");
+  HWND info = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    return (info = VisibleWindowOf(player_, "VelmoraOpenAudioWindow", "File Info")) != nullptr;
+  }));
+  const std::string facts = ControlText(info, 100);
+  EXPECT_NE(facts.find("Format: Opus"), std::string::npos) << facts;
+  EXPECT_NE(facts.find("Samples: 48000"), std::string::npos) << facts;
   ExpectCleanExit();
 }
 
@@ -184,7 +194,7 @@ TEST_F(OpenAudioPlugin, BrokenAndForeignFilesArePassedOverInOnePlayer) {
   ASSERT_TRUE(main);
   int index = 0;
   for (const char* name : {"empty.flac", "truncated.flac", "truncated.opus", "header_only.ogg",
-                           "corrupt.ogg", "random.opus", "mp3_named.flac", "huge_block.flac",
+                           "corrupt.ogg", "random.opus", "mp3_named.flac", "huge_block.flac", "huge_padding.flac", "huge_comment.ogg",
                            "lying_data.wav", "lying_chunk.wav", "adpcm.wav"}) {
     SCOPED_TRACE(name);
     const std::string path = Media(name);

@@ -9,12 +9,12 @@ set -euo pipefail
 OUT="${1:?usage: make_openaudio_media.sh <output folder>}"
 mkdir -p "$OUT"
 OUT="$(cd "$OUT" && pwd)"
-STAMP="$OUT/.made-openaudio-v1"
+STAMP="$OUT/.made-openaudio-v2"
 [[ -f "$STAMP" ]] && exit 0
 TMP="$(mktemp -d)"
 trap 'rm -rf "$TMP"' EXIT
 
-for tool in sox flac oggenc opusenc python3; do
+for tool in sox flac oggenc vorbiscomment opusenc python3; do
   command -v "$tool" >/dev/null || { echo "make_openaudio_media.sh: $tool is missing" >&2; exit 1; }
 done
 
@@ -57,6 +57,13 @@ sox -n -r 44100 -c 2 -b 16 "$TMP/gain.wav" synth 2 sine 1000 vol 0.5
 flac -s -f "$TMP/gain.wav" -o "$OUT/gain_none.flac"
 flac -s -f -T "REPLAYGAIN_TRACK_GAIN=-6.02 dB" -T "REPLAYGAIN_TRACK_PEAK=0.5" "$TMP/gain.wav" \
   -o "$OUT/gain_minus6.flac"
+
+# Enormous metadata that is still valid: 8 MB of FLAC padding, a 2 MB Vorbis comment.
+flac -s -f --padding=8000000 -T "TITLE=Padded" "$TMP/one.wav" -o "$OUT/huge_padding.flac"
+python3 -c 'import sys; open(sys.argv[1], "w").write("TITLE=Long Comment\nCOMMENT=" + "x" * 2000000 + "\n")' \
+  "$TMP/comments.txt"
+oggenc -Q "$TMP/one.wav" -o "$TMP/one.ogg"
+vorbiscomment -w -c "$TMP/comments.txt" "$TMP/one.ogg" "$OUT/huge_comment.ogg"
 
 # Broken and foreign files.
 python3 - "$OUT" <<'PY'

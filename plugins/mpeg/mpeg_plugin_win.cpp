@@ -36,8 +36,8 @@ using output::StartLibraryThread;
 class MpegPcm : public PcmDecoder {
  public:
   // A local file: the audio bytes [begin, end) of `path`.
-  static std::unique_ptr<PcmDecoder> OpenFile(const std::string& path, uint64_t begin,
-                                              uint64_t end, const char** failure) {
+  static std::unique_ptr<PcmDecoder> OpenFile(const std::string& path, uint64_t begin, uint64_t end,
+                                              const char** failure) {
     auto pcm = std::make_unique<MpegPcm>();
     pcm->file_ = std::make_unique<FileWindowSource>(path, begin, end);
     if (!pcm->file_->IsOpen()) {
@@ -461,8 +461,8 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   const bool ok = RunEntry([&] {
     p.Load(file);
     if (p.item.playable)
-      title = KeepText(
-          &p.load_text, velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
+      title = KeepText(&p.load_text,
+                       velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
   });
   if (ok && title) return title;
   if (!ok) p.item = velmora::mpeg::LoadedItem{};
@@ -533,23 +533,23 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL jumpto(int32_t ms) {
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence() {
   auto& p = Plugin();
   RunEntry([&] { p.UpdateStreamFacts(); });
-  return KeepText(
-      &p.frequency_text,
-      p.item.sample_rate > 0 ? velmora::mpeg::FrequencyText(p.item.sample_rate) : std::string());
+  return KeepText(&p.frequency_text, p.item.sample_rate > 0
+                                         ? velmora::mpeg::FrequencyText(p.item.sample_rate)
+                                         : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL bitrate() {
   auto& p = Plugin();
   RunEntry([&] { p.UpdateStreamFacts(); });
-  return KeepText(
-      &p.bitrate_text, p.item.kbps > 0 ? velmora::mpeg::BitrateText(p.item.kbps) : std::string());
+  return KeepText(&p.bitrate_text,
+                  p.item.kbps > 0 ? velmora::mpeg::BitrateText(p.item.kbps) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL layer() {
   auto& p = Plugin();
   RunEntry([&] { p.UpdateStreamFacts(); });
-  return KeepText(
-      &p.layer_text, p.item.layer > 0 ? velmora::mpeg::LayerText(p.item.layer) : std::string());
+  return KeepText(&p.layer_text,
+                  p.item.layer > 0 ? velmora::mpeg::LayerText(p.item.layer) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showid3() {

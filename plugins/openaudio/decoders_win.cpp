@@ -188,8 +188,8 @@ class FlacDecoder : public AudioDecoder {
     *offset = static_cast<FLAC__uint64>(Self(data)->file_->Tell());
     return FLAC__STREAM_DECODER_TELL_STATUS_OK;
   }
-  static FLAC__StreamDecoderLengthStatus LengthCb(const FLAC__StreamDecoder*,
-                                                  FLAC__uint64* length, void* data) {
+  static FLAC__StreamDecoderLengthStatus LengthCb(const FLAC__StreamDecoder*, FLAC__uint64* length,
+                                                  void* data) {
     *length = static_cast<FLAC__uint64>(Self(data)->file_->Size());
     return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
   }
@@ -226,7 +226,8 @@ class FlacDecoder : public AudioDecoder {
       const auto& vc = m->data.vorbis_comment;
       for (FLAC__uint32 i = 0; i < vc.num_comments; ++i) {
         const auto& e = vc.comments[i];
-        if (e.entry) self->facts_.comments.emplace_back(reinterpret_cast<const char*>(e.entry), e.length);
+        if (e.entry)
+          self->facts_.comments.emplace_back(reinterpret_cast<const char*>(e.entry), e.length);
       }
     }
   }
@@ -299,8 +300,8 @@ class VorbisDecoder : public AudioDecoder {
     for (int empty = 0; empty < kMaxEmptyReads; ++empty) {
       float** pcm = nullptr;
       int section = 0;
-      const long n = ov_read_float(&vf_, &pcm, static_cast<int>(std::min<size_t>(frames, 4096)),
-                                   &section);
+      const long n =
+          ov_read_float(&vf_, &pcm, static_cast<int>(std::min<size_t>(frames, 4096)), &section);
       if (n == OV_HOLE) continue;
       if (n < 0) return -1;
       if (n == 0) return 0;
@@ -332,7 +333,9 @@ class OpusDecoder : public AudioDecoder {
     file_ = std::move(file);
     OpusFileCallbacks cb{};
     cb.read = [](void* source, unsigned char* ptr, int n) -> int {
-      return n <= 0 ? 0 : static_cast<int>(static_cast<WideFile*>(source)->Read(ptr, static_cast<size_t>(n)));
+      return n <= 0 ? 0
+                    : static_cast<int>(
+                          static_cast<WideFile*>(source)->Read(ptr, static_cast<size_t>(n)));
     };
     cb.seek = [](void* source, opus_int64 offset, int whence) -> int {
       return static_cast<WideFile*>(source)->Seek(offset, whence) ? 0 : -1;
@@ -398,7 +401,11 @@ Kind Sniff(const uint8_t* b, size_t n) {
     const size_t packet = 27 + static_cast<size_t>(b[26]);
     if (n >= packet + 8 && std::memcmp(b + packet, "OpusHead", 8) == 0) return Kind::opus;
     if (n >= packet + 7 && std::memcmp(b + packet, "\x01vorbis", 7) == 0) return Kind::vorbis;
-    if (n >= packet + 5 && std::memcmp(b + packet, "\x7f" "FLAC", 5) == 0) return Kind::ogg_flac;
+    if (n >= packet + 5 && std::memcmp(b + packet,
+                                       "\x7f"
+                                       "FLAC",
+                                       5) == 0)
+      return Kind::ogg_flac;
   }
   return Kind::unknown;
 }

@@ -22,7 +22,7 @@ struct StreamFacts {
   int bits = 0;  // of lossless samples; 0 for Vorbis and Opus
   int64_t length_samples = 0;
   int64_t file_bytes = 0;
-  int header_gain_q8 = 0;  // Opus's output gain (already applied by the decoder)
+  int header_gain_q8 = 0;             // Opus's output gain (already applied by the decoder)
   std::vector<std::string> comments;  // "NAME=value", UTF-8
   mpeg::TagFields fields;
   StoredGains gains;

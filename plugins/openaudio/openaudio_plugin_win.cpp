@@ -118,7 +118,8 @@ class OpenAudioPlugin {
     playback = std::make_shared<Playback>(windows.Instance(), &OpenAudioPlugin::OnFailure);
     if (!item.playable) {
       playback->StartNothing();
-      if (!item.error.empty()) ShowMessage((item.error + ": " + mpeg::FileNameOf(item.path)).c_str());
+      if (!item.error.empty())
+        ShowMessage((item.error + ": " + mpeg::FileNameOf(item.path)).c_str());
     } else {
       const std::string path = item.path;
       const double gain = GainFactor(item.facts.gains, gain_mode);
@@ -177,8 +178,12 @@ class OpenAudioPlugin {
     if (f.comments.empty() && !f.fields.Empty()) {
       const mpeg::TagFields& t = f.fields;
       for (auto [name, value] : {std::pair<const char*, const std::string*>{"Title", &t.title},
-                                 {"Artist", &t.artist}, {"Album", &t.album}, {"Year", &t.year},
-                                 {"Track", &t.track}, {"Genre", &t.genre}, {"Comment", &t.comment}})
+                                 {"Artist", &t.artist},
+                                 {"Album", &t.album},
+                                 {"Year", &t.year},
+                                 {"Track", &t.track},
+                                 {"Genre", &t.genre},
+                                 {"Comment", &t.comment}})
         if (!value->empty()) text += std::string("  ") + name + ": " + Utf8ToAnsi(*value) + "\r\n";
     }
     return text;
@@ -210,7 +215,8 @@ class OpenAudioPlugin {
       if (!w) return;
       HWND group = CreateWindowExA(0, "BUTTON", "ReplayGain", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
                                    10, 8, 260, 110, w, nullptr, instance, nullptr);
-      SendMessageA(group, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+      SendMessageA(group, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                   0);
       const struct {
         int id;
         const char* text;
@@ -219,10 +225,9 @@ class OpenAudioPlugin {
                      {kGainOffId, "Off"}};
       int y = 30;
       for (const auto& c : choices) {
-        HWND b = CreateWindowExA(0, "BUTTON", c.text,
-                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON, 20, y,
-                                 245, 22, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                 instance, nullptr);
+        HWND b = CreateWindowExA(
+            0, "BUTTON", c.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON, 20, y,
+            245, 22, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         SendMessageA(b, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
         y += 28;
       }
@@ -238,14 +243,17 @@ class OpenAudioPlugin {
 
   // The user's choice takes effect from the next file played.
   void ChooseGain(int id) {
-    gain_mode = id == kGainOffId ? GainMode::off : id == kGainAlbumId ? GainMode::album : GainMode::track;
+    gain_mode = id == kGainOffId     ? GainMode::off
+                : id == kGainAlbumId ? GainMode::album
+                                     : GainMode::track;
     WriteGainMode(gain_mode);
   }
 
   void ShowPopup(int x, int y) {
     windows.EnsureOwner("Velmora FLAC/Ogg/Opus/WAV");
     const UINT cmd = windows.PopupMenu(
-        x, y, {{kMenuAbout, "About"}, {kMenuInfo, "File Info..."}, {kMenuConfig, "Configuration..."}});
+        x, y,
+        {{kMenuAbout, "About"}, {kMenuInfo, "File Info..."}, {kMenuConfig, "Configuration..."}});
     if (cmd == kMenuAbout) ShowAbout();
     if (cmd == kMenuInfo) ShowInfo();
     if (cmd == kMenuConfig) ShowConfig();
@@ -295,8 +303,8 @@ LRESULT CALLBACK OpenAudioPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPA
 
 using velmora::openaudio::Plugin;
 using velmora::output::ArgText;
-using velmora::output::RunEntry;
 using velmora::output::KeepText;
+using velmora::output::RunEntry;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
@@ -313,7 +321,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL extension() {
   return "FLAC,FLAc,OGG,OGA,OPUS,OPUs,WAV";
 }
-VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL dllname() { return "FLAC, Ogg Vorbis, Opus and WAV"; }
+VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL dllname() {
+  return "FLAC, Ogg Vorbis, Opus and WAV";
+}
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL author() { return "The Velmora team"; }
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL version() { return "1.0"; }
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL date() { return "2026"; }

@@ -40,12 +40,12 @@ mpeg::TagFields FieldsFromComments(const std::vector<std::string>& comments) {
   std::string name, value;
   for (const std::string& c : comments) {
     if (!Split(c, &name, &value) || value.empty()) continue;
-    std::string* slot = name == "TITLE"         ? &f.title
-                        : name == "ARTIST"      ? &f.artist
-                        : name == "ALBUM"       ? &f.album
-                        : name == "DATE"        ? &f.year
-                        : name == "TRACKNUMBER" ? &f.track
-                        : name == "GENRE"       ? &f.genre
+    std::string* slot = name == "TITLE"                              ? &f.title
+                        : name == "ARTIST"                           ? &f.artist
+                        : name == "ALBUM"                            ? &f.album
+                        : name == "DATE"                             ? &f.year
+                        : name == "TRACKNUMBER"                      ? &f.track
+                        : name == "GENRE"                            ? &f.genre
                         : name == "COMMENT" || name == "DESCRIPTION" ? &f.comment
                                                                      : nullptr;
     if (slot && slot->empty()) *slot = value;

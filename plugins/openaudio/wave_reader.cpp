@@ -38,13 +38,20 @@ void ReadInfo(const uint8_t* p, size_t n, mpeg::TagFields* info) {
     at += 8;
     if (size > n - at) break;
     std::string text = InfoText(p + at, size);
-    if (std::memcmp(id, "INAM", 4) == 0) info->title = text;
-    else if (std::memcmp(id, "IART", 4) == 0) info->artist = text;
-    else if (std::memcmp(id, "IPRD", 4) == 0) info->album = text;
-    else if (std::memcmp(id, "ICRD", 4) == 0) info->year = text;
-    else if (std::memcmp(id, "IPRT", 4) == 0 || std::memcmp(id, "ITRK", 4) == 0) info->track = text;
-    else if (std::memcmp(id, "IGNR", 4) == 0) info->genre = text;
-    else if (std::memcmp(id, "ICMT", 4) == 0) info->comment = text;
+    if (std::memcmp(id, "INAM", 4) == 0)
+      info->title = text;
+    else if (std::memcmp(id, "IART", 4) == 0)
+      info->artist = text;
+    else if (std::memcmp(id, "IPRD", 4) == 0)
+      info->album = text;
+    else if (std::memcmp(id, "ICRD", 4) == 0)
+      info->year = text;
+    else if (std::memcmp(id, "IPRT", 4) == 0 || std::memcmp(id, "ITRK", 4) == 0)
+      info->track = text;
+    else if (std::memcmp(id, "IGNR", 4) == 0)
+      info->genre = text;
+    else if (std::memcmp(id, "ICMT", 4) == 0)
+      info->comment = text;
     at += size + (size & 1);
   }
 }
@@ -99,8 +106,8 @@ bool ReadWaveFormat(const mpeg::RandomAccess& file, WaveFormat* format, std::str
       data_bytes = chunk_size == 0 || chunk_size > available ? available : chunk_size;
       have_data = true;
       if (have_format) break;
-    } else if (std::memcmp(chunk, "LIST", 4) == 0 && chunk_size >= 4 && chunk_size <= kMaxInfoBytes &&
-               chunk_size <= available) {
+    } else if (std::memcmp(chunk, "LIST", 4) == 0 && chunk_size >= 4 &&
+               chunk_size <= kMaxInfoBytes && chunk_size <= available) {
       std::vector<uint8_t> list(chunk_size);
       if (file.ReadAt(body, list.data(), list.size()) == list.size())
         ReadInfo(list.data(), list.size(), &format->info);
@@ -113,11 +120,13 @@ bool ReadWaveFormat(const mpeg::RandomAccess& file, WaveFormat* format, std::str
   if (tag != kFormatPcm && tag != kFormatFloat)
     return Refuse(error, "Unsupported WAV encoding (format " + std::to_string(tag) + ")");
   if (format->channels < 1 || format->channels > 2)
-    return Refuse(error, "Unsupported WAV channel count (" + std::to_string(format->channels) + ")");
+    return Refuse(error,
+                  "Unsupported WAV channel count (" + std::to_string(format->channels) + ")");
   if (format->sample_rate < 1000 || format->sample_rate > 384000)
-    return Refuse(error, "Unsupported WAV sample rate (" + std::to_string(format->sample_rate) + ")");
+    return Refuse(error,
+                  "Unsupported WAV sample rate (" + std::to_string(format->sample_rate) + ")");
   const bool pcm_ok = tag == kFormatPcm && (format->bits == 8 || format->bits == 16 ||
-                                           format->bits == 24 || format->bits == 32);
+                                            format->bits == 24 || format->bits == 32);
   const bool float_ok = tag == kFormatFloat && format->bits == 32;
   if (!pcm_ok && !float_ok)
     return Refuse(error, "Unsupported WAV sample size (" + std::to_string(format->bits) + " bits" +

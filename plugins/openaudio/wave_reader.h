@@ -22,7 +22,7 @@ struct WaveFormat {
   bool is_float = false;
   int block_align = 0;  // bytes of one frame
   int64_t data_begin = 0;
-  int64_t frames = 0;  // whole frames the data holds (as far as the file goes)
+  int64_t frames = 0;    // whole frames the data holds (as far as the file goes)
   mpeg::TagFields info;  // from a LIST INFO chunk (UTF-8; the file's text taken as Latin-1)
 };
 

@@ -69,7 +69,8 @@ class OpenAudioPlugin : public ::testing::Test {
   }
   void ExpectCleanExit() {
     EXPECT_TRUE(player_.Close());
-    EXPECT_EQ(player_.WaitForExit(2000).value_or(0xFFFFFFFF), 0u) << "the player did not end cleanly";
+    EXPECT_EQ(player_.WaitForExit(2000).value_or(0xFFFFFFFF), 0u)
+        << "the player did not end cleanly";
   }
 
   TestFolder folder_;
@@ -193,9 +194,10 @@ TEST_F(OpenAudioPlugin, BrokenAndForeignFilesArePassedOverInOnePlayer) {
   HWND main = Start();
   ASSERT_TRUE(main);
   int index = 0;
-  for (const char* name : {"empty.flac", "truncated.flac", "truncated.opus", "header_only.ogg",
-                           "corrupt.ogg", "random.opus", "mp3_named.flac", "huge_block.flac", "huge_padding.flac", "huge_comment.ogg",
-                           "lying_data.wav", "lying_chunk.wav", "adpcm.wav"}) {
+  for (const char* name :
+       {"empty.flac", "truncated.flac", "truncated.opus", "header_only.ogg", "corrupt.ogg",
+        "random.opus", "mp3_named.flac", "huge_block.flac", "huge_padding.flac", "huge_comment.ogg",
+        "lying_data.wav", "lying_chunk.wav", "adpcm.wav"}) {
     SCOPED_TRACE(name);
     const std::string path = Media(name);
     ASSERT_FALSE(path.empty());

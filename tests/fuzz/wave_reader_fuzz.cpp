@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   if (openaudio::ReadWaveFormat(file, &format, &error)) {
     const int64_t bytes = format.frames * format.block_align;
-    if (format.data_begin < 0 || format.data_begin + bytes > static_cast<int64_t>(size)) std::abort();
+    if (format.data_begin < 0 || format.data_begin + bytes > static_cast<int64_t>(size))
+      std::abort();
     const size_t frames = static_cast<size_t>(std::min<int64_t>(format.frames, 4096));
     std::vector<int16_t> out(frames * 2);
     openaudio::WaveToStereo16(format, data + format.data_begin, frames, out.data());

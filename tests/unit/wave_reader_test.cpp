@@ -48,7 +48,8 @@ Bytes Wave(const Bytes& fmt, const Bytes& data, uint32_t data_stated = 0xFFFF,
   Bytes body;
   Chunk(&body, "fmt ", fmt, static_cast<uint32_t>(fmt.size()));
   if (!info.empty()) Chunk(&body, "LIST", info, static_cast<uint32_t>(info.size()));
-  Chunk(&body, "data", data, data_stated == 0xFFFF ? static_cast<uint32_t>(data.size()) : data_stated);
+  Chunk(&body, "data", data,
+        data_stated == 0xFFFF ? static_cast<uint32_t>(data.size()) : data_stated);
   Bytes file = {'R', 'I', 'F', 'F'};
   Put32(&file, static_cast<uint32_t>(body.size() + 4));
   file.insert(file.end(), {'W', 'A', 'V', 'E'});
@@ -142,9 +143,14 @@ TEST(WaveReader, InfoTagsGiveTheTitle) {
 }
 
 TEST(StreamTags, FieldsAndGainsFromComments) {
-  const std::vector<std::string> c = {"title=First", "TITLE=Second", "Artist=Someone",
-                                      "REPLAYGAIN_TRACK_GAIN=-6.02 dB", "REPLAYGAIN_ALBUM_GAIN=+3 dB",
-                                      "REPLAYGAIN_ALBUM_PEAK=0.9", "junk", "=x"};
+  const std::vector<std::string> c = {"title=First",
+                                      "TITLE=Second",
+                                      "Artist=Someone",
+                                      "REPLAYGAIN_TRACK_GAIN=-6.02 dB",
+                                      "REPLAYGAIN_ALBUM_GAIN=+3 dB",
+                                      "REPLAYGAIN_ALBUM_PEAK=0.9",
+                                      "junk",
+                                      "=x"};
   EXPECT_EQ(FieldsFromComments(c).title, "First");
   EXPECT_EQ(FieldsFromComments(c).artist, "Someone");
   const StoredGains g = GainsFromComments(c);

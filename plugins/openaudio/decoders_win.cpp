@@ -307,9 +307,12 @@ class VorbisDecoder : public AudioDecoder {
       if (n == 0) return 0;
       vorbis_info* info = ov_info(&vf_, section);
       const int channels = info ? info->channels : 1;
+      // The front left and right: Vorbis puts the centre between them in layouts of three,
+      // five and more channels.
+      const int right = channels == 1 ? 0 : channels == 3 || channels >= 5 ? 2 : 1;
       for (long i = 0; i < n; ++i) {
         out[2 * i] = Clip16(pcm[0][i] * 32768.0);
-        out[2 * i + 1] = Clip16(pcm[channels > 1 ? 1 : 0][i] * 32768.0);
+        out[2 * i + 1] = Clip16(pcm[right][i] * 32768.0);
       }
       return n;
     }

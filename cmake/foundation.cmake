@@ -2,7 +2,7 @@
 # targets, and the demo track placed in the program folder.
 
 # --- third-party libraries (made by scripts/build_deps.sh) ---------------------------------
-# Deps::mpg123 (mpg123.h, libmpg123.a), Deps::jpeg (jpeglib.h, libjpeg.a) and Deps::zip
+# Deps::mpg123 (mpg123.h, libmpg123.a), the decoders below, Deps::jpeg (jpeglib.h, libjpeg.a) and Deps::zip
 # (zlib and minizip's unzip: zlib.h, minizip/unzip.h, libminizip.a, libz.a), static.
 if(WIN32)
   if(EXISTS ${VELMORA_DEPS_PREFIX}/lib/libmpg123.a AND NOT TARGET Deps::mpg123)
@@ -30,6 +30,35 @@ if(WIN32)
       IMPORTED_LOCATION ${VELMORA_DEPS_PREFIX}/lib/libminizip.a
       INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_DEPS_PREFIX}/include
       INTERFACE_LINK_LIBRARIES Deps::zlib)
+  endif()
+  # The decoders of the second input plug-in: Deps::flac (FLAC/*.h, static: FLAC__NO_DLL),
+  # Deps::vorbisfile (vorbis/vorbisfile.h) and Deps::opusfile (opusfile.h), each with
+  # libogg; libopus is built with _FORTIFY_SOURCE, which needs libssp.
+  set(_d ${VELMORA_DEPS_PREFIX}/lib)
+  if(EXISTS ${_d}/libogg.a AND EXISTS ${_d}/libFLAC.a AND EXISTS ${_d}/libvorbisfile.a
+     AND EXISTS ${_d}/libopusfile.a AND NOT TARGET Deps::opusfile)
+    add_library(Deps::ogg STATIC IMPORTED GLOBAL)
+    set_target_properties(Deps::ogg PROPERTIES IMPORTED_LOCATION ${_d}/libogg.a
+      INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_DEPS_PREFIX}/include)
+    add_library(Deps::flac STATIC IMPORTED GLOBAL)
+    set_target_properties(Deps::flac PROPERTIES IMPORTED_LOCATION ${_d}/libFLAC.a
+      INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_DEPS_PREFIX}/include
+      INTERFACE_COMPILE_DEFINITIONS FLAC__NO_DLL
+      INTERFACE_LINK_LIBRARIES Deps::ogg)
+    add_library(Deps::vorbis STATIC IMPORTED GLOBAL)
+    set_target_properties(Deps::vorbis PROPERTIES IMPORTED_LOCATION ${_d}/libvorbis.a
+      INTERFACE_LINK_LIBRARIES Deps::ogg)
+    add_library(Deps::vorbisfile STATIC IMPORTED GLOBAL)
+    set_target_properties(Deps::vorbisfile PROPERTIES IMPORTED_LOCATION ${_d}/libvorbisfile.a
+      INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_DEPS_PREFIX}/include
+      INTERFACE_LINK_LIBRARIES Deps::vorbis)
+    add_library(Deps::opus STATIC IMPORTED GLOBAL)
+    set_target_properties(Deps::opus PROPERTIES IMPORTED_LOCATION ${_d}/libopus.a
+      INTERFACE_LINK_LIBRARIES ssp)
+    add_library(Deps::opusfile STATIC IMPORTED GLOBAL)
+    set_target_properties(Deps::opusfile PROPERTIES IMPORTED_LOCATION ${_d}/libopusfile.a
+      INTERFACE_INCLUDE_DIRECTORIES "${VELMORA_DEPS_PREFIX}/include;${VELMORA_DEPS_PREFIX}/include/opus"
+      INTERFACE_LINK_LIBRARIES "Deps::opus;Deps::ogg")
   endif()
   if(NOT TARGET Deps::mpg123 OR NOT TARGET Deps::jpeg OR NOT TARGET Deps::zip)
     message(STATUS "Cross-built libraries missing under ${VELMORA_DEPS_PREFIX}; "

@@ -10,11 +10,14 @@
 #   4. what playing a song costs (scripts/bench_playback.sh <win64 build>): CPU per minute
 #      of audio of velmora.exe and wineserver with the title scrolling and not, private
 #      bytes, wine's own floor, and the native peers (mpg123, Audacious) with the ratios
+#   5. the FLAC/Ogg/Opus/WAV plug-in (scripts/bench_openaudio.sh <win64 build>): CPU per
+#      minute of decoding each format against flac -d, oggdec and opusdec, private bytes
 #
 # Options:
 #   --native-only | --wine-only    run only part 1, or only parts 2 to 4
 #   --skip-mpeg                    leave out part 3
 #   --skip-playback                leave out part 4 (it takes about five minutes)
+#   --skip-openaudio               leave out part 5
 #   --skip-idle                    leave out the idle CPU benchmark (it takes 30 s)
 #   --native-build DIR             use (configure and build if needed) DIR instead of build/native
 #   --win64-build DIR              use DIR instead of build/win64
@@ -23,7 +26,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="${VELMORA_JOBS:-2}"
-run_native=1 run_wine=1 run_mpeg=1 run_idle=1 run_playback=1
+run_native=1 run_wine=1 run_mpeg=1 run_idle=1 run_playback=1 run_openaudio=1
 native_build="" win64_build="" filter=""
 while [[ $# -gt 0 ]]; do
   case "$1" in
@@ -32,12 +35,13 @@ while [[ $# -gt 0 ]]; do
     --skip-mpeg) run_mpeg=0 ;;
     --skip-idle) run_idle=0 ;;
     --skip-playback) run_playback=0 ;;
+    --skip-openaudio) run_openaudio=0 ;;
     --native-build) native_build="$2"; shift ;;
     --native-build=*) native_build="${1#*=}" ;;
     --win64-build) win64_build="$2"; shift ;;
     --win64-build=*) win64_build="${1#*=}" ;;
     --gtest_filter=*) filter="${1#*=}" ;;
-    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
     *) echo "bench.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -90,6 +94,7 @@ if [[ $run_wine == 1 ]]; then
     targets=(velmora_e2e)
     [[ $run_mpeg == 1 ]] && targets+=(mpeg_plugin_checks mpeg_decode_bench mpeg_load_bench)
     [[ $run_playback == 1 ]] && targets+=(velmora velmoractl mpeg player_probe waveout_floor)
+    [[ $run_openaudio == 1 ]] && targets+=(velmora velmoractl openaudio openaudio_decode_bench)
     build_targets "$win64_build" "$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" "${targets[@]}"
   fi
   if [[ -z "$filter" ]]; then
@@ -132,6 +137,12 @@ if [[ $run_wine == 1 ]]; then
     echo "== what playing a song costs (under wine, with the native peers)"
     bash "$ROOT/scripts/bench_playback.sh" "$win64_build" ||
       { log "bench_playback.sh failed (exit $?)"; status=1; }
+  fi
+
+  if [[ $run_openaudio == 1 ]]; then
+    echo "== the FLAC/Ogg/Opus/WAV plug-in: decoding against the native decoders (under wine)"
+    bash "$ROOT/scripts/bench_openaudio.sh" "$win64_build" ||
+      { log "bench_openaudio.sh failed (exit $?)"; status=1; }
   fi
 fi
 exit $status

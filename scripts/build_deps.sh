@@ -162,6 +162,71 @@ build_zlib() {
   cp "$bdir/libz.a" "$bdir/libminizip.a" "$prefix/lib/"
 }
 
+# The decoders of the second input plug-in: libogg, libFLAC, libvorbis(file), libopus and
+# opusfile. Each later one finds the earlier ones in build/deps/TRIPLE, where cached_build
+# has copied them.
+autotools_build() {
+  local triple="$1" src="$2" prefix="$3" bdir="$4"; shift 4
+  (cd "$bdir" && "$src/configure" --host="$triple" --prefix="$prefix" \
+      CC="$triple-gcc-posix" CFLAGS="-O2" \
+      --enable-static --disable-shared --disable-dependency-tracking "$@" \
+      >configure.log 2>&1) \
+    || { tail -n 40 "$bdir/configure.log"; exit 1; }
+  (cd "$bdir" && make -j"$JOBS" >make.log 2>&1 && make install >install.log 2>&1) \
+    || { tail -n 40 "$bdir/make.log"; exit 1; }
+}
+
+build_ogg() {
+  autotools_build "$@"
+  [[ -f "$3/lib/libogg.a" ]] || { echo "[deps] $1: libogg install incomplete" >&2; exit 1; }
+}
+
+# The source's autotools files are older than its configure.ac, which would re-run
+# automake: its CMake build instead, library only. A static libFLAC wants FLAC__NO_DLL
+# wherever its headers are included (the imported target says so).
+build_flac() {
+  local triple="$1" src="$2" prefix="$3" bdir="$4" deps="$DEPS/$1"
+  cmake -S "$src" -B "$bdir" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$triple.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DBUILD_SHARED_LIBS=OFF -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOCS=OFF \
+      -DBUILD_CXXLIBS=OFF -DBUILD_TESTING=OFF -DINSTALL_MANPAGES=OFF \
+      -DWITH_STACK_PROTECTOR=OFF -DWITH_OGG=ON \
+      -DOGG_INCLUDE_DIR="$deps/include" -DOGG_LIBRARY="$deps/lib/libogg.a" \
+      >"$bdir/configure.log" 2>&1 \
+    || { tail -n 40 "$bdir/configure.log"; exit 1; }
+  ninja -C "$bdir" -j"$JOBS" FLAC >"$bdir/make.log" 2>&1 \
+    || { tail -n 40 "$bdir/make.log"; exit 1; }
+  local lib
+  lib="$(find "$bdir" -name 'libFLAC.a' | head -n1)"
+  [[ -n "$lib" ]] || { echo "[deps] $triple: no libFLAC archive built" >&2; exit 1; }
+  mkdir -p "$prefix/include/FLAC" "$prefix/lib"
+  cp "$lib" "$prefix/lib/libFLAC.a"
+  cp "$src"/include/FLAC/*.h "$prefix/include/FLAC/"
+}
+
+build_vorbis() {
+  local deps="$DEPS/$1"
+  autotools_build "$@" --disable-docs --disable-examples --disable-oggtest \
+      --with-ogg="$deps" OGG_CFLAGS="-I$deps/include" OGG_LIBS="-L$deps/lib -logg"
+  [[ -f "$3/lib/libvorbisfile.a" ]] || { echo "[deps] $1: libvorbis install incomplete" >&2; exit 1; }
+}
+
+# The source adds _FORTIFY_SOURCE whatever it is told: its archive needs -lssp at link time.
+build_opus() {
+  autotools_build "$@" --disable-doc --disable-extra-programs \
+      --disable-hardening --disable-stack-protector
+  [[ -f "$3/lib/libopus.a" ]] || { echo "[deps] $1: libopus install incomplete" >&2; exit 1; }
+}
+
+build_opusfile() {
+  local deps="$DEPS/$1"
+  autotools_build "$@" --disable-http --disable-examples --disable-doc \
+      DEPS_CFLAGS="-I$deps/include -I$deps/include/opus" \
+      DEPS_LIBS="-L$deps/lib -lopus -logg"
+  [[ -f "$3/lib/libopusfile.a" ]] || { echo "[deps] $1: opusfile install incomplete" >&2; exit 1; }
+}
+
 # What a library's cache entry depends on besides its source version: its build step, the
 # toolchain file, the cross compiler and the mingw-w64 runtime.
 toolchain_id() {
@@ -238,15 +303,48 @@ C
   touch "$stamp"
 }
 
+check_link_decoders() {
+  local triple="$1" prefix="$DEPS/$1" stamp="$DEPS/$1/.stamp-linkcheck-decoders"
+  [[ -f "$stamp" ]] && return
+  local dir="$DEPS/work/$triple/check"
+  mkdir -p "$dir"
+  cat > "$dir/check_decoders.c" <<'C'
+#define FLAC__NO_DLL
+#include <FLAC/stream_decoder.h>
+#include <vorbis/vorbisfile.h>
+#include <opusfile.h>
+int main(void) {
+  FLAC__StreamDecoder* d = FLAC__stream_decoder_new();
+  OggVorbis_File vf;
+  int err = 0;
+  OggOpusFile* of = op_open_memory((const unsigned char*)"", 0, &err);
+  if (of) op_free(of);
+  if (ov_open_callbacks(NULL, &vf, "", 0, OV_CALLBACKS_NOCLOSE) == 0) ov_clear(&vf);
+  FLAC__stream_decoder_delete(d);
+  return 0;
+}
+C
+  "$triple-gcc-posix" -static -I"$prefix/include" -I"$prefix/include/opus" \
+      "$dir/check_decoders.c" -o "$dir/check_decoders.exe" \
+      -L"$prefix/lib" -lFLAC -lopusfile -lvorbisfile -lvorbis -lopus -logg -lssp \
+    || { echo "[deps] $triple: test link against the decoders failed" >&2; exit 1; }
+  touch "$stamp"
+}
+
 main() {
   mkdir -p "$CACHE"
   # One run at a time per cache: two clones building at once wait for each other.
   exec 9>"$CACHE/.lock"
   flock 9
-  local mpg_src jpeg_src zlib_src
+  local mpg_src jpeg_src zlib_src ogg_src flac_src vorbis_src opus_src opusfile_src
   mpg_src="$(fetch_source mpg123)"
   jpeg_src="$(fetch_source libjpeg-turbo)"
   zlib_src="$(fetch_source zlib)"
+  ogg_src="$(fetch_source libogg)"
+  flac_src="$(fetch_source flac)"
+  vorbis_src="$(fetch_source libvorbis)"
+  opus_src="$(fetch_source opus)"
+  opusfile_src="$(fetch_source opusfile)"
   rm -rf "$DEPS"
   for t in "${TRIPLES[@]}"; do
     cached_build mpg123 "$t" "$mpg_src"
@@ -254,6 +352,12 @@ main() {
     check_link "$t"
     cached_build zlib "$t" "$zlib_src"
     check_link_zip "$t"
+    cached_build ogg "$t" "$ogg_src"
+    cached_build flac "$t" "$flac_src"
+    cached_build vorbis "$t" "$vorbis_src"
+    cached_build opus "$t" "$opus_src"
+    cached_build opusfile "$t" "$opusfile_src"
+    check_link_decoders "$t"
   done
   log "ready: $DEPS/{${TRIPLES[*]// /,}}"
 }

@@ -18,7 +18,7 @@ PACKAGES=(
   # source packages of the third-party libraries
   dpkg-dev xz-utils bzip2
   # demo track and test media
-  lame twolame sox
+  lame twolame sox flac vorbis-tools opus-tools
   # the release installer and its listing
   nsis p7zip-full
 )

@@ -1,12 +1,14 @@
 #include "plugins/mpeg/http_stream_win.h"
 
-#include "plugins/mpeg/library_thread_win.h"
+#include "plugins/output/library_thread_win.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 namespace velmora::mpeg {
+
+using output::StartLibraryThread;
 
 namespace {
 

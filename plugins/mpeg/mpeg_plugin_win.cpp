@@ -14,37 +14,71 @@
 #include "plugins/input_plugin_abi.h"
 #include "plugins/mpeg/http_stream_win.h"
 #include "plugins/mpeg/id3.h"
-#include "plugins/mpeg/library_thread_win.h"
 #include "plugins/mpeg/mpeg_decoder.h"
 #include "plugins/mpeg/mpeg_stream.h"
-#include "plugins/mpeg/playback_win.h"
 #include "plugins/mpeg/win_handles_win.h"
-#include "ui/error_sink.h"
+#include "plugins/output/library_thread_win.h"
+#include "plugins/output/playback_win.h"
+#include "plugins/output/plugin_shell_win.h"
 
 namespace velmora::mpeg {
 
-std::string Utf8ToAnsi(const std::string& utf8) {
-  if (utf8.empty()) return "";
-  int wide =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  if (wide <= 0) return utf8;
-  std::wstring w(static_cast<size_t>(wide), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], wide);
-  int narrow = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, "?", nullptr);
-  if (narrow <= 0) return utf8;
-  std::string out(static_cast<size_t>(narrow), '\0');
-  WideCharToMultiByte(CP_ACP, 0, w.data(), wide, &out[0], narrow, "?", nullptr);
-  return out;
-}
-
 namespace {
+
+using output::KeepLibraryWhileThreadsRun;
+using output::PcmDecoder;
+using output::Playback;
+using output::PluginWindows;
+using output::StartLibraryThread;
+
+// The decoder the output thread plays: libmpg123 on a window of a file or on a stream,
+// owning what it reads from.
+class MpegPcm : public PcmDecoder {
+ public:
+  // A local file: the audio bytes [begin, end) of `path`.
+  static std::unique_ptr<PcmDecoder> OpenFile(const std::string& path, uint64_t begin, uint64_t end,
+                                              const char** failure) {
+    auto pcm = std::make_unique<MpegPcm>();
+    pcm->file_ = std::make_unique<FileWindowSource>(path, begin, end);
+    if (!pcm->file_->IsOpen()) {
+      *failure = "Cannot open the file";
+      return nullptr;
+    }
+    // The length is `load`'s business: no scan here, playing starts at once.
+    if (!pcm->decoder_.Open(pcm->file_.get(), true, false)) return nullptr;
+    return pcm;
+  }
+  // A network stream started by webload (connecting or connected): the open waits here
+  // until the connection has data; Stop cuts that short.
+  static std::unique_ptr<PcmDecoder> OpenStream(std::shared_ptr<HttpStream> stream) {
+    auto pcm = std::make_unique<MpegPcm>();
+    pcm->stream_ = std::move(stream);
+    if (!pcm->decoder_.Open(pcm->stream_.get(), false, false)) return nullptr;
+    return pcm;
+  }
+
+  int SampleRate() const override { return decoder_.SampleRate(); }
+  Status Read(uint8_t* out, size_t capacity, size_t* got) override {
+    switch (decoder_.Read(out, capacity, got)) {
+      case MpegDecoder::Status::ok: return Status::ok;
+      case MpegDecoder::Status::new_format: return Status::new_format;
+      case MpegDecoder::Status::done: return Status::done;
+      default: return Status::error;
+    }
+  }
+  int64_t SeekSample(int64_t sample) override { return decoder_.SeekSample(sample); }
+
+ private:
+  std::unique_ptr<FileWindowSource> file_;
+  std::shared_ptr<HttpStream> stream_;
+  MpegDecoder decoder_;  // after the sources: closed before them
+};
 
 constexpr const char* kWindowClass = "VelmoraMpegWindow";
 constexpr UINT kMsgFailure = WM_APP + 1;
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kMenuAbout = 1;
 constexpr UINT kMenuId3 = 2;
-constexpr int kEditId = 100;
 // Frames in a row that tell MPEG audio from stray header-like bytes in other data.
 constexpr int kFramesInARow = 3;
 // Bytes at the start of the audio searched for a length header.
@@ -95,7 +129,6 @@ void ScanLength(const std::string& path, uint64_t begin, uint64_t end,
 
 class MpegPlugin {
  public:
-  HINSTANCE instance = nullptr;
   std::string folder;
   LoadedItem item;
   std::shared_ptr<Playback> playback;
@@ -103,12 +136,12 @@ class MpegPlugin {
   // Texts handed to the player stay valid until the next call of the same entry.
   std::string load_text, web_text, frequency_text, bitrate_text, layer_text;
 
-  HWND owner = nullptr;  // hidden; owns the popup menu, receives the thread's notices
+  // A hidden owner (the popup menu, the thread's notices) and the text windows.
+  PluginWindows windows{kWindowClass, &MpegPlugin::WindowProc};
   HWND id3_window = nullptr;
   HWND about_window = nullptr;
   HWND message_window = nullptr;
   unsigned shown_title_version = ~0u;
-  bool class_registered = false;
 
   void StopPlayback() {
     if (playback) {
@@ -212,8 +245,8 @@ class MpegPlugin {
     // The player hands over its display name here; the file is the one `load` opened.
     if (item.path.empty() && !fallback_path.empty()) Load(fallback_path);
     StopPlayback();
-    EnsureOwner();
-    playback = std::make_shared<Playback>(instance, &MpegPlugin::OnFailure);
+    windows.EnsureOwner("Velmora MPEG");
+    playback = std::make_shared<Playback>(windows.Instance(), &MpegPlugin::OnFailure);
     if (!item.playable) {
       playback->StartNothing();
     } else if (item.is_stream) {
@@ -225,9 +258,16 @@ class MpegPlugin {
         stream->Start(item.path, ReadProxySettings());
       }
       current_stream_ = stream;
-      playback->StartStream(stream);
+      playback->Start([stream](const char**) { return MpegPcm::OpenStream(stream); }, false,
+                      [stream] { stream->Abort(); });
     } else {
-      playback->StartFile(item.path, item.audio_begin, item.audio_end);
+      std::string path = item.path;
+      uint64_t begin = item.audio_begin, end = item.audio_end;
+      playback->Start(
+          [path, begin, end](const char** failure) {
+            return MpegPcm::OpenFile(path, begin, end, failure);
+          },
+          true, nullptr);
     }
     RefreshId3Window();
   }
@@ -248,44 +288,6 @@ class MpegPlugin {
   // --- windows of the plug-in -------------------------------------------------------------
 
   static void OnFailure(const char* message);
-
-  bool RegisterClassOnce() {
-    if (class_registered) return true;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &MpegPlugin::WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    class_registered = RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    return class_registered;
-  }
-
-  void EnsureOwner() {
-    if (owner && IsWindow(owner)) return;
-    if (!RegisterClassOnce()) return;
-    owner = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "Velmora MPEG", WS_POPUP, 0, 0, 0, 0,
-                            nullptr, nullptr, instance, nullptr);
-  }
-
-  HWND TextWindow(HWND* slot, const char* title, int width, int height) {
-    if (*slot && IsWindow(*slot)) return *slot;
-    if (!RegisterClassOnce()) return nullptr;
-    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, title,
-                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT,
-                             CW_USEDEFAULT, width, height, nullptr, nullptr, instance, nullptr);
-    if (!w) return nullptr;
-    RECT rc;
-    GetClientRect(w, &rc);
-    HWND edit = CreateWindowExA(
-        WS_EX_CLIENTEDGE, "EDIT", "",
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
-        rc.right, rc.bottom, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), instance,
-        nullptr);
-    SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
-    *slot = w;
-    return w;
-  }
 
   static void AddFields(std::string* text, const TagFields& f) {
     auto line = [&](const char* name, const std::string& value) {
@@ -333,11 +335,11 @@ class MpegPlugin {
     if (!id3_window || !IsWindow(id3_window)) return;
     auto s = current_stream_.lock();
     shown_title_version = s ? s->TitleVersion() : 0;
-    SetDlgItemTextA(id3_window, kEditId, Id3Text().c_str());
+    SetDlgItemTextA(id3_window, PluginWindows::kEditId, Id3Text().c_str());
   }
 
   void ShowId3() {
-    HWND w = TextWindow(&id3_window, "ID3 Tags", 420, 360);
+    HWND w = windows.TextWindow(&id3_window, "ID3 Tags", 420, 360);
     if (!w) return;
     RefreshId3Window();
     SetTimer(w, kRefreshTimer, 1000, nullptr);  // a stream's title changes as it plays
@@ -346,43 +348,22 @@ class MpegPlugin {
   }
 
   void ShowAbout() {
-    HWND w = TextWindow(&about_window, "About the MPEG plug-in", 420, 220);
-    if (!w) return;
-    SetDlgItemTextA(w, kEditId, kAboutText);
-    ShowWindow(w, SW_SHOWNORMAL);
-    SetForegroundWindow(w);
+    windows.ShowText(&about_window, "About the MPEG plug-in", 420, 220, kAboutText, true);
   }
 
+  // Never takes the focus from the player.
   void ShowMessage(const char* message) {
-    HWND w = TextWindow(&message_window, "MPEG plug-in", 360, 140);
-    if (!w) return;
-    SetDlgItemTextA(w, kEditId, (std::string(message) + ".").c_str());
-    ShowWindow(w, SW_SHOWNOACTIVATE);  // never takes the focus from the player
+    windows.ShowText(&message_window, "MPEG plug-in", 360, 140, std::string(message) + ".", false);
   }
 
   void ShowPopup(int x, int y) {
-    EnsureOwner();
-    if (!owner) return;
-    UniqueMenu menu(CreatePopupMenu());
-    if (!menu) return;
-    AppendMenuA(menu.get(), MF_STRING, kMenuAbout, "About");
-    AppendMenuA(menu.get(), MF_STRING, kMenuId3, "ID3 Tags...");
-    SetForegroundWindow(owner);
-    UINT cmd = static_cast<UINT>(TrackPopupMenu(
-        menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
-    PostMessageA(owner, WM_NULL, 0, 0);
+    windows.EnsureOwner("Velmora MPEG");
+    const UINT cmd = windows.PopupMenu(x, y, {{kMenuAbout, "About"}, {kMenuId3, "ID3 Tags..."}});
     if (cmd == kMenuAbout) ShowAbout();
     if (cmd == kMenuId3) ShowId3();
   }
 
-  void DestroyWindows() {
-    for (HWND* w : {&id3_window, &about_window, &message_window, &owner}) {
-      if (*w && IsWindow(*w)) DestroyWindow(*w);
-      *w = nullptr;
-    }
-    if (class_registered) UnregisterClassA(kWindowClass, instance);
-    class_registered = false;
-  }
+  void DestroyWindows() { windows.Destroy({&id3_window, &about_window, &message_window}); }
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -398,7 +379,7 @@ MpegPlugin& Plugin() {
 }
 
 void MpegPlugin::OnFailure(const char* message) {
-  HWND owner = Plugin().owner;
+  HWND owner = Plugin().windows.Owner();
   if (owner) PostMessageA(owner, kMsgFailure, 0, reinterpret_cast<LPARAM>(message));
 }
 
@@ -410,11 +391,6 @@ LRESULT CALLBACK MpegPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         // Messages come from string literals of the output thread.
         p.ShowMessage(reinterpret_cast<const char*>(lp));
         return 0;
-      case WM_SIZE: {
-        HWND edit = GetDlgItem(hwnd, kEditId);
-        if (edit) MoveWindow(edit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
-        return 0;
-      }
       case WM_TIMER:
         if (wp == kRefreshTimer && hwnd == p.id3_window && p.item.is_stream) {
           auto s = p.current_stream_.lock();
@@ -422,23 +398,15 @@ LRESULT CALLBACK MpegPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         }
         return 0;
       case WM_CLOSE:
-        ShowWindow(hwnd, SW_HIDE);  // kept for the next time; destroyed at deinit
         KillTimer(hwnd, kRefreshTimer);  // a hidden window has nothing to refresh
+        PluginWindows::HandleCommon(hwnd, msg, lp);
         return 0;
-      default: break;
+      default:
+        if (PluginWindows::HandleCommon(hwnd, msg, lp)) return 0;
+        break;
     }
   } catch (...) {}
   return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-const char* Text(std::string* slot, std::string value) {
-  *slot = std::move(value);
-  return slot->c_str();
-}
-
-std::string ArgText(VelmoraStringRef* ref) {
-  if (!ref || !*ref) return "";
-  return *ref;
 }
 
 }  // namespace
@@ -449,29 +417,14 @@ using velmora::mpeg::Plugin;
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     DisableThreadLibraryCalls(instance);
-    Plugin().instance = instance;
+    Plugin().windows.SetInstance(instance);
   }
   return TRUE;
 }
 
-namespace {
-
-// Every entry runs its work through this boundary: an exception must never cross into
-// the player. The plug-in has nowhere to report to, so what is caught is discarded and the
-// entry gives its fallback.
-class DiscardedFaults : public velmora::ErrorSink {
- public:
-  void Report(const std::string&) override {}  // discarded: see above
-};
-
-DiscardedFaults g_discarded_faults;
-
-template <typename Body>
-bool RunEntry(Body&& body) {
-  return g_discarded_faults.Run(std::forward<Body>(body));
-}
-
-}  // namespace
+using velmora::output::ArgText;
+using velmora::output::KeepText;
+using velmora::output::RunEntry;
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL extension() { return "MP3,MP2,MP1"; }
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL dllname() { return "MPEG Audio"; }
@@ -488,7 +441,7 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL info() {
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL init(VelmoraStringRef* folder) {
   RunEntry([&] {
-    Plugin().folder = velmora::mpeg::ArgText(folder);
+    Plugin().folder = ArgText(folder);
     velmora::mpeg::MpegDecoder::InitLibrary();
   });
 }
@@ -497,36 +450,36 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL deinit() {
   RunEntry([] {
     Plugin().DropItem();
     Plugin().DestroyWindows();
-    velmora::mpeg::KeepLibraryWhileThreadsRun();
+    velmora::output::KeepLibraryWhileThreadsRun();
   });
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   auto& p = Plugin();
-  std::string file = velmora::mpeg::ArgText(path);
+  std::string file = ArgText(path);
   const char* title = nullptr;
   const bool ok = RunEntry([&] {
     p.Load(file);
     if (p.item.playable)
-      title = velmora::mpeg::Text(
-          &p.load_text, velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
+      title = KeepText(&p.load_text,
+                       velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
   });
   if (ok && title) return title;
   if (!ok) p.item = velmora::mpeg::LoadedItem{};
   // Anything that will not play shows its file name; `length` is 0 and playback ends at once.
-  return velmora::mpeg::Text(&p.load_text, velmora::mpeg::FileNameOf(file));
+  return KeepText(&p.load_text, velmora::mpeg::FileNameOf(file));
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL webload(VelmoraStringRef* url) {
   auto& p = Plugin();
-  std::string address = velmora::mpeg::ArgText(url);
+  std::string address = ArgText(url);
   const char* text = nullptr;
-  if (RunEntry([&] { text = velmora::mpeg::Text(&p.web_text, p.WebLoad(address)); })) return text;
-  return velmora::mpeg::Text(&p.web_text, address);
+  if (RunEntry([&] { text = KeepText(&p.web_text, p.WebLoad(address)); })) return text;
+  return KeepText(&p.web_text, address);
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL play(VelmoraStringRef* path) {
-  RunEntry([&] { Plugin().Play(velmora::mpeg::ArgText(path)); });
+  RunEntry([&] { Plugin().Play(ArgText(path)); });
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL stop() {
@@ -580,23 +533,23 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL jumpto(int32_t ms) {
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL frequence() {
   auto& p = Plugin();
   RunEntry([&] { p.UpdateStreamFacts(); });
-  return velmora::mpeg::Text(
-      &p.frequency_text,
-      p.item.sample_rate > 0 ? velmora::mpeg::FrequencyText(p.item.sample_rate) : std::string());
+  return KeepText(&p.frequency_text, p.item.sample_rate > 0
+                                         ? velmora::mpeg::FrequencyText(p.item.sample_rate)
+                                         : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL bitrate() {
   auto& p = Plugin();
   RunEntry([&] { p.UpdateStreamFacts(); });
-  return velmora::mpeg::Text(
-      &p.bitrate_text, p.item.kbps > 0 ? velmora::mpeg::BitrateText(p.item.kbps) : std::string());
+  return KeepText(&p.bitrate_text,
+                  p.item.kbps > 0 ? velmora::mpeg::BitrateText(p.item.kbps) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL layer() {
   auto& p = Plugin();
   RunEntry([&] { p.UpdateStreamFacts(); });
-  return velmora::mpeg::Text(
-      &p.layer_text, p.item.layer > 0 ? velmora::mpeg::LayerText(p.item.layer) : std::string());
+  return KeepText(&p.layer_text,
+                  p.item.layer > 0 ? velmora::mpeg::LayerText(p.item.layer) : std::string());
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showid3() {
@@ -618,20 +571,5 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL streamtitle() {
 
 // Optional entry: the peaks of the samples audible now (see input_plugin_abi.h).
 VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL audiblepeaks(VelmoraAudiblePeaks* peaks) {
-  if (!peaks || peaks->size < sizeof(peaks->size)) return 0;
-  VelmoraAudiblePeaks mine{};
-  mine.size = peaks->size < sizeof mine ? peaks->size : static_cast<uint32_t>(sizeof mine);
-  VelmoraFlag playing = 0;
-  RunEntry([&] {
-    auto& pb = Plugin().playback;
-    if (pb && pb->Playing()) {
-      playing = 1;
-      mine.channels = velmora::mpeg::MpegDecoder::kChannels;
-      pb->AudiblePeaksNow(&mine.peak[0], &mine.peak[1]);
-      if (mine.size >= sizeof mine)
-        mine.sample_count = pb->AudibleSamplesNow(mine.samples[0], mine.samples[1]);
-    }
-  });
-  std::memcpy(peaks, &mine, mine.size);
-  return playing;
+  return velmora::output::FillAudiblePeaks(Plugin().playback.get(), peaks);
 }

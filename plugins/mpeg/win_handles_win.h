@@ -1,5 +1,5 @@
-// The owners of the system handles the MPEG plug-in uses: the program's handle owners
-// (header-only, so the plug-in's own library carries them), plus one for WinINet.
+// The owners of the system handles the MPEG plug-in uses: those of the shipped plug-ins,
+// plus one for WinINet.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "ui/handles_win.h"
+#include "plugins/output/handles_win.h"
 
 namespace velmora::mpeg {
 
@@ -17,12 +17,10 @@ struct Internet {
 };
 }  // namespace close
 
-using UniqueKernelHandle = ui::UniqueHandle;
+using output::UniqueKernelHandle;
 using UniqueInternet = ui::UniqueOwner<HINTERNET, nullptr, close::Internet>;
-using ui::UniqueKey;
-using ui::UniqueMenu;
-
-// UTF-8 (what the tag reader produces) to the 8-bit system code page.
-std::string Utf8ToAnsi(const std::string& utf8);
+using output::UniqueKey;
+using output::UniqueMenu;
+using output::Utf8ToAnsi;
 
 }  // namespace velmora::mpeg

@@ -70,6 +70,7 @@ class FileTypes : public ::testing::Test {
          {"Velmora File", "Velmora MP3 File", "Velmora MP2 File", ".MP3", ".MP2", ".WSZ"})
       DeleteClasses(key);
     registry::ClearSettings();
+    folder_.Remove("Library\\openaudio.dll");  // the MPEG plug-in's types only
     ASSERT_TRUE(player_.Start(folder_));
     main_ = player_.WaitForMainWindow();
     ASSERT_TRUE(player_.WaitForStartup());

@@ -13,11 +13,13 @@
 namespace velmora::e2e {
 namespace {
 
-// The program folder ships its own MPEG plug-in in Library; these tests decide the
-// folder's content themselves, so it is taken out first.
+// The program folder ships its own input plug-ins in Library; these tests decide the
+// folder's content themselves, so they are taken out first.
 void RemoveShippedLibraries(const TestFolder& folder) {
-  folder.Remove("Library\\mpeg.dll");
-  ASSERT_FALSE(folder.Exists("Library\\mpeg.dll"));
+  for (const char* name : {"Library\\mpeg.dll", "Library\\openaudio.dll"}) {
+    folder.Remove(name);
+    ASSERT_FALSE(folder.Exists(name));
+  }
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> v) {
@@ -84,8 +86,9 @@ TEST(PluginsScan, AnEmptyLibraryFolderLeavesEveryListEmpty) {
   EXPECT_TRUE(player.Close());
 }
 
-// The program folder as shipped: its MPEG plug-in is found and plays the three layers.
-TEST(PluginsScan, TheShippedMpegPluginIsListed) {
+// The program folder as shipped: its MPEG plug-in is found and plays the three layers,
+// its FLAC/Ogg/Opus/WAV plug-in the rest.
+TEST(PluginsScan, TheShippedPluginsAreListed) {
   registry::ClearSettings();
   TestFolder folder;
   ASSERT_TRUE(folder.Exists("Library\\mpeg.dll")) << "the program folder has no Library\\mpeg.dll";
@@ -94,13 +97,20 @@ TEST(PluginsScan, TheShippedMpegPluginIsListed) {
   ASSERT_TRUE(player.WaitForStartup());
   HWND options = player.FindWindowOfClassWait("TForm2");
   ASSERT_NE(options, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 1; }))
+  ASSERT_TRUE(WaitUntil([&] { return ListCount(options, ids::Dlls) == 2; }))
       << ListCount(options, ids::Dlls);
-  EXPECT_EQ(ListItems(options, ids::Dlls), (std::vector<std::string>{"mpeg.dll"}));
-  EXPECT_EQ(ListItems(options, ids::ListBox1), (std::vector<std::string>{"MP3", "MP2", "MP1"}));
-  EXPECT_EQ(ListItems(options, ids::ExtensionBox), (std::vector<std::string>{"MP3", "MP2", "MP1"}));
-  EXPECT_EQ(ListItems(options, ids::DllBox),
-            (std::vector<std::string>{"mpeg.dll", "mpeg.dll", "mpeg.dll"}));
+  EXPECT_EQ(Sorted(ListItems(options, ids::Dlls)),
+            (std::vector<std::string>{"mpeg.dll", "openaudio.dll"}));
+  const auto extensions = ListItems(options, ids::ExtensionBox);
+  const auto libraries = ListItems(options, ids::DllBox);
+  ASSERT_EQ(extensions.size(), libraries.size());
+  std::vector<std::string> rows;
+  for (size_t i = 0; i < extensions.size(); ++i) rows.push_back(extensions[i] + "|" + libraries[i]);
+  EXPECT_EQ(Sorted(rows),
+            Sorted({"MP3|mpeg.dll", "MP2|mpeg.dll", "MP1|mpeg.dll", "FLAC|openaudio.dll",
+                    "FLAc|openaudio.dll", "OGG|openaudio.dll", "OGA|openaudio.dll",
+                    "OPUS|openaudio.dll", "OPUs|openaudio.dll", "WAV|openaudio.dll"}));
+  EXPECT_EQ(ListItems(options, ids::ListBox1), extensions);
   EXPECT_TRUE(player.Close());
 }
 

@@ -13,11 +13,13 @@
 namespace velmora::e2e {
 namespace {
 
-// The program folder ships an MPEG plug-in that also claims MP3; these tests choose the
-// libraries of Library themselves, so it is taken out first.
+// The program folder ships an MPEG plug-in that also claims MP3, and another plug-in; these
+// tests choose the libraries of Library themselves, so both are taken out first.
 void RemoveShippedLibraries(const TestFolder& folder) {
-  folder.Remove("Library\\mpeg.dll");
-  ASSERT_FALSE(folder.Exists("Library\\mpeg.dll"));
+  for (const char* name : {"Library\\mpeg.dll", "Library\\openaudio.dll"}) {
+    folder.Remove(name);
+    ASSERT_FALSE(folder.Exists(name));
+  }
 }
 
 int IndexOf(const std::vector<std::string>& lines, const std::string& line) {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "plugins/mpeg/audible_peaks.h"
+#include "plugins/output/audible_peaks.h"
 
-namespace velmora::mpeg {
+namespace velmora::output {
 namespace {
 
 // `frames` stereo frames with these sample values on the left and the right.
@@ -70,4 +70,4 @@ TEST(MpegAudiblePeaks, TheSamplesJustBeforeThePlayPositionAreKeptForAWhile) {
 }
 
 }  // namespace
-}  // namespace velmora::mpeg
+}  // namespace velmora::output

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "plugins/mpeg/win_handles_win.h"
+#include "plugins/output/handles_win.h"
 
-namespace velmora::mpeg {
+namespace velmora::output {
 
 // Runs `work` on a new thread; exceptions thrown by it are swallowed. Returns the thread's
 // handle, empty when no thread could be started (then `work` never runs).
@@ -19,4 +19,4 @@ UniqueKernelHandle StartLibraryThread(std::function<void()> work);
 // unload the code under the thread.
 void KeepLibraryWhileThreadsRun();
 
-}  // namespace velmora::mpeg
+}  // namespace velmora::output

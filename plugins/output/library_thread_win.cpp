@@ -1,9 +1,9 @@
-#include "plugins/mpeg/library_thread_win.h"
+#include "plugins/output/library_thread_win.h"
 
 #include <atomic>
 #include <memory>
 
-namespace velmora::mpeg {
+namespace velmora::output {
 
 namespace {
 
@@ -50,4 +50,4 @@ void KeepLibraryWhileThreadsRun() {
                      reinterpret_cast<LPCSTR>(&ThreadMain), &self);
 }
 
-}  // namespace velmora::mpeg
+}  // namespace velmora::output

@@ -11,13 +11,13 @@
 #include <mutex>
 #include <string>
 
-#include "plugins/mpeg/audible_peaks.h"
-#include "plugins/mpeg/mpeg_decoder.h"
-#include "plugins/mpeg/win_handles_win.h"
+#include <functional>
 
-namespace velmora::mpeg {
+#include "plugins/output/audible_peaks.h"
+#include "plugins/output/handles_win.h"
+#include "plugins/output/pcm_decoder.h"
 
-class HttpStream;
+namespace velmora::output {
 
 // One playback session, shared by the plug-in and the output thread: the plug-in may let
 // go of it (a new file, or a thread that does not answer Stop in time) while the thread
@@ -34,12 +34,16 @@ class Playback : public std::enable_shared_from_this<Playback> {
   Playback(const Playback&) = delete;
   Playback& operator=(const Playback&) = delete;
 
+  // Opens the decoder on the output thread (a stream's open waits there, never on the
+  // window thread, until the connection has data). Returns null when there is nothing to
+  // play; `*failure` (a string literal) then says why, or stays null when the player
+  // should just move on.
+  using Opener = std::function<std::unique_ptr<PcmDecoder>(const char** failure)>;
+
   // Each session is started once, with one of these.
-  // A local file: the audio bytes [begin, end) of `path`.
-  void StartFile(const std::string& path, uint64_t begin, uint64_t end);
-  // A network stream started by webload (connecting or connected); the playback takes
-  // it over and plays once it has data.
-  void StartStream(std::shared_ptr<HttpStream> stream);
+  // `seekable`: a file (a stream cannot seek). `abort` cuts a waiting open or read short
+  // when Stop is called (may be empty).
+  void Start(Opener open, bool seekable, std::function<void()> abort);
   // Ends at once with `ended` true (a file without playable audio).
   void StartNothing();
 
@@ -70,9 +74,9 @@ class Playback : public std::enable_shared_from_this<Playback> {
   UniqueKernelHandle wake_;  // requests from the window thread
 
   // What to play (set before the thread starts, read by it).
-  std::string path_;
-  uint64_t begin_ = 0, end_ = 0;
-  std::shared_ptr<HttpStream> stream_;
+  Opener open_;
+  bool seekable_ = false;
+  std::function<void()> abort_;
 
   std::atomic<bool> active_{false};
   std::atomic<bool> ended_{false};
@@ -92,4 +96,4 @@ class Playback : public std::enable_shared_from_this<Playback> {
   AudiblePeaks audible_;  // of the samples sent to the device since it last counted from 0
 };
 
-}  // namespace velmora::mpeg
+}  // namespace velmora::output

@@ -1,8 +1,8 @@
-#include "plugins/mpeg/audible_peaks.h"
+#include "plugins/output/audible_peaks.h"
 
 #include <algorithm>
 
-namespace velmora::mpeg {
+namespace velmora::output {
 
 namespace {
 
@@ -60,4 +60,4 @@ bool AudiblePeaks::PeaksBefore(int64_t played, int64_t window, int32_t* left,
   return known;
 }
 
-}  // namespace velmora::mpeg
+}  // namespace velmora::output

@@ -1,13 +1,12 @@
-#include "plugins/mpeg/playback_win.h"
+#include "plugins/output/playback_win.h"
 
 #include <mmsystem.h>
 
 #include <vector>
 
-#include "plugins/mpeg/http_stream_win.h"
-#include "plugins/mpeg/library_thread_win.h"
+#include "plugins/output/library_thread_win.h"
 
-namespace velmora::mpeg {
+namespace velmora::output {
 
 namespace {
 
@@ -22,15 +21,10 @@ constexpr DWORD kIdleWaitMs = 1000;
 
 }  // namespace
 
-void Playback::StartFile(const std::string& path, uint64_t begin, uint64_t end) {
-  path_ = path;
-  begin_ = begin;
-  end_ = end;
-  Launch();
-}
-
-void Playback::StartStream(std::shared_ptr<HttpStream> stream) {
-  stream_ = std::move(stream);
+void Playback::Start(Opener open, bool seekable, std::function<void()> abort) {
+  open_ = std::move(open);
+  seekable_ = seekable;
+  abort_ = std::move(abort);
   Launch();
 }
 
@@ -65,7 +59,7 @@ void Playback::Finish(bool ended, const char* failure) {
 
 void Playback::Stop() {
   stop_ = true;
-  if (stream_) stream_->Abort();
+  if (abort_) abort_();
   if (wake_) SetEvent(wake_.get());
   if (thread_) WaitForSingleObject(thread_.get(), kStopWaitMs);
   active_ = false;
@@ -79,7 +73,7 @@ void Playback::TogglePause() {
 }
 
 void Playback::Seek(int32_t ms) {
-  if (!Running() || stream_) return;
+  if (!Running() || !seekable_) return;
   seek_ms_ = ms < 0 ? 0 : ms;
   if (wake_) SetEvent(wake_.get());
 }
@@ -97,7 +91,7 @@ int32_t Playback::PositionMs() {
     return last_position_ms_.load();
   }
   int64_t samples = t.wType == TIME_SAMPLES ? t.u.sample
-                    : t.wType == TIME_BYTES ? t.u.cb / MpegDecoder::kBytesPerFrame
+                    : t.wType == TIME_BYTES ? t.u.cb / PcmDecoder::kBytesPerFrame
                                             : 0;
   int32_t pos = static_cast<int32_t>(base_ms_ + samples * 1000 / rate_);
   last_position_ms_ = pos;
@@ -112,7 +106,7 @@ bool Playback::PlayedFrames(int64_t* played, int* rate) {
   t.wType = TIME_SAMPLES;
   if (waveOutGetPosition(device_, &t, sizeof(t)) != MMSYSERR_NOERROR) return false;
   *played = t.wType == TIME_SAMPLES ? t.u.sample
-            : t.wType == TIME_BYTES ? t.u.cb / MpegDecoder::kBytesPerFrame
+            : t.wType == TIME_BYTES ? t.u.cb / PcmDecoder::kBytesPerFrame
                                     : 0;
   *rate = rate_;
   return true;
@@ -132,22 +126,11 @@ int Playback::AudibleSamplesNow(int16_t* left, int16_t* right) {
 }
 
 void Playback::Run() {
-  std::unique_ptr<FileWindowSource> file;
-  ByteSource* source = nullptr;
-  bool seekable = false;
-  if (stream_) {
-    source = stream_.get();
-  } else {
-    file = std::make_unique<FileWindowSource>(path_, begin_, end_);
-    if (!file->IsOpen()) return Finish(true, "Cannot open the file");
-    source = file.get();
-    seekable = true;
-  }
-  MpegDecoder decoder;
-  // The length is `load`'s business: no scan here, playing starts at once. A stream's
-  // open waits here (not on the window thread) until the connection has data; Stop
-  // cuts that short. Not MPEG audio after all: nothing to play, the player moves on.
-  if (!decoder.Open(source, seekable, false)) return Finish(true, nullptr);
+  const char* failure = nullptr;
+  std::unique_ptr<PcmDecoder> opened = open_ ? open_(&failure) : nullptr;
+  // Not playable after all: nothing to play, the player moves on.
+  if (!opened) return Finish(true, failure);
+  PcmDecoder& decoder = *opened;
 
   UniqueKernelHandle done(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   if (!done) return Finish(true, "Cannot start the output");
@@ -174,17 +157,17 @@ void Playback::Run() {
   auto open_device = [&](int rate) {
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = MpegDecoder::kChannels;
+    format.nChannels = PcmDecoder::kChannels;
     format.nSamplesPerSec = static_cast<DWORD>(rate);
     format.wBitsPerSample = 16;
-    format.nBlockAlign = MpegDecoder::kBytesPerFrame;
+    format.nBlockAlign = PcmDecoder::kBytesPerFrame;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     HWAVEOUT device = nullptr;
     if (waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done.get()), 0,
                     CALLBACK_EVENT) != MMSYSERR_NOERROR) {
       return false;
     }
-    size_t bytes = static_cast<size_t>(rate) * kBufferMs / 1000 * MpegDecoder::kBytesPerFrame;
+    size_t bytes = static_cast<size_t>(rate) * kBufferMs / 1000 * PcmDecoder::kBytesPerFrame;
     for (int i = 0; i < kBuffers; ++i) {
       data[i].assign(bytes, 0);
       headers[i] = WAVEHDR{};
@@ -242,13 +225,13 @@ void Playback::Run() {
       const size_t capacity = data[i].size();
       while (filled < capacity && seek_ms_.load() < 0 && !stop_) {
         size_t got = 0;
-        MpegDecoder::Status status = decoder.Read(data[i].data() + filled, capacity - filled, &got);
+        PcmDecoder::Status status = decoder.Read(data[i].data() + filled, capacity - filled, &got);
         filled += got;
-        if (status == MpegDecoder::Status::new_format) {
+        if (status == PcmDecoder::Status::new_format) {
           format_changed = true;
           break;
         }
-        if (status == MpegDecoder::Status::done || status == MpegDecoder::Status::error) {
+        if (status == PcmDecoder::Status::done || status == PcmDecoder::Status::error) {
           eof = true;
           break;
         }
@@ -260,7 +243,7 @@ void Playback::Run() {
       if (waveOutWrite(device_, &headers[i], sizeof(headers[i])) == MMSYSERR_NOERROR) {
         queued[i] = true;
         audible_.Written(reinterpret_cast<const int16_t*>(data[i].data()),
-                         filled / MpegDecoder::kBytesPerFrame);
+                         filled / PcmDecoder::kBytesPerFrame);
       }
     }
     if (!any_queued() && seek_ms_.load() < 0) {
@@ -290,4 +273,4 @@ void Playback::Run() {
   Finish(true, nullptr);
 }
 
-}  // namespace velmora::mpeg
+}  // namespace velmora::output

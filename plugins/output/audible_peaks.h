@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-namespace velmora::mpeg {
+namespace velmora::output {
 
 class AudiblePeaks {
  public:
@@ -44,4 +44,4 @@ class AudiblePeaks {
   std::vector<int16_t> samples_ = std::vector<int16_t>(kSampleFrames * 2);  // a ring of frames
 };
 
-}  // namespace velmora::mpeg
+}  // namespace velmora::output

@@ -146,18 +146,26 @@ std::string ShortenFolderText(const std::string& text) {
 std::string DroppedExtension(const std::string& name) {
   size_t dot = name.rfind('.');
   if (dot == std::string::npos) return std::string();
-  return UpperAscii(name.substr(dot + 1, 3));
+  return UpperAscii(name.substr(dot + 1));
+}
+
+// The extension a scanned file is judged by: everything after the last "." of its name, or
+// its last three characters when it has none.
+static std::string ScannedExtension(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos) return UpperAscii(name.substr(dot + 1));
+  return UpperAscii(name.size() > 3 ? name.substr(name.size() - 3) : name);
 }
 
 std::string AddDroppedFiles(Playlist& playlist, const std::vector<std::string>& names,
                             const PluginSelector& selector) {
   std::string first_error;
   for (const std::string& dropped : names) {
-    // The name is cut three characters after its last "."; a name with no extension is
-    // unsupported (an empty extension must not match a library that reported none).
+    // A name with no extension is unsupported (an empty extension must not match a
+    // library that reported none).
     const std::string ext = DroppedExtension(dropped);
     if (ext.empty()) continue;
-    const std::string name = dropped.substr(0, dropped.rfind('.') + 1 + ext.size());
+    const std::string& name = dropped;
     if (selector.IsSupportedExtension(ext)) {
       playlist.AddToPlaylist(name);
     } else if (ext == "M3U") {
@@ -225,7 +233,7 @@ void ScanFolders(FolderScanQueues& queues, Playlist& playlist, FolderSource& sou
       for (const std::string& name : names) {
         if (name != "." && name != "..") progress.CurrentFile(name);
         progress.ProcessEvents();
-        const std::string ext = UpperAscii(name.size() > 3 ? name.substr(name.size() - 3) : name);
+        const std::string ext = ScannedExtension(name);
         const std::string path = folder + name;
         if (selector.IsSupportedExtension(ext)) {
           if (source.IsFile(path)) playlist.AddToPlaylist(path);

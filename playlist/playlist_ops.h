@@ -41,8 +41,8 @@ void RemoveAll(Playlist& playlist);
 // How a long folder path is shown in the scan's progress label: "C:\  \Album".
 std::string ShortenFolderText(const std::string& text);
 
-// The extension a dropped name is judged by: up to three characters after its last ".",
-// upper-cased (ASCII only); empty when the name has no "." or ends with one.
+// The extension a dropped name is judged by: everything after its last ".", upper-cased
+// (ASCII only); empty when the name has no "." or ends with one.
 std::string DroppedExtension(const std::string& name);
 
 // Files dropped from the shell: supported extensions are added, "M3U" playlists read,

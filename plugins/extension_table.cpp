@@ -69,8 +69,10 @@ const ExtensionRow* ExtensionTable::Find(const std::string& upper) const {
   return nullptr;
 }
 
+// The whole extension is upper-cased, as when a library is picked for a file: a
+// four-letter extension ("flac") is then supported whenever it is played.
 bool ExtensionTable::IsSupportedExtension(const std::string& text) const {
-  return Find(UpperAscii(text, 3)) != nullptr;
+  return Find(UpperAscii(text)) != nullptr;
 }
 
 bool ExtensionTable::SelectPluginForFile(const std::string& path) {

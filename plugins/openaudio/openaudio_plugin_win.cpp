@@ -314,12 +314,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-// The player upper-cases only the first three letters of a name's extension when it asks
-// whether a file plays, and the whole extension when it picks the library: the four-letter
-// extensions are listed both ways, so that "song.flac" passes the first test ("FLAc") and
-// finds this library by the second ("FLAC").
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL extension() {
-  return "FLAC,FLAc,OGG,OGA,OPUS,OPUs,WAV";
+  return "FLAC,OGG,OGA,OPUS,WAV";
 }
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL dllname() {
   return "FLAC, Ogg Vorbis, Opus and WAV";

@@ -108,8 +108,8 @@ TEST(PluginsScan, TheShippedPluginsAreListed) {
   for (size_t i = 0; i < extensions.size(); ++i) rows.push_back(extensions[i] + "|" + libraries[i]);
   EXPECT_EQ(Sorted(rows),
             Sorted({"MP3|mpeg.dll", "MP2|mpeg.dll", "MP1|mpeg.dll", "FLAC|openaudio.dll",
-                    "FLAc|openaudio.dll", "OGG|openaudio.dll", "OGA|openaudio.dll",
-                    "OPUS|openaudio.dll", "OPUs|openaudio.dll", "WAV|openaudio.dll"}));
+                    "OGG|openaudio.dll", "OGA|openaudio.dll", "OPUS|openaudio.dll",
+                    "WAV|openaudio.dll"}));
   EXPECT_EQ(ListItems(options, ids::ListBox1), extensions);
   EXPECT_TRUE(player.Close());
 }

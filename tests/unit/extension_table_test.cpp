@@ -29,7 +29,7 @@ TEST(ExtensionList, SplitsAtEveryCommaKeepingBlanksAndTheEmptyRest) {
   EXPECT_EQ(SplitExtensionList(",,"), (std::vector<std::string>{"", "", ""}));
 }
 
-TEST(ExtensionTable, SupportTestUpperCasesOnlyTheFirstThreeCharacters) {
+TEST(ExtensionTable, SupportTestUpperCasesTheWholeExtension) {
   RecordingSwitch sw;
   ExtensionTable table(sw);
   table.AddRow("MP3", "a.dll");
@@ -41,9 +41,9 @@ TEST(ExtensionTable, SupportTestUpperCasesOnlyTheFirstThreeCharacters) {
   EXPECT_TRUE(table.IsSupportedExtension("Mp3"));
   EXPECT_FALSE(table.IsSupportedExtension("mp2"));   // the row holds a leading blank
   EXPECT_FALSE(table.IsSupportedExtension("mp1"));   // a lower-case row is never found
-  EXPECT_FALSE(table.IsSupportedExtension("flac"));  // "FLAc"
-  EXPECT_TRUE(table.IsSupportedExtension("flaC"));
-  EXPECT_TRUE(table.IsSupportedExtension("oggv"));
+  EXPECT_TRUE(table.IsSupportedExtension("flac"));
+  EXPECT_TRUE(table.IsSupportedExtension("Flac"));
+  EXPECT_FALSE(table.IsSupportedExtension("oggv"));  // the row holds "OGGv"
   EXPECT_FALSE(table.IsSupportedExtension("MP"));
   EXPECT_FALSE(table.IsSupportedExtension("wav"));
 }

@@ -198,18 +198,21 @@ struct FakeSelector : PluginSelector {
 TEST(PlaylistDrop, ExtensionsDecideAddReadOrIgnore) {
   EXPECT_EQ(DroppedExtension("C:\\x.M3U"), "M3U");
   EXPECT_EQ(DroppedExtension("song.mp3"), "MP3");
-  EXPECT_EQ(DroppedExtension("song.mpeg"), "MPE");
+  EXPECT_EQ(DroppedExtension("song.mpeg"), "MPEG");
   EXPECT_EQ(DroppedExtension("noext"), "");
   EXPECT_EQ(DroppedExtension("dot."), "");
 
   FakeSelector selector;
   selector.extensions.insert("");  // a library whose extension faulted
+  selector.extensions.insert("FLAC");
   Playlist playlist;
-  std::string error = AddDroppedFiles(
-      playlist, {"C:\\song.MP3", "C:\\readme.txt", "C:\\missing.M3U", "C:\\noext", "C:\\x.mp3junk"},
-      selector);
+  std::string error = AddDroppedFiles(playlist,
+                                      {"C:\\song.MP3", "C:\\readme.txt", "C:\\missing.M3U",
+                                       "C:\\noext", "C:\\x.mp3junk", "C:\\a.flac"},
+                                      selector);
   EXPECT_EQ(error, "");
-  EXPECT_EQ(playlist.Paths(), (Strings{"C:\\song.MP3", "C:\\x.mp3"}));
+  // A four-letter extension keeps the whole name; a longer tail is not an MP3.
+  EXPECT_EQ(playlist.Paths(), (Strings{"C:\\song.MP3", "C:\\a.flac"}));
   EXPECT_EQ(playlist.TrackCountText(), "1");
 }
 
@@ -307,24 +310,25 @@ struct RecordingProgress : ScanProgress {
 
 TEST(PlaylistScan, BreadthFirstFoldersThenFilesInListingOrder) {
   FakeTree tree;
-  tree.folders["C:\\Music\\"] = {"sub", "a.mp3", "x.mp3", "notes.txt"};
+  tree.folders["C:\\Music\\"] = {"sub", "a.mp3", "x.mp3", "notes.txt", "d.flac"};
   tree.folders["C:\\Music\\sub\\"] = {"deeper", "b.mp3"};
   tree.folders["C:\\Music\\sub\\deeper\\"] = {"c.MP3"};
   tree.folders["C:\\Music\\x.mp3\\"] = {};
   tree.files = {"C:\\Music\\a.mp3", "C:\\Music\\sub\\b.mp3", "C:\\Music\\sub\\deeper\\c.MP3",
-                "C:\\Music\\notes.txt"};
+                "C:\\Music\\notes.txt", "C:\\Music\\d.flac"};
   FakeSelector selector;
+  selector.extensions.insert("FLAC");
   Playlist playlist;
   RecordingProgress progress;
   FolderScanQueues queues;
   queues.directorys.push_back("C:\\Music");
   ScanFolders(queues, playlist, tree, selector, progress);
 
-  EXPECT_EQ(playlist.Paths(), (Strings{"C:\\Music\\a.mp3", "C:\\Music\\sub\\b.mp3",
+  EXPECT_EQ(playlist.Paths(), (Strings{"C:\\Music\\a.mp3", "C:\\Music\\d.flac", "C:\\Music\\sub\\b.mp3",
                                        "C:\\Music\\sub\\deeper\\c.MP3"}));
   EXPECT_EQ(progress.folders, 4u);
-  // "." and ".." and folders count as examined entries: 6 + 4 + 3 + 2.
-  EXPECT_EQ(progress.examined, 15u);
+  // "." and ".." and folders count as examined entries: 7 + 4 + 3 + 2.
+  EXPECT_EQ(progress.examined, 16u);
   EXPECT_EQ(std::count(progress.files_shown.begin(), progress.files_shown.end(), "."), 0);
   EXPECT_TRUE(queues.directorys.empty());
   EXPECT_TRUE(queues.forfile.empty());

@@ -15,6 +15,7 @@ constexpr uint32_t kCppException = 0xE0000001u;
 constexpr uint32_t kAbort = 0xE0000003u;
 
 thread_local detail::Frame* t_top = nullptr;
+
 thread_local uint32_t t_last_code = 0;
 
 bool IsFault(DWORD code) {
@@ -115,8 +116,9 @@ const void* InnermostCallerOutsideTheSystem(const CONTEXT* fault, const detail::
 
 // First chance: the fault is the guarded library's own.
 bool BelongsToTheCall(const detail::Frame* frame, const EXCEPTION_RECORD* record) {
+  // Reading (or filling in) memory the library handed over: its pointer was bad.
   if (frame->reading && record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION &&
-      record->NumberParameters >= 2 && record->ExceptionInformation[0] == 0 &&
+      record->NumberParameters >= 2 && record->ExceptionInformation[0] != 8 &&
       record->ExceptionInformation[1] >=
           (reinterpret_cast<uintptr_t>(frame->reading) & ~uintptr_t{0xFFF})) {
     return true;
@@ -237,6 +239,34 @@ size_t ForeignTextLength(const char* text) {
   const size_t length = std::strlen(text);
   if (frame) frame->reading = nullptr;
   return length;
+}
+
+size_t ForeignTextLength(const char* text, size_t limit) {
+  detail::Frame* frame = t_top;
+  if (frame) frame->reading = text;
+  const volatile char* p = text;
+  size_t length = 0;
+  while (length < limit && p[length] != '\0') ++length;
+  if (frame) frame->reading = nullptr;
+  return length;
+}
+
+void ForeignRead(void* to, const void* foreign, size_t size) {
+  detail::Frame* frame = t_top;
+  if (frame) frame->reading = foreign;
+  const volatile unsigned char* from = static_cast<const unsigned char*>(foreign);
+  auto* out = static_cast<unsigned char*>(to);
+  for (size_t i = 0; i < size; ++i) out[i] = from[i];
+  if (frame) frame->reading = nullptr;
+}
+
+void ForeignWrite(void* foreign, const void* from, size_t size) {
+  detail::Frame* frame = t_top;
+  if (frame) frame->reading = foreign;
+  volatile unsigned char* out = static_cast<unsigned char*>(foreign);
+  const auto* in = static_cast<const unsigned char*>(from);
+  for (size_t i = 0; i < size; ++i) out[i] = in[i];
+  if (frame) frame->reading = nullptr;
 }
 
 std::string DescribeFault(uint32_t code) {

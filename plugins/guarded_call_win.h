@@ -59,6 +59,14 @@ std::string DescribeFault(uint32_t code);
 // strlen of text that the guarded library returned: a bad pointer is a fault of the
 // guarded call. Only inside a guarded body.
 size_t ForeignTextLength(const char* text);
+// The same, looking at no more than `limit` characters: text without its terminator is cut
+// there instead of being read on into whatever follows it.
+size_t ForeignTextLength(const char* text, size_t limit);
+// Copies `size` bytes from or to memory that the guarded library handed over (its records,
+// the fields the player fills in): a bad pointer is a fault of the guarded call, not of the
+// player. Only inside a guarded body.
+void ForeignRead(void* to, const void* foreign, size_t size);
+void ForeignWrite(void* foreign, const void* from, size_t size);
 
 template <typename Fn, typename... Args>
 __attribute__((noinline)) bool Guarded(Owner owner, Fn&& fn, Args&&... args) noexcept {

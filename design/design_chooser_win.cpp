@@ -78,7 +78,18 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     SetForegroundWindow(hwnd_);
   }
   void StartupDesign() override { deps_.errors.Run([this] { ChooseStartupDesign(); }); }
-  void ApplyChosenDesign() override { deps_.errors.Run([this] { ApplyDesign(); }); }
+  void ApplyChosenDesign() override {
+    deps_.errors.Run([this] {
+      if (!chosen_name_.empty() && chosen_name_ != "Default" &&
+          FindDesignEntry(entries_, chosen_name_) < 0) {
+        const std::string gone = chosen_name_;
+        ShowChosen("Default");
+        deps_.errors.Report("The design " + gone + " was not found: Default applied");
+      }
+      ApplyDesign();
+    });
+  }
+  bool ChosenDesignListed() const override { return FindDesignEntry(entries_, chosen_name_) >= 0; }
   void OpenSkinArchive(const std::string& path) override {
     deps_.errors.Run([&] { ApplySkinArchive(path); });
   }
@@ -259,10 +270,13 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
       return;
     }
     const DesignEntry e = entries_[static_cast<size_t>(i)];
+    // Until it has applied, the design is no candidate for "Set as default".
+    failed_apply_ = e.name;
     if (libraries_->Host().Active()) libraries_->Unload();
     if (e.marker != kMarkerClassic) {
       // A design library entry.
       if (libraries_->Load(e.marker)) {
+        failed_apply_.clear();
         active_library_path_ = e.marker;
         SendMessageA(GetDlgItem(main_.Handle(), ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
       }
@@ -285,6 +299,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     } else {
       ApplyFolderDesign(stage, deps_.design_state, e.name);
     }
+    failed_apply_.clear();
   }
 
   // A skin archive dropped on the main window or opened: unpacked into Design, listed
@@ -301,7 +316,9 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
 
   void SetAsDefault() {
     const int i = FindDesignEntry(entries_, chosen_name_);
-    if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
+    // A design whose apply just failed would fail again at every start.
+    if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone ||
+        (!failed_apply_.empty() && entries_[static_cast<size_t>(i)].name == failed_apply_)) {
       MessageBeep(MB_OK);
       return;
     }
@@ -358,6 +375,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   std::vector<DesignEntry> entries_;  // Designbox and designdlls, entry by entry
   std::string chosen_name_;  // the name the combo box shows: typed, picked or set
   std::string active_library_path_;
+  std::string failed_apply_;  // the design whose last apply failed, until one succeeds
   std::unique_ptr<DesignLibraries> libraries_;
 };
 

@@ -275,7 +275,11 @@ class Win32DesignModule : public DesignModule {
     if (!header_) Fail();
     const char* text = header_->DesignName;
     size_t length = 0;
-    if (text && !guard::Guarded(Owner(), [&] { length = guard::ForeignTextLength(text); })) Fail();
+    // Read within a bound: a name of megabytes (or without its terminator) is cut.
+    if (text && !guard::Guarded(Owner(), [&] {
+          length = guard::ForeignTextLength(text, kDesignNameLimit);
+        }))
+      Fail();
     return text ? std::string(text, length) : std::string();
   }
 

@@ -1,0 +1,98 @@
+// Plug-ins that misbehave, end to end: design libraries with no name, a name of megabytes,
+// an apply that fails, a stored default that is applied at the next start or is gone.
+#include "audio_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace velmora::e2e {
+namespace {
+
+using namespace audio;
+
+bool Listed(HWND chooser, const std::string& name) {
+  const std::vector<std::string> items = ComboItems(GetDlgItem(chooser, ids::designList));
+  return std::find(items.begin(), items.end(), name) != items.end();
+}
+
+// The player's visible message boxes, whatever they say.
+std::vector<HWND> MessageBoxes(const PlayerProcess& player) {
+  std::vector<HWND> boxes;
+  for (HWND w : TopLevelWindowsOf(player.Pid()))
+    if (IsWindowVisible(w) && ClassNameOf(w) == "#32770") boxes.push_back(w);
+  return boxes;
+}
+
+TEST(DesignLibraryFaults, NamesAreListedWithinBoundsAndAFailedApplyIsNoDefault) {
+  WriteSettings({/*autoplay=*/false});
+  TestFolder folder;
+  folder.AddPlugin("glass.dll", "glass.dll", "");
+  folder.AddPlugin("glass.dll", "nameless.dll", "null_name=1\nlog=nameless.log\n");
+  folder.AddPlugin("glass.dll", "wordy.dll", "name_length=1500000\nlog=wordy.log\n");
+  folder.AddPlugin("glass.dll", "cracked.dll", "name=Cracked\nfault=update\nlog=cracked.log\n");
+  PlayerProcess player;
+  HWND main = StartReady(player, folder);
+  ASSERT_TRUE(main);
+  HWND chooser = player.FindWindowOfClassWait("TForm6");
+  ASSERT_TRUE(chooser);
+  ASSERT_TRUE(WaitUntil([&] { return Listed(chooser, "Cracked"); }));
+  // A library without a name is listed under its file's name, a name of 1.5 MB is cut
+  // (and the list still answers another program's questions).
+  EXPECT_TRUE(Listed(chooser, "nameless"));
+  EXPECT_TRUE(Listed(chooser, std::string(255, 'g')));
+  EXPECT_FALSE(Listed(chooser, ""));
+
+  // One failed apply: one message box, and the design is no candidate for the default.
+  ASSERT_TRUE(WaitUntil([&] { return Status(main).rfind("http", 0) == 0; }));
+  SetWindowTextA(GetDlgItem(chooser, ids::designList), "Cracked");
+  PostMessageA(GetDlgItem(chooser, ids::dcToolbarButton972), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !MessageBoxes(player).empty(); }));
+  WaitUntil([] { return false; }, 1500);
+  EXPECT_EQ(MessageBoxes(player).size(), 1u);
+  while (!MessageBoxes(player).empty()) {
+    PostMessageA(MessageBoxes(player)[0], WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return MessageBoxes(player).empty(); }, 2000);
+  }
+  EXPECT_TRUE(IsWindowVisible(main));
+  SendMessageTimeoutA(GetDlgItem(chooser, ids::dcAddbut), BM_CLICK, 0, 0, SMTO_NORMAL, 5000,
+                      nullptr);
+  EXPECT_TRUE(player.Close());
+  EXPECT_EQ(registry::ReadString("design").value_or(""), "Default");
+}
+
+TEST(DesignLibraryFaults, AStoredLibraryIsAppliedAtStartAndOneThatIsGoneGivesWayToDefault) {
+  WriteSettings({/*autoplay=*/false});
+  registry::WriteString("design", "Glass");
+  registry::WriteDword("LogErrors", 1);
+  TestFolder folder;
+  folder.AddPlugin("glass.dll", "glass.dll", "");
+  {
+    PlayerProcess player;
+    HWND main = StartReady(player, folder);
+    ASSERT_TRUE(main);
+    ProbeLog log(folder, "design.log");
+    EXPECT_TRUE(log.WaitForCount("update", 1)) << "the stored library is applied";
+    EXPECT_TRUE(log.WaitFor("OnShow TForm1"));
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_TRUE(player.Close());
+  }
+  EXPECT_EQ(registry::ReadString("design").value_or(""), "Glass");
+
+  folder.Remove("Library\\glass.dll");
+  PlayerProcess player;
+  HWND main = StartReady(player, folder);
+  ASSERT_TRUE(main);
+  HWND chooser = player.FindWindowOfClassWait("TForm6");
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }));
+  EXPECT_EQ(WindowText(GetDlgItem(chooser, ids::designList)), "Default");
+  EXPECT_TRUE(player.Close());
+  EXPECT_NE(folder.ReadFile("errors.log").find("The design Glass was not found: Default applied"),
+            std::string::npos)
+      << folder.ReadFile("errors.log");
+}
+
+}  // namespace
+}  // namespace velmora::e2e

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,18 @@ constexpr uint32_t kAbort = 0xE0000003u;
 
 thread_local detail::Frame* t_top = nullptr;
 
+// The watched thread's outermost call (see CurrentWatchedCall).
+std::atomic<DWORD> g_watched_thread{0};
+std::atomic<const void*> g_call_owner{nullptr};
+std::atomic<uint32_t> g_call_serial{0};
+std::atomic<uint32_t> g_call_started{0};
+
+bool Watched(const detail::Frame* frame) {
+  return !frame->prev && g_watched_thread.load(std::memory_order_relaxed) == GetCurrentThreadId();
+}
+void CallEnds(const detail::Frame* frame) {
+  if (Watched(frame)) g_call_owner.store(nullptr);
+}
 thread_local uint32_t t_last_code = 0;
 
 bool IsFault(DWORD code) {
@@ -211,13 +224,22 @@ void Enter(Frame* frame, Owner owner) {
   frame->seh_head = SehHead();
   frame->code = 0;
   t_top = frame;
+  if (Watched(frame) && owner.code) {
+    g_call_started.store(GetTickCount());
+    g_call_serial.fetch_add(1);
+    g_call_owner.store(owner.code);
+  }
 }
 
-void Leave(Frame* frame) { t_top = frame->prev; }
+void Leave(Frame* frame) {
+  CallEnds(frame);
+  t_top = frame->prev;
+}
 
 void Recover(Frame* frame) {
   // Handler records of the abandoned frames lie below the stack pointer now.
   SetSehHead(frame->seh_head);
+  CallEnds(frame);
   t_top = frame->prev;
   t_last_code = frame->code;
   // The C runtime resets a signal to its default before calling the handler.
@@ -232,6 +254,20 @@ void NoteException(Frame* frame) {
 }  // namespace detail
 
 uint32_t LastFaultCode() { return t_last_code; }
+
+void WatchCallsOnThisThread() { g_watched_thread.store(GetCurrentThreadId()); }
+
+bool CurrentWatchedCall(WatchedCall* call) {
+  // The owner last: a call that ends meanwhile shows as none or as the next call.
+  const uint32_t serial = g_call_serial.load();
+  const uint32_t started = g_call_started.load();
+  const void* owner = g_call_owner.load();
+  if (!owner || serial != g_call_serial.load()) return false;
+  call->owner = owner;
+  call->serial = serial;
+  call->started_ms = started;
+  return true;
+}
 
 size_t ForeignTextLength(const char* text) {
   detail::Frame* frame = t_top;

@@ -50,6 +50,19 @@ void NoteException(Frame* frame);
 
 }  // namespace detail
 
+// The thread whose guarded calls a watchdog may ask about (the window thread). Calls on
+// other threads are not recorded.
+void WatchCallsOnThisThread();
+// The outermost guarded call the watched thread is inside now. `serial` tells one call
+// from the next; `started_ms` is GetTickCount at its start. False when it is inside none
+// (or inside one whose library is not known: the start-up of a library being loaded).
+struct WatchedCall {
+  const void* owner = nullptr;
+  uint32_t serial = 0;
+  uint32_t started_ms = 0;
+};
+bool CurrentWatchedCall(WatchedCall* call);
+
 // The exception code of the last failure caught on this thread (0xE0000001 for a C++
 // exception that came through, 0xE0000003 for an aborted runtime).
 uint32_t LastFaultCode();

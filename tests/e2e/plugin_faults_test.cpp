@@ -1,5 +1,7 @@
 // Plug-ins that misbehave, end to end: design libraries with no name, a name of megabytes,
-// an apply that fails, a stored default that is applied at the next start or is gone.
+// an apply that fails, a stored default that is applied at the next start or is gone, and
+// libraries that never return from a call (the watchdog's message, "Close Velmora", and the
+// next start that skips the library once).
 #include "audio_support.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +92,57 @@ TEST(DesignLibraryFaults, AStoredLibraryIsAppliedAtStartAndOneThatIsGoneGivesWay
   EXPECT_EQ(WindowText(GetDlgItem(chooser, ids::designList)), "Default");
   EXPECT_TRUE(player.Close());
   EXPECT_NE(folder.ReadFile("errors.log").find("The design Glass was not found: Default applied"),
+            std::string::npos)
+      << folder.ReadFile("errors.log");
+}
+
+// A design library whose `update` never returns: after five seconds a message from another
+// thread names it; "Close Velmora" ends the player with the entry added just before in
+// pl.m3u, and the next start leaves the library out once and says so.
+TEST(HangingLibraries, CloseVelmoraKeepsThePlaylistAndTheNextStartSkipsTheLibraryOnce) {
+  WriteSettings({/*autoplay=*/false});
+  registry::WriteDword("LogErrors", 1);
+  TestFolder folder;
+  folder.AddPlugin("glass.dll", "glass.dll", "hang=update\n");
+  folder.AddPlugin("probe.dll", "probe_a.dll", "extensions=PRB\nlength_ms=60000\n");
+  folder.WriteFile("pl.m3u", folder.MakeMediaFile("media\\a.prb") + "\r\n" +
+                                 folder.MakeMediaFile("media\\b.prb") + "\r\n");
+  const std::string added = folder.MakeMediaFile("media\\added.prb");
+  ProbeLog design(folder, "design.log");
+  {
+    PlayerProcess player;
+    HWND main = StartReady(player, folder);
+    ASSERT_TRUE(main);
+    HWND chooser = player.FindWindowOfClassWait("TForm6");
+    ASSERT_TRUE(WaitUntil([&] { return Listed(chooser, "Glass"); }));
+    ASSERT_TRUE(SendCopyData(main, added).has_value());
+    SetWindowTextA(GetDlgItem(chooser, ids::designList), "Glass");
+    PostMessageA(GetDlgItem(chooser, ids::dcToolbarButton972), BM_CLICK, 0, 0);
+    ASSERT_TRUE(design.WaitForCount("update", 1));
+    const DWORD hung_at = GetTickCount();
+    const std::string question = "The design library glass does not answer.";
+    ASSERT_TRUE(WaitUntil([&] { return !MessageBoxesSaying(player, question).empty(); }, 20000));
+    EXPECT_GE(GetTickCount() - hung_at, 4500u) << "asked only after five seconds";
+    HWND box = MessageBoxesSaying(player, question)[0];
+    EXPECT_EQ(WindowText(GetDlgItem(box, IDYES)), "Wait");
+    EXPECT_EQ(WindowText(GetDlgItem(box, IDNO)), "Close Velmora");
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+    EXPECT_TRUE(player.WaitForExit(10000).has_value());
+  }
+  const std::string playlist = folder.ReadFile("pl.m3u");
+  EXPECT_NE(playlist.find(added), std::string::npos) << playlist;
+  const int probes = design.Count("init");
+
+  PlayerProcess player;
+  HWND main = StartReady(player, folder);
+  ASSERT_TRUE(main);
+  HWND chooser = player.FindWindowOfClassWait("TForm6");
+  ASSERT_TRUE(chooser);
+  EXPECT_FALSE(Listed(chooser, "Glass"));
+  EXPECT_EQ(design.Count("init"), probes) << "not even probed";
+  EXPECT_TRUE(player.Close());
+  EXPECT_NE(folder.ReadFile("errors.log")
+                .find("The design library glass did not answer last time: left out this once"),
             std::string::npos)
       << folder.ReadFile("errors.log");
 }

@@ -102,7 +102,12 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
  private:
   void Report(const std::string& message) override {
     deps_.errors.Report(message);
+    // One box at a time: what fails while it is open (its loop runs this window's
+    // messages) goes to the error list only.
+    if (box_open_) return;
+    box_open_ = true;
     MessageBoxA(hwnd_, message.c_str(), "ORVANE Velmora", MB_OK | MB_ICONERROR);
+    box_open_ = false;
   }
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
@@ -376,6 +381,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   std::string chosen_name_;  // the name the combo box shows: typed, picked or set
   std::string active_library_path_;
   std::string failed_apply_;  // the design whose last apply failed, until one succeeds
+  bool box_open_ = false;     // Report's message box is open
   std::unique_ptr<DesignLibraries> libraries_;
 };
 

@@ -147,5 +147,64 @@ TEST(HangingLibraries, CloseVelmoraKeepsThePlaylistAndTheNextStartSkipsTheLibrar
       << folder.ReadFile("errors.log");
 }
 
+// A design library hanging in `init`: the library scan probes it, so every start hung there.
+// Now the question comes; after "Close Velmora" the next start leaves it out and comes up.
+TEST(HangingLibraries, ALibraryHangingWhenTheScanProbesItIsLeftOutAtTheNextStart) {
+  WriteSettings({/*autoplay=*/false});
+  registry::WriteDword("LogErrors", 1);
+  TestFolder folder;
+  folder.AddPlugin("glass.dll", "glass.dll", "hang=init\n");
+  {
+    PlayerProcess player;
+    ASSERT_TRUE(player.Start(folder));
+    const std::string question = "The design library glass does not answer.";
+    ASSERT_TRUE(WaitUntil([&] { return !MessageBoxesSaying(player, question).empty(); }, 40000));
+    PostMessageA(MessageBoxesSaying(player, question)[0], WM_COMMAND, IDNO, 0);
+    EXPECT_TRUE(player.WaitForExit(10000).has_value());
+  }
+  PlayerProcess player;
+  HWND main = StartReady(player, folder);
+  ASSERT_TRUE(main);
+  EXPECT_FALSE(Listed(player.FindWindowOfClassWait("TForm6"), "Glass"));
+  EXPECT_TRUE(player.Close());
+  EXPECT_NE(folder.ReadFile("errors.log")
+                .find("The design library glass did not answer last time: left out this once"),
+            std::string::npos)
+      << folder.ReadFile("errors.log");
+}
+
+// An input plug-in whose `load` never returns: named, and left out of the next start's scan.
+TEST(HangingLibraries, AnInputPlugInHangingInLoadIsNamedAndLeftOutOnce) {
+  WriteSettings({/*autoplay=*/false});
+  registry::WriteDword("LogErrors", 1);
+  TestFolder folder;
+  folder.AddPlugin("probe.dll", "probe_a.dll", "extensions=PRB\ndelay_load=600000\n");
+  folder.WriteFile("pl.m3u", folder.MakeMediaFile("media\\a.prb") + "\r\n" +
+                                 folder.MakeMediaFile("media\\b.prb") + "\r\n");
+  ProbeLog probe(folder);
+  {
+    PlayerProcess player;
+    HWND main = StartReady(player, folder);
+    ASSERT_TRUE(main);
+    PostMessageA(main, RegisterWindowMessageA("VelmoraPlay"), 0, 0);
+    ASSERT_TRUE(probe.WaitForCount("load", 1));
+    const std::string question = "The input plug-in probe_a does not answer.";
+    ASSERT_TRUE(WaitUntil([&] { return !MessageBoxesSaying(player, question).empty(); }, 20000));
+    PostMessageA(MessageBoxesSaying(player, question)[0], WM_COMMAND, IDNO, 0);
+    EXPECT_TRUE(player.WaitForExit(10000).has_value());
+  }
+  PlayerProcess player;
+  HWND main = StartReady(player, folder);
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(SendRegistered(main, "VelmoraPlay").has_value());
+  WaitUntil([] { return false; }, 1000);
+  EXPECT_EQ(probe.Count("load"), 1) << "the plug-in is not used in this run";
+  EXPECT_TRUE(player.Close());
+  EXPECT_NE(folder.ReadFile("errors.log")
+                .find("The input plug-in probe_a did not answer last time: left out this once"),
+            std::string::npos)
+      << folder.ReadFile("errors.log");
+}
+
 }  // namespace
 }  // namespace velmora::e2e

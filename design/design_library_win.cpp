@@ -276,9 +276,8 @@ class Win32DesignModule : public DesignModule {
     const char* text = header_->DesignName;
     size_t length = 0;
     // Read within a bound: a name of megabytes (or without its terminator) is cut.
-    if (text && !guard::Guarded(Owner(), [&] {
-          length = guard::ForeignTextLength(text, kDesignNameLimit);
-        }))
+    if (text && !guard::Guarded(Owner(),
+                                [&] { length = guard::ForeignTextLength(text, kDesignNameLimit); }))
       Fail();
     return text ? std::string(text, length) : std::string();
   }

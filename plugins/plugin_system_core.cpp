@@ -53,9 +53,8 @@ void PluginSystemCore::ScanLibraryFolder() {
   // Compared by file name: every library of the scan lies in the one folder, however its
   // path was spelled when it was recorded.
   const auto lower = [](const std::string& path) {
-    std::string text = path.substr(path.find_last_of("\\/") == std::string::npos
-                                       ? 0
-                                       : path.find_last_of("\\/") + 1);
+    std::string text = path.substr(
+        path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1);
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
   };

@@ -44,8 +44,7 @@ bool VisHost::WalkModules(VisLibraries::Handle library,
   return true;
 }
 
-bool VisHost::ReadText(VisLibraries::Handle library, const char* const* field,
-                       std::string* text) {
+bool VisHost::ReadText(VisLibraries::Handle library, const char* const* field, std::string* text) {
   char copy[kVisNameLimit + 1];
   size_t length = 0;
   if (!deps_.libraries.Guarded(library, [&] {
@@ -177,7 +176,8 @@ bool VisHost::Start(const std::string& path, const std::string& module_name, voi
 
 bool VisHost::RunControl::WaitForStop(int ms) {
   std::unique_lock<std::mutex> lock(mutex);
-  if (ms > 0) changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stop_requested; });
+  if (ms > 0)
+    changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stop_requested; });
   return stop_requested;
 }
 
@@ -258,8 +258,8 @@ bool VisHost::Stop() {
     // keep its state there (userData).
     if (VisModule* module = module_) {
       VisQuitFn quit = nullptr;
-      if (deps_.libraries.Guarded(library_,
-                                  [&] { deps_.libraries.Read(&quit, &module->Quit, sizeof quit); }) &&
+      if (deps_.libraries.Guarded(
+              library_, [&] { deps_.libraries.Read(&quit, &module->Quit, sizeof quit); }) &&
           quit)
         deps_.libraries.Guarded(library_, [&] { quit(module); });
     }

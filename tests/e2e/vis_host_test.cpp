@@ -363,8 +363,7 @@ TEST(VisHost, BadRecordsLongNamesAndAFailingInitAreTheLibrarysOwnFaults) {
   vis.folder.AddPlugin("visprobe.dll", "vislow.dll", "header=0x40\nlog=b.log\n");
   vis.folder.AddPlugin("visprobe.dll", "vismodule.dll",
                        "module=0x40\ndescription=Bad modules\nlog=c.log\n");
-  vis.folder.AddPlugin("visprobe.dll", "vislong.dll",
-                       "description_length=1500000\nlog=d.log\n");
+  vis.folder.AddPlugin("visprobe.dll", "vislong.dll", "description_length=1500000\nlog=d.log\n");
   PlayerProcess player;
   HWND main = StartPlaying(player, vis);
   ASSERT_TRUE(main);
@@ -435,9 +434,9 @@ TEST(VisHost, StopLeavesARenderThatNeverReturnsBehind) {
   EXPECT_LT(took, box_ms + 1000u + kSecond) << "the stop itself takes about a second";
   EXPECT_TRUE(vis.Lines("quit").empty()) << "no Quit while Render may be running";
   const std::vector<std::string> log = vis.Log();
-  EXPECT_EQ(std::find(log.begin() + static_cast<std::ptrdiff_t>(before_stop), log.end(),
-                      "detach free"),
-            log.end())
+  EXPECT_EQ(
+      std::find(log.begin() + static_cast<std::ptrdiff_t>(before_stop), log.end(), "detach free"),
+      log.end())
       << "the library is not released";
   EXPECT_TRUE(IsControlEnabled(main, ids::stopbut)) << "the player plays on";
   EXPECT_TRUE(player.Close());

@@ -28,9 +28,8 @@ TEST(PlayerLoad, ScaleMaximumAndTotalTimeFollowTheLength) {
   }
   // A plug-in that answers no real length (the largest number, a negative one) shows none;
   // two hours are two hours.
-  for (const auto& [length, total] : {std::pair<int32_t, const char*>{INT32_MAX, "00:00"},
-                                      {-1, "00:00"},
-                                      {7200000, "120:00"}}) {
+  for (const auto& [length, total] :
+       {std::pair<int32_t, const char*>{INT32_MAX, "00:00"}, {-1, "00:00"}, {7200000, "120:00"}}) {
     PlayerRig rig;
     rig.AddFiles({"a.mp3"});
     rig.plugin.length_ms = length;

@@ -96,6 +96,39 @@ TEST(DesignLibraryFaults, AStoredLibraryIsAppliedAtStartAndOneThatIsGoneGivesWay
       << folder.ReadFile("errors.log");
 }
 
+// Titles from an input plug-in: one without its terminator is read within a bound and the
+// file plays; a garbage pointer faults once per file, and the file is not loaded again.
+TEST(InputPlugInFaults, AnUnterminatedTitlePlaysAndAGarbageOneIsNotRetried) {
+  WriteSettings({/*autoplay=*/false});
+  TestFolder folder;
+  folder.AddPlugin("probe.dll", "probe_a.dll",
+                   "extensions=PRA\ntitle_unterminated=1\nlength_ms=60000\n");
+  folder.AddPlugin("probe.dll", "probe_b.dll", "extensions=PRB\ntitle_address=0x40\n");
+  folder.WriteFile("pl.m3u", folder.MakeMediaFile("media\\x.prb") + "\r\n" +
+                                 folder.MakeMediaFile("media\\y.prb") + "\r\n" +
+                                 folder.MakeMediaFile("media\\a.pra") + "\r\n");
+  ProbeLog probe(folder);
+  PlayerProcess player;
+  HWND main = StartReady(player, folder);
+  ASSERT_TRUE(main);
+  const auto calls = [&] {
+    std::string text;
+    for (const std::string& line : probe.Lines()) text += line + "\n";
+    return text + "status: " + Status(main);
+  };
+  // Each Play: a faulting file is skipped at once (the next entry becomes current).
+  const UINT play = RegisterWindowMessageA("VelmoraPlay");
+  for (int i = 1; i <= 2; ++i) {
+    PostMessageA(main, play, 0, 0);
+    ASSERT_TRUE(probe.WaitForCount("load", i)) << calls();
+  }
+  PostMessageA(main, play, 0, 0);
+  ASSERT_TRUE(probe.WaitForCount("play", 1)) << calls();
+  EXPECT_EQ(probe.Count("load", "probe_b.dll"), 2) << "each faulting file is loaded once";
+  EXPECT_EQ(probe.Count("load", "probe_a.dll"), 1);
+  EXPECT_TRUE(player.Close());
+}
+
 // A design library whose `update` never returns: after five seconds a message from another
 // thread names it; "Close Velmora" ends the player with the entry added just before in
 // pl.m3u, and the next start leaves the library out once and says so.

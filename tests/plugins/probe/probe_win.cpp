@@ -214,8 +214,8 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   if (Setting("title_unterminated", "0") == "1") {
     static char* page = nullptr;
     if (!page) {
-      page = static_cast<char*>(
-          VirtualAlloc(nullptr, 8192, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+      page =
+          static_cast<char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
       std::memset(page, 'u', 4096);
       DWORD old = 0;
       VirtualProtect(page + 4096, 4096, PAGE_NOACCESS, &old);

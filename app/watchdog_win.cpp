@@ -34,6 +34,7 @@ std::string LibraryTitle(HMODULE module, std::string* path) {
       path->find_last_of("\\/") == std::string::npos ? 0 : path->find_last_of("\\/") + 1);
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
+  if (const std::string kept = guard::KeptLibraryName(*path); !kept.empty()) name = kept;
   if (name.empty()) name = "(unknown)";
   const char* kind = "The library ";
   if (module && GetProcAddress(module, "extension"))

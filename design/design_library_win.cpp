@@ -279,7 +279,9 @@ class Win32DesignModule : public DesignModule {
     if (text && !guard::Guarded(Owner(),
                                 [&] { length = guard::ForeignTextLength(text, kDesignNameLimit); }))
       Fail();
-    return text ? std::string(text, length) : std::string();
+    std::string name = text ? std::string(text, length) : std::string();
+    guard::KeepLibraryName(handle_, name);  // a message about the library can name it so
+    return name;
   }
 
   void* CopyPreview() override {

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <csignal>
+#include <map>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -254,6 +256,33 @@ void NoteException(Frame* frame) {
 }  // namespace detail
 
 uint32_t LastFaultCode() { return t_last_code; }
+
+namespace {
+std::mutex g_names_mutex;
+std::map<std::string, std::string>& KeptNames() {
+  static std::map<std::string, std::string> names;  // lower-case path: name
+  return names;
+}
+std::string LowerPath(std::string path) {
+  if (!path.empty()) CharLowerBuffA(&path[0], static_cast<DWORD>(path.size()));
+  return path;
+}
+}  // namespace
+
+void KeepLibraryName(const void* module, const std::string& name) {
+  char path[MAX_PATH * 2];
+  const DWORD n = GetModuleFileNameA(static_cast<HMODULE>(const_cast<void*>(module)), path,
+                                     sizeof path);
+  if (n == 0 || n >= sizeof path || name.empty()) return;
+  std::lock_guard<std::mutex> lock(g_names_mutex);
+  KeptNames()[LowerPath(std::string(path, n))] = name;
+}
+
+std::string KeptLibraryName(const std::string& path) {
+  std::lock_guard<std::mutex> lock(g_names_mutex);
+  const auto it = KeptNames().find(LowerPath(path));
+  return it == KeptNames().end() ? std::string() : it->second;
+}
 
 void WatchCallsOnThisThread() { g_watched_thread.store(GetCurrentThreadId()); }
 

@@ -62,6 +62,10 @@ struct WatchedCall {
   uint32_t started_ms = 0;
 };
 bool CurrentWatchedCall(WatchedCall* call);
+// The name a library goes by for the user (a design library's DesignName), kept by the
+// file it was loaded from, for a message that names it; "" when none was kept. Any thread.
+void KeepLibraryName(const void* module, const std::string& name);
+std::string KeptLibraryName(const std::string& path);
 
 // The exception code of the last failure caught on this thread (0xE0000001 for a C++
 // exception that came through, 0xE0000003 for an aborted runtime).

@@ -130,7 +130,7 @@ TEST(InputPlugInFaults, AnUnterminatedTitlePlaysAndAGarbageOneIsNotRetried) {
 }
 
 // A design library whose `update` never returns: after five seconds a message from another
-// thread names it; "Close Velmora" ends the player with the entry added just before in
+// thread names it (by its DesignName); "Close Velmora" ends the player with the entry added just before in
 // pl.m3u, and the next start leaves the library out once and says so.
 TEST(HangingLibraries, CloseVelmoraKeepsThePlaylistAndTheNextStartSkipsTheLibraryOnce) {
   WriteSettings({/*autoplay=*/false});
@@ -153,7 +153,7 @@ TEST(HangingLibraries, CloseVelmoraKeepsThePlaylistAndTheNextStartSkipsTheLibrar
     PostMessageA(GetDlgItem(chooser, ids::dcToolbarButton972), BM_CLICK, 0, 0);
     ASSERT_TRUE(design.WaitForCount("update", 1));
     const DWORD hung_at = GetTickCount();
-    const std::string question = "The design library glass does not answer.";
+    const std::string question = "The design library Glass does not answer.";
     ASSERT_TRUE(WaitUntil([&] { return !MessageBoxesSaying(player, question).empty(); }, 20000));
     EXPECT_GE(GetTickCount() - hung_at, 4500u) << "asked only after five seconds";
     HWND box = MessageBoxesSaying(player, question)[0];
@@ -175,7 +175,7 @@ TEST(HangingLibraries, CloseVelmoraKeepsThePlaylistAndTheNextStartSkipsTheLibrar
   EXPECT_EQ(design.Count("init"), probes) << "not even probed";
   EXPECT_TRUE(player.Close());
   EXPECT_NE(folder.ReadFile("errors.log")
-                .find("The design library glass did not answer last time: left out this once"),
+                .find("The design library Glass did not answer last time: left out this once"),
             std::string::npos)
       << folder.ReadFile("errors.log");
 }

@@ -271,8 +271,8 @@ std::string LowerPath(std::string path) {
 
 void KeepLibraryName(const void* module, const std::string& name) {
   char path[MAX_PATH * 2];
-  const DWORD n = GetModuleFileNameA(static_cast<HMODULE>(const_cast<void*>(module)), path,
-                                     sizeof path);
+  const DWORD n =
+      GetModuleFileNameA(static_cast<HMODULE>(const_cast<void*>(module)), path, sizeof path);
   if (n == 0 || n >= sizeof path || name.empty()) return;
   std::lock_guard<std::mutex> lock(g_names_mutex);
   KeptNames()[LowerPath(std::string(path, n))] = name;

@@ -234,7 +234,12 @@ void App::StartupDesign() {
   if (design_chooser) design_chooser->StartupDesign();
 }
 void App::ApplyStartupDesign() {
-  if (design_chooser) design_chooser->ApplyChosenDesign();
+  if (!design_chooser) return;
+  // A design library stored as the default is listed only by the library scan, which
+  // otherwise runs later: it runs now, so the stored library can be applied.
+  if (!design_chooser->ChosenDesignListed() && plugins && !plugins->ScanDone())
+    errors.Run([&] { plugins->ScanLibraryFolder(); });
+  design_chooser->ApplyChosenDesign();
 }
 void App::OpenSkinArchive(const std::string& path) {
   if (design_chooser) design_chooser->OpenSkinArchive(path);

@@ -18,6 +18,7 @@
 #include "app/host_win.h"
 #include "app/shadow_window_win.h"
 #include "app/taskbar_window_win.h"
+#include "app/watchdog_win.h"
 #include "app/window_rules.h"
 #include "playlist/playlist_window_win.h"
 #include "ui/handles_win.h"
@@ -183,6 +184,9 @@ class MainWindow : public ui::TopLevelWindow,
   void FormClose();
   void WritePlaylistFile();
   void WriteErrorLog();
+  // The watchdog's "Close Velmora": the settings and the playlist as the model holds them
+  // (this thread is stuck inside a library; it runs on the watchdog's thread).
+  void SaveWhileStuck();
 
   // External control (external_control_win.cpp).
   bool OnRegisteredMessage(UINT msg, LRESULT& result);
@@ -225,6 +229,7 @@ class MainWindow : public ui::TopLevelWindow,
   std::array<UINT, static_cast<int>(ExternalCommand::Count)> messages_{};
   HBRUSH black_brush_ = nullptr;
   std::unique_ptr<ui::TrayIcon> tray_;
+  std::unique_ptr<Watchdog> watchdog_;
   std::unique_ptr<ShadowWindow> shadow_;
   ui::UniqueMenu general_menu_;  // Setupop, its marks kept in step with the settings
   ui::UniqueMenu play_menu_, pause_menu_, stop_menu_;  // the button menus libraries get

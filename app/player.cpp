@@ -114,6 +114,7 @@ void Player::ShowSliderPosition(int32_t value) {
 // Returns false when the attempt failed and may be retried; a file that cannot be played
 // at all, and a load cut short by the shutdown, return true.
 bool Player::LoadFile(const std::string& path) {
+  load_faulted_ = false;
   if (closing_) return true;
   DepthGuard loading(loading_depth_);
   Display& display = d_.display;
@@ -179,7 +180,11 @@ bool Player::LoadFile(const std::string& path) {
     display.SetPositionMax(slider_max_);
     ShowSliderPosition(0);
 
-    const std::string total = MinutesSeconds(length);
+    // A length past a hundred hours (the largest number, what some plug-ins answer for "not
+    // known") or below zero is no length at all.
+    constexpr int32_t kLongestLength = 100 * 3600 * 1000;
+    const std::string total =
+        length < 0 || length > kLongestLength ? "00:00" : MinutesSeconds(length);
     total_time_text_ = total;
     display.ShowTotalTime(total);
 
@@ -190,6 +195,12 @@ bool Player::LoadFile(const std::string& path) {
     saved_title_ = scroll_text;
     display.ShowStatus("Loaded ...");
     return true;
+  } catch (const PluginCrashed&) {
+    load_faulted_ = true;
+    try {
+      display.ShowStatus("File not loaded correctly... Retrying");
+    } catch (...) {}
+    return false;
   } catch (...) {
     try {
       display.ShowStatus("File not loaded correctly... Retrying");
@@ -221,7 +232,8 @@ void Player::PlayImpl() {
 
     int retries = 0;
     while (!LoadFile(playlist.Path(playlist.CurrentIndex()))) {
-      if (retries == kLoadRetries) {
+      // A plug-in that faulted on the file faults again: the file is skipped at once.
+      if (retries == kLoadRetries || load_faulted_) {
         display.ShowStatus("Failed loading the file ... Skipping");
         if (!ProcessMessages() || !SkipAfterFailedLoads()) return;
         StartTimer(TimerId::Position);

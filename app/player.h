@@ -270,6 +270,8 @@ class Player : public ErrorSink, public PlaylistTransport {
   bool position_tick_running_ = false;
   unsigned stop_count_ = 0;  // Stop calls so far: a tick must not revive a stopped timer
   bool in_skip_chain_ = false;
+  // The last LoadFile failed because the plug-in faulted in it: trying again cannot help.
+  bool load_faulted_ = false;
   bool skip_again_ = false;
   FadeState play_fade_, stop_fade_, fadein_fade_, fadeout_fade_;
 };

@@ -79,6 +79,8 @@ void MainWindow::FormCreate() {
     host_.StartTimer(TimerId::DeferredStartup);
     host_.StartTimer(TimerId::SeekStatus);  // its first tick shows the makers' address
     app_.player->SetBaseTitle(app_.title);
+    // A library that keeps this thread for good is noticed from another thread.
+    watchdog_ = std::make_unique<Watchdog>(Watchdog::Deps{hwnd_, [this] { SaveWhileStuck(); }});
     DragAcceptFiles(hwnd_, TRUE);
     // Files dragged over the window: OLE reports every stage of the drag (the status line
     // follows it); the shell's WM_DROPFILES stays for programs that post it.
@@ -159,6 +161,12 @@ void MainWindow::DeferredStartup() {
   if (!handed_off) {
     // The plug-in library scan is armed and the design is chosen.
     step([&] {
+      // The library that did not answer when the player was last closed from the
+      // watchdog's question is left out of this run's scan, once.
+      if (const std::optional<HungLibrary> hung = TakeHungLibrary()) {
+        app_.plugins->SkipInScan(hung->path);
+        app_.errors.Report(hung->title + " did not answer last time: left out this once");
+      }
       app_.plugins->StartLibraryScan(app_.program_folder);
       steps_.StartupDesign();
     });
@@ -342,6 +350,15 @@ void MainWindow::WriteErrorLog() {
   GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof(date));
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, sizeof(time));
   app_.player->WriteErrorLog(app_.ProgramFile("errors.log"), date, time);
+}
+
+void MainWindow::SaveWhileStuck() {
+  if (!settings_read_) return;
+  PlayerSettings s = app_.settings;
+  if (playlist_restored_) s.CurrentFile = app_.playlist.CurrentIndex();
+  RegistryStore store;
+  SaveSettings(store, s);
+  if (app_.playlist.Count() > 1) WritePlaylistFile();
 }
 
 void MainWindow::WritePlaylistFile() {

@@ -82,7 +82,18 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     SetForegroundWindow(hwnd_);
   }
   void StartupDesign() override { deps_.errors.Run([this] { ChooseStartupDesign(); }); }
-  void ApplyChosenDesign() override { deps_.errors.Run([this] { ApplyDesign(); }); }
+  void ApplyChosenDesign() override {
+    deps_.errors.Run([this] {
+      if (!chosen_name_.empty() && chosen_name_ != "Default" &&
+          FindDesignEntry(entries_, chosen_name_) < 0) {
+        const std::string gone = chosen_name_;
+        ShowChosen("Default");
+        deps_.errors.Report("The design " + gone + " was not found: Default applied");
+      }
+      ApplyDesign();
+    });
+  }
+  bool ChosenDesignListed() const override { return FindDesignEntry(entries_, chosen_name_) >= 0; }
   void OpenSkinArchive(const std::string& path) override {
     deps_.errors.Run([&] { ApplySkinArchive(path); });
   }
@@ -95,7 +106,12 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
  private:
   void Report(const std::string& message) override {
     deps_.errors.Report(message);
+    // One box at a time: what fails while it is open (its loop runs this window's
+    // messages) goes to the error list only.
+    if (box_open_) return;
+    box_open_ = true;
     MessageBoxA(hwnd_, message.c_str(), "ORVANE Velmora", MB_OK | MB_ICONERROR);
+    box_open_ = false;
   }
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
@@ -282,6 +298,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
       return;
     }
     const DesignEntry e = entries_[static_cast<size_t>(i)];
+    // Until it has applied, the design is no candidate for "Set as default".
+    failed_apply_ = e.name;
     const bool had_library = libraries_->Host().Active();
     if (had_library) libraries_->Unload();
     if (e.marker != kMarkerClassic) {
@@ -299,6 +317,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
         throw;
       }
       if (loaded) {
+        failed_apply_.clear();
         deps_.libraries.playlist_window.SetLook({});
         active_library_path_ = e.marker;
         SendMessageA(GetDlgItem(main_.Handle(), ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
@@ -324,6 +343,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     }
     ShowWindow(main_.Handle(), SW_SHOW);
     core_.ShowStatus("The design " + name + " could not be loaded: " + reason);
+    // Default stands in, but the library that failed is still no candidate for a default.
+    failed_apply_ = name;
   }
 
   // Applies a design folder (a main.ini design or a classic skin) to the main window.
@@ -347,6 +368,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
       deps_.libraries.playlist_window.SetLook({});
       ApplyFolderDesign(stage, deps_.design_state, e.name);
     }
+    failed_apply_.clear();
   }
 
   std::vector<std::string> FilesOf(const std::string& name) const {
@@ -386,7 +408,9 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
 
   void SetAsDefault() {
     const int i = FindDesignEntry(entries_, chosen_name_);
-    if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone) {
+    // A design whose apply just failed would fail again at every start.
+    if (i < 0 || entries_[static_cast<size_t>(i)].marker == kMarkerNone ||
+        (!failed_apply_.empty() && entries_[static_cast<size_t>(i)].name == failed_apply_)) {
       MessageBeep(MB_OK);
       return;
     }
@@ -443,6 +467,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   std::vector<DesignEntry> entries_;  // Designbox and designdlls, entry by entry
   std::string chosen_name_;  // the name the combo box shows: typed, picked or set
   std::string active_library_path_;
+  std::string failed_apply_;  // the design whose last apply failed, until one succeeds
+  bool box_open_ = false;     // Report's message box is open
   std::unique_ptr<DesignLibraries> libraries_;
 };
 

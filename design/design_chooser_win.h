@@ -36,8 +36,12 @@ class DesignChooserControl {
   // "Loading Design ...", the list of designs and the one chosen for this run (the
   // stored one or, with "Random design on startup", a random one).
   virtual void StartupDesign() = 0;
-  // Applies the chosen design.
+  // Applies the chosen design. One that is not listed (a design library stored as the
+  // default whose file is gone) gives way to "Default", with an error that names it.
   virtual void ApplyChosenDesign() = 0;
+  // The chosen design has its entry in the list (a design library is listed only once
+  // the library scan has probed it).
+  virtual bool ChosenDesignListed() const = 0;
   // A skin archive: unpacked into Design, listed and applied.
   virtual void OpenSkinArchive(const std::string& path) = 0;
   // Program end: the design libraries let go of their modules.

@@ -44,6 +44,15 @@ std::optional<std::string> DesignLibraryHost::Probe(const std::string& path) {
       // Listed if the name was read before the fault.
     }
   } catch (...) {}
+  if (name && name->size() > kDesignNameLimit) name->resize(kDesignNameLimit);
+  if (name && name->empty()) {
+    // A library without a name is listed under its file's name, not as an empty row.
+    std::string file = path.substr(
+        path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1);
+    const size_t dot = file.rfind('.');
+    if (dot != std::string::npos && dot > 0) file.erase(dot);
+    *name = file;
+  }
   return name;
 }
 

@@ -5,6 +5,7 @@
 // tests give it fakes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +17,9 @@
 #include "design/design_sink.h"
 
 namespace velmora {
+
+// A design name taken from a library is cut to this many characters.
+inline constexpr size_t kDesignNameLimit = 255;
 
 // The notification slots of a library's header, in header order.
 enum class DesignNotification : int {
@@ -109,8 +113,9 @@ class DesignLibraryHost : public DesignSink {
   DesignLibraryHost(DesignModuleLoader& loader, DesignShell& shell, DesignSinkSlot& display);
   ~DesignLibraryHost() override;
 
-  // The chooser's probe: the library's DesignName, or nothing when it is not a design
-  // library or faults. The active library is not touched.
+  // The chooser's probe: the library's DesignName (cut to kDesignNameLimit; the file's
+  // name without folder and extension when the library names none), or nothing when it is
+  // not a design library or faults. The active library is not touched.
   std::optional<std::string> Probe(const std::string& path);
   // The chooser's preview of a library: the active one's picture, or the picture of the
   // library at `path` loaded on its own. A bitmap the caller owns; null when none.

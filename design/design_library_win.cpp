@@ -271,8 +271,13 @@ class Win32DesignModule : public DesignModule {
     if (!header_) Fail();
     const char* text = header_->DesignName;
     size_t length = 0;
-    if (text && !guard::Guarded(Owner(), [&] { length = guard::ForeignTextLength(text); })) Fail();
-    return text ? std::string(text, length) : std::string();
+    // Read within a bound: a name of megabytes (or without its terminator) is cut.
+    if (text && !guard::Guarded(Owner(),
+                                [&] { length = guard::ForeignTextLength(text, kDesignNameLimit); }))
+      Fail();
+    std::string name = text ? std::string(text, length) : std::string();
+    guard::KeepLibraryName(handle_, name);  // a message about the library can name it so
+    return name;
   }
 
   void* CopyPreview() override {

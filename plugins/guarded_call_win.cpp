@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <csignal>
+#include <map>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +18,19 @@ constexpr uint32_t kCppException = 0xE0000001u;
 constexpr uint32_t kAbort = 0xE0000003u;
 
 thread_local detail::Frame* t_top = nullptr;
+
+// The watched thread's outermost call (see CurrentWatchedCall).
+std::atomic<DWORD> g_watched_thread{0};
+std::atomic<const void*> g_call_owner{nullptr};
+std::atomic<uint32_t> g_call_serial{0};
+std::atomic<uint32_t> g_call_started{0};
+
+bool Watched(const detail::Frame* frame) {
+  return !frame->prev && g_watched_thread.load(std::memory_order_relaxed) == GetCurrentThreadId();
+}
+void CallEnds(const detail::Frame* frame) {
+  if (Watched(frame)) g_call_owner.store(nullptr);
+}
 thread_local uint32_t t_last_code = 0;
 
 bool IsFault(DWORD code) {
@@ -115,8 +131,9 @@ const void* InnermostCallerOutsideTheSystem(const CONTEXT* fault, const detail::
 
 // First chance: the fault is the guarded library's own.
 bool BelongsToTheCall(const detail::Frame* frame, const EXCEPTION_RECORD* record) {
+  // Reading (or filling in) memory the library handed over: its pointer was bad.
   if (frame->reading && record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION &&
-      record->NumberParameters >= 2 && record->ExceptionInformation[0] == 0 &&
+      record->NumberParameters >= 2 && record->ExceptionInformation[0] != 8 &&
       record->ExceptionInformation[1] >=
           (reinterpret_cast<uintptr_t>(frame->reading) & ~uintptr_t{0xFFF})) {
     return true;
@@ -209,13 +226,22 @@ void Enter(Frame* frame, Owner owner) {
   frame->seh_head = SehHead();
   frame->code = 0;
   t_top = frame;
+  if (Watched(frame) && owner.code) {
+    g_call_started.store(GetTickCount());
+    g_call_serial.fetch_add(1);
+    g_call_owner.store(owner.code);
+  }
 }
 
-void Leave(Frame* frame) { t_top = frame->prev; }
+void Leave(Frame* frame) {
+  CallEnds(frame);
+  t_top = frame->prev;
+}
 
 void Recover(Frame* frame) {
   // Handler records of the abandoned frames lie below the stack pointer now.
   SetSehHead(frame->seh_head);
+  CallEnds(frame);
   t_top = frame->prev;
   t_last_code = frame->code;
   // The C runtime resets a signal to its default before calling the handler.
@@ -231,12 +257,81 @@ void NoteException(Frame* frame) {
 
 uint32_t LastFaultCode() { return t_last_code; }
 
+namespace {
+std::mutex g_names_mutex;
+std::map<std::string, std::string>& KeptNames() {
+  static std::map<std::string, std::string> names;  // lower-case path: name
+  return names;
+}
+std::string LowerPath(std::string path) {
+  if (!path.empty()) CharLowerBuffA(&path[0], static_cast<DWORD>(path.size()));
+  return path;
+}
+}  // namespace
+
+void KeepLibraryName(const void* module, const std::string& name) {
+  char path[MAX_PATH * 2];
+  const DWORD n =
+      GetModuleFileNameA(static_cast<HMODULE>(const_cast<void*>(module)), path, sizeof path);
+  if (n == 0 || n >= sizeof path || name.empty()) return;
+  std::lock_guard<std::mutex> lock(g_names_mutex);
+  KeptNames()[LowerPath(std::string(path, n))] = name;
+}
+
+std::string KeptLibraryName(const std::string& path) {
+  std::lock_guard<std::mutex> lock(g_names_mutex);
+  const auto it = KeptNames().find(LowerPath(path));
+  return it == KeptNames().end() ? std::string() : it->second;
+}
+
+void WatchCallsOnThisThread() { g_watched_thread.store(GetCurrentThreadId()); }
+
+bool CurrentWatchedCall(WatchedCall* call) {
+  // The owner last: a call that ends meanwhile shows as none or as the next call.
+  const uint32_t serial = g_call_serial.load();
+  const uint32_t started = g_call_started.load();
+  const void* owner = g_call_owner.load();
+  if (!owner || serial != g_call_serial.load()) return false;
+  call->owner = owner;
+  call->serial = serial;
+  call->started_ms = started;
+  return true;
+}
+
 size_t ForeignTextLength(const char* text) {
   detail::Frame* frame = t_top;
   if (frame) frame->reading = text;
   const size_t length = std::strlen(text);
   if (frame) frame->reading = nullptr;
   return length;
+}
+
+size_t ForeignTextLength(const char* text, size_t limit) {
+  detail::Frame* frame = t_top;
+  if (frame) frame->reading = text;
+  const volatile char* p = text;
+  size_t length = 0;
+  while (length < limit && p[length] != '\0') ++length;
+  if (frame) frame->reading = nullptr;
+  return length;
+}
+
+void ForeignRead(void* to, const void* foreign, size_t size) {
+  detail::Frame* frame = t_top;
+  if (frame) frame->reading = foreign;
+  const volatile unsigned char* from = static_cast<const unsigned char*>(foreign);
+  auto* out = static_cast<unsigned char*>(to);
+  for (size_t i = 0; i < size; ++i) out[i] = from[i];
+  if (frame) frame->reading = nullptr;
+}
+
+void ForeignWrite(void* foreign, const void* from, size_t size) {
+  detail::Frame* frame = t_top;
+  if (frame) frame->reading = foreign;
+  volatile unsigned char* out = static_cast<unsigned char*>(foreign);
+  const auto* in = static_cast<const unsigned char*>(from);
+  for (size_t i = 0; i < size; ++i) out[i] = in[i];
+  if (frame) frame->reading = nullptr;
 }
 
 std::string DescribeFault(uint32_t code) {

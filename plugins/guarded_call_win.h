@@ -50,6 +50,23 @@ void NoteException(Frame* frame);
 
 }  // namespace detail
 
+// The thread whose guarded calls a watchdog may ask about (the window thread). Calls on
+// other threads are not recorded.
+void WatchCallsOnThisThread();
+// The outermost guarded call the watched thread is inside now. `serial` tells one call
+// from the next; `started_ms` is GetTickCount at its start. False when it is inside none
+// (or inside one whose library is not known: the start-up of a library being loaded).
+struct WatchedCall {
+  const void* owner = nullptr;
+  uint32_t serial = 0;
+  uint32_t started_ms = 0;
+};
+bool CurrentWatchedCall(WatchedCall* call);
+// The name a library goes by for the user (a design library's DesignName), kept by the
+// file it was loaded from, for a message that names it; "" when none was kept. Any thread.
+void KeepLibraryName(const void* module, const std::string& name);
+std::string KeptLibraryName(const std::string& path);
+
 // The exception code of the last failure caught on this thread (0xE0000001 for a C++
 // exception that came through, 0xE0000003 for an aborted runtime).
 uint32_t LastFaultCode();
@@ -59,6 +76,14 @@ std::string DescribeFault(uint32_t code);
 // strlen of text that the guarded library returned: a bad pointer is a fault of the
 // guarded call. Only inside a guarded body.
 size_t ForeignTextLength(const char* text);
+// The same, looking at no more than `limit` characters: text without its terminator is cut
+// there instead of being read on into whatever follows it.
+size_t ForeignTextLength(const char* text, size_t limit);
+// Copies `size` bytes from or to memory that the guarded library handed over (its records,
+// the fields the player fills in): a bad pointer is a fault of the guarded call, not of the
+// player. Only inside a guarded body.
+void ForeignRead(void* to, const void* foreign, size_t size);
+void ForeignWrite(void* foreign, const void* from, size_t size);
 
 template <typename Fn, typename... Args>
 __attribute__((noinline)) bool Guarded(Owner owner, Fn&& fn, Args&&... args) noexcept {

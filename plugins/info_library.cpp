@@ -38,7 +38,8 @@ void InfoLibrary::Show(const std::string& name,
                   {InfoField::files, support}, {InfoField::version, version}};
     for (const auto& step : kOrder) {
       if (!entries_[step.slot]) throw PluginFault("missing entry");
-      const std::string text = modules.CallText(entries_[step.slot]);
+      std::string text = modules.CallText(entries_[step.slot]);
+      if (text.size() > kPluginNameLimit) text.resize(kPluginNameLimit);
       if (fill) fill(step.field, text);
     }
   } catch (...) {

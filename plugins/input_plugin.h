@@ -45,6 +45,13 @@ class PluginFault : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The library itself faulted inside the call (an access violation and the like, a bad
+// pointer it handed back): calling it again with the same arguments faults again.
+class PluginCrashed : public PluginFault {
+ public:
+  using PluginFault::PluginFault;
+};
+
 class InputPlugin {
  public:
   virtual ~InputPlugin() = default;

@@ -4,6 +4,7 @@
 // layer implements every call under a fault guard; unit tests use a fake.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,11 @@
 namespace velmora {
 
 using ModuleHandle = void*;  // null: none
+
+// Text results are read within a bound when they are copied in (text without its
+// terminator is cut there); names and descriptions are cut further to the second.
+inline constexpr size_t kPluginTextLimit = 1024;
+inline constexpr size_t kPluginNameLimit = 255;
 using EntryAddress = void*;  // null: absent
 
 class ModuleSystem {

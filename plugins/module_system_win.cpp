@@ -37,11 +37,13 @@ VELMORA_THUNK void ThunkPoint(EntryAddress e, int32_t x, int32_t y) {
 }
 
 [[noreturn]] void Fail() {
-  throw PluginFault("The plug-in failed: " + guard::DescribeFault(guard::LastFaultCode()));
+  throw PluginCrashed("The plug-in failed: " + guard::DescribeFault(guard::LastFaultCode()));
 }
 
 // Text handed back by a library is measured and copied while still under the guard, so a
 // bad pointer is the library's fault here and not a crash later in the player.
+// Each is read within a bound: text without its terminator (or of megabytes) is cut there
+// instead of being read on until a fault.
 struct TextResult {
   const char* text = nullptr;
   size_t length = 0;
@@ -52,7 +54,7 @@ void CopyText(TextResult& r) {
     r.out->clear();
     return;
   }
-  r.length = guard::ForeignTextLength(r.text);
+  r.length = guard::ForeignTextLength(r.text, kPluginTextLimit);
   r.out->assign(r.text, r.length);
 }
 

@@ -26,6 +26,9 @@ class PluginSystem {
   // The scan itself (first tick of the options window's Enjoy timer). Runs once.
   virtual void ScanLibraryFolder() = 0;
   virtual bool ScanDone() const = 0;
+  // The scan leaves the library at `full_path` out (not loaded, not listed, not handed
+  // on): one that did not answer when the program was last ended.
+  virtual void SkipInScan(const std::string& full_path) = 0;
 
   virtual const std::vector<std::string>& Dlls() const = 0;
   // Filter of the open dialog in "Name|patterns|..." form.

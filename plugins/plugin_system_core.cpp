@@ -1,5 +1,8 @@
 #include "plugins/plugin_system_core.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <utility>
 
 namespace velmora {
@@ -47,8 +50,19 @@ void PluginSystemCore::ScanLibraryFolder() {
   try {
     names = modules_.ListLibraryFiles(folder);
   } catch (...) {}
+  // Compared by file name: every library of the scan lies in the one folder, however its
+  // path was spelled when it was recorded.
+  const auto lower = [](const std::string& path) {
+    std::string text = path.substr(
+        path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1);
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
   for (const auto& name : names) {
     const std::string full_path = folder + name;
+    if (std::any_of(skipped_.begin(), skipped_.end(),
+                    [&](const std::string& s) { return lower(s) == lower(full_path); }))
+      continue;
     const ModuleHandle module = modules_.Load(full_path);
     const EntryAddress extension = module ? modules_.Resolve(module, "extension") : nullptr;
     if (extension) {

@@ -31,6 +31,7 @@ class PluginSystemCore : public PluginSystem {
   void StartLibraryScan(const std::string& program_folder) override;
   void ScanLibraryFolder() override;
   bool ScanDone() const override { return scan_done_; }
+  void SkipInScan(const std::string& full_path) override { skipped_.push_back(full_path); }
   const std::vector<std::string>& Dlls() const override { return dlls_; }
   std::string OpenDialogFilter() const override { return filter_; }
   void ReleaseInfoLibrary() override { info_.Release(); }
@@ -58,6 +59,7 @@ class PluginSystemCore : public PluginSystem {
   PluginListsView* view_ = nullptr;
   bool scan_armed_ = false;
   bool scan_done_ = false;
+  std::vector<std::string> skipped_;  // full paths the scan leaves out
 };
 
 }  // namespace velmora

@@ -25,13 +25,15 @@ bool VisHost::WalkModules(VisLibraries::Handle library,
                           const std::function<bool(int index, VisModule* module)>& visit) {
   const VisGetHeaderFn entry = deps_.libraries.HeaderEntry(library);
   if (!entry) return false;
-  VisGetModuleFn get_module = nullptr;
+  // The header is the library's memory: copied under the guard, so a bad pointer fails
+  // the library instead of the player.
+  VisHeader header{};
   if (!deps_.libraries.Guarded(library, [&] {
-        VisHeader* header = entry();
-        get_module = header ? header->getModule : nullptr;
+        if (VisHeader* h = entry()) deps_.libraries.Read(&header, h, sizeof header);
       })) {
     return false;
   }
+  const VisGetModuleFn get_module = header.getModule;
   if (!get_module) return true;  // a header without modules
   // A library that never returns null is cut off: nobody lists a thousand modules.
   for (int index = 0; index < 1000; ++index) {
@@ -42,17 +44,24 @@ bool VisHost::WalkModules(VisLibraries::Handle library,
   return true;
 }
 
-bool VisHost::ModuleName(VisLibraries::Handle library, VisModule* module, std::string* name) {
-  const char* text = nullptr;
+bool VisHost::ReadText(VisLibraries::Handle library, const char* const* field, std::string* text) {
+  char copy[kVisNameLimit + 1];
   size_t length = 0;
   if (!deps_.libraries.Guarded(library, [&] {
-        text = module->description;
-        length = text ? deps_.libraries.TextLength(text) : 0;
+        const char* pointer = nullptr;
+        deps_.libraries.Read(&pointer, field, sizeof pointer);
+        if (!pointer) return;
+        length = deps_.libraries.TextLength(pointer, kVisNameLimit);
+        deps_.libraries.Read(copy, pointer, length);
       })) {
     return false;
   }
-  name->assign(text ? text : "", length);
+  text->assign(copy, length);
   return true;
+}
+
+bool VisHost::ModuleName(VisLibraries::Handle library, VisModule* module, std::string* name) {
+  return ReadText(library, &module->description, name);
 }
 
 bool VisHost::Describe(const std::string& path, std::string* description) {
@@ -60,14 +69,10 @@ bool VisHost::Describe(const std::string& path, std::string* description) {
   if (!library) return false;
   bool found = false;
   if (const VisGetHeaderFn entry = deps_.libraries.HeaderEntry(library)) {
-    const char* text = nullptr;
-    size_t length = 0;
-    found = deps_.libraries.Guarded(library, [&] {
-      VisHeader* header = entry();
-      text = header ? header->description : nullptr;
-      length = text ? deps_.libraries.TextLength(text) : 0;
-    });
-    if (found) description->assign(text ? text : "", length);
+    VisHeader* header = nullptr;
+    found = deps_.libraries.Guarded(library, [&] { header = entry(); });
+    description->clear();
+    if (found && header) found = ReadText(library, &header->description, description);
   }
   deps_.libraries.Release(library);
   return found;
@@ -113,67 +118,77 @@ bool VisHost::Configure(const std::string& path, const std::string& module_name,
   if (!module) return false;
   bool called = false;
   deps_.libraries.Guarded(library, [&] {
-    module->hwndParent = parent;
-    module->hDllInstance = library;
-    if (module->Config) {
+    WriteHostFields(module, parent, library);
+    VisConfigFn config = nullptr;
+    deps_.libraries.Read(&config, &module->Config, sizeof config);
+    if (config) {
       called = true;
-      module->Config(module);
+      config(module);
     }
   });
   return called;
 }
 
-void VisHost::Start(const std::string& path, const std::string& module_name, void* parent) {
-  if (path.empty() || running_) return;
+void VisHost::WriteHostFields(VisModule* module, void* parent, VisLibraries::Handle library) {
+  void* instance = library;
+  deps_.libraries.Write(&module->hwndParent, &parent, sizeof parent);
+  deps_.libraries.Write(&module->hDllInstance, &instance, sizeof instance);
+}
+
+bool VisHost::Start(const std::string& path, const std::string& module_name, void* parent) {
+  if (path.empty() || running_) return true;
   const VisLibraries::Handle library = deps_.libraries.Load(path);
-  if (!library) return;
+  if (!library) return true;
   library_ = library;
   running_ = true;  // from here on the run counts as started, whatever the library offers
   VisModule* module = FindModule(library, module_name);
-  if (!module) return;
+  if (!module) return true;
   module_ = module;
   VisInitFn init = nullptr;
   if (!deps_.libraries.Guarded(library, [&] {
-        module->hwndParent = parent;
-        module->hDllInstance = library;
-        init = module->Init;
+        WriteHostFields(module, parent, library);
+        deps_.libraries.Read(&init, &module->Init, sizeof init);
       })) {
-    return;
+    module_ = nullptr;  // a record that cannot be filled in is not rendered or quit
+    return true;
   }
-  if (!init) return;
-  // Init's result is not examined; a fault in it is the library's own.
-  deps_.libraries.Guarded(library, [&] { init(module); });
+  if (!init) return true;
+  // A module whose Init faults or answers non-zero did not start: it is neither rendered
+  // nor quit, and the run ends here.
+  int32_t result = -1;
+  if (!deps_.libraries.Guarded(library, [&] { result = init(module); }) || result != 0) {
+    module_ = nullptr;
+    deps_.libraries.Release(library);
+    library_ = nullptr;
+    running_ = false;
+    return false;
+  }
   deps_.levels.Open();
   levels_open_ = true;
-  {
-    std::lock_guard<std::mutex> lock(stop_mutex_);
-    stop_requested_ = false;
-  }
-  worker_done_ = false;
+  run_ = std::make_shared<RunControl>();
   ++run_number_;
-  worker_ = std::thread([this, module] { WorkerBody(module); });
+  worker_ = std::thread([this, module, run = run_] {
+    RenderUntilStopped(module, *run);
+    run->done = true;
+  });
+  return true;
 }
 
-bool VisHost::WaitForStop(int ms) {
-  std::unique_lock<std::mutex> lock(stop_mutex_);
+bool VisHost::RunControl::WaitForStop(int ms) {
+  std::unique_lock<std::mutex> lock(mutex);
   if (ms > 0)
-    stop_changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stop_requested_; });
-  return stop_requested_;
+    changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stop_requested; });
+  return stop_requested;
 }
 
-void VisHost::WorkerBody(VisModule* module) {
-  RenderUntilStopped(module);
-  worker_done_ = true;
-}
-
-void VisHost::RenderUntilStopped(VisModule* module) {
+void VisHost::RenderUntilStopped(VisModule* module, RunControl& run) {
   const VisLibraries::Handle library = library_;
-  while (!WaitForStop(0)) {
+  while (!run.WaitForStop(0)) {
     // A reading first; when the meter gives none, try again shortly, and give up as soon
     // as a stop is requested (a meter that can never be read must not hold Stop up).
     int32_t left = 0, right = 0;
     while (!deps_.levels.Read(&left, &right)) {
-      if (WaitForStop(kLevelRetryMs)) return;
+      if (run.WaitForStop(kLevelRetryMs)) return;
     }
     // The sound itself when it is offered: made here, copied into the module below.
     int16_t sound[2][576];
@@ -183,15 +198,13 @@ void VisHost::RenderUntilStopped(VisModule* module) {
     if (with_sound) FillFromSamples(made, sound, count);
     VisRenderFn render = nullptr;
     int32_t delay = 0;
+    if (!with_sound) FillWaveformFromLevels(made, left, right);
     const bool filled = deps_.libraries.Guarded(library, [&] {
-      if (with_sound) {
-        std::memcpy(module->waveformData, made.waveformData, sizeof made.waveformData);
-        std::memcpy(module->spectrumData, made.spectrumData, sizeof made.spectrumData);
-      } else {
-        FillWaveformFromLevels(*module, left, right);
-      }
-      render = module->Render;
-      delay = module->delayMs;
+      deps_.libraries.Write(module->waveformData, made.waveformData, sizeof made.waveformData);
+      if (with_sound)
+        deps_.libraries.Write(module->spectrumData, made.spectrumData, sizeof made.spectrumData);
+      deps_.libraries.Read(&render, &module->Render, sizeof render);
+      deps_.libraries.Read(&delay, &module->delayMs, sizeof delay);
     });
     // Render's result is not examined; a fault in it ends this run.
     if (!filled || (render && !deps_.libraries.Guarded(library, [&] { render(module); }))) {
@@ -201,32 +214,53 @@ void VisHost::RenderUntilStopped(VisModule* module) {
     // The module's pause after each render (a stop ends it early); a module without a
     // Render entry is not polled flat out either.
     const int32_t pause = render ? delay : std::max<int32_t>(delay, kLevelRetryMs);
-    if (WaitForStop(std::min<int32_t>(std::max<int32_t>(pause, 0), 60000))) return;
+    if (run.WaitForStop(std::min<int32_t>(std::max<int32_t>(pause, 0), 60000))) return;
   }
 }
 
-void VisHost::Stop() {
+bool VisHost::Stop() {
+  bool ended = true;
   if (worker_.joinable()) {
+    const std::shared_ptr<RunControl> run = run_;
     {
-      std::lock_guard<std::mutex> lock(stop_mutex_);
-      stop_requested_ = true;
+      std::lock_guard<std::mutex> lock(run->mutex);
+      run->stop_requested = true;
     }
-    stop_changed_.notify_all();
+    run->changed.notify_all();
     // The worker may be inside Render, sending a message to a window of this thread:
-    // let such messages through while waiting.
-    if (deps_.wait_for_worker) deps_.wait_for_worker([this] { return worker_done_.load(); });
-    worker_.join();
+    // let such messages through while waiting. A Render that does not return within the
+    // second is not waited for.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopWaitMs);
+    const auto finished = [&] {
+      return run->done.load() || std::chrono::steady_clock::now() >= deadline;
+    };
+    if (deps_.wait_for_worker) {
+      deps_.wait_for_worker(finished);
+    } else {
+      while (!finished()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (run->done) {
+      worker_.join();
+    } else {
+      worker_.detach();
+      ended = false;
+    }
   }
   if (levels_open_) {
     levels_open_ = false;
     deps_.levels.Close();
   }
-  if (library_) {
+  if (library_ && !ended) {
+    // Its thread may still be inside the library: no Quit, no release.
+    abandoned_.push_back(library_);
+  } else if (library_) {
     // Quit gets the record the module was initialised and rendered with: the module may
     // keep its state there (userData).
     if (VisModule* module = module_) {
       VisQuitFn quit = nullptr;
-      if (deps_.libraries.Guarded(library_, [&] { quit = module->Quit; }) && quit)
+      if (deps_.libraries.Guarded(
+              library_, [&] { deps_.libraries.Read(&quit, &module->Quit, sizeof quit); }) &&
+          quit)
         deps_.libraries.Guarded(library_, [&] { quit(module); });
     }
     deps_.libraries.Release(library_);
@@ -234,6 +268,7 @@ void VisHost::Stop() {
   library_ = nullptr;
   module_ = nullptr;
   running_ = false;
+  return ended;
 }
 
 }  // namespace velmora

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -36,10 +37,17 @@ class VisLibraries {
   // Runs `call` (which calls into `library`): false when the library faulted in it. May
   // run on any thread. Keep the body small: it works on plain values.
   virtual bool Guarded(Handle library, const std::function<void()>& call) = 0;
-  // strlen of text the library handed out; only inside a Guarded body (a bad pointer is
-  // the library's fault).
-  virtual size_t TextLength(const char* text) = 0;
+  // The length of text the library handed out, looking at no more than `limit`
+  // characters; only inside a Guarded body (a bad pointer is the library's fault).
+  virtual size_t TextLength(const char* text, size_t limit) = 0;
+  // Copies from or to a record the library handed out; only inside a Guarded body (a bad
+  // pointer is the library's fault, not the player's).
+  virtual void Read(void* to, const void* record, size_t size) = 0;
+  virtual void Write(void* record, const void* from, size_t size) = 0;
 };
+
+// Descriptions taken from a library are cut to this many characters.
+inline constexpr size_t kVisNameLimit = 255;
 
 // Where a run takes the levels it fills the waveform with (the program's peak meter).
 class VisLevels {
@@ -66,6 +74,8 @@ void FillWaveformFromLevels(VisModule& module, int32_t left, int32_t right);
 // How long the worker waits between two attempts to read the levels when a reading
 // failed (a stop request ends the wait at once).
 inline constexpr int kLevelRetryMs = 5;
+// How long Stop waits for the worker to end before leaving it behind.
+inline constexpr int kStopWaitMs = 1000;
 
 class VisHost {
  public:
@@ -97,11 +107,14 @@ class VisHost {
 
   // A run of `module` of `path` (see Running). Nothing happens when `path` is empty or
   // cannot be loaded. A library with no header, no such module or no Init still counts as
-  // running, without a worker.
-  void Start(const std::string& path, const std::string& module, void* parent);
+  // running, without a worker. A module whose Init faults or answers non-zero does not
+  // run at all (no Render, no Quit; the library is released): false then.
+  bool Start(const std::string& path, const std::string& module, void* parent);
   // Ends the worker (waiting for it, however the meter fares), calls Quit with the record
-  // the module was rendered with and releases the library.
-  void Stop();
+  // the module was rendered with and releases the library. A worker that has not ended
+  // a second after the request (inside a Render that does not return) is left behind:
+  // the module is not quit and its library stays loaded for good; false then.
+  bool Stop();
 
   bool Running() const { return running_; }
   bool WorkerActive() const { return worker_.joinable(); }
@@ -117,11 +130,23 @@ class VisHost {
   bool WalkModules(VisLibraries::Handle library,
                    const std::function<bool(int index, VisModule* module)>& visit);
   bool ModuleName(VisLibraries::Handle library, VisModule* module, std::string* name);
+  // The text a field of a library's record points to, cut to kVisNameLimit; "" for null.
+  bool ReadText(VisLibraries::Handle library, const char* const* field, std::string* text);
+  // hwndParent and hDllInstance; only inside a Guarded body.
+  void WriteHostFields(VisModule* module, void* parent, VisLibraries::Handle library);
   VisModule* FindModule(VisLibraries::Handle library, const std::string& name);
-  void WorkerBody(VisModule* module);
-  void RenderUntilStopped(VisModule* module);
-  // Waits `ms` or until a stop is requested; true when a stop was requested.
-  bool WaitForStop(int ms);
+  struct RunControl;
+  void RenderUntilStopped(VisModule* module, RunControl& run);
+  // What the worker shares with the host; the worker holds its own reference, so a worker
+  // left behind inside Render finds it still there when Render returns.
+  struct RunControl {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool stop_requested = false;
+    std::atomic<bool> done{false};
+    // Waits `ms` or until a stop is requested; true when a stop was requested.
+    bool WaitForStop(int ms);
+  };
 
   Deps deps_;
   bool running_ = false;
@@ -132,10 +157,9 @@ class VisHost {
   std::vector<VisLibraries::Handle> configured_;  // kept loaded for their Config windows
 
   std::thread worker_;
-  std::mutex stop_mutex_;
-  std::condition_variable stop_changed_;
-  bool stop_requested_ = false;
-  std::atomic<bool> worker_done_{false};
+  std::shared_ptr<RunControl> run_;
+  // Libraries whose worker was left inside Render: never released while it may be there.
+  std::vector<VisLibraries::Handle> abandoned_;
 };
 
 }  // namespace velmora

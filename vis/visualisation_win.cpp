@@ -53,7 +53,15 @@ class Win32VisLibraries : public VisLibraries {
   bool Guarded(Handle library, const std::function<void()>& call) override {
     return guard::Guarded(guard::Owner{library}, [&] { call(); });
   }
-  size_t TextLength(const char* text) override { return guard::ForeignTextLength(text); }
+  size_t TextLength(const char* text, size_t limit) override {
+    return guard::ForeignTextLength(text, limit);
+  }
+  void Read(void* to, const void* record, size_t size) override {
+    guard::ForeignRead(to, record, size);
+  }
+  void Write(void* record, const void* from, size_t size) override {
+    guard::ForeignWrite(record, from, size);
+  }
 
  private:
   std::unique_ptr<ModuleSystem> modules_ = CreateWin32ModuleSystem();
@@ -163,13 +171,19 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
   void StartOrStop() override {
     MessageBoxA(deps_.main_window, kStartStopMessage, kBoxCaption, MB_OK);
     if (host_.Running())
-      host_.Stop();
-    else
-      host_.Start(choices_.ChosenLibrary(), choices_.ChosenModule(), hwnd());
+      StopAndTell();
+    else if (!host_.Start(choices_.ChosenLibrary(), choices_.ChosenModule(), hwnd()))
+      deps_.errors.Report("Visualisation not started: the module failed in Init");
   }
 
   void StopRunning() override {
-    if (host_.Running()) host_.Stop();
+    if (host_.Running()) StopAndTell();
+  }
+
+  void StopAndTell() {
+    if (!host_.Stop())
+      deps_.errors.Report(
+          "Visualisation stopped: the module does not return from Render and was left behind");
   }
 
   void AddLibrary(const std::string& path) {

@@ -160,6 +160,25 @@ TEST(Guard, RecoversTheFaultsOfTheOwnersCode) {
   for (int i = 0; i < 200; ++i) ASSERT_FALSE(guard::Guarded(self, WriteThrough, nullptr));
 }
 
+// Records and texts a library hands over are read (and filled in) by the player's own code:
+// a bad pointer there is the library's fault, for a call owned by any other library.
+TEST(Guard, ReadsOfWhatALibraryHandedOverAreItsFaults) {
+  const guard::Owner other{reinterpret_cast<const void*>(&GetTickCount)};
+  char copy[16] = "";
+  for (uintptr_t bad : {uintptr_t{0x40}, static_cast<uintptr_t>(0xdead0000beefULL)}) {
+    void* pointer = reinterpret_cast<void*>(bad);
+    EXPECT_FALSE(guard::Guarded(other, [&] { guard::ForeignRead(copy, pointer, 8); }));
+    EXPECT_FALSE(guard::Guarded(other, [&] { guard::ForeignWrite(pointer, copy, 8); }));
+  }
+  // Unterminated text is read up to the bound only.
+  const char unterminated[4] = {'a', 'b', 'c', 'd'};
+  size_t length = 0;
+  EXPECT_TRUE(guard::Guarded(other, [&] { length = guard::ForeignTextLength(unterminated, 3); }));
+  EXPECT_EQ(length, 3u);
+  EXPECT_TRUE(guard::Guarded(other, [&] { guard::ForeignRead(copy, unterminated, 4); }));
+  EXPECT_EQ(std::string(copy, 4), "abcd");
+}
+
 // A window of the player that receives its messages while a library's modal loop runs.
 class PlayerWindow {
  public:

@@ -22,6 +22,7 @@ using namespace audio;
 
 constexpr char kStartStop[] = "Not already working ... just showing ...";
 constexpr char kProbeName[] = "Velmora visualisation probe";
+constexpr DWORD kSecond = 1000;
 
 struct VisFolder {
   explicit VisFolder(const std::string& vis_ini) {
@@ -350,6 +351,94 @@ TEST(VisHost, TheShippedScopeDrawsWhileATrackPlays) {
 
   ASSERT_TRUE(StartOrStop(player, main));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(scope); })) << "Quit closes its window";
+  EXPECT_TRUE(player.Close());
+}
+
+// Libraries that hand over bad pointers (a header or module record at 0x40 or at an address
+// that is no address at all) or a description of 1.5 MB: the player lists what it can,
+// keeps answering, and a module whose Init fails does not run.
+TEST(VisHost, BadRecordsLongNamesAndAFailingInitAreTheLibrarysOwnFaults) {
+  VisFolder vis("delay_ms=10\ninit_result=1\n");
+  vis.folder.AddPlugin("visprobe.dll", "visheader.dll", "header=0xdead0000beef\nlog=a.log\n");
+  vis.folder.AddPlugin("visprobe.dll", "vislow.dll", "header=0x40\nlog=b.log\n");
+  vis.folder.AddPlugin("visprobe.dll", "vismodule.dll",
+                       "module=0x40\ndescription=Bad modules\nlog=c.log\n");
+  vis.folder.AddPlugin("visprobe.dll", "vislong.dll", "description_length=1500000\nlog=d.log\n");
+  PlayerProcess player;
+  HWND main = StartPlaying(player, vis);
+  ASSERT_TRUE(main);
+  HWND options = ShowVisualisationPage(player, main);
+  ASSERT_TRUE(options);
+  const std::vector<std::string> rows = ListItems(options, ids::Dlllist);
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), kProbeName), 1) << "bad headers are not listed";
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), std::string(255, 'd')), 1)
+      << "a long description is cut to 255 characters";
+  const auto bad_modules = std::find(rows.begin(), rows.end(), "Bad modules");
+  ASSERT_NE(bad_modules, rows.end());
+  SelectRow(options, ids::Dlllist, LB_SETCURSEL, LBN_SELCHANGE,
+            static_cast<int>(bad_modules - rows.begin()));
+  EXPECT_TRUE(ComboItems(options).empty());
+
+  // Init answers 1: the module is neither rendered nor quit, and the user is told.
+  ChooseModule(options, 0);
+  ASSERT_TRUE(StartOrStop(player, main));
+  ASSERT_TRUE(WaitUntil([&] { return vis.Lines("init").size() == 1; }));
+  EXPECT_TRUE(WaitUntil([&] {
+    return Status(main).find("Visualisation not started") != std::string::npos;
+  })) << Status(main);
+  EXPECT_TRUE(vis.Lines("render").empty());
+  EXPECT_TRUE(vis.Lines("quit").empty());
+  EXPECT_TRUE(player.Close());
+}
+
+// A Render that never returns: Stop comes back within a second, says so, and neither quits
+// the module nor releases its library; the exit is not held up either.
+TEST(VisHost, StopLeavesARenderThatNeverReturnsBehind) {
+  VisFolder vis("delay_ms=10\nhang=render\n");
+  PlayerProcess player;
+  HWND main = StartPlaying(player, vis);
+  ASSERT_TRUE(main);
+  HWND options = ShowVisualisationPage(player, main);
+  ASSERT_TRUE(options);
+  ChooseModule(options, 0);
+  WaitUntil([&] { return Status(main).rfind("http", 0) == 0; }, 8000);
+  const auto answer_box = [&] {
+    if (!WaitUntil([&] { return !MessageBoxesSaying(player, kStartStop).empty(); })) return false;
+    // The box's loop ends at its next message: a null message follows the answer at once.
+    const HWND box = MessageBoxesSaying(player, kStartStop)[0];
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_NULL, 0, 0);
+    return true;
+  };
+  // What the message box itself takes to go here: from the answer to the start's Init.
+  PostMessageA(main, WM_COMMAND, main_menu::kVisualisationPlugin, 0);
+  ASSERT_TRUE(answer_box());
+  const DWORD start_answered = GetTickCount();
+  ASSERT_TRUE(WaitUntil([&] { return vis.Lines("init").size() == 1; }));
+  const DWORD box_ms = GetTickCount() - start_answered;
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> log = vis.Log();
+    return std::find(log.begin(), log.end(), "render 0 hang") != log.end();
+  }));
+  const size_t before_stop = vis.Log().size();
+
+  PostMessageA(main, WM_COMMAND, main_menu::kVisualisationPlugin, 0);
+  ASSERT_TRUE(answer_box());
+  const DWORD answered = GetTickCount();
+  ASSERT_TRUE(WaitUntil([&] {
+    return Status(main).find("does not return from Render") != std::string::npos;
+  })) << Status(main);
+  const DWORD took = GetTickCount() - answered;
+  std::printf("stop came back %lu ms after the answer (Init came %lu ms after the start's)\n",
+              static_cast<unsigned long>(took), static_cast<unsigned long>(box_ms));
+  EXPECT_LT(took, box_ms + 1000u + kSecond) << "the stop itself takes about a second";
+  EXPECT_TRUE(vis.Lines("quit").empty()) << "no Quit while Render may be running";
+  const std::vector<std::string> log = vis.Log();
+  EXPECT_EQ(
+      std::find(log.begin() + static_cast<std::ptrdiff_t>(before_stop), log.end(), "detach free"),
+      log.end())
+      << "the library is not released";
+  EXPECT_TRUE(IsControlEnabled(main, ids::stopbut)) << "the player plays on";
   EXPECT_TRUE(player.Close());
 }
 

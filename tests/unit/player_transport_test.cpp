@@ -26,6 +26,16 @@ TEST(PlayerLoad, ScaleMaximumAndTotalTimeFollowTheLength) {
     EXPECT_EQ(rig.window.position_max, c.max) << c.length;
     EXPECT_EQ(rig.window.total_time, c.total) << c.length;
   }
+  // A plug-in that answers no real length (the largest number, a negative one) shows none;
+  // two hours are two hours.
+  for (const auto& [length, total] :
+       {std::pair<int32_t, const char*>{INT32_MAX, "00:00"}, {-1, "00:00"}, {7200000, "120:00"}}) {
+    PlayerRig rig;
+    rig.AddFiles({"a.mp3"});
+    rig.plugin.length_ms = length;
+    ASSERT_TRUE(rig.player->LoadFile("C:\\Music\\a.mp3"));
+    EXPECT_EQ(rig.window.total_time, total) << length;
+  }
 }
 
 TEST(PlayerLoad, ShowsTheFileEverywhere) {
@@ -168,6 +178,17 @@ TEST(PlayerPlay, ElevenFailedLoadsSkipToTheNextTrack) {
   EXPECT_TRUE(rig.window.Has("Failed loading the file ... Skipping"));
   EXPECT_EQ(rig.playlist.CurrentIndex(), 1);
   EXPECT_EQ(rig.plugin.play_args, (std::vector<std::string>{"good.mp3"}));
+}
+
+TEST(PlayerPlay, AFileWhoseLoadFaultsInThePlugInIsSkippedWithoutRetries) {
+  PlayerRig rig;
+  rig.AddFiles({"bad.mp3", "worse.mp3"});
+  rig.plugin.load_crashes = true;
+  rig.player->Play();
+  EXPECT_EQ(rig.plugin.load_args,
+            (std::vector<std::string>{"C:\\Music\\bad.mp3", "C:\\Music\\worse.mp3"}));
+  EXPECT_TRUE(rig.window.Has("No playable file in playlist !"));
+  EXPECT_TRUE(rig.plugin.play_args.empty());
 }
 
 TEST(PlayerPlay, ANothingLoadsPlaylistGivesUpInsteadOfLoopingForEver) {

@@ -348,6 +348,19 @@ TEST_F(ScanTest, SortsLibrariesBuildsTheTableAndRunsOnce) {
   EXPECT_EQ(core->CurrentName(), "b.dll");
 }
 
+TEST_F(ScanTest, ALibraryToSkipIsNeitherLoadedListedNorHandedOn) {
+  modules.Add("a.dll", FakeModules::AllEntries()).extension_text = "MP3";
+  modules.Add("b.dll", FakeModules::AllEntries()).extension_text = "OGG";
+  modules.listing = {"a.dll", "B.DLL", "hung.dll"};
+  Make();
+  core->SkipInScan("D:/elsewhere/b.dll");
+  core->SkipInScan(kLib + "hung.dll");
+  core->ScanLibraryFolder();
+  EXPECT_EQ(core->Dlls(), (std::vector<std::string>{"a.dll"}));
+  EXPECT_TRUE(handed.empty());
+  EXPECT_EQ(modules.frees, 1) << "only a.dll was loaded";
+}
+
 TEST_F(ScanTest, AnEmptyFolderGivesAnEmptyTableAndTheBareFilter) {
   Make();
   core->ScanLibraryFolder();

@@ -18,6 +18,8 @@ struct PluginState {
   VisHeader header{};
   VisModule modules[3]{};
   bool fault_init = false, fault_render = false;
+  int32_t init_result = 0;
+  std::atomic<bool> hang_render{false};  // Render waits while this holds
   std::atomic<int> renders{0};
   std::atomic<bool> wave_ok{true};  // every render saw the expected waveform
   unsigned char expect_left = 0, expect_right = 0;
@@ -39,10 +41,11 @@ int32_t Init(VisModule* m) {
   g_plugin->init_record = m;
   g_plugin->init_parent = m->hwndParent;
   m->userData = &g_user_state;  // the module keeps its state in its record
-  return 0;
+  return g_plugin->init_result;
 }
 int32_t Render(VisModule* m) {
   if (g_plugin->fault_render) throw std::runtime_error("Render faults");
+  while (g_plugin->hang_render) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   for (int i = 0; i < 576; i += 2) {
     if (m->waveformData[0][i] != g_plugin->expect_left || m->waveformData[0][i + 1] != 0 ||
         m->waveformData[1][i] != g_plugin->expect_right || m->waveformData[1][i + 1] != 0)
@@ -78,7 +81,11 @@ struct FakeLibraries : VisLibraries {
       return false;
     }
   }
-  size_t TextLength(const char* text) override { return std::strlen(text); }
+  size_t TextLength(const char* text, size_t limit) override { return strnlen(text, limit); }
+  void Read(void* to, const void* record, size_t size) override { std::memcpy(to, record, size); }
+  void Write(void* record, const void* from, size_t size) override {
+    std::memcpy(record, from, size);
+  }
 };
 
 struct FakeLevels : VisLevels {
@@ -134,6 +141,15 @@ TEST_F(VisHostTest, ListsTheModulesInIndexOrderAndDescribesOnlyVisualisationLibr
   ASSERT_TRUE(host.ListModules("vis.dll", &modules));
   EXPECT_EQ(modules, (std::vector<std::string>{"Scope", "Bars", "Dots"}));
   EXPECT_EQ(libraries.loaded, 0) << "every library is released after listing";
+
+  // Descriptions are cut to 255 characters, however long the library's text is.
+  const std::string long_name(100000, 'n');
+  plugin.header.description = long_name.c_str();
+  plugin.modules[1].description = long_name.c_str();
+  ASSERT_TRUE(host.Describe("vis.dll", &description));
+  EXPECT_EQ(description, long_name.substr(0, 255));
+  ASSERT_TRUE(host.ListModules("vis.dll", &modules));
+  EXPECT_EQ(modules[1], long_name.substr(0, 255));
 }
 
 TEST_F(VisHostTest, RendersTheLevelsAndQuitsWithTheRecordInitSaw) {
@@ -192,22 +208,48 @@ TEST_F(VisHostTest, StopEndsAWorkerWhoseMeterCanNeverBeRead) {
   EXPECT_EQ(plugin.quits, 1);
 }
 
-TEST_F(VisHostTest, FaultsInInitAndRenderAreSurvivedAndAFaultingRenderEndsTheRun) {
+TEST_F(VisHostTest, AModuleWhoseInitFaultsOrFailsDoesNotRunAndAFaultingRenderEndsTheRun) {
   plugin.fault_init = true;
-  host.Start("vis.dll", "Scope", nullptr);
-  EXPECT_TRUE(host.Running());
-  EXPECT_TRUE(host.WorkerActive()) << "a fault in Init is the library's own";
-  host.Stop();
-
+  EXPECT_FALSE(host.Start("vis.dll", "Scope", nullptr));
   plugin.fault_init = false;
+  plugin.init_result = 1;
+  EXPECT_FALSE(host.Start("vis.dll", "Scope", nullptr));
+  EXPECT_FALSE(host.Running()) << "the next command tries a start again";
+  EXPECT_FALSE(host.WorkerActive());
+  EXPECT_EQ(plugin.quits, 0) << "a module that did not start is not quit";
+  EXPECT_EQ(plugin.renders, 0);
+  EXPECT_EQ(libraries.loaded, 0);
+
+  plugin.init_result = 0;
   plugin.fault_render = true;
   host.Start("vis.dll", "Scope", nullptr);
   for (int i = 0; i < 5000 && failures == 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(failures, 1);
   host.Stop();
-  EXPECT_EQ(plugin.quits, 2);
+  EXPECT_EQ(plugin.quits, 1);
   EXPECT_EQ(libraries.loaded, 0);
+}
+
+TEST_F(VisHostTest, StopLeavesARenderThatDoesNotReturnBehindWithinASecond) {
+  plugin.hang_render = true;
+  ASSERT_TRUE(host.Start("vis.dll", "Scope", nullptr));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_FALSE(host.Stop());
+  const auto took = std::chrono::steady_clock::now() - before;
+  EXPECT_LT(took, std::chrono::milliseconds(kStopWaitMs + 500));
+  EXPECT_FALSE(host.Running());
+  EXPECT_EQ(plugin.quits, 0) << "no Quit while the worker may be inside Render";
+  EXPECT_EQ(libraries.loaded, 1) << "the library stays loaded";
+
+  // The next run starts afresh; the one left behind ends by itself once Render returns.
+  plugin.hang_render = false;
+  ASSERT_TRUE(host.Start("vis.dll", "Bars", nullptr));
+  WaitForRenders(3);
+  EXPECT_TRUE(host.Stop());
+  EXPECT_EQ(plugin.quits, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 //   on_<notification>   a service call made (once) from inside the first such
 //               notification after update, e.g. on_OnSongTitle=HostSetVolume 250
 //   log         log file name relative to the program folder             [design.log]
+//   hang        entries that never return, e.g. hang=init or hang=update
+//   null_name   1: DesignName is null
+//   name_length the DesignName is that many 'g's (terminated)
 //
 // Tests drive the services through a hidden window of class "VelmoraGlassDesign": a
 // WM_COPYDATA text "<service>[ <number>]" calls that service; results are logged as
@@ -26,6 +29,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -42,6 +46,7 @@ HMODULE g_self = nullptr;
 std::string g_dll_name, g_program_folder, g_name;
 std::map<std::string, std::string> g_ini;
 std::set<std::string> g_faults, g_faults_after_show;
+std::set<std::string> g_hangs;
 bool g_shown = false;
 std::set<std::string> g_fired;
 bool g_updated = false;
@@ -73,6 +78,8 @@ void Enter(const char* entry, const std::string& arguments = "") {
   Log(arguments.empty() ? std::string(entry) : std::string(entry) + " " + arguments);
   if (g_faults.count(Lower(entry)) || (g_shown && g_faults_after_show.count(Lower(entry))))
     *static_cast<volatile int*>(nullptr) = 0;
+  if (g_hangs.count(Lower(entry)))
+    for (;;) Sleep(1000);
   const std::string call = Setting(std::string("on_") + entry, "");
   if (g_updated && !call.empty() && g_fired.insert(entry).second) CallService(call);
 }
@@ -122,6 +129,9 @@ void Configure() {
   g_name = Setting("name", "Glass");
   g_faults = SplitList(Setting("fault", ""));
   g_faults_after_show = SplitList(Setting("fault_after_show", ""));
+  g_hangs = SplitList(Setting("hang", ""));
+  if (const long n = std::strtol(Setting("name_length", "0").c_str(), nullptr, 10); n > 0)
+    g_name.assign(static_cast<size_t>(n), 'g');
   OmitExports(SplitList(Setting("omit", "")));
 }
 
@@ -237,7 +247,7 @@ __declspec(dllexport) void VELMORA_DESIGN_CALL init(void) { Enter("init"); }
 
 __declspec(dllexport) VelmoraDesignHeader* VELMORA_DESIGN_CALL GetDesignHeader(void) {
   Enter("GetDesignHeader");
-  g_header.DesignName = g_name.c_str();
+  g_header.DesignName = Setting("null_name", "0") == "1" ? nullptr : g_name.c_str();
   if (!g_preview) {
     HDC screen = GetDC(nullptr);
     g_preview = CreateCompatibleBitmap(screen, 120, 50);

@@ -11,6 +11,9 @@
 //   length_ms   length of every simulated track                         [10000]
 //   speed       simulated milliseconds per real millisecond              [1]
 //   title       text `load`/`webload` return; %f = file name, %p = path  [%f]
+//   title_address  an address `load` returns instead of its title (0x40: garbage)
+//   title_unterminated  1: `load` returns 4096 'u's without a terminator (an unreadable
+//               page follows them)
 //   bitrate, layer, frequence                                         [128, 3, 44100]
 //   dllname, author, version, date, support, info                     [descriptive texts]
 //   omit        entries (comma separated) the library does not export, e.g. omit=init,ended
@@ -31,7 +34,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -203,6 +208,20 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   g_track = Track{};
   g_track.path = text;
   g_track.since = GetTickCount();
+  if (const std::string address = Setting("title_address", ""); !address.empty())
+    return reinterpret_cast<const char*>(
+        static_cast<uintptr_t>(std::strtoull(address.c_str(), nullptr, 0)));
+  if (Setting("title_unterminated", "0") == "1") {
+    static char* page = nullptr;
+    if (!page) {
+      page =
+          static_cast<char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+      std::memset(page, 'u', 4096);
+      DWORD old = 0;
+      VirtualProtect(page + 4096, 4096, PAGE_NOACCESS, &old);
+    }
+    return page;
+  }
   return Keep(g_title, Title(text));
 }
 

@@ -17,8 +17,16 @@
 //   userdata   1: Init allocates a state block into userData, Quit checks and frees it
 //   log        log file name relative to the program folder              [visprobe.log]
 //   quiet      1: Render logs nothing and returns at once (for measuring the host alone)
+//   header     an address: winampVisGetHeader returns it instead of its header (0x40, ...)
+//   module     an address: getModule returns it for every index instead of a module
+//   init_result  what Init returns                                       [0]
+//   hang       render: Render never returns (it logs "render ... hang" first)
+//   description_length  the header's description is that many 'd's, terminated
+//   description  the header's description                   [Velmora visualisation probe]
+// A copy under another name reads the ini of that name (visfault.dll: visfault.ini).
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +58,11 @@ void Configure() {
   std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
   size_t up = folder.find_last_of("\\/");
   g_program_folder = up == std::string::npos ? folder : folder.substr(0, up);
-  FILE* file = std::fopen((folder + "\\visprobe.ini").c_str(), "rb");
+  // The ini named after this file (visprobe.ini for visprobe.dll): copies under other
+  // names have settings of their own.
+  std::string stem = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (stem.size() > 4) stem.erase(stem.size() - 4);
+  FILE* file = std::fopen((folder + "\\" + stem + ".ini").c_str(), "rb");
   if (!file) return;
   char line[1024];
   while (std::fgets(line, sizeof line, file)) {
@@ -131,7 +143,7 @@ int32_t Init(VisModule* m) {
       " title0=" + (title ? std::string(title) : std::string("(null)")));
   FaultIf("init");
   if (Setting("userdata", "0") == "1") m->userData = new State{kStateMagic, index};
-  return 0;
+  return std::atoi(Setting("init_result", "0").c_str());
 }
 
 int32_t Render(VisModule* m) {
@@ -148,6 +160,10 @@ int32_t Render(VisModule* m) {
       Pattern(m->waveformData[0]) + " w1=" + Pattern(m->waveformData[1]) +
       " s0peak=" + std::to_string(peak) + ":" + std::to_string(m->spectrumData[0][peak]));
   FaultIf("render");
+  if (Setting("hang", "") == "render") {
+    Log("render " + std::to_string(IndexOf(m)) + " hang");
+    for (;;) Sleep(INFINITE);
+  }
   return 0;
 }
 
@@ -175,8 +191,16 @@ int IndexOf(VisModule* m) {
   return -1;
 }
 
+// An address from the ini ("0x40", "0xdead0000beef"), truncated to a pointer's size.
+void* AddressSetting(const char* key) {
+  const std::string text = Setting(key, "");
+  if (text.empty()) return nullptr;
+  return reinterpret_cast<void*>(static_cast<uintptr_t>(std::strtoull(text.c_str(), nullptr, 0)));
+}
+
 VisModule* GetModule(int32_t index) {
   Log("getModule " + std::to_string(index));
+  if (void* bad = AddressSetting("module")) return static_cast<VisModule*>(bad);
   return index >= 0 && index < 3 ? &g_modules[index] : nullptr;
 }
 
@@ -195,7 +219,13 @@ void Setup() {
     m.Quit = Quit;
   }
   g_header.version = 0x101;
-  g_header.description = "Velmora visualisation probe";
+  static const std::string description = Setting("description", "Velmora visualisation probe");
+  g_header.description = description.c_str();
+  if (const int n = std::atoi(Setting("description_length", "0").c_str()); n > 0) {
+    static std::string long_description;
+    long_description.assign(static_cast<size_t>(n), 'd');
+    g_header.description = long_description.c_str();
+  }
   g_header.getModule = GetModule;
 }
 
@@ -203,6 +233,7 @@ void Setup() {
 
 extern "C" __declspec(dllexport) VisHeader* winampVisGetHeader(void) {
   Log("winampVisGetHeader");
+  if (void* bad = AddressSetting("header")) return static_cast<VisHeader*>(bad);
   return &g_header;
 }
 

@@ -14,6 +14,7 @@ void FakePlugin::Enter(PluginEntry entry, const char* name) {
 std::string FakePlugin::load(const std::string& path) {
   Enter(PluginEntry::load, "load");
   load_args.push_back(path);
+  if (load_crashes) throw PluginCrashed("Access violation in load");
   if (load_failures > 0) {
     --load_failures;
     throw PluginFault("cannot open " + path);

@@ -36,6 +36,7 @@ class FakePlugin : public InputPlugin {
   bool is_paused = false;
   bool is_ended = false;
   int load_failures = 0;  // the next N loads fail
+  bool load_crashes = false;  // every load faults inside the library
   std::string web_title = "Radio";
   std::vector<std::string> load_args, play_args;
   std::vector<int32_t> jumps;

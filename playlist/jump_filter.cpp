@@ -110,8 +110,7 @@ DecodedLetter DecodeLetter(const std::string& text, size_t pos) {
       cp = (cp << 6) | (byte & 0x3F);
     }
     const uint32_t least = length == 3 ? 0x800 : length == 4 ? 0x10000 : 0x80;
-    if (ok && cp >= least && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF))
-      return {cp, length};
+    if (ok && cp >= least && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)) return {cp, length};
   }
   // Otherwise the byte is a letter of the 8-bit code page.
   if (lead < 0xA0) return {kCp1252High[lead - 0x80], 1};

@@ -43,9 +43,9 @@ class JumpFilter {
  private:
   bool Matches(size_t row, const std::vector<std::string>& words) const;
 
-  std::string folded_;           // every folded name, one after another
-  std::vector<size_t> starts_;   // name i is folded_[starts_[i], starts_[i+1])
-  std::vector<size_t> rows_;     // the last result
+  std::string folded_;              // every folded name, one after another
+  std::vector<size_t> starts_;      // name i is folded_[starts_[i], starts_[i+1])
+  std::vector<size_t> rows_;        // the last result
   std::vector<std::string> words_;  // the words it was found for
   bool have_result_ = false;
 };

@@ -19,8 +19,20 @@ double MsSince(std::chrono::steady_clock::time_point start) {
 
 int main() {
   using velmora::JumpFilter;
-  const char* words[] = {"Tone", "Caf\xE9", "Night", "Bl\xFC" "e", "River", "Song", "Live",
-                         "Remix", "Sunday", "Echo", "Noir", "Stra\xDF" "e"};
+  const char* words[] = {"Tone",
+                         "Caf\xE9",
+                         "Night",
+                         "Bl\xFC"
+                         "e",
+                         "River",
+                         "Song",
+                         "Live",
+                         "Remix",
+                         "Sunday",
+                         "Echo",
+                         "Noir",
+                         "Stra\xDF"
+                         "e"};
   std::vector<std::string> names;
   constexpr size_t kEntries = 100000;
   names.reserve(kEntries);

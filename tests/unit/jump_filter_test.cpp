@@ -11,11 +11,18 @@ TEST(JumpFilter, FoldingIgnoresCaseAndAccentsInBothEncodings) {
   // Windows-1252 bytes and the same names in UTF-8 fold alike.
   EXPECT_EQ(FoldForSearch("Caf\xC9 Noir"), "cafe noir");
   EXPECT_EQ(FoldForSearch("Caf\xC3\x89 Noir"), "cafe noir");
-  EXPECT_EQ(FoldForSearch("\x8C" "uvre \x8A" "ostakovitch Stra\xDF" "e"), "oeuvre sostakovitch strasse");
-  EXPECT_EQ(FoldForSearch("\xC5\x92uvre \xC5\xA0ostakovitch Stra\xC3\x9F" "e"),
+  EXPECT_EQ(FoldForSearch("\x8C"
+                          "uvre \x8A"
+                          "ostakovitch Stra\xDF"
+                          "e"),
+            "oeuvre sostakovitch strasse");
+  EXPECT_EQ(FoldForSearch("\xC5\x92uvre \xC5\xA0ostakovitch Stra\xC3\x9F"
+                          "e"),
             "oeuvre sostakovitch strasse");
   // A decomposed accent (letter + combining mark) is dropped, Latin Extended-A is folded.
-  EXPECT_EQ(FoldForSearch("Cafe\xCC\x81 \xC5\x81\xC3\xB3" "d\xC5\xBA"), "cafe lodz");
+  EXPECT_EQ(FoldForSearch("Cafe\xCC\x81 \xC5\x81\xC3\xB3"
+                          "d\xC5\xBA"),
+            "cafe lodz");
   // Cyrillic capitals become small letters.
   EXPECT_EQ(FoldForSearch("\xD0\x9C\xD0\xB8\xD1\x80"), "\xD0\xBC\xD0\xB8\xD1\x80");
   // A cut or malformed UTF-8 sequence is read byte by byte as the code page.
@@ -26,8 +33,8 @@ TEST(JumpFilter, FoldingIgnoresCaseAndAccentsInBothEncodings) {
 
 TEST(JumpFilter, EveryWordInAnyOrder) {
   JumpFilter filter;
-  filter.SetNames({"Caf\xE9 del Mar - Tone.mp3", "tone poem.mp3", "CAFE TONE.prb",
-                   "Coffee.mp3", "Tonecafe.mp3"});
+  filter.SetNames({"Caf\xE9 del Mar - Tone.mp3", "tone poem.mp3", "CAFE TONE.prb", "Coffee.mp3",
+                   "Tonecafe.mp3"});
   EXPECT_EQ(filter.Filter(""), (Rows{0, 1, 2, 3, 4}));
   EXPECT_EQ(filter.Filter("   "), (Rows{0, 1, 2, 3, 4}));
   EXPECT_EQ(filter.Filter("cafe"), (Rows{0, 2, 4}));
@@ -46,8 +53,9 @@ TEST(JumpFilter, NarrowingGivesWhatAFreshFilterGives) {
   JumpFilter typed;
   typed.SetNames(names);
   // Typed a letter at a time, words added, then a letter taken back and a word replaced.
-  const char* steps[] = {"c", "ca", "caf", "cafe", "cafe ", "cafe t", "cafe to", "cafe ton",
-                         "cafe tone", "cafe tone 1", "cafe tone ", "tone 1", "tea 1", "te"};
+  const char* steps[] = {"c",          "ca",      "caf",      "cafe",      "cafe ",
+                         "cafe t",     "cafe to", "cafe ton", "cafe tone", "cafe tone 1",
+                         "cafe tone ", "tone 1",  "tea 1",    "te"};
   for (const char* query : steps) {
     JumpFilter fresh;
     fresh.SetNames(names);

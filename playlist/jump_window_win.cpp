@@ -105,10 +105,27 @@ void JumpWindow::CreateControls() {
   const int list_top = kMargin * 2 + kEditHeight;
   list_.Create(hwnd_, ids::jumpList, &shown_, WS_VISIBLE, kMargin, list_top,
                kClientWidth - 2 * kMargin, kClientHeight - list_top - kMargin);
-  // With the focus in the list, Enter and Escape act as in the word box.
+  // With the focus in the list, Enter, Escape and Tab act as in the word box, and typing
+  // goes on in the word box.
   list_.before = [this](UINT msg, WPARAM wp, LPARAM) {
-    if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) return OnEditKey(msg, wp);
-    return msg == WM_CHAR && (wp == '\r' || wp == 27);
+    bool handled = false;
+    errors_.Run([&] {
+      if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+        handled = OnEditKey(msg, wp);
+      } else if (msg == WM_KEYDOWN && wp == VK_TAB) {
+        if (edit_) SetFocus(edit_);
+        handled = true;
+      } else if (msg == WM_CHAR) {
+        handled = true;
+        if (wp >= ' ' && edit_) {
+          SetFocus(edit_);
+          SendMessageA(edit_, WM_CHAR, wp, 1);
+        } else if (wp != '\r' && wp != 27 && wp != '\t') {
+          handled = false;
+        }
+      }
+    });
+    return handled;
   };
 }
 
@@ -181,7 +198,7 @@ void JumpWindow::PlayChosen() {
 
 // Keys typed in the word box that act on the list or the window.
 bool JumpWindow::OnEditKey(UINT msg, WPARAM wp) {
-  if (msg == WM_CHAR) return wp == '\r' || wp == 27;  // no beep for Enter and Escape
+  if (msg == WM_CHAR) return wp == '\r' || wp == 27 || wp == '\t';  // no beep for these
   if (msg != WM_KEYDOWN) return false;
   int page = 1;
   if (list_.Handle()) {
@@ -197,6 +214,9 @@ bool JumpWindow::OnEditKey(UINT msg, WPARAM wp) {
     case VK_NEXT: Move(page); return true;
     case VK_RETURN: PlayChosen(); return true;
     case VK_ESCAPE: Close(); return true;
+    case VK_TAB:
+      if (list_.Handle()) SetFocus(list_.Handle());
+      return true;
     default: return false;
   }
 }

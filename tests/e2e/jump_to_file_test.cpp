@@ -1,5 +1,5 @@
 // "Jump to file" driven from outside: the J key, the words typed letter by letter into a
-// large playlist, Enter playing the one entry left.
+// large playlist, the arrow keys, Enter playing the one entry left, Escape.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -45,6 +45,12 @@ TEST(JumpToFile, TypedWordsLeaveOneOfTwentyThousandAndEnterPlaysIt) {
   EXPECT_TRUE(WaitUntil([&] { return ListCount(jump, ids::jumpList) == kEntries + 1; }));
 
   HWND edit = Control(jump, ids::jumpEdit);
+  HWND list = Control(jump, ids::jumpList);
+  // The arrow keys in the word box move the choice in the list.
+  PostMessageA(edit, WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageA(edit, WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageA(edit, WM_KEYDOWN, VK_UP, 1);
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == 1; }));
   for (char c : std::string("cafe tone")) PostMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
   ASSERT_TRUE(WaitUntil([&] { return ListCount(jump, ids::jumpList) == 1; }))
       << ListCount(jump, ids::jumpList) << " rows for \"" << ControlText(jump, ids::jumpEdit)
@@ -58,6 +64,13 @@ TEST(JumpToFile, TypedWordsLeaveOneOfTwentyThousandAndEnterPlaysIt) {
   EXPECT_TRUE(WaitForControlText(playlist, ids::plct, std::to_string(kTarget)));
   EXPECT_TRUE(WaitUntil([&] { return IsControlEnabled(main, ids::stopbut); }));
   EXPECT_FALSE(IsWindowVisible(jump));
+
+  // J in the playlist opens it again with the words kept; Escape closes it.
+  PostMessageA(Control(playlist, ids::pl), WM_KEYDOWN, 'J', 1);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(jump) != FALSE; }));
+  EXPECT_EQ(ListCount(jump, ids::jumpList), 1);
+  PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(jump) == FALSE; }));
 }
 
 }  // namespace

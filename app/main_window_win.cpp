@@ -793,6 +793,11 @@ bool MainWindow::PreTranslate(const MSG& msg) {
     case MainKey::PrevTrack: p->PrevTrackIfEnabled(); return true;
     case MainKey::Pause: p->PauseIfEnabled(); return true;
     case MainKey::Help: errors_.Run([this] { OnCommand(kMenuHelp, 0, nullptr); }); return true;
+    case MainKey::JumpToFile:
+      errors_.Run([this] {
+        if (app_.playlist_window) app_.playlist_window->ShowJumpToFile();
+      });
+      return true;
     case MainKey::None: return false;
   }
   return false;

@@ -43,6 +43,7 @@ MainKey MainKeyFor(uint32_t virtual_key) {
     case 'N': return MainKey::NextTrack;
     case 'R': return MainKey::PrevTrack;
     case kKeyPause: return MainKey::Pause;
+    case 'J': return MainKey::JumpToFile;
     default: return MainKey::None;
   }
 }

@@ -41,7 +41,7 @@ std::optional<ShadowSpot> ShadowPlacement(const std::optional<ScreenRect>& point
                                           int32_t picture_height);
 
 // Keys pressed while the main window has the focus.
-enum class MainKey { None, Help, Play, Stop, NextTrack, PrevTrack, Pause };
+enum class MainKey { None, Help, Play, Stop, NextTrack, PrevTrack, Pause, JumpToFile };
 MainKey MainKeyFor(uint32_t virtual_key);
 
 // Alt+letter (the system's menu key), upper or lower case.

@@ -14,6 +14,7 @@
 
 #include "playlist/playlist_window_win.h"
 #include "playlist/add_url_dialog_win.h"
+#include "playlist/jump_window_win.h"
 #include "playlist/playlist_ops.h"
 #include "playlist/virtual_list_win.h"
 #include "ui/control_ids.h"
@@ -104,6 +105,7 @@ class PlaylistWindow : public PlaylistWindowControl,
     EchoHintsTo(hints);
     Create();
     url_dialog_ = CreateAddUrlDialog(playlist_, errors_, hints);
+    jump_window_ = CreateJumpWindow(playlist_, transport_, errors_);
     playlist_.AddObserver(this);
   }
   ~PlaylistWindow() override {
@@ -119,6 +121,7 @@ class PlaylistWindow : public PlaylistWindowControl,
   void RemoveAllRows() override;
   void AddDroppedFiles(const std::vector<std::string>& names) override { DropNames(names, true); }
   void SaveDialog() override { Save(); }
+  void ShowJumpToFile() override { jump_window_->Show(); }
   void SetLook(const PlaylistLook& look) override { pl_.SetLook(look); }
   void SetSize(int width, int height) override {
     SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -203,6 +206,7 @@ class PlaylistWindow : public PlaylistWindowControl,
   VirtualList pl_;
   VirtualList pathbox_;
   std::unique_ptr<UrlDialog> url_dialog_;  // TForm8
+  std::unique_ptr<JumpToFile> jump_window_;  // TForm14
   WNDPROC chooser_proc_ = nullptr;
 
   int stored_height_ = kDesignHeight;  // StoredHeight
@@ -332,6 +336,12 @@ LRESULT PlaylistWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CLOSE: OnClose(); return 0;
     case kRunFolderScan: AddDirectory(); return 0;
+    case WM_KEYDOWN:
+      if (wp == 'J') {
+        ShowJumpToFile();
+        return 0;
+      }
+      break;
     default: break;
   }
   return DefWindowProcA(hwnd_, msg, wp, lp);
@@ -368,6 +378,7 @@ void PlaylistWindow::OnCommand(int id, int code, HWND control) {
     case ids::plDescending1: Sort(SortKey::Name, SortOrder::Descending); break;
     case ids::plInOrder1: Sort(SortKey::Path, SortOrder::Ascending); break;
     case ids::plInvertOrder1: Sort(SortKey::Path, SortOrder::Descending); break;
+    case ids::plJumpToFile: ShowJumpToFile(); break;
     default: break;
   }
 }
@@ -422,6 +433,8 @@ void PlaylistWindow::ShowListMenu(int x, int y) {  // PlPopup
   AppendMenuA(menu.get(), MF_STRING, ids::plUnselectAll1, "Unselect All");
   AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu.get(), MF_STRING, ids::plSort1, "Sort");
+  AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu.get(), MF_STRING, ids::plJumpToFile, "Jump to file\tJ");
   SetForegroundWindow(hwnd_);
   TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_,
                  nullptr);
@@ -659,8 +672,16 @@ bool PlaylistWindow::OnListMessage(UINT msg, WPARAM wp, LPARAM) {
       }
       case VK_INSERT: AddFiles(); break;
       case VK_DELETE: RemoveSelectedRows(); break;
+      case 'J':
+        if (GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+          ShowJumpToFile();
+          return true;
+        }
+        break;
       default: break;
     }
+  } else if (msg == WM_CHAR && (wp == 'j' || wp == 'J')) {
+    return true;  // the key opened "Jump to file"; the list does not search for it
   } else if (msg == WM_CHAR && wp == 's') {
     Sort(SortKey::Name, SortOrder::Ascending);
   } else if (msg == WM_LBUTTONUP) {

@@ -29,6 +29,8 @@ class PlaylistWindowControl {
   virtual void RemoveAllRows() = 0;
   // Files dropped on the main window: added as a drop here would add them, Play enabled.
   virtual void AddDroppedFiles(const std::vector<std::string>& names) = 0;
+  // "Jump to file" (TForm14), shown in front.
+  virtual void ShowJumpToFile() = 0;
   // The "Save mp3 playlist" dialog and the save.
   virtual void SaveDialog() = 0;
   // The list's colours and font as the design in force gives them; an empty look is

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every benchmark; each prints its own figures and none judges them:
-#   1. the native benchmark programs (tests/bench/*_bench.cpp) from the native build
+#   1. the native benchmark programs (tests/bench/*_bench.cpp) from the native build: the
+#      design reader, the playlist model, the jump-to-file filter (100,000 names a keystroke)
 #   2. under wine64 on Xvfb, from the win64 build: the disabled end-to-end benchmarks of
 #      the running program (velmora_e2e --gtest_also_run_disabled_tests, the cases named
 #      *Bench* and *IdleCpu*: folder add, 100,000-entry playlist, applying a design, idle CPU,

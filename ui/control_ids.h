@@ -2,7 +2,7 @@
 // tests) can reach a control with GetDlgItem(window, id) and read it with the standard
 // query messages: window text for captions, TBM_GETPOS/TBM_GETRANGEMAX for sliders,
 // BM_GETCHECK for check boxes, LB_GETCOUNT/LB_GETTEXT/LB_GETSEL for lists.
-// Top-level windows are found by their class name (TForm1 ... TForm13) or title.
+// Top-level windows are found by their class name (TForm1 ... TForm14) or title.
 // No <windows.h> here: this header is shared with portable code.
 #pragma once
 
@@ -187,6 +187,7 @@ enum PlaylistWindow : int {
   plDescending1 = 3110,   // SortPopup "By SongName" > "Invert order"
   plInOrder1 = 3111,      // SortPopup "By Path" > "In Order"
   plInvertOrder1 = 3112,  // SortPopup "By Path" > "Invert Order"
+  plJumpToFile = 3113,    // PlPopup "Jump to file" (also the J key)
 };
 
 // TForm6, the design chooser (6000-6999).
@@ -265,6 +266,12 @@ enum ShadowWindow : int {
   shToolbarButton974 = 4006,  // pause
   shToolbarButton975 = 4007,  // stop
   shToolbarButton976 = 4008,  // play
+};
+
+// TForm14, "Jump to file" (14000-14999): the typed words and the entries that hold them.
+enum JumpWindow : int {
+  jumpEdit = 14001,  // the words
+  jumpList = 14002,  // the matching display names, in playlist order
 };
 
 }  // namespace velmora::ids

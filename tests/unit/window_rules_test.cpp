@@ -41,6 +41,7 @@ TEST(WindowRules, ShadowWindowRidesOnTheTitleOfThePointedWindow) {
 TEST(WindowRules, KeyTables) {
   EXPECT_EQ(MainKeyFor(0x70), MainKey::Help);  // F1
   EXPECT_EQ(MainKeyFor('P'), MainKey::Play);
+  EXPECT_EQ(MainKeyFor('J'), MainKey::JumpToFile);
   EXPECT_EQ(MainKeyFor('S'), MainKey::Stop);
   EXPECT_EQ(MainKeyFor('N'), MainKey::NextTrack);
   EXPECT_EQ(MainKeyFor('R'), MainKey::PrevTrack);

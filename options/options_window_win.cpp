@@ -66,11 +66,12 @@ constexpr CheckBoxSpec kCheckBoxes[] = {
     {ids::cbFadePause, "Fade when pause", OptionFlag::Fadepause},
     {ids::cbEasyMove, "Easy Move", OptionFlag::EasyMove},
     {ids::cbRandomPlay, "Random Play", OptionFlag::Randomplay},
-    // On other pages (the two key boxes: below the radio groups).
-    {ids::cbUseProxy, "Use a proxy ", OptionFlag::UseProxy},
-    {ids::cbLogErrors, "Log all errors to errors.log", OptionFlag::LogErrors},
+    // The General page's two key boxes, below its radio groups.
     {ids::cbMediaKeys, "Global media keys", OptionFlag::MediaKeys},
     {ids::cbGlobalKeys, "Global keys", OptionFlag::GlobalKeys},
+    // On other pages.
+    {ids::cbUseProxy, "Use a proxy ", OptionFlag::UseProxy},
+    {ids::cbLogErrors, "Log all errors to errors.log", OptionFlag::LogErrors},
 };
 constexpr const char kMediaKeysHint[] = "The media keys work while another program has the focus";
 constexpr const char kGlobalKeysHint[] =
@@ -523,7 +524,7 @@ void OptionsWindow::SyncSettingsControls() {
   EnableWindow(GetDlgItem(hwnd_, ids::GroupBox1), s.Flag(OptionFlag::UseProxy));
   if (HWND media_keys = GetDlgItem(hwnd_, ids::cbMediaKeys))
     ui::SetToolTip(media_keys, s.MediaKeysTaken() ? std::string(kMediaKeysHint) +
-                                                        " (some are used by another program)"
+                                                        ". Media keys are used by another program"
                                                   : std::string(kMediaKeysHint));
   syncing_ = false;
 }

@@ -14,6 +14,15 @@ namespace {
 
 constexpr char kTakenText[] = "Media keys are used by another program";
 
+constexpr char kMediaKeysHint[] = "The media keys work while another program has the focus";
+
+// The mouse enters the control: its hint goes to the status line ("Enable Tooltips").
+void HoverOver(HWND window, int id) {
+  HWND control = Control(window, id);
+  SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
 LRESULT SendAppCommand(HWND to, int command) {
   DWORD_PTR answer = 0;
   SendMessageTimeoutA(to, WM_APPCOMMAND, reinterpret_cast<WPARAM>(to),
@@ -113,6 +122,13 @@ TEST_F(MediaKeys, GlobalKeysWorkBehindAnotherProgramAndAreReleasedWhenUnchecked)
   ASSERT_TRUE(options);
   EXPECT_EQ(CheckState(options, ids::cbMediaKeys), BST_CHECKED) << "on by default";
   EXPECT_EQ(CheckState(options, ids::cbGlobalKeys), BST_UNCHECKED) << "off by default";
+  // The box's hint says it too (after the start-up's one-shot status, which would replace it).
+  ASSERT_TRUE(WaitUntil([&] { return Status().rfind("http", 0) == 0; }));
+  HoverOver(options, ids::cbMediaKeys);
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::string hint = Status();
+    return hint.rfind(kMediaKeysHint, 0) == 0 && hint.find(kTakenText) != std::string::npos;
+  }));
   Click(options, ids::cbGlobalKeys);
   const int stops = log_.Count("stop");
   PressKey(VK_END, true);
@@ -127,6 +143,9 @@ TEST_F(MediaKeys, GlobalKeysWorkBehindAnotherProgramAndAreReleasedWhenUnchecked)
     return true;
   }));
   EXPECT_TRUE(RegisterHotKey(nullptr, 3, MOD_CONTROL | MOD_ALT, VK_INSERT));
+  HoverOver(options, ids::cbGlobalKeys);
+  HoverOver(options, ids::cbMediaKeys);
+  EXPECT_TRUE(WaitForControlText(main, ids::banner2, kMediaKeysHint, 3000)) << "nothing held";
   UnregisterHotKey(nullptr, 3);
   UnregisterHotKey(nullptr, 1);
   DestroyWindow(front);

@@ -3,6 +3,7 @@
 // window asks of them, and the input plug-in system.
 #include "app/app_win.h"
 
+#include "app/global_keys_win.h"
 #include "app/main_window_ids_win.h"
 #include "app/main_window_win.h"
 #include "app/player_design_target.h"
@@ -82,6 +83,9 @@ class OptionsForApp : public OptionSettings, public OptionsHost, private Setting
     return choice == OptionChoice::Minimize ? app_.settings.Minimize : app_.settings.VisibleMode;
   }
   std::string Text(OptionText text) const override { return app_.settings.*TextMember(text); }
+  bool MediaKeysTaken() const override {
+    return app_.global_keys && app_.global_keys->MediaKeysTaken();
+  }
   void SetFlag(OptionFlag flag, bool on) override {
     app_.settings.*FlagMember(flag) = on;
     app_.settings.Changed();
@@ -122,7 +126,8 @@ class OptionsForApp : public OptionSettings, public OptionsHost, private Setting
         &PlayerSettings::ToTop,      &PlayerSettings::Nag,            &PlayerSettings::Transparency,
         &PlayerSettings::EnableTooltips, &PlayerSettings::ShadowMode, &PlayerSettings::Fadestop,
         &PlayerSettings::Fadeplay,   &PlayerSettings::Fadepause,      &PlayerSettings::EasyMove,
-        &PlayerSettings::Randomplay, &PlayerSettings::UseProxy,       &PlayerSettings::LogErrors};
+        &PlayerSettings::Randomplay, &PlayerSettings::UseProxy,       &PlayerSettings::LogErrors,
+        &PlayerSettings::MediaKeys,  &PlayerSettings::GlobalKeys};
     return kMembers[static_cast<int>(flag)];
   }
   static std::string PlayerSettings::*TextMember(OptionText text) {
@@ -290,6 +295,9 @@ bool CreateWindows(App& app) {
   app.visualisation = Visualisation::Create({app.main_form->Handle(), *app.plugins, app.playlist,
                                              meter, app.errors, app,
                                              [&app] { return CurrentPluginPath(app); }});
+  // The desktop's keys follow their settings before the options window shows them.
+  app.global_keys = std::make_unique<GlobalKeyRegistration>(app.errors, app.settings,
+                                                            *app.player, *app.display);
   app.options_adapter = std::make_unique<OptionsForApp>(app);
   app.options_window = CreateOptionsWindow(
       OptionsWindowDeps{*app.options_adapter, *app.options_adapter, *app.plugins,
@@ -329,6 +337,7 @@ void DestroyWindows(App& app) {
   app.file_type_page = nullptr;
   app.options_window.reset();  // its Update page talks to the update window
   app.options_adapter.reset();
+  app.global_keys.reset();  // the keys go back to the system
   app.update_window.reset();
   app.visualisation.reset();
   app.playlist_window.reset();

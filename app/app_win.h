@@ -38,6 +38,7 @@ class PlayerDesignTarget;
 class MainWindowForDesigns;
 class AutoUpdateWindow;
 class FileTypeIconsPage;
+class GlobalKeyRegistration;
 
 // The program's reporting boundary: the player's error handler (status line and error
 // list) once the main window has made the player.
@@ -74,6 +75,7 @@ struct App : public WindowCommands, public ShellSteps, public VisSoundSetting {
   // The windows, in their creation order.
   std::unique_ptr<MainWindow> main_form;  // TForm1
   HWND main_window = nullptr;
+  std::unique_ptr<GlobalKeyRegistration> global_keys;  // before the options: they show it
   std::unique_ptr<OptionsForApp> options_adapter;  // what the options window reaches
   std::unique_ptr<OptionsWindowControl> options_window;    // TForm2
   std::unique_ptr<PlaylistWindowControl> playlist_window;  // TForm3 (with its dialog TForm8)

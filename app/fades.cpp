@@ -64,6 +64,31 @@ void Player::RaiseVolumeSliderByOne() {
   VolumeSliderChanged(value);
 }
 
+void Player::ChangeVolumeBy(int delta) {
+  Boundary([this, delta] {
+    const int level = std::clamp(volume_slider_ + delta, 0, kVolumeSliderMax);
+    muted_level_ = 0;
+    SetVolumeAndSlider(level);
+    saved_volume_ = level;
+    d_.display.ShowStatus("Volume : " + std::to_string(Percent(level)) + "%");
+  });
+}
+
+void Player::ToggleMute() {
+  Boundary([this] {
+    int level = 0;
+    if (muted_level_ > 0 && volume_slider_ == 0) {
+      level = muted_level_;
+      muted_level_ = 0;
+    } else {
+      muted_level_ = volume_slider_;
+    }
+    SetVolumeAndSlider(level);
+    saved_volume_ = level;
+    d_.display.ShowStatus("Volume : " + std::to_string(Percent(level)) + "%");
+  });
+}
+
 void Player::SetPauseMenu(bool fadeout_enabled, bool fadein_enabled) {
   pause_fadeout_enabled_ = fadeout_enabled;
   pause_fadein_enabled_ = fadein_enabled;

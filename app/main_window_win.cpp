@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "app/main_window_ids_win.h"
+#include "app/media_keys.h"
 #include "design/design_apply_win.h"
 #include "design/design_library_win.h"
 #include "design/picture_win.h"
@@ -241,6 +242,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONUP: OnBackgroundMouse(msg, wp, lp); return 0;
     case WM_XBUTTONUP: OnBackgroundMouse(msg, wp, lp); return TRUE;
     case WM_SYSCOMMAND: OnSystemCommand(wp, lp); return 0;
+    case WM_APPCOMMAND: {
+      // Every window of the player hands its app commands on to this one.
+      const MediaCommand command =
+          MediaCommandForAppCommand(GET_APPCOMMAND_LPARAM(static_cast<DWORD>(lp)));
+      if (command == MediaCommand::None || !app_.player) break;
+      RunMediaCommand(*app_.player, command);
+      return TRUE;
+    }
     case main_menu::kTrayNotify: OnTrayNotify(static_cast<UINT>(lp)); return 0;
     case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp));
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
@@ -784,6 +793,12 @@ void MainWindow::OnSystemCommand(WPARAM command, LPARAM lp) {
 
 bool MainWindow::PreTranslate(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || !hwnd_ || !app_.player) return false;
+  // The media keys, in whichever of the player's windows has the focus.
+  if (const MediaCommand media = MediaCommandForKey(static_cast<uint32_t>(msg.wParam));
+      media != MediaCommand::None) {
+    RunMediaCommand(*app_.player, media);
+    return true;
+  }
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
   Player* p = app_.player.get();
   switch (MainKeyFor(static_cast<uint32_t>(msg.wParam))) {

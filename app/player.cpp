@@ -614,3 +614,15 @@ void Player::OnTimer(TimerId id) {
 }
 
 }  // namespace velmora
+
+namespace velmora {
+
+bool Player::Paused() const {
+  try {
+    return d_.plugin.PausedReportsTrue();
+  } catch (...) {
+    return false;  // a plug-in that cannot say is taken as not paused
+  }
+}
+
+}  // namespace velmora

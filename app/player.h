@@ -132,6 +132,12 @@ class Player : public ErrorSink, public PlaylistTransport {
   // Raises the volume slider's value by one (within its range) and runs its change
   // handling, which shows the built-in thumb picture for the level.
   void RaiseVolumeSliderByOne();
+  // A volume key: moves the volume and its slider by `delta` within the slider's range.
+  // Mute keeps the level it silenced and a second Mute brings it back.
+  void ChangeVolumeBy(int delta);
+  void ToggleMute();
+  // The loaded file is paused (as its plug-in says).
+  bool Paused() const;
   void FadeInPlay();
   void FadeOutStop();
   void FadeOutPause();
@@ -249,6 +255,7 @@ class Player : public ErrorSink, public PlaylistTransport {
   int32_t slider_max_ = INT32_MAX;  // the slider's range, once a file has set it
   int saved_volume_ = 0;
   int volume_slider_ = 0;  // the value the volume slider shows
+  int muted_level_ = 0;    // the level Mute silenced, 0 when not muted
   bool volume_ruler_image_ = false;
   bool slider_tracking_ = false;
   std::string saved_title_;

@@ -85,6 +85,8 @@ void ReadList(SettingsStore& store, PlayerSettings& s, const ScreenGeometry& g,
   ReadIntIfPresent(store, "VisibleMode", s.VisibleMode);
   ReadBoolIfPresent(store, "EnableTooltips", s.EnableTooltips);
   ReadBoolIfPresent(store, "UsePlayingSound", s.UsePlayingSound);
+  ReadBoolIfPresent(store, "MediaKeys", s.MediaKeys);
+  ReadBoolIfPresent(store, "GlobalKeys", s.GlobalKeys);
   ReadIntIfPresent(store, "PWidth", s.PWidth);
   ReadIntIfPresent(store, "PHeight", s.PHeight);
   ReadIntIfPresent(store, "CurrentFile", s.CurrentFile);
@@ -166,6 +168,8 @@ void SaveSettings(SettingsStore& store, const PlayerSettings& s) {
   store.WriteInt("VisibleMode", s.VisibleMode);
   store.WriteBool("EnableTooltips", s.EnableTooltips);
   store.WriteBool("UsePlayingSound", s.UsePlayingSound);
+  store.WriteBool("MediaKeys", s.MediaKeys);
+  store.WriteBool("GlobalKeys", s.GlobalKeys);
 }
 
 std::string JoinArguments(const std::vector<std::string>& arguments) {

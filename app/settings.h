@@ -44,6 +44,10 @@ struct PlayerSettings {
   std::string UpdateUrl;
   // Visualisation modules get the playing sound itself where the input plug-in offers it.
   bool UsePlayingSound = false;
+  // The media keys reach the player while another program has the focus.
+  bool MediaKeys = true;
+  // Ctrl+Alt+(Insert, End, PgUp, PgDn, Home, Up, Down) do the same from anywhere.
+  bool GlobalKeys = false;
 };
 
 // The version every save writes.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/global_keys_win.h"
 #include "app/main_window_win.h"
 #include "app/registry_store_win.h"
 #include "design/skin_archive.h"
@@ -56,6 +57,7 @@ std::string ExecutableFolder() {
 
 void MainWindow::FormCreate() {
   app_.main_window = hwnd_;
+  ui::RouteAppCommandsTo(hwnd_);  // the other windows' media and volume keys
   app_.display = std::make_unique<Display>(*this, app_.playlist);
   app_.player = std::make_unique<Player>(Player::Deps{app_.playlist, app_.plugins->Selector(),
                                                       app_.plugins->Current(), *app_.display, *this,
@@ -213,6 +215,10 @@ void MainWindow::DeferredStartup() {
       // the table of types exists, so it runs now.
       if (!app_.plugins->ScanDone()) app_.plugins->ScanLibraryFolder();
       app_.player->Play();
+    });
+    // The keys for the whole desktop, as their settings say.
+    step([&] {
+      if (app_.global_keys) app_.global_keys->Start();
     });
   }
   // Topmost as stored, the news, activation handling, hints, shadow mode, the title.

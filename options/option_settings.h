@@ -25,6 +25,8 @@ enum class OptionFlag : int {
   Randomplay,
   UseProxy,
   LogErrors,
+  MediaKeys,
+  GlobalKeys,
 };
 enum class OptionChoice : int { Minimize, VisibleMode };
 enum class OptionText : int { Host, Port, User, Password };
@@ -39,6 +41,9 @@ class OptionSettings {
   virtual void SetFlag(OptionFlag flag, bool on) = 0;
   virtual void SetChoice(OptionChoice choice, int32_t value) = 0;
   virtual void SetText(OptionText text, const std::string& value) = 0;
+  // Another program holds some of the media keys the player asked for (their check box
+  // says so); announced like a change of the settings.
+  virtual bool MediaKeysTaken() const = 0;
   // `changed` runs after every change of the settings; an empty function stops it.
   virtual void SetListener(std::function<void()> changed) = 0;
 };

@@ -26,6 +26,7 @@
 #include "ui/form_shaper_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
+#include "ui/widget_base_win.h"
 #include "ui/window_util_win.h"
 
 namespace velmora {
@@ -65,10 +66,17 @@ constexpr CheckBoxSpec kCheckBoxes[] = {
     {ids::cbFadePause, "Fade when pause", OptionFlag::Fadepause},
     {ids::cbEasyMove, "Easy Move", OptionFlag::EasyMove},
     {ids::cbRandomPlay, "Random Play", OptionFlag::Randomplay},
+    // The General page's two key boxes, below its radio groups.
+    {ids::cbMediaKeys, "Global media keys", OptionFlag::MediaKeys},
+    {ids::cbGlobalKeys, "Global keys", OptionFlag::GlobalKeys},
     // On other pages.
     {ids::cbUseProxy, "Use a proxy ", OptionFlag::UseProxy},
     {ids::cbLogErrors, "Log all errors to errors.log", OptionFlag::LogErrors},
 };
+constexpr const char kMediaKeysHint[] = "The media keys work while another program has the focus";
+constexpr const char kGlobalKeysHint[] =
+    "Ctrl+Alt+Insert Play/Pause, End Stop, PgUp/PgDn Previous/Next Track, Up/Down Volume, "
+    "Home Mute, from any program";
 constexpr int kGeneralCheckBoxes = 13;
 
 // The two radio groups: the same three items, index = position.
@@ -119,6 +127,12 @@ class GeneralPage : public ControlPage {
         Add("BUTTON", kPlaceItems[item], BS_AUTORADIOBUTTON | (item == 0 ? WS_GROUP : 0), 0,
             group.first_item_id + item, x + 4, 164 + item * 22, 164, 18);
       x += 172;
+    }
+    for (int id : {ids::cbMediaKeys, ids::cbGlobalKeys}) {
+      const int column = id == ids::cbMediaKeys ? 0 : 1;
+      HWND box = Add("BUTTON", column == 0 ? "Global media keys" : "Global keys",
+                     BS_AUTOCHECKBOX | WS_TABSTOP, 0, id, 4 + column * 172, 242, 168, 18);
+      ui::SetToolTip(box, column == 0 ? kMediaKeysHint : kGlobalKeysHint);
     }
   }
 };
@@ -516,6 +530,10 @@ void OptionsWindow::SyncSettingsControls() {
     EnableWindow(edit, s.Flag(OptionFlag::UseProxy));
   }
   EnableWindow(GetDlgItem(hwnd_, ids::GroupBox1), s.Flag(OptionFlag::UseProxy));
+  if (HWND media_keys = GetDlgItem(hwnd_, ids::cbMediaKeys))
+    ui::SetToolTip(media_keys, s.MediaKeysTaken() ? std::string(kMediaKeysHint) +
+                                                        ". Media keys are used by another program"
+                                                  : std::string(kMediaKeysHint));
   syncing_ = false;
 }
 

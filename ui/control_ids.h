@@ -65,6 +65,8 @@ enum OptionsWindow : int {
   cbLogErrors = 2112,
   cbShadowMode = 2113,
   cbEnableTooltips = 2114,
+  cbMediaKeys = 2118,   // "Global media keys"
+  cbGlobalKeys = 2119,  // "Global keys"
   rgMinimize = 2120,     // MinimizeGroup "Minimize to :", items rgMinimize0..2
   rgVisibleMode = 2121,  // RadioGroup1 "Visible on :", items rgVisibleMode0..2
   rgMinimize0 = 2122,

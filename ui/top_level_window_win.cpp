@@ -4,6 +4,12 @@
 
 namespace velmora::ui {
 
+namespace {
+HWND app_command_window = nullptr;
+}  // namespace
+
+void RouteAppCommandsTo(HWND window) { app_command_window = window; }
+
 TopLevelWindow::~TopLevelWindow() { DestroyTopLevel(); }
 
 void TopLevelWindow::DestroyTopLevel() {
@@ -46,6 +52,9 @@ LRESULT CALLBACK TopLevelWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARA
   }
   auto* self = reinterpret_cast<TopLevelWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg == WM_APPCOMMAND && app_command_window && hwnd != app_command_window &&
+      IsWindow(app_command_window))
+    return SendMessageA(app_command_window, msg, wp, lp);
   LRESULT result = 0;
   // A control passes the cursor question up to its window (DefWindowProc), so the window
   // sees the mouse enter each of its controls, standard ones included.

@@ -19,6 +19,11 @@ struct TopLevelClass {
   HICON icon = nullptr;         // null: none
 };
 
+// The window that acts on app commands (the keyboard's media and volume keys): every other
+// top-level window passes its WM_APPCOMMAND on to it and answers what it answered. Child
+// windows pass theirs up to their top-level window on their own.
+void RouteAppCommandsTo(HWND window);
+
 class TopLevelWindow {
  public:
   TopLevelWindow(const TopLevelWindow&) = delete;

@@ -282,7 +282,7 @@ TEST(SettingsSave, WritesEveryValueButTheDesignInOrder) {
           "PHeight",    "Multiple",    "Transparency",  "EasyMove", "Randomplay",  "Fadeplay",
           "Fadestop",   "Fadepause",   "ToTop",         "Nag",      "UseProxy",    "Host",
           "Port",       "User",        "Password",      "Version",  "CurrentFile", "LogErrors",
-          "ShadowMode", "VisibleMode", "EnableTooltips", "UsePlayingSound"}));
+          "ShadowMode", "VisibleMode", "EnableTooltips", "UsePlayingSound", "MediaKeys", "GlobalKeys"}));
   EXPECT_EQ(std::get<std::string>(store.values["Version"]), "0.91");
   EXPECT_EQ(std::get<int32_t>(store.values["CurrentFile"]), 3);
 

@@ -242,9 +242,7 @@ if [[ $run_e2e == 1 && $win64_ok == 1 ]]; then
     done
     for pid in "${shard_pids[@]}"; do wait "$pid"; done
     for ((i = 0; i < shards; i++)); do cat "$RESULTS/e2e-console-$i.txt"; rm -f "$RESULTS/e2e-console-$i.txt"; done
-    if [[ $shards -gt 1 ]]; then
-      python3 "$ROOT/scripts/e2e_shards.py" record "$SUITE_TIMES" "$RESULTS"/e2e-*.xml || true
-    fi
+    python3 "$ROOT/scripts/e2e_shards.py" record "$SUITE_TIMES" "$RESULTS"/e2e-*.xml || true
   else
     step_failed "e2e suite not built ($E2E)"
   fi

@@ -207,6 +207,8 @@ if [[ $run_e2e == 1 && $win64_ok == 1 ]]; then
     [[ -n "${gtest_args[*]:-}" ]] && shards=1
     shards="${VELMORA_E2E_SHARDS:-$shards}"
     SUITE_TIMES="$ROOT/build/e2e-suite-times.txt"
+    # A fresh clone starts from the figures kept with the tests.
+    [[ -f "$SUITE_TIMES" ]] || cp "$ROOT/tests/e2e/suite_times.txt" "$SUITE_TIMES" 2>/dev/null || true
     run_shard() {
       local index="$1" name="e2e-$(( $1 + 1 ))"
       (

@@ -414,6 +414,9 @@ void Player::PositionSliderReleased(int32_t value) {
 }
 
 void Player::SliderReleaseImpl() {
+  // Where to go is taken now: a position tick run while the status is shown moves the
+  // slider back to where the song is.
+  const int32_t target_ms = SliderToMilliseconds(SliderValue(), position_scale_);
   if (d_.plugin.PlayingReportsTrue()) {
     d_.display.ShowStatus("Playing");
     d_.display.ShowSongTitle(saved_title_);
@@ -421,7 +424,7 @@ void Player::SliderReleaseImpl() {
     if (!ProcessMessages()) return;
     try {
       if (d_.plugin.Has(PluginEntry::jumpto))
-        d_.plugin.jumpto(SliderToMilliseconds(SliderValue(), position_scale_));
+        d_.plugin.jumpto(target_ms);
     } catch (...) {
       d_.display.ShowStatus("Failed skipping");
     }

@@ -125,31 +125,53 @@ measure() {
 # --- velmora.exe --------------------------------------------------------------------------
 PROBE="$BUILD/bench/player_probe.exe"
 declare -A CPU
-# run_player MODE (scroll | noscroll | vu): a fresh program folder and settings, a 1,000-entry
-# playlist whose first entry is the song, Play, then the measurement.
+# run_player MODE (scroll | noscroll | vu | firststart): a fresh program folder and settings,
+# a 1,000-entry playlist whose first entry is the song, Play, then the measurement.
+# firststart is what a newcomer sees: the player started once and closed (it stores the
+# settings a first start leaves), then started again with the song on its command line
+# and no playlist of its own.
 run_player() {
   local mode="$1" app="$RUN/app-$1" pid server i
   rm -rf "$app"
   cp -r "$BUILD/dist" "$app"
   "$WINE" reg delete 'HKCU\Software\velmora' /f >/dev/null 2>&1 || true
-  {
-    to_windows_path "$MEDIA/song.mp3"
-    for ((i = 1; i < 1000; ++i)); do to_windows_path "$MEDIA/track $i.mp3"; done
-  } >"$app/pl.m3u"
-  "$WINE" "$app/velmora.exe" >"$RUN/player-$mode.log" 2>&1 &
+  local arguments=()
+  if [[ "$mode" == firststart ]]; then
+    "$WINE" "$app/velmora.exe" >"$RUN/player-$mode-first.log" 2>&1 &
+    local first=$!
+    for ((i = 0; i < 300; ++i)); do
+      "$WINE" "$app/velmoractl.exe" count >/dev/null 2>&1 && break
+      sleep 0.2
+    done
+    "$WINE" "$app/velmoractl.exe" exit >/dev/null 2>&1 || true
+    for ((i = 0; i < 100; ++i)); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+    kill "$first" 2>/dev/null || true
+    wait "$first" 2>/dev/null || true
+    arguments=("$(to_windows_path "$MEDIA/song.mp3")")
+  else
+    {
+      to_windows_path "$MEDIA/song.mp3"
+      for ((i = 1; i < 1000; ++i)); do to_windows_path "$MEDIA/track $i.mp3"; done
+    } >"$app/pl.m3u"
+  fi
+  "$WINE" "$app/velmora.exe" "${arguments[@]}" >"$RUN/player-$mode.log" 2>&1 &
   local launcher=$!
   for ((i = 0; i < 300; ++i)); do
     "$WINE" "$app/velmoractl.exe" count >/dev/null 2>&1 && break
     sleep 0.2
   done
   # Play is refused until the start-up has restored the playlist, and the file has no
-  # plug-in until the library scan has run: ask again until the sound starts.
+  # plug-in until the library scan has run: ask again until the sound starts. A file on
+  # the command line plays by itself.
   for ((i = 0; i < 20; ++i)); do
+    [[ "$mode" == firststart ]] && wait_sound 3 && break
     "$WINE" "$app/velmoractl.exe" play >/dev/null 2>&1 && wait_sound 3 && break
     sleep 1
   done
   ((i < 20)) || { log "velmora.exe: no sound"; return 1; }
-  if [[ "$mode" == noscroll ]]; then
+  if [[ "$mode" == firststart ]]; then
+    :  # as stored: whatever the first start left
+  elif [[ "$mode" == noscroll ]]; then
     "$WINE" "$PROBE" scroll off || log "could not switch scrolling off"
   else
     "$WINE" "$PROBE" scroll on || log "could not switch scrolling on"
@@ -174,6 +196,7 @@ declare -A PRIVATE RSS
 run_player scroll
 run_player noscroll
 [[ "${VELMORA_BENCH_VU:-1}" == 1 ]] && run_player vu
+run_player firststart || true
 
 # --- the minimal wave-out program: wine's own floor --------------------------------------
 "$WINE" "$BUILD/bench/waveout_floor.exe" "$(to_windows_path "$MEDIA/song.raw")" &
@@ -235,6 +258,11 @@ row "wineserver while it plays" "${CPU[noscroll-server]:-0}" "-"
 if [[ -n "${CPU[vu]:-}" ]]; then
   row "velmora.exe, title scrolling, VU meter shown" "${CPU[vu]}" "$(mb "${RSS[vu]:-0}")"
   row "wineserver while it plays" "${CPU[vu-server]:-0}" "-"
+fi
+if [[ -n "${CPU[firststart]:-}" ]]; then
+  row "velmora.exe, first start's settings, file as argument" "${CPU[firststart]}" \
+    "$(mb "${RSS[firststart]:-0}")"
+  row "wineserver while it plays" "${CPU[firststart-server]:-0}" "-"
 fi
 row "waveout_floor.exe (wave-out alone, wine's floor)" "${CPU[floor]:-0}" "-"
 row "wineserver while it plays" "${CPU[floor-server]:-0}" "-"

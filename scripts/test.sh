@@ -7,7 +7,8 @@
 #      (scripts/check_imports.py: nothing older Windows versions lack)
 #   4. the release made from the i686 program folder: the NSIS installer holds every file
 #      and info.ini matches it (scripts/make_installer.sh, scripts/check_installer.py)
-#   5. the end-to-end suite build/win64/e2e/velmora_e2e.exe under wine64 on Xvfb
+#   5. the end-to-end suite build/win64/e2e/velmora_e2e.exe under wine64 on Xvfb, in two
+#      shards at once (VELMORA_E2E_SHARDS), each with its own wine prefix, display and sink
 # and ends with one line "N passed, N failed" counting every test case (a fuzz target is
 # one case; a build or a suite that fails to run counts as one failed case).
 #
@@ -198,20 +199,52 @@ phase "end-to-end suite"
 if [[ $run_e2e == 1 && $win64_ok == 1 ]]; then
   E2E="$ROOT/build/win64/e2e/velmora_e2e.exe"
   if [[ -f "$E2E" ]]; then
-    (
-      # shellcheck source=scripts/wine_env.sh
-      source "$ROOT/scripts/wine_env.sh"
-      wine_env_start || exit 3
-      export VELMORA_DIST VELMORA_TESTPLUGINS
-      VELMORA_DIST="$(to_windows_path "$ROOT/build/win64/dist")"
-      VELMORA_TESTPLUGINS="$(to_windows_path "$ROOT/build/win64/testplugins")"
-      log "end-to-end suite under wine"
-      timeout "${VELMORA_E2E_TIMEOUT:-900}" "$WINE" "$E2E" "${gtest_args[@]}" \
-        --gtest_output="xml:$(to_windows_path "$RESULTS/e2e.xml")" 2>&1 | tee "$RESULTS/e2e.log"
-      exit "${PIPESTATUS[0]}"
-    )
-    rc=$?
-    [[ -f "$RESULTS/e2e.xml" ]] || echo "e2e suite ended without a report (exit $rc)" >&2
+    # Two shards at once, each in its own wine prefix, display and audio sink (a run with
+    # --gtest_filter is one shard unless VELMORA_E2E_SHARDS says otherwise). Each writes
+    # e2e-<n>.xml and e2e-<n>.log; the seconds each suite took are kept in
+    # build/e2e-suite-times.txt to balance the next split.
+    shards=2
+    [[ -n "${gtest_args[*]:-}" ]] && shards=1
+    shards="${VELMORA_E2E_SHARDS:-$shards}"
+    SUITE_TIMES="$ROOT/build/e2e-suite-times.txt"
+    # A fresh clone starts from the figures kept with the tests.
+    [[ -f "$SUITE_TIMES" ]] || cp "$ROOT/tests/e2e/suite_times.txt" "$SUITE_TIMES" 2>/dev/null || true
+    run_shard() {
+      local index="$1" name="e2e-$(( $1 + 1 ))"
+      (
+        # shellcheck source=scripts/wine_env.sh
+        source "$ROOT/scripts/wine_env.sh"
+        wine_env_start || exit 3
+        export VELMORA_DIST VELMORA_TESTPLUGINS
+        VELMORA_DIST="$(to_windows_path "$ROOT/build/win64/dist")"
+        VELMORA_TESTPLUGINS="$(to_windows_path "$ROOT/build/win64/testplugins")"
+        args=("${gtest_args[@]}")
+        if [[ $shards -gt 1 ]]; then
+          "$WINE" "$E2E" "${gtest_args[@]}" --gtest_list_tests > "$VELMORA_RUN_DIR/tests.txt" \
+            2>/dev/null || exit 3
+          filter="$(python3 "$ROOT/scripts/e2e_shards.py" filter "$VELMORA_RUN_DIR/tests.txt" \
+                      "$SUITE_TIMES" "$shards" "$index" ${gtest_args[*]:+--cases})" || exit 3
+          args=("--gtest_filter=$filter")
+        fi
+        log "end-to-end suite under wine, shard $((index + 1)) of $shards (build/test-results/$name.log)"
+        timeout "${VELMORA_E2E_TIMEOUT:-900}" "$WINE" "$E2E" "${args[@]}" \
+          --gtest_output="xml:$(to_windows_path "$RESULTS/$name.xml")" > "$RESULTS/$name.log" 2>&1
+      )
+      local rc=$?
+      [[ -f "$RESULTS/$name.xml" ]] || echo "$name ended without a report (exit $rc)" >&2
+      # The console: each shard's lines, marked, in one piece.
+      [[ -f "$RESULTS/$name.log" ]] && sed "s/^/[$name] /" "$RESULTS/$name.log"
+      # A shard whose environment never came up counts as one failed case.
+      [[ -f "$RESULTS/$name.log" ]] || echo "no wine environment (exit $rc)" > "$RESULTS/$name.log"
+    }
+    shard_pids=()
+    for ((i = 0; i < shards; i++)); do
+      run_shard "$i" > "$RESULTS/e2e-console-$i.txt" 2>&1 &
+      shard_pids+=($!)
+    done
+    for pid in "${shard_pids[@]}"; do wait "$pid"; done
+    for ((i = 0; i < shards; i++)); do cat "$RESULTS/e2e-console-$i.txt"; rm -f "$RESULTS/e2e-console-$i.txt"; done
+    python3 "$ROOT/scripts/e2e_shards.py" record "$SUITE_TIMES" "$RESULTS"/e2e-*.xml || true
   else
     step_failed "e2e suite not built ($E2E)"
   fi

@@ -61,7 +61,10 @@ _wine_env_start_xvfb() {
     _wine_env_xvfb_pid=$!
     local i
     for i in $(seq 1 100); do
-      if [[ -S /tmp/.X11-unix/X$n ]]; then
+      # The display is ours once our server holds its lock: two runs starting at once may
+      # pick the same number, and the socket of the one that won is there for both.
+      if [[ -S /tmp/.X11-unix/X$n ]] && kill -0 "$_wine_env_xvfb_pid" 2>/dev/null &&
+         [[ "$(tr -d ' ' < /tmp/.X$n-lock 2>/dev/null)" == "$_wine_env_xvfb_pid" ]]; then
         export DISPLAY=":$n"
         _wine_env_log "Xvfb on $DISPLAY (pid $_wine_env_xvfb_pid)"
         return 0

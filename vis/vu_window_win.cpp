@@ -15,6 +15,7 @@
 #include "vis/vu_window_win.h"
 
 #include "ui/control_ids.h"
+#include "ui/gdi_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/window_util_win.h"
@@ -96,6 +97,17 @@ class Picture {
   void Changed() const {
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
   }
+  // Rows [top, bottom) changed: one copy of them to the window now (no invalidation and
+  // no paint message); a window that is not shown gets them on its next paint.
+  void ShowRows(int top, int bottom) const {
+    if (top >= bottom) return;
+    if (!dc_ || !bitmap_ || !hwnd_ || !IsWindowVisible(hwnd_)) {
+      Changed();
+      return;
+    }
+    ui::WindowDC window(hwnd_);  // the class's own DC: no DC is made per copy
+    if (window.get()) BitBlt(window.get(), 0, top, width_, bottom - top, dc_, 0, top, SRCCOPY);
+  }
 
   static bool RegisterClass(HINSTANCE instance) {
     WNDCLASSEXA wc{};
@@ -103,6 +115,7 @@ class Picture {
     if (GetClassInfoExA(instance, kPictureClass, &wc)) return true;
     wc = WNDCLASSEXA{};
     wc.cbSize = sizeof wc;
+    wc.style = CS_OWNDC;
     wc.lpfnWndProc = WndProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -157,7 +170,7 @@ class BarDrawing : public BarCanvas {
   BarDrawing(Picture& bar, const Picture& ruler, Picture& lamp)
       : bar_(bar), ruler_(ruler), lamp_(lamp) {}
 
-  // Around the rules of one tick: the picture is shown again only when it changed.
+  // Around the rules of one tick: only the rows that changed are shown again.
   void Begin() {
     if (!bar_.pixels()) return;
     GdiFlush();
@@ -165,7 +178,15 @@ class BarDrawing : public BarCanvas {
   }
   void End() {
     if (!bar_.pixels()) return;
-    if (std::memcmp(before_.data(), bar_.pixels(), Count() * sizeof(uint32_t)) != 0) bar_.Changed();
+    const size_t width = static_cast<size_t>(bar_.width());
+    auto row_differs = [&](int y) {
+      return std::memcmp(before_.data() + y * width, bar_.pixels() + y * width,
+                         width * sizeof(uint32_t)) != 0;
+    };
+    int top = 0, bottom = bar_.height();
+    while (top < bottom && !row_differs(top)) ++top;
+    while (bottom > top && !row_differs(bottom - 1)) --bottom;
+    bar_.ShowRows(top, bottom);
   }
 
   void DrawRuler() override {

@@ -228,8 +228,11 @@ TEST_F(DesignTest, GarbageMainIniDoesNotHurt) {
   HWND main = Start();
   // The mask decides the final size whatever main.ini said.
   EXPECT_TRUE(WaitUntil([&] { return HasSize(main, kDefaultSize); }));
-  InvalidateRect(main, nullptr, TRUE);
-  Sleep(300);
+  // One whole paint, done before RedrawWindow returns; then the window still answers.
+  RedrawWindow(main, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  DWORD_PTR ignored = 0;
+  EXPECT_TRUE(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored));
   EXPECT_TRUE(player_.Running());
   EXPECT_TRUE(IsWindow(main));
 }

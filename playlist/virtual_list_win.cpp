@@ -1,6 +1,7 @@
 #include "playlist/virtual_list_win.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -192,8 +193,50 @@ LRESULT CALLBACK VirtualList::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
   }
 }
 
+long VirtualList::ItemCount() {
+  const LRESULT n = hwnd_ ? SendMessageA(hwnd_, LB_GETCOUNT, 0, 0) : 0;
+  return n > 0 ? static_cast<long>(n) : 0;
+}
+
+long VirtualList::FocusedItem() {
+  const int caret = Caret();
+  return caret >= 0 && caret < ItemCount() ? caret + 1 : 0;
+}
+
+bool VirtualList::Describe(long item, ui::AccessibleInfo& info) {
+  if (item == 0) {
+    info.role = ROLE_SYSTEM_LIST;
+    char name[256] = {};
+    GetWindowTextA(GetParent(hwnd_), name, sizeof name);
+    info.name = name;
+    return true;
+  }
+  if (item < 1 || item > ItemCount()) return false;
+  const int row = static_cast<int>(item - 1);
+  info.role = ROLE_SYSTEM_LISTITEM;
+  if (texts_ && static_cast<size_t>(row) < texts_->size()) info.name = (*texts_)[row];
+  info.state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+  if (SendMessageA(hwnd_, LB_GETSEL, static_cast<WPARAM>(row), 0) > 0)
+    info.state |= STATE_SYSTEM_SELECTED;
+  if (row == Caret() && GetFocus() == hwnd_) info.state |= STATE_SYSTEM_FOCUSED;
+  RECT rc{};
+  SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc));
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  RECT shown{};
+  if (!IntersectRect(&shown, &rc, &client)) info.state |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+  MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+  info.screen = rc;
+  return true;
+}
+
 LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case ui::kGetAccessibleMessage:
+      return reinterpret_cast<LRESULT>(static_cast<ui::AccessibleSource*>(this));
+    case WM_GETOBJECT:
+      if (const LRESULT object = ui::AnswerGetObject(hwnd_, wp, lp)) return object;
+      break;
     case LB_GETTEXTLEN:
       if (!texts_ || wp >= texts_->size()) return LB_ERR;
       return static_cast<LRESULT>((*texts_)[wp].size());

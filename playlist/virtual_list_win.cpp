@@ -270,7 +270,15 @@ LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default: break;
   }
   if (before && before(msg, wp, lp)) return 0;
-  return DefSubclassProc(hwnd_, msg, wp, lp);
+  if (msg != WM_KEYDOWN && msg != WM_LBUTTONDOWN && msg != WM_SETFOCUS)
+    return DefSubclassProc(hwnd_, msg, wp, lp);
+  // Readers follow the row with the focus.
+  const int caret = Caret();
+  const LRESULT result = DefSubclassProc(hwnd_, msg, wp, lp);
+  const int now = Caret();
+  if ((now != caret || msg == WM_SETFOCUS) && now >= 0 && GetFocus() == hwnd_)
+    ui::AnnounceChange(hwnd_, EVENT_OBJECT_FOCUS, now + 1);
+  return result;
 }
 
 }  // namespace velmora

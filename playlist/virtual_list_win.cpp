@@ -6,11 +6,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/window_util_win.h"
+
 namespace velmora {
 
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x564C;  // "VL"
+const PlaylistLook kSystemLook{};
 
 HFONT ListFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -148,8 +151,10 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
     return;
   }
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  // Under high contrast the rows keep the system's colours whatever the design says.
+  const PlaylistLook& look = ui::HighContrastOn() ? kSystemLook : look_;
   const std::optional<uint32_t>& background =
-      selected ? look_.selected_background : look_.normal_background;
+      selected ? look.selected_background : look.normal_background;
   if (background) {
     ui::UniqueBrush brush(CreateSolidBrush(*background));
     FillRect(dc, &r, brush.get());
@@ -162,10 +167,10 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
     SetBkMode(dc, TRANSPARENT);
     const bool current = static_cast<int>(item.itemID) == current_row_;
     COLORREF colour = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-    if (current && look_.current_text)
-      colour = *look_.current_text;
-    else if (look_.normal_text)
-      colour = *look_.normal_text;
+    if (current && look.current_text)
+      colour = *look.current_text;
+    else if (look.normal_text)
+      colour = *look.normal_text;
     SetTextColor(dc, colour);
     RECT text_rect = r;
     text_rect.left += 2;
@@ -250,7 +255,7 @@ LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND:
       // The rows paint themselves; the rest of the list takes the look's background.
-      if (look_.normal_background && wp) {
+      if (look_.normal_background && wp && !ui::HighContrastOn()) {
         RECT r;
         GetClientRect(hwnd_, &r);
         ui::UniqueBrush brush(CreateSolidBrush(*look_.normal_background));

@@ -16,6 +16,7 @@
 #include "plugins/guarded_call_win.h"
 #include "ui/control_ids.h"
 #include "ui/form_shaper_win.h"
+#include "ui/widget_base_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
 
@@ -412,11 +413,21 @@ void MainWindow::OrderTabStops() {
   };
   std::vector<Stop> stops;
   HWND anchor = nullptr;  // the sibling above the topmost tab stop
+  RECT window{};
+  GetWindowRect(hwnd_, &window);
   for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    if (!(GetWindowLongPtrA(c, GWL_STYLE) & WS_TABSTOP)) continue;
-    if (stops.empty()) anchor = GetWindow(c, GW_HWNDPREV);
-    RECT rc{};
+    char cls[32] = {};
+    GetClassNameA(c, cls, sizeof cls);
+    if (lstrcmpA(cls, ui::kImageButtonClass) != 0 && lstrcmpA(cls, ui::kSliderClass) != 0)
+      continue;
+    // A design hides a control by placing it outside the window: Tab passes it by.
+    RECT rc{}, seen{};
     GetWindowRect(c, &rc);
+    const bool inside = IntersectRect(&seen, &rc, &window) != 0;
+    const LONG_PTR style = GetWindowLongPtrA(c, GWL_STYLE);
+    SetWindowLongPtrA(c, GWL_STYLE, inside ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    if (!inside) continue;
+    if (stops.empty()) anchor = GetWindow(c, GW_HWNDPREV);
     stops.push_back({c, rc});
   }
   if (stops.size() < 2) return;
@@ -450,7 +461,11 @@ bool MainWindow::MoveFocusByTab(const MSG& msg) {
   const bool back = GetKeyState(VK_SHIFT) < 0;
   HWND from = focus && IsChild(hwnd_, focus) ? focus : nullptr;
   HWND next = GetNextDlgTabItem(hwnd_, from, back ? TRUE : FALSE);
-  if (next) SetFocus(next);
+  if (next && next != focus) {
+    ui::NoteKeyboardFocus(true);
+    SetFocus(next);
+    ui::NoteKeyboardFocus(false);
+  }
   return true;
 }
 

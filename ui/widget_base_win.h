@@ -91,6 +91,10 @@ LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
   return result;
 }
 
+// Around a SetFocus of keyboard navigation (Tab): on before, off after. The widget taking
+// the focus meanwhile shows its focus mark.
+void NoteKeyboardFocus(bool on);
+
 // The colour of the keyboard focus mark for a widget of a window (the design's text colour).
 COLORREF FocusMarkColour(HWND widget);
 

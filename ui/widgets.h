@@ -69,7 +69,7 @@ enum : UINT {
   // MAKEWPARAM(control ID, WM_LBUTTONDOWN / WM_MOUSEMOVE / WM_LBUTTONUP), LPARAM the
   // point in the button's client coordinates as MAKELPARAM(x, y).
   VWN_MOUSE = WM_USER + 0x151,
-  // A widget that takes the focus with Tab was moved or sized (the tab order may change):
+  // A widget was moved or sized (the tab order may change):
   // WPARAM control ID, LPARAM its HWND.
   VWN_MOVED = WM_USER + 0x152,
 

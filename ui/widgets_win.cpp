@@ -24,6 +24,7 @@ LRESULT CALLBACK EffectLabelProc(HWND, UINT, WPARAM, LPARAM) noexcept;
 namespace {
 
 HWND g_tooltip = nullptr;
+bool g_keyboard_focus_next = false;
 COLORREF g_hint_colour = RGB(255, 0, 0);
 // Every window's hint in full, for the status line: the tooltip hands out only the first
 // 80 characters of a tool's text.
@@ -148,7 +149,8 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return true;
     case WM_SETFOCUS:
       // The focus mark shows when the focus came from the keyboard (Tab), not a click.
-      keyboard_focus_ = GetKeyState(VK_TAB) < 0;
+      keyboard_focus_ = g_keyboard_focus_next || GetKeyState(VK_TAB) < 0;
+      g_keyboard_focus_next = false;
       Redraw();
       AnnounceChange(hwnd_, EVENT_OBJECT_FOCUS);
       return false;  // the widget may have more to do
@@ -164,7 +166,7 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return false;
     case WM_WINDOWPOSCHANGED: {
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
-      if (pos && !(pos->flags & SWP_NOMOVE) && (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_TABSTOP))
+      if (pos && !(pos->flags & SWP_NOMOVE))
         if (HWND parent = GetParent(hwnd_))
           PostMessageA(parent, VWN_MOVED, static_cast<WPARAM>(ControlId()), reinterpret_cast<LPARAM>(hwnd_));
       return false;
@@ -244,6 +246,8 @@ void WidgetBase::DrawFocusMark(HDC dc, const RECT& rc, COLORREF colour) const {
     SetPixelV(dc, right, y, colour);
   }
 }
+
+void NoteKeyboardFocus(bool on) { g_keyboard_focus_next = on; }
 
 COLORREF FocusMarkColour(HWND widget) {
   // The design's text colour: that of the scrolling title beside the widget.

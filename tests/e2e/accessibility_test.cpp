@@ -197,10 +197,13 @@ TEST_P(Accessibility, ReadersAndTheKeyboardReachEveryControl) {
     if (!order.empty() && c == order.front()) break;
     order.push_back(c);
   }
+  // (A design hides a control by placing it outside the window.)
   int reachable = 0;
+  const RECT window = ScreenRect(main);
   for (HWND c : Children(main)) {
     const std::string cls = ClassNameOf(c);
-    if (IsWindowVisible(c) && IsWindowEnabled(c) &&
+    RECT rc = ScreenRect(c), seen{};
+    if (IsWindowVisible(c) && IsWindowEnabled(c) && IntersectRect(&seen, &rc, &window) &&
         (cls == ui::kImageButtonClass || cls == ui::kSliderClass))
       ++reachable;
   }
@@ -221,6 +224,18 @@ TEST_P(Accessibility, ReadersAndTheKeyboardReachEveryControl) {
   EXPECT_TRUE(WaitUntil([&] {
     return GetGUIThreadInfo(thread, &gui) && !order.empty() && gui.hwndFocus == order.front();
   }));
+  // The focused control wears a dotted rectangle in the design's text colour.
+  const COLORREF mark =
+      static_cast<COLORREF>(SendMessageA(Control(main, ids::Banner1), ui::VBM_GETTEXTCOLOR, 0, 0));
+  const RECT focused = ScreenRect(order.front());
+  HDC screen = GetDC(nullptr);
+  EXPECT_TRUE(WaitUntil([&] {
+    return GetPixel(screen, focused.left, focused.top + 2) == mark &&
+           GetPixel(screen, focused.left, focused.top + 4) == mark &&
+           GetPixel(screen, focused.left + 4, focused.top) == mark;
+  }));
+  ReleaseDC(nullptr, screen);
+
   HWND volume = Control(main, ids::volbar);
   const int before = SliderPos(main, ids::volbar);
   const int key = before >= 240 ? VK_LEFT : VK_RIGHT;

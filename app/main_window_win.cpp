@@ -365,7 +365,8 @@ void MainWindow::CreateControls() {
       {ids::stopbut, "[]", 128, 88, 28, "Stop", "Stop"},
       {ids::fwdbut, ">>", 158, 88, 28, "Fast Forward", "Fast forward"},
       {ids::nexttrackbut, ">|", 188, 88, 28, "Next Track", "Next track"},
-      {ids::openbut, "Open", 222, 88, 36, "Add Song/Playlist to the current playlist", "Open files"},
+      {ids::openbut, "Open", 222, 88, 36, "Add Song/Playlist to the current playlist",
+       "Open files"},
       {ids::plbut, "PL", 262, 88, 36, "Playlist", "Playlist"},
       {ids::id3but, "ID3", 170, 114, 36, "ID3 Tag 1.0/2.0 (Autodetected)", "Song information"},
       {ids::optionbut, "Menu", 210, 114, 40, "General Popup Menu", "Menu"},
@@ -418,8 +419,7 @@ void MainWindow::OrderTabStops() {
   for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     char cls[32] = {};
     GetClassNameA(c, cls, sizeof cls);
-    if (lstrcmpA(cls, ui::kImageButtonClass) != 0 && lstrcmpA(cls, ui::kSliderClass) != 0)
-      continue;
+    if (lstrcmpA(cls, ui::kImageButtonClass) != 0 && lstrcmpA(cls, ui::kSliderClass) != 0) continue;
     // A design hides a control by placing it outside the window: Tab passes it by.
     RECT rc{}, seen{};
     GetWindowRect(c, &rc);
@@ -480,12 +480,14 @@ void MainWindow::SetPositionTimeText(const std::string& text) {
 void MainWindow::SetPositionValue(int32_t value) {
   HWND tb = Control(ids::tb);
   // Readers say the position as time: each unit of the slider is PositionScale ms.
-  if (app_.player) SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
+  if (app_.player)
+    SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
   SendMessageA(tb, TBM_SETPOS, TRUE, value);
 }
 void MainWindow::SetPositionMax(int32_t max) {
   HWND tb = Control(ids::tb);
-  if (app_.player) SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
+  if (app_.player)
+    SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
   SendMessageA(tb, TBM_SETRANGEMAX, TRUE, max);
 }
 void MainWindow::SetTotalTimeText(const std::string& text) {

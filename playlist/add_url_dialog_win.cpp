@@ -111,8 +111,8 @@ LRESULT AddUrlDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SetBkMode(dc, TRANSPARENT);
       const int id = GetDlgCtrlID(control);
       const COLORREF link = ui::HighContrastOn() ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 192);
-      SetTextColor(dc, (id == ids::urlAdd || id == ids::urlCancel) ? link
-                                                                   : GetSysColor(COLOR_BTNTEXT));
+      SetTextColor(dc,
+                   (id == ids::urlAdd || id == ids::urlCancel) ? link : GetSysColor(COLOR_BTNTEXT));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR:

@@ -229,7 +229,8 @@ bool VirtualList::Describe(long item, ui::AccessibleInfo& info) {
   RECT client{};
   GetClientRect(hwnd_, &client);
   RECT shown{};
-  if (!IntersectRect(&shown, &rc, &client)) info.state |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+  if (!IntersectRect(&shown, &rc, &client))
+    info.state |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
   MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&rc), 2);
   info.screen = rc;
   return true;

@@ -47,7 +47,9 @@ class WidgetBase : public AccessibleSource {
   }
   std::string Text() const;
   // The name readers get: the one set by the owner, else the caption.
-  std::string AccessibleName() const { return accessible_name_.empty() ? Text() : accessible_name_; }
+  std::string AccessibleName() const {
+    return accessible_name_.empty() ? Text() : accessible_name_;
+  }
   const std::string& Hint() const { return hint_; }
   bool HasAccessibleName() const { return !accessible_name_.empty(); }
   // Draws the keyboard focus mark (a dotted rectangle in `colour`) when the widget has the

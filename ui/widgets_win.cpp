@@ -168,7 +168,8 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
       if (pos && !(pos->flags & SWP_NOMOVE))
         if (HWND parent = GetParent(hwnd_))
-          PostMessageA(parent, VWN_MOVED, static_cast<WPARAM>(ControlId()), reinterpret_cast<LPARAM>(hwnd_));
+          PostMessageA(parent, VWN_MOVED, static_cast<WPARAM>(ControlId()),
+                       reinterpret_cast<LPARAM>(hwnd_));
       return false;
     }
     case VWM_SETHINT:

@@ -95,10 +95,10 @@ void Player::SetPauseMenu(bool fadeout_enabled, bool fadein_enabled) {
   d_.view.SetPauseFadeMenu(fadeout_enabled, fadein_enabled);
 }
 
-void Player::VolumeSliderChanged(int value) {
+void Player::VolumeSliderChanged(int value, bool by_key) {
   volume_slider_ = std::clamp(value, 0, kVolumeSliderMax);
-  Boundary([this, value] {
-    if (d_.host.LeftButtonDown()) {
+  Boundary([this, value, by_key] {
+    if (by_key || d_.host.LeftButtonDown()) {
       d_.volume.Set(value);
       saved_volume_ = value;
       d_.display.ShowStatus("Volume : " + std::to_string(Percent(value)) + "%");

@@ -5,7 +5,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <exception>
+#include <vector>
 
 #include "app/main_window_ids_win.h"
 #include "app/media_keys.h"
@@ -15,6 +17,7 @@
 #include "plugins/guarded_call_win.h"
 #include "ui/control_ids.h"
 #include "ui/form_shaper_win.h"
+#include "ui/widget_base_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
 
@@ -261,6 +264,16 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case ui::VWN_HOVER: OnHover(reinterpret_cast<HWND>(lp)); return 0;
+    case ui::VWN_MOVED:
+      if (!tab_order_pending_) {
+        tab_order_pending_ = true;
+        PostMessageA(hwnd_, kOrderTabStops, 0, 0);
+      }
+      return 0;
+    case kOrderTabStops:
+      tab_order_pending_ = false;
+      OrderTabStops();
+      return 0;
     case WM_ACTIVATEAPP:
       if (activation_routed_) OnActivateApp(wp != 0);
       break;
@@ -355,6 +368,7 @@ void MainWindow::CreateControls() {
   SendMessageA(tb, TBM_SETPAGESIZE, 0, 10);
   SendMessageA(tb, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
   SetHint(tb, "Current Position");
+  SendMessageA(tb, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>("Position"));
   ShowWindow(tb, SW_HIDE);
 
   struct ButtonSpec {
@@ -362,26 +376,29 @@ void MainWindow::CreateControls() {
     const char* caption;
     int x, y, w;
     const char* hint;
+    const char* name;  // what screen readers announce: what the button does
   };
   const ButtonSpec buttons[] = {
-      {ids::prevtrackbut, "|<", 8, 88, 28, "Previous Track"},
-      {ids::revbut, "<<", 38, 88, 28, "Rewind"},
-      {ids::playbut, ">", 68, 88, 28, "Play"},
-      {ids::pausebut, "||", 98, 88, 28, "Pause"},
-      {ids::stopbut, "[]", 128, 88, 28, "Stop"},
-      {ids::fwdbut, ">>", 158, 88, 28, "Fast Forward"},
-      {ids::nexttrackbut, ">|", 188, 88, 28, "Next Track"},
-      {ids::openbut, "Open", 222, 88, 36, "Add Song/Playlist to the current playlist"},
-      {ids::plbut, "PL", 262, 88, 36, "Playlist"},
-      {ids::id3but, "ID3", 170, 114, 36, "ID3 Tag 1.0/2.0 (Autodetected)"},
-      {ids::optionbut, "Menu", 210, 114, 40, "General Popup Menu"},
-      {ids::Button1, "Move", 222, 138, 36, "Move Window"},
-      {ids::minibut, "_", 260, 138, 18, "Minimize"},
-      {ids::Bitbtn1, "X", 280, 138, 18, "Exit"},
+      {ids::prevtrackbut, "|<", 8, 88, 28, "Previous Track", "Previous track"},
+      {ids::revbut, "<<", 38, 88, 28, "Rewind", "Rewind"},
+      {ids::playbut, ">", 68, 88, 28, "Play", "Play"},
+      {ids::pausebut, "||", 98, 88, 28, "Pause", "Pause"},
+      {ids::stopbut, "[]", 128, 88, 28, "Stop", "Stop"},
+      {ids::fwdbut, ">>", 158, 88, 28, "Fast Forward", "Fast forward"},
+      {ids::nexttrackbut, ">|", 188, 88, 28, "Next Track", "Next track"},
+      {ids::openbut, "Open", 222, 88, 36, "Add Song/Playlist to the current playlist",
+       "Open files"},
+      {ids::plbut, "PL", 262, 88, 36, "Playlist", "Playlist"},
+      {ids::id3but, "ID3", 170, 114, 36, "ID3 Tag 1.0/2.0 (Autodetected)", "Song information"},
+      {ids::optionbut, "Menu", 210, 114, 40, "General Popup Menu", "Menu"},
+      {ids::Button1, "Move", 222, 138, 36, "Move Window", "Move window"},
+      {ids::minibut, "_", 260, 138, 18, "Minimize", "Minimize"},
+      {ids::Bitbtn1, "X", 280, 138, 18, "Exit", "Exit"},
   };
   for (const auto& b : buttons) {
-    HWND c = CreateWidget(h, Widget::ImageButton, b.id, b.caption, b.x, b.y, b.w, 20);
+    HWND c = CreateWidget(h, Widget::ImageButton, b.id, b.caption, b.x, b.y, b.w, 20, WS_TABSTOP);
     SetHint(c, b.hint);
+    SendMessageA(c, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>(b.name));
   }
   // All transport buttons but Open start disabled.
   for (const auto& b : kTransportButtons)
@@ -396,6 +413,8 @@ void MainWindow::CreateControls() {
   SendMessageA(vol, TBM_SETPAGESIZE, 0, 10);
   SendMessageA(vol, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
   SetHint(vol, "Volume");
+  SendMessageA(vol, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>("Volume"));
+  SendMessageA(vol, ui::VSM_SETVALUEFORMAT, ui::VSV_PERCENT, 0);
   ShowWindow(vol, SW_HIDE);
 
   // The start-up picture covers everything until the design is applied.
@@ -406,6 +425,69 @@ void MainWindow::CreateControls() {
   // The two faces lie under every other control, the inactive one over the normal one.
   for (int id : {ids::imdeactivated, ids::background})
     SetWindowPos(Control(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  OrderTabStops();
+}
+
+void MainWindow::OrderTabStops() {
+  struct Stop {
+    HWND hwnd;
+    RECT rc;
+  };
+  std::vector<Stop> stops;
+  HWND anchor = nullptr;  // the sibling above the topmost tab stop
+  RECT window{};
+  GetWindowRect(hwnd_, &window);
+  for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char cls[32] = {};
+    GetClassNameA(c, cls, sizeof cls);
+    if (lstrcmpA(cls, ui::kImageButtonClass) != 0 && lstrcmpA(cls, ui::kSliderClass) != 0) continue;
+    // A design hides a control by placing it outside the window: Tab passes it by.
+    RECT rc{}, seen{};
+    GetWindowRect(c, &rc);
+    const bool inside = IntersectRect(&seen, &rc, &window) != 0;
+    const LONG_PTR style = GetWindowLongPtrA(c, GWL_STYLE);
+    SetWindowLongPtrA(c, GWL_STYLE, inside ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    if (!inside) continue;
+    if (stops.empty()) anchor = GetWindow(c, GW_HWNDPREV);
+    stops.push_back({c, rc});
+  }
+  if (stops.size() < 2) return;
+  // Rows: by their middles, a control whose middle lies within half the row's first
+  // control's height joins that row; each row then runs left to right.
+  const auto middle = [](const RECT& r) { return (r.top + r.bottom) / 2; };
+  std::stable_sort(stops.begin(), stops.end(),
+                   [&](const Stop& a, const Stop& b) { return middle(a.rc) < middle(b.rc); });
+  for (size_t row = 0; row < stops.size();) {
+    const RECT& first = stops[row].rc;
+    const int reach = middle(first) + std::max<int>(1, (first.bottom - first.top) / 2);
+    size_t end = row + 1;
+    while (end < stops.size() && middle(stops[end].rc) < reach) ++end;
+    std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(row),
+                     stops.begin() + static_cast<std::ptrdiff_t>(end),
+                     [](const Stop& a, const Stop& b) { return a.rc.left < b.rc.left; });
+    row = end;
+  }
+  // Only the tab stops move in the z-order, as one block where the first of them was.
+  for (const Stop& s : stops) {
+    SetWindowPos(s.hwnd, anchor ? anchor : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    anchor = s.hwnd;
+  }
+}
+
+bool MainWindow::MoveFocusByTab(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  HWND focus = GetFocus();
+  const bool back = GetKeyState(VK_SHIFT) < 0;
+  HWND from = focus && IsChild(hwnd_, focus) ? focus : nullptr;
+  HWND next = GetNextDlgTabItem(hwnd_, from, back ? TRUE : FALSE);
+  if (next && next != focus) {
+    ui::NoteKeyboardFocus(true);
+    SetFocus(next);
+    ui::NoteKeyboardFocus(false);
+  }
+  return true;
 }
 
 // --- MainView -------------------------------------------------------------------------
@@ -417,10 +499,17 @@ void MainWindow::SetPositionTimeText(const std::string& text) {
   SetWindowTextA(Control(ids::poslab), text.c_str());
 }
 void MainWindow::SetPositionValue(int32_t value) {
-  SendMessageA(Control(ids::tb), TBM_SETPOS, TRUE, value);
+  HWND tb = Control(ids::tb);
+  // Readers say the position as time: each unit of the slider is PositionScale ms.
+  if (app_.player)
+    SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
+  SendMessageA(tb, TBM_SETPOS, TRUE, value);
 }
 void MainWindow::SetPositionMax(int32_t max) {
-  SendMessageA(Control(ids::tb), TBM_SETRANGEMAX, TRUE, max);
+  HWND tb = Control(ids::tb);
+  if (app_.player)
+    SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
+  SendMessageA(tb, TBM_SETRANGEMAX, TRUE, max);
 }
 void MainWindow::SetTotalTimeText(const std::string& text) {
   SetWindowTextA(Control(ids::lengthlab), text.c_str());
@@ -630,7 +719,10 @@ void MainWindow::OnScroll(HWND control, int code) {
     else
       p->PositionSliderChanged(pos);
   } else if (control == Control(ids::volbar)) {
-    if (code != TB_ENDTRACK) p->VolumeSliderChanged(pos);
+    // Line, page and end steps come from the keyboard only.
+    const bool by_key = code == TB_LINEUP || code == TB_LINEDOWN || code == TB_PAGEUP ||
+                        code == TB_PAGEDOWN || code == TB_TOP || code == TB_BOTTOM;
+    if (code != TB_ENDTRACK) p->VolumeSliderChanged(pos, by_key);
   }
 }
 
@@ -792,6 +884,7 @@ void MainWindow::OnSystemCommand(WPARAM command, LPARAM lp) {
 }
 
 bool MainWindow::PreTranslate(const MSG& msg) {
+  if (MoveFocusByTab(msg)) return true;
   if (msg.message != WM_KEYDOWN || !hwnd_ || !app_.player) return false;
   // The media keys, in whichever of the player's windows has the focus.
   if (const MediaCommand media = MediaCommandForKey(static_cast<uint32_t>(msg.wParam));

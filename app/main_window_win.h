@@ -108,6 +108,7 @@ class MainWindow : public ui::TopLevelWindow,
  private:
   // Posted to ourselves: run the files an OLE drop left in pending_drops_.
   static constexpr UINT kRunPendingDrops = WM_APP + 0x50;
+  static constexpr UINT kOrderTabStops = WM_APP + 0x5A;
 
   static LRESULT CALLBACK MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                          DWORD_PTR data) noexcept;
@@ -164,6 +165,10 @@ class MainWindow : public ui::TopLevelWindow,
   // The mouse entered a widget: its hint goes to the status line while the hint handler
   // is installed.
   void OnHover(HWND control);
+  // Keyboard navigation: the buttons and sliders take the focus in the order they are seen
+  // (rows top to bottom, each left to right), whatever the design made of their places.
+  void OrderTabStops();
+  bool MoveFocusByTab(const MSG& msg);
   // A hint of any window: to the status line while the hint handler is installed.
   void EchoHint(const std::string& hint) override;
   // The application was activated or deactivated (the inactive picture, the title pause).
@@ -220,6 +225,7 @@ class MainWindow : public ui::TopLevelWindow,
   bool deact_shown_ = false;               // the deactivated-image-shown flag
   bool startup_done_ = false;              // the deferred start-up has run to its end
   bool ole_initialised_ = false;
+  bool tab_order_pending_ = false;  // a control moved: the tab order is put right soon
   DropRegistration drop_registration_;
   std::vector<std::vector<std::string>> pending_drops_;  // OLE drops, handled after the drag
   std::string stream_title_;                             // last stream title shown

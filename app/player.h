@@ -126,7 +126,8 @@ class Player : public ErrorSink, public PlaylistTransport {
   bool SliderTracking() const { return slider_tracking_; }
 
   // Volume slider and fades.
-  void VolumeSliderChanged(int value);
+  // `by_key`: the user moved the focused slider with the keyboard, which counts as a drag.
+  void VolumeSliderChanged(int value, bool by_key = false);
   // The volume slider shows `value` (the player keeps what it shows).
   void ShowVolumeSlider(int value);
   // Raises the volume slider's value by one (within its range) and runs its change

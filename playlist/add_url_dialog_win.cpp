@@ -110,8 +110,9 @@ LRESULT AddUrlDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       HDC dc = reinterpret_cast<HDC>(wp);
       SetBkMode(dc, TRANSPARENT);
       const int id = GetDlgCtrlID(control);
-      SetTextColor(dc, (id == ids::urlAdd || id == ids::urlCancel) ? RGB(0, 0, 192)
-                                                                   : GetSysColor(COLOR_BTNTEXT));
+      const COLORREF link = ui::HighContrastOn() ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 192);
+      SetTextColor(dc,
+                   (id == ids::urlAdd || id == ids::urlCancel) ? link : GetSysColor(COLOR_BTNTEXT));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR:

@@ -1,15 +1,19 @@
 #include "playlist/virtual_list_win.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstring>
+
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x564C;  // "VL"
+const PlaylistLook kSystemLook{};
 
 HFONT ListFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -147,8 +151,10 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
     return;
   }
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  // Under high contrast the rows keep the system's colours whatever the design says.
+  const PlaylistLook& look = ui::HighContrastOn() ? kSystemLook : look_;
   const std::optional<uint32_t>& background =
-      selected ? look_.selected_background : look_.normal_background;
+      selected ? look.selected_background : look.normal_background;
   if (background) {
     ui::UniqueBrush brush(CreateSolidBrush(*background));
     FillRect(dc, &r, brush.get());
@@ -161,10 +167,10 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
     SetBkMode(dc, TRANSPARENT);
     const bool current = static_cast<int>(item.itemID) == current_row_;
     COLORREF colour = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-    if (current && look_.current_text)
-      colour = *look_.current_text;
-    else if (look_.normal_text)
-      colour = *look_.normal_text;
+    if (current && look.current_text)
+      colour = *look.current_text;
+    else if (look.normal_text)
+      colour = *look.normal_text;
     SetTextColor(dc, colour);
     RECT text_rect = r;
     text_rect.left += 2;
@@ -192,8 +198,51 @@ LRESULT CALLBACK VirtualList::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
   }
 }
 
+long VirtualList::ItemCount() {
+  const LRESULT n = hwnd_ ? SendMessageA(hwnd_, LB_GETCOUNT, 0, 0) : 0;
+  return n > 0 ? static_cast<long>(n) : 0;
+}
+
+long VirtualList::FocusedItem() {
+  const int caret = Caret();
+  return caret >= 0 && caret < ItemCount() ? caret + 1 : 0;
+}
+
+bool VirtualList::Describe(long item, ui::AccessibleInfo& info) {
+  if (item == 0) {
+    info.role = ROLE_SYSTEM_LIST;
+    char name[256] = {};
+    GetWindowTextA(GetParent(hwnd_), name, sizeof name);
+    info.name = name;
+    return true;
+  }
+  if (item < 1 || item > ItemCount()) return false;
+  const int row = static_cast<int>(item - 1);
+  info.role = ROLE_SYSTEM_LISTITEM;
+  if (texts_ && static_cast<size_t>(row) < texts_->size()) info.name = (*texts_)[row];
+  info.state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+  if (SendMessageA(hwnd_, LB_GETSEL, static_cast<WPARAM>(row), 0) > 0)
+    info.state |= STATE_SYSTEM_SELECTED;
+  if (row == Caret() && GetFocus() == hwnd_) info.state |= STATE_SYSTEM_FOCUSED;
+  RECT rc{};
+  SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc));
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  RECT shown{};
+  if (!IntersectRect(&shown, &rc, &client))
+    info.state |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+  MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+  info.screen = rc;
+  return true;
+}
+
 LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case ui::kGetAccessibleMessage:
+      return reinterpret_cast<LRESULT>(static_cast<ui::AccessibleSource*>(this));
+    case WM_GETOBJECT:
+      if (const LRESULT object = ui::AnswerGetObject(hwnd_, wp, lp)) return object;
+      break;
     case LB_GETTEXTLEN:
       if (!texts_ || wp >= texts_->size()) return LB_ERR;
       return static_cast<LRESULT>((*texts_)[wp].size());
@@ -207,7 +256,7 @@ LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND:
       // The rows paint themselves; the rest of the list takes the look's background.
-      if (look_.normal_background && wp) {
+      if (look_.normal_background && wp && !ui::HighContrastOn()) {
         RECT r;
         GetClientRect(hwnd_, &r);
         ui::UniqueBrush brush(CreateSolidBrush(*look_.normal_background));
@@ -227,7 +276,15 @@ LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default: break;
   }
   if (before && before(msg, wp, lp)) return 0;
-  return DefSubclassProc(hwnd_, msg, wp, lp);
+  if (msg != WM_KEYDOWN && msg != WM_LBUTTONDOWN && msg != WM_SETFOCUS)
+    return DefSubclassProc(hwnd_, msg, wp, lp);
+  // Readers follow the row with the focus.
+  const int caret = Caret();
+  const LRESULT result = DefSubclassProc(hwnd_, msg, wp, lp);
+  const int now = Caret();
+  if ((now != caret || msg == WM_SETFOCUS) && now >= 0 && GetFocus() == hwnd_)
+    ui::AnnounceChange(hwnd_, EVENT_OBJECT_FOCUS, now + 1);
+  return result;
 }
 
 }  // namespace velmora

@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "playlist/playlist_look.h"
+#include "ui/accessible_win.h"
 #include "ui/handles_win.h"
 
 namespace velmora {
 
-class VirtualList {
+class VirtualList : private ui::AccessibleSource {
  public:
   VirtualList() = default;
   ~VirtualList();
@@ -54,6 +55,11 @@ class VirtualList {
   std::function<void()> marks_changed;
 
  private:
+  // Screen readers: the list and its rows (list items named by their texts).
+  bool Describe(long item, ui::AccessibleInfo& info) override;
+  long ItemCount() override;
+  long FocusedItem() override;
+
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                        DWORD_PTR data) noexcept;
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <string>
 
+#include <oleacc.h>
+
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
@@ -77,6 +79,7 @@ class Banner : public WidgetBase {
         if (text && picture_ && text_shown_ == text) return TRUE;
         LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
         Changed();
+        AnnounceChange(hwnd_, EVENT_OBJECT_NAMECHANGE);
         return r;
       }
       case WM_ENABLE:
@@ -201,6 +204,14 @@ class Banner : public WidgetBase {
     offset_ = (offset_ + pixels_) % lap_;
     if (offset_ < 0) offset_ += lap_;
     PaintNow();
+  }
+
+  bool Describe(long item, AccessibleInfo& info) override {
+    if (!WidgetBase::Describe(item, info)) return false;
+    info.role = ROLE_SYSTEM_STATICTEXT;
+    info.name = Text();
+    info.state |= STATE_SYSTEM_READONLY;
+    return true;
   }
 
   void Paint(HDC target) override {

@@ -14,6 +14,8 @@
 #include <string>
 
 #include "ui/label_effect.h"
+#include <oleacc.h>
+
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
@@ -57,6 +59,7 @@ class EffectLabel : public WidgetBase {
         if (text && Text() == text) return TRUE;
         LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
         if (IsWindowEnabled(hwnd_)) PaintNow();
+        AnnounceChange(hwnd_, EVENT_OBJECT_NAMECHANGE);
         return r;
       }
       case WM_ENABLE:
@@ -152,6 +155,14 @@ class EffectLabel : public WidgetBase {
         }
         break;
     }
+  }
+
+  bool Describe(long item, AccessibleInfo& info) override {
+    if (!WidgetBase::Describe(item, info)) return false;
+    info.role = ROLE_SYSTEM_STATICTEXT;
+    info.name = Text();
+    info.state |= STATE_SYSTEM_READONLY;
+    return true;
   }
 
   void Paint(HDC target) override {

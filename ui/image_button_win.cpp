@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include <oleacc.h>
+
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
@@ -39,6 +41,13 @@ class ImageButton : public WidgetBase {
         if (IsWindowEnabled(hwnd_)) NotifyParent(BN_CLICKED);
         return 0;
       case WM_GETDLGCODE: return DLGC_BUTTON;
+      case WM_KEYDOWN:
+        // Space or Enter on the focused button presses it.
+        if (wp == VK_SPACE || wp == VK_RETURN) {
+          if (IsWindowEnabled(hwnd_)) NotifyParent(BN_CLICKED);
+          return 0;
+        }
+        return DefWindowProcA(hwnd_, msg, wp, lp);
       case WM_SETTEXT:
       case WM_ENABLE: {
         if (msg == WM_ENABLE && !wp) {
@@ -90,6 +99,23 @@ class ImageButton : public WidgetBase {
       case WM_CONTEXTMENU: return 0;  // already forwarded on button-up
       default: return DefWindowProcA(hwnd_, msg, wp, lp);
     }
+  }
+
+  bool Describe(long item, AccessibleInfo& info) override {
+    if (!WidgetBase::Describe(item, info)) return false;
+    info.role = ROLE_SYSTEM_PUSHBUTTON;
+    // Without a name of its own the hint says what it does better than a glyph caption.
+    if (!HasAccessibleName() && !Hint().empty()) info.name = Hint();
+    info.default_action = "Press";
+    if (pressed_ && inside_) info.state |= STATE_SYSTEM_PRESSED;
+    return true;
+  }
+
+  bool DoDefaultAction(long item) override {
+    if (item != 0 || !IsWindowEnabled(hwnd_)) return false;
+    // Clicked once the reader's call has returned, as a mouse click would be.
+    PostMessageA(hwnd_, BM_CLICK, 0, 0);
+    return true;
   }
 
  private:
@@ -151,6 +177,7 @@ class ImageButton : public WidgetBase {
       else if (hot_ && enabled)
         DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
     }
+    DrawFocusMark(dc, rc, FocusMarkColour(hwnd_));
   }
 
   void PlainFace(HDC dc, const RECT& rc, bool enabled, bool down) {

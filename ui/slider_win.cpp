@@ -11,6 +11,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include <oleacc.h>
 
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
@@ -89,6 +93,10 @@ class Slider : public WidgetBase {
         Redraw();
         return TRUE;
       case VSM_GETBKCOLOR: return static_cast<LRESULT>(bk_);
+      case VSM_SETVALUEFORMAT:
+        value_format_ = wp;
+        ms_per_unit_ = static_cast<long long>(lp);
+        return TRUE;
       case WM_GETDLGCODE: return DLGC_WANTARROWS;
       case WM_ENABLE:
         if (!wp) EndDrag(false);
@@ -169,7 +177,34 @@ class Slider : public WidgetBase {
     }
   }
 
+  bool Describe(long item, AccessibleInfo& info) override {
+    if (!WidgetBase::Describe(item, info)) return false;
+    info.role = ROLE_SYSTEM_SLIDER;
+    if (!HasAccessibleName() && !Hint().empty()) info.name = Hint();
+    info.value = ValueText();
+    return true;
+  }
+
  private:
+  static std::string Clock(long long ms) {
+    const long long seconds = std::max(0LL, ms) / 1000;
+    char text[32];
+    snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+    return text;
+  }
+
+  // The value as a reader says it: "1:23 of 4:56", "75%" or the number.
+  std::string ValueText() const {
+    if (value_format_ == VSV_TIME)
+      return Clock(pos_ * ms_per_unit_) + " of " + Clock(max_ * ms_per_unit_);
+    if (value_format_ == VSV_PERCENT && max_ > min_) {
+      const long long percent = ((static_cast<long long>(pos_) - min_) * 100 + (max_ - min_) / 2) /
+                                (static_cast<long long>(max_) - min_);
+      return std::to_string(percent) + "%";
+    }
+    return std::to_string(pos_);
+  }
+
   void Clamp(bool redraw) {
     if (max_ < min_) max_ = min_;
     pos_ = std::clamp(pos_, min_, max_);
@@ -178,7 +213,9 @@ class Slider : public WidgetBase {
 
   void SetPos(LONG v, bool redraw) {
     const RECT before = ThumbRect();
+    const LONG old = pos_;
     pos_ = std::clamp(v, min_, std::max(min_, max_));
+    if (pos_ != old) AnnounceChange(hwnd_, EVENT_OBJECT_VALUECHANGE);
     if (!redraw) return;
     // The position timer sets the position twice a second; only a thumb that moved by a
     // pixel is drawn again.
@@ -267,6 +304,7 @@ class Slider : public WidgetBase {
     const RECT rc = ClientRect();
     HDC dc = buffer_.Draw(target, rc.right, rc.bottom);
     Render(dc, rc);
+    DrawFocusMark(dc, rc, FocusMarkColour(hwnd_));
     buffer_.Show(target);
   }
 
@@ -318,6 +356,8 @@ class Slider : public WidgetBase {
 
   LONG min_ = 0, max_ = 100, pos_ = 0, line_ = 1, page_ = 10;
   bool vertical_ = false;
+  WPARAM value_format_ = VSV_NUMBER;
+  long long ms_per_unit_ = 0;
   bool dragging_ = false;
   int grab_ = 0;
   unsigned long bk_ = 0x00000000;

@@ -7,9 +7,11 @@
 
 #include <string>
 
+#include "ui/accessible_win.h"
+
 namespace velmora::ui {
 
-class WidgetBase {
+class WidgetBase : public AccessibleSource {
  public:
   explicit WidgetBase(HWND hwnd) : hwnd_(hwnd) {}
   virtual ~WidgetBase() = default;
@@ -26,6 +28,10 @@ class WidgetBase {
   bool HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
   virtual LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) = 0;
 
+  // What screen readers are told (WM_GETOBJECT): by default a client area named by its
+  // name (VWM_SETACCNAME) or else its caption, with its hint as the description.
+  bool Describe(long item, AccessibleInfo& info) override;
+
  protected:
   // Draws the whole client area into `dc` (the paint DC or a WM_PRINTCLIENT one).
   virtual void Paint(HDC dc) = 0;
@@ -40,6 +46,15 @@ class WidgetBase {
     return rc;
   }
   std::string Text() const;
+  // The name readers get: the one set by the owner, else the caption.
+  std::string AccessibleName() const {
+    return accessible_name_.empty() ? Text() : accessible_name_;
+  }
+  const std::string& Hint() const { return hint_; }
+  bool HasAccessibleName() const { return !accessible_name_.empty(); }
+  // Draws the keyboard focus mark (a dotted rectangle in `colour`) when the widget has the
+  // focus and the user works with the keyboard.
+  void DrawFocusMark(HDC dc, const RECT& rc, COLORREF colour) const;
   // Tracks the mouse entering/leaving; call from WM_MOUSEMOVE. Returns true on entry.
   bool TrackHover();
   bool hot_ = false;
@@ -48,6 +63,8 @@ class WidgetBase {
 
  private:
   std::string hint_;
+  std::string accessible_name_;
+  bool keyboard_focus_ = false;
 };
 
 // The shared window procedure of widget class T (constructed from its HWND).
@@ -75,6 +92,13 @@ LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
   }
   return result;
 }
+
+// Around a SetFocus of keyboard navigation (Tab): on before, off after. The widget taking
+// the focus meanwhile shows its focus mark.
+void NoteKeyboardFocus(bool on);
+
+// The colour of the keyboard focus mark for a widget of a window (the design's text colour).
+COLORREF FocusMarkColour(HWND widget);
 
 // Adds, updates or removes (empty text) the tooltip of a window.
 void SetToolTip(HWND hwnd, const std::string& text);

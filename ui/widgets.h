@@ -54,6 +54,13 @@ enum : UINT {
   // Any widget: hint text for tooltips and the status line (LPARAM: const char*).
   VWM_SETHINT = WM_USER + 0x140,
   VWM_GETHINT = WM_USER + 0x141,  // WPARAM: buffer size, LPARAM: char* buffer
+  // WM_USER + 0x142 is the screen readers' query (ui/accessible_win.h).
+  // The name screen readers announce, when the caption does not say what the widget does
+  // (a button showing ">"). LPARAM: const char*.
+  VWM_SETACCNAME = WM_USER + 0x143,
+  // Slider: how screen readers read its value. WPARAM: VSV_NUMBER, VSV_PERCENT (of the
+  // maximum) or VSV_TIME ("1:23 of 4:56", LPARAM milliseconds per unit).
+  VSM_SETVALUEFORMAT = WM_USER + 0x117,
 
   // Notices to the parent. The mouse entered a widget (to echo its hint on the status
   // line): WPARAM control ID, LPARAM its HWND.
@@ -62,12 +69,17 @@ enum : UINT {
   // MAKEWPARAM(control ID, WM_LBUTTONDOWN / WM_MOUSEMOVE / WM_LBUTTONUP), LPARAM the
   // point in the button's client coordinates as MAKELPARAM(x, y).
   VWN_MOUSE = WM_USER + 0x151,
+  // A widget was moved or sized (the tab order may change):
+  // WPARAM control ID, LPARAM its HWND.
+  VWN_MOVED = WM_USER + 0x152,
 
   // Slider: WPARAM picture index 0..3; returns the slider's own HBITMAP (not a copy).
   VSM_GETPICTURE = WM_USER + 0x114,
   VSM_GETVERTICAL = WM_USER + 0x115,
   VSM_GETBKCOLOR = WM_USER + 0x116,
 };
+
+enum : WPARAM { VSV_NUMBER = 0, VSV_PERCENT = 1, VSV_TIME = 2 };
 
 // Slider picture indexes (VSM_SETPICTURE).
 enum : int { kHorizontalThumb = 0, kHorizontalTrack = 1, kVerticalThumb = 2, kVerticalTrack = 3 };

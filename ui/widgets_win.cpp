@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include <oleacc.h>
+
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
@@ -22,6 +24,7 @@ LRESULT CALLBACK EffectLabelProc(HWND, UINT, WPARAM, LPARAM) noexcept;
 namespace {
 
 HWND g_tooltip = nullptr;
+bool g_keyboard_focus_next = false;
 COLORREF g_hint_colour = RGB(255, 0, 0);
 // Every window's hint in full, for the status line: the tooltip hands out only the first
 // 80 characters of a tool's text.
@@ -130,6 +133,45 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     SendMessageA(g_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
   }
   switch (msg) {
+    case WM_GETOBJECT:
+      if (const LRESULT object = AnswerGetObject(hwnd_, wp, lp)) {
+        *result = object;
+        return true;
+      }
+      return false;
+    case kGetAccessibleMessage:
+      *result = reinterpret_cast<LRESULT>(static_cast<AccessibleSource*>(this));
+      return true;
+    case VWM_SETACCNAME:
+      accessible_name_ = lp ? reinterpret_cast<const char*>(lp) : "";
+      AnnounceChange(hwnd_, EVENT_OBJECT_NAMECHANGE);
+      *result = TRUE;
+      return true;
+    case WM_SETFOCUS:
+      // The focus mark shows when the focus came from the keyboard (Tab), not a click.
+      keyboard_focus_ = g_keyboard_focus_next || GetKeyState(VK_TAB) < 0;
+      g_keyboard_focus_next = false;
+      Redraw();
+      AnnounceChange(hwnd_, EVENT_OBJECT_FOCUS);
+      return false;  // the widget may have more to do
+    case WM_KILLFOCUS:
+      keyboard_focus_ = false;
+      Redraw();
+      return false;
+    case WM_KEYDOWN:
+      if (!keyboard_focus_ && GetFocus() == hwnd_) {
+        keyboard_focus_ = true;
+        Redraw();
+      }
+      return false;
+    case WM_WINDOWPOSCHANGED: {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+      if (pos && !(pos->flags & SWP_NOMOVE))
+        if (HWND parent = GetParent(hwnd_))
+          PostMessageA(parent, VWN_MOVED, static_cast<WPARAM>(ControlId()),
+                       reinterpret_cast<LPARAM>(hwnd_));
+      return false;
+    }
     case VWM_SETHINT:
       hint_ = lp ? reinterpret_cast<const char*>(lp) : "";
       AddOrUpdateTool(hwnd_, hint_, true);
@@ -181,6 +223,40 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return false;
     default: return false;
   }
+}
+
+bool WidgetBase::Describe(long item, AccessibleInfo& info) {
+  if (item != 0) return false;
+  info.role = ROLE_SYSTEM_CLIENT;
+  info.name = AccessibleName();
+  info.description = hint_;
+  return true;
+}
+
+void WidgetBase::DrawFocusMark(HDC dc, const RECT& rc, COLORREF colour) const {
+  if (!keyboard_focus_ || GetFocus() != hwnd_) return;
+  // A dotted rectangle drawn pixel by pixel: DrawFocusRect inverts, which some designs'
+  // faces would hide.
+  const int right = rc.right - 1, bottom = rc.bottom - 1;
+  for (int x = rc.left; x <= right; x += 2) {
+    SetPixelV(dc, x, rc.top, colour);
+    SetPixelV(dc, x, bottom, colour);
+  }
+  for (int y = rc.top; y <= bottom; y += 2) {
+    SetPixelV(dc, rc.left, y, colour);
+    SetPixelV(dc, right, y, colour);
+  }
+}
+
+void NoteKeyboardFocus(bool on) { g_keyboard_focus_next = on; }
+
+COLORREF FocusMarkColour(HWND widget) {
+  // The design's text colour: that of the scrolling title beside the widget.
+  if (HWND parent = GetParent(widget)) {
+    if (HWND title = GetDlgItem(parent, 1020 /* Banner1 */))
+      return static_cast<COLORREF>(SendMessageA(title, VBM_GETTEXTCOLOR, 0, 0));
+  }
+  return RGB(255, 255, 255);
 }
 
 HBITMAP CopyBitmap(HBITMAP source) {

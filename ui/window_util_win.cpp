@@ -65,4 +65,11 @@ HBITMAP CreateTopDownDib(int width, int height, WORD bit_count, void** bits) {
   return bmp;
 }
 
+bool HighContrastOn() {
+  HIGHCONTRASTA contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 }  // namespace velmora::ui

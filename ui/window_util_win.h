@@ -32,4 +32,8 @@ std::string WindowText(HWND hwnd);
 // pixels in *bits; null (and nothing to free) when it cannot be made.
 HBITMAP CreateTopDownDib(int width, int height, WORD bit_count, void** bits);
 
+// Windows' high-contrast setting is on: the player's own windows then paint in the
+// system's colours only (a design's colours stay with the design's windows).
+bool HighContrastOn();
+
 }  // namespace velmora::ui

@@ -190,6 +190,10 @@ TEST(VolumeSlider, DraggingSetsVolumeAndPercentage) {
   rig.player->SetVolumeRulerImage(true);
   rig.player->VolumeSliderChanged(100);
   EXPECT_EQ(rig.window.volume_thumb, 11);
+
+  rig.player->VolumeSliderChanged(150, true);  // a key on the focused slider, as a drag
+  EXPECT_EQ(rig.volume.level, 150);
+  EXPECT_EQ(rig.window.status, "Volume : 60%");
 }
 
 // A design without a volume ruler raises the slider by one from what it shows (the

@@ -379,13 +379,9 @@ TEST_F(ClassicSkinTest, HostileArchivesAreRefused) {
   EXPECT_FALSE(folder_.Exists("Design\\evil.txt"));
   // The refusal at start-up is in the error list.
   HWND options = player_.FindWindowOfClassWait("TForm2");
-  const std::vector<std::string> errors = ListItems(options, ids::currenterrors);
-  EXPECT_NE(std::find_if(errors.begin(), errors.end(),
-                         [](const std::string& e) {
-                           return e.find("Skin archive evil.wsz refused: unsafe file name") !=
-                                  std::string::npos;
-                         }),
-            errors.end());
+  const std::string errors = ControlText(options, ids::currenterrors);
+  EXPECT_NE(errors.find("Skin archive evil.wsz refused: unsafe file name"), std::string::npos)
+      << errors;
 
   ASSERT_TRUE(DropFiles(main, {CopyArchive("evil.wsz")}));
   EXPECT_TRUE(WaitForControlText(
@@ -460,7 +456,7 @@ TEST_F(ClassicSkinTest, SkinsAsFoundInDesignAreApplied) {
   ASSERT_TRUE(WaitUntil([&] { return ListBackground(playlist) == RGB(0x10, 0x20, 0x30); }));
   ApplyWithoutError("Default");
   EXPECT_TRUE(WaitUntil([&] { return ListBackground(playlist) == system_list; }));
-  EXPECT_EQ(ListCount(options, ids::currenterrors), 0) << ListText(options, ids::currenterrors, 0);
+  EXPECT_EQ(ControlText(options, ids::currenterrors), "");
 }
 
 // A skin archive named like a design that exists (Default.wsz beside Default) opened from

@@ -23,6 +23,7 @@
 
 #include "external_ctl.h"
 #include "harness/harness.h"
+#include "sound_measure.h"
 #include "ui/control_ids.h"
 
 namespace velmora::e2e::audio {
@@ -102,50 +103,8 @@ inline Audible FindAudible(const std::vector<int16_t>& s, size_t from = 0, int t
   return a;
 }
 
-// Pitch of [begin, end) from the spacing of its rising zero crossings: the mean of the
-// periods within 5% of their median, so a hole of silence (one long period) or the seam
-// at its edge (one short one) is left out, while a window of another pitch still reads
-// as that pitch. 0 when there are too few crossings.
-inline double Frequency(const std::vector<int16_t>& s, size_t begin, size_t end) {
-  end = std::min(end, s.size());
-  std::vector<double> crossings;
-  for (size_t i = begin; i + 1 < end; ++i) {
-    if (s[i] < 0 && s[i + 1] >= 0)
-      crossings.push_back(static_cast<double>(i) + static_cast<double>(-s[i]) / (s[i + 1] - s[i]));
-  }
-  if (crossings.size() < 3) return 0;
-  std::vector<double> periods;
-  for (size_t k = 1; k < crossings.size(); ++k) periods.push_back(crossings[k] - crossings[k - 1]);
-  std::vector<double> sorted = periods;
-  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-  const double median = sorted[sorted.size() / 2];
-  double sum = 0;
-  size_t n = 0;
-  for (double p : periods) {
-    if (std::abs(p - median) <= 0.05 * median) {
-      sum += p;
-      ++n;
-    }
-  }
-  return n ? kRate * static_cast<double>(n) / sum : 0;
-}
-
-// Samples of [begin, end) in stretches of silence at least `min_gap` long (2 ms: far
-// longer than a tone stays near zero at a crossing).
-inline size_t SilentSamples(const std::vector<int16_t>& s, size_t begin, size_t end,
-                            size_t min_gap = 88, int threshold = 300) {
-  end = std::min(end, s.size());
-  size_t silent = 0, run = 0;
-  for (size_t i = begin; i < end; ++i) {
-    if (std::abs(int{s[i]}) < threshold) {
-      ++run;
-    } else {
-      if (run >= min_gap) silent += run;
-      run = 0;
-    }
-  }
-  return silent + (run >= min_gap ? run : 0);
-}
+using sound::Frequency;
+using sound::SilentSamples;
 
 // Seconds of sound in `a`: its length without the holes wine left in it (silence being
 // below `threshold`).

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "plugins/input_plugin_abi.h"
+#include "sound_measure.h"
 
 namespace {
 
@@ -186,45 +187,11 @@ Audible FindAudible(const std::vector<int16_t>& s, int threshold = 300) {
   while (j > i && std::abs(s[j - 1]) < threshold) --j;
   a.begin = i;
   a.end = j;
-  size_t run = 0;
-  for (size_t k = i; k < j; ++k) {
-    if (std::abs(s[k]) < threshold) {
-      ++run;
-      continue;
-    }
-    if (run >= 88) a.holes += run;
-    run = 0;
-  }
+  a.holes = velmora::e2e::sound::SilentSamples(s, i, j, 88, threshold);
   return a;
 }
 
-// Frequency from the rising zero crossings of [begin, end): the mean of the periods
-// within 5% of their median, so a hole of silence wine leaves in the sound when it holds
-// less than a period at its turn (a restart, a late feeding thread) does not read as a
-// slower wave.
-double Frequency(const std::vector<int16_t>& s, size_t begin, size_t end) {
-  std::vector<double> crossings;
-  for (size_t i = begin; i + 1 < end && i + 1 < s.size(); ++i) {
-    if (s[i] < 0 && s[i + 1] >= 0) {
-      crossings.push_back(i + static_cast<double>(-s[i]) / (s[i + 1] - s[i]));
-    }
-  }
-  if (crossings.size() < 3) return 0;
-  std::vector<double> periods;
-  for (size_t k = 1; k < crossings.size(); ++k) periods.push_back(crossings[k] - crossings[k - 1]);
-  std::vector<double> sorted = periods;
-  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-  const double median = sorted[sorted.size() / 2];
-  double sum = 0;
-  size_t n = 0;
-  for (double p : periods) {
-    if (std::abs(p - median) <= 0.05 * median) {
-      sum += p;
-      ++n;
-    }
-  }
-  return n ? kRate * n / sum : 0;
-}
+using velmora::e2e::sound::Frequency;
 
 class MpegPluginTest : public ::testing::Test {
  protected:

@@ -1,5 +1,5 @@
 // The playlist, options and chooser windows without a mouse: their tab order read from
-// outside, Tab moving the focus, Escape closing the dialogs.
+// outside, Tab moving the focus, Enter pressing the chooser's Apply, Escape closing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -42,7 +42,7 @@ int FocusedId(HWND window) {
   return c && GetParent(c) == window ? GetDlgCtrlID(c) : 0;
 }
 
-TEST(KeyboardWindows, TabOrderAndEscape) {
+TEST(KeyboardWindows, TabOrderEnterAndEscape) {
   registry::ClearSettings();
   registry::WriteDword("Nag", 0);
   registry::WriteString("design", "Default");
@@ -82,9 +82,22 @@ TEST(KeyboardWindows, TabOrderAndEscape) {
   EXPECT_TRUE(WaitUntil([&] { return FocusedId(chooser) == ids::randomDesignCheck; }))
       << FocusedId(chooser);
 
+  // Enter in the name box presses Apply, the chooser's default button.
+  RECT before{}, after{};
+  GetWindowRect(main, &before);
+  SetWindowTextA(GetDlgItem(chooser, ids::designList), "Compact");
+  PostMessageA(GetWindow(GetDlgItem(chooser, ids::designList), GW_CHILD), WM_KEYDOWN, VK_RETURN,
+               1);
+  EXPECT_TRUE(WaitUntil([&] {
+    GetWindowRect(main, &after);
+    return after.right - after.left != before.right - before.left;
+  }));
+
   // Escape hides the chooser and the options window as their close boxes do.
   PostMessageA(chooser, WM_KEYDOWN, VK_ESCAPE, 1);
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(chooser) == FALSE; }));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(chooser) == FALSE; }))
+      << SendMessageA(GetDlgItem(chooser, ids::designList), CB_GETDROPPEDSTATE, 0, 0) << " "
+      << FocusedId(chooser) << " " << FocusedId(main);
   SendMessageA(main, WM_COMMAND, main_menu::kGeneral, 0);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(options) != FALSE; }));
   PostMessageA(options, WM_KEYDOWN, VK_ESCAPE, 1);

@@ -86,8 +86,7 @@ TEST(KeyboardWindows, TabOrderEnterAndEscape) {
   RECT before{}, after{};
   GetWindowRect(main, &before);
   SetWindowTextA(GetDlgItem(chooser, ids::designList), "Compact");
-  PostMessageA(GetWindow(GetDlgItem(chooser, ids::designList), GW_CHILD), WM_KEYDOWN, VK_RETURN,
-               1);
+  PostMessageA(GetWindow(GetDlgItem(chooser, ids::designList), GW_CHILD), WM_KEYDOWN, VK_RETURN, 1);
   EXPECT_TRUE(WaitUntil([&] {
     GetWindowRect(main, &after);
     return after.right - after.left != before.right - before.left;

@@ -7,6 +7,7 @@
 #include "app/app_win.h"
 #include "app/main_window_win.h"
 #include "plugins/plugin_system_win.h"
+#include "ui/top_level_window_win.h"
 #include "ui/widgets.h"
 
 
@@ -55,6 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (main->PreTranslate(msg)) continue;
+    if (velmora::ui::PreTranslateDialogKey(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

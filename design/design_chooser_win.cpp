@@ -128,6 +128,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   HWND Ctl(int id) const { return GetDlgItem(hwnd_, id); }
 
   void CreateControls() {
+    UseDialogKeys({ids::dcToolbarButton972, true});  // Enter applies, Escape cancels
     LOGFONTA lf{};
     lf.lfHeight = -MulDiv(8, 96, 72);
     lf.lfWeight = FW_BOLD;

@@ -124,7 +124,8 @@ class GeneralPage : public ControlPage {
     for (const auto& group : kRadioGroups) {
       Add("BUTTON", group.caption, BS_GROUPBOX, 0, group.group_id, x, 146, 170, 90);
       for (int item = 0; item < 3; ++item)
-        Add("BUTTON", kPlaceItems[item], BS_AUTORADIOBUTTON | (item == 0 ? WS_GROUP : 0), 0,
+        Add("BUTTON", kPlaceItems[item],
+            BS_AUTORADIOBUTTON | (item == 0 ? WS_GROUP | WS_TABSTOP : 0), 0,
             group.first_item_id + item, x + 4, 164 + item * 22, 164, 18);
       x += 172;
     }
@@ -405,6 +406,7 @@ void OptionsWindow::Create() {
 }
 
 void OptionsWindow::CreateControls() {
+  UseDialogKeys({0, true});  // Escape closes as the close box does
   LOGFONTA lf{};
   lf.lfHeight = -11;  // 8 points
   lf.lfWeight = FW_BOLD;

@@ -236,6 +236,7 @@ void PlaylistWindow::Create() {
 }
 
 void PlaylistWindow::CreateControls() {
+  UseDialogKeys({});  // Tab through the list and the buttons; the list keeps its keys
   HINSTANCE instance = GetModuleHandleA(nullptr);
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   auto label = [&](int id, const char* text, int x, int y, int w, DWORD align) {
@@ -254,14 +255,16 @@ void PlaylistWindow::CreateControls() {
   pathbox_.Create(hwnd_, ids::pathbox, &playlist_.Paths(), LBS_EXTENDEDSEL, 0, 0, 10, 10);
 
   for (const ButtonPlace& b : kButtons) {
-    HWND h = CreateWindowExA(0, ui::kImageButtonClass, b.caption, WS_CHILD | WS_VISIBLE, 256, b.y,
-                             75, 25, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)),
-                             instance, nullptr);
+    HWND h = CreateWindowExA(0, ui::kImageButtonClass, b.caption,
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP, 256, b.y, 75, 25, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance,
+                             nullptr);
     if (!h) {
       // The widget set is missing: plain push buttons keep the window usable.
-      h = CreateWindowExA(0, "BUTTON", b.caption, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 256, b.y,
-                          75, 25, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)),
-                          instance, nullptr);
+      h = CreateWindowExA(0, "BUTTON", b.caption,
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 256, b.y, 75, 25,
+                          hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance,
+                          nullptr);
     }
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(h, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(b.hint));

@@ -40,7 +40,12 @@ class ImageButton : public WidgetBase {
       case BM_CLICK:
         if (IsWindowEnabled(hwnd_)) NotifyParent(BN_CLICKED);
         return 0;
-      case WM_GETDLGCODE: return DLGC_BUTTON;
+      case WM_GETDLGCODE: {
+        // The button takes Enter itself (below) rather than a window's default button.
+        const auto* key = reinterpret_cast<const MSG*>(lp);
+        const bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+        return DLGC_BUTTON | (enter ? DLGC_WANTMESSAGE : 0);
+      }
       case WM_KEYDOWN:
         // Space or Enter on the focused button presses it.
         if (wp == VK_SPACE || wp == VK_RETURN) {

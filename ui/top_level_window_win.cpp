@@ -10,6 +10,78 @@ HWND app_command_window = nullptr;
 
 void RouteAppCommandsTo(HWND window) { app_command_window = window; }
 
+namespace {
+
+// The child of `root` that holds `window` (a combo box for its edit field).
+HWND ControlOf(HWND root, HWND window) {
+  while (window && window != root && GetParent(window) != root) window = GetParent(window);
+  return window && window != root ? window : nullptr;
+}
+
+bool ComboDroppedDown(HWND control) {
+  char cls[32] = {};
+  GetClassNameA(control, cls, sizeof cls);
+  return lstrcmpiA(cls, "ComboBox") == 0 && SendMessageA(control, CB_GETDROPPEDSTATE, 0, 0);
+}
+
+}  // namespace
+
+bool PreTranslateDialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !msg.hwnd) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (!root || GetWindowLongPtrA(root, GWLP_WNDPROC) !=
+                   reinterpret_cast<LONG_PTR>(&TopLevelWindow::Procedure))
+    return false;
+  auto* self = reinterpret_cast<TopLevelWindow*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+  if (!self || !self->uses_dialog_keys_) return false;
+  bool handled = false;
+  self->errors_.Run([&] { handled = self->DialogKey(msg); });
+  return handled;
+}
+
+bool TopLevelWindow::DialogKey(const MSG& msg) {
+  if (GetKeyState(VK_MENU) < 0) return false;
+  // The key's control is the focused one (for a key posted to one: that one).
+  HWND focus = msg.hwnd == hwnd_ ? GetFocus() : msg.hwnd;
+  HWND control = ControlOf(hwnd_, focus);
+  const UINT code = control ? static_cast<UINT>(SendMessageA(focus, WM_GETDLGCODE, msg.wParam,
+                                                             reinterpret_cast<LPARAM>(&msg)))
+                            : 0;
+  switch (msg.wParam) {
+    case VK_TAB: {
+      if (GetKeyState(VK_CONTROL) < 0 || (code & DLGC_WANTTAB)) return false;
+      const bool back = GetKeyState(VK_SHIFT) < 0;
+      HWND next = GetNextDlgTabItem(hwnd_, control, back ? TRUE : FALSE);
+      if (next && next != control) {
+        NoteKeyboardFocus(true);
+        SetFocus(next);
+        NoteKeyboardFocus(false);
+        if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+          SendMessageA(next, EM_SETSEL, 0, -1);
+      }
+      return true;
+    }
+    case VK_ESCAPE:
+      if (!dialog_keys_.escape_closes || (control && ComboDroppedDown(control))) return false;
+      SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+      return true;
+    case VK_RETURN: {
+      if ((code & DLGC_WANTMESSAGE) || (control && ComboDroppedDown(control))) return false;
+      if (control && focus == control && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        SendMessageA(control, BM_CLICK, 0, 0);
+        return true;
+      }
+      if (!dialog_keys_.default_button) return false;
+      HWND button = GetDlgItem(hwnd_, dialog_keys_.default_button);
+      if (button && IsWindowEnabled(button) && IsWindowVisible(button))
+        SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(dialog_keys_.default_button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+      return true;
+    }
+    default: return false;
+  }
+}
+
 TopLevelWindow::~TopLevelWindow() { DestroyTopLevel(); }
 
 void TopLevelWindow::DestroyTopLevel() {
@@ -21,8 +93,7 @@ void TopLevelWindow::DestroyTopLevel() {
 }
 
 bool TopLevelWindow::CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, const char* caption,
-                                    DWORD style, int x, int y, int width, int height,
-                                    HWND owner) {
+                                    DWORD style, int x, int y, int width, int height, HWND owner) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
@@ -38,8 +109,8 @@ bool TopLevelWindow::CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, co
     wc.lpszClassName = cls.name;
     if (!RegisterClassExA(&wc)) return false;
   }
-  CreateWindowExA(ex_style, cls.name, caption, style, x, y, width, height, owner, nullptr,
-                  instance, this);
+  CreateWindowExA(ex_style, cls.name, caption, style, x, y, width, height, owner, nullptr, instance,
+                  this);
   return hwnd_ != nullptr;
 }
 

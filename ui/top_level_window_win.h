@@ -24,6 +24,16 @@ struct TopLevelClass {
 // windows pass theirs up to their top-level window on their own.
 void RouteAppCommandsTo(HWND window);
 
+// How a window of standard controls answers the keyboard (see UseDialogKeys).
+struct DialogKeys {
+  int default_button = 0;      // the id of the button Enter presses; 0: none
+  bool escape_closes = false;  // Escape sends the window WM_CLOSE
+};
+
+// Run by the message loop for every message before it is dispatched: a key meant for a
+// window that uses dialog keys is handled here (true) instead of going to its control.
+bool PreTranslateDialogKey(const MSG& msg);
+
 class TopLevelWindow {
  public:
   TopLevelWindow(const TopLevelWindow&) = delete;
@@ -53,6 +63,14 @@ class TopLevelWindow {
   // itself) that has a hint, the hint also goes to `echo`.
   void EchoHintsTo(HintEcho& echo) { hint_echo_ = &echo; }
 
+  // From now on Tab and Shift+Tab move the focus through the window's tab stops (in their
+  // z-order), Enter presses a focused push button or else the default button (unless the
+  // focused control takes Enter itself) and Escape closes the window if `keys` says so.
+  void UseDialogKeys(const DialogKeys& keys) {
+    dialog_keys_ = keys;
+    uses_dialog_keys_ = true;
+  }
+
   HWND hwnd_ = nullptr;
   ErrorSink& errors_;
 
@@ -61,7 +79,12 @@ class TopLevelWindow {
   // The window system asks for the cursor of `window` (under the mouse) on every move.
   void MouseOver(HWND window);
 
+  friend bool PreTranslateDialogKey(const MSG& msg);
+  bool DialogKey(const MSG& msg);
+
   HintEcho* hint_echo_ = nullptr;
+  DialogKeys dialog_keys_;
+  bool uses_dialog_keys_ = false;
   HWND hovered_ = nullptr;  // the window the mouse was last over
 };
 

@@ -1,5 +1,7 @@
 #include "ui/window_util_win.h"
 
+#include "ui/top_level_window_win.h"
+
 namespace velmora::ui {
 
 int TrackPopupMenuFor(HWND owner, HMENU menu, UINT flags, int x, int y) {
@@ -18,6 +20,7 @@ void PumpWaitingMessages(int limit) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
+    if (PreTranslateDialogKey(msg)) continue;  // Tab, Enter, Escape as in the main loop
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -273,6 +273,7 @@ void VuWindow::Create() {
 }
 
 void VuWindow::CreateControls() {
+  UseDialogKeys({0, true});
   left_ = std::make_unique<Picture>(hwnd_, ids::iml, 27, 21, kBarWidth, kBarRows, true);
   right_ = std::make_unique<Picture>(hwnd_, ids::imr, 57, 21, kBarWidth, kBarRows, true);
   left_lamp_ = std::make_unique<Picture>(hwnd_, ids::redl, 27, 11, kBarWidth, kLampRows, false);

@@ -63,6 +63,18 @@ class WideAccess : public mpeg::RandomAccess {
   WideFile* file_;
 };
 
+// The comments of an Ogg Vorbis or Opus stream (vorbis_comment and OpusTags have the same
+// fields; none when null) and the title fields and gains read from them.
+template <typename Comments>
+void TakeComments(StreamFacts& facts, const Comments* c) {
+  for (int i = 0; c && i < c->comments; ++i) {
+    if (c->user_comments[i] && c->comment_lengths[i] >= 0)
+      facts.comments.emplace_back(c->user_comments[i], c->comment_lengths[i]);
+  }
+  facts.fields = FieldsFromComments(facts.comments);
+  facts.gains = GainsFromComments(facts.comments);
+}
+
 // --- WAV ---------------------------------------------------------------------------------
 
 class WaveDecoder : public AudioDecoder {
@@ -276,14 +288,7 @@ class VorbisDecoder : public AudioDecoder {
     facts_.channels = info->channels;
     facts_.length_samples = ov_pcm_total(&vf_, -1);
     facts_.file_bytes = file_->Size();
-    if (vorbis_comment* vc = ov_comment(&vf_, -1)) {
-      for (int i = 0; i < vc->comments; ++i) {
-        if (vc->user_comments[i] && vc->comment_lengths[i] >= 0)
-          facts_.comments.emplace_back(vc->user_comments[i], vc->comment_lengths[i]);
-      }
-    }
-    facts_.fields = FieldsFromComments(facts_.comments);
-    facts_.gains = GainsFromComments(facts_.comments);
+    TakeComments(facts_, ov_comment(&vf_, -1));
     if (facts_.length_samples <= 0) {
       *error = "Ogg Vorbis file without samples";
       return false;
@@ -359,14 +364,7 @@ class OpusDecoder : public AudioDecoder {
     // Pre-skip and end trimming are taken off by the library.
     facts_.length_samples = op_pcm_total(of_, -1);
     facts_.file_bytes = file_->Size();
-    if (const OpusTags* tags = op_tags(of_, -1)) {
-      for (int i = 0; i < tags->comments; ++i) {
-        if (tags->user_comments[i] && tags->comment_lengths[i] >= 0)
-          facts_.comments.emplace_back(tags->user_comments[i], tags->comment_lengths[i]);
-      }
-    }
-    facts_.fields = FieldsFromComments(facts_.comments);
-    facts_.gains = GainsFromComments(facts_.comments);
+    TakeComments(facts_, op_tags(of_, -1));
     if (facts_.length_samples <= 0) {
       *error = "Opus file without samples";
       return false;

@@ -18,7 +18,7 @@
 #include "options/machine_info_pages_win.h"
 #include "options/sound_design_pages_win.h"
 #include "options/text_pages_win.h"
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 #include "options/options_tree.h"
 #include "options/setting_pages_win.h"
 #include "plugins/plugin_lists_view.h"

@@ -9,7 +9,7 @@
 #include "design/design_host_services.h"
 #include "options/design_info.h"
 #include "options/option_settings.h"
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 #include "options/options_tree.h"
 #include "plugins/plugin_system.h"
 #include "ui/error_list.h"

@@ -1,4 +1,4 @@
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 
 namespace velmora {
 

@@ -279,12 +279,7 @@ void OptionsWindow::Create() {
   cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, ex_style);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  if (!CreateTopLevel(cls, ex_style, kCaption, style, x, y, width, height)) return;
+  if (!CreateCentredTopLevel(cls, ex_style, kCaption, style, kClientWidth, kClientHeight)) return;
 
   // The window that holds the lists starts with no current plug-in and no info library;
   // from now on the subsystem shows its lists here (and arms the scan timer here).

@@ -296,8 +296,8 @@ bool CreateWindows(App& app) {
                                              meter, app.errors, app,
                                              [&app] { return CurrentPluginPath(app); }});
   // The desktop's keys follow their settings before the options window shows them.
-  app.global_keys = std::make_unique<GlobalKeyRegistration>(app.errors, app.settings,
-                                                            *app.player, *app.display);
+  app.global_keys = std::make_unique<GlobalKeyRegistration>(
+      app.errors, app.settings, app.main_form->Commands(), *app.display);
   app.options_adapter = std::make_unique<OptionsForApp>(app);
   app.options_window = CreateOptionsWindow(
       OptionsWindowDeps{*app.options_adapter, *app.options_adapter, *app.plugins,

@@ -1,5 +1,7 @@
 #include "ui/utf8.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 
 namespace velmora::ui {
@@ -137,6 +139,34 @@ ByteOrderMark DetectByteOrderMark(std::string_view bytes) {
   if (bytes.substr(0, 2) == "\xFF\xFE") return ByteOrderMark::kUtf16Le;
   if (bytes.substr(0, 2) == "\xFE\xFF") return ByteOrderMark::kUtf16Be;
   return ByteOrderMark::kNone;
+}
+
+std::FILE* OpenFileUtf8(const std::string& path, const char* mode) {
+#ifdef _WIN32
+  const std::u16string wide_path = Utf8ToUtf16(path);
+  const std::u16string wide_mode = Utf8ToUtf16(mode);
+  return _wfopen(reinterpret_cast<const wchar_t*>(wide_path.c_str()),
+                 reinterpret_cast<const wchar_t*>(wide_mode.c_str()));
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool IsRegularFileUtf8(const std::string& path) {
+#ifdef _WIN32
+  const std::u16string wide_path = Utf8ToUtf16(path);
+  struct _stat64 info;
+  if (_wstat64(reinterpret_cast<const wchar_t*>(wide_path.c_str()), &info) != 0) return false;
+  return (info.st_mode & _S_IFMT) == _S_IFREG;
+#else
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;
+  return S_ISREG(info.st_mode);
+#endif
+}
+
+std::filesystem::path PathFromUtf8(const std::string& path) {
+  return std::filesystem::u8path(path);
 }
 
 std::size_t ByteOrderMarkLength(ByteOrderMark mark) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -32,6 +34,17 @@ ByteOrderMark DetectByteOrderMark(std::string_view bytes);
 
 // How many bytes the mark takes (0 for kNone).
 std::size_t ByteOrderMarkLength(ByteOrderMark mark);
+
+// fopen for a UTF-8 file name: on Windows through the wide C runtime call, so that names
+// outside the active code page open too.
+std::FILE* OpenFileUtf8(const std::string& path, const char* mode);
+
+// True when the UTF-8 name is a regular file (not a folder, device or pipe).
+bool IsRegularFileUtf8(const std::string& path);
+
+// The UTF-8 name as a path for std::filesystem and the file streams (never construct one
+// from a narrow string: that reads it in the active code page).
+std::filesystem::path PathFromUtf8(const std::string& path);
 
 // The replacement character, in UTF-8.
 inline constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";

@@ -412,12 +412,7 @@ int64_t TellFile(std::FILE* f) {
 }  // namespace
 
 std::FILE* OpenFileForReading(const std::string& utf8_path) {
-#ifdef _WIN32
-  const std::u16string wide = ui::Utf8ToUtf16(utf8_path);
-  return _wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb");
-#else
-  return std::fopen(utf8_path.c_str(), "rb");
-#endif
+  return ui::OpenFileUtf8(utf8_path, "rb");
 }
 
 FileAccess::FileAccess(const std::string& path) : file_(OpenFileForReading(path)) {

@@ -15,6 +15,7 @@
 #include "options/options_window_win.h"
 #include "options/update_page_win.h"
 #include "options/update_window_win.h"
+#include "playlist/legacy_code_page_win.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/top_level_window_win.h"
@@ -169,7 +170,10 @@ void AppErrorSink::Report(const std::string& message) {
 
 UINT_PTR TimerEventId(TimerId id) { return 100 + static_cast<UINT_PTR>(id); }
 
-App::App() = default;
+App::App() {
+  // Playlists of older programs are in the system's legacy code page.
+  playlist.SetLegacyTextDecoder(LegacyCodePageToUtf8);
+}
 App::~App() { DestroyWindows(*this); }
 
 std::string App::ProgramFile(const std::string& relative) const {

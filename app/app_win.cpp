@@ -287,7 +287,8 @@ bool CreateWindows(App& app) {
   app.options_adapter = std::make_unique<OptionsForApp>(app);
   app.options_window = CreateOptionsWindow(
       OptionsWindowDeps{*app.options_adapter, *app.options_adapter, *app.plugins,
-                        app.player->Errors(), app.errors, app.program_folder, *app.main_form});
+                        app.player->Errors(), app.errors, app.program_folder, *app.main_form,
+                        app.main_form->Commands()});
   app.options_window->SetPage(OptionsPageId::VisualisationPlugins,
                               std::make_unique<VisualisationPage>(*app.visualisation));
   app.playlist_window = CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random,
@@ -299,7 +300,7 @@ bool CreateWindows(App& app) {
   app.design_chooser = CreateDesignChooser(DesignChooserDeps{
       DesignLibrariesDeps{*app.design_target, *app.design_main_window, *app.display,
                           app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
-                          *app.plugins,
+                          *app.plugins, app.main_form->Commands(),
                           [&app] {
                             if (app.options_window) app.options_window->RefreshShownPage();
                           }},

@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "app/app_win.h"
+#include "app/command_dispatcher.h"
 #include "app/drop_target_win.h"
+#include "app/main_menus_win.h"
 #include "app/host_win.h"
 #include "app/shadow_window_win.h"
 #include "app/taskbar_window_win.h"
@@ -53,7 +55,9 @@ class MainWindow : public ui::TopLevelWindow,
                    public PlayerView,
                    private SettingsObserver,
                    private TaskbarCommands,
-                   private ShadowWindowOwner {
+                   private ShadowWindowOwner,
+                   private MainWindowActions,
+                   private CommandSink {
  public:
   static constexpr int kWidth = 306;
   static constexpr int kHeight = 161;
@@ -78,6 +82,8 @@ class MainWindow : public ui::TopLevelWindow,
 
   // Keys for the main window and its controls, seen before they are dispatched.
   bool PreTranslate(const MSG& msg);
+  // Where every command of the program goes (refused until the player exists).
+  CommandSink& Commands() { return *this; }
 
   // TForm4, made in its place among the other windows.
   void CreateShadowWindow();
@@ -120,10 +126,11 @@ class MainWindow : public ui::TopLevelWindow,
   void OnCommand(int id, int code, HWND control);
   void OnContextMenu(HWND control, int x, int y);
   void OnScroll(HWND control, int code);
-  void ShowButtonPopup(HWND button, const char* status,
-                       const std::vector<std::pair<int, std::string>>& entries,
-                       const std::vector<bool>& enabled);
-  void ShowGeneralMenu();
+  // A button's popup menu under it, its command run.
+  void ShowButtonPopup(HWND button, const char* status, ButtonMenu which);
+  // Runs the command of a popup menu's entry.
+  void OnMenuCommand(int id);
+  void ShowGeneralMenu() override;
   // The general menu at the mouse, owned by `owner` while it is open.
   void TrackGeneralMenu(int x, int y, HWND owner);
   void CreateButtonMenus();
@@ -133,8 +140,8 @@ class MainWindow : public ui::TopLevelWindow,
   void ShowTrayMenu();
 
   // Minimise and restore: task bar, tray or both (main_window_presence_win.cpp).
-  void Minimize();
-  void Restore();
+  void Minimize() override;
+  void Restore() override;
   // Task-bar button and tray icon while not minimised, by VisibleMode.
   void ApplyVisibleMode();
   void SetPresence(const Presence& presence);
@@ -158,10 +165,17 @@ class MainWindow : public ui::TopLevelWindow,
   void LeaveShadowMode() override;
   void PopUpGeneralMenu(HWND window) override;
 
-  void ShowPlaylistWindow();
-  void ToggleEasyMove();
+  // CommandSink: the dispatcher's, once the player exists.
+  CommandResult Execute(const Command& command) override;
+  // Runs a command inside the window's error boundary.
+  void Dispatch(CommandKind kind, CommandSource source);
+  // MainWindowActions.
+  void ShowPlaylistWindow() override;
+  void ClearPlaylist() override;
+  void ShowJumpToFile() override;
+  void Close(bool later) override;
+  void OpenSkinArchive(const std::string& path) override;
   void OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp);
-  void ToggleTransparency();
   // The mouse entered a widget: its hint goes to the status line while the hint handler
   // is installed.
   void OnHover(HWND control);
@@ -243,13 +257,8 @@ class MainWindow : public ui::TopLevelWindow,
   bool minimized_ = false;
   bool shadow_shown_ = false;  // shadow mode is in force (the settings may ask otherwise)
   std::optional<int32_t> applied_visible_mode_;
+  std::unique_ptr<CommandDispatcher> dispatcher_;  // made with the player
 };
-
-// The marks of the general menu's check entries from the settings.
-void SetGeneralMenuMarks(HMENU menu, const PlayerSettings& settings);
-
-// The general popup menu ("Setupop") with the settings' check marks; the caller owns it.
-HMENU CreateGeneralMenu(const PlayerSettings& settings);
 
 // The folder of the running executable, without a trailing backslash.
 std::string ExecutableFolder();

@@ -122,6 +122,7 @@ class PlaylistWindow : public PlaylistWindowControl,
   void RemoveAllRows() override;
   void AddDroppedFiles(const std::vector<std::string>& names) override { DropNames(names, true); }
   void SaveDialog() override { Save(); }
+  void SortByName() override { Sort(SortKey::Name, SortOrder::Ascending); }
   void ShowJumpToFile() override { jump_window_->Show(); }
   void SetLook(const PlaylistLook& look) override { pl_.SetLook(look); }
   void SetSize(int width, int height) override {

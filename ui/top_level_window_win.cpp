@@ -128,6 +128,17 @@ bool TopLevelWindow::CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, co
   return hwnd_ != nullptr;
 }
 
+bool TopLevelWindow::CreateCentredTopLevel(const TopLevelClass& cls, DWORD ex_style,
+                                           const char* caption, DWORD style, int client_width,
+                                           int client_height, HWND owner) {
+  RECT r{0, 0, client_width, client_height};
+  AdjustWindowRectEx(&r, style, FALSE, ex_style);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  return CreateTopLevel(cls, ex_style, caption, style, x, y, width, height, owner);
+}
+
 LRESULT CALLBACK TopLevelWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   if (msg == WM_NCCREATE) {
     auto* created =

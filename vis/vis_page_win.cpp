@@ -14,14 +14,6 @@ VisualisationPage::VisualisationPage(Visualisation& vis) : vis_(vis) {
 
 VisualisationPage::~VisualisationPage() { vis_.Choices().SetChanged(nullptr); }
 
-void VisualisationPage::Show() {
-  for (HWND c : controls_) ShowWindow(c, SW_SHOW);
-}
-
-void VisualisationPage::Hide() {
-  for (HWND c : controls_) ShowWindow(c, SW_HIDE);
-}
-
 bool VisualisationPage::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* result) {
   if (msg != WM_COMMAND) return false;
   const int id = LOWORD(wp), code = HIWORD(wp);
@@ -43,22 +35,7 @@ bool VisualisationPage::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* resu
   return true;
 }
 
-HWND VisualisationPage::Add(const char* cls, const char* text, DWORD style, DWORD ex_style, int id,
-                            int x, int y, int width, int height) {
-  HWND c = ui::CreateWindowUtf8(ex_style, cls, text, WS_CHILD | style, area_.left + x, area_.top + y,
-                           width, height, parent_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
-  if (!c) return nullptr;
-  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  controls_.push_back(c);
-  return c;
-}
-
-void VisualisationPage::Create(HWND parent, const RECT& area, HFONT font) {
-  parent_ = parent;
-  area_ = area;
-  font_ = font;
+void VisualisationPage::MakeControls() {
   // Within the page's 349 pixels of width.
   Add("STATIC", "Currently choosed dll", 0, 0, -1, 4, 8, 172, 16);
   Add("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::Edit7, 178, 6, 167, 20);
@@ -85,31 +62,32 @@ std::string VisualisationPage::ModuleText() const {
 }
 
 void VisualisationPage::Render() {
-    if (!parent_) return;
-    const VisChoices& c = vis_.Choices();
-    ui::SetText(Control(ids::Edit7), c.ChosenLibrary());
-    ui::SetText(Control(ids::Edit8), c.ChosenModule());
+  if (!parent_) return;
+  const VisChoices& c = vis_.Choices();
+  ui::SetText(Control(ids::Edit7), c.ChosenLibrary());
+  ui::SetText(Control(ids::Edit8), c.ChosenModule());
   SendMessageW(Control(ids::cbUsePlayingSound), BM_SETCHECK,
                vis_.SoundSetting().UsePlayingSound() ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (c.Descriptions() != shown_descriptions_) {
-      shown_descriptions_ = c.Descriptions();
-      FillList(Control(ids::Dlllist), LB_RESETCONTENT, LB_ADDSTRING, c.Descriptions());
-      FillList(dlllist2_, LB_RESETCONTENT, LB_ADDSTRING, c.Paths());
-    }
-    if (c.Modules() != shown_modules_ || c.SelectedLibrary() != shown_library_) {
-      shown_modules_ = c.Modules();
-      shown_library_ = c.SelectedLibrary();
-      HWND combo = Control(ids::ComboBox1);
-      FillList(combo, CB_RESETCONTENT, CB_ADDSTRING, c.Modules());
-      SendMessageW(combo, CB_SETCURSEL, c.SelectedModule(), 0);
-    }
+  if (c.Descriptions() != shown_descriptions_) {
+    shown_descriptions_ = c.Descriptions();
+    FillList(Control(ids::Dlllist), LB_RESETCONTENT, LB_ADDSTRING, c.Descriptions());
+    FillList(dlllist2_, LB_RESETCONTENT, LB_ADDSTRING, c.Paths());
   }
+  if (c.Modules() != shown_modules_ || c.SelectedLibrary() != shown_library_) {
+    shown_modules_ = c.Modules();
+    shown_library_ = c.SelectedLibrary();
+    HWND combo = Control(ids::ComboBox1);
+    FillList(combo, CB_RESETCONTENT, CB_ADDSTRING, c.Modules());
+    SendMessageW(combo, CB_SETCURSEL, c.SelectedModule(), 0);
+  }
+}
 
-void VisualisationPage::FillList(HWND list, UINT reset, UINT add, const std::vector<std::string>& rows) {
-    if (!list) return;
-    SendMessageW(list, reset, 0, 0);
-    for (const std::string& row : rows)
-      ui::SendTextMessage(list, add, 0, row);
-  }
+void VisualisationPage::FillList(HWND list, UINT reset, UINT add,
+                                 const std::vector<std::string>& rows) {
+  if (!list) return;
+  SendMessageW(list, reset, 0, 0);
+  for (const std::string& row : rows)
+    ui::SendTextMessage(list, add, 0, row);
+}
 
 }  // namespace velmora

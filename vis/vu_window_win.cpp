@@ -267,12 +267,7 @@ void VuWindow::Create() {
   cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, ex_style);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateTopLevel(cls, ex_style, kCaption, style, x, y, width, height);
+  CreateCentredTopLevel(cls, ex_style, kCaption, style, kClientWidth, kClientHeight);
 }
 
 void VuWindow::CreateControls() {

@@ -33,9 +33,9 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       index = i;
       break;
     }
-  if (index < 0 || !app_.player) return false;
-  Player& p = *app_.player;
-  Display& d = *app_.display;
+  if (index < 0) return false;
+  Player& p = player_;
+  Display& d = display_;
 
   // A guarded command runs only while its button is enabled; 1 tells the sender it refused.
   auto guarded = [&](TransportButton button, void (Player::*op)(), const char* status) {
@@ -75,12 +75,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       result = 0;
       break;
     case ExternalCommand::ClearPlaylist:
-      if (app_.playlist_window) {
-        app_.playlist_window->RemoveAllRows();
-      } else {
-        app_.playlist.Clear();
-        app_.playlist.UpdateTrackCount();
-      }
+      windows_.ClearPlaylist();
       d.ShowStatus("API CALL : Clear Playlist");
       result = 0;
       break;
@@ -101,7 +96,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       break;
     case ExternalCommand::ShowId3: {
       d.ShowStatus("API CALL : Show id3");
-      InputPlugin& plugin = app_.plugins->Current();
+      InputPlugin& plugin = plugins_.Current();
       if (plugin.Has(PluginEntry::showid3)) {
         try {
           plugin.showid3();
@@ -112,7 +107,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
     }
     case ExternalCommand::NumberFiles:
       d.ShowStatus("API CALL : Get Files");
-      result = static_cast<LRESULT>(app_.playlist.Count());
+      result = static_cast<LRESULT>(playlist_.Count());
       break;
     case ExternalCommand::GetVolume:
       d.ShowStatus("API CALL : Get Vol");
@@ -122,7 +117,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
     case ExternalCommand::GetLength: {
       d.ShowStatus("API CALL : Get Length");
       result = 0;
-      InputPlugin& plugin = app_.plugins->Current();
+      InputPlugin& plugin = plugins_.Current();
       if (plugin.Has(PluginEntry::length)) {
         try {
           result = plugin.length();
@@ -139,9 +134,9 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
 
 LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
   const std::string text = CopyDataText(data);
-  if (text.empty() || !app_.player) return 0;  // nothing was sent
-  Player& p = *app_.player;
-  Display& d = *app_.display;
+  if (text.empty()) return 0;  // nothing was sent
+  Player& p = player_;
+  Display& d = display_;
   if (text[0] == '$') {
     d.ShowStatus(text.substr(1));
   } else if (text[0] == '/') {
@@ -152,9 +147,9 @@ LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
     steps_.OpenSkinArchive(text);
   } else {
     d.ShowStatus("API CALL : Open File");
-    app_.playlist.AddToPlaylist(text);
-    const int32_t index = static_cast<int32_t>(app_.playlist.Count()) - 1;
-    app_.playlist.SetCurrentIndex(index);
+    playlist_.AddToPlaylist(text);
+    const int32_t index = static_cast<int32_t>(playlist_.Count()) - 1;
+    playlist_.SetCurrentIndex(index);
     p.Play();
   }
   return 0;
@@ -176,13 +171,11 @@ void MainWindow::AddDropped(const std::vector<std::string>& names) {
     else
       files.push_back(name);
   }
-  if ((!files.empty() || files.size() == names.size()) && app_.playlist_window)
-    app_.playlist_window->AddDroppedFiles(files);
+  if (!files.empty() || files.size() == names.size()) windows_.AddDroppedFiles(files);
 }
 
 void MainWindow::ShowDragStatus(DragPhase phase) {
-  if (!app_.display) return;
-  for (const std::string& text : DragStatusTexts(phase)) app_.display->ShowStatus(text);
+  for (const std::string& text : DragStatusTexts(phase)) display_.ShowStatus(text);
 }
 
 }  // namespace velmora

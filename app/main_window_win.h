@@ -1,7 +1,7 @@
 // TForm1, the main window: borderless, 306 x 161, black, titled "ORVANE Velmora". It
-// shows the player's state (MainView, PlayerView), gives the core its window services
-// (Host, Volume), runs the start-up and the shutdown, and answers other programs
-// (registered messages, WM_COPYDATA, dropped files).
+// shows the player's state (MainView, PlayerView, attached to the model while the window
+// exists), runs the start-up and the shutdown, and answers other programs (registered
+// messages, WM_COPYDATA, dropped files).
 #pragma once
 
 #include <windows.h>

@@ -306,12 +306,14 @@ void App::AddFileTypeAndUpdatePages() {
 bool App::CreateWindows() {
   main_window_ = std::make_unique<MainWindow>(
       MainWindowDeps{instance_, program_folder_, arguments_, settings_, playlist_, *plugins_,
-                     design_state_, display_, player_, host_, volume_, errors_, *this, *this});
+                     design_state_, display_, player_, host_, volume_, errors_, *this, *this,
+                     *this});
   if (!main_window_->Handle()) return false;
   visualisation_ = Visualisation::Create({main_window_->Handle(), *plugins_, playlist_, meter_,
                                           errors_, *this, [this] { return CurrentPluginPath(); }});
   // The desktop's keys follow their settings before the options window shows them.
-  global_keys_ = std::make_unique<GlobalKeyRegistration>(errors_, settings_, player_, display_);
+  global_keys_ = std::make_unique<GlobalKeyRegistration>(errors_, settings_,
+                                                        main_window_->Commands(), display_);
   options_adapter_ = std::make_unique<OptionsForApp>(*this);
   options_window_ = CreateOptionsWindow(OptionsWindowDeps{*options_adapter_, *options_adapter_,
                                                           *plugins_, player_.Errors(), errors_,

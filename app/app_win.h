@@ -1,8 +1,8 @@
 // The application object, known to the entry point only. It builds the portable model
 // first (settings, playlist, the error sink, plug-in system, display, player and the
 // player's host) and then the windows, handing each a small struct of what it needs. It
-// implements what the main window asks of the other windows (WindowCommands, ShellSteps)
-// by calling them. Its members are declared each after what it uses, so they are
+// implements what the main window asks of the other windows (WindowCommands, ShellSteps,
+// PlaylistWindowRequests) by calling them. Its members are declared each after what it uses, so they are
 // destroyed in the reverse order: every window before the model it shows.
 #pragma once
 
@@ -43,7 +43,10 @@ class DesignLibraries;
 class FileTypeIconsPage;
 class GlobalKeyRegistration;
 
-class App : private WindowCommands, private ShellSteps, private VisSoundSetting {
+class App : private WindowCommands,
+            private ShellSteps,
+            private PlaylistWindowRequests,
+            private VisSoundSetting {
  public:
   // Builds the model. `program_folder` has no trailing backslash.
   App(HINSTANCE instance, std::string program_folder, std::vector<std::string> arguments);
@@ -82,10 +85,6 @@ class App : private WindowCommands, private ShellSteps, private VisSoundSetting 
   void ShowDesignChooser() override;
   void ShowVisualisation() override;
   void StartOrStopVisualisation() override;
-  void ShowPlaylist() override;
-  void ShowJumpToFile() override;
-  void ClearPlaylist() override;
-  void AddDroppedFiles(const std::vector<std::string>& files) override;
 
   // ShellSteps.
   void FillVersionHistory() override;
@@ -93,14 +92,20 @@ class App : private WindowCommands, private ShellSteps, private VisSoundSetting 
   void StartupDesign() override;
   void ApplyStartupDesign() override;
   void OpenSkinArchive(const std::string& path) override;
-  void SetPlaylistWindowSize(int width, int height) override;
-  void GetPlaylistWindowSize(int* width, int* height) override;
   void StartGlobalKeys() override;
   void MainWindowMinimized() override;
   void MainWindowRestored() override;
   void CancelUpdateRequest() override;
   void StopVisualisation() override;
   void ReleaseDesignModules() override;
+
+  // PlaylistWindowRequests.
+  void ShowPlaylist() override;
+  void ShowJumpToFile() override;
+  void ClearPlaylist() override;
+  void AddDroppedFiles(const std::vector<std::string>& files) override;
+  void SetPlaylistWindowSize(int width, int height) override;
+  void GetPlaylistWindowSize(int* width, int* height) override;
 
   // VisSoundSetting.
   bool UsePlayingSound() const override { return settings_.UsePlayingSound; }

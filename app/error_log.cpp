@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "app/player.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
@@ -33,7 +34,7 @@ void AppendErrorLog(const std::string& file_path, const std::vector<std::string>
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
   // Append mode creates a missing file, so a run without errors still leaves one behind.
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(file_path.c_str(), "ab"));
+  std::unique_ptr<std::FILE, Closer> file(ui::OpenFileUtf8(file_path, "ab"));
   if (!file) throw std::runtime_error("Cannot open file " + file_path);
   const std::string text = FormatErrorLog(lines, date, time);
   if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file.get()) != text.size())

@@ -34,77 +34,24 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       break;
     }
   if (index < 0) return false;
-  Player& p = player_;
   Display& d = display_;
 
-  // A guarded command runs only while its button is enabled; 1 tells the sender it refused.
-  auto guarded = [&](TransportButton button, void (Player::*op)(), const char* status) {
-    if (p.ButtonEnabled(button)) {
-      (p.*op)();
-      result = 0;
-    } else {
-      result = 1;
-    }
-    d.ShowStatus(status);
+  // Commands answer 0 done, 1 refused (that button is disabled); queries their value.
+  const auto run = [&](CommandKind kind) {
+    result = Execute(Command{kind, CommandSource::OtherProgram, {}}) == CommandResult::Done ? 0 : 1;
   };
-
   switch (static_cast<ExternalCommand>(index)) {
-    case ExternalCommand::Play:
-      guarded(TransportButton::Play, &Player::Play, "API CALL : Play");
-      break;
-    case ExternalCommand::Stop:
-      guarded(TransportButton::Stop, &Player::Stop, "API CALL : Stop");
-      break;
-    case ExternalCommand::Next:
-      guarded(TransportButton::NextTrack, &Player::NextTrack, "API CALL : Next Track");
-      break;
-    case ExternalCommand::Prev:
-      guarded(TransportButton::PrevTrack, &Player::PrevTrack, "API CALL : Prev Track");
-      break;
-    case ExternalCommand::Pause:
-      result = 1;
-      if (p.ButtonEnabled(TransportButton::Pause)) {
-        p.Pause();
-        result = 0;
-      }
-      d.ShowStatus("API CALL : Pause");
-      break;
-    case ExternalCommand::ShowPlaylist:
-      ShowPlaylistWindow();
-      d.ShowStatus("API CALL : Show Playlist");
-      result = 0;
-      break;
-    case ExternalCommand::ClearPlaylist:
-      windows_.ClearPlaylist();
-      d.ShowStatus("API CALL : Clear Playlist");
-      result = 0;
-      break;
-    case ExternalCommand::OpenFiles:
-      p.OpenFiles();
-      d.ShowStatus("API CALL : Open Files");
-      result = 0;
-      break;
-    case ExternalCommand::Exit:
-      FormClose();
-      d.ShowStatus("API CALL : Exit");
-      result = 0;
-      break;
-    case ExternalCommand::Minimize:
-      Minimize();
-      d.ShowStatus("API CALL : Minimize");
-      result = 0;
-      break;
-    case ExternalCommand::ShowId3: {
-      d.ShowStatus("API CALL : Show id3");
-      InputPlugin& plugin = plugins_.Current();
-      if (plugin.Has(PluginEntry::showid3)) {
-        try {
-          plugin.showid3();
-        } catch (const PluginFault&) {}
-      }
-      result = 0;
-      break;
-    }
+    case ExternalCommand::Play: run(CommandKind::Play); break;
+    case ExternalCommand::Stop: run(CommandKind::Stop); break;
+    case ExternalCommand::Next: run(CommandKind::NextTrack); break;
+    case ExternalCommand::Prev: run(CommandKind::PrevTrack); break;
+    case ExternalCommand::Pause: run(CommandKind::Pause); break;
+    case ExternalCommand::ShowPlaylist: run(CommandKind::ShowPlaylist); break;
+    case ExternalCommand::ClearPlaylist: run(CommandKind::ClearPlaylist); break;
+    case ExternalCommand::OpenFiles: run(CommandKind::OpenFiles); break;
+    case ExternalCommand::Exit: run(CommandKind::Exit); break;
+    case ExternalCommand::Minimize: run(CommandKind::Minimize); break;
+    case ExternalCommand::ShowId3: run(CommandKind::ShowId3); break;
     case ExternalCommand::NumberFiles:
       d.ShowStatus("API CALL : Get Files");
       result = static_cast<LRESULT>(playlist_.Count());
@@ -135,23 +82,17 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
 LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
   const std::string text = CopyDataText(data);
   if (text.empty()) return 0;  // nothing was sent
-  Player& p = player_;
-  Display& d = display_;
+  CommandKind kind = CommandKind::AddAndPlay;
+  std::string argument = text;
   if (text[0] == '$') {
-    d.ShowStatus(text.substr(1));
+    kind = CommandKind::ShowStatusText, argument = text.substr(1);
   } else if (text[0] == '/') {
-    p.PlayOutsidePlaylist(text.substr(1));
-    d.ShowStatus("API CALL : Just play the file");
+    kind = CommandKind::PlayOutsidePlaylist, argument = text.substr(1);
   } else if (IsSkinArchiveName(text)) {
     // A skin archive (handed over by a second instance opened with it) is a design.
-    steps_.OpenSkinArchive(text);
-  } else {
-    d.ShowStatus("API CALL : Open File");
-    playlist_.AddToPlaylist(text);
-    const int32_t index = static_cast<int32_t>(playlist_.Count()) - 1;
-    playlist_.SetCurrentIndex(index);
-    p.Play();
+    kind = CommandKind::OpenSkinArchive;
   }
+  Execute(Command{kind, CommandSource::OtherProgram, argument});
   return 0;
 }
 
@@ -171,7 +112,7 @@ void MainWindow::AddDropped(const std::vector<std::string>& names) {
     else
       files.push_back(name);
   }
-  if (!files.empty() || files.size() == names.size()) windows_.AddDroppedFiles(files);
+  if (!files.empty() || files.size() == names.size()) playlist_window_.AddDroppedFiles(files);
 }
 
 void MainWindow::ShowDragStatus(DragPhase phase) {

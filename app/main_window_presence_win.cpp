@@ -88,30 +88,13 @@ void MainWindow::OnTrayNotify(UINT mouse_message) {
 }
 
 void MainWindow::ShowTrayMenu() {
-  // MinimizedPopup.
-  ui::UniqueMenu owner(CreatePopupMenu());
-  const HMENU menu = owner.get();
+  ui::UniqueMenu menu(CreateTrayMenu());  // MinimizedPopup
   if (!menu) return;
-  HMENU actions = CreatePopupMenu(), options = CreatePopupMenu();
-  AppendMenuA(actions, MF_STRING, kPlay, "Play");
-  AppendMenuA(actions, MF_STRING, kStop, "Stop");
-  AppendMenuA(actions, MF_STRING, kPause, "Pause");
-  AppendMenuA(actions, MF_STRING, kNext, "Next Track");
-  AppendMenuA(actions, MF_STRING, kPrev, "Prev Track");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(actions), "Actions");
-  AppendMenuA(options, MF_STRING, kDesign, "Design");
-  AppendMenuA(options, MF_STRING, kSound, "Sound");
-  AppendMenuA(options, MF_STRING, kInputPlugins, "Input Plugins");
-  AppendMenuA(options, MF_STRING, kGeneral, "General options");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(options), "Options");
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kRestore, "Restore");
-  AppendMenuA(menu, MF_STRING, kExit, "Exit");
   POINT cursor{};
   GetCursorPos(&cursor);
   const int cmd =
-      ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y);
-  if (cmd) OnCommand(cmd, 0, nullptr);
+      ui::TrackPopupMenuFor(hwnd_, menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y);
+  if (cmd) OnMenuCommand(cmd);
 }
 
 void MainWindow::EnterShadowMode() {

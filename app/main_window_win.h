@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/command_dispatcher.h"
 #include "app/display.h"
 #include "app/drop_target_win.h"
+#include "app/main_menus_win.h"
 #include "app/host_win.h"
 #include "app/player.h"
 #include "app/settings.h"
@@ -55,7 +57,7 @@ extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand:
 
 // What the main window works with: the model, the player's services, and what it asks of
 // the other windows (`windows`: what its menus and keys open; `steps`: what its start-up
-// and shutdown ask of other subsystems).
+// and shutdown ask of other subsystems; `playlist_window`: the playlist window's part).
 struct MainWindowDeps {
   HINSTANCE instance;
   const std::string& program_folder;  // no trailing backslash
@@ -71,6 +73,7 @@ struct MainWindowDeps {
   ErrorSink& errors;
   WindowCommands& windows;
   ShellSteps& steps;
+  PlaylistWindowRequests& playlist_window;
 };
 
 class MainWindow : public ui::TopLevelWindow,
@@ -80,7 +83,9 @@ class MainWindow : public ui::TopLevelWindow,
                    private SettingsObserver,
                    private TimerListener,
                    private TaskbarCommands,
-                   private ShadowWindowOwner {
+                   private ShadowWindowOwner,
+                   private MainWindowActions,
+                   private CommandSink {
  public:
   static constexpr int kWidth = 306;
   static constexpr int kHeight = 161;
@@ -100,6 +105,8 @@ class MainWindow : public ui::TopLevelWindow,
   HMENU StopButtonMenu() const { return stop_menu_.get(); }
   // Keys for the main window and its controls, seen before they are dispatched.
   bool PreTranslate(const MSG& msg);
+  // Where every command of the program goes (refused until the player exists).
+  CommandSink& Commands() { return *this; }
 
   // TForm4, made in its place among the other windows.
   void CreateShadowWindow();
@@ -142,10 +149,11 @@ class MainWindow : public ui::TopLevelWindow,
   void OnCommand(int id, int code, HWND control);
   void OnContextMenu(HWND control, int x, int y);
   void OnScroll(HWND control, int code);
-  void ShowButtonPopup(HWND button, const char* status,
-                       const std::vector<std::pair<int, std::string>>& entries,
-                       const std::vector<bool>& enabled);
-  void ShowGeneralMenu();
+  // A button's popup menu under it, its command run.
+  void ShowButtonPopup(HWND button, const char* status, ButtonMenu which);
+  // Runs the command of a popup menu's entry.
+  void OnMenuCommand(int id);
+  void ShowGeneralMenu() override;
   // The general menu at the mouse, owned by `owner` while it is open.
   void TrackGeneralMenu(int x, int y, HWND owner);
   void CreateButtonMenus();
@@ -155,8 +163,8 @@ class MainWindow : public ui::TopLevelWindow,
   void ShowTrayMenu();
 
   // Minimise and restore: task bar, tray or both (main_window_presence_win.cpp).
-  void Minimize();
-  void Restore();
+  void Minimize() override;
+  void Restore() override;
   // Task-bar button and tray icon while not minimised, by VisibleMode.
   void ApplyVisibleMode();
   void SetPresence(const Presence& presence);
@@ -182,10 +190,17 @@ class MainWindow : public ui::TopLevelWindow,
   void LeaveShadowMode() override;
   void PopUpGeneralMenu(HWND window) override;
 
-  void ShowPlaylistWindow();
-  void ToggleEasyMove();
+  // CommandSink: the dispatcher's, once the player exists.
+  CommandResult Execute(const Command& command) override;
+  // Runs a command inside the window's error boundary.
+  void Dispatch(CommandKind kind, CommandSource source);
+  // MainWindowActions.
+  void ShowPlaylistWindow() override;
+  void ClearPlaylist() override;
+  void ShowJumpToFile() override;
+  void Close(bool later) override;
+  void OpenSkinArchive(const std::string& path) override;
   void OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp);
-  void ToggleTransparency();
   // The mouse entered a widget: its hint goes to the status line while the hint handler
   // is installed.
   void OnHover(HWND control);
@@ -244,6 +259,7 @@ class MainWindow : public ui::TopLevelWindow,
   Volume& volume_;
   WindowCommands& windows_;
   ShellSteps& steps_;
+  PlaylistWindowRequests& playlist_window_;
   TaskbarWindow taskbar_;  // made first: it owns this window
 
   bool settings_read_ = false;      // the start-up has read the stored settings
@@ -277,13 +293,8 @@ class MainWindow : public ui::TopLevelWindow,
   bool minimized_ = false;
   bool shadow_shown_ = false;  // shadow mode is in force (the settings may ask otherwise)
   std::optional<int32_t> applied_visible_mode_;
+  std::unique_ptr<CommandDispatcher> dispatcher_;  // made with the player
 };
-
-// The marks of the general menu's check entries from the settings.
-void SetGeneralMenuMarks(HMENU menu, const PlayerSettings& settings);
-
-// The general popup menu ("Setupop") with the settings' check marks; the caller owns it.
-HMENU CreateGeneralMenu(const PlayerSettings& settings);
 
 // The folder of the running executable, without a trailing backslash.
 std::string ExecutableFolder();

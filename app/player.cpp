@@ -563,61 +563,6 @@ void Player::ShowId3() {
   });
 }
 
-void Player::PlayIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::Play)) {
-      d_.display.ShowStatus("Play not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on play !");
-    PlayImpl();
-  });
-}
-
-void Player::StopIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::Stop)) {
-      d_.display.ShowStatus("Stop not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on stop !");
-    StopImpl(false);
-  });
-}
-
-void Player::PauseIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::Pause)) {
-      d_.display.ShowStatus("Pause not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on pause !");
-    PauseImpl(false);
-  });
-}
-
-void Player::NextTrackIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::NextTrack)) {
-      d_.display.ShowStatus("NextTrack not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on NextTrack !");
-    NextTrackImpl();
-  });
-}
-
-void Player::PrevTrackIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::PrevTrack)) {
-      d_.display.ShowStatus("PrevTrack not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on PrevTrack !");
-    PrevTrackImpl();
-  });
-}
-
 // ---------------------------------------------------------------------------------------
 // Timers
 

@@ -95,13 +95,6 @@ class Player : public ErrorSink, public PlaylistTransport, public TimerListener 
   // and the position timer stay as they are.
   void PlayOutsidePlaylist(const std::string& path);
 
-  // Guarded commands (keys, menus, tray): test the button's enabled state.
-  void PlayIfEnabled();
-  void StopIfEnabled();
-  void PauseIfEnabled();
-  void NextTrackIfEnabled();
-  void PrevTrackIfEnabled();
-
   // PlaylistTransport: the Play button becomes usable; the auto-play setting.
   void EnablePlay() override { SetButtonEnabled(TransportButton::Play, true); }
   bool AutoPlay() const override { return d_.settings.autoplay; }

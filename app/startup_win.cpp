@@ -139,7 +139,7 @@ void MainWindow::DeferredStartup() {
       SetWindowPos(hwnd_, nullptr, result.left, result.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const PlayerSettings& s = settings_;
-    if (s.PWidth && s.PHeight) steps_.SetPlaylistWindowSize(*s.PWidth, *s.PHeight);
+    if (s.PWidth && s.PHeight) playlist_window_.SetPlaylistWindowSize(*s.PWidth, *s.PHeight);
     // The check boxes and menu marks follow the values read, and the stored
     // transparency switches the window's shape as its check box would.
     settings_.Changed();
@@ -332,7 +332,7 @@ void MainWindow::FormClose() {
     s.Top = r.top;
     s.Left = r.left;
     int w = 0, h = 0;
-    steps_.GetPlaylistWindowSize(&w, &h);
+    playlist_window_.GetPlaylistWindowSize(&w, &h);
     if (w > 0 && h > 0) s.PWidth = w, s.PHeight = h;
     // Before the start-up has read the settings there is nothing of ours to save; before
     // it has restored the playlist the stored entry number still holds.

@@ -12,6 +12,7 @@
 #include "ui/form_shaper_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -129,7 +130,7 @@ class ClassicImport {
     std::string path = DesignFile(stage_.program_folder, name_, files.front());
     for (const std::string& f : files) {
       const std::string candidate = DesignFile(stage_.program_folder, name_, f);
-      const DWORD a = GetFileAttributesA(candidate.c_str());
+      const DWORD a = ui::FileAttributes(candidate);
       if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
         path = candidate;
         break;

@@ -13,10 +13,12 @@
 #include "design/outline.h"
 #include "design/picture_win.h"
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 #include "ui/form_shaper_win.h"
 #include "ui/gdi_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
@@ -40,13 +42,13 @@ int ControlId(DesignControl c) {
 void PumpMessages() { ui::PumpWaitingMessages(1000); }
 
 bool Exists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
-  return ui::ForEachFile(dir + "\\*", [&](const WIN32_FIND_DATAA& fd) {
-    entries->push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  return ui::ForEachFile(dir + "\\*", [&](const ui::FoundFile& fd) {
+    entries->push_back({fd.name, (fd.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
   });
 }
 
@@ -186,7 +188,7 @@ std::string DesignFile(const std::string& program_folder, const std::string& nam
 
 bool LoadMainIni(const DesignStage& stage, const std::string& name) {
   const std::string path = DesignFile(stage.program_folder, name, "main.ini");
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(ui::PathFromUtf8(path), std::ios::binary);
   if (!in) return false;
   std::ostringstream text;
   text << in.rdbuf();

@@ -20,11 +20,13 @@
 #include "design/skin_archive.h"
 #include "design/skin_archive_win.h"
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
@@ -35,12 +37,12 @@ constexpr char kCaption[] = "Velmora Design";
 constexpr int kImageLeft = 260, kImageTop = 4;
 
 bool IsDirectory(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsFile(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -244,8 +246,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     const std::string root = deps_.program_folder + "\\Design";
     // Skin archives placed in the folder are unpacked first, so they list like folders.
     for (const std::string& failure : UnpackPlacedSkinArchives(root)) deps_.errors.Report(failure);
-    ui::ForEachFile(root + "\\*.", [&](const WIN32_FIND_DATAA& fd) {
-      const std::string name = fd.cFileName;
+    ui::ForEachFile(root + "\\*.", [&](const ui::FoundFile& fd) {
+      const std::string name = fd.name;
       found.push_back({name, name != "." && name != ".." && IsDirectory(root + "\\" + name)});
     });
     for (const auto& e : ListDesignEntries(found)) Append(e);
@@ -376,9 +378,9 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   std::vector<std::string> FilesOf(const std::string& name) const {
     std::vector<std::string> files;
     ui::ForEachFile(DesignFile(deps_.program_folder, name, "") + "\\*",
-                    [&](const WIN32_FIND_DATAA& fd) {
-                      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                        files.push_back(fd.cFileName);
+                    [&](const ui::FoundFile& fd) {
+                      if (!(fd.attributes & FILE_ATTRIBUTE_DIRECTORY))
+                        files.push_back(fd.name);
                     });
     return files;
   }
@@ -386,7 +388,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   // The skin's pledit.txt, when it has one; a text file of a few lines, so a larger one
   // is read no further than its first 64 KB.
   PlaylistLook PlaylistLookOfSkin(const std::string& name) const {
-    std::ifstream in(DesignFile(deps_.program_folder, name, kPlaylistLookFile), std::ios::binary);
+    std::ifstream in(ui::PathFromUtf8(DesignFile(deps_.program_folder, name, kPlaylistLookFile)),
+                     std::ios::binary);
     if (!in) return {};
     std::string text(64 * 1024, '\0');
     in.read(&text[0], static_cast<std::streamsize>(text.size()));

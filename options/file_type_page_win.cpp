@@ -9,6 +9,7 @@
 #include "design/ini_file.h"
 #include "options/file_type_plan.h"
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 #include "ui/handles_win.h"
 
 namespace velmora {
@@ -72,8 +73,8 @@ class FileTypePage : public FileTypeIconsPage {
   // The *.ico files of the icons folder, by name; the track bar gets one position more.
   void RefreshIconList() override {
     icons_.clear();
-    ui::ForEachFile(IconFolder() + "\\*.ico", [&](const WIN32_FIND_DATAA& entry) {
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) icons_.push_back(entry.cFileName);
+    ui::ForEachFile(IconFolder() + "\\*.ico", [&](const ui::FoundFile& entry) {
+      if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) icons_.push_back(entry.name);
     });
     std::sort(icons_.begin(), icons_.end(), [](const std::string& a, const std::string& b) {
       return ToLowerAscii(a) < ToLowerAscii(b);

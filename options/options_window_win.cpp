@@ -20,6 +20,7 @@
 #include "options/text_pages_win.h"
 #include "options/options_page_win.h"
 #include "options/options_tree.h"
+#include "options/setting_pages_win.h"
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
 #include "ui/error_list.h"
@@ -45,123 +46,10 @@ constexpr RECT kTreeArea{4, 4, 154, 303};
 constexpr RECT kTitleArea{162, 6, 511, 24};
 constexpr RECT kPageArea{162, 30, 511, 303};
 
-// The general page's check boxes and the setting each one is (the main window's menu
-// entries toggle the same settings, so box and menu mark always agree).
-struct CheckBoxSpec {
-  int id;
-  const char* caption;
-  OptionFlag setting;
-};
-constexpr CheckBoxSpec kCheckBoxes[] = {
-    {ids::cbAutoplay, "Auto play", OptionFlag::autoplay},
-    {ids::cbLoop, "Loop", OptionFlag::loop},
-    {ids::cbMultiple, "Allow multiple instance", OptionFlag::Multiple},
-    {ids::cbToTop, "Always on top", OptionFlag::ToTop},
-    {ids::cbNag, "Show news on startup", OptionFlag::Nag},
-    {ids::cbTransparency, "Transparency", OptionFlag::Transparency},
-    {ids::cbEnableTooltips, "Enable Tooltips", OptionFlag::EnableTooltips},
-    {ids::cbShadowMode, "Shadow Mode", OptionFlag::ShadowMode},
-    {ids::cbFadeStop, "Fade when stop", OptionFlag::Fadestop},
-    {ids::cbFadePlay, "Fade when play", OptionFlag::Fadeplay},
-    {ids::cbFadePause, "Fade when pause", OptionFlag::Fadepause},
-    {ids::cbEasyMove, "Easy Move", OptionFlag::EasyMove},
-    {ids::cbRandomPlay, "Random Play", OptionFlag::Randomplay},
-    // The General page's two key boxes, below its radio groups.
-    {ids::cbMediaKeys, "Global media keys", OptionFlag::MediaKeys},
-    {ids::cbGlobalKeys, "Global keys", OptionFlag::GlobalKeys},
-    // On other pages.
-    {ids::cbUseProxy, "Use a proxy ", OptionFlag::UseProxy},
-    {ids::cbLogErrors, "Log all errors to errors.log", OptionFlag::LogErrors},
-};
-constexpr const char kMediaKeysHint[] = "The media keys work while another program has the focus";
-constexpr const char kGlobalKeysHint[] =
-    "Ctrl+Alt+Insert Play/Pause, End Stop, PgUp/PgDn Previous/Next Track, Up/Down Volume, "
-    "Home Mute, from any program";
-constexpr int kGeneralCheckBoxes = 13;
-
-// The two radio groups: the same three items, index = position.
-constexpr const char* kPlaceItems[] = {"Task Bar Only", "Tray Bar Only", "Both Task and Tray Bar"};
-struct RadioGroupSpec {
-  int group_id;
-  int first_item_id;
-  const char* caption;
-  OptionChoice setting;
-};
-// The proxy fields and the setting each one is.
-struct TextFieldSpec {
-  int id;
-  OptionText setting;
-};
-constexpr TextFieldSpec kProxyFields[] = {{ids::edHost, OptionText::Host},
-                                          {ids::edPort, OptionText::Port},
-                                          {ids::edUser, OptionText::User},
-                                          {ids::edPassword, OptionText::Password}};
-
-constexpr RadioGroupSpec kRadioGroups[] = {
-    {ids::rgMinimize, ids::rgMinimize0, "Minimize to :", OptionChoice::Minimize},
-    {ids::rgVisibleMode, ids::rgVisibleMode0, "Visible on :", OptionChoice::VisibleMode},
-};
-
 // A page that shows only its title line until its subsystem puts its own page in.
 class TitleOnlyPage : public ControlPage {
  protected:
   void MakeControls() override {}
-};
-
-// General: the settings that are check boxes, and the two radio groups.
-class GeneralPage : public ControlPage {
- protected:
-  void MakeControls() override {
-    for (int i = 0; i < kGeneralCheckBoxes; ++i) {
-      const auto& box = kCheckBoxes[i];
-      const int column = i % 2, row = i / 2;
-      Add("BUTTON", box.caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, box.id, 4 + column * 172,
-          2 + row * 20, 168, 18);
-    }
-    // Each group under its column of boxes, as wide as the page allows, so that "Both
-    // Task and Tray Bar" fits.
-    int x = 4;
-    for (const auto& group : kRadioGroups) {
-      Add("BUTTON", group.caption, BS_GROUPBOX, 0, group.group_id, x, 146, 170, 90);
-      for (int item = 0; item < 3; ++item)
-        Add("BUTTON", kPlaceItems[item],
-            BS_AUTORADIOBUTTON | (item == 0 ? WS_GROUP | WS_TABSTOP : 0), 0,
-            group.first_item_id + item, x + 4, 164 + item * 22, 164, 18);
-      x += 172;
-    }
-    for (int id : {ids::cbMediaKeys, ids::cbGlobalKeys}) {
-      const int column = id == ids::cbMediaKeys ? 0 : 1;
-      HWND box = Add("BUTTON", column == 0 ? "Global media keys" : "Global keys",
-                     BS_AUTOCHECKBOX | WS_TABSTOP, 0, id, 4 + column * 172, 242, 168, 18);
-      ui::SetToolTip(box, column == 0 ? kMediaKeysHint : kGlobalKeysHint);
-    }
-  }
-};
-
-// Web: the proxy settings.
-class WebPage : public ControlPage {
- protected:
-  void MakeControls() override {
-    Add("BUTTON", "Use a proxy ", BS_AUTOCHECKBOX | WS_TABSTOP, 0, ids::cbUseProxy, 4, 2, 200,
-        18);
-    Add("BUTTON", "", BS_GROUPBOX, 0, ids::GroupBox1, 4, 24, 340, 132);
-    static const struct {
-      const char* label;
-      int id;
-      DWORD style;
-    } kFields[] = {{"Host", ids::edHost, 0},
-                   {"Port", ids::edPort, 0},
-                   {"User", ids::edUser, 0},
-                   {"Password", ids::edPassword, ES_PASSWORD}};
-    int y = 42;
-    for (const auto& field : kFields) {
-      Label(field.label, 16, y + 2, 80);
-      Add("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP | field.style, WS_EX_CLIENTEDGE, field.id, 100,
-          y, 230, 20);
-      y += 27;
-    }
-    Label("This sould only be used for input plugins that support it ...", 4, 164, 340, 32);
-  }
 };
 
 // Errors: the log switch and this run's errors, which it shows as they come.
@@ -427,8 +315,8 @@ void OptionsWindow::CreateControls() {
        WS_EX_CLIENTEDGE, ids::TreeView1, kTreeArea);
   make("STATIC", WS_VISIBLE, 0, ids::pageTitle, kTitleArea);
 
-  pages_[static_cast<int>(OptionsPageId::General)] = std::make_unique<GeneralPage>();
-  pages_[static_cast<int>(OptionsPageId::Web)] = std::make_unique<WebPage>();
+  pages_[static_cast<int>(OptionsPageId::General)] = MakeGeneralPage();
+  pages_[static_cast<int>(OptionsPageId::Web)] = MakeWebPage();
   pages_[static_cast<int>(OptionsPageId::Errors)] =
       std::make_unique<ErrorsPage>(d_.error_list);
   pages_[static_cast<int>(OptionsPageId::InputPlugins)] = std::make_unique<InputPluginsPage>();

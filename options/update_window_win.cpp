@@ -9,6 +9,7 @@
 #include "ui/control_ids.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -21,8 +22,7 @@ constexpr int kClientWidth = 345;
 constexpr int kClientHeight = 65;
 
 bool WriteWhole(const std::string& path, const std::string& bytes) {
-  ui::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  ui::UniqueHandle file(ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   if (file.get() == INVALID_HANDLE_VALUE) {
     file.release();
     return false;
@@ -89,8 +89,8 @@ class AutoUpdateWindowImpl : public AutoUpdateWindow, public ui::TopLevelWindow,
     // Written beside, moved into place only once complete.
     const std::string partial = TempFile("install.exe.part");
     if (!WriteWhole(partial, body) ||
-        !MoveFileExA(partial.c_str(), InstallerPath().c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      DeleteFileA(partial.c_str());
+        !ui::MovePath(partial, InstallerPath(), MOVEFILE_REPLACE_EXISTING)) {
+      ui::RemoveFile(partial);
       return false;
     }
     return true;

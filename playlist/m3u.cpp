@@ -1,6 +1,5 @@
 #include "playlist/m3u.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <memory>
 
 #include "playlist/playlist.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
@@ -73,9 +73,7 @@ void TakeLine(const char* begin, size_t length, const std::string& folder, const
 
 bool IsRegularFile(const std::string& path) {
   // A device name (CON, NUL, a pipe) is not a playlist: reading one could block forever.
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) return false;
-  return S_ISREG(info.st_mode);
+  return ui::IsRegularFileUtf8(path);
 }
 
 struct FileCloser {
@@ -134,7 +132,7 @@ std::string FormatM3uText(const std::vector<std::string>& paths) {
 
 size_t Playlist::LoadPlaylistFile(const std::string& file_path) {
   if (!IsRegularFile(file_path)) return 0;
-  UniqueFile file(std::fopen(file_path.c_str(), "rb"));
+  UniqueFile file(ui::OpenFileUtf8(file_path, "rb"));
   if (!file) return 0;  // vanished or unreadable: treated like a missing file
 
   std::string bytes;
@@ -163,7 +161,7 @@ size_t Playlist::LoadPlaylistFile(const std::string& file_path) {
 }
 
 void Playlist::SavePlaylistFile(const std::string& file_path) const {
-  UniqueFile file(std::fopen(file_path.c_str(), "wb"));
+  UniqueFile file(ui::OpenFileUtf8(file_path, "wb"));
   if (!file) throw PlaylistFileError("Cannot create file " + file_path);
   const std::string text = FormatM3uText(paths_);
   bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();

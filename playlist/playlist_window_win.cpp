@@ -18,6 +18,7 @@
 #include "playlist/playlist_ops.h"
 #include "playlist/virtual_list_win.h"
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
@@ -78,14 +79,14 @@ class WinFolderSource : public FolderSource {
  public:
   bool List(const std::string& folder, std::vector<std::string>& names) override {
     return ui::ForEachFile(
-        folder + "*.*", [&](const WIN32_FIND_DATAA& data) { names.emplace_back(data.cFileName); });
+        folder + "*.*", [&](const ui::FoundFile& data) { names.emplace_back(data.name); });
   }
   bool IsFolder(const std::string& path) override {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = ui::FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
   bool IsFile(const std::string& path) override {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = ui::FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 };

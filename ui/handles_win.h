@@ -7,7 +7,7 @@
 //   UniqueBitmap, UniqueFont, UniqueBrush, UniquePen, UniqueRegion  DeleteObject
 //   UniqueDC      HDC      DeleteDC
 //
-// plus ForEachFile, the one directory listing of the program.
+// (the one directory listing of the program, ForEachFile, is in ui/wide_win.h).
 #pragma once
 
 #include <windows.h>
@@ -106,19 +106,5 @@ class UniqueFind {
  private:
   HANDLE h_;
 };
-
-// Calls `visit` for every entry FindFirstFile finds for `pattern` (for example
-// "C:\x\*.dll"), "." and ".." included; false when the search finds nothing or the
-// folder cannot be read.
-inline bool ForEachFile(const std::string& pattern,
-                        const std::function<void(const WIN32_FIND_DATAA&)>& visit) {
-  WIN32_FIND_DATAA data;
-  UniqueFind find(FindFirstFileA(pattern.c_str(), &data));
-  if (!find) return false;
-  do {
-    visit(data);
-  } while (FindNextFileA(find.get(), &data));
-  return true;
-}
 
 }  // namespace velmora::ui

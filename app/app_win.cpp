@@ -156,8 +156,8 @@ App::App(HINSTANCE instance, std::string program_folder, std::vector<std::string
       display_(playlist_),
       player_(Player::Deps{playlist_, plugins_->Selector(), plugins_->Current(), display_, host_,
                            volume_, settings_, random_}),
-      meter_opener_(SystemMeterOpener::Hooks{ShowMeterMessage,
-                                             [this] { return CurrentPluginPath(); }}) {
+      meter_opener_(
+          SystemMeterOpener::Hooks{ShowMeterMessage, [this] { return CurrentPluginPath(); }}) {
   host_.AddTimerListener(&player_);
 }
 

@@ -134,18 +134,18 @@ class App : private WindowCommands,
   // The windows, each after what it uses.
   std::unique_ptr<MainWindow> main_window_;  // TForm1 (TForm4 is its own)
   std::unique_ptr<Visualisation> visualisation_;
-  std::unique_ptr<GlobalKeyRegistration> global_keys_;  // before the options: they show it
-  std::unique_ptr<OptionsForApp> options_adapter_;      // what the options window reaches
-  std::unique_ptr<AutoUpdateWindow> update_window_;     // TForm7, made last; the Update page's
+  std::unique_ptr<GlobalKeyRegistration> global_keys_;      // before the options: they show it
+  std::unique_ptr<OptionsForApp> options_adapter_;          // what the options window reaches
+  std::unique_ptr<AutoUpdateWindow> update_window_;         // TForm7, made last; the Update page's
   std::unique_ptr<OptionsWindowControl> options_window_;    // TForm2
   std::unique_ptr<PlaylistWindowControl> playlist_window_;  // TForm3 (with its dialog TForm8)
   // The player and the main window as the designs reach them.
   std::unique_ptr<PlayerDesignTarget> design_target_;
   std::unique_ptr<MainWindowForDesigns> design_main_window_;
   std::unique_ptr<DesignChooserControl> design_chooser_;  // TForm6
-  std::unique_ptr<VuMeterControl> vu_meter_;                // TForm12
-  std::unique_ptr<NewsWindowControl> news_window_;          // TForm13
-  FileTypeIconsPage* file_type_page_ = nullptr;             // owned by the options window
+  std::unique_ptr<VuMeterControl> vu_meter_;              // TForm12
+  std::unique_ptr<NewsWindowControl> news_window_;        // TForm13
+  FileTypeIconsPage* file_type_page_ = nullptr;           // owned by the options window
 };
 
 }  // namespace velmora

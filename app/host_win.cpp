@@ -34,7 +34,9 @@ class WinHost::TimerWindow : public ui::TopLevelWindow {
 };
 
 WinHost::WinHost(ErrorSink& errors, PluginSystem& plugins, ShellSteps& steps)
-    : plugins_(plugins), steps_(steps), timer_window_(std::make_unique<TimerWindow>(errors, *this)) {}
+    : plugins_(plugins),
+      steps_(steps),
+      timer_window_(std::make_unique<TimerWindow>(errors, *this)) {}
 
 WinHost::~WinHost() = default;
 
@@ -167,9 +169,7 @@ std::vector<std::string> WinHost::ShowOpenDialog() {
   return SplitOpenDialogResult(buffer.data());
 }
 
-void WinHost::OpenSkinArchive(const std::string& path) {
-  steps_.OpenSkinArchive(path);
-}
+void WinHost::OpenSkinArchive(const std::string& path) { steps_.OpenSkinArchive(path); }
 
 unsigned WinHost::MillisecondsSinceMidnight() const {
   SYSTEMTIME t;

@@ -11,7 +11,6 @@
 #include "ui/top_level_window_win.h"
 #include "ui/widgets.h"
 
-
 namespace {
 
 std::vector<std::string> CommandLineArguments() {

@@ -70,24 +70,24 @@ class WidgetBase : public AccessibleSource {
 // The shared window procedure of widget class T (constructed from its HWND).
 template <class T>
 LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<WidgetBase*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = reinterpret_cast<WidgetBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (msg == WM_NCCREATE) {
     try {
       self = new T(hwnd);
     } catch (...) {
       return FALSE;
     }
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   LRESULT result = 0;
   try {
     if (!self->HandleCommon(msg, wp, lp, &result)) result = self->Handle(msg, wp, lp);
   } catch (...) {
-    result = DefWindowProcA(hwnd, msg, wp, lp);
+    result = DefWindowProcW(hwnd, msg, wp, lp);
   }
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     delete self;
   }
   return result;

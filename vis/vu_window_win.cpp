@@ -21,6 +21,7 @@
 #include "ui/window_util_win.h"
 #include "vis/meter_sources_win.h"
 #include "vis/vu_meter.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -66,9 +67,9 @@ class Picture {
     pixels_ = static_cast<uint32_t*>(bits);
     dc_ = CreateCompatibleDC(nullptr);
     if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
-    hwnd_ = CreateWindowExA(
+    hwnd_ = ui::CreateWindowUtf8(
         0, kPictureClass, "", WS_CHILD | (visible ? WS_VISIBLE : 0), x, y, width, height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   }
   ~Picture() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -110,29 +111,30 @@ class Picture {
   }
 
   static bool RegisterClass(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
+    const std::wstring class_name = ui::Widen(kPictureClass);
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, kPictureClass, &wc)) return true;
-    wc = WNDCLASSEXA{};
+    if (GetClassInfoExW(instance, class_name.c_str(), &wc)) return true;
+    wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = WndProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kPictureClass;
-    return RegisterClassExA(&wc) != 0;
+    wc.lpszClassName = class_name.c_str();
+    return RegisterClassExW(&wc) != 0;
   }
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
       auto* created =
-          static_cast<Picture*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
+          static_cast<Picture*>(reinterpret_cast<const CREATESTRUCTW*>(lp)->lpCreateParams);
       if (created) created->hwnd_ = hwnd;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
-    auto* self = reinterpret_cast<Picture*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    auto* self = reinterpret_cast<Picture*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
       case WM_ERASEBKGND: return 1;
       case WM_PAINT: {
@@ -144,12 +146,12 @@ class Picture {
       }
       case WM_PRINTCLIENT: self->PaintInto(reinterpret_cast<HDC>(wp)); return 0;
       case WM_NCDESTROY:
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
         break;
       default: break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
   }
   void PaintInto(HDC dc) const {
     if (dc_ && bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
@@ -259,8 +261,9 @@ class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
 };
 
 void VuWindow::Create() {
-  Picture::RegisterClass(GetModuleHandleA(nullptr));
+  Picture::RegisterClass(GetModuleHandleW(nullptr));
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
@@ -296,7 +299,7 @@ LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: FormClose(); return 0;
     default: break;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 void VuWindow::Show() {

@@ -106,8 +106,9 @@ class Picture {
       Changed();
       return;
     }
-    ui::WindowDC window(hwnd_);  // the class's own DC: no DC is made per copy
-    if (window.get()) BitBlt(window.get(), 0, top, width_, bottom - top, dc_, 0, top, SRCCOPY);
+    // The class's own DC, fetched once and kept (an own DC needs no release).
+    if (!window_dc_) window_dc_ = GetDC(hwnd_);
+    if (window_dc_) BitBlt(window_dc_, 0, top, width_, bottom - top, dc_, 0, top, SRCCOPY);
   }
 
   static bool RegisterClass(HINSTANCE instance) {
@@ -135,6 +136,7 @@ class Picture {
     }
     auto* self = reinterpret_cast<Picture*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    ui::RelayToHint(hwnd, msg, wp, lp);
     switch (msg) {
       case WM_ERASEBKGND: return 1;
       case WM_PAINT: {
@@ -147,6 +149,8 @@ class Picture {
       case WM_PRINTCLIENT: self->PaintInto(reinterpret_cast<HDC>(wp)); return 0;
       case WM_NCDESTROY:
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (self->window_dc_) ReleaseDC(hwnd, self->window_dc_);
+        self->window_dc_ = nullptr;
         self->hwnd_ = nullptr;
         break;
       default: break;
@@ -163,6 +167,7 @@ class Picture {
   HDC dc_ = nullptr;
   HGDIOBJ old_ = nullptr;
   HWND hwnd_ = nullptr;
+  mutable HDC window_dc_ = nullptr;  // the window's own DC, kept by ShowRows
 };
 
 // One bar as the drawing rules see it: the bar picture, the ruler it is drawn from and
@@ -288,6 +293,7 @@ void VuWindow::CreateControls() {
 }
 
 LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  ui::RelayToHint(hwnd_, msg, wp, lp);
   switch (msg) {
     case WM_CREATE: CreateControls(); return 0;
     case WM_TIMER:
@@ -349,9 +355,11 @@ void VuWindow::ShowSourceHint() {
   hint_set_ = true;
   hinted_ = kind;
   const std::string hint = MeterSourceHint(kind);
-  ui::SetToolTip(hwnd_, hint);
-  if (left_) ui::SetToolTip(left_->hwnd(), hint);
-  if (right_) ui::SetToolTip(right_->hwnd(), hint);
+  // The window and its bars hand their mouse messages to the hint themselves: a tooltip
+  // subclassing them would look itself up on every message, the 50 ms timer's too.
+  ui::SetRelayedToolTip(hwnd_, hint);
+  if (left_) ui::SetRelayedToolTip(left_->hwnd(), hint);
+  if (right_) ui::SetRelayedToolTip(right_->hwnd(), hint);
 }
 
 }  // namespace

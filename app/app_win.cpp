@@ -14,6 +14,7 @@
 #include "options/options_window_win.h"
 #include "options/update_page_win.h"
 #include "options/update_window_win.h"
+#include "playlist/legacy_code_page_win.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/window_util_win.h"
@@ -123,28 +124,6 @@ class OptionsForApp : public OptionSettings, public OptionsHost, private Setting
   std::function<void()> changed_;
 };
 
-namespace {
-
-// The options window's "Visualisation Plugins" page: the visualisation host's own page.
-class VisualisationOptionsPage : public OptionsPage {
- public:
-  explicit VisualisationOptionsPage(Visualisation& vis) : page_(vis) {}
-  void Create(HWND parent, const RECT& area, HFONT font) override {
-    page_.Create(parent, area, font);
-  }
-  void Show() override { page_.Show(); }
-  void Hide() override { page_.Hide(); }
-  void Refresh() override { page_.Refresh(); }
-  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override {
-    return page_.HandleMessage(msg, wp, lp, result);
-  }
-
- private:
-  VisualisationPage page_;
-};
-
-}  // namespace
-
 App::App(HINSTANCE instance, std::string program_folder, std::vector<std::string> arguments)
     : instance_(instance),
       program_folder_(std::move(program_folder)),
@@ -158,6 +137,8 @@ App::App(HINSTANCE instance, std::string program_folder, std::vector<std::string
                            volume_, settings_, random_}),
       meter_opener_(
           SystemMeterOpener::Hooks{ShowMeterMessage, [this] { return CurrentPluginPath(); }}) {
+  // Playlists of older programs are in the system's legacy code page.
+  playlist_.SetLegacyTextDecoder(LegacyCodePageToUtf8);
   host_.AddTimerListener(&player_);
 }
 
@@ -317,9 +298,10 @@ bool App::CreateWindows() {
   options_adapter_ = std::make_unique<OptionsForApp>(*this);
   options_window_ = CreateOptionsWindow(OptionsWindowDeps{*options_adapter_, *options_adapter_,
                                                           *plugins_, player_.Errors(), errors_,
-                                                          program_folder_, *main_window_});
+                                                          program_folder_, *main_window_,
+                                                          main_window_->Commands()});
   options_window_->SetPage(OptionsPageId::VisualisationPlugins,
-                           std::make_unique<VisualisationOptionsPage>(*visualisation_));
+                           std::make_unique<VisualisationPage>(*visualisation_));
   playlist_window_ =
       CreatePlaylistWindow(playlist_, player_, *plugins_, random_, errors_, *main_window_);
   design_target_ = std::make_unique<PlayerDesignTarget>(
@@ -327,7 +309,7 @@ bool App::CreateWindows() {
   design_main_window_ = std::make_unique<MainWindowForDesigns>(*this);
   design_chooser_ = CreateDesignChooser(DesignChooserDeps{
       DesignLibrariesDeps{*design_target_, *design_main_window_, display_, volume_, playlist_,
-                          *playlist_window_, *plugins_,
+                          *playlist_window_, *plugins_, main_window_->Commands(),
                           [this] {
                             if (options_window_) options_window_->RefreshShownPage();
                           }},

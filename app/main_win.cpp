@@ -10,12 +10,14 @@
 #include "plugins/plugin_system_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widgets.h"
+#include "ui/wide_win.h"
 
 namespace {
 
+// The arguments in UTF-8, whatever the active code page holds.
 std::vector<std::string> CommandLineArguments() {
-  std::vector<std::string> args;
-  for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+  std::vector<std::string> args = velmora::ui::CommandLineArguments();
+  if (!args.empty()) args.erase(args.begin());  // the program's own name
   return args;
 }
 
@@ -35,11 +37,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   UpdateWindow(main->Handle());
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  // Wide messages: a character typed into a Unicode window arrives whole.
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (main->PreTranslate(msg)) continue;
     if (velmora::ui::PreTranslateDialogKey(msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 
   return static_cast<int>(msg.wParam);

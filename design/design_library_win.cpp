@@ -13,6 +13,7 @@
 #include "plugins/library_handoff_win.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/control_ids.h"
+#include "ui/handles_win.h"
 #include "ui/window_util_win.h"
 
 namespace velmora {
@@ -166,7 +167,7 @@ class Win32DesignModule : public DesignModule {
   ModuleHandle handle_;
   EntryAddress init_ = nullptr, get_header_ = nullptr, update_ = nullptr, deinit_ = nullptr;
   VelmoraDesignHeader* header_ = nullptr;
-  std::vector<HMENU> menus_;
+  std::vector<HMENU> menus_;  // the main window's own menus, lent to the library
   std::string version_;
 };
 
@@ -228,10 +229,9 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
       }
       return;
     }
-    if (HMENU menu = CreatePopupMenu()) {  // NoPopup
-      AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-      ui::TrackPopupMenuFor(Main(), menu, TPM_RETURNCMD, at.x, at.y);
-      DestroyMenu(menu);
+    if (ui::UniqueMenu menu{CreatePopupMenu()}) {  // NoPopup
+      AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
+      ui::TrackPopupMenuFor(Main(), menu.get(), TPM_RETURNCMD, at.x, at.y);
     }
   }
   void RefreshOptions() override {

@@ -191,7 +191,6 @@ class OptionsWindow : public OptionsWindowControl,
     d_.plugins.AttachListsView(nullptr);
     d_.settings.SetListener(nullptr);
     DestroyTopLevel();
-    if (font_) DeleteObject(font_);
   }
   OptionsWindow(const OptionsWindow&) = delete;
   OptionsWindow& operator=(const OptionsWindow&) = delete;
@@ -268,7 +267,7 @@ class OptionsWindow : public OptionsWindowControl,
 
   OptionsWindowDeps d_;
   WindowTourHost tours_{d_.host, hwnd_};
-  HFONT font_ = nullptr;
+  ui::UniqueFont font_;
   std::array<std::unique_ptr<OptionsPage>, kOptionsPageCount> pages_;
   OptionsPageId active_ = OptionsPageId::General;
   bool syncing_ = false;
@@ -294,8 +293,8 @@ void OptionsWindow::CreateControls() {
   lf.lfHeight = -11;  // 8 points
   lf.lfWeight = FW_BOLD;
   lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
-  font_ = CreateFontIndirectA(&lf);
-  HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  font_.reset(CreateFontIndirectA(&lf));
+  HFONT font = font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   HINSTANCE instance = GetModuleHandleA(nullptr);
   auto make = [&](const char* cls, DWORD style, DWORD ex_style, int id, const RECT& at) {
     HWND c = CreateWindowExA(ex_style, cls, "", WS_CHILD | style,
@@ -368,7 +367,7 @@ void OptionsWindow::SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page)
   if (!page) return;
   auto& slot = pages_[static_cast<int>(id)];
   if (slot) slot->Hide();
-  page->Create(hwnd_, kPageArea, font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  page->Create(hwnd_, kPageArea, font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   slot = std::move(page);
   if (active_ == id) ActivatePage(id);
 }

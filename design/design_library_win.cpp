@@ -270,7 +270,8 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
 };
 
 DesignLibraries::DesignLibraries(const DesignLibrariesDeps& deps,
-                                 std::function<void(const std::string&, const std::string&)> list)
+                                 std::function<void(const std::string&, const std::string&)> list,
+                                 ErrorSink& errors)
     : deps_(deps), impl_(std::make_unique<Impl>(deps)), list_(std::move(list)) {
   balance_ = std::make_unique<SoundBalance>(deps.output);
   host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, deps.display);
@@ -278,7 +279,7 @@ DesignLibraries::DesignLibraries(const DesignLibrariesDeps& deps,
   balance_->SetListener([this](int b) { host_->NotifyBalance(b); });
   impl_->services_ = std::make_unique<DesignHostServices>(DesignHostServices::Deps{
       deps.core, deps.playlist, deps.plugins.Current(), *balance_, *impl_, *host_});
-  design_abi::SetHostServices(impl_->services_.get());
+  design_abi::SetHostServices(impl_->services_.get(), &errors);
   // Random play and loop are told as they change, wherever they are changed from.
   random_ = deps.core.RandomPlay();
   loop_ = deps.core.Loop();
@@ -290,7 +291,7 @@ DesignLibraries::~DesignLibraries() {
   if (g_program == this) g_program = nullptr;
   deps_.core.SetPlayOrderListener(nullptr);
   host_.reset();
-  design_abi::SetHostServices(nullptr);
+  design_abi::SetHostServices(nullptr, nullptr);
 }
 
 void DesignLibraries::PlayOrderChanged() {

@@ -148,7 +148,7 @@ class PluginPeaksSource : public MeterSource {
     try {
       path = current_path_ ? current_path_() : std::string();
     } catch (...) {
-      return;
+      return;  // no reading this time: the meter shows silence until the next one
     }
     VelmoraAudiblePeaks reported{};
     reported.size = VELMORA_AUDIBLE_PEAKS_V1_SIZE;  // the peaks are all the meter needs

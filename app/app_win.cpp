@@ -15,6 +15,7 @@
 #include "options/options_window_win.h"
 #include "options/update_page_win.h"
 #include "options/update_window_win.h"
+#include "playlist/legacy_code_page_win.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/top_level_window_win.h"
@@ -169,7 +170,10 @@ void AppErrorSink::Report(const std::string& message) {
 
 UINT_PTR TimerEventId(TimerId id) { return 100 + static_cast<UINT_PTR>(id); }
 
-App::App() = default;
+App::App() {
+  // Playlists of older programs are in the system's legacy code page.
+  playlist.SetLegacyTextDecoder(LegacyCodePageToUtf8);
+}
 App::~App() { DestroyWindows(*this); }
 
 std::string App::ProgramFile(const std::string& relative) const {
@@ -283,7 +287,8 @@ bool CreateWindows(App& app) {
   app.options_adapter = std::make_unique<OptionsForApp>(app);
   app.options_window = CreateOptionsWindow(
       OptionsWindowDeps{*app.options_adapter, *app.options_adapter, *app.plugins,
-                        app.player->Errors(), app.errors, app.program_folder, *app.main_form});
+                        app.player->Errors(), app.errors, app.program_folder, *app.main_form,
+                        app.main_form->Commands()});
   app.options_window->SetPage(OptionsPageId::VisualisationPlugins,
                               std::make_unique<VisualisationPage>(*app.visualisation));
   app.playlist_window = CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random,
@@ -295,7 +300,7 @@ bool CreateWindows(App& app) {
   app.design_chooser = CreateDesignChooser(DesignChooserDeps{
       DesignLibrariesDeps{*app.design_target, *app.design_main_window, *app.display,
                           app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
-                          *app.plugins,
+                          *app.plugins, app.main_form->Commands(),
                           [&app] {
                             if (app.options_window) app.options_window->RefreshShownPage();
                           }},

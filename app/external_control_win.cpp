@@ -8,20 +8,27 @@
 
 #include "app/main_window_win.h"
 #include "design/skin_archive.h"
+#include "playlist/legacy_code_page_win.h"
 #include "ui/control_ids.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
 namespace {
 
-// The text of a WM_COPYDATA: at most cbData bytes, up to a terminating zero if the sender
-// put one inside them. A sender that leaves the zero out is never read past its data.
+// The text of a WM_COPYDATA as UTF-8: at most cbData bytes, up to a terminating zero if the
+// sender put one inside them. A sender that leaves the zero out is never read past its
+// data. Marked UTF-8 is taken as it is (broken pieces replaced); other text is the 8-bit
+// text of an older caller, in the system's code page unless it is valid UTF-8.
 std::string CopyDataText(const COPYDATASTRUCT* data) {
   if (!data || !data->lpData || data->cbData == 0) return {};
   const char* p = static_cast<const char*>(data->lpData);
   const void* zero = std::memchr(p, '\0', data->cbData);
   const size_t n = zero ? static_cast<size_t>(static_cast<const char*>(zero) - p) : data->cbData;
-  return std::string(p, n);
+  const std::string_view text(p, n);
+  if (ui::IsValidUtf8(text)) return std::string(text);
+  if (data->dwData == ids::kCopyDataUtf8) return ui::Utf16ToUtf8(ui::Utf8ToUtf16(text));
+  return LegacyCodePageToUtf8(text);
 }
 
 }  // namespace

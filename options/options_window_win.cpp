@@ -120,7 +120,8 @@ class FileTypePage : public ControlPage {
 // The guided tours' reach: the cursor, the main window's buttons and the design chooser.
 class WindowTourHost : public TourHost {
  public:
-  WindowTourHost(OptionsHost& host, HWND& options) : host_(host), options_(options) {}
+  WindowTourHost(OptionsHost& host, CommandSink& commands, HWND& options)
+      : host_(host), commands_(commands), options_(options) {}
 
   void Position(int* x, int* y) override {
     POINT p{};
@@ -153,11 +154,8 @@ class WindowTourHost : public TourHost {
   }
   void ShowSetupMenu(int, int) override {
     // The options button pressed: its drop-down menu opens there and waits for the user.
-    HWND main = host_.MainWindow();
-    HWND button = GetDlgItem(main, ids::optionbut);
-    if (button)
-      SendMessageA(main, WM_COMMAND, MAKEWPARAM(ids::optionbut, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
+    if (GetDlgItem(host_.MainWindow(), ids::optionbut))
+      commands_.Execute(Command{CommandKind::ShowGeneralMenu, CommandSource::Control, {}});
   }
   void ShowDesignChooser() override { host_.ShowDesignChooser(); }
 
@@ -175,6 +173,7 @@ class WindowTourHost : public TourHost {
   }
 
   OptionsHost& host_;
+  CommandSink& commands_;
   HWND& options_;
 };
 
@@ -266,7 +265,7 @@ class OptionsWindow : public OptionsWindowControl,
   OptionsPage& Page(OptionsPageId id) { return *pages_[static_cast<int>(id)]; }
 
   OptionsWindowDeps d_;
-  WindowTourHost tours_{d_.host, hwnd_};
+  WindowTourHost tours_{d_.host, d_.commands, hwnd_};
   ui::UniqueFont font_;
   std::array<std::unique_ptr<OptionsPage>, kOptionsPageCount> pages_;
   OptionsPageId active_ = OptionsPageId::General;

@@ -13,6 +13,7 @@
 #include "options/options_tree.h"
 #include "plugins/plugin_system.h"
 #include "ui/error_list.h"
+#include "ui/command.h"
 #include "ui/error_sink.h"
 #include "ui/hint_echo.h"
 
@@ -38,6 +39,7 @@ struct OptionsWindowDeps {
   ErrorSink& errors;
   std::string program_folder;
   ui::HintEcho& hints;  // where the hints go besides their tooltips
+  CommandSink& commands;  // what the help tours press
 };
 
 class OptionsWindowControl {

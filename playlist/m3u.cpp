@@ -79,6 +79,65 @@ bool IsRegularFile(const std::string& path) {
 
 }  // namespace
 
+PlaylistEncoding DecidePlaylistEncoding(std::string_view bytes, bool is_m3u8) {
+  switch (ui::DetectByteOrderMark(bytes)) {
+    case ui::ByteOrderMark::kUtf16Le: return PlaylistEncoding::kUtf16Le;
+    case ui::ByteOrderMark::kUtf16Be: return PlaylistEncoding::kUtf16Be;
+    case ui::ByteOrderMark::kUtf8: return PlaylistEncoding::kUtf8;
+    case ui::ByteOrderMark::kNone: break;
+  }
+  if (is_m3u8 || ui::IsValidUtf8(bytes)) return PlaylistEncoding::kUtf8;
+  return PlaylistEncoding::kLegacy;
+}
+
+std::string Latin1TextToUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text.push_back(c);
+    } else {
+      text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
+  }
+  return text;
+}
+
+std::string PlaylistTextAsUtf8(std::string_view bytes, bool is_m3u8,
+                               const LegacyTextDecoder& legacy) {
+  const PlaylistEncoding encoding = DecidePlaylistEncoding(bytes, is_m3u8);
+  if (encoding == PlaylistEncoding::kLegacy) return legacy(bytes);
+  bytes.remove_prefix(ui::ByteOrderMarkLength(ui::DetectByteOrderMark(bytes)));
+  if (encoding == PlaylistEncoding::kUtf8) {
+    // Broken pieces of a file that says it is UTF-8 become U+FFFD: a name that is not
+    // UTF-8 would make the saved playlist read back as legacy text, every name garbled.
+    if (ui::IsValidUtf8(bytes)) return std::string(bytes);
+    return ui::Utf16ToUtf8(ui::Utf8ToUtf16(bytes));
+  }
+  // UTF-16: an odd last byte is not half a character and goes.
+  std::u16string units(bytes.size() / 2, u'\0');
+  const bool big_endian = encoding == PlaylistEncoding::kUtf16Be;
+  for (size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(big_endian ? (first << 8 | second) : (second << 8 | first));
+  }
+  return ui::Utf16ToUtf8(units);
+}
+
+bool IsM3u8Name(const std::string& file_path) {
+  static const char kExtension[] = ".m3u8";
+  const size_t n = sizeof kExtension - 1;
+  if (file_path.size() < n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    const char c = file_path[file_path.size() - n + i];
+    if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kExtension[i]) return false;
+  }
+  return true;
+}
+
 std::string PlaylistFolderOf(const std::string& file_path) {
   size_t slash = file_path.rfind('\\');
   return slash == std::string::npos ? std::string() : file_path.substr(0, slash + 1);
@@ -120,7 +179,12 @@ std::string FormatM3uText(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     // A relative name beginning with "#" would read back as a comment line.
     if (!path.empty() && path[0] == '#') text.append(".\\", 2);
-    text.append(path);
+    // Valid UTF-8 throughout, so that the file reads back as UTF-8 (see the reader).
+    if (ui::IsValidUtf8(path)) {
+      text.append(path);
+    } else {
+      text.append(ui::Utf16ToUtf8(ui::Utf8ToUtf16(path)));
+    }
     text.append("\r\n", 2);
   }
   return text;
@@ -149,8 +213,10 @@ size_t Playlist::LoadPlaylistFile(const std::string& file_path) {
     size_t last_end = bytes.find_last_of("\r\n");
     bytes.resize(last_end == std::string::npos ? 0 : last_end + 1);
   }
+  const std::string text = PlaylistTextAsUtf8(
+      bytes, IsM3u8Name(file_path), legacy_decoder_ ? legacy_decoder_ : Latin1TextToUtf8);
   std::vector<std::string> paths;
-  ParseM3uText(bytes.data(), bytes.size(), PlaylistFolderOf(file_path), paths);
+  ParseM3uText(text.data(), text.size(), PlaylistFolderOf(file_path), paths);
   AppendPaths(paths);
   if (read_error) throw PlaylistFileError("Read error in file " + file_path);
   return paths.size();

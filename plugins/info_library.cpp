@@ -4,8 +4,9 @@ namespace velmora {
 
 void InfoLibrary::SetProgramFolder(const std::string& program_folder) {
   library_folder_ = program_folder + "\\Library\\";
-  program_folder_ = program_folder;
-  program_folder_ref_ = program_folder_.c_str();
+  program_folder_[1] = program_folder;
+  program_folder_[0] = NameForLibrary(shared_.Modules(), false, program_folder);
+  for (int utf8 = 0; utf8 < 2; ++utf8) program_folder_ref_[utf8] = program_folder_[utf8].c_str();
 }
 
 void InfoLibrary::Show(const std::string& name,
@@ -26,8 +27,9 @@ void InfoLibrary::Show(const std::string& name,
                                                   "author",  "version", "date",
                                                   "support", "info",    "showoptionspopup"};
     for (int i = 0; i < SlotCount; ++i) entries_[i] = modules.Resolve(module_, kNames[i]);
+    const bool utf8 = NegotiateUtf8Names(modules, module_);
     if (acquired.fresh && entries_[init]) {
-      modules.CallRef(entries_[init], &program_folder_ref_);
+      modules.CallRef(entries_[init], &program_folder_ref_[utf8 ? 1 : 0]);
       initialised = true;
     }
     const struct {
@@ -38,7 +40,7 @@ void InfoLibrary::Show(const std::string& name,
                   {InfoField::files, support}, {InfoField::version, version}};
     for (const auto& step : kOrder) {
       if (!entries_[step.slot]) throw PluginFault("missing entry");
-      std::string text = modules.CallText(entries_[step.slot]);
+      std::string text = TextFromLibrary(modules, utf8, modules.CallText(entries_[step.slot]));
       if (text.size() > kPluginNameLimit) text.resize(kPluginNameLimit);
       if (fill) fill(step.field, text);
     }

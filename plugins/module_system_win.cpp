@@ -209,6 +209,8 @@ class Win32ModuleSystem : public ModuleSystem {
   void CallPoint(EntryAddress e, int32_t x, int32_t y) override {
     if (!guard::Guarded(guard::Owner{e}, ThunkPoint, e, x, y)) Fail();
   }
+
+  const LegacyNames* Legacy() const override { return &SystemLegacyNames(); }
 };
 
 }  // namespace

@@ -20,6 +20,10 @@ void RestrictDllSearchPath();
 // only places its dependencies come from; every call into a library is guarded.
 std::unique_ptr<ModuleSystem> CreateWin32ModuleSystem();
 
+// The process's active code page and the file system's short names, for the libraries of
+// the 8-bit contract (plugins/plugin_names.h).
+const LegacyNames& SystemLegacyNames();
+
 // program_folder: the folder of the executable, no trailing backslash. process_messages
 // lets pending window messages run. Create it before the options
 // window (TForm2), which attaches its lists at its creation.

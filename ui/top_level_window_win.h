@@ -17,6 +17,9 @@ struct TopLevelClass {
   UINT style = 0;               // CS_DBLCLKS, ...
   HBRUSH background = nullptr;  // null: the button face colour
   HICON icon = nullptr;         // null: none
+  // A Unicode window: its messages carry UTF-16 (texts in any script reach it whole). Its
+  // handler then passes what it leaves to DefWindowProcW.
+  bool unicode = false;
 };
 
 // The window that acts on app commands (the keyboard's media and volume keys): every other

@@ -4,6 +4,7 @@
 
 #include "ui/control_ids.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -17,7 +18,7 @@ bool VisualisationPage::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* resu
   if (msg != WM_COMMAND) return false;
   const int id = LOWORD(wp), code = HIWORD(wp);
   if (id == ids::Dlllist && code == LBN_SELCHANGE) {
-    const LRESULT row = SendMessageA(Control(ids::Dlllist), LB_GETCURSEL, 0, 0);
+    const LRESULT row = SendMessageW(Control(ids::Dlllist), LB_GETCURSEL, 0, 0);
     if (row != LB_ERR) vis_.Choices().SelectLibrary(static_cast<int>(row));
   } else if (id == ids::OLabel7 && code == BN_CLICKED) {
     vis_.Configure(ModuleText());
@@ -43,9 +44,9 @@ void VisualisationPage::MakeControls() {
   Add("LISTBOX", "", WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
       ids::Dlllist, 4, 62, 341, 110);
   // The libraries' paths, row for row with Dlllist; never shown.
-  dlllist2_ = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 0, 0, parent_,
+  dlllist2_ = ui::CreateWindowUtf8(0, "LISTBOX", "", WS_CHILD, 0, 0, 0, 0, parent_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::dlllist2)),
-                              GetModuleHandleA(nullptr), nullptr);
+                              GetModuleHandleW(nullptr), nullptr);
   Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::ComboBox1, 4, 180, 200,
       200);
   Add("BUTTON", "Configure", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel7, 210, 179, 135, 24);
@@ -63,9 +64,9 @@ std::string VisualisationPage::ModuleText() const {
 void VisualisationPage::Render() {
   if (!parent_) return;
   const VisChoices& c = vis_.Choices();
-  SetWindowTextA(Control(ids::Edit7), c.ChosenLibrary().c_str());
-  SetWindowTextA(Control(ids::Edit8), c.ChosenModule().c_str());
-  SendMessageA(Control(ids::cbUsePlayingSound), BM_SETCHECK,
+  ui::SetText(Control(ids::Edit7), c.ChosenLibrary());
+  ui::SetText(Control(ids::Edit8), c.ChosenModule());
+  SendMessageW(Control(ids::cbUsePlayingSound), BM_SETCHECK,
                vis_.SoundSetting().UsePlayingSound() ? BST_CHECKED : BST_UNCHECKED, 0);
   if (c.Descriptions() != shown_descriptions_) {
     shown_descriptions_ = c.Descriptions();
@@ -77,16 +78,16 @@ void VisualisationPage::Render() {
     shown_library_ = c.SelectedLibrary();
     HWND combo = Control(ids::ComboBox1);
     FillList(combo, CB_RESETCONTENT, CB_ADDSTRING, c.Modules());
-    SendMessageA(combo, CB_SETCURSEL, c.SelectedModule(), 0);
+    SendMessageW(combo, CB_SETCURSEL, c.SelectedModule(), 0);
   }
 }
 
 void VisualisationPage::FillList(HWND list, UINT reset, UINT add,
                                  const std::vector<std::string>& rows) {
   if (!list) return;
-  SendMessageA(list, reset, 0, 0);
+  SendMessageW(list, reset, 0, 0);
   for (const std::string& row : rows)
-    SendMessageA(list, add, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    ui::SendTextMessage(list, add, 0, row);
 }
 
 }  // namespace velmora

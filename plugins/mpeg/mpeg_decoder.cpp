@@ -1,5 +1,7 @@
 #include "plugins/mpeg/mpeg_decoder.h"
 
+#include "plugins/mpeg/id3.h"
+
 #include <mpg123.h>
 
 #include <algorithm>
@@ -36,7 +38,7 @@ constexpr long kResyncLimit = 1 << 20;
 }  // namespace
 
 FileWindowSource::FileWindowSource(const std::string& path, uint64_t begin, uint64_t end)
-    : file_(std::fopen(path.c_str(), "rb")), begin_(begin), end_(std::max(begin, end)) {
+    : file_(OpenFileForReading(path)), begin_(begin), end_(std::max(begin, end)) {
   if (file_ && SeekFile(file_.get(), static_cast<int64_t>(begin_)) != 0) file_.reset();
 }
 

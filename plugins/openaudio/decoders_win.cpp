@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plugins/mpeg/id3.h"
 #include "plugins/openaudio/wave_reader.h"
 #include "plugins/output/handles_win.h"
 #include "ui/unique_file.h"
@@ -29,8 +30,7 @@ int16_t Clip16(double v) {
 class WideFile {
  public:
   explicit WideFile(const std::string& path) {
-    const std::wstring wide = output::AnsiToWide(path);
-    if (!wide.empty()) file_.reset(_wfopen(wide.c_str(), L"rb"));
+    file_.reset(mpeg::OpenFileForReading(path));
     if (file_ && _fseeki64(file_.get(), 0, SEEK_END) == 0) size_ = _ftelli64(file_.get());
     if (file_) _fseeki64(file_.get(), 0, SEEK_SET);
   }

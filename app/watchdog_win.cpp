@@ -169,7 +169,10 @@ class Watchdog::Thread {
       // before the call.
       try {
         if (deps_.save) deps_.save();
-      } catch (...) {}
+      } catch (...) {
+        // The program is ended next: a save that fails has no one left to tell, and
+        // the end goes on.
+      }
       RecordHungLibrary(path, title);
       TerminateProcess(GetCurrentProcess(), 3);
     }

@@ -24,7 +24,6 @@
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
 #include "ui/error_list.h"
-#include "ui/form_shaper_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
@@ -438,16 +437,15 @@ bool OptionsWindow::SettingControlClicked(int id) {
   s.SetFlag(box_info->setting, on);
   HWND main = d_.host.MainWindow();
   switch (id) {
-    case ids::cbTransparency:
-      if (main) ui::FormShaper::Of(main).SetActive(on);
-      break;
     case ids::cbToTop:
     case ids::cbNag:  // wired to the same handler: re-applies "Always on top"
       if (main)
         SetWindowPos(main, s.Flag(OptionFlag::ToTop) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
       break;
-    default: break;  // the others (hints too) are read where they are used
+    // The others take effect where they are used; the main window follows the
+    // transparency itself when the setting changes.
+    default: break;
   }
   return true;
 }

@@ -147,24 +147,6 @@ class OptionsForApp : public OptionSettings, public OptionsHost, private Setting
 
 namespace {
 
-// The options window's "Visualisation Plugins" page: the visualisation host's own page.
-class VisualisationOptionsPage : public OptionsPage {
- public:
-  explicit VisualisationOptionsPage(Visualisation& vis) : page_(vis) {}
-  void Create(HWND parent, const RECT& area, HFONT font) override {
-    page_.Create(parent, area, font);
-  }
-  void Show() override { page_.Show(); }
-  void Hide() override { page_.Hide(); }
-  void Refresh() override { page_.Refresh(); }
-  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override {
-    return page_.HandleMessage(msg, wp, lp, result);
-  }
-
- private:
-  VisualisationPage page_;
-};
-
 // Full path of the current input plug-in library, "" when none.
 std::string CurrentPluginPath(const App& app) {
   if (!app.plugins) return {};
@@ -305,9 +287,10 @@ bool CreateWindows(App& app) {
   app.options_adapter = std::make_unique<OptionsForApp>(app);
   app.options_window = CreateOptionsWindow(
       OptionsWindowDeps{*app.options_adapter, *app.options_adapter, *app.plugins,
-                        app.player->Errors(), app.errors, app.program_folder, *app.main_form});
+                        app.player->Errors(), app.errors, app.program_folder, *app.main_form,
+                        app.main_form->Commands()});
   app.options_window->SetPage(OptionsPageId::VisualisationPlugins,
-                              std::make_unique<VisualisationOptionsPage>(*app.visualisation));
+                              std::make_unique<VisualisationPage>(*app.visualisation));
   app.playlist_window = CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random,
                                              app.errors, *app.main_form);
   app.design_target = std::make_unique<PlayerDesignTarget>(
@@ -317,7 +300,7 @@ bool CreateWindows(App& app) {
   app.design_chooser = CreateDesignChooser(DesignChooserDeps{
       DesignLibrariesDeps{*app.design_target, *app.design_main_window, *app.display,
                           app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
-                          *app.plugins,
+                          *app.plugins, app.main_form->Commands(),
                           [&app] {
                             if (app.options_window) app.options_window->RefreshShownPage();
                           }},

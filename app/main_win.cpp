@@ -9,6 +9,7 @@
 #include "plugins/plugin_system_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widgets.h"
+#include "ui/wide_win.h"
 
 
 namespace {
@@ -22,12 +23,13 @@ void RestrictLibrarySearch() {
                                GetProcAddress(kernel, "SetDefaultDllDirectories")))
                          : nullptr;
   if (set_dirs) set_dirs(0x00001000 /* LOAD_LIBRARY_SEARCH_DEFAULT_DIRS */);
-  SetDllDirectoryA("");  // drops the working folder from the legacy search order too
+  SetDllDirectoryW(L"");  // drops the working folder from the legacy search order too
 }
 
+// The arguments in UTF-8, whatever the active code page holds.
 std::vector<std::string> CommandLineArguments() {
-  std::vector<std::string> args;
-  for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+  std::vector<std::string> args = velmora::ui::CommandLineArguments();
+  if (!args.empty()) args.erase(args.begin());  // the program's own name
   return args;
 }
 
@@ -54,11 +56,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   UpdateWindow(main->Handle());
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  // Wide messages: a character typed into a Unicode window arrives whole.
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (main->PreTranslate(msg)) continue;
     if (velmora::ui::PreTranslateDialogKey(msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 
   velmora::DestroyWindows(app);

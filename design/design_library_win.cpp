@@ -203,18 +203,15 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
 
   // DesignCommands
   void Click(DesignButton button, void*) override {
-    static const int kIds[] = {ids::playbut,      ids::stopbut, ids::pausebut, ids::nexttrackbut,
-                               ids::prevtrackbut, ids::fwdbut,  ids::revbut,   ids::Bitbtn1,
-                               ids::minibut,      ids::id3but,  ids::openbut,  ids::plbut};
-    const int id = kIds[static_cast<int>(button)];
-    HWND main = Main();
-    const WPARAM wp = MAKEWPARAM(id, BN_CLICKED);
-    const LPARAM lp = reinterpret_cast<LPARAM>(GetDlgItem(main, id));
-    // Exit closes the program, which releases the library: never inside its own call.
-    if (button == DesignButton::Exit)
-      PostMessageA(main, WM_COMMAND, wp, lp);
-    else
-      SendMessageA(main, WM_COMMAND, wp, lp);
+    // As a press of the main window's button; Exit closes the program, which releases the
+    // library, so never inside its own call.
+    static const CommandKind kCommands[] = {
+        CommandKind::Play,      CommandKind::Stop,        CommandKind::Pause,
+        CommandKind::NextTrack, CommandKind::PrevTrack,   CommandKind::FastForward,
+        CommandKind::Rewind,    CommandKind::Exit,        CommandKind::Minimize,
+        CommandKind::ShowId3,   CommandKind::OpenFiles,   CommandKind::ShowPlaylist};
+    deps_.commands.Execute(
+        Command{kCommands[static_cast<int>(button)], CommandSource::Library, {}});
   }
   void ShowPopup() override {
     POINT at{};
@@ -238,7 +235,7 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
     if (deps_.refresh_options) deps_.refresh_options();
   }
   void SortPlaylistByName() override {
-    SendMessageA(deps_.playlist_window.Handle(), WM_COMMAND, ids::plSort1, 0);
+    deps_.playlist_window.SortByName();
   }
   void SavePlaylistDialog() override { deps_.playlist_window.SaveDialog(); }
 

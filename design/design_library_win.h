@@ -15,6 +15,7 @@
 #include "design/design_host_target.h"
 #include "design/design_library.h"
 #include "design/design_sink.h"
+#include "ui/command.h"
 #include "playlist/playlist.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system.h"
@@ -44,6 +45,7 @@ struct DesignLibrariesDeps {
   Playlist& playlist;
   PlaylistWindowControl& playlist_window;
   PluginSystem& plugins;
+  CommandSink& commands;  // where the buttons a library presses go
   // Runs the options window's show handling (HostGetBalance reads what it refreshed).
   std::function<void()> refresh_options = nullptr;
 };

@@ -18,11 +18,7 @@ class NewsWindow : public NewsWindowControl, public ui::TopLevelWindow {
     cls.name = "TForm13";
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD ex_style = WS_EX_DLGMODALFRAME;
-    RECT r{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&r, style, FALSE, ex_style);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    CreateTopLevel(cls, ex_style, "News ...", style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height);
+    CreateCentredTopLevel(cls, ex_style, "News ...", style, kClientWidth, kClientHeight);
   }
   ~NewsWindow() override {
     DestroyTopLevel();

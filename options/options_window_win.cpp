@@ -18,7 +18,7 @@
 #include "options/machine_info_pages_win.h"
 #include "options/sound_design_pages_win.h"
 #include "options/text_pages_win.h"
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 #include "options/options_tree.h"
 #include "options/setting_pages_win.h"
 #include "plugins/plugin_lists_view.h"
@@ -120,7 +120,8 @@ class FileTypePage : public ControlPage {
 // The guided tours' reach: the cursor, the main window's buttons and the design chooser.
 class WindowTourHost : public TourHost {
  public:
-  WindowTourHost(OptionsHost& host, HWND& options) : host_(host), options_(options) {}
+  WindowTourHost(OptionsHost& host, CommandSink& commands, HWND& options)
+      : host_(host), commands_(commands), options_(options) {}
 
   void Position(int* x, int* y) override {
     POINT p{};
@@ -153,11 +154,8 @@ class WindowTourHost : public TourHost {
   }
   void ShowSetupMenu(int, int) override {
     // The options button pressed: its drop-down menu opens there and waits for the user.
-    HWND main = host_.MainWindow();
-    HWND button = GetDlgItem(main, ids::optionbut);
-    if (button)
-      SendMessageA(main, WM_COMMAND, MAKEWPARAM(ids::optionbut, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
+    if (GetDlgItem(host_.MainWindow(), ids::optionbut))
+      commands_.Execute(Command{CommandKind::ShowGeneralMenu, CommandSource::Control, {}});
   }
   void ShowDesignChooser() override { host_.ShowDesignChooser(); }
 
@@ -175,6 +173,7 @@ class WindowTourHost : public TourHost {
   }
 
   OptionsHost& host_;
+  CommandSink& commands_;
   HWND& options_;
 };
 
@@ -267,7 +266,7 @@ class OptionsWindow : public OptionsWindowControl,
   OptionsPage& Page(OptionsPageId id) { return *pages_[static_cast<int>(id)]; }
 
   OptionsWindowDeps d_;
-  WindowTourHost tours_{d_.host, hwnd_};
+  WindowTourHost tours_{d_.host, d_.commands, hwnd_};
   HFONT font_ = nullptr;
   std::array<std::unique_ptr<OptionsPage>, kOptionsPageCount> pages_;
   OptionsPageId active_ = OptionsPageId::General;
@@ -279,12 +278,7 @@ void OptionsWindow::Create() {
   cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, ex_style);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  if (!CreateTopLevel(cls, ex_style, kCaption, style, x, y, width, height)) return;
+  if (!CreateCentredTopLevel(cls, ex_style, kCaption, style, kClientWidth, kClientHeight)) return;
 
   // The window that holds the lists starts with no current plug-in and no info library;
   // from now on the subsystem shows its lists here (and arms the scan timer here).

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "options/option_settings.h"
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 #include "ui/control_ids.h"
 
 namespace velmora {

@@ -125,12 +125,7 @@ void AutoUpdateWindowImpl::Create() {
   cls.name = kClassName;
   // A single border and no buttons in the title bar: it cannot be closed from there.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER;
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, 0);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateTopLevel(cls, 0, kCaption, style, x, y, width, height);
+  CreateCentredTopLevel(cls, 0, kCaption, style, kClientWidth, kClientHeight);
 }
 
 LRESULT AutoUpdateWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

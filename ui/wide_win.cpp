@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "ui/utf8.h"
@@ -35,6 +36,43 @@ bool SetText(HWND hwnd, std::string_view text) {
 
 bool SetItemText(HWND dialog, int id, std::string_view text) {
   return SetDlgItemTextW(dialog, id, Widen(text).c_str()) != FALSE;
+}
+
+std::string MessageText(LPARAM lp) {
+  return lp ? Narrow(reinterpret_cast<const wchar_t*>(lp)) : std::string();
+}
+
+HWND CreateWindowUtf8(DWORD ex_style, const char* class_name, const char* text, DWORD style,
+                      int x, int y, int width, int height, HWND parent, HMENU menu,
+                      HINSTANCE instance, void* param) {
+  const std::wstring wide_class = class_name ? Widen(class_name) : std::wstring();
+  const std::wstring wide_text = text ? Widen(text) : std::wstring();
+  return CreateWindowExW(ex_style, class_name ? wide_class.c_str() : nullptr,
+                         text ? wide_text.c_str() : nullptr, style, x, y, width, height, parent,
+                         menu, instance, param);
+}
+
+LRESULT SendTextMessage(HWND hwnd, UINT message, WPARAM wp, std::string_view text) {
+  const std::wstring wide = Widen(text);
+  return SendMessageW(hwnd, message, wp, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+std::string ListRowText(HWND list, int row, bool combo) {
+  const LRESULT length = SendMessageW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, row, 0);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, row,
+                                      reinterpret_cast<LPARAM>(&text[0]));
+  if (copied <= 0) return {};
+  text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
+  return Narrow(text);
+}
+
+void SetFaceName(LOGFONTW& font, std::string_view face) {
+  const std::wstring wide = Widen(face);
+  const size_t n = std::min(wide.size(), static_cast<size_t>(LF_FACESIZE - 1));
+  wide.copy(font.lfFaceName, n);
+  font.lfFaceName[n] = L'\0';
 }
 
 int DrawTextUtf8(HDC dc, std::string_view text, RECT* rect, UINT format) {

@@ -25,12 +25,25 @@ std::string Narrow(std::wstring_view wide);
 std::string GetText(HWND hwnd);
 bool SetText(HWND hwnd, std::string_view text);
 bool SetItemText(HWND dialog, int id, std::string_view text);
+// The text of a WM_SETTEXT a Unicode window received (null: empty).
+std::string MessageText(LPARAM lp);
+// CreateWindowEx with a UTF-8 class name and text (either may be null).
+HWND CreateWindowUtf8(DWORD ex_style, const char* class_name, const char* text, DWORD style,
+                      int x, int y, int width, int height, HWND parent, HMENU menu,
+                      HINSTANCE instance, void* param);
+// Adds a string to a list box (LB_ADDSTRING) or combo box (CB_ADDSTRING), or sends another
+// message whose lParam is a text: `message` names which.
+LRESULT SendTextMessage(HWND hwnd, UINT message, WPARAM wp, std::string_view text);
+// The text of a list box row (LB_GETTEXT) or combo box item (CB_GETLBTEXT).
+std::string ListRowText(HWND list, int row, bool combo = false);
 
 // ----- drawing -----
 
 int DrawTextUtf8(HDC dc, std::string_view text, RECT* rect, UINT format);
 bool TextOutUtf8(HDC dc, int x, int y, std::string_view text);
 SIZE TextExtent(HDC dc, std::string_view text);
+// Puts a UTF-8 face name into a font description (cut to what the field holds).
+void SetFaceName(LOGFONTW& font, std::string_view face);
 
 // ----- file system -----
 

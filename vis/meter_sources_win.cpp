@@ -11,6 +11,7 @@
 
 #include "plugins/guarded_call_win.h"
 #include "plugins/input_plugin_abi.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -187,7 +188,7 @@ void ShowMeterMessage(const char* message) {
 
 bool ReadAudiblePeaks(const std::string& plugin_path, VelmoraAudiblePeaks* record) {
   if (plugin_path.empty()) return false;
-  HMODULE module = GetModuleHandleA(plugin_path.c_str());
+  HMODULE module = GetModuleHandleW(ui::Widen(plugin_path).c_str());
   if (!module) return false;
   auto entry = reinterpret_cast<PluginAudiblePeaksFn>(
       reinterpret_cast<void*>(GetProcAddress(module, "audiblepeaks")));

@@ -144,12 +144,13 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
         host_({libraries_, levels_,
                [this] {
                  // Worker thread: the window thread stops the run.
-                 PostMessageA(hwnd(), kRenderFaulted, guard::LastFaultCode(),
+                 PostMessageW(hwnd(), kRenderFaulted, guard::LastFaultCode(),
                               host_.RunNumber());
                },
                WaitLettingSentMessagesThrough}),
         choices_(host_) {
     ui::TopLevelClass cls;
+    cls.unicode = true;
     cls.name = kParentClass;
     CreateTopLevel(cls, WS_EX_TOOLWINDOW, "", WS_POPUP, 0, 0, 0, 0);
     g_program_host = this;
@@ -195,7 +196,7 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
     while (!finished()) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
       MSG msg;
-      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
   }
 
@@ -218,7 +219,7 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
       case WM_CLOSE: return 0;  // hidden for good
       default: break;
     }
-    return DefWindowProcA(hwnd_, msg, wp, lp);
+    return DefWindowProcW(hwnd_, msg, wp, lp);
   }
 
   LRESULT Answer(LPARAM question, WPARAM data) {

@@ -8,20 +8,27 @@
 
 #include "app/main_window_win.h"
 #include "design/skin_archive.h"
+#include "playlist/legacy_code_page_win.h"
 #include "ui/control_ids.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
 namespace {
 
-// The text of a WM_COPYDATA: at most cbData bytes, up to a terminating zero if the sender
-// put one inside them. A sender that leaves the zero out is never read past its data.
+// The text of a WM_COPYDATA as UTF-8: at most cbData bytes, up to a terminating zero if the
+// sender put one inside them. A sender that leaves the zero out is never read past its
+// data. Marked UTF-8 is taken as it is (broken pieces replaced); other text is the 8-bit
+// text of an older caller, in the system's code page unless it is valid UTF-8.
 std::string CopyDataText(const COPYDATASTRUCT* data) {
   if (!data || !data->lpData || data->cbData == 0) return {};
   const char* p = static_cast<const char*>(data->lpData);
   const void* zero = std::memchr(p, '\0', data->cbData);
   const size_t n = zero ? static_cast<size_t>(static_cast<const char*>(zero) - p) : data->cbData;
-  return std::string(p, n);
+  const std::string_view text(p, n);
+  if (ui::IsValidUtf8(text)) return std::string(text);
+  if (data->dwData == ids::kCopyDataUtf8) return ui::Utf16ToUtf8(ui::Utf8ToUtf16(text));
+  return LegacyCodePageToUtf8(text);
 }
 
 }  // namespace
@@ -33,8 +40,8 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       index = i;
       break;
     }
-  if (index < 0 || !app_.player) return false;
-  Display& d = *app_.display;
+  if (index < 0) return false;
+  Display& d = display_;
 
   // Commands answer 0 done, 1 refused (that button is disabled); queries their value.
   const auto run = [&](CommandKind kind) {
@@ -54,7 +61,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
     case ExternalCommand::ShowId3: run(CommandKind::ShowId3); break;
     case ExternalCommand::NumberFiles:
       d.ShowStatus("API CALL : Get Files");
-      result = static_cast<LRESULT>(app_.playlist.Count());
+      result = static_cast<LRESULT>(playlist_.Count());
       break;
     case ExternalCommand::GetVolume:
       d.ShowStatus("API CALL : Get Vol");
@@ -64,7 +71,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
     case ExternalCommand::GetLength: {
       d.ShowStatus("API CALL : Get Length");
       result = 0;
-      InputPlugin& plugin = app_.plugins->Current();
+      InputPlugin& plugin = plugins_.Current();
       if (plugin.Has(PluginEntry::length)) {
         try {
           result = plugin.length();
@@ -81,7 +88,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
 
 LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
   const std::string text = CopyDataText(data);
-  if (text.empty() || !app_.player) return 0;  // nothing was sent
+  if (text.empty()) return 0;  // nothing was sent
   CommandKind kind = CommandKind::AddAndPlay;
   std::string argument = text;
   if (text[0] == '$') {
@@ -112,13 +119,11 @@ void MainWindow::AddDropped(const std::vector<std::string>& names) {
     else
       files.push_back(name);
   }
-  if ((!files.empty() || files.size() == names.size()) && app_.playlist_window)
-    app_.playlist_window->AddDroppedFiles(files);
+  if (!files.empty() || files.size() == names.size()) playlist_window_.AddDroppedFiles(files);
 }
 
 void MainWindow::ShowDragStatus(DragPhase phase) {
-  if (!app_.display) return;
-  for (const std::string& text : DragStatusTexts(phase)) app_.display->ShowStatus(text);
+  for (const std::string& text : DragStatusTexts(phase)) display_.ShowStatus(text);
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "plugins/guarded_call_win.h"
+#include "ui/handles_win.h"
 #include "ui/wide_win.h"
 
 namespace velmora {
@@ -46,17 +47,16 @@ std::string LibraryTitle(HMODULE module, std::string* path) {
 }
 
 void RecordHungLibrary(const std::string& path, const std::string& title) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
+  ui::UniqueKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      key.out(), nullptr) != ERROR_SUCCESS)
     return;
   for (const auto& [name, value] :
        {std::pair<const char*, const std::string*>{kHungPathValue, &path},
         {kHungTitleValue, &title}}) {
-    ui::WriteRegistryString(key, name, *value);
+    ui::WriteRegistryString(key.get(), name, *value);
   }
-  RegFlushKey(key);
-  RegCloseKey(key);
+  RegFlushKey(key.get());
 }
 
 std::string ReadAndDelete(HKEY key, const char* name) {
@@ -115,18 +115,17 @@ class Watchdog::Thread {
  public:
   explicit Thread(Deps deps) : deps_(std::move(deps)) {
     guard::WatchCallsOnThisThread();
-    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    stop_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     thread_ = std::thread([this] { Run(); });
   }
   ~Thread() {
-    SetEvent(stop_);
+    SetEvent(stop_.get());
     thread_.join();
-    CloseHandle(stop_);
   }
   bool Asking() const { return asking_; }
   // The question stays open: the thread goes on with this object, which is never freed.
   void LeaveAsking() {
-    SetEvent(stop_);
+    SetEvent(stop_.get());
     thread_.detach();
   }
 
@@ -134,7 +133,7 @@ class Watchdog::Thread {
   void Run() {
     uint32_t asked_serial = 0;
     DWORD asked_at = 0;
-    while (WaitForSingleObject(stop_, kPollMs) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(stop_.get(), kPollMs) == WAIT_TIMEOUT) {
       guard::WatchedCall call;
       if (!guard::CurrentWatchedCall(&call)) continue;
       const DWORD now = GetTickCount();
@@ -161,14 +160,17 @@ class Watchdog::Thread {
       // before the call.
       try {
         if (deps_.save) deps_.save();
-      } catch (...) {}
+      } catch (...) {
+        // The program is ended next: a save that fails has no one left to tell, and
+        // the end goes on.
+      }
       RecordHungLibrary(path, title);
       TerminateProcess(GetCurrentProcess(), 3);
     }
   }
 
   Deps deps_;
-  HANDLE stop_ = nullptr;
+  ui::UniqueHandle stop_;
   std::atomic<bool> asking_{false};
   std::thread thread_;
 };
@@ -184,14 +186,14 @@ Watchdog::~Watchdog() {
 }
 
 std::optional<HungLibrary> TakeHungLibrary() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) !=
-      ERROR_SUCCESS)
+  ui::UniqueKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                    key.out()) != ERROR_SUCCESS)
     return std::nullopt;
   HungLibrary hung;
-  hung.path = ReadAndDelete(key, kHungPathValue);
-  hung.title = ReadAndDelete(key, kHungTitleValue);
-  RegCloseKey(key);
+  hung.path = ReadAndDelete(key.get(), kHungPathValue);
+  hung.title = ReadAndDelete(key.get(), kHungTitleValue);
+  key.reset();
   if (hung.path.empty()) return std::nullopt;
   if (hung.title.empty()) hung.title = "The library " + hung.path;
   return hung;

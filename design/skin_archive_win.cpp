@@ -38,10 +38,6 @@ struct ZipCloser {
 };
 using UniqueZip = std::unique_ptr<void, ZipCloser>;
 
-struct FileCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-
 // The scratch folder and what has been written into it; removed unless kept.
 class ScratchFolder {
  public:
@@ -94,12 +90,9 @@ struct ListedEntry {
 
 // The check sum a file on disk has; false when it cannot be read.
 bool FileCrc(const std::string& path, uint32_t* crc) {
-  std::unique_ptr<void, FileCloser> file(
+  ui::UniqueFileHandle file(
       ui::OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  if (!file) return false;
   std::vector<unsigned char> buffer(64 * 1024);
   uLong sum = crc32(0, nullptr, 0);
   DWORD n = 0;
@@ -160,9 +153,9 @@ ArchiveRefusal WriteEntry(unzFile zip, const ListedEntry& e, const std::string& 
   unz64_file_pos pos = e.pos;
   if (unzGoToFilePos64(zip, &pos) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK)
     return ArchiveRefusal::damaged;
-  std::unique_ptr<void, FileCloser> file(ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
+  ui::UniqueFileHandle file(
+      ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+  if (!file) {
     unzCloseCurrentFile(zip);
     return ArchiveRefusal::cannot_write;
   }

@@ -22,11 +22,9 @@ constexpr int kClientWidth = 345;
 constexpr int kClientHeight = 65;
 
 bool WriteWhole(const std::string& path, const std::string& bytes) {
-  ui::UniqueHandle file(ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  ui::UniqueFileHandle file(
+      ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
+  if (!file) return false;
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD wrote = 0;

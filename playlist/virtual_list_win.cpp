@@ -196,6 +196,9 @@ LRESULT CALLBACK VirtualList::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
   try {
     return self->Handle(msg, wp, lp);
   } catch (...) {
+    // Nothing may escape into the window system. The list only draws and answers what
+    // the playlist window's model holds; a message it fails to handle gets the control's
+    // own handling, and the model's failures are reported where the model is changed.
     return DefSubclassProc(hwnd, msg, wp, lp);
   }
 }

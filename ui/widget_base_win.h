@@ -38,7 +38,9 @@ class WidgetBase : public AccessibleSource {
   void Redraw() const { InvalidateRect(hwnd_, nullptr, FALSE); }
   // Draws at once through the widget's own DC (classes registered with CS_OWNDC), for a
   // change that recurs while playing: no invalidation and no paint cycle, each of which
-  // is a round trip to the window system's server under wine. Nothing while hidden.
+  // is a round trip to the window system's server under wine. The DC is fetched once and
+  // kept to the window's end (an own DC needs no release), not fetched per change.
+  // Nothing while hidden.
   void PaintNow();
   RECT ClientRect() const {
     RECT rc{};
@@ -65,6 +67,7 @@ class WidgetBase : public AccessibleSource {
   std::string hint_;
   std::string accessible_name_;
   bool keyboard_focus_ = false;
+  HDC own_dc_ = nullptr;  // kept by PaintNow, released at WM_NCDESTROY
 };
 
 // The shared window procedure of widget class T (constructed from its HWND).
@@ -75,6 +78,8 @@ LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
     try {
       self = new T(hwnd);
     } catch (...) {
+      // FALSE here makes the creation fail, and the window that creates the control is
+      // told so by CreateWindowEx.
       return FALSE;
     }
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -84,6 +89,9 @@ LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
   try {
     if (!self->HandleCommon(msg, wp, lp, &result)) result = self->Handle(msg, wp, lp);
   } catch (...) {
+    // Nothing may escape into the window system. A widget only draws what its window
+    // set and tells its window of the user's actions (whose handling reports its own
+    // failures there); a message it fails to handle gets the default handling.
     result = DefWindowProcW(hwnd, msg, wp, lp);
   }
   if (msg == WM_NCDESTROY) {
@@ -102,6 +110,11 @@ COLORREF FocusMarkColour(HWND widget);
 
 // Adds, updates or removes (empty text) the tooltip of a window.
 void SetToolTip(HWND hwnd, const std::string& text);
+// The same for a window that hands its mouse messages to the hint itself (RelayToHint
+// from its window procedure): the tooltip does not subclass it, so the window's other
+// messages (a timer's) cost no look-up of the subclass in the window system.
+void SetRelayedToolTip(HWND hwnd, const std::string& text);
+void RelayToHint(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // The hint of a window (a widget's or one given by SetToolTip), "" when it has none.
 std::string HintOf(HWND hwnd);
 

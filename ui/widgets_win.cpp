@@ -31,6 +31,38 @@ COLORREF g_hint_colour = RGB(255, 0, 0);
 // 80 characters of a tool's text.
 std::map<HWND, std::string> g_hints;
 
+// While a hint is up, the tooltip looks every few dozen milliseconds whether the pointer
+// has left its tool (under wine: the pointer, the window under it and the settings, a
+// dozen round trips to the server each time), and it goes on looking after the hint went
+// away for as long as the pointer rests there: a pointer left over the player cost it as
+// much as the scrolling title. Once the hint is hidden the tooltip is told the pointer is
+// on no tool, which ends the looking; mouse moves that arrive without the pointer moving
+// (the window system sends them when windows change under a resting pointer) are not
+// handed on until it moves again, so they do not start it over.
+constexpr UINT kHintHidden = WM_APP + 0x1F;
+WNDPROC g_tooltip_proc = nullptr;
+bool g_hint_quiet = false;  // the hint went away and the pointer has not moved since
+POINT g_quiet_at{};
+
+void ForgetTool(HWND tip) {
+  MSG outside{tip, WM_MOUSEMOVE, 0, MAKELPARAM(0, 0), static_cast<DWORD>(GetMessageTime()), {}};
+  CallWindowProcW(g_tooltip_proc, tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&outside));
+}
+
+LRESULT CALLBACK TooltipProc(HWND tip, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  if (msg == WM_WINDOWPOSCHANGED) {
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+    if (pos && (pos->flags & SWP_HIDEWINDOW)) PostMessageW(tip, kHintHidden, 0, 0);
+  } else if (msg == kHintHidden) {
+    if (!IsWindowVisible(tip)) {
+      ForgetTool(tip);
+      g_hint_quiet = GetCursorPos(&g_quiet_at) != FALSE;
+    }
+    return 0;
+  }
+  return CallWindowProcW(g_tooltip_proc, tip, msg, wp, lp);
+}
+
 HWND Tooltip() {
   if (!g_tooltip) {
     g_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -40,6 +72,8 @@ HWND Tooltip() {
     if (g_tooltip) {
       SendMessageW(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);  // multi-line hints
       SendMessageW(g_tooltip, TTM_SETTIPBKCOLOR, g_hint_colour, 0);
+      g_tooltip_proc = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(g_tooltip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TooltipProc)));
     }
   }
   return g_tooltip;
@@ -92,6 +126,20 @@ void AddOrUpdateTool(HWND hwnd, const std::string& text, bool relayed) {
 
 void SetToolTip(HWND hwnd, const std::string& text) { AddOrUpdateTool(hwnd, text, false); }
 
+void SetRelayedToolTip(HWND hwnd, const std::string& text) { AddOrUpdateTool(hwnd, text, true); }
+
+void RelayToHint(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (!g_tooltip || msg < WM_MOUSEFIRST || msg > WM_MBUTTONDBLCLK) return;
+  MSG relay{hwnd, msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
+  const DWORD pos = GetMessagePos();
+  relay.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+  if (g_hint_quiet) {
+    if (msg == WM_MOUSEMOVE && relay.pt.x == g_quiet_at.x && relay.pt.y == g_quiet_at.y) return;
+    g_hint_quiet = false;
+  }
+  SendMessageW(g_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+}
+
 std::string HintOf(HWND hwnd) {
   const auto found = g_hints.find(hwnd);
   return found == g_hints.end() ? std::string() : found->second;
@@ -118,20 +166,14 @@ std::string WidgetBase::Text() const { return WindowText(hwnd_); }
 
 void WidgetBase::PaintNow() {
   if (!IsWindowVisible(hwnd_)) return;
-  WindowDC dc(hwnd_);
-  if (dc.get()) Paint(dc.get());
+  if (!own_dc_) own_dc_ = GetDC(hwnd_);
+  if (own_dc_) Paint(own_dc_);
 }
 
 bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   // The tooltip learns of the mouse from here rather than by subclassing the widget, so
   // the title's scroll timer and every other message go by without it.
-  if (!hint_.empty() && g_tooltip &&
-      msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK) {
-    MSG relay{hwnd_, msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
-    const DWORD pos = GetMessagePos();
-    relay.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
-    SendMessageW(g_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
-  }
+  if (!hint_.empty()) RelayToHint(hwnd_, msg, wp, lp);
   switch (msg) {
     case WM_GETOBJECT:
       if (const LRESULT object = AnswerGetObject(hwnd_, wp, lp)) {
@@ -220,6 +262,8 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     }
     case WM_NCDESTROY:
       if (!hint_.empty()) SetToolTip(hwnd_, "");
+      if (own_dc_) ReleaseDC(hwnd_, own_dc_);
+      own_dc_ = nullptr;
       return false;
     default: return false;
   }

@@ -63,21 +63,18 @@ class Picture {
   Picture(HWND parent, int id, int x, int y, int width, int height, bool visible)
       : width_(width), height_(height) {
     void* bits = nullptr;
-    bitmap_ = ui::CreateTopDownDib(width, height, 32, &bits);
+    bitmap_.reset(ui::CreateTopDownDib(width, height, 32, &bits));
     pixels_ = static_cast<uint32_t*>(bits);
-    dc_ = CreateCompatibleDC(nullptr);
-    if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
+    dc_.reset(CreateCompatibleDC(nullptr));
+    if (dc_ && bitmap_) old_ = SelectObject(dc_.get(), bitmap_.get());
     hwnd_ = ui::CreateWindowUtf8(
         0, kPictureClass, "", WS_CHILD | (visible ? WS_VISIBLE : 0), x, y, width, height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   }
   ~Picture() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (dc_) {
-      if (old_) SelectObject(dc_, old_);
-      DeleteDC(dc_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
+    // The picture leaves the memory DC before the DC and then the picture go.
+    if (dc_ && old_) SelectObject(dc_.get(), old_);
   }
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
@@ -106,8 +103,9 @@ class Picture {
       Changed();
       return;
     }
-    ui::WindowDC window(hwnd_);  // the class's own DC: no DC is made per copy
-    if (window.get()) BitBlt(window.get(), 0, top, width_, bottom - top, dc_, 0, top, SRCCOPY);
+    // The class's own DC, fetched once and kept (an own DC needs no release).
+    if (!window_dc_) window_dc_ = GetDC(hwnd_);
+    if (window_dc_) BitBlt(window_dc_, 0, top, width_, bottom - top, dc_.get(), 0, top, SRCCOPY);
   }
 
   static bool RegisterClass(HINSTANCE instance) {
@@ -135,6 +133,7 @@ class Picture {
     }
     auto* self = reinterpret_cast<Picture*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    ui::RelayToHint(hwnd, msg, wp, lp);
     switch (msg) {
       case WM_ERASEBKGND: return 1;
       case WM_PAINT: {
@@ -147,6 +146,8 @@ class Picture {
       case WM_PRINTCLIENT: self->PaintInto(reinterpret_cast<HDC>(wp)); return 0;
       case WM_NCDESTROY:
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (self->window_dc_) ReleaseDC(hwnd, self->window_dc_);
+        self->window_dc_ = nullptr;
         self->hwnd_ = nullptr;
         break;
       default: break;
@@ -154,15 +155,16 @@ class Picture {
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
   void PaintInto(HDC dc) const {
-    if (dc_ && bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+    if (dc_ && bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY);
   }
 
   int width_, height_;
-  HBITMAP bitmap_ = nullptr;
+  ui::UniqueBitmap bitmap_;
   uint32_t* pixels_ = nullptr;
-  HDC dc_ = nullptr;
+  ui::UniqueDC dc_;  // goes before the picture selected into it
   HGDIOBJ old_ = nullptr;
   HWND hwnd_ = nullptr;
+  mutable HDC window_dc_ = nullptr;  // the window's own DC, kept by ShowRows
 };
 
 // One bar as the drawing rules see it: the bar picture, the ruler it is drawn from and
@@ -288,6 +290,7 @@ void VuWindow::CreateControls() {
 }
 
 LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  ui::RelayToHint(hwnd_, msg, wp, lp);
   switch (msg) {
     case WM_CREATE: CreateControls(); return 0;
     case WM_TIMER:
@@ -349,9 +352,11 @@ void VuWindow::ShowSourceHint() {
   hint_set_ = true;
   hinted_ = kind;
   const std::string hint = MeterSourceHint(kind);
-  ui::SetToolTip(hwnd_, hint);
-  if (left_) ui::SetToolTip(left_->hwnd(), hint);
-  if (right_) ui::SetToolTip(right_->hwnd(), hint);
+  // The window and its bars hand their mouse messages to the hint themselves: a tooltip
+  // subclassing them would look itself up on every message, the 50 ms timer's too.
+  ui::SetRelayedToolTip(hwnd_, hint);
+  if (left_) ui::SetRelayedToolTip(left_->hwnd(), hint);
+  if (right_) ui::SetRelayedToolTip(right_->hwnd(), hint);
 }
 
 }  // namespace

@@ -108,5 +108,65 @@ TEST_F(WidgetHints, TheTooltipShowsTheLatestHint) {
   DestroyWindow(widget);
 }
 
+// Pumps this thread's messages for `ms`; returns how many timer messages the tooltip got.
+int PumpCountingTooltipTimers(HWND tip, DWORD ms) {
+  int timers = 0;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.hwnd == tip && msg.message == WM_TIMER) ++timers;
+      DispatchMessageA(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return timers;
+}
+
+// A pointer resting over a widget: the hint shows and goes away by itself, and then the
+// tooltip stops looking for the pointer (it looked ten times a second for as long as the
+// pointer rested there), also when the window system repeats the mouse move without the
+// pointer moving. Moved, the pointer brings the hint back.
+TEST_F(WidgetHints, AHintThatWentAwayStopsWatchingTheRestingPointer) {
+  SetWindowPos(parent_, HWND_TOPMOST, 100, 100, 200, 100, SWP_SHOWWINDOW);
+  HWND widget = Widget(ui::kBannerClass, 3);
+  ASSERT_TRUE(widget);
+  SetHint(widget, "Current Position");
+  HWND tip = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&tip));
+  ASSERT_TRUE(tip);
+  SendMessageA(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 20);
+  SendMessageA(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 300);
+  SendMessageA(tip, TTM_SETDELAYTIME, TTDT_RESHOW, 50);
+  auto rest_at = [&](int x, int y) {
+    ASSERT_TRUE(SetCursorPos(100 + x, 100 + y));
+    PostMessageA(widget, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  };
+  rest_at(10, 10);
+  bool shown = false;
+  const DWORD start = GetTickCount();
+  while (!shown && GetTickCount() - start < 3000) {
+    PumpCountingTooltipTimers(tip, 10);
+    shown = IsWindowVisible(tip) != FALSE;
+  }
+  ASSERT_TRUE(shown) << "the hint did not show under the resting pointer";
+  PumpCountingTooltipTimers(tip, 800);  // it goes away after 300 ms
+  ASSERT_FALSE(IsWindowVisible(tip));
+  EXPECT_EQ(PumpCountingTooltipTimers(tip, 600), 0) << "the tooltip kept looking";
+  PostMessageA(widget, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));  // the pointer has not moved
+  EXPECT_EQ(PumpCountingTooltipTimers(tip, 600), 0) << "a repeated mouse move started it over";
+  EXPECT_FALSE(IsWindowVisible(tip));
+
+  rest_at(20, 12);
+  shown = false;
+  const DWORD again = GetTickCount();
+  while (!shown && GetTickCount() - again < 3000) {
+    PumpCountingTooltipTimers(tip, 10);
+    shown = IsWindowVisible(tip) != FALSE;
+  }
+  EXPECT_TRUE(shown) << "the moved pointer did not bring the hint back";
+  DestroyWindow(widget);
+}
+
 }  // namespace
 }  // namespace velmora::e2e

@@ -105,7 +105,7 @@ class MainWindow : public ui::TopLevelWindow,
   HMENU StopButtonMenu() const { return stop_menu_.get(); }
   // Keys for the main window and its controls, seen before they are dispatched.
   bool PreTranslate(const MSG& msg);
-  // Where every command of the program goes (refused until the player exists).
+  // Where every command of the program goes (refused until the window is created).
   CommandSink& Commands() { return *this; }
 
   // TForm4, made in its place among the other windows.

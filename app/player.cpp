@@ -145,7 +145,7 @@ bool Player::LoadFile(const std::string& path) {
     const size_t dot = path.rfind('.');
     supported = dot != std::string::npos && d_.selector.IsSupportedExtension(path.substr(dot + 1));
   } catch (...) {
-    supported = false;
+    supported = false;  // told below as any file without a plug-in to play it
   }
   if (!supported) {
     display.ShowStatus("Non-supported file");
@@ -218,12 +218,19 @@ bool Player::LoadFile(const std::string& path) {
     load_faulted_ = true;
     try {
       display.ShowStatus("File not loaded correctly... Retrying");
-    } catch (...) {}
+    } catch (...) {
+      // The load has failed either way and says so by its result; a status line that
+      // fails as well adds nothing the caller could act on.
+    }
     return false;
   } catch (...) {
+    // A file that cannot be loaded is told on the status line; the caller goes on
+    // with the next one or tries again.
     try {
       display.ShowStatus("File not loaded correctly... Retrying");
-    } catch (...) {}
+    } catch (...) {
+      // As above: the failed load is told by the result.
+    }
     return false;
   }
 }
@@ -347,7 +354,7 @@ void Player::StopImpl(bool from_fade) {
   try {
     if (d_.plugin.PlayingReportsTrue() && d_.plugin.Has(PluginEntry::stop)) d_.plugin.stop();
   } catch (...) {
-    display.ShowStatus("Failed to stop");
+    display.ShowStatus("Failed to stop");  // the user is told where the state is shown
   }
   SetButtonEnabled(TransportButton::Stop, false);
   SetButtonEnabled(TransportButton::Play, true);
@@ -445,7 +452,7 @@ void Player::SliderReleaseImpl() {
       if (d_.plugin.Has(PluginEntry::jumpto))
         d_.plugin.jumpto(target_ms);
     } catch (...) {
-      d_.display.ShowStatus("Failed skipping");
+      d_.display.ShowStatus("Failed skipping");  // told where the position is shown
     }
     if (!ProcessMessages()) return;
   } else {

@@ -263,13 +263,13 @@ void MainWindow::ApplyCommandLine() {
 }
 
 bool MainWindow::CheckSingleInstance() {
-  HANDLE m = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  ui::UniqueHandle m(CreateMutexA(nullptr, FALSE, kInstanceMutexName));
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
   if (m && !existed) {
-    instance_mutex_.reset(m);  // held for the life of the process
+    instance_mutex_ = std::move(m);  // held for the life of the process
     return true;
   }
-  if (m) CloseHandle(m);
+  m.reset();
   // Hide our own caption so that the search finds the other window, not this one.
   char caption[256] = {};
   GetWindowTextA(hwnd_, caption, sizeof(caption));

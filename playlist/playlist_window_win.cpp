@@ -565,7 +565,7 @@ void PlaylistWindow::Save() {
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = L"Playlist\0*.m3u\0";
+  ofn.lpstrFilter = L"Playlist\0*.m3u\0Playlist (UTF-8)\0*.m3u8\0";  // both written as UTF-8
   ofn.lpstrFile = file;
   ofn.nMaxFile = MAX_PATH * 4;
   ofn.lpstrTitle = L"Save mp3 playlist";
@@ -585,6 +585,7 @@ bool PlaylistWindow::PluginPlaying() {
   try {
     return plugins_.Current().PlayingReportsTrue();
   } catch (...) {
+    // A question, not an action: a plug-in that cannot answer is taken as not playing.
     return false;
   }
 }
@@ -608,6 +609,8 @@ void PlaylistWindow::OnClose() {
     InputPlugin& plugin = plugins_.Current();
     if (plugin.Name().empty() || !plugin.Has(PluginEntry::playing) || plugin.playing()) return;
   } catch (...) {
+    // A plug-in that cannot say whether it plays is left alone: closing the window only
+    // hides it, and starting the list is an extra that is then not done.
     return;
   }
   transport_.Play();

@@ -244,8 +244,16 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
       case kAskListTitle: {
         const auto index = static_cast<long long>(static_cast<int>(data));
         if (index < 0 || static_cast<size_t>(index) >= deps_.playlist.Count()) return 0;
-        answer_text_ = question == kAskListFile ? deps_.playlist.Path(index)
-                                                : deps_.playlist.DisplayName(index);
+        // Modules take 8-bit text of the active code page: the path in a form they can
+        // open (its short alias where that code page cannot hold it), the title as near
+        // as the code page comes. Where the code page is UTF-8 both pass unchanged.
+        const LegacyNames& legacy = SystemLegacyNames();
+        if (question == kAskListFile) {
+          answer_text_ = NameForLegacyLibrary(deps_.playlist.Path(index), legacy);
+        } else {
+          const std::string& title = deps_.playlist.DisplayName(index);
+          answer_text_ = legacy.CodePageIsUtf8() ? title : legacy.ToCodePageLossy(title);
+        }
         return reinterpret_cast<LRESULT>(answer_text_.c_str());
       }
       default: return 0;

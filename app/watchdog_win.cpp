@@ -5,6 +5,7 @@
 
 #include "plugins/guarded_call_win.h"
 #include "ui/handles_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -28,9 +29,7 @@ HMODULE ModuleOf(const void* address) {
 
 // "The design library glass", "The input plug-in probe_a", ... from what it exports.
 std::string LibraryTitle(HMODULE module, std::string* path) {
-  char buffer[MAX_PATH * 2] = "";
-  const DWORD n = module ? GetModuleFileNameA(module, buffer, sizeof buffer) : 0;
-  path->assign(buffer, n < sizeof buffer ? n : 0);
+  path->assign(module ? ui::ModuleFileName(module) : std::string());
   std::string name = path->substr(
       path->find_last_of("\\/") == std::string::npos ? 0 : path->find_last_of("\\/") + 1);
   const size_t dot = name.rfind('.');
@@ -55,22 +54,14 @@ void RecordHungLibrary(const std::string& path, const std::string& title) {
   for (const auto& [name, value] :
        {std::pair<const char*, const std::string*>{kHungPathValue, &path},
         {kHungTitleValue, &title}}) {
-    RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                   static_cast<DWORD>(value->size() + 1));
+    ui::WriteRegistryString(key.get(), name, *value);
   }
   RegFlushKey(key.get());
 }
 
 std::string ReadAndDelete(HKEY key, const char* name) {
-  char buffer[MAX_PATH * 4] = "";
-  DWORD size = sizeof buffer - 1, type = 0;
   std::string value;
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
-          ERROR_SUCCESS &&
-      type == REG_SZ) {
-    buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
-    value = buffer;
-  }
+  if (ui::ReadRegistryString(key, name, value)) value = value.substr(0, value.find('\0'));
   RegDeleteValueA(key, name);
   return value;
 }
@@ -110,8 +101,8 @@ bool AskUser(const std::string& text, uint32_t serial) {
   t_question.serial = serial;
   t_question.hook = SetWindowsHookExA(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
   const UINT_PTR timer = SetTimer(nullptr, 0, kPollMs, CheckCallEnded);
-  const int answer = MessageBoxA(nullptr, text.c_str(), "ORVANE Velmora",
-                                 MB_YESNO | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
+  const int answer = ui::ShowMessageBox(nullptr, text, "ORVANE Velmora",
+                                        MB_YESNO | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
   if (timer) KillTimer(nullptr, timer);
   if (t_question.hook) UnhookWindowsHookEx(t_question.hook);
   t_question = Question{};

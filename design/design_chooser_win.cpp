@@ -78,6 +78,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   }
 
   HWND Handle() const override { return hwnd(); }
+  DesignLibraries* Libraries() override { return libraries_.get(); }
 
   // DesignChooserControl. The start-up's steps report through the program's sink only.
   void Show() override {

@@ -10,7 +10,6 @@
 #include "design/design_library_abi_win.h"
 #include "design/velmora_design.h"
 #include "plugins/guarded_call_win.h"
-#include "plugins/library_handoff_win.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/control_ids.h"
 #include "ui/handles_win.h"
@@ -19,8 +18,6 @@
 namespace velmora {
 
 namespace {
-
-DesignLibraries* g_program = nullptr;
 
 using design_abi::Accessible;
 using design_abi::ThunkFlag;
@@ -281,11 +278,9 @@ DesignLibraries::DesignLibraries(const DesignLibrariesDeps& deps,
   random_ = deps.core.RandomPlay();
   loop_ = deps.core.Loop();
   deps.core.SetPlayOrderListener(this);
-  g_program = this;
 }
 
 DesignLibraries::~DesignLibraries() {
-  if (g_program == this) g_program = nullptr;
   deps_.core.SetPlayOrderListener(nullptr);
   host_.reset();
   design_abi::SetHostServices(nullptr, nullptr);
@@ -326,13 +321,5 @@ void DesignLibraries::ReleaseModules(const std::vector<std::string>& markers) {
 
 void DesignLibraries::MainWindowMinimized() { host_->NotifyHide(deps_.main_window.Handle()); }
 void DesignLibraries::MainWindowRestored() { host_->NotifyShow(deps_.main_window.Handle()); }
-
-DesignLibraries* ProgramDesignLibraries() { return g_program; }
-
-// The library scan hands every library that is neither an input nor a visualisation
-// plug-in here.
-void ProbeDesignLibrary(const std::string& full_path) {
-  if (g_program) g_program->Probe(full_path);
-}
 
 }  // namespace velmora

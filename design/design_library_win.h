@@ -92,7 +92,4 @@ class DesignLibraries : private PlayOrderListener {
   bool random_ = false, loop_ = false;
 };
 
-// The program's design libraries (null before the chooser made them or after it is gone).
-DesignLibraries* ProgramDesignLibraries();
-
 }  // namespace velmora

@@ -9,6 +9,7 @@
 
 #include "design/skin_archive.h"
 #include "ui/handles_win.h"
+#include "ui/utf8.h"
 #include "ui/wide_win.h"
 
 namespace velmora {
@@ -18,6 +19,18 @@ namespace {
 bool IsDirectory(const std::string& path) {
   const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+voidpf ZCALLBACK OpenArchiveFile(voidpf, const void* name, int mode) {
+  const char* how = nullptr;
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ)
+    how = "rb";
+  else if (mode & ZLIB_FILEFUNC_MODE_EXISTING)
+    how = "r+b";
+  else if (mode & ZLIB_FILEFUNC_MODE_CREATE)
+    how = "wb";
+  if (!name || !how) return nullptr;
+  return ui::OpenFileUtf8(static_cast<const char*>(name), how);
 }
 
 struct ZipCloser {
@@ -192,7 +205,11 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
   };
   if (!IsUsableSkinName(base)) return fail(ArchiveRefusal::cannot_write, base);
 
-  UniqueZip zip(unzOpen64(archive.c_str()));
+  // The archive is opened by its UTF-8 name through the wide C runtime call.
+  zlib_filefunc64_def files;
+  fill_fopen64_filefunc(&files);
+  files.zopen64_file = OpenArchiveFile;
+  UniqueZip zip(unzOpen2_64(archive.c_str(), &files));
   if (!zip) return fail(ArchiveRefusal::damaged, "");
   std::vector<ListedEntry> listed;
   if (!ListEntries(zip.get(), limits, &listed)) return fail(ArchiveRefusal::damaged, "");

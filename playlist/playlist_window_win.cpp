@@ -565,7 +565,7 @@ void PlaylistWindow::Save() {
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = L"Playlist\0*.m3u\0";
+  ofn.lpstrFilter = L"Playlist\0*.m3u\0Playlist (UTF-8)\0*.m3u8\0";  // both written as UTF-8
   ofn.lpstrFile = file;
   ofn.nMaxFile = MAX_PATH * 4;
   ofn.lpstrTitle = L"Save mp3 playlist";

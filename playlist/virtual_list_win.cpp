@@ -164,7 +164,9 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
   }
   if (texts_ && item.itemID < texts_->size()) {
     const std::string& text = (*texts_)[item.itemID];
-    HGDIOBJ old_font = SelectObject(dc, look_font_ ? look_font_.get() : ListFont());
+    HGDIOBJ old_font = SelectObject(
+        dc, ui::FontWithGlyphs(dc, look_font_ ? look_font_.get() : ListFont(),
+                               ui::Widen(std::string_view(text).substr(0, 1024))));
     SetBkMode(dc, TRANSPARENT);
     const bool current = static_cast<int>(item.itemID) == current_row_;
     COLORREF colour = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);

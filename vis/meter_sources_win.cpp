@@ -235,10 +235,4 @@ std::unique_ptr<MeterSource> SystemMeterOpener::Open() {
   return std::make_unique<PluginPeaksSource>(hooks_.current_plugin_path);
 }
 
-PeakMeter& ProgramPeakMeter(SystemMeterOpener::Hooks hooks) {
-  static SystemMeterOpener opener(std::move(hooks));
-  static PeakMeter meter(opener);
-  return meter;
-}
-
 }  // namespace velmora

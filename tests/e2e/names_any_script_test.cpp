@@ -41,17 +41,56 @@ class NamesInAnyScript : public ::testing::Test {
       CloseHandle(file);
     }
   }
+  void TearDown() override {
+    // The folder's own clean-up uses 8-bit calls, which cannot name these files.
+    player_.Close();
+    for (const std::string& name : kNames) DeleteFileW(Wide(Song(name)).c_str());
+  }
   std::string Song(const std::string& name) const { return folder_.Path() + "\\" + name; }
   HWND Start(const std::string& arguments = "") {
-    EXPECT_TRUE(player_.Start(folder_, {arguments}));
-    EXPECT_TRUE(WaitStarted(player_));
+    return Start(player_, arguments);
+  }
+  HWND Start(PlayerProcess& player, const std::string& arguments) {
+    EXPECT_TRUE(player.Start(folder_, {arguments}));
+    EXPECT_TRUE(WaitStarted(player));
     EXPECT_TRUE(ProbeLog(folder_).WaitFor("extension"));
-    return player_.MainWindow();
+    return player.MainWindow();
   }
 
   TestFolder folder_;
   PlayerProcess player_;
 };
+
+TEST_F(NamesInAnyScript, LegacyM3uAndM3u8FindTheFilesAndThePlayersPlaylistKeepsThem) {
+  // An older program's .m3u: café in Windows-1252 bytes.
+  folder_.WriteFile("old.m3u", "caf\xE9.prb\r\n");
+  std::string m3u8 = "\xEF\xBB\xBF#EXTM3U\r\n";
+  for (const std::string& name : kNames) m3u8 += name + "\r\n";
+  folder_.WriteFile("names.m3u8", m3u8);
+
+  HWND main = Start("\"" + folder_.File("old.m3u") + "\"");
+  ProbeLog log(folder_);
+  EXPECT_TRUE(log.WaitFor("load " + Song(kNames[2])));
+  ASSERT_TRUE(DropFiles(main, {folder_.File("names.m3u8")}));
+  EXPECT_TRUE(WaitUntil([&] { return SendRegistered(main, "VelmoraNumberFiles") == 5; }));
+  for (size_t row = 0; row < kNames.size(); ++row) {
+    const CtlResult name = RunCtl(folder_, "name " + std::to_string(row + 1));
+    EXPECT_EQ(name.out, kNames[row]);  // read back through the list's UTF-16 text
+  }
+  ASSERT_TRUE(player_.Close());
+
+  // Written as UTF-8 without a mark; read back as the same names, which still play.
+  std::string expected = Song(kNames[2]) + "\r\n";
+  for (const std::string& name : kNames) expected += Song(name) + "\r\n";
+  EXPECT_EQ(folder_.ReadFile("pl.m3u"), expected);
+  registry::WriteDword("CurrentFile", 1);
+  PlayerProcess again;
+  main = Start(again, "");
+  EXPECT_TRUE(log.WaitForCount("extension", 2));  // this start's library scan
+  EXPECT_EQ(SendRegistered(main, "VelmoraNumberFiles"), 5);
+  EXPECT_EQ(SendRegistered(main, "VelmoraPlay"), 0);
+  EXPECT_TRUE(log.WaitFor("load " + Song(kNames[0])));
+}
 
 TEST_F(NamesInAnyScript, OtherProgramsAddNamesInUtf8AndInTheirCodePage) {
   HWND main = Start();

@@ -96,6 +96,8 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD, POINTL,
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal)
       names = DroppedFileNames(static_cast<HDROP>(medium.hGlobal));
   } catch (...) {
+    // Names that cannot be read make no drop; nothing may escape into the other
+    // program's drag.
     names.clear();
   }
   ReleaseStgMedium(&medium);

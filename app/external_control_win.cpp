@@ -40,8 +40,8 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       index = i;
       break;
     }
-  if (index < 0 || !app_.player) return false;
-  Display& d = *app_.display;
+  if (index < 0) return false;
+  Display& d = display_;
 
   // Commands answer 0 done, 1 refused (that button is disabled); queries their value.
   const auto run = [&](CommandKind kind) {
@@ -61,7 +61,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
     case ExternalCommand::ShowId3: run(CommandKind::ShowId3); break;
     case ExternalCommand::NumberFiles:
       d.ShowStatus("API CALL : Get Files");
-      result = static_cast<LRESULT>(app_.playlist.Count());
+      result = static_cast<LRESULT>(playlist_.Count());
       break;
     case ExternalCommand::GetVolume:
       d.ShowStatus("API CALL : Get Vol");
@@ -71,7 +71,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
     case ExternalCommand::GetLength: {
       d.ShowStatus("API CALL : Get Length");
       result = 0;
-      InputPlugin& plugin = app_.plugins->Current();
+      InputPlugin& plugin = plugins_.Current();
       if (plugin.Has(PluginEntry::length)) {
         try {
           result = plugin.length();
@@ -88,7 +88,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
 
 LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
   const std::string text = CopyDataText(data);
-  if (text.empty() || !app_.player) return 0;  // nothing was sent
+  if (text.empty()) return 0;  // nothing was sent
   CommandKind kind = CommandKind::AddAndPlay;
   std::string argument = text;
   if (text[0] == '$') {
@@ -119,13 +119,11 @@ void MainWindow::AddDropped(const std::vector<std::string>& names) {
     else
       files.push_back(name);
   }
-  if ((!files.empty() || files.size() == names.size()) && app_.playlist_window)
-    app_.playlist_window->AddDroppedFiles(files);
+  if (!files.empty() || files.size() == names.size()) playlist_window_.AddDroppedFiles(files);
 }
 
 void MainWindow::ShowDragStatus(DragPhase phase) {
-  if (!app_.display) return;
-  for (const std::string& text : DragStatusTexts(phase)) app_.display->ShowStatus(text);
+  for (const std::string& text : DragStatusTexts(phase)) display_.ShowStatus(text);
 }
 
 }  // namespace velmora

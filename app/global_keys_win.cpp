@@ -20,6 +20,7 @@ GlobalKeyRegistration::GlobalKeyRegistration(ErrorSink& errors, Settings& settin
       registered_(GlobalKeys().size(), false),
       taken_(GlobalKeys().size(), false) {
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   CreateTopLevel(cls, 0, "", 0, 0, 0, 0, 0, HWND_MESSAGE);
   settings_.AddObserver(this);
@@ -88,7 +89,7 @@ LRESULT GlobalKeyRegistration::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       commands_.Execute(MediaKeyCommand(GlobalKeys()[index].command));
     return 0;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 }  // namespace velmora

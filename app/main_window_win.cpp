@@ -189,14 +189,24 @@ HICON ProgramIcon(HINSTANCE instance) {
 }
 }  // namespace
 
-MainWindow::MainWindow(App& app, WindowCommands& windows, ShellSteps& steps)
-    : ui::TopLevelWindow(app.errors),
-      app_(app),
-      windows_(windows),
-      steps_(steps),
+MainWindow::MainWindow(const MainWindowDeps& deps)
+    : ui::TopLevelWindow(deps.errors),
+      instance_(deps.instance),
+      program_folder_(deps.program_folder),
+      arguments_(deps.arguments),
+      settings_(deps.settings),
+      playlist_(deps.playlist),
+      plugins_(deps.plugins),
+      design_state_(deps.design_state),
+      display_(deps.display),
+      player_(deps.player),
+      host_(deps.host),
+      volume_(deps.volume),
+      windows_(deps.windows),
+      steps_(deps.steps),
+      playlist_window_(deps.playlist_window),
       // Untitled until the main window exists: a search by title finds the main window.
-      taskbar_(app.errors, ProgramIcon(app.instance), ""),
-      host_(app) {
+      taskbar_(deps.errors, ProgramIcon(deps.instance), "") {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   // Known before the window can be found: a command posted at once is not lost.
   for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
@@ -205,21 +215,26 @@ MainWindow::MainWindow(App& app, WindowCommands& windows, ShellSteps& steps)
   cls.name = kClassName;
   cls.style = CS_DBLCLKS;
   cls.background = black_brush_;
-  cls.icon = ProgramIcon(app.instance);
+  cls.icon = ProgramIcon(instance_);
   // Borderless; the application's window owns it and carries the task-bar button.
   CreateTopLevel(cls, WS_EX_ACCEPTFILES, kTitle,
                  WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
                  (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight, taskbar_.hwnd());
   taskbar_.SetCommands(this);
-  taskbar_.SetTitle(app.title);
+  taskbar_.SetTitle(host_.ApplicationTitle());
   taskbar_.SetButtonShown(true);
   host_.OnApplicationTitle([this](const std::string& title) { ApplicationTitleChanged(title); });
-  app_.settings.AddObserver(this);
+  settings_.AddObserver(this);
 }
 
 MainWindow::~MainWindow() {
-  app_.settings.RemoveObserver(this);
+  settings_.RemoveObserver(this);
+  host_.RemoveTimerListener(this);
+  host_.OnApplicationTitle(nullptr);
+  host_.SetDialogOwner(nullptr);
+  player_.AttachView(nullptr);
+  display_.AttachView(nullptr);
   taskbar_.SetCommands(nullptr);
   drop_registration_.Revoke();
   shadow_.reset();
@@ -228,41 +243,38 @@ MainWindow::~MainWindow() {
   if (ole_initialised_) OleUninitialize();
 }
 
+std::string MainWindow::ProgramFile(const std::string& relative) const {
+  return program_folder_ + "\\" + relative;
+}
+
+void MainWindow::OnTimer(TimerId id) {
+  switch (id) {
+    case TimerId::DeferredStartup: DeferredStartup(); break;
+    case TimerId::ShadowPlacement: ShadowTick(); break;
+    case TimerId::Position: RefreshStreamTitle(); break;  // after the player's tick
+    default: break;
+  }
+}
+
 void MainWindow::CreateShadowWindow() {
   ShadowWindowOwner& owner = *this;
-  if (!shadow_ && app_.player)
-    shadow_ = std::make_unique<ShadowWindow>(app_.errors, *app_.player, owner, *this);
+  if (!shadow_) shadow_ = std::make_unique<ShadowWindow>(errors_, player_, owner, *this);
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       CreateControls();
-      general_menu_.reset(CreateGeneralMenu(app_.settings));
+      general_menu_.reset(CreateGeneralMenu(settings_));
       CreateButtonMenus();
       tray_ = std::make_unique<ui::TrayIcon>(hwnd_, 1, main_menu::kTrayNotify,
-                                             ProgramIcon(app_.instance));
+                                             ProgramIcon(instance_));
       tray_->SetHint("Velmora");  // until a file's title comes
       taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
       FormCreate();
-      if (app_.player)
-        dispatcher_ = std::make_unique<CommandDispatcher>(CommandDispatcher::Deps{
-            *app_.player, *app_.display, app_.settings, app_.playlist, windows_, *this});
+      dispatcher_ = std::make_unique<CommandDispatcher>(CommandDispatcher::Deps{
+          player_, display_, settings_, playlist_, windows_, *this});
       return 0;
-    case WM_TIMER: {
-      if (wp == TimerEventId(TimerId::DeferredStartup)) {
-        DeferredStartup();
-      } else if (wp == TimerEventId(TimerId::ShadowPlacement)) {
-        ShadowTick();
-      } else if (app_.player) {
-        for (int i = 0; i < static_cast<int>(TimerId::Count); ++i) {
-          const auto id = static_cast<TimerId>(i);
-          if (wp == TimerEventId(id) && id != TimerId::DeferredStartup) app_.player->OnTimer(id);
-        }
-        if (wp == TimerEventId(TimerId::Position)) RefreshStreamTitle();
-      }
-      return 0;
-    }
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
     case WM_HSCROLL:
     case WM_VSCROLL: OnScroll(reinterpret_cast<HWND>(lp), LOWORD(wp)); return 0;
@@ -322,12 +334,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SHOWWINDOW:
       // Hiding the window pauses a scrolling title; showing it resumes only that pause.
-      if (app_.player) {
-        if (wp)
-          app_.player->ResumeTitleScroll();
-        else
-          app_.player->PauseTitleScroll();
-      }
+      if (wp)
+        player_.ResumeTitleScroll();
+      else
+        player_.PauseTitleScroll();
       break;
     case main_menu::kQueryVolumeThumb: {
       const HBITMAP shown = ShownVolumeThumb();
@@ -544,14 +554,12 @@ void MainWindow::SetPositionTimeText(const std::string& text) {
 void MainWindow::SetPositionValue(int32_t value) {
   HWND tb = Control(ids::tb);
   // Readers say the position as time: each unit of the slider is PositionScale ms.
-  if (app_.player)
-    SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
+  SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, player_.PositionScale());
   SendMessageA(tb, TBM_SETPOS, TRUE, value);
 }
 void MainWindow::SetPositionMax(int32_t max) {
   HWND tb = Control(ids::tb);
-  if (app_.player)
-    SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
+  SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, player_.PositionScale());
   SendMessageA(tb, TBM_SETRANGEMAX, TRUE, max);
 }
 void MainWindow::SetTotalTimeText(const std::string& text) {
@@ -654,7 +662,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
     OnMenuCommand(id);
     return;
   }
-  Player* p = app_.player.get();
+  Player* p = &player_;
   if (id == ids::tb) {
     if (code == ui::VSN_SETFOCUS)
       p->PositionSliderFocus(true);
@@ -678,7 +686,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
 }
 
 void MainWindow::OnScroll(HWND control, int code) {
-  Player* p = app_.player.get();
+  Player* p = &player_;
   if (!p || !control) return;
   const int pos = static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
   if (control == Control(ids::tb)) {
@@ -701,7 +709,7 @@ void MainWindow::ShowButtonPopup(HWND button, const char* status, ButtonMenu whi
     SetPauseMenuEnabled(menu.get(), pause_fadeout_enabled_, pause_fadein_enabled_);
   RECT r;
   GetWindowRect(button, &r);  // the button's lower left corner
-  app_.display->ShowStatus(status);
+  display_.ShowStatus(status);
   const int cmd = ui::TrackPopupMenuFor(
       hwnd_, menu.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom);
   if (cmd) OnMenuCommand(cmd);
@@ -717,7 +725,7 @@ void MainWindow::OnContextMenu(HWND control, int x, int y) {
   } else if (control == Control(ids::Banner1)) {
     ui::UniqueMenu menu(CreateButtonMenu(ButtonMenu::Title));
     if (!menu) return;
-    app_.display->ShowStatus("Showig Scroll Popup");
+    display_.ShowStatus("Showig Scroll Popup");
     const int cmd = ui::TrackPopupMenuFor(hwnd_, menu.get(), TPM_RETURNCMD, x, y);
     if (cmd) OnMenuCommand(cmd);
   }
@@ -731,7 +739,7 @@ void MainWindow::ShowGeneralMenu() {
 
 void MainWindow::TrackGeneralMenu(int x, int y, HWND owner) {
   if (!general_menu_) return;
-  app_.display->ShowStatus("Showig Setup Popup");
+  display_.ShowStatus("Showig Setup Popup");
   const int cmd = ui::TrackPopupMenuFor(owner, general_menu_.get(), TPM_RETURNCMD, x, y);
   if (cmd) OnMenuCommand(cmd);
 }
@@ -780,20 +788,15 @@ bool MainWindow::PreTranslate(const MSG& msg) {
 // --- MainWindowActions ----------------------------------------------------------------
 
 void MainWindow::ShowPlaylistWindow() {
-  if (app_.playlist_window) app_.playlist_window->Show();
+  playlist_window_.ShowPlaylist();
 }
 
 void MainWindow::ClearPlaylist() {
-  if (app_.playlist_window) {
-    app_.playlist_window->RemoveAllRows();
-  } else {
-    app_.playlist.Clear();
-    app_.playlist.UpdateTrackCount();
-  }
+  playlist_window_.ClearPlaylist();
 }
 
 void MainWindow::ShowJumpToFile() {
-  if (app_.playlist_window) app_.playlist_window->ShowJumpToFile();
+  playlist_window_.ShowJumpToFile();
 }
 
 void MainWindow::Close(bool later) {
@@ -813,43 +816,42 @@ void MainWindow::OnHover(HWND control) {
 }
 
 void MainWindow::EchoHint(const std::string& hint) {
-  if (HintHandlerInstalled() && app_.player) app_.player->ShowHint(hint);
+  if (HintHandlerInstalled()) player_.ShowHint(hint);
 }
 
 void MainWindow::OnActivateApp(bool active) {
-  Player* p = app_.player.get();
-  if (!p) return;
+  Player* p = &player_;
   HWND deact = Control(ids::imdeactivated), face = Control(ids::background);
   if (!active) {
     deact_shown_ = false;
-    if (app_.display->DesignLibraryActive() || !app_.design_state.deact_image_available) return;
+    if (display_.DesignLibraryActive() || !design_state_.deact_image_available) return;
     p->PauseTitleScroll();
     ShowWindow(deact, SW_SHOW);
     ShowWindow(face, SW_HIDE);
     deact_shown_ = true;
-    app_.display->ShowStatus("Deactivated");
+    display_.ShowStatus("Deactivated");
     return;
   }
   p->ResumeTitleScroll();
-  if (app_.display->DesignLibraryActive() || !deact_shown_) return;
+  if (display_.DesignLibraryActive() || !deact_shown_) return;
   deact_shown_ = false;
   ShowWindow(deact, SW_HIDE);
   ShowWindow(face, SW_SHOW);
-  app_.display->ShowStatus("Welcome Back");
+  display_.ShowStatus("Welcome Back");
 }
 
 void MainWindow::RefreshStreamTitle() {
   // Only for URL entries, and only with a plug-in that exports the optional
   // streamtitle(): a plain stdcall function returning the title of the stream now playing.
-  const Playlist& pl = app_.playlist;
+  const Playlist& pl = playlist_;
   const int32_t index = pl.CurrentIndex();
   if (index < 0 || static_cast<size_t>(index) >= pl.Count() || pl.Path(index).rfind('*', 0) != 0) {
     stream_title_.clear();
     return;
   }
-  const std::string name = app_.plugins ? app_.plugins->CurrentName() : std::string();
+  const std::string name = plugins_.CurrentName();
   if (name.empty()) return;
-  HMODULE module = GetModuleHandleA(app_.ProgramFile("Library\\" + name).c_str());
+  HMODULE module = GetModuleHandleA(ProgramFile("Library\\" + name).c_str());
   if (!module) return;
   using StreamTitleFn = const char*(WINAPI*)();
   auto fn = reinterpret_cast<StreamTitleFn>(
@@ -862,18 +864,18 @@ void MainWindow::RefreshStreamTitle() {
   });
   if (!ok || !title[0] || stream_title_ == title) return;
   stream_title_ = title;
-  app_.display->ShowSongTitle(stream_title_ + "          ");
+  display_.ShowSongTitle(stream_title_ + "          ");
 }
 
 void MainWindow::LoadStartupPicture() {
   HWND loading = Control(ids::loading);
-  const std::string path = app_.ProgramFile("loading.jpg");
+  const std::string path = ProgramFile("loading.jpg");
   if (!loading || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
   std::string error;
   HBITMAP bmp = LoadPictureFile(path, &error);
   if (!bmp) {
     // A broken picture leaves the text face; the run goes on.
-    if (app_.player) app_.player->HandleError(error.empty() ? "Cannot load " + path : error);
+    player_.HandleError(error.empty() ? "Cannot load " + path : error);
     return;
   }
   ui::SetStaticBitmap(loading, bmp, SS_REALSIZECONTROL);
@@ -887,14 +889,14 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
   const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
   switch (msg) {
     case WM_LBUTTONDOWN:
-      if (app_.settings.EasyMove) app_.display->ShowStatus("EasyMove Started");
+      if (settings_.EasyMove) display_.ShowStatus("EasyMove Started");
       press_point_ = pt;
       moving_ = true;
       SetCapture(hwnd_);
       break;
     case WM_MOUSEMOVE:
-      if (moving_ && (wp & MK_LBUTTON) && app_.settings.EasyMove) {
-        app_.display->ShowStatus("Easy-Moving");
+      if (moving_ && (wp & MK_LBUTTON) && settings_.EasyMove) {
+        display_.ShowStatus("Easy-Moving");
         RECT r;
         GetWindowRect(hwnd_, &r);
         SetWindowPos(hwnd_, nullptr, r.left + pt.x - press_point_.x, r.top + pt.y - press_point_.y,
@@ -910,7 +912,7 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_XBUTTONUP: {  // any button but the left one
       POINT screen;
       GetCursorPos(&screen);
-      InputPlugin& plugin = app_.plugins->Current();
+      InputPlugin& plugin = plugins_.Current();
       if (!plugin.Name().empty()) {
         if (plugin.Has(PluginEntry::showoptionspopup)) {
           try {
@@ -943,7 +945,7 @@ LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
         break;
       case WM_MOUSEMOVE:
         if (self->moving_ && (wp & MK_LBUTTON)) {
-          self->app_.display->ShowStatus("Moving");
+          self->display_.ShowStatus("Moving");
           RECT r;
           GetWindowRect(self->hwnd_, &r);
           SetWindowPos(self->hwnd_, nullptr, r.left + pt.x - self->press_point_.x,

@@ -1,7 +1,7 @@
 // TForm1, the main window: borderless, 306 x 161, black, titled "ORVANE Velmora". It
-// shows the player's state (MainView, PlayerView), gives the core its window services
-// (Host, Volume), runs the start-up and the shutdown, and answers other programs
-// (registered messages, WM_COPYDATA, dropped files).
+// shows the player's state (MainView, PlayerView, attached to the model while the window
+// exists), runs the start-up and the shutdown, and answers other programs (registered
+// messages, WM_COPYDATA, dropped files).
 #pragma once
 
 #include <windows.h>
@@ -13,16 +13,22 @@
 #include <string>
 #include <vector>
 
-#include "app/app_win.h"
 #include "app/command_dispatcher.h"
+#include "app/display.h"
 #include "app/drop_target_win.h"
 #include "app/main_menus_win.h"
 #include "app/host_win.h"
+#include "app/player.h"
+#include "app/settings.h"
 #include "app/shadow_window_win.h"
 #include "app/taskbar_window_win.h"
 #include "app/watchdog_win.h"
+#include "app/window_commands.h"
 #include "app/window_rules.h"
+#include "design/design_folder.h"
+#include "playlist/playlist.h"
 #include "playlist/playlist_window_win.h"
+#include "plugins/plugin_system.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/tray_icon_win.h"
@@ -49,11 +55,33 @@ enum class ExternalCommand : int {
 };
 extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)];
 
+// What the main window works with: the model, the player's services, and what it asks of
+// the other windows (`windows`: what its menus and keys open; `steps`: what its start-up
+// and shutdown ask of other subsystems; `playlist_window`: the playlist window's part).
+struct MainWindowDeps {
+  HINSTANCE instance;
+  const std::string& program_folder;  // no trailing backslash
+  const std::vector<std::string>& arguments;
+  Settings& settings;
+  Playlist& playlist;
+  PluginSystem& plugins;
+  const FolderDesignState& design_state;
+  Display& display;
+  Player& player;
+  WinHost& host;
+  Volume& volume;
+  ErrorSink& errors;
+  WindowCommands& windows;
+  ShellSteps& steps;
+  PlaylistWindowRequests& playlist_window;
+};
+
 class MainWindow : public ui::TopLevelWindow,
                    public ui::HintEcho,
                    public MainView,
                    public PlayerView,
                    private SettingsObserver,
+                   private TimerListener,
                    private TaskbarCommands,
                    private ShadowWindowOwner,
                    private MainWindowActions,
@@ -62,9 +90,7 @@ class MainWindow : public ui::TopLevelWindow,
   static constexpr int kWidth = 306;
   static constexpr int kHeight = 161;
 
-  // `windows`: what the menus and keys open; `steps`: what the start-up and the shutdown
-  // ask of other subsystems.
-  MainWindow(App& app, WindowCommands& windows, ShellSteps& steps);
+  explicit MainWindow(const MainWindowDeps& deps);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -77,9 +103,6 @@ class MainWindow : public ui::TopLevelWindow,
   HMENU PlayButtonMenu() const { return play_menu_.get(); }
   HMENU PauseButtonMenu() const { return pause_menu_.get(); }
   HMENU StopButtonMenu() const { return stop_menu_.get(); }
-  // The wave-output volume the player drives.
-  Volume& OutputVolume() { return volume_; }
-
   // Keys for the main window and its controls, seen before they are dispatched.
   bool PreTranslate(const MSG& msg);
   // Where every command of the program goes (refused until the player exists).
@@ -155,6 +178,8 @@ class MainWindow : public ui::TopLevelWindow,
   // The application title changed (a file loaded): task bar and tray hint follow.
   void ApplicationTitleChanged(const std::string& title);
   void OnSettingsChanged() override;
+  // The start-up's, shadow mode's and the position timer's ticks.
+  void OnTimer(TimerId id) override;
   // TaskbarCommands.
   void TaskbarMinimize() override { Minimize(); }
   void TaskbarRestore() override { Restore(); }
@@ -217,14 +242,25 @@ class MainWindow : public ui::TopLevelWindow,
   // The current stream's title from plug-ins that report one (URL entries).
   void RefreshStreamTitle();
   // Hints are echoed on the status line: "Enable Tooltips", once the start-up is done.
-  bool HintHandlerInstalled() const { return startup_done_ && app_.settings.EnableTooltips; }
+  bool HintHandlerInstalled() const { return startup_done_ && settings_.EnableTooltips; }
+  // Program folder + "\" + relative.
+  std::string ProgramFile(const std::string& relative) const;
 
-  App& app_;
+  const HINSTANCE instance_;
+  const std::string& program_folder_;
+  const std::vector<std::string>& arguments_;
+  Settings& settings_;
+  Playlist& playlist_;
+  PluginSystem& plugins_;
+  const FolderDesignState& design_state_;
+  Display& display_;
+  Player& player_;
+  WinHost& host_;
+  Volume& volume_;
   WindowCommands& windows_;
   ShellSteps& steps_;
+  PlaylistWindowRequests& playlist_window_;
   TaskbarWindow taskbar_;  // made first: it owns this window
-  WinHost host_;
-  WaveOutVolume volume_;
 
   bool settings_read_ = false;      // the start-up has read the stored settings
   bool playlist_restored_ = false;  // ... and restored the playlist and its entry number

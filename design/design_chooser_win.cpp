@@ -67,9 +67,9 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
                    r.right - r.left, r.bottom - r.top);
     // The library scan lists every design library it finds here.
     libraries_ = std::make_unique<DesignLibraries>(
-        deps.libraries, [this](const std::string& name, const std::string& path) {
-          Append({name, path});
-        });
+        deps.libraries,
+        [this](const std::string& name, const std::string& path) { Append({name, path}); },
+        deps.errors);
   }
 
   ~DesignChooser() override {
@@ -78,6 +78,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   }
 
   HWND Handle() const override { return hwnd(); }
+  DesignLibraries* Libraries() override { return libraries_.get(); }
 
   // DesignChooserControl. The start-up's steps report through the program's sink only.
   void Show() override {

@@ -11,8 +11,10 @@ namespace design_abi {
 
 namespace {
 
-// What the header's service slots call; set while the program's libraries exist.
+// What the header's service slots call, and where what fails in them is reported; set
+// while the program's libraries exist.
 DesignHostServices* g_services = nullptr;
+ErrorSink* g_errors = nullptr;
 
 }  // namespace
 
@@ -86,7 +88,7 @@ VelmoraBool VELMORA_DESIGN_CALL ListSet(VelmoraStringList* l, int32_t i, const c
   try {
     AsHost(l)->items[static_cast<size_t>(i)] = text ? text : "";
   } catch (...) {
-    return 0;
+    return 0;  // out of memory: the library is told the edit was not done
   }
   return 1;
 }
@@ -96,7 +98,7 @@ VelmoraBool VELMORA_DESIGN_CALL ListInsert(VelmoraStringList* l, int32_t i, cons
     auto& v = AsHost(l)->items;
     v.insert(v.begin() + i, text ? text : "");
   } catch (...) {
-    return 0;
+    return 0;  // out of memory: the library is told the edit was not done
   }
   return 1;
 }
@@ -141,10 +143,8 @@ bool ReadList(const VelmoraStringList* list, std::vector<std::string>& out) {
 
 template <typename F>
 void Serve(F&& f) {
-  if (!g_services) return;
-  try {
-    f(*g_services);
-  } catch (...) {}
+  if (!g_services || !g_errors) return;
+  g_errors->Run([&] { f(*g_services); });  // reported; nothing escapes into the library
 }
 
 void ClickService(DesignButton b, VelmoraSender s) {
@@ -219,8 +219,9 @@ void VELMORA_DESIGN_CALL HostPlayIndex(int32_t i) {
 
 }  // namespace
 
-void SetHostServices(DesignHostServices* services) {
+void SetHostServices(DesignHostServices* services, ErrorSink* errors) {
   g_services = services;
+  g_errors = errors;
   g_names.fn = &kHostListFunctions;
   g_paths.fn = &kHostListFunctions;
 }

@@ -10,6 +10,7 @@
 
 #include "design/design_host_services.h"
 #include "design/velmora_design.h"
+#include "ui/error_sink.h"
 
 namespace velmora {
 namespace design_abi {
@@ -26,8 +27,9 @@ void ThunkSender(void* slot, void* sender);
 // Whether [p, p + size) is committed memory the player may read (and write).
 bool Accessible(const void* p, size_t size, bool write);
 
-// What the host service slots call from now on (null: they do nothing).
-void SetHostServices(DesignHostServices* services);
+// What the host service slots call from now on, and where the failures of the program's
+// handling are reported (null: they do nothing).
+void SetHostServices(DesignHostServices* services, ErrorSink* errors);
 // Writes the host service slots of a library's header.
 void WriteHostServices(VelmoraDesignHeader& header);
 // Empties the two lists last handed to a library.

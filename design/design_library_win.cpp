@@ -10,16 +10,14 @@
 #include "design/design_library_abi_win.h"
 #include "design/velmora_design.h"
 #include "plugins/guarded_call_win.h"
-#include "plugins/library_handoff_win.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/control_ids.h"
+#include "ui/handles_win.h"
 #include "ui/window_util_win.h"
 
 namespace velmora {
 
 namespace {
-
-DesignLibraries* g_program = nullptr;
 
 using design_abi::Accessible;
 using design_abi::ThunkFlag;
@@ -166,7 +164,7 @@ class Win32DesignModule : public DesignModule {
   ModuleHandle handle_;
   EntryAddress init_ = nullptr, get_header_ = nullptr, update_ = nullptr, deinit_ = nullptr;
   VelmoraDesignHeader* header_ = nullptr;
-  std::vector<HMENU> menus_;
+  std::vector<HMENU> menus_;  // the main window's own menus, lent to the library
   std::string version_;
 };
 
@@ -225,10 +223,9 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
       }
       return;
     }
-    if (HMENU menu = CreatePopupMenu()) {  // NoPopup
-      AppendMenuA(menu, MF_STRING | MF_GRAYED, 1, "(No File Playing)");
-      ui::TrackPopupMenuFor(Main(), menu, TPM_RETURNCMD, at.x, at.y);
-      DestroyMenu(menu);
+    if (ui::UniqueMenu menu{CreatePopupMenu()}) {  // NoPopup
+      AppendMenuA(menu.get(), MF_STRING | MF_GRAYED, 1, "(No File Playing)");
+      ui::TrackPopupMenuFor(Main(), menu.get(), TPM_RETURNCMD, at.x, at.y);
     }
   }
   void RefreshOptions() override {
@@ -267,7 +264,8 @@ class DesignLibraries::Impl : public DesignModuleLoader, public DesignShell, pub
 };
 
 DesignLibraries::DesignLibraries(const DesignLibrariesDeps& deps,
-                                 std::function<void(const std::string&, const std::string&)> list)
+                                 std::function<void(const std::string&, const std::string&)> list,
+                                 ErrorSink& errors)
     : deps_(deps), impl_(std::make_unique<Impl>(deps)), list_(std::move(list)) {
   balance_ = std::make_unique<SoundBalance>(deps.output);
   host_ = std::make_unique<DesignLibraryHost>(*impl_, *impl_, deps.display);
@@ -275,19 +273,17 @@ DesignLibraries::DesignLibraries(const DesignLibrariesDeps& deps,
   balance_->SetListener([this](int b) { host_->NotifyBalance(b); });
   impl_->services_ = std::make_unique<DesignHostServices>(DesignHostServices::Deps{
       deps.core, deps.playlist, deps.plugins.Current(), *balance_, *impl_, *host_});
-  design_abi::SetHostServices(impl_->services_.get());
+  design_abi::SetHostServices(impl_->services_.get(), &errors);
   // Random play and loop are told as they change, wherever they are changed from.
   random_ = deps.core.RandomPlay();
   loop_ = deps.core.Loop();
   deps.core.SetPlayOrderListener(this);
-  g_program = this;
 }
 
 DesignLibraries::~DesignLibraries() {
-  if (g_program == this) g_program = nullptr;
   deps_.core.SetPlayOrderListener(nullptr);
   host_.reset();
-  design_abi::SetHostServices(nullptr);
+  design_abi::SetHostServices(nullptr, nullptr);
 }
 
 void DesignLibraries::PlayOrderChanged() {
@@ -325,13 +321,5 @@ void DesignLibraries::ReleaseModules(const std::vector<std::string>& markers) {
 
 void DesignLibraries::MainWindowMinimized() { host_->NotifyHide(deps_.main_window.Handle()); }
 void DesignLibraries::MainWindowRestored() { host_->NotifyShow(deps_.main_window.Handle()); }
-
-DesignLibraries* ProgramDesignLibraries() { return g_program; }
-
-// The library scan hands every library that is neither an input nor a visualisation
-// plug-in here.
-void ProbeDesignLibrary(const std::string& full_path) {
-  if (g_program) g_program->Probe(full_path);
-}
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 
 #include "design/skin_archive.h"
 #include "ui/handles_win.h"
+#include "ui/utf8.h"
 #include "ui/wide_win.h"
 
 namespace velmora {
@@ -20,14 +21,22 @@ bool IsDirectory(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+voidpf ZCALLBACK OpenArchiveFile(voidpf, const void* name, int mode) {
+  const char* how = nullptr;
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ)
+    how = "rb";
+  else if (mode & ZLIB_FILEFUNC_MODE_EXISTING)
+    how = "r+b";
+  else if (mode & ZLIB_FILEFUNC_MODE_CREATE)
+    how = "wb";
+  if (!name || !how) return nullptr;
+  return ui::OpenFileUtf8(static_cast<const char*>(name), how);
+}
+
 struct ZipCloser {
   void operator()(void* z) const { unzClose(z); }
 };
 using UniqueZip = std::unique_ptr<void, ZipCloser>;
-
-struct FileCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
 
 // The scratch folder and what has been written into it; removed unless kept.
 class ScratchFolder {
@@ -81,12 +90,9 @@ struct ListedEntry {
 
 // The check sum a file on disk has; false when it cannot be read.
 bool FileCrc(const std::string& path, uint32_t* crc) {
-  std::unique_ptr<void, FileCloser> file(
+  ui::UniqueFileHandle file(
       ui::OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  if (!file) return false;
   std::vector<unsigned char> buffer(64 * 1024);
   uLong sum = crc32(0, nullptr, 0);
   DWORD n = 0;
@@ -147,9 +153,9 @@ ArchiveRefusal WriteEntry(unzFile zip, const ListedEntry& e, const std::string& 
   unz64_file_pos pos = e.pos;
   if (unzGoToFilePos64(zip, &pos) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK)
     return ArchiveRefusal::damaged;
-  std::unique_ptr<void, FileCloser> file(ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
+  ui::UniqueFileHandle file(
+      ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+  if (!file) {
     unzCloseCurrentFile(zip);
     return ArchiveRefusal::cannot_write;
   }
@@ -199,7 +205,11 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
   };
   if (!IsUsableSkinName(base)) return fail(ArchiveRefusal::cannot_write, base);
 
-  UniqueZip zip(unzOpen64(archive.c_str()));
+  // The archive is opened by its UTF-8 name through the wide C runtime call.
+  zlib_filefunc64_def files;
+  fill_fopen64_filefunc(&files);
+  files.zopen64_file = OpenArchiveFile;
+  UniqueZip zip(unzOpen2_64(archive.c_str(), &files));
   if (!zip) return fail(ArchiveRefusal::damaged, "");
   std::vector<ListedEntry> listed;
   if (!ListEntries(zip.get(), limits, &listed)) return fail(ArchiveRefusal::damaged, "");

@@ -20,9 +20,6 @@ class FileTypePage : public FileTypeIconsPage {
  public:
   FileTypePage(std::string folder, std::string program, StatusOut status)
       : folder_(std::move(folder)), program_(std::move(program)), status_(std::move(status)) {}
-  ~FileTypePage() override {
-    if (icon_) DestroyIcon(icon_);
-  }
 
   void Refresh() override { ShowChosenIcon(); }
 
@@ -110,8 +107,7 @@ class FileTypePage : public FileTypeIconsPage {
                                             LR_LOADFROMFILE));
     if (!icon && file.empty()) icon = CopyIcon(LoadIconA(nullptr, IDI_APPLICATION));
     SendMessageA(Control(ids::Icone), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    if (icon_) DestroyIcon(icon_);
-    icon_ = icon;
+    icon_.reset(icon);
   }
 
   void RegisterSelected() {
@@ -137,7 +133,7 @@ class FileTypePage : public FileTypeIconsPage {
   std::string folder_, program_;
   StatusOut status_;
   std::vector<std::string> icons_;
-  HICON icon_ = nullptr;
+  ui::UniqueIcon icon_;  // the one the picture shows
 };
 
 }  // namespace

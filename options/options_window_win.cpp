@@ -24,7 +24,6 @@
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
 #include "ui/error_list.h"
-#include "ui/form_shaper_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
@@ -190,7 +189,6 @@ class OptionsWindow : public OptionsWindowControl,
     d_.plugins.AttachListsView(nullptr);
     d_.settings.SetListener(nullptr);
     DestroyTopLevel();
-    if (font_) DeleteObject(font_);
   }
   OptionsWindow(const OptionsWindow&) = delete;
   OptionsWindow& operator=(const OptionsWindow&) = delete;
@@ -267,7 +265,7 @@ class OptionsWindow : public OptionsWindowControl,
 
   OptionsWindowDeps d_;
   WindowTourHost tours_{d_.host, d_.commands, hwnd_};
-  HFONT font_ = nullptr;
+  ui::UniqueFont font_;
   std::array<std::unique_ptr<OptionsPage>, kOptionsPageCount> pages_;
   OptionsPageId active_ = OptionsPageId::General;
   bool syncing_ = false;
@@ -293,8 +291,8 @@ void OptionsWindow::CreateControls() {
   lf.lfHeight = -11;  // 8 points
   lf.lfWeight = FW_BOLD;
   lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
-  font_ = CreateFontIndirectA(&lf);
-  HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  font_.reset(CreateFontIndirectA(&lf));
+  HFONT font = font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   HINSTANCE instance = GetModuleHandleA(nullptr);
   auto make = [&](const char* cls, DWORD style, DWORD ex_style, int id, const RECT& at) {
     HWND c = CreateWindowExA(ex_style, cls, "", WS_CHILD | style,
@@ -367,7 +365,7 @@ void OptionsWindow::SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page)
   if (!page) return;
   auto& slot = pages_[static_cast<int>(id)];
   if (slot) slot->Hide();
-  page->Create(hwnd_, kPageArea, font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  page->Create(hwnd_, kPageArea, font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   slot = std::move(page);
   if (active_ == id) ActivatePage(id);
 }
@@ -439,16 +437,15 @@ bool OptionsWindow::SettingControlClicked(int id) {
   s.SetFlag(box_info->setting, on);
   HWND main = d_.host.MainWindow();
   switch (id) {
-    case ids::cbTransparency:
-      if (main) ui::FormShaper::Of(main).SetActive(on);
-      break;
     case ids::cbToTop:
     case ids::cbNag:  // wired to the same handler: re-applies "Always on top"
       if (main)
         SetWindowPos(main, s.Flag(OptionFlag::ToTop) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
       break;
-    default: break;  // the others (hints too) are read where they are used
+    // The others take effect where they are used; the main window follows the
+    // transparency itself when the setting changes.
+    default: break;
   }
   return true;
 }

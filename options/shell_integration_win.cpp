@@ -1,4 +1,5 @@
 #include "options/shell_integration_win.h"
+#include "ui/handles_win.h"
 #include "ui/wide_win.h"
 
 #include <windows.h>
@@ -44,24 +45,22 @@ class ClassesWriter {
 
  private:
   static LONG WriteBelow(HKEY root, const std::string& key, const std::string& value) {
-    HKEY k = nullptr;
-    LONG r = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
+    ui::UniqueKey k;
+    LONG r =
+        RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.out(), nullptr);
     if (r != ERROR_SUCCESS) return r;
-    r = RegSetValueExA(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(k);
-    return r;
+    return RegSetValueExA(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1));
   }
   bool per_user_ = false;
 };
 
 std::string ShellFolder(const char* value_name, int csidl) {
-  HKEY key = nullptr;
+  ui::UniqueKey key;
   std::string folder;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-    ui::ReadRegistryString(key, value_name, folder);
-    RegCloseKey(key);
-  }
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE, key.out()) ==
+      ERROR_SUCCESS)
+    ui::ReadRegistryString(key.get(), value_name, folder);
   if (folder.empty()) {
     folder = ui::ShellFolder(csidl | CSIDL_FLAG_CREATE);
   }

@@ -22,11 +22,9 @@ constexpr int kClientWidth = 345;
 constexpr int kClientHeight = 65;
 
 bool WriteWhole(const std::string& path, const std::string& bytes) {
-  ui::UniqueHandle file(ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  ui::UniqueFileHandle file(
+      ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
+  if (!file) return false;
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD wrote = 0;
@@ -102,16 +100,18 @@ class AutoUpdateWindowImpl : public AutoUpdateWindow, public ui::TopLevelWindow,
     const std::string installer = InstallerPath();
     const std::string argument = "\"" + folder_ + "\"";
     const std::string temp = folder_ + "\\Temp";
-    SHELLEXECUTEINFOA run{};
+    const std::wstring wide_installer = ui::Widen(installer), wide_argument = ui::Widen(argument),
+                       wide_temp = ui::Widen(temp);
+    SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     run.hwnd = hwnd_;
-    run.lpVerb = "open";
-    run.lpFile = installer.c_str();
-    run.lpParameters = argument.c_str();
-    run.lpDirectory = temp.c_str();
+    run.lpVerb = L"open";
+    run.lpFile = wide_installer.c_str();
+    run.lpParameters = wide_argument.c_str();
+    run.lpDirectory = wide_temp.c_str();
     run.nShow = SW_SHOW;
-    return ShellExecuteExA(&run) != FALSE;
+    return ShellExecuteExW(&run) != FALSE;
   }
 
   std::string folder_;

@@ -8,6 +8,7 @@
 
 #include "playlist/playlist.h"
 #include "ui/utf8.h"
+#include "ui/unique_file.h"
 
 namespace velmora {
 
@@ -75,11 +76,6 @@ bool IsRegularFile(const std::string& path) {
   // A device name (CON, NUL, a pipe) is not a playlist: reading one could block forever.
   return ui::IsRegularFileUtf8(path);
 }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
@@ -196,7 +192,7 @@ std::string FormatM3uText(const std::vector<std::string>& paths) {
 
 size_t Playlist::LoadPlaylistFile(const std::string& file_path) {
   if (!IsRegularFile(file_path)) return 0;
-  UniqueFile file(ui::OpenFileUtf8(file_path, "rb"));
+  ui::UniqueFile file(ui::OpenFileUtf8(file_path, "rb"));
   if (!file) return 0;  // vanished or unreadable: treated like a missing file
 
   std::string bytes;
@@ -227,11 +223,11 @@ size_t Playlist::LoadPlaylistFile(const std::string& file_path) {
 }
 
 void Playlist::SavePlaylistFile(const std::string& file_path) const {
-  UniqueFile file(ui::OpenFileUtf8(file_path, "wb"));
+  ui::UniqueFile file(ui::OpenFileUtf8(file_path, "wb"));
   if (!file) throw PlaylistFileError("Cannot create file " + file_path);
   const std::string text = FormatM3uText(paths_);
   bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  ok = (std::fclose(file.release()) == 0) && ok;
+  ok = ui::CloseFile(file) && ok;
   if (!ok) throw PlaylistFileError("Cannot write file " + file_path);
 }
 

@@ -186,6 +186,8 @@ bool IdleForAutoPlay(InputPlugin& plugin) {
     if (plugin.Name().empty()) return true;
     return plugin.Has(PluginEntry::playing) && !plugin.playing();
   } catch (...) {
+    // A question, not an action: a plug-in that cannot answer is taken as busy, so
+    // auto-play does not start over it.
     return false;
   }
 }

@@ -585,6 +585,7 @@ bool PlaylistWindow::PluginPlaying() {
   try {
     return plugins_.Current().PlayingReportsTrue();
   } catch (...) {
+    // A question, not an action: a plug-in that cannot answer is taken as not playing.
     return false;
   }
 }
@@ -608,6 +609,8 @@ void PlaylistWindow::OnClose() {
     InputPlugin& plugin = plugins_.Current();
     if (plugin.Name().empty() || !plugin.Has(PluginEntry::playing) || plugin.playing()) return;
   } catch (...) {
+    // A plug-in that cannot say whether it plays is left alone: closing the window only
+    // hides it, and starting the list is an extra that is then not done.
     return;
   }
   transport_.Play();

@@ -164,7 +164,9 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
   }
   if (texts_ && item.itemID < texts_->size()) {
     const std::string& text = (*texts_)[item.itemID];
-    HGDIOBJ old_font = SelectObject(dc, look_font_ ? look_font_.get() : ListFont());
+    HGDIOBJ old_font = SelectObject(
+        dc, ui::FontWithGlyphs(dc, look_font_ ? look_font_.get() : ListFont(),
+                               ui::Widen(std::string_view(text).substr(0, 1024))));
     SetBkMode(dc, TRANSPARENT);
     const bool current = static_cast<int>(item.itemID) == current_row_;
     COLORREF colour = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
@@ -194,6 +196,9 @@ LRESULT CALLBACK VirtualList::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
   try {
     return self->Handle(msg, wp, lp);
   } catch (...) {
+    // Nothing may escape into the window system. The list only draws and answers what
+    // the playlist window's model holds; a message it fails to handle gets the control's
+    // own handling, and the model's failures are reported where the model is changed.
     return DefSubclassProc(hwnd, msg, wp, lp);
   }
 }

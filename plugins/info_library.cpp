@@ -50,7 +50,9 @@ void InfoLibrary::Show(const std::string& name,
       if (initialised && entries_[deinit] && shared_.Holders(module_) <= 1) {
         try {
           modules.CallVoid(entries_[deinit]);
-        } catch (...) {}
+        } catch (...) {
+          // Already failing: the library is let go whether its shutdown works or not.
+        }
       }
       shared_.Release(module_);
     }
@@ -65,7 +67,10 @@ bool InfoLibrary::ShowOptions(int x, int y) {
   if (entries_[showoptionspopup]) {
     try {
       shared_.Modules().CallPoint(entries_[showoptionspopup], x, y);
-    } catch (...) {}
+    } catch (...) {
+      // The plug-in's own menu: a plug-in that faults in it shows none, as the
+      // plug-in contract lets a plug-in discard the request.
+    }
   }
   return true;
 }
@@ -76,7 +81,9 @@ void InfoLibrary::Release() {
     if (entries_[deinit] && shared_.Holders(module_) <= 1) {
       try {
         shared_.Modules().CallVoid(entries_[deinit]);
-      } catch (...) {}
+      } catch (...) {
+        // Let go all the same: a library that cannot shut down is not kept for that.
+      }
     }
     shared_.Release(module_);
   }

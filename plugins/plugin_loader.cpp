@@ -103,7 +103,9 @@ void PluginLoader::UnloadAllPlugins(const std::vector<std::string>& dlls) {
     if (deinit && shared_.Holders(module_) <= 1) {
       try {
         modules_.CallVoid(deinit);
-      } catch (...) {}
+      } catch (...) {
+        // Let go all the same: a library that cannot shut down is not kept for that.
+      }
     }
     shared_.Release(module_);
   }

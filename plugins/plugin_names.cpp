@@ -21,6 +21,8 @@ bool NegotiateUtf8Names(ModuleSystem& modules, ModuleHandle module) {
   try {
     return modules.CallFlag(entry);
   } catch (...) {
+    // A library that faults while asked is taken as not knowing UTF-8 names: it gets
+    // names in the code page, which every library takes.
     return false;
   }
 }

@@ -236,6 +236,8 @@ class ControlAccessible final : public IAccessible {
     try {
       if (!source->Describe(item, info)) return E_INVALIDARG;
     } catch (...) {
+      // The screen reader asked: it is told the item cannot be described (the
+      // interface's answer for that), and nothing may escape into its process.
       return E_FAIL;
     }
     if (item == CHILDID_SELF) {

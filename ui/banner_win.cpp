@@ -149,8 +149,8 @@ class Banner : public WidgetBase {
   int DrawLaps(HDC dc, const std::string& text, int from, int width, int height) {
     const RECT area{0, 0, width, height};
     FillSolid(dc, area, ResolveColour(bk_));
-    ScopedSelect sel(dc, Font(dc));
     const std::wstring wide = Widen(text);
+    ScopedSelect sel(dc, FontWithGlyphs(dc, Font(dc), wide));
     SIZE size{};
     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     // One text width plus a gap is one lap of the scroll.
@@ -180,7 +180,7 @@ class Banner : public WidgetBase {
     if (!dc) return false;
     SIZE size{};
     {
-      ScopedSelect sel(dc.get(), Font(dc.get()));
+      ScopedSelect sel(dc.get(), FontWithGlyphs(dc.get(), Font(dc.get()), Widen(text_shown_)));
       size = TextExtent(dc.get(), text_shown_);
     }
     lap_ = size.cx > 0 ? size.cx + 24 : 0;

@@ -189,10 +189,10 @@ class EffectLabel : public WidgetBase {
     // Measure unrotated.
     SIZE size{};
     {
-      ScopedSelect sel(dc, Font(dc, false));
+      ScopedSelect sel(dc, FontWithGlyphs(dc, Font(dc, false), Widen(text)));
       size = TextExtent(dc, text);
     }
-    ScopedSelect sel(dc, Font(dc, rotate_font));
+    ScopedSelect sel(dc, FontWithGlyphs(dc, Font(dc, rotate_font), Widen(text)));
     SetBkMode(dc, TRANSPARENT);
 
     // Room for the copies that lie up or left of the face.

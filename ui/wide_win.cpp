@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "ui/utf8.h"
@@ -73,6 +74,87 @@ void SetFaceName(LOGFONTW& font, std::string_view face) {
   const size_t n = std::min(wide.size(), static_cast<size_t>(LF_FACESIZE - 1));
   wide.copy(font.lfFaceName, n);
   font.lfFaceName[n] = L'\0';
+}
+
+namespace {
+
+// Characters of `text` the font selected in `dc` has no glyph for (a surrogate pair, which
+// the glyph query cannot judge, counts as present).
+size_t MissingGlyphs(HDC dc, std::wstring_view text) {
+  if (text.empty()) return 0;
+  std::vector<WORD> glyphs(text.size());
+  if (GetGlyphIndicesW(dc, text.data(), static_cast<int>(text.size()), glyphs.data(),
+                       GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+    return 0;
+  size_t missing = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (glyphs[i] == 0xFFFF && c >= L' ') ++missing;
+  }
+  return missing;
+}
+
+// Faces with many scripts' glyphs, on Windows and where the program runs under wine.
+constexpr const wchar_t* kFallbackFaces[] = {
+    L"Segoe UI",        L"Arial Unicode MS", L"Microsoft YaHei",     L"Meiryo",
+    L"MS UI Gothic",    L"SimSun",           L"Malgun Gothic",       L"Nirmala UI",
+    L"WenQuanYi Micro Hei", L"Noto Sans CJK JP", L"DejaVu Sans",     L"Tahoma"};
+
+// The fallback fonts of one size and look (a base font's handle may be reused later).
+struct FallbackFonts {
+  LOGFONTW look;
+  std::vector<HFONT> fonts;  // one per face of kFallbackFaces, null until made
+};
+
+bool SameLook(const LOGFONTW& a, const LOGFONTW& b) {
+  return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfWeight == b.lfWeight &&
+         a.lfItalic == b.lfItalic && a.lfUnderline == b.lfUnderline &&
+         a.lfEscapement == b.lfEscapement && a.lfOrientation == b.lfOrientation &&
+         a.lfQuality == b.lfQuality;
+}
+std::vector<FallbackFonts> g_fallbacks;
+
+bool AllAscii(std::wstring_view text) {
+  for (const wchar_t c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+HFONT FontWithGlyphs(HDC dc, HFONT font, std::wstring_view text) {
+  if (!dc || !font || AllAscii(text)) return font;
+  HGDIOBJ old = SelectObject(dc, font);
+  size_t fewest = MissingGlyphs(dc, text);
+  HFONT best = font;
+  if (fewest > 0) {
+    LOGFONTW description{};
+    GetObjectW(font, sizeof description, &description);
+    auto entry = std::find_if(g_fallbacks.begin(), g_fallbacks.end(),
+                              [&](const FallbackFonts& f) { return SameLook(f.look, description); });
+    if (entry == g_fallbacks.end()) {
+      g_fallbacks.push_back({description, std::vector<HFONT>(std::size(kFallbackFaces), nullptr)});
+      entry = g_fallbacks.end() - 1;
+    }
+    for (size_t i = 0; i < std::size(kFallbackFaces) && fewest > 0; ++i) {
+      if (!entry->fonts[i]) {
+        LOGFONTW other = description;
+        other.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(other.lfFaceName, kFallbackFaces[i], LF_FACESIZE);
+        entry->fonts[i] = CreateFontIndirectW(&other);
+        if (!entry->fonts[i]) continue;
+      }
+      SelectObject(dc, entry->fonts[i]);
+      const size_t missing = MissingGlyphs(dc, text);
+      if (missing < fewest) {
+        fewest = missing;
+        best = entry->fonts[i];
+      }
+    }
+  }
+  SelectObject(dc, old);
+  return best;
 }
 
 int DrawTextUtf8(HDC dc, std::string_view text, RECT* rect, UINT format) {

@@ -44,6 +44,12 @@ bool TextOutUtf8(HDC dc, int x, int y, std::string_view text);
 SIZE TextExtent(HDC dc, std::string_view text);
 // Puts a UTF-8 face name into a font description (cut to what the field holds).
 void SetFaceName(LOGFONTW& font, std::string_view face);
+// The font to draw `text` with in place of `font`: `font` itself when it has a glyph for
+// every character, else a font of the same size and weight from a face that has them
+// (or lacks the fewest). Windows does not link every face a design may name to one with
+// other scripts' glyphs, so names in those scripts would show as boxes. The fonts made
+// here live for the run.
+HFONT FontWithGlyphs(HDC dc, HFONT font, std::wstring_view text);
 
 // ----- file system -----
 

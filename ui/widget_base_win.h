@@ -78,6 +78,8 @@ LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
     try {
       self = new T(hwnd);
     } catch (...) {
+      // FALSE here makes the creation fail, and the window that creates the control is
+      // told so by CreateWindowEx.
       return FALSE;
     }
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -87,6 +89,9 @@ LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
   try {
     if (!self->HandleCommon(msg, wp, lp, &result)) result = self->Handle(msg, wp, lp);
   } catch (...) {
+    // Nothing may escape into the window system. A widget only draws what its window
+    // set and tells its window of the user's actions (whose handling reports its own
+    // failures there); a message it fails to handle gets the default handling.
     result = DefWindowProcW(hwnd, msg, wp, lp);
   }
   if (msg == WM_NCDESTROY) {

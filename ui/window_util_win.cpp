@@ -1,6 +1,7 @@
 #include "ui/window_util_win.h"
 #include "ui/wide_win.h"
 
+#include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 
 namespace velmora::ui {
@@ -55,13 +56,12 @@ HBITMAP CreateTopDownDib(int width, int height, WORD bit_count, void** bits) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = bit_count;
   bi.bmiHeader.biCompression = BI_RGB;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+  UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
   if (!bmp || !*bits) {
-    if (bmp) DeleteObject(bmp);
     *bits = nullptr;
     return nullptr;
   }
-  return bmp;
+  return bmp.release();
 }
 
 bool HighContrastOn() {

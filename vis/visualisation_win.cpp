@@ -8,7 +8,6 @@
 
 #include "playlist/playlist.h"
 #include "plugins/guarded_call_win.h"
-#include "plugins/library_handoff_win.h"
 #include "plugins/plugin_system.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/error_sink.h"
@@ -131,9 +130,6 @@ class SampledLevels : public VisLevels {
   VelmoraAudiblePeaks sound_{};  // sample_count 0: no sound offered
 };
 
-class VisualisationWin;
-VisualisationWin* g_program_host = nullptr;
-
 class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
  public:
   explicit VisualisationWin(const Deps& deps)
@@ -153,12 +149,8 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
     cls.unicode = true;
     cls.name = kParentClass;
     CreateTopLevel(cls, WS_EX_TOOLWINDOW, "", WS_POPUP, 0, 0, 0, 0);
-    g_program_host = this;
   }
-  ~VisualisationWin() override {
-    if (g_program_host == this) g_program_host = nullptr;
-    host_.Stop();
-  }
+  ~VisualisationWin() override { host_.Stop(); }
 
   VisChoices& Choices() override { return choices_; }
   VisSoundSetting& SoundSetting() override { return deps_.sound_setting; }
@@ -187,9 +179,7 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
           "Visualisation stopped: the module does not return from Render and was left behind");
   }
 
-  void AddLibrary(const std::string& path) {
-    if (!choices_.AddLibrary(path)) ProbeDesignLibrary(path);
-  }
+  bool AddLibrary(const std::string& path) override { return choices_.AddLibrary(path); }
 
  private:
   static void WaitLettingSentMessagesThrough(const std::function<bool()>& finished) {
@@ -282,14 +272,6 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
 
 std::unique_ptr<Visualisation> Visualisation::Create(const Deps& deps) {
   return std::make_unique<VisualisationWin>(deps);
-}
-
-// The library scan hands every library that is not an input plug-in here.
-void AddVisPlugin(const std::string& full_path) {
-  if (g_program_host)
-    g_program_host->AddLibrary(full_path);
-  else
-    ProbeDesignLibrary(full_path);
 }
 
 }  // namespace velmora

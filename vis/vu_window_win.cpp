@@ -63,21 +63,18 @@ class Picture {
   Picture(HWND parent, int id, int x, int y, int width, int height, bool visible)
       : width_(width), height_(height) {
     void* bits = nullptr;
-    bitmap_ = ui::CreateTopDownDib(width, height, 32, &bits);
+    bitmap_.reset(ui::CreateTopDownDib(width, height, 32, &bits));
     pixels_ = static_cast<uint32_t*>(bits);
-    dc_ = CreateCompatibleDC(nullptr);
-    if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
+    dc_.reset(CreateCompatibleDC(nullptr));
+    if (dc_ && bitmap_) old_ = SelectObject(dc_.get(), bitmap_.get());
     hwnd_ = ui::CreateWindowUtf8(
         0, kPictureClass, "", WS_CHILD | (visible ? WS_VISIBLE : 0), x, y, width, height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   }
   ~Picture() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (dc_) {
-      if (old_) SelectObject(dc_, old_);
-      DeleteDC(dc_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
+    // The picture leaves the memory DC before the DC and then the picture go.
+    if (dc_ && old_) SelectObject(dc_.get(), old_);
   }
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
@@ -108,7 +105,7 @@ class Picture {
     }
     // The class's own DC, fetched once and kept (an own DC needs no release).
     if (!window_dc_) window_dc_ = GetDC(hwnd_);
-    if (window_dc_) BitBlt(window_dc_, 0, top, width_, bottom - top, dc_, 0, top, SRCCOPY);
+    if (window_dc_) BitBlt(window_dc_, 0, top, width_, bottom - top, dc_.get(), 0, top, SRCCOPY);
   }
 
   static bool RegisterClass(HINSTANCE instance) {
@@ -158,13 +155,13 @@ class Picture {
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
   void PaintInto(HDC dc) const {
-    if (dc_ && bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+    if (dc_ && bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY);
   }
 
   int width_, height_;
-  HBITMAP bitmap_ = nullptr;
+  ui::UniqueBitmap bitmap_;
   uint32_t* pixels_ = nullptr;
-  HDC dc_ = nullptr;
+  ui::UniqueDC dc_;  // goes before the picture selected into it
   HGDIOBJ old_ = nullptr;
   HWND hwnd_ = nullptr;
   mutable HDC window_dc_ = nullptr;  // the window's own DC, kept by ShowRows

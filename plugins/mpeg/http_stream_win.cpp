@@ -109,7 +109,9 @@ void HttpStream::Run(std::string url, ProxySettings proxy) {
   bool connected = false;
   try {
     connected = Connect(url, proxy);
-  } catch (...) {}
+  } catch (...) {
+    // Not connected: the stream fails below as any unreachable stream does.
+  }
   {
     std::lock_guard<std::mutex> lock(mutex_);
     state_ = connected ? State::ready : State::failed;

@@ -416,20 +416,16 @@ std::FILE* OpenFileForReading(const std::string& utf8_path) {
 }
 
 FileAccess::FileAccess(const std::string& path) : file_(OpenFileForReading(path)) {
-  if (file_ && SeekFile(file_, 0, SEEK_END) == 0) size_ = TellFile(file_);
-  if (size_ < 0 && file_) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+  if (file_ && SeekFile(file_.get(), 0, SEEK_END) == 0) size_ = TellFile(file_.get());
+  if (size_ < 0) file_.reset();
 }
 
-FileAccess::~FileAccess() {
-  if (file_) std::fclose(file_);
-}
+FileAccess::~FileAccess() = default;
 
 size_t FileAccess::ReadAt(int64_t offset, void* buffer, size_t count) const {
-  if (!file_ || offset < 0 || offset >= size_ || SeekFile(file_, offset, SEEK_SET) != 0) return 0;
-  return std::fread(buffer, 1, count, file_);
+  if (!file_ || offset < 0 || offset >= size_ || SeekFile(file_.get(), offset, SEEK_SET) != 0)
+    return 0;
+  return std::fread(buffer, 1, count, file_.get());
 }
 
 std::string Latin1ToUtf8(const uint8_t* p, size_t n) {

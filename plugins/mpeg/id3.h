@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/unique_file.h"
+
 namespace velmora::mpeg {
 
 // Read-only random access to a file (or to memory in tests).
@@ -49,7 +51,7 @@ class FileAccess : public RandomAccess {
   size_t ReadAt(int64_t offset, void* buffer, size_t count) const override;
 
  private:
-  std::FILE* file_ = nullptr;
+  ui::UniqueFile file_;
   int64_t size_ = -1;
 };
 

@@ -405,7 +405,10 @@ LRESULT CALLBACK MpegPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         if (PluginWindows::HandleCommon(hwnd, msg, lp)) return 0;
         break;
     }
-  } catch (...) {}
+  } catch (...) {
+    // A window of the plug-in: nothing may escape into the player's message loop, and
+    // a plug-in has no channel to the player's error list; the default handling follows.
+  }
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 

@@ -294,7 +294,10 @@ LRESULT CALLBACK OpenAudioPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPA
         if (PluginWindows::HandleCommon(hwnd, msg, lp)) return 0;
         break;
     }
-  } catch (...) {}
+  } catch (...) {
+    // A window of the plug-in: nothing may escape into the player's message loop, and
+    // a plug-in has no channel to the player's error list; the default handling follows.
+  }
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 

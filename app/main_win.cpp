@@ -7,9 +7,9 @@
 #include "app/app_win.h"
 #include "app/main_window_win.h"
 #include "plugins/plugin_system_win.h"
+#include "ui/paced_steps_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widgets.h"
-
 
 namespace {
 
@@ -53,14 +53,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   ShowWindow(main->Handle(), show == SW_HIDE ? SW_SHOWNORMAL : show);
   UpdateWindow(main->Handle());
 
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (main->PreTranslate(msg)) continue;
-    if (velmora::ui::PreTranslateDialogKey(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  // The loop also makes the scrolling title's steps when they fall due.
+  const int code = velmora::ui::RunMessageLoop([main](MSG& msg) {
+    return main->PreTranslate(msg) || velmora::ui::PreTranslateDialogKey(msg);
+  });
 
   velmora::DestroyWindows(app);
-  return static_cast<int>(msg.wParam);
+  return code;
 }

@@ -1,6 +1,5 @@
-// The application object's Win32 side: the windows in their creation order (with hidden
-// placeholders for windows whose subsystem is not in the program yet), what the main
-// window asks of them, and the input plug-in system.
+// The application object's Win32 side: the model, the windows in their creation order,
+// what the main window asks of them, and the hand-off of the library scan.
 #include "app/app_win.h"
 
 #include "app/global_keys_win.h"
@@ -15,45 +14,23 @@
 #include "options/options_window_win.h"
 #include "options/update_page_win.h"
 #include "options/update_window_win.h"
+#include "playlist/legacy_code_page_win.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system_win.h"
-#include "ui/top_level_window_win.h"
 #include "ui/window_util_win.h"
-#include "vis/meter_sources_win.h"
 #include "vis/vis_page_win.h"
 #include "vis/vu_window_win.h"
 
 namespace velmora {
-
-// A window whose subsystem is not in the program: hidden, registered under the window's
-// class name so that other programs looking for it by class still find one.
-class PlaceholderWindow : public ui::TopLevelWindow {
- public:
-  PlaceholderWindow(ErrorSink& errors, const char* class_name) : ui::TopLevelWindow(errors) {
-    ui::TopLevelClass cls;
-    cls.name = class_name;
-    CreateTopLevel(cls, WS_EX_TOOLWINDOW, "", WS_POPUP, 0, 0, 10, 10);
-  }
-  ~PlaceholderWindow() override { DestroyTopLevel(); }
-
- private:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_CLOSE) {  // hidden placeholders are never closed by the user
-      ShowWindow(hwnd_, SW_HIDE);
-      return 0;
-    }
-    return DefWindowProcA(hwnd_, msg, wp, lp);
-  }
-};
 
 // The main window as the design libraries reach it: its handle and its own popup menus,
 // whose commands go to it.
 class MainWindowForDesigns : public DesignMainWindow {
  public:
   explicit MainWindowForDesigns(App& app) : app_(app) {}
-  HWND Handle() const override { return app_.main_window; }
+  HWND Handle() const override { return app_.main_window_ ? app_.main_window_->Handle() : nullptr; }
   HMENU LiveMenu(LibraryMenu which) const override {
-    const MainWindow* main = app_.main_form.get();
+    const MainWindow* main = app_.main_window_.get();
     if (!main) return nullptr;
     switch (which) {
       case LibraryMenu::General: return main->GeneralMenu();
@@ -72,51 +49,54 @@ class MainWindowForDesigns : public DesignMainWindow {
 // options window reaches them.
 class OptionsForApp : public OptionSettings, public OptionsHost, private SettingsObserver {
  public:
-  explicit OptionsForApp(App& app) : app_(app) { app_.settings.AddObserver(this); }
-  ~OptionsForApp() override { app_.settings.RemoveObserver(this); }
+  explicit OptionsForApp(App& app) : app_(app) { app_.settings_.AddObserver(this); }
+  ~OptionsForApp() override { app_.settings_.RemoveObserver(this); }
   OptionsForApp(const OptionsForApp&) = delete;
   OptionsForApp& operator=(const OptionsForApp&) = delete;
 
   // OptionSettings
-  bool Flag(OptionFlag flag) const override { return app_.settings.*FlagMember(flag); }
+  bool Flag(OptionFlag flag) const override { return app_.settings_.*FlagMember(flag); }
   int32_t Choice(OptionChoice choice) const override {
-    return choice == OptionChoice::Minimize ? app_.settings.Minimize : app_.settings.VisibleMode;
+    return choice == OptionChoice::Minimize ? app_.settings_.Minimize : app_.settings_.VisibleMode;
   }
-  std::string Text(OptionText text) const override { return app_.settings.*TextMember(text); }
+  std::string Text(OptionText text) const override { return app_.settings_.*TextMember(text); }
   bool MediaKeysTaken() const override {
-    return app_.global_keys && app_.global_keys->MediaKeysTaken();
+    return app_.global_keys_ && app_.global_keys_->MediaKeysTaken();
   }
   void SetFlag(OptionFlag flag, bool on) override {
-    app_.settings.*FlagMember(flag) = on;
-    app_.settings.Changed();
+    app_.settings_.*FlagMember(flag) = on;
+    app_.settings_.Changed();
   }
   void SetChoice(OptionChoice choice, int32_t value) override {
-    (choice == OptionChoice::Minimize ? app_.settings.Minimize : app_.settings.VisibleMode) = value;
-    app_.settings.Changed();
+    (choice == OptionChoice::Minimize ? app_.settings_.Minimize : app_.settings_.VisibleMode) =
+        value;
+    app_.settings_.Changed();
   }
   void SetText(OptionText text, const std::string& value) override {
-    app_.settings.*TextMember(text) = value;
-    app_.settings.Changed();
+    app_.settings_.*TextMember(text) = value;
+    app_.settings_.Changed();
   }
   void SetListener(std::function<void()> changed) override { changed_ = std::move(changed); }
 
   // OptionsHost
-  HWND MainWindow() const override { return app_.main_window; }
+  HWND MainWindow() const override {
+    return app_.main_window_ ? app_.main_window_->Handle() : nullptr;
+  }
   HWND DesignChooserWindow() const override {
-    return app_.design_chooser ? app_.design_chooser->Handle() : nullptr;
+    return app_.design_chooser_ ? app_.design_chooser_->Handle() : nullptr;
   }
   void ShowDesignChooser() override { app_.ShowDesignChooser(); }
   void SaveSettings() override { app_.SaveSettingsNow(); }
   SoundBalance* Balance() override {
-    DesignLibraries* libraries = ProgramDesignLibraries();
+    DesignLibraries* libraries = app_.DesignLibrariesOrNull();
     return libraries ? &libraries->Balance() : nullptr;
   }
   DesignInForce CurrentDesign() override {
-    DesignLibraries* libraries = ProgramDesignLibraries();
+    DesignLibraries* libraries = app_.DesignLibrariesOrNull();
     if (libraries && libraries->Host().Active())
       return {true, libraries->Host().ActiveDesignName(), libraries->Host().ActivePath()};
-    const std::string& name = app_.design_state.name;
-    return {false, name, DesignFolderPath(app_.program_folder, name)};
+    const std::string& name = app_.design_state_.name;
+    return {false, name, DesignFolderPath(app_.program_folder_, name)};
   }
 
  private:
@@ -144,207 +124,202 @@ class OptionsForApp : public OptionSettings, public OptionsHost, private Setting
   std::function<void()> changed_;
 };
 
-namespace {
-
-// The options window's "Visualisation Plugins" page: the visualisation host's own page.
-class VisualisationOptionsPage : public OptionsPage {
- public:
-  explicit VisualisationOptionsPage(Visualisation& vis) : page_(vis) {}
-  void Create(HWND parent, const RECT& area, HFONT font) override {
-    page_.Create(parent, area, font);
-  }
-  void Show() override { page_.Show(); }
-  void Hide() override { page_.Hide(); }
-  void Refresh() override { page_.Refresh(); }
-  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override {
-    return page_.HandleMessage(msg, wp, lp, result);
-  }
-
- private:
-  VisualisationPage page_;
-};
-
-// Full path of the current input plug-in library, "" when none.
-std::string CurrentPluginPath(const App& app) {
-  if (!app.plugins) return {};
-  const std::string name = app.plugins->CurrentName();
-  return name.empty() ? std::string() : app.ProgramFile("Library\\" + name);
+App::App(HINSTANCE instance, std::string program_folder, std::vector<std::string> arguments)
+    : instance_(instance),
+      program_folder_(std::move(program_folder)),
+      arguments_(std::move(arguments)),
+      plugins_(CreatePluginSystem(
+          program_folder_, [] { ui::PumpWaitingMessages(); },
+          [this](const std::string& full_path) { HandOnLibrary(full_path); })),
+      host_(errors_, *plugins_, *this),
+      display_(playlist_),
+      player_(Player::Deps{playlist_, plugins_->Selector(), plugins_->Current(), display_, host_,
+                           volume_, settings_, random_}),
+      meter_opener_(
+          SystemMeterOpener::Hooks{ShowMeterMessage, [this] { return CurrentPluginPath(); }}) {
+  // Playlists of older programs are in the system's legacy code page.
+  playlist_.SetLegacyTextDecoder(LegacyCodePageToUtf8);
+  host_.AddTimerListener(&player_);
 }
 
-// The program's one meter connection, shared by the VU window and the visualisation host.
-PeakMeter& ProgramMeter(App& app) {
-  SystemMeterOpener::Hooks hooks;
-  hooks.show_message = ShowMeterMessage;
-  hooks.current_plugin_path = [&app] { return CurrentPluginPath(app); };
-  return ProgramPeakMeter(std::move(hooks));
-}
-
-}  // namespace
-
-void AppErrorSink::Report(const std::string& message) {
-  if (app_.player) app_.player->HandleError(message);
-}
-
-UINT_PTR TimerEventId(TimerId id) { return 100 + static_cast<UINT_PTR>(id); }
-
-App::App() = default;
-App::~App() { DestroyWindows(*this); }
+App::~App() { host_.RemoveTimerListener(&player_); }
 
 std::string App::ProgramFile(const std::string& relative) const {
-  return program_folder + "\\" + relative;
+  return program_folder_ + "\\" + relative;
+}
+
+std::string App::CurrentPluginPath() const {
+  const std::string name = plugins_->CurrentName();
+  return name.empty() ? std::string() : ProgramFile("Library\\" + name);
 }
 
 void App::SaveSettingsNow() {
   RECT r{};
-  if (main_window && !IsIconic(main_window) && GetWindowRect(main_window, &r)) {
-    settings.Top = r.top;
-    settings.Left = r.left;
+  HWND main = main_window_ ? main_window_->Handle() : nullptr;
+  if (main && !IsIconic(main) && GetWindowRect(main, &r)) {
+    settings_.Top = r.top;
+    settings_.Left = r.left;
   }
   int width = 0, height = 0;
-  if (playlist_window) playlist_window->GetSize(&width, &height);
-  if (width > 0 && height > 0) settings.PWidth = width, settings.PHeight = height;
+  GetPlaylistWindowSize(&width, &height);
+  if (width > 0 && height > 0) settings_.PWidth = width, settings_.PHeight = height;
   RegistryStore store;
-  SaveSettings(store, settings);
+  SaveSettings(store, settings_);
+}
+
+DesignLibraries* App::DesignLibrariesOrNull() const {
+  return design_chooser_ ? design_chooser_->Libraries() : nullptr;
+}
+
+void App::HandOnLibrary(const std::string& full_path) {
+  if (visualisation_ && visualisation_->AddLibrary(full_path)) return;
+  if (DesignLibraries* libraries = DesignLibrariesOrNull()) libraries->Probe(full_path);
 }
 
 // --- WindowCommands -------------------------------------------------------------------
 
 void App::ShowOptionsPage(const std::string& page) {
-  if (options_window) options_window->ShowPage(page);
+  if (options_window_) options_window_->ShowPage(page);
 }
 void App::ShowNews() {
-  if (news_window) news_window->Show();
+  if (news_window_) news_window_->Show();
 }
 void App::ShowVuMeter() {
-  if (vu_meter) vu_meter->Show();
+  if (vu_meter_) vu_meter_->Show();
 }
 void App::ShowDesignChooser() {
-  if (design_chooser) design_chooser->Show();
+  if (design_chooser_) design_chooser_->Show();
 }
 // Visualisation plug-ins are chosen on their page of the options window.
 void App::ShowVisualisation() { ShowOptionsPage("Visualisation Plugins"); }
 void App::StartOrStopVisualisation() {
-  if (visualisation) visualisation->StartOrStop();
+  if (visualisation_) visualisation_->StartOrStop();
+}
+void App::ShowPlaylist() {
+  if (playlist_window_) playlist_window_->Show();
+}
+void App::ShowJumpToFile() {
+  if (playlist_window_) playlist_window_->ShowJumpToFile();
+}
+void App::ClearPlaylist() {
+  if (playlist_window_) {
+    playlist_window_->RemoveAllRows();
+  } else {
+    playlist_.Clear();
+    playlist_.UpdateTrackCount();
+  }
+}
+void App::AddDroppedFiles(const std::vector<std::string>& files) {
+  if (playlist_window_) playlist_window_->AddDroppedFiles(files);
 }
 
 // --- ShellSteps -----------------------------------------------------------------------
 
 void App::FillVersionHistory() {
-  if (options_window) options_window->FillVersionHistory();
+  if (options_window_) options_window_->FillVersionHistory();
 }
 void App::FillIconList() {
-  if (file_type_page) file_type_page->RefreshIconList();
+  if (file_type_page_) file_type_page_->RefreshIconList();
 }
 void App::StartupDesign() {
-  if (design_chooser) design_chooser->StartupDesign();
+  if (design_chooser_) design_chooser_->StartupDesign();
 }
 void App::ApplyStartupDesign() {
-  if (!design_chooser) return;
+  if (!design_chooser_) return;
   // A design library stored as the default is listed only by the library scan, which
   // otherwise runs later: it runs now, so the stored library can be applied.
-  if (!design_chooser->ChosenDesignListed() && plugins && !plugins->ScanDone())
-    errors.Run([&] { plugins->ScanLibraryFolder(); });
-  design_chooser->ApplyChosenDesign();
+  if (!design_chooser_->ChosenDesignListed() && !plugins_->ScanDone())
+    errors_.Run([&] { plugins_->ScanLibraryFolder(); });
+  design_chooser_->ApplyChosenDesign();
 }
 void App::OpenSkinArchive(const std::string& path) {
-  if (design_chooser) design_chooser->OpenSkinArchive(path);
+  if (design_chooser_) design_chooser_->OpenSkinArchive(path);
+}
+void App::SetPlaylistWindowSize(int width, int height) {
+  if (playlist_window_) playlist_window_->SetSize(width, height);
+}
+void App::GetPlaylistWindowSize(int* width, int* height) {
+  *width = *height = 0;
+  if (playlist_window_) playlist_window_->GetSize(width, height);
+}
+void App::StartGlobalKeys() {
+  if (global_keys_) global_keys_->Start();
+}
+void App::MainWindowMinimized() {
+  if (DesignLibraries* libraries = DesignLibrariesOrNull()) libraries->MainWindowMinimized();
+}
+void App::MainWindowRestored() {
+  if (DesignLibraries* libraries = DesignLibrariesOrNull()) libraries->MainWindowRestored();
 }
 void App::CancelUpdateRequest() {
-  if (update_window) update_window->CancelUpdate();
+  if (update_window_) update_window_->CancelUpdate();
 }
 void App::StopVisualisation() {
-  if (visualisation) visualisation->StopRunning();
+  if (visualisation_) visualisation_->StopRunning();
 }
 void App::ReleaseDesignModules() {
-  if (design_chooser) design_chooser->ReleaseModules();
+  if (design_chooser_) design_chooser_->ReleaseModules();
 }
 
 void App::SetUsePlayingSound(bool use) {
-  settings.UsePlayingSound = use;
-  settings.Changed();
+  settings_.UsePlayingSound = use;
+  settings_.Changed();
 }
 
 // --- the windows ----------------------------------------------------------------------
 
-namespace {
-
 // The options window's FileType/Icons and Update pages.
-void AddFileTypeAndUpdatePages(App& app) {
+void App::AddFileTypeAndUpdatePages() {
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  auto file_types = CreateFileTypePage(app.program_folder, exe, [&app](const std::string& text) {
-    if (app.display) app.display->ShowStatus(text);
+  auto file_types = CreateFileTypePage(program_folder_, exe, [this](const std::string& text) {
+    display_.ShowStatus(text);
   });
-  app.file_type_page = file_types.get();
-  app.options_window->SetPage(OptionsPageId::FileTypeIcons, std::move(file_types));
-  app.options_window->SetPage(OptionsPageId::Update, CreateUpdatePage(*app.update_window, [&app] {
-    const PlayerSettings& s = app.settings;
+  file_type_page_ = file_types.get();
+  options_window_->SetPage(OptionsPageId::FileTypeIcons, std::move(file_types));
+  options_window_->SetPage(OptionsPageId::Update, CreateUpdatePage(*update_window_, [this] {
+    const PlayerSettings& s = settings_;
     return UpdateCheck::Request{s.UpdateUrl.empty() ? std::string(kDefaultUpdateUrl) : s.UpdateUrl,
                                 s.Version, s.UseProxy, s.Host, s.Port};
   }));
 }
 
-}  // namespace
-
-bool CreateWindows(App& app) {
-  app.plugins = CreatePluginSystem(app.program_folder, [] { ui::PumpWaitingMessages(); });
-  // The main window first: it makes the display and the player.
-  app.main_form = std::make_unique<MainWindow>(app, app, app);
-  if (!app.main_form->Handle() || !app.player) return false;
-  PeakMeter& meter = ProgramMeter(app);
-  app.visualisation = Visualisation::Create({app.main_form->Handle(), *app.plugins, app.playlist,
-                                             meter, app.errors, app,
-                                             [&app] { return CurrentPluginPath(app); }});
+bool App::CreateWindows() {
+  main_window_ = std::make_unique<MainWindow>(
+      MainWindowDeps{instance_, program_folder_, arguments_, settings_, playlist_, *plugins_,
+                     design_state_, display_, player_, host_, volume_, errors_, *this, *this,
+                     *this});
+  if (!main_window_->Handle()) return false;
+  visualisation_ = Visualisation::Create({main_window_->Handle(), *plugins_, playlist_, meter_,
+                                          errors_, *this, [this] { return CurrentPluginPath(); }});
   // The desktop's keys follow their settings before the options window shows them.
-  app.global_keys = std::make_unique<GlobalKeyRegistration>(app.errors, app.settings,
-                                                            *app.player, *app.display);
-  app.options_adapter = std::make_unique<OptionsForApp>(app);
-  app.options_window = CreateOptionsWindow(
-      OptionsWindowDeps{*app.options_adapter, *app.options_adapter, *app.plugins,
-                        app.player->Errors(), app.errors, app.program_folder, *app.main_form});
-  app.options_window->SetPage(OptionsPageId::VisualisationPlugins,
-                              std::make_unique<VisualisationOptionsPage>(*app.visualisation));
-  app.playlist_window = CreatePlaylistWindow(app.playlist, *app.player, *app.plugins, app.random,
-                                             app.errors, *app.main_form);
-  app.design_target = std::make_unique<PlayerDesignTarget>(
-      *app.player, *app.display, app.main_form->OutputVolume(), app.settings,
-      [] { return std::make_unique<RegistryStore>(); });
-  app.design_main_window = std::make_unique<MainWindowForDesigns>(app);
-  app.design_chooser = CreateDesignChooser(DesignChooserDeps{
-      DesignLibrariesDeps{*app.design_target, *app.design_main_window, *app.display,
-                          app.main_form->OutputVolume(), app.playlist, *app.playlist_window,
-                          *app.plugins,
-                          [&app] {
-                            if (app.options_window) app.options_window->RefreshShownPage();
+  global_keys_ = std::make_unique<GlobalKeyRegistration>(errors_, settings_,
+                                                        main_window_->Commands(), display_);
+  options_adapter_ = std::make_unique<OptionsForApp>(*this);
+  options_window_ = CreateOptionsWindow(OptionsWindowDeps{*options_adapter_, *options_adapter_,
+                                                          *plugins_, player_.Errors(), errors_,
+                                                          program_folder_, *main_window_,
+                                                          main_window_->Commands()});
+  options_window_->SetPage(OptionsPageId::VisualisationPlugins,
+                           std::make_unique<VisualisationPage>(*visualisation_));
+  playlist_window_ =
+      CreatePlaylistWindow(playlist_, player_, *plugins_, random_, errors_, *main_window_);
+  design_target_ = std::make_unique<PlayerDesignTarget>(
+      player_, display_, volume_, settings_, [] { return std::make_unique<RegistryStore>(); });
+  design_main_window_ = std::make_unique<MainWindowForDesigns>(*this);
+  design_chooser_ = CreateDesignChooser(DesignChooserDeps{
+      DesignLibrariesDeps{*design_target_, *design_main_window_, display_, volume_, playlist_,
+                          *playlist_window_, *plugins_, main_window_->Commands(),
+                          [this] {
+                            if (options_window_) options_window_->RefreshShownPage();
                           }},
-      app.instance, app.program_folder, app.design_state, app.random, app.errors, *app.main_form});
-  app.vu_meter = CreateVuWindow(app.errors, meter, *app.main_form,
-                                [&app] { return app.player && app.player->Closing(); });
-  app.news_window = CreateNewsWindow(app.errors);
-  app.main_form->CreateShadowWindow();  // TForm4 belongs to the main window
-  app.update_window = CreateUpdateWindow(app.program_folder, app.errors);
-  AddFileTypeAndUpdatePages(app);
+      instance_, program_folder_, design_state_, random_, errors_, *main_window_});
+  vu_meter_ = CreateVuWindow(errors_, meter_, *main_window_, [this] { return player_.Closing(); });
+  news_window_ = CreateNewsWindow(errors_);
+  main_window_->CreateShadowWindow();  // TForm4 belongs to the main window
+  update_window_ = CreateUpdateWindow(program_folder_, errors_);
+  AddFileTypeAndUpdatePages();
   return true;
-}
-
-void DestroyWindows(App& app) {
-  while (!app.placeholders.empty()) app.placeholders.pop_back();
-  app.news_window.reset();
-  app.vu_meter.reset();
-  app.design_chooser.reset();
-  app.design_main_window.reset();
-  app.design_target.reset();
-  app.file_type_page = nullptr;
-  app.options_window.reset();  // its Update page talks to the update window
-  app.options_adapter.reset();
-  app.global_keys.reset();  // the keys go back to the system
-  app.update_window.reset();
-  app.visualisation.reset();
-  app.playlist_window.reset();
-  app.player.reset();
-  app.display.reset();
-  app.main_form.reset();
-  app.plugins.reset();
 }
 
 }  // namespace velmora

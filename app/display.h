@@ -27,9 +27,11 @@ class MainView {
 };
 
 // It follows the playlist's current index itself: an active design library hears of
-// every change (OnCurrentIndex), whoever makes it.
+// every change (OnCurrentIndex), whoever makes it. Made with the model, before the main
+// window: what it shows before the window attaches reaches no control.
 class Display : public DesignSinkSlot, private PlaylistObserver {
  public:
+  explicit Display(Playlist& playlist);
   Display(MainView& view, Playlist& playlist);
   ~Display() override;
   Display(const Display&) = delete;
@@ -56,8 +58,10 @@ class Display : public DesignSinkSlot, private PlaylistObserver {
   // library is active the status goes to the library instead).
   const std::string& WindowStatus() const { return window_status_; }
 
-  MainView& View() { return view_; }
-  const MainView& View() const { return view_; }
+  // The main window's controls from when its window exists until it goes (null: none).
+  void AttachView(MainView* view);
+  MainView& View() { return *view_; }
+  const MainView& View() const { return *view_; }
 
  private:
   template <typename F>
@@ -65,7 +69,7 @@ class Display : public DesignSinkSlot, private PlaylistObserver {
   // Routed like a display operation: only when a library is active, faults discarded.
   void OnCurrentIndexChanged(int32_t index) override;
 
-  MainView& view_;
+  MainView* view_;
   Playlist& playlist_;
   DesignSink* sink_ = nullptr;
   std::string window_status_;

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "ui/wide_win.h"
+
 namespace velmora {
 
 namespace {
@@ -27,17 +29,8 @@ std::vector<std::string> DragStatusTexts(DragPhase phase) {
 }
 
 std::vector<std::string> DroppedFileNames(HDROP drop) {
-  std::vector<std::string> names;
-  if (!drop) return names;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    const UINT len = DragQueryFileA(drop, i, nullptr, 0);
-    std::string name(static_cast<size_t>(len) + 1, '\0');
-    const UINT got = DragQueryFileA(drop, i, name.data(), len + 1);
-    name.resize(got);
-    names.push_back(std::move(name));
-  }
-  return names;
+  if (!drop) return {};
+  return ui::DroppedFiles(drop);
 }
 
 HRESULT STDMETHODCALLTYPE FileDropTarget::QueryInterface(REFIID riid, void** object) {
@@ -103,6 +96,8 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD, POINTL,
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal)
       names = DroppedFileNames(static_cast<HDROP>(medium.hGlobal));
   } catch (...) {
+    // Names that cannot be read make no drop; nothing may escape into the other
+    // program's drag.
     names.clear();
   }
   ReleaseStgMedium(&medium);

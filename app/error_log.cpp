@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "app/player.h"
+#include "ui/utf8.h"
+#include "ui/unique_file.h"
 
 namespace velmora {
 
@@ -29,16 +31,13 @@ std::string FormatErrorLog(const std::vector<std::string>& lines, const std::str
 
 void AppendErrorLog(const std::string& file_path, const std::vector<std::string>& lines,
                     const std::string& date, const std::string& time) {
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
   // Append mode creates a missing file, so a run without errors still leaves one behind.
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(file_path.c_str(), "ab"));
+  ui::UniqueFile file(ui::OpenFileUtf8(file_path, "ab"));
   if (!file) throw std::runtime_error("Cannot open file " + file_path);
   const std::string text = FormatErrorLog(lines, date, time);
   if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file.get()) != text.size())
     throw std::runtime_error("Cannot write file " + file_path);
-  if (std::fclose(file.release()) != 0) throw std::runtime_error("Cannot write file " + file_path);
+  if (!ui::CloseFile(file)) throw std::runtime_error("Cannot write file " + file_path);
 }
 
 }  // namespace velmora

@@ -8,20 +8,27 @@
 
 #include "app/main_window_win.h"
 #include "design/skin_archive.h"
+#include "playlist/legacy_code_page_win.h"
 #include "ui/control_ids.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
 namespace {
 
-// The text of a WM_COPYDATA: at most cbData bytes, up to a terminating zero if the sender
-// put one inside them. A sender that leaves the zero out is never read past its data.
+// The text of a WM_COPYDATA as UTF-8: at most cbData bytes, up to a terminating zero if the
+// sender put one inside them. A sender that leaves the zero out is never read past its
+// data. Marked UTF-8 is taken as it is (broken pieces replaced); other text is the 8-bit
+// text of an older caller, in the system's code page unless it is valid UTF-8.
 std::string CopyDataText(const COPYDATASTRUCT* data) {
   if (!data || !data->lpData || data->cbData == 0) return {};
   const char* p = static_cast<const char*>(data->lpData);
   const void* zero = std::memchr(p, '\0', data->cbData);
   const size_t n = zero ? static_cast<size_t>(static_cast<const char*>(zero) - p) : data->cbData;
-  return std::string(p, n);
+  const std::string_view text(p, n);
+  if (ui::IsValidUtf8(text)) return std::string(text);
+  if (data->dwData == ids::kCopyDataUtf8) return ui::Utf16ToUtf8(ui::Utf8ToUtf16(text));
+  return LegacyCodePageToUtf8(text);
 }
 
 }  // namespace
@@ -33,86 +40,28 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
       index = i;
       break;
     }
-  if (index < 0 || !app_.player) return false;
-  Player& p = *app_.player;
-  Display& d = *app_.display;
+  if (index < 0) return false;
+  Display& d = display_;
 
-  // A guarded command runs only while its button is enabled; 1 tells the sender it refused.
-  auto guarded = [&](TransportButton button, void (Player::*op)(), const char* status) {
-    if (p.ButtonEnabled(button)) {
-      (p.*op)();
-      result = 0;
-    } else {
-      result = 1;
-    }
-    d.ShowStatus(status);
+  // Commands answer 0 done, 1 refused (that button is disabled); queries their value.
+  const auto run = [&](CommandKind kind) {
+    result = Execute(Command{kind, CommandSource::OtherProgram, {}}) == CommandResult::Done ? 0 : 1;
   };
-
   switch (static_cast<ExternalCommand>(index)) {
-    case ExternalCommand::Play:
-      guarded(TransportButton::Play, &Player::Play, "API CALL : Play");
-      break;
-    case ExternalCommand::Stop:
-      guarded(TransportButton::Stop, &Player::Stop, "API CALL : Stop");
-      break;
-    case ExternalCommand::Next:
-      guarded(TransportButton::NextTrack, &Player::NextTrack, "API CALL : Next Track");
-      break;
-    case ExternalCommand::Prev:
-      guarded(TransportButton::PrevTrack, &Player::PrevTrack, "API CALL : Prev Track");
-      break;
-    case ExternalCommand::Pause:
-      result = 1;
-      if (p.ButtonEnabled(TransportButton::Pause)) {
-        p.Pause();
-        result = 0;
-      }
-      d.ShowStatus("API CALL : Pause");
-      break;
-    case ExternalCommand::ShowPlaylist:
-      ShowPlaylistWindow();
-      d.ShowStatus("API CALL : Show Playlist");
-      result = 0;
-      break;
-    case ExternalCommand::ClearPlaylist:
-      if (app_.playlist_window) {
-        app_.playlist_window->RemoveAllRows();
-      } else {
-        app_.playlist.Clear();
-        app_.playlist.UpdateTrackCount();
-      }
-      d.ShowStatus("API CALL : Clear Playlist");
-      result = 0;
-      break;
-    case ExternalCommand::OpenFiles:
-      p.OpenFiles();
-      d.ShowStatus("API CALL : Open Files");
-      result = 0;
-      break;
-    case ExternalCommand::Exit:
-      FormClose();
-      d.ShowStatus("API CALL : Exit");
-      result = 0;
-      break;
-    case ExternalCommand::Minimize:
-      Minimize();
-      d.ShowStatus("API CALL : Minimize");
-      result = 0;
-      break;
-    case ExternalCommand::ShowId3: {
-      d.ShowStatus("API CALL : Show id3");
-      InputPlugin& plugin = app_.plugins->Current();
-      if (plugin.Has(PluginEntry::showid3)) {
-        try {
-          plugin.showid3();
-        } catch (const PluginFault&) {}
-      }
-      result = 0;
-      break;
-    }
+    case ExternalCommand::Play: run(CommandKind::Play); break;
+    case ExternalCommand::Stop: run(CommandKind::Stop); break;
+    case ExternalCommand::Next: run(CommandKind::NextTrack); break;
+    case ExternalCommand::Prev: run(CommandKind::PrevTrack); break;
+    case ExternalCommand::Pause: run(CommandKind::Pause); break;
+    case ExternalCommand::ShowPlaylist: run(CommandKind::ShowPlaylist); break;
+    case ExternalCommand::ClearPlaylist: run(CommandKind::ClearPlaylist); break;
+    case ExternalCommand::OpenFiles: run(CommandKind::OpenFiles); break;
+    case ExternalCommand::Exit: run(CommandKind::Exit); break;
+    case ExternalCommand::Minimize: run(CommandKind::Minimize); break;
+    case ExternalCommand::ShowId3: run(CommandKind::ShowId3); break;
     case ExternalCommand::NumberFiles:
       d.ShowStatus("API CALL : Get Files");
-      result = static_cast<LRESULT>(app_.playlist.Count());
+      result = static_cast<LRESULT>(playlist_.Count());
       break;
     case ExternalCommand::GetVolume:
       d.ShowStatus("API CALL : Get Vol");
@@ -122,7 +71,7 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
     case ExternalCommand::GetLength: {
       d.ShowStatus("API CALL : Get Length");
       result = 0;
-      InputPlugin& plugin = app_.plugins->Current();
+      InputPlugin& plugin = plugins_.Current();
       if (plugin.Has(PluginEntry::length)) {
         try {
           result = plugin.length();
@@ -139,24 +88,18 @@ bool MainWindow::OnRegisteredMessage(UINT msg, LRESULT& result) {
 
 LRESULT MainWindow::OnCopyData(const COPYDATASTRUCT* data) {
   const std::string text = CopyDataText(data);
-  if (text.empty() || !app_.player) return 0;  // nothing was sent
-  Player& p = *app_.player;
-  Display& d = *app_.display;
+  if (text.empty()) return 0;  // nothing was sent
+  CommandKind kind = CommandKind::AddAndPlay;
+  std::string argument = text;
   if (text[0] == '$') {
-    d.ShowStatus(text.substr(1));
+    kind = CommandKind::ShowStatusText, argument = text.substr(1);
   } else if (text[0] == '/') {
-    p.PlayOutsidePlaylist(text.substr(1));
-    d.ShowStatus("API CALL : Just play the file");
+    kind = CommandKind::PlayOutsidePlaylist, argument = text.substr(1);
   } else if (IsSkinArchiveName(text)) {
     // A skin archive (handed over by a second instance opened with it) is a design.
-    steps_.OpenSkinArchive(text);
-  } else {
-    d.ShowStatus("API CALL : Open File");
-    app_.playlist.AddToPlaylist(text);
-    const int32_t index = static_cast<int32_t>(app_.playlist.Count()) - 1;
-    app_.playlist.SetCurrentIndex(index);
-    p.Play();
+    kind = CommandKind::OpenSkinArchive;
   }
+  Execute(Command{kind, CommandSource::OtherProgram, argument});
   return 0;
 }
 
@@ -176,13 +119,11 @@ void MainWindow::AddDropped(const std::vector<std::string>& names) {
     else
       files.push_back(name);
   }
-  if ((!files.empty() || files.size() == names.size()) && app_.playlist_window)
-    app_.playlist_window->AddDroppedFiles(files);
+  if (!files.empty() || files.size() == names.size()) playlist_window_.AddDroppedFiles(files);
 }
 
 void MainWindow::ShowDragStatus(DragPhase phase) {
-  if (!app_.display) return;
-  for (const std::string& text : DragStatusTexts(phase)) app_.display->ShowStatus(text);
+  for (const std::string& text : DragStatusTexts(phase)) display_.ShowStatus(text);
 }
 
 }  // namespace velmora

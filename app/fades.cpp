@@ -44,7 +44,7 @@ void Player::SetSavedVolume(int volume) { saved_volume_ = volume; }
 void Player::UpdateVolumeThumb(int value) {
   if (value <= 20) return;  // the quietest range keeps whatever picture it has
   const int image = value > 200 ? 11 : (value - 1) / 20 + 1;
-  d_.view.SetVolumeThumb(image);
+  view_->SetVolumeThumb(image);
 }
 
 void Player::SetVolumeAndSlider(int level) {
@@ -55,7 +55,7 @@ void Player::SetVolumeAndSlider(int level) {
 
 void Player::ShowVolumeSlider(int value) {
   volume_slider_ = std::clamp(value, 0, kVolumeSliderMax);  // the slider keeps its range
-  d_.view.SetVolumeSlider(value);
+  view_->SetVolumeSlider(value);
 }
 
 void Player::RaiseVolumeSliderByOne() {
@@ -92,7 +92,7 @@ void Player::ToggleMute() {
 void Player::SetPauseMenu(bool fadeout_enabled, bool fadein_enabled) {
   pause_fadeout_enabled_ = fadeout_enabled;
   pause_fadein_enabled_ = fadein_enabled;
-  d_.view.SetPauseFadeMenu(fadeout_enabled, fadein_enabled);
+  view_->SetPauseFadeMenu(fadeout_enabled, fadein_enabled);
 }
 
 void Player::VolumeSliderChanged(int value, bool by_key) {
@@ -169,12 +169,12 @@ void Player::FadeOutTick(TimerId id) {
   fade.last_level = level;
   if (level > 4 && !stuck) {
     d_.display.ShowStatus("Fade out : volume at " + std::to_string(Percent(level)) + "%");
-    d_.view.SetVolumeSliderEnabled(false);
+    view_->SetVolumeSliderEnabled(false);
     level -= kFadeStep;
     SetVolumeAndSlider(level);
   } else {
     d_.display.ShowStatus("Fade out done");
-    d_.view.SetVolumeSliderEnabled(true);
+    view_->SetVolumeSliderEnabled(true);
     d_.host.StopTimer(id);
     if (id == TimerId::StopFadeOut)
       StopImpl(true);
@@ -197,7 +197,7 @@ void Player::FadeInTick(TimerId id) {
       PlayImpl();
     else
       PauseImpl(true);
-    d_.view.SetVolumeSliderEnabled(false);
+    view_->SetVolumeSliderEnabled(false);
     d_.display.ShowStatus("Fade in started");
   }
   const bool stuck = fade.last_level >= 0 && level <= fade.last_level;
@@ -208,7 +208,7 @@ void Player::FadeInTick(TimerId id) {
     d_.display.ShowStatus("Fade in : volume at " + std::to_string(Percent(level)) + "%");
   } else {
     d_.host.StopTimer(id);
-    d_.view.SetVolumeSliderEnabled(true);
+    view_->SetVolumeSliderEnabled(true);
     d_.display.ShowStatus("Fade in done");
   }
   d_.host.ProcessMessages();

@@ -2,7 +2,6 @@
 
 #include "app/display.h"
 #include "app/media_keys.h"
-#include "app/player.h"
 
 namespace velmora {
 
@@ -12,15 +11,16 @@ constexpr int kFirstHotKeyId = 0x100;  // + the key's place in GlobalKeys()
 constexpr char kMediaKeysTakenText[] = "Media keys are used by another program";
 }  // namespace
 
-GlobalKeyRegistration::GlobalKeyRegistration(ErrorSink& errors, Settings& settings, Player& player,
-                                             Display& display)
+GlobalKeyRegistration::GlobalKeyRegistration(ErrorSink& errors, Settings& settings,
+                                             CommandSink& commands, Display& display)
     : ui::TopLevelWindow(errors),
       settings_(settings),
-      player_(player),
+      commands_(commands),
       display_(display),
       registered_(GlobalKeys().size(), false),
       taken_(GlobalKeys().size(), false) {
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   CreateTopLevel(cls, 0, "", 0, 0, 0, 0, 0, HWND_MESSAGE);
   settings_.AddObserver(this);
@@ -86,10 +86,10 @@ LRESULT GlobalKeyRegistration::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_HOTKEY) {
     const auto index = static_cast<size_t>(static_cast<int>(wp) - kFirstHotKeyId);
     if (index < GlobalKeys().size() && registered_[index])
-      RunMediaCommand(player_, GlobalKeys()[index].command);
+      commands_.Execute(MediaKeyCommand(GlobalKeys()[index].command));
     return 0;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 }  // namespace velmora

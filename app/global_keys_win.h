@@ -9,16 +9,17 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "ui/command.h"
 #include "ui/top_level_window_win.h"
 
 namespace velmora {
 
 class Display;
-class Player;
 
 class GlobalKeyRegistration : public ui::TopLevelWindow, private SettingsObserver {
  public:
-  GlobalKeyRegistration(ErrorSink& errors, Settings& settings, Player& player, Display& display);
+  GlobalKeyRegistration(ErrorSink& errors, Settings& settings, CommandSink& commands,
+                        Display& display);
   ~GlobalKeyRegistration() override;
 
   // From now on (the start-up is done) the keys follow their settings.
@@ -35,7 +36,7 @@ class GlobalKeyRegistration : public ui::TopLevelWindow, private SettingsObserve
   void ReleaseAll();
 
   Settings& settings_;
-  Player& player_;
+  CommandSink& commands_;
   Display& display_;
   bool started_ = false;
   bool told_ = false;  // the status line said that media keys are taken

@@ -24,6 +24,13 @@ enum class TimerId : int {
   Count
 };
 
+// Hears the ticks of the timers it was registered for with the host.
+class TimerListener {
+ public:
+  virtual ~TimerListener() = default;
+  virtual void OnTimer(TimerId id) = 0;
+};
+
 class Host {
  public:
   virtual ~Host() = default;

@@ -6,10 +6,56 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/app_win.h"
+#include "ui/top_level_window_win.h"
 #include "ui/window_util_win.h"
 
 namespace velmora {
+
+UINT_PTR TimerEventId(TimerId id) { return 100 + static_cast<UINT_PTR>(id); }
+
+// Hidden, message-only: other programs looking for the player's windows never see it.
+class WinHost::TimerWindow : public ui::TopLevelWindow {
+ public:
+  TimerWindow(ErrorSink& errors, WinHost& host) : ui::TopLevelWindow(errors), host_(host) {
+    ui::TopLevelClass cls;
+    cls.name = "VelmoraHostTimers";
+    CreateTopLevel(cls, 0, "", 0, 0, 0, 0, 0, HWND_MESSAGE);
+  }
+  ~TimerWindow() override { DestroyTopLevel(); }
+
+ private:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg != WM_TIMER) return DefWindowProcA(hwnd_, msg, wp, lp);
+    host_.Tick(wp);
+    return 0;
+  }
+
+  WinHost& host_;
+};
+
+WinHost::WinHost(ErrorSink& errors, PluginSystem& plugins, ShellSteps& steps)
+    : plugins_(plugins),
+      steps_(steps),
+      timer_window_(std::make_unique<TimerWindow>(errors, *this)) {}
+
+WinHost::~WinHost() = default;
+
+void WinHost::AddTimerListener(TimerListener* listener) { timer_listeners_.push_back(listener); }
+
+void WinHost::RemoveTimerListener(TimerListener* listener) {
+  timer_listeners_.erase(std::remove(timer_listeners_.begin(), timer_listeners_.end(), listener),
+                         timer_listeners_.end());
+}
+
+void WinHost::Tick(UINT_PTR event_id) {
+  for (int i = 0; i < static_cast<int>(TimerId::Count); ++i) {
+    const auto id = static_cast<TimerId>(i);
+    if (event_id != TimerEventId(id)) continue;
+    // A copy: a listener may come or go while the tick is told.
+    const std::vector<TimerListener*> listeners = timer_listeners_;
+    for (TimerListener* listener : listeners) listener->OnTimer(id);
+  }
+}
 
 void WinHost::ProcessMessages() { ui::PumpWaitingMessages(); }
 
@@ -33,10 +79,10 @@ UINT WinHost::Interval(TimerId id) {
   return 1000;
 }
 
-HWND WinHost::TimerWindow(TimerId id) const {
+HWND WinHost::TimerWindowFor(TimerId id) const {
   // The scan's timer runs on the window that shows the plug-in lists, not here.
   if (id == TimerId::PluginScan) return nullptr;
-  return app_.main_window;
+  return timer_window_->hwnd();
 }
 
 // The position tick stops its timer while it works and starts it again at its end,
@@ -45,7 +91,7 @@ HWND WinHost::TimerWindow(TimerId id) const {
 // counting as running, and the first tick that arrives while it is stopped ends it for
 // good (the tick asks for the stop again, see Player::PositionTick).
 void WinHost::StartTimer(TimerId id) {
-  HWND w = TimerWindow(id);
+  HWND w = TimerWindowFor(id);
   if (!w || id == TimerId::Count) return;
   const auto i = static_cast<size_t>(id);
   if (id == TimerId::Position && armed_[i] && !running_[i]) {
@@ -63,7 +109,7 @@ void WinHost::StopTimer(TimerId id) {
     running_[i] = false;
     return;
   }
-  if (HWND w = TimerWindow(id)) KillTimer(w, TimerEventId(id));
+  if (HWND w = TimerWindowFor(id)) KillTimer(w, TimerEventId(id));
   running_[i] = armed_[i] = false;
 }
 
@@ -82,7 +128,7 @@ bool WinHost::ShiftDown() const { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; 
 void WinHost::SetApplicationTitle(const std::string& title) {
   // The main window keeps its caption (other programs find it by it); the application
   // title is what the task bar, Alt+Tab and the tray icon's hint show.
-  app_.title = title;
+  title_ = title;
   if (show_title_) show_title_(title);
 }
 
@@ -102,7 +148,7 @@ std::vector<std::string> SplitOpenDialogResult(const char* buffer) {
 }
 
 std::vector<std::string> WinHost::ShowOpenDialog() {
-  std::string filter = app_.plugins ? app_.plugins->OpenDialogFilter() : std::string();
+  std::string filter = plugins_.OpenDialogFilter();
   if (filter.empty()) filter = "All Files|*.*";
   filter += "|Skin archives (*.wsz;*.zip)|*.wsz;*.zip";
   std::replace(filter.begin(), filter.end(), '|', '\0');
@@ -112,7 +158,7 @@ std::vector<std::string> WinHost::ShowOpenDialog() {
   std::vector<char> buffer(64 * 1024, '\0');
   OPENFILENAMEA ofn{};
   ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = app_.main_window;
+  ofn.hwndOwner = dialog_owner_;
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size() - 2);
@@ -123,9 +169,7 @@ std::vector<std::string> WinHost::ShowOpenDialog() {
   return SplitOpenDialogResult(buffer.data());
 }
 
-void WinHost::OpenSkinArchive(const std::string& path) {
-  app_.OpenSkinArchive(path);
-}
+void WinHost::OpenSkinArchive(const std::string& path) { steps_.OpenSkinArchive(path); }
 
 unsigned WinHost::MillisecondsSinceMidnight() const {
   SYSTEMTIME t;

@@ -1,6 +1,6 @@
-// The window system's services for the player core: timers on the main window (the
-// plug-in scan's on the options window), the message pump, mouse and keyboard state, the
-// open dialog; and the wave-output volume.
+// The window system's services for the player core: its timers on a hidden message-only
+// window of the host's own (the plug-in scan's on the options window), the message pump,
+// mouse and keyboard state, the open dialog; and the wave-output volume.
 #pragma once
 
 #include <windows.h>
@@ -8,19 +8,31 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <string>
+#include <vector>
 
 #include "app/host.h"
 #include "app/wave_volume_win.h"  // WaveOutVolume, the wave-output volume
+#include "app/window_commands.h"
+#include "plugins/plugin_system.h"
+#include "ui/error_sink.h"
 
 namespace velmora {
 
-struct App;
+// The WM_TIMER event id of a timer (on the host's window, the main window's own timers on
+// the main window, the plug-in scan on the options window).
+UINT_PTR TimerEventId(TimerId id);
 
 class WinHost : public Host {
  public:
-  explicit WinHost(App& app) : app_(app) {}
+  // `errors` hears what fails inside a tick; `plugins` give the open dialog its types;
+  // skin archives opened there go to `steps`.
+  WinHost(ErrorSink& errors, PluginSystem& plugins, ShellSteps& steps);
+  ~WinHost() override;
+  WinHost(const WinHost&) = delete;
+  WinHost& operator=(const WinHost&) = delete;
 
   void ProcessMessages() override;
   void Delay(int milliseconds) override;
@@ -34,18 +46,31 @@ class WinHost : public Host {
   void OpenSkinArchive(const std::string& path) override;
   unsigned MillisecondsSinceMidnight() const override;
 
-  // Where the application title goes (the task bar and the tray icon's hint).
+  // Where the application title goes (the task bar and the tray icon's hint); null: nowhere.
   void OnApplicationTitle(std::function<void(const std::string&)> show) {
     show_title_ = std::move(show);
   }
+  const std::string& ApplicationTitle() const { return title_; }
+  // The owner of the open dialog (the main window while it exists).
+  void SetDialogOwner(HWND owner) { dialog_owner_ = owner; }
+  // Each tick of the host's timers goes to the listeners in the order they came.
+  void AddTimerListener(TimerListener* listener);
+  void RemoveTimerListener(TimerListener* listener);
 
   // The timer's interval in milliseconds.
   static UINT Interval(TimerId id);
 
  private:
-  HWND TimerWindow(TimerId id) const;
+  class TimerWindow;
+  HWND TimerWindowFor(TimerId id) const;
+  void Tick(UINT_PTR event_id);
 
-  App& app_;
+  PluginSystem& plugins_;
+  ShellSteps& steps_;
+  std::unique_ptr<TimerWindow> timer_window_;
+  std::vector<TimerListener*> timer_listeners_;
+  HWND dialog_owner_ = nullptr;
+  std::string title_ = "ORVANE Velmora";
   std::function<void(const std::string&)> show_title_;
   std::array<bool, static_cast<size_t>(TimerId::Count)> running_{};
   // The window system's timer is set (it may outlive a stop of the position timer).

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "app/main_window_ids_win.h"
-#include "design/design_library_win.h"
 #include "ui/form_shaper_win.h"
 #include "ui/handles_win.h"
 #include "ui/window_util_win.h"
@@ -21,47 +20,46 @@ void MainWindow::SetPresence(const Presence& presence) {
 }
 
 void MainWindow::ApplyVisibleMode() {
-  applied_visible_mode_ = app_.settings.VisibleMode;
+  applied_visible_mode_ = settings_.VisibleMode;
   if (minimized_) return;  // restoring applies it
-  if (const auto presence = VisiblePresence(app_.settings.VisibleMode)) SetPresence(*presence);
+  if (const auto presence = VisiblePresence(settings_.VisibleMode)) SetPresence(*presence);
 }
 
 void MainWindow::HidePlayer() {
-  if (app_.display->DesignLibraryActive()) {
-    if (DesignLibraries* d = ProgramDesignLibraries()) d->MainWindowMinimized();
+  if (display_.DesignLibraryActive()) {
+    steps_.MainWindowMinimized();
   } else {
     ShowWindow(hwnd_, SW_HIDE);
   }
 }
 
 void MainWindow::ShowPlayer() {
-  if (app_.display->DesignLibraryActive()) {
-    if (DesignLibraries* d = ProgramDesignLibraries()) d->MainWindowRestored();
+  if (display_.DesignLibraryActive()) {
+    steps_.MainWindowRestored();
   } else {
     ShowWindow(hwnd_, SW_SHOW);
   }
 }
 
 void MainWindow::Minimize() {
-  if (app_.display->DesignLibraryActive())
-    if (DesignLibraries* d = ProgramDesignLibraries()) d->MainWindowMinimized();
-  const Presence presence = MinimizedPresence(app_.settings.Minimize);
+  if (display_.DesignLibraryActive()) steps_.MainWindowMinimized();
+  const Presence presence = MinimizedPresence(settings_.Minimize);
   minimized_ = true;
   // The application's button goes down (or away); its windows go with it.
   taskbar_.Minimize(presence.taskbar_button);
   ShowWindow(hwnd_, SW_HIDE);
   if (presence.tray_icon && tray_) tray_->SetShown(true);
-  app_.display->ShowStatus("Minimizing");
+  display_.ShowStatus("Minimizing");
 }
 
 void MainWindow::Restore() {
-  app_.display->ShowStatus("Restoring");
+  display_.ShowStatus("Restoring");
   if (tray_) tray_->SetShown(false);
   ShowPlayer();
   minimized_ = false;
   taskbar_.Restore();
   // Back where the player is to be seen while not minimised (task bar, tray or both).
-  if (const auto presence = VisiblePresence(app_.settings.VisibleMode)) SetPresence(*presence);
+  if (const auto presence = VisiblePresence(settings_.VisibleMode)) SetPresence(*presence);
   if (IsWindowVisible(hwnd_)) {
     SetForegroundWindow(hwnd_);
     BringWindowToTop(hwnd_);
@@ -90,30 +88,13 @@ void MainWindow::OnTrayNotify(UINT mouse_message) {
 }
 
 void MainWindow::ShowTrayMenu() {
-  // MinimizedPopup.
-  ui::UniqueMenu owner(CreatePopupMenu());
-  const HMENU menu = owner.get();
+  ui::UniqueMenu menu(CreateTrayMenu());  // MinimizedPopup
   if (!menu) return;
-  HMENU actions = CreatePopupMenu(), options = CreatePopupMenu();
-  AppendMenuA(actions, MF_STRING, kPlay, "Play");
-  AppendMenuA(actions, MF_STRING, kStop, "Stop");
-  AppendMenuA(actions, MF_STRING, kPause, "Pause");
-  AppendMenuA(actions, MF_STRING, kNext, "Next Track");
-  AppendMenuA(actions, MF_STRING, kPrev, "Prev Track");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(actions), "Actions");
-  AppendMenuA(options, MF_STRING, kDesign, "Design");
-  AppendMenuA(options, MF_STRING, kSound, "Sound");
-  AppendMenuA(options, MF_STRING, kInputPlugins, "Input Plugins");
-  AppendMenuA(options, MF_STRING, kGeneral, "General options");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(options), "Options");
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kRestore, "Restore");
-  AppendMenuA(menu, MF_STRING, kExit, "Exit");
   POINT cursor{};
   GetCursorPos(&cursor);
   const int cmd =
-      ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y);
-  if (cmd) OnCommand(cmd, 0, nullptr);
+      ui::TrackPopupMenuFor(hwnd_, menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y);
+  if (cmd) OnMenuCommand(cmd);
 }
 
 void MainWindow::EnterShadowMode() {
@@ -131,8 +112,8 @@ void MainWindow::ExitShadowMode() {
 }
 
 void MainWindow::LeaveShadowMode() {
-  app_.settings.ShadowMode = false;
-  app_.settings.Changed();
+  settings_.ShadowMode = false;
+  settings_.Changed();
 }
 
 void MainWindow::ShadowTick() {
@@ -156,7 +137,7 @@ void MainWindow::ApplicationTitleChanged(const std::string& title) {
 
 void MainWindow::OnSettingsChanged() {
   if (!hwnd_) return;
-  const Settings& s = app_.settings;
+  const Settings& s = settings_;
   if (general_menu_) SetGeneralMenuMarks(general_menu_.get(), s);
   ui::FormShaper& shaper = ui::FormShaper::Of(hwnd_);
   if (shaper.Active() != s.Transparency) shaper.SetActive(s.Transparency);

@@ -1,5 +1,5 @@
 // TForm1: the window, its controls and what the player shows through them; the buttons,
-// sliders, labels, keys and popup menus of the main window.
+// sliders, labels and keys of the main window, each turned into a command.
 #include "app/main_window_win.h"
 
 #include <commctrl.h>
@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <exception>
+#include <optional>
 #include <vector>
 
+#include "app/main_menus_win.h"
 #include "app/main_window_ids_win.h"
 #include "app/media_keys.h"
 #include "design/design_apply_win.h"
@@ -74,19 +76,7 @@ void SetHint(HWND control, const char* hint) {
   if (control) SendMessageA(control, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
 }
 
-// Popup menu ids (shared with other programs in main_window_ids_win.h).
 using namespace main_menu;
-constexpr int kMenuNews = kNews, kMenuHelp = kHelp, kMenuAbout = kAbout, kMenuPlaylist = kPlaylist,
-              kMenuOpen = kOpen, kMenuRegister = kRegister, kMenuLink = kLink,
-              kMenuMemory = kMemory, kMenuFadeStop = kFadeStop, kMenuFadePlay = kFadePlay,
-              kMenuFadePause = kFadePause, kMenuDesign = kDesign, kMenuTransparency = kTransparency,
-              kMenuEasyMove = kEasyMove, kMenuAutoPlay = kAutoPlay, kMenuRandom = kRandom,
-              kMenuLoop = kLoop, kMenuGeneral = kGeneral, kMenuSound = kSound,
-              kMenuDesignInfos = kDesignInfos, kMenuInputPlugins = kInputPlugins,
-              kMenuVisualisation = kVisualisation, kMenuPlay = kPlay, kMenuStop = kStop,
-              kMenuPause = kPause, kMenuNext = kNext, kMenuPrev = kPrev, kMenuVuMeter = kVuMeter,
-              kMenuVisualisationPlugin = kVisualisationPlugin,
-              kMenuExit = kExit;
 
 struct ButtonInfo {
   TransportButton button;
@@ -102,6 +92,56 @@ constexpr ButtonInfo kTransportButtons[] = {
     {TransportButton::PrevTrack, ids::prevtrackbut},
     {TransportButton::Open, ids::openbut},
 };
+
+// What a press of each button of the window asks.
+constexpr struct {
+  int id;
+  CommandKind command;
+} kButtonCommands[] = {
+    {ids::playbut, CommandKind::Play},
+    {ids::stopbut, CommandKind::Stop},
+    {ids::pausebut, CommandKind::Pause},
+    {ids::fwdbut, CommandKind::FastForward},
+    {ids::revbut, CommandKind::Rewind},
+    {ids::nexttrackbut, CommandKind::NextTrack},
+    {ids::prevtrackbut, CommandKind::PrevTrack},
+    {ids::openbut, CommandKind::OpenFiles},
+    {ids::plbut, CommandKind::ShowPlaylist},
+    {ids::id3but, CommandKind::ShowId3},
+    {ids::optionbut, CommandKind::ShowGeneralMenu},
+    {ids::Bitbtn1, CommandKind::Exit},
+    {ids::minibut, CommandKind::Minimize},
+};
+
+// The window's own keys and Alt+letters.
+std::optional<CommandKind> CommandForKey(MainKey key) {
+  switch (key) {
+    case MainKey::Play: return CommandKind::Play;
+    case MainKey::Stop: return CommandKind::Stop;
+    case MainKey::NextTrack: return CommandKind::NextTrack;
+    case MainKey::PrevTrack: return CommandKind::PrevTrack;
+    case MainKey::Pause: return CommandKind::Pause;
+    case MainKey::Help: return CommandKind::ShowHelp;
+    case MainKey::JumpToFile: return CommandKind::JumpToFile;
+    case MainKey::None: break;
+  }
+  return std::nullopt;
+}
+std::optional<CommandKind> CommandForMenuKey(MenuKey key) {
+  switch (key) {
+    case MenuKey::Design: return CommandKind::ShowDesignChooser;
+    case MenuKey::Playlist: return CommandKind::ShowPlaylist;
+    case MenuKey::MemoryInfo: return CommandKind::ShowMemoryInfo;
+    case MenuKey::About: return CommandKind::ShowAbout;
+    case MenuKey::EasyMove: return CommandKind::ToggleEasyMove;
+    case MenuKey::General: return CommandKind::ShowGeneralOptions;
+    case MenuKey::Sound: return CommandKind::ShowSoundOptions;
+    case MenuKey::OpenFiles: return CommandKind::OpenFiles;
+    case MenuKey::VuMeter: return CommandKind::ShowVuMeter;
+    case MenuKey::None: break;  // every other menu key is consumed
+  }
+  return std::nullopt;
+}
 
 // Built-in thumb pictures of the volume slider, Image2 .. Image11: a small meter whose
 // lit bar grows with the level (green, then yellow, then red at the top). Two states side
@@ -149,14 +189,24 @@ HICON ProgramIcon(HINSTANCE instance) {
 }
 }  // namespace
 
-MainWindow::MainWindow(App& app, WindowCommands& windows, ShellSteps& steps)
-    : ui::TopLevelWindow(app.errors),
-      app_(app),
-      windows_(windows),
-      steps_(steps),
+MainWindow::MainWindow(const MainWindowDeps& deps)
+    : ui::TopLevelWindow(deps.errors),
+      instance_(deps.instance),
+      program_folder_(deps.program_folder),
+      arguments_(deps.arguments),
+      settings_(deps.settings),
+      playlist_(deps.playlist),
+      plugins_(deps.plugins),
+      design_state_(deps.design_state),
+      display_(deps.display),
+      player_(deps.player),
+      host_(deps.host),
+      volume_(deps.volume),
+      windows_(deps.windows),
+      steps_(deps.steps),
+      playlist_window_(deps.playlist_window),
       // Untitled until the main window exists: a search by title finds the main window.
-      taskbar_(app.errors, ProgramIcon(app.instance), ""),
-      host_(app) {
+      taskbar_(deps.errors, ProgramIcon(deps.instance), "") {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   // Known before the window can be found: a command posted at once is not lost.
   for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
@@ -165,21 +215,26 @@ MainWindow::MainWindow(App& app, WindowCommands& windows, ShellSteps& steps)
   cls.name = kClassName;
   cls.style = CS_DBLCLKS;
   cls.background = black_brush_;
-  cls.icon = ProgramIcon(app.instance);
+  cls.icon = ProgramIcon(instance_);
   // Borderless; the application's window owns it and carries the task-bar button.
   CreateTopLevel(cls, WS_EX_ACCEPTFILES, kTitle,
                  WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
                  (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight, taskbar_.hwnd());
   taskbar_.SetCommands(this);
-  taskbar_.SetTitle(app.title);
+  taskbar_.SetTitle(host_.ApplicationTitle());
   taskbar_.SetButtonShown(true);
   host_.OnApplicationTitle([this](const std::string& title) { ApplicationTitleChanged(title); });
-  app_.settings.AddObserver(this);
+  settings_.AddObserver(this);
 }
 
 MainWindow::~MainWindow() {
-  app_.settings.RemoveObserver(this);
+  settings_.RemoveObserver(this);
+  host_.RemoveTimerListener(this);
+  host_.OnApplicationTitle(nullptr);
+  host_.SetDialogOwner(nullptr);
+  player_.AttachView(nullptr);
+  display_.AttachView(nullptr);
   taskbar_.SetCommands(nullptr);
   drop_registration_.Revoke();
   shadow_.reset();
@@ -188,38 +243,38 @@ MainWindow::~MainWindow() {
   if (ole_initialised_) OleUninitialize();
 }
 
+std::string MainWindow::ProgramFile(const std::string& relative) const {
+  return program_folder_ + "\\" + relative;
+}
+
+void MainWindow::OnTimer(TimerId id) {
+  switch (id) {
+    case TimerId::DeferredStartup: DeferredStartup(); break;
+    case TimerId::ShadowPlacement: ShadowTick(); break;
+    case TimerId::Position: RefreshStreamTitle(); break;  // after the player's tick
+    default: break;
+  }
+}
+
 void MainWindow::CreateShadowWindow() {
   ShadowWindowOwner& owner = *this;
-  if (!shadow_ && app_.player)
-    shadow_ = std::make_unique<ShadowWindow>(app_.errors, *app_.player, owner, *this);
+  if (!shadow_) shadow_ = std::make_unique<ShadowWindow>(errors_, player_, owner, *this);
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       CreateControls();
-      general_menu_.reset(CreateGeneralMenu(app_.settings));
+      general_menu_.reset(CreateGeneralMenu(settings_));
       CreateButtonMenus();
       tray_ = std::make_unique<ui::TrayIcon>(hwnd_, 1, main_menu::kTrayNotify,
-                                             ProgramIcon(app_.instance));
+                                             ProgramIcon(instance_));
       tray_->SetHint("Velmora");  // until a file's title comes
       taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
       FormCreate();
+      dispatcher_ = std::make_unique<CommandDispatcher>(CommandDispatcher::Deps{
+          player_, display_, settings_, playlist_, windows_, *this});
       return 0;
-    case WM_TIMER: {
-      if (wp == TimerEventId(TimerId::DeferredStartup)) {
-        DeferredStartup();
-      } else if (wp == TimerEventId(TimerId::ShadowPlacement)) {
-        ShadowTick();
-      } else if (app_.player) {
-        for (int i = 0; i < static_cast<int>(TimerId::Count); ++i) {
-          const auto id = static_cast<TimerId>(i);
-          if (wp == TimerEventId(id) && id != TimerId::DeferredStartup) app_.player->OnTimer(id);
-        }
-        if (wp == TimerEventId(TimerId::Position)) RefreshStreamTitle();
-      }
-      return 0;
-    }
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
     case WM_HSCROLL:
     case WM_VSCROLL: OnScroll(reinterpret_cast<HWND>(lp), LOWORD(wp)); return 0;
@@ -249,8 +304,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Every window of the player hands its app commands on to this one.
       const MediaCommand command =
           MediaCommandForAppCommand(GET_APPCOMMAND_LPARAM(static_cast<DWORD>(lp)));
-      if (command == MediaCommand::None || !app_.player) break;
-      RunMediaCommand(*app_.player, command);
+      if (command == MediaCommand::None || !dispatcher_) break;
+      Execute(MediaKeyCommand(command));
       return TRUE;
     }
     case main_menu::kTrayNotify: OnTrayNotify(static_cast<UINT>(lp)); return 0;
@@ -279,12 +334,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SHOWWINDOW:
       // Hiding the window pauses a scrolling title; showing it resumes only that pause.
-      if (app_.player) {
-        if (wp)
-          app_.player->ResumeTitleScroll();
-        else
-          app_.player->PauseTitleScroll();
-      }
+      if (wp)
+        player_.ResumeTitleScroll();
+      else
+        player_.PauseTitleScroll();
       break;
     case main_menu::kQueryVolumeThumb: {
       const HBITMAP shown = ShownVolumeThumb();
@@ -501,14 +554,12 @@ void MainWindow::SetPositionTimeText(const std::string& text) {
 void MainWindow::SetPositionValue(int32_t value) {
   HWND tb = Control(ids::tb);
   // Readers say the position as time: each unit of the slider is PositionScale ms.
-  if (app_.player)
-    SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
+  SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, player_.PositionScale());
   SendMessageA(tb, TBM_SETPOS, TRUE, value);
 }
 void MainWindow::SetPositionMax(int32_t max) {
   HWND tb = Control(ids::tb);
-  if (app_.player)
-    SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, app_.player->PositionScale());
+  SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, player_.PositionScale());
   SendMessageA(tb, TBM_SETRANGEMAX, TRUE, max);
 }
 void MainWindow::SetTotalTimeText(const std::string& text) {
@@ -566,25 +617,14 @@ void MainWindow::ApplyVolumeThumb(int image_number) {
 void MainWindow::SetPauseFadeMenu(bool fadeout_enabled, bool fadein_enabled) {
   pause_fadeout_enabled_ = fadeout_enabled;
   pause_fadein_enabled_ = fadein_enabled;
-  if (pause_menu_) {
-    EnableMenuItem(pause_menu_.get(), kPauseFadeOut,
-                   MF_BYCOMMAND | (fadeout_enabled ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(pause_menu_.get(), kPauseFadeIn,
-                   MF_BYCOMMAND | (fadein_enabled ? MF_ENABLED : MF_GRAYED));
-  }
+  SetPauseMenuEnabled(pause_menu_.get(), fadeout_enabled, fadein_enabled);
 }
 
 void MainWindow::CreateButtonMenus() {
-  play_menu_.reset(CreatePopupMenu());
-  pause_menu_.reset(CreatePopupMenu());
-  stop_menu_.reset(CreatePopupMenu());
-  if (play_menu_) AppendMenuA(play_menu_.get(), MF_STRING, kFadeInPlay, "Fade In");
-  if (stop_menu_) AppendMenuA(stop_menu_.get(), MF_STRING, kFadeOutStop, "Fade Out");
-  if (pause_menu_) {
-    AppendMenuA(pause_menu_.get(), MF_STRING, kPauseFadeOut, "Fadeout");
-    AppendMenuA(pause_menu_.get(), MF_STRING, kPauseFadeIn, "Fadein");
-    SetPauseFadeMenu(pause_fadeout_enabled_, pause_fadein_enabled_);
-  }
+  play_menu_.reset(CreateButtonMenu(ButtonMenu::Play));
+  pause_menu_.reset(CreateButtonMenu(ButtonMenu::Pause));
+  stop_menu_.reset(CreateButtonMenu(ButtonMenu::Stop));
+  SetPauseFadeMenu(pause_fadeout_enabled_, pause_fadein_enabled_);
 }
 void MainWindow::SetTitleScroll(int pixels, int interval_ms) {
   SendMessageA(Control(ids::Banner1), ui::VBM_SETSCROLL, static_cast<WPARAM>(pixels), interval_ms);
@@ -604,75 +644,25 @@ uint32_t MainWindow::TimeLabelColour() const { return time_colour_; }
 
 // --- Controls -------------------------------------------------------------------------
 
+CommandResult MainWindow::Execute(const Command& command) {
+  return dispatcher_ ? dispatcher_->Execute(command) : CommandResult::Refused;
+}
+
+void MainWindow::Dispatch(CommandKind kind, CommandSource source) {
+  errors_.Run([&] { Execute(Command{kind, source, {}}); });
+}
+
+void MainWindow::OnMenuCommand(int id) {
+  if (const std::optional<CommandKind> command = CommandForMenuId(id))
+    Dispatch(*command, CommandSource::Shortcut);
+}
+
 void MainWindow::OnCommand(int id, int code, HWND control) {
-  Player* p = app_.player.get();
-  if (!control) {  // menu entries
-    switch (id) {
-      case kFadeInPlay: p->FadeInPlay(); break;
-      case kFadeOutStop: p->FadeOutStop(); break;
-      case kPauseFadeOut: p->FadeOutPause(); break;
-      case kPauseFadeIn: p->FadeInPause(); break;
-      case kScroll: p->ScrollTitle(true); break;
-      case kNoScroll: p->ScrollTitle(false); break;
-      case kMenuNews: windows_.ShowNews(); break;
-      case kMenuHelp: windows_.ShowOptionsPage("Help"); break;
-      case kMenuAbout:
-        windows_.ShowOptionsPage("About");
-        app_.display->ShowStatus("Showing About");
-        break;
-      case kMenuPlaylist: ShowPlaylistWindow(); break;
-      case kMenuOpen: p->OpenFiles(); break;
-      case kMenuRegister:
-      case kMenuLink: windows_.ShowOptionsPage("FileType/Icons"); break;
-      case kMenuMemory:
-        app_.display->ShowStatus("Showing Memory Info");
-        windows_.ShowOptionsPage("Memory Infos");
-        break;
-      case kMenuFadeStop: p->ToggleFadeStop(); break;
-      case kMenuFadePlay: p->ToggleFadePlay(); break;
-      case kMenuFadePause: p->ToggleFadePause(); break;
-      case kMenuDesign:
-        app_.display->ShowStatus("Showing Design");
-        windows_.ShowDesignChooser();
-        break;
-      case kMenuTransparency: ToggleTransparency(); break;
-      case kMenuEasyMove: ToggleEasyMove(); break;
-      case kMenuAutoPlay:
-        app_.settings.autoplay = !app_.settings.autoplay;
-        app_.settings.Changed();
-        break;
-      case kMenuRandom:
-        app_.settings.Randomplay = !app_.settings.Randomplay;
-        app_.settings.Changed();
-        break;
-      case kMenuLoop:
-        app_.settings.loop = !app_.settings.loop;
-        app_.settings.Changed();
-        break;
-      case kMenuGeneral:
-        windows_.ShowOptionsPage("");  // on the page it was left on
-        app_.display->ShowStatus("General Options");
-        break;
-      case kMenuSound:
-        app_.display->ShowStatus("Showing sound options");
-        windows_.ShowOptionsPage("Sound Options");
-        break;
-      case kMenuDesignInfos: windows_.ShowOptionsPage("Design Info"); break;
-      case kMenuInputPlugins: windows_.ShowOptionsPage("Input Plugins"); break;
-      case kMenuVisualisation: windows_.ShowVisualisation(); break;
-      case kMenuPlay: p->PlayIfEnabled(); break;
-      case kMenuStop: p->StopIfEnabled(); break;
-      case kMenuPause: p->PauseIfEnabled(); break;
-      case kMenuNext: p->NextTrackIfEnabled(); break;
-      case kMenuPrev: p->PrevTrackIfEnabled(); break;
-      case kMenuVuMeter: windows_.ShowVuMeter(); break;
-      case kMenuVisualisationPlugin: windows_.StartOrStopVisualisation(); break;
-      case kMenuExit: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
-      case kRestore: Restore(); break;
-      default: break;
-    }
+  if (!control) {  // menu entries, ours or another program's
+    OnMenuCommand(id);
     return;
   }
+  Player* p = &player_;
   if (id == ids::tb) {
     if (code == ui::VSN_SETFOCUS)
       p->PositionSliderFocus(true);
@@ -691,26 +681,12 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
     return;
   }
   if (code != BN_CLICKED) return;
-  switch (id) {
-    case ids::playbut: p->Play(); break;
-    case ids::stopbut: p->Stop(); break;
-    case ids::pausebut: p->Pause(); break;
-    case ids::fwdbut: p->FastForward(); break;
-    case ids::revbut: p->Rewind(); break;
-    case ids::nexttrackbut: p->NextTrack(); break;
-    case ids::prevtrackbut: p->PrevTrack(); break;
-    case ids::openbut: p->OpenFiles(); break;
-    case ids::plbut: ShowPlaylistWindow(); break;
-    case ids::id3but: p->ShowId3(); break;
-    case ids::optionbut: ShowGeneralMenu(); break;
-    case ids::Bitbtn1: SendMessageA(hwnd_, WM_CLOSE, 0, 0); break;
-    case ids::minibut: Minimize(); break;
-    default: break;
-  }
+  for (const auto& button : kButtonCommands)
+    if (button.id == id) Dispatch(button.command, CommandSource::Control);
 }
 
 void MainWindow::OnScroll(HWND control, int code) {
-  Player* p = app_.player.get();
+  Player* p = &player_;
   if (!p || !control) return;
   const int pos = static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
   if (control == Control(ids::tb)) {
@@ -726,114 +702,33 @@ void MainWindow::OnScroll(HWND control, int code) {
   }
 }
 
-void MainWindow::ShowButtonPopup(HWND button, const char* status,
-                                 const std::vector<std::pair<int, std::string>>& entries,
-                                 const std::vector<bool>& enabled) {
-  ui::UniqueMenu owner(CreatePopupMenu());
-  const HMENU menu = owner.get();
+void MainWindow::ShowButtonPopup(HWND button, const char* status, ButtonMenu which) {
+  ui::UniqueMenu menu(CreateButtonMenu(which));
   if (!menu) return;
-  for (size_t i = 0; i < entries.size(); ++i)
-    AppendMenuA(menu, MF_STRING | (enabled[i] ? 0 : MF_GRAYED), entries[i].first,
-                entries[i].second.c_str());
+  if (which == ButtonMenu::Pause)
+    SetPauseMenuEnabled(menu.get(), pause_fadeout_enabled_, pause_fadein_enabled_);
   RECT r;
   GetWindowRect(button, &r);  // the button's lower left corner
-  app_.display->ShowStatus(status);
-  const int cmd = ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                        r.left, r.bottom);
-  if (cmd) OnCommand(cmd, 0, nullptr);
+  display_.ShowStatus(status);
+  const int cmd = ui::TrackPopupMenuFor(
+      hwnd_, menu.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom);
+  if (cmd) OnMenuCommand(cmd);
 }
 
 void MainWindow::OnContextMenu(HWND control, int x, int y) {
   if (control == Control(ids::playbut)) {
-    ShowButtonPopup(control, "Showig Play Popup", {{kFadeInPlay, "Fade In"}}, {true});
+    ShowButtonPopup(control, "Showig Play Popup", ButtonMenu::Play);
   } else if (control == Control(ids::stopbut)) {
-    ShowButtonPopup(control, "Showig Stop Popup", {{kFadeOutStop, "Fade Out"}}, {true});
+    ShowButtonPopup(control, "Showig Stop Popup", ButtonMenu::Stop);
   } else if (control == Control(ids::pausebut)) {
-    ShowButtonPopup(control, "Showig Pause Popup",
-                    {{kPauseFadeOut, "Fadeout"}, {kPauseFadeIn, "Fadein"}},
-                    {pause_fadeout_enabled_, pause_fadein_enabled_});
+    ShowButtonPopup(control, "Showig Pause Popup", ButtonMenu::Pause);
   } else if (control == Control(ids::Banner1)) {
-    ui::UniqueMenu owner(CreatePopupMenu());
-    const HMENU menu = owner.get();
+    ui::UniqueMenu menu(CreateButtonMenu(ButtonMenu::Title));
     if (!menu) return;
-    AppendMenuA(menu, MF_STRING, kScroll, "Scroll");
-    AppendMenuA(menu, MF_STRING, kNoScroll, "Do not Scroll");
-    app_.display->ShowStatus("Showig Scroll Popup");
-    const int cmd = ui::TrackPopupMenuFor(hwnd_, menu, TPM_RETURNCMD, x, y);
-    if (cmd) OnCommand(cmd, 0, nullptr);
+    display_.ShowStatus("Showig Scroll Popup");
+    const int cmd = ui::TrackPopupMenuFor(hwnd_, menu.get(), TPM_RETURNCMD, x, y);
+    if (cmd) OnMenuCommand(cmd);
   }
-}
-
-namespace {
-// The general menu's check entries and the setting each one shows.
-constexpr struct {
-  int id;
-  bool PlayerSettings::*setting;
-} kMenuMarks[] = {
-    {kMenuFadeStop, &PlayerSettings::Fadestop},
-    {kMenuFadePlay, &PlayerSettings::Fadeplay},
-    {kMenuFadePause, &PlayerSettings::Fadepause},
-    {kMenuTransparency, &PlayerSettings::Transparency},
-    {kMenuEasyMove, &PlayerSettings::EasyMove},
-    {kMenuAutoPlay, &PlayerSettings::autoplay},
-    {kMenuRandom, &PlayerSettings::Randomplay},
-    {kMenuLoop, &PlayerSettings::loop},
-};
-}  // namespace
-
-void SetGeneralMenuMarks(HMENU menu, const PlayerSettings& s) {
-  for (const auto& mark : kMenuMarks)
-    CheckMenuItem(menu, static_cast<UINT>(mark.id),
-                  MF_BYCOMMAND | (s.*mark.setting ? MF_CHECKED : MF_UNCHECKED));
-}
-
-HMENU CreateGeneralMenu(const PlayerSettings& s) {
-  ui::UniqueMenu owner(CreatePopupMenu());  // destroys the sub-menus with it
-  const HMENU menu = owner.get();
-  HMENU actions = CreatePopupMenu(), prefs = CreatePopupMenu(), fading = CreatePopupMenu(),
-        appearance = CreatePopupMenu(), misc = CreatePopupMenu(), addons = CreatePopupMenu(),
-        transport = CreatePopupMenu(), execute = CreatePopupMenu();
-  AppendMenuA(menu, MF_STRING, kMenuNews, "&News");
-  AppendMenuA(menu, MF_STRING, kMenuHelp, "&Help\tF1");
-  AppendMenuA(menu, MF_STRING, kMenuAbout, "&About...\tAlt+A");
-  AppendMenuA(actions, MF_STRING, kMenuPlaylist, "&Playlist Editor\tAlt+P");
-  AppendMenuA(actions, MF_STRING, kMenuOpen, "&Open files\tAlt+O");
-  AppendMenuA(actions, MF_STRING, kMenuRegister, "Register Filetype");
-  AppendMenuA(actions, MF_STRING, kMenuLink, "Create link");
-  AppendMenuA(actions, MF_STRING, kMenuMemory, "&Memory Info \tAlt+M");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(actions), "&Actions");
-  AppendMenuA(fading, MF_STRING, kMenuFadeStop, "Fade Stop");
-  AppendMenuA(fading, MF_STRING, kMenuFadePlay, "Fade Play");
-  AppendMenuA(fading, MF_STRING, kMenuFadePause, "Fade Pause");
-  AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(fading), "Fading");
-  AppendMenuA(appearance, MF_STRING, kMenuDesign, "&Design\tAlt+D");
-  AppendMenuA(appearance, MF_STRING, kMenuTransparency, "Transparency");
-  AppendMenuA(appearance, MF_STRING, kMenuEasyMove, "&Easy Move\tAlt+E");
-  AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(appearance), "Appearance");
-  AppendMenuA(misc, MF_STRING, kMenuAutoPlay, "Auto Play");
-  AppendMenuA(misc, MF_STRING, kMenuRandom, "Random");
-  AppendMenuA(misc, MF_STRING, kMenuLoop, "Loop");
-  AppendMenuA(prefs, MF_POPUP, reinterpret_cast<UINT_PTR>(misc), "Misc");
-  AppendMenuA(prefs, MF_STRING, kMenuGeneral, "&General\tAlt+G");
-  AppendMenuA(prefs, MF_STRING, kMenuSound, "Sound\tAlt+S");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(prefs), "&Preferences");
-  AppendMenuA(addons, MF_STRING, kMenuDesignInfos, "Design Infos");
-  AppendMenuA(addons, MF_STRING, kMenuInputPlugins, "Input Plugins");
-  AppendMenuA(addons, MF_STRING, kMenuVisualisation, "Visualisation");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(addons), "Plugins/Addons");
-  AppendMenuA(transport, MF_STRING, kMenuPlay, "Play\tP");
-  AppendMenuA(transport, MF_STRING, kMenuStop, "Stop\tS");
-  AppendMenuA(transport, MF_STRING, kMenuPause, "Pause (Pause button)");
-  AppendMenuA(transport, MF_STRING, kMenuNext, "Next Track\tN");
-  AppendMenuA(transport, MF_STRING, kMenuPrev, "Prev Track\tR");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(transport), "Play/Stop/..");
-  AppendMenuA(execute, MF_STRING, kMenuVuMeter, "Vu Meter\tAlt+V");
-  AppendMenuA(execute, MF_STRING, kMenuVisualisationPlugin, "Visualisation Plugin");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(execute), "Execute");
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kMenuExit, "Exit");
-  SetGeneralMenuMarks(menu, s);
-  return owner.release();
 }
 
 void MainWindow::ShowGeneralMenu() {
@@ -844,9 +739,9 @@ void MainWindow::ShowGeneralMenu() {
 
 void MainWindow::TrackGeneralMenu(int x, int y, HWND owner) {
   if (!general_menu_) return;
-  app_.display->ShowStatus("Showig Setup Popup");
+  display_.ShowStatus("Showig Setup Popup");
   const int cmd = ui::TrackPopupMenuFor(owner, general_menu_.get(), TPM_RETURNCMD, x, y);
-  if (cmd) OnCommand(cmd, 0, nullptr);
+  if (cmd) OnMenuCommand(cmd);
 }
 
 void MainWindow::PopUpGeneralMenu(HWND window) {
@@ -856,18 +751,8 @@ void MainWindow::PopUpGeneralMenu(HWND window) {
 }
 
 void MainWindow::OnSysKey(char letter) {
-  switch (MenuKeyFor(letter)) {
-    case MenuKey::Design: OnCommand(kMenuDesign, 0, nullptr); break;
-    case MenuKey::Playlist: ShowPlaylistWindow(); break;
-    case MenuKey::MemoryInfo: OnCommand(kMenuMemory, 0, nullptr); break;
-    case MenuKey::About: OnCommand(kMenuAbout, 0, nullptr); break;
-    case MenuKey::EasyMove: ToggleEasyMove(); break;
-    case MenuKey::General: OnCommand(kMenuGeneral, 0, nullptr); break;
-    case MenuKey::Sound: OnCommand(kMenuSound, 0, nullptr); break;
-    case MenuKey::OpenFiles: app_.player->OpenFiles(); break;
-    case MenuKey::VuMeter: OnCommand(kMenuVuMeter, 0, nullptr); break;
-    case MenuKey::None: break;  // every other menu key is consumed
-  }
+  if (const std::optional<CommandKind> command = CommandForMenuKey(MenuKeyFor(letter)))
+    Dispatch(*command, CommandSource::Shortcut);
 }
 
 void MainWindow::OnSystemCommand(WPARAM command, LPARAM lp) {
@@ -885,49 +770,43 @@ void MainWindow::OnSystemCommand(WPARAM command, LPARAM lp) {
 
 bool MainWindow::PreTranslate(const MSG& msg) {
   if (MoveFocusByTab(msg)) return true;
-  if (msg.message != WM_KEYDOWN || !hwnd_ || !app_.player) return false;
+  if (msg.message != WM_KEYDOWN || !hwnd_ || !dispatcher_) return false;
   // The media keys, in whichever of the player's windows has the focus.
   if (const MediaCommand media = MediaCommandForKey(static_cast<uint32_t>(msg.wParam));
       media != MediaCommand::None) {
-    RunMediaCommand(*app_.player, media);
+    errors_.Run([&] { Execute(MediaKeyCommand(media)); });
     return true;
   }
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
-  Player* p = app_.player.get();
-  switch (MainKeyFor(static_cast<uint32_t>(msg.wParam))) {
-    case MainKey::Play: p->PlayIfEnabled(); return true;
-    case MainKey::Stop: p->StopIfEnabled(); return true;
-    case MainKey::NextTrack: p->NextTrackIfEnabled(); return true;
-    case MainKey::PrevTrack: p->PrevTrackIfEnabled(); return true;
-    case MainKey::Pause: p->PauseIfEnabled(); return true;
-    case MainKey::Help: errors_.Run([this] { OnCommand(kMenuHelp, 0, nullptr); }); return true;
-    case MainKey::JumpToFile:
-      errors_.Run([this] {
-        if (app_.playlist_window) app_.playlist_window->ShowJumpToFile();
-      });
-      return true;
-    case MainKey::None: return false;
-  }
-  return false;
+  const std::optional<CommandKind> command =
+      CommandForKey(MainKeyFor(static_cast<uint32_t>(msg.wParam)));
+  if (!command) return false;
+  Dispatch(*command, CommandSource::Shortcut);
+  return true;
 }
+
+// --- MainWindowActions ----------------------------------------------------------------
 
 void MainWindow::ShowPlaylistWindow() {
-  if (app_.playlist_window) app_.playlist_window->Show();
-  app_.display->ShowStatus("Showing Playlist");
+  playlist_window_.ShowPlaylist();
 }
 
-void MainWindow::ToggleEasyMove() {
-  // The easy-move flag is the menu mark itself, so the options check box moves it too.
-  app_.settings.EasyMove = !app_.settings.EasyMove;
-  app_.settings.Changed();
-  app_.display->ShowStatus(app_.settings.EasyMove ? "Easymove activated" : "Easymove deactivated");
+void MainWindow::ClearPlaylist() {
+  playlist_window_.ClearPlaylist();
 }
 
-void MainWindow::ToggleTransparency() {
-  // The window's shape follows the setting (OnSettingsChanged), as does the options box.
-  app_.settings.Transparency = !app_.settings.Transparency;
-  app_.settings.Changed();
+void MainWindow::ShowJumpToFile() {
+  playlist_window_.ShowJumpToFile();
 }
+
+void MainWindow::Close(bool later) {
+  if (later)
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  else
+    SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void MainWindow::OpenSkinArchive(const std::string& path) { steps_.OpenSkinArchive(path); }
 
 void MainWindow::OnHover(HWND control) {
   if (!HintHandlerInstalled() || !control || !IsChild(hwnd_, control)) return;
@@ -937,43 +816,42 @@ void MainWindow::OnHover(HWND control) {
 }
 
 void MainWindow::EchoHint(const std::string& hint) {
-  if (HintHandlerInstalled() && app_.player) app_.player->ShowHint(hint);
+  if (HintHandlerInstalled()) player_.ShowHint(hint);
 }
 
 void MainWindow::OnActivateApp(bool active) {
-  Player* p = app_.player.get();
-  if (!p) return;
+  Player* p = &player_;
   HWND deact = Control(ids::imdeactivated), face = Control(ids::background);
   if (!active) {
     deact_shown_ = false;
-    if (app_.display->DesignLibraryActive() || !app_.design_state.deact_image_available) return;
+    if (display_.DesignLibraryActive() || !design_state_.deact_image_available) return;
     p->PauseTitleScroll();
     ShowWindow(deact, SW_SHOW);
     ShowWindow(face, SW_HIDE);
     deact_shown_ = true;
-    app_.display->ShowStatus("Deactivated");
+    display_.ShowStatus("Deactivated");
     return;
   }
   p->ResumeTitleScroll();
-  if (app_.display->DesignLibraryActive() || !deact_shown_) return;
+  if (display_.DesignLibraryActive() || !deact_shown_) return;
   deact_shown_ = false;
   ShowWindow(deact, SW_HIDE);
   ShowWindow(face, SW_SHOW);
-  app_.display->ShowStatus("Welcome Back");
+  display_.ShowStatus("Welcome Back");
 }
 
 void MainWindow::RefreshStreamTitle() {
   // Only for URL entries, and only with a plug-in that exports the optional
   // streamtitle(): a plain stdcall function returning the title of the stream now playing.
-  const Playlist& pl = app_.playlist;
+  const Playlist& pl = playlist_;
   const int32_t index = pl.CurrentIndex();
   if (index < 0 || static_cast<size_t>(index) >= pl.Count() || pl.Path(index).rfind('*', 0) != 0) {
     stream_title_.clear();
     return;
   }
-  const std::string name = app_.plugins ? app_.plugins->CurrentName() : std::string();
+  const std::string name = plugins_.CurrentName();
   if (name.empty()) return;
-  HMODULE module = GetModuleHandleA(app_.ProgramFile("Library\\" + name).c_str());
+  HMODULE module = GetModuleHandleA(ProgramFile("Library\\" + name).c_str());
   if (!module) return;
   using StreamTitleFn = const char*(WINAPI*)();
   auto fn = reinterpret_cast<StreamTitleFn>(
@@ -986,18 +864,18 @@ void MainWindow::RefreshStreamTitle() {
   });
   if (!ok || !title[0] || stream_title_ == title) return;
   stream_title_ = title;
-  app_.display->ShowSongTitle(stream_title_ + "          ");
+  display_.ShowSongTitle(stream_title_ + "          ");
 }
 
 void MainWindow::LoadStartupPicture() {
   HWND loading = Control(ids::loading);
-  const std::string path = app_.ProgramFile("loading.jpg");
+  const std::string path = ProgramFile("loading.jpg");
   if (!loading || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
   std::string error;
   HBITMAP bmp = LoadPictureFile(path, &error);
   if (!bmp) {
     // A broken picture leaves the text face; the run goes on.
-    if (app_.player) app_.player->HandleError(error.empty() ? "Cannot load " + path : error);
+    player_.HandleError(error.empty() ? "Cannot load " + path : error);
     return;
   }
   ui::SetStaticBitmap(loading, bmp, SS_REALSIZECONTROL);
@@ -1011,14 +889,14 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
   const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
   switch (msg) {
     case WM_LBUTTONDOWN:
-      if (app_.settings.EasyMove) app_.display->ShowStatus("EasyMove Started");
+      if (settings_.EasyMove) display_.ShowStatus("EasyMove Started");
       press_point_ = pt;
       moving_ = true;
       SetCapture(hwnd_);
       break;
     case WM_MOUSEMOVE:
-      if (moving_ && (wp & MK_LBUTTON) && app_.settings.EasyMove) {
-        app_.display->ShowStatus("Easy-Moving");
+      if (moving_ && (wp & MK_LBUTTON) && settings_.EasyMove) {
+        display_.ShowStatus("Easy-Moving");
         RECT r;
         GetWindowRect(hwnd_, &r);
         SetWindowPos(hwnd_, nullptr, r.left + pt.x - press_point_.x, r.top + pt.y - press_point_.y,
@@ -1034,7 +912,7 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_XBUTTONUP: {  // any button but the left one
       POINT screen;
       GetCursorPos(&screen);
-      InputPlugin& plugin = app_.plugins->Current();
+      InputPlugin& plugin = plugins_.Current();
       if (!plugin.Name().empty()) {
         if (plugin.Has(PluginEntry::showoptionspopup)) {
           try {
@@ -1067,7 +945,7 @@ LRESULT CALLBACK MainWindow::MoveButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
         break;
       case WM_MOUSEMOVE:
         if (self->moving_ && (wp & MK_LBUTTON)) {
-          self->app_.display->ShowStatus("Moving");
+          self->display_.ShowStatus("Moving");
           RECT r;
           GetWindowRect(self->hwnd_, &r);
           SetWindowPos(self->hwnd_, nullptr, r.left + pt.x - self->press_point_.x,

@@ -1,7 +1,7 @@
 // TForm1, the main window: borderless, 306 x 161, black, titled "ORVANE Velmora". It
-// shows the player's state (MainView, PlayerView), gives the core its window services
-// (Host, Volume), runs the start-up and the shutdown, and answers other programs
-// (registered messages, WM_COPYDATA, dropped files).
+// shows the player's state (MainView, PlayerView, attached to the model while the window
+// exists), runs the start-up and the shutdown, and answers other programs (registered
+// messages, WM_COPYDATA, dropped files).
 #pragma once
 
 #include <windows.h>
@@ -13,14 +13,22 @@
 #include <string>
 #include <vector>
 
-#include "app/app_win.h"
+#include "app/command_dispatcher.h"
+#include "app/display.h"
 #include "app/drop_target_win.h"
+#include "app/main_menus_win.h"
 #include "app/host_win.h"
+#include "app/player.h"
+#include "app/settings.h"
 #include "app/shadow_window_win.h"
 #include "app/taskbar_window_win.h"
 #include "app/watchdog_win.h"
+#include "app/window_commands.h"
 #include "app/window_rules.h"
+#include "design/design_folder.h"
+#include "playlist/playlist.h"
 #include "playlist/playlist_window_win.h"
+#include "plugins/plugin_system.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/tray_icon_win.h"
@@ -47,20 +55,42 @@ enum class ExternalCommand : int {
 };
 extern const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)];
 
+// What the main window works with: the model, the player's services, and what it asks of
+// the other windows (`windows`: what its menus and keys open; `steps`: what its start-up
+// and shutdown ask of other subsystems; `playlist_window`: the playlist window's part).
+struct MainWindowDeps {
+  HINSTANCE instance;
+  const std::string& program_folder;  // no trailing backslash
+  const std::vector<std::string>& arguments;
+  Settings& settings;
+  Playlist& playlist;
+  PluginSystem& plugins;
+  const FolderDesignState& design_state;
+  Display& display;
+  Player& player;
+  WinHost& host;
+  Volume& volume;
+  ErrorSink& errors;
+  WindowCommands& windows;
+  ShellSteps& steps;
+  PlaylistWindowRequests& playlist_window;
+};
+
 class MainWindow : public ui::TopLevelWindow,
                    public ui::HintEcho,
                    public MainView,
                    public PlayerView,
                    private SettingsObserver,
+                   private TimerListener,
                    private TaskbarCommands,
-                   private ShadowWindowOwner {
+                   private ShadowWindowOwner,
+                   private MainWindowActions,
+                   private CommandSink {
  public:
   static constexpr int kWidth = 306;
   static constexpr int kHeight = 161;
 
-  // `windows`: what the menus and keys open; `steps`: what the start-up and the shutdown
-  // ask of other subsystems.
-  MainWindow(App& app, WindowCommands& windows, ShellSteps& steps);
+  explicit MainWindow(const MainWindowDeps& deps);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -73,11 +103,10 @@ class MainWindow : public ui::TopLevelWindow,
   HMENU PlayButtonMenu() const { return play_menu_.get(); }
   HMENU PauseButtonMenu() const { return pause_menu_.get(); }
   HMENU StopButtonMenu() const { return stop_menu_.get(); }
-  // The wave-output volume the player drives.
-  Volume& OutputVolume() { return volume_; }
-
   // Keys for the main window and its controls, seen before they are dispatched.
   bool PreTranslate(const MSG& msg);
+  // Where every command of the program goes (refused until the player exists).
+  CommandSink& Commands() { return *this; }
 
   // TForm4, made in its place among the other windows.
   void CreateShadowWindow();
@@ -120,10 +149,11 @@ class MainWindow : public ui::TopLevelWindow,
   void OnCommand(int id, int code, HWND control);
   void OnContextMenu(HWND control, int x, int y);
   void OnScroll(HWND control, int code);
-  void ShowButtonPopup(HWND button, const char* status,
-                       const std::vector<std::pair<int, std::string>>& entries,
-                       const std::vector<bool>& enabled);
-  void ShowGeneralMenu();
+  // A button's popup menu under it, its command run.
+  void ShowButtonPopup(HWND button, const char* status, ButtonMenu which);
+  // Runs the command of a popup menu's entry.
+  void OnMenuCommand(int id);
+  void ShowGeneralMenu() override;
   // The general menu at the mouse, owned by `owner` while it is open.
   void TrackGeneralMenu(int x, int y, HWND owner);
   void CreateButtonMenus();
@@ -133,8 +163,8 @@ class MainWindow : public ui::TopLevelWindow,
   void ShowTrayMenu();
 
   // Minimise and restore: task bar, tray or both (main_window_presence_win.cpp).
-  void Minimize();
-  void Restore();
+  void Minimize() override;
+  void Restore() override;
   // Task-bar button and tray icon while not minimised, by VisibleMode.
   void ApplyVisibleMode();
   void SetPresence(const Presence& presence);
@@ -148,6 +178,8 @@ class MainWindow : public ui::TopLevelWindow,
   // The application title changed (a file loaded): task bar and tray hint follow.
   void ApplicationTitleChanged(const std::string& title);
   void OnSettingsChanged() override;
+  // The start-up's, shadow mode's and the position timer's ticks.
+  void OnTimer(TimerId id) override;
   // TaskbarCommands.
   void TaskbarMinimize() override { Minimize(); }
   void TaskbarRestore() override { Restore(); }
@@ -158,10 +190,17 @@ class MainWindow : public ui::TopLevelWindow,
   void LeaveShadowMode() override;
   void PopUpGeneralMenu(HWND window) override;
 
-  void ShowPlaylistWindow();
-  void ToggleEasyMove();
+  // CommandSink: the dispatcher's, once the player exists.
+  CommandResult Execute(const Command& command) override;
+  // Runs a command inside the window's error boundary.
+  void Dispatch(CommandKind kind, CommandSource source);
+  // MainWindowActions.
+  void ShowPlaylistWindow() override;
+  void ClearPlaylist() override;
+  void ShowJumpToFile() override;
+  void Close(bool later) override;
+  void OpenSkinArchive(const std::string& path) override;
   void OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp);
-  void ToggleTransparency();
   // The mouse entered a widget: its hint goes to the status line while the hint handler
   // is installed.
   void OnHover(HWND control);
@@ -203,14 +242,25 @@ class MainWindow : public ui::TopLevelWindow,
   // The current stream's title from plug-ins that report one (URL entries).
   void RefreshStreamTitle();
   // Hints are echoed on the status line: "Enable Tooltips", once the start-up is done.
-  bool HintHandlerInstalled() const { return startup_done_ && app_.settings.EnableTooltips; }
+  bool HintHandlerInstalled() const { return startup_done_ && settings_.EnableTooltips; }
+  // Program folder + "\" + relative.
+  std::string ProgramFile(const std::string& relative) const;
 
-  App& app_;
+  const HINSTANCE instance_;
+  const std::string& program_folder_;
+  const std::vector<std::string>& arguments_;
+  Settings& settings_;
+  Playlist& playlist_;
+  PluginSystem& plugins_;
+  const FolderDesignState& design_state_;
+  Display& display_;
+  Player& player_;
+  WinHost& host_;
+  Volume& volume_;
   WindowCommands& windows_;
   ShellSteps& steps_;
+  PlaylistWindowRequests& playlist_window_;
   TaskbarWindow taskbar_;  // made first: it owns this window
-  WinHost host_;
-  WaveOutVolume volume_;
 
   bool settings_read_ = false;      // the start-up has read the stored settings
   bool playlist_restored_ = false;  // ... and restored the playlist and its entry number
@@ -243,13 +293,8 @@ class MainWindow : public ui::TopLevelWindow,
   bool minimized_ = false;
   bool shadow_shown_ = false;  // shadow mode is in force (the settings may ask otherwise)
   std::optional<int32_t> applied_visible_mode_;
+  std::unique_ptr<CommandDispatcher> dispatcher_;  // made with the player
 };
-
-// The marks of the general menu's check entries from the settings.
-void SetGeneralMenuMarks(HMENU menu, const PlayerSettings& settings);
-
-// The general popup menu ("Setupop") with the settings' check marks; the caller owns it.
-HMENU CreateGeneralMenu(const PlayerSettings& settings);
 
 // The folder of the running executable, without a trailing backslash.
 std::string ExecutableFolder();

@@ -1,7 +1,5 @@
 #include "app/media_keys.h"
 
-#include "app/player.h"
-
 namespace velmora {
 
 namespace {
@@ -15,8 +13,6 @@ constexpr uint32_t kKeyVolumeMute = 0xAD, kKeyVolumeDown = 0xAE, kKeyVolumeUp = 
 constexpr uint32_t kKeyPageUp = 0x21, kKeyPageDown = 0x22, kKeyEnd = 0x23, kKeyHome = 0x24,
                    kKeyUp = 0x26, kKeyDown = 0x28, kKeyInsert = 0x2D;
 constexpr uint32_t kModAlt = 0x1, kModControl = 0x2;
-// One volume step of a key: the volume slider's own step.
-constexpr int kVolumeStep = 10;
 }  // namespace
 
 MediaCommand MediaCommandForAppCommand(uint32_t app_command) {
@@ -67,32 +63,21 @@ const std::vector<GlobalKey>& GlobalKeys() {
   return kKeys;
 }
 
-void RunMediaCommand(Player& player, MediaCommand command) {
-  const bool loaded = player.ButtonEnabled(TransportButton::Pause);  // playing or paused
+Command MediaKeyCommand(MediaCommand command) {
+  CommandKind kind = CommandKind::PlayPause;
   switch (command) {
-    case MediaCommand::PlayPause:
-      if (loaded)
-        player.PauseIfEnabled();
-      else
-        player.PlayIfEnabled();
-      break;
-    case MediaCommand::Play:
-      if (loaded && player.Paused())
-        player.PauseIfEnabled();  // resumes
-      else if (!loaded)
-        player.PlayIfEnabled();
-      break;
-    case MediaCommand::Pause:
-      if (loaded && !player.Paused()) player.PauseIfEnabled();
-      break;
-    case MediaCommand::Stop: player.StopIfEnabled(); break;
-    case MediaCommand::NextTrack: player.NextTrackIfEnabled(); break;
-    case MediaCommand::PrevTrack: player.PrevTrackIfEnabled(); break;
-    case MediaCommand::VolumeUp: player.ChangeVolumeBy(kVolumeStep); break;
-    case MediaCommand::VolumeDown: player.ChangeVolumeBy(-kVolumeStep); break;
-    case MediaCommand::Mute: player.ToggleMute(); break;
-    case MediaCommand::None: break;
+    case MediaCommand::None:
+    case MediaCommand::PlayPause: kind = CommandKind::PlayPause; break;
+    case MediaCommand::Play: kind = CommandKind::PlayOrResume; break;
+    case MediaCommand::Pause: kind = CommandKind::PauseIfPlaying; break;
+    case MediaCommand::Stop: kind = CommandKind::Stop; break;
+    case MediaCommand::NextTrack: kind = CommandKind::NextTrack; break;
+    case MediaCommand::PrevTrack: kind = CommandKind::PrevTrack; break;
+    case MediaCommand::VolumeUp: kind = CommandKind::VolumeUp; break;
+    case MediaCommand::VolumeDown: kind = CommandKind::VolumeDown; break;
+    case MediaCommand::Mute: kind = CommandKind::Mute; break;
   }
+  return Command{kind, CommandSource::Shortcut, {}};
 }
 
 }  // namespace velmora

@@ -1,14 +1,14 @@
 // The one table of the keyboard's media keys, the window system's app commands and the
-// player's global keys, and what each does to the player. Every window and the global
-// hot keys go through here, so a key does the same wherever it is pressed.
+// player's global keys, and the command each gives. Every window and the global hot keys
+// go through here, so a key does the same wherever it is pressed.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-namespace velmora {
+#include "ui/command.h"
 
-class Player;
+namespace velmora {
 
 enum class MediaCommand {
   None,
@@ -41,9 +41,9 @@ struct GlobalKey {
 // keys leave the volume keys to the system.
 const std::vector<GlobalKey>& GlobalKeys();
 
-// Runs the command through the player's guarded commands: a disabled button refuses as
-// its key would. Play/pause pauses (or resumes) while a file is loaded and playing or
-// paused, and plays otherwise.
-void RunMediaCommand(Player& player, MediaCommand command);
+// The command a media key gives (a shortcut: a disabled button refuses as its key would).
+// Play/pause pauses (or resumes) while a file is loaded and playing or paused, and plays
+// otherwise. Not for None.
+Command MediaKeyCommand(MediaCommand command);
 
 }  // namespace velmora

@@ -41,21 +41,40 @@ class DepthGuard {
   int& depth_;
 };
 
+// Stands in for the main window before it exists and after it is gone.
+class NoPlayerView : public PlayerView {
+ public:
+  void SetButtonEnabled(TransportButton, bool) override {}
+  void SetVolumeSlider(int) override {}
+  void SetVolumeSliderEnabled(bool) override {}
+  void SetVolumeThumb(int) override {}
+  void SetPauseFadeMenu(bool, bool) override {}
+  void SetTitleScroll(int, int) override {}
+  void SetTitleEnabled(bool) override {}
+  void SetTimeLabelHint(const std::string&) override {}
+  void SetTimeLabelColour(uint32_t) override {}
+  uint32_t TimeLabelColour() const override { return 0x00FFFFFF; }
+};
+
+NoPlayerView g_no_view;
+
 }  // namespace
 
-Player::Player(Deps deps) : d_(deps), saved_title_(kInitialSongTitle) {
+Player::Player(Deps deps) : d_(deps), view_(&g_no_view), saved_title_(kInitialSongTitle) {
   buttons_[static_cast<size_t>(TransportButton::Open)] = true;
   // The volume slider runs from 0 to 250; the level to return to is the slider's value.
   saved_volume_ = std::clamp(d_.volume.Get(), 0, 250);
 }
 
+void Player::AttachView(PlayerView* view) { view_ = view ? view : &g_no_view; }
+
 void Player::Initialise() {
   for (size_t i = 0; i < buttons_.size(); ++i)
-    d_.view.SetButtonEnabled(static_cast<TransportButton>(i), buttons_[i]);
+    view_->SetButtonEnabled(static_cast<TransportButton>(i), buttons_[i]);
   ShowVolumeSlider(saved_volume_);
   if (!volume_ruler_image_) UpdateVolumeThumb(saved_volume_);
-  d_.view.SetPauseFadeMenu(pause_fadeout_enabled_, pause_fadein_enabled_);
-  d_.view.SetTimeLabelHint(time_hint_);
+  view_->SetPauseFadeMenu(pause_fadeout_enabled_, pause_fadein_enabled_);
+  view_->SetTimeLabelHint(time_hint_);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -70,7 +89,7 @@ void Player::SetButtonEnabled(TransportButton button, bool enabled) {
   const auto i = static_cast<size_t>(button);
   if (i >= buttons_.size() || buttons_[i] == enabled) return;
   buttons_[i] = enabled;
-  d_.view.SetButtonEnabled(button, enabled);
+  view_->SetButtonEnabled(button, enabled);
 }
 
 int32_t Player::PositionScale() const { return position_scale_; }
@@ -126,7 +145,7 @@ bool Player::LoadFile(const std::string& path) {
     const size_t dot = path.rfind('.');
     supported = dot != std::string::npos && d_.selector.IsSupportedExtension(path.substr(dot + 1));
   } catch (...) {
-    supported = false;
+    supported = false;  // told below as any file without a plug-in to play it
   }
   if (!supported) {
     display.ShowStatus("Non-supported file");
@@ -199,12 +218,19 @@ bool Player::LoadFile(const std::string& path) {
     load_faulted_ = true;
     try {
       display.ShowStatus("File not loaded correctly... Retrying");
-    } catch (...) {}
+    } catch (...) {
+      // The load has failed either way and says so by its result; a status line that
+      // fails as well adds nothing the caller could act on.
+    }
     return false;
   } catch (...) {
+    // A file that cannot be loaded is told on the status line; the caller goes on
+    // with the next one or tries again.
     try {
       display.ShowStatus("File not loaded correctly... Retrying");
-    } catch (...) {}
+    } catch (...) {
+      // As above: the failed load is told by the result.
+    }
     return false;
   }
 }
@@ -263,7 +289,7 @@ void Player::PlayImpl() {
       fade_cancelled = true;
     }
     if (fade_cancelled) {
-      d_.view.SetVolumeSliderEnabled(true);
+      view_->SetVolumeSliderEnabled(true);
       SetPauseMenu(true, false);
     }
 
@@ -328,7 +354,7 @@ void Player::StopImpl(bool from_fade) {
   try {
     if (d_.plugin.PlayingReportsTrue() && d_.plugin.Has(PluginEntry::stop)) d_.plugin.stop();
   } catch (...) {
-    display.ShowStatus("Failed to stop");
+    display.ShowStatus("Failed to stop");  // the user is told where the state is shown
   }
   SetButtonEnabled(TransportButton::Stop, false);
   SetButtonEnabled(TransportButton::Play, true);
@@ -420,13 +446,13 @@ void Player::SliderReleaseImpl() {
   if (d_.plugin.PlayingReportsTrue()) {
     d_.display.ShowStatus("Playing");
     d_.display.ShowSongTitle(saved_title_);
-    d_.view.SetTitleEnabled(true);
+    view_->SetTitleEnabled(true);
     if (!ProcessMessages()) return;
     try {
       if (d_.plugin.Has(PluginEntry::jumpto))
         d_.plugin.jumpto(target_ms);
     } catch (...) {
-      d_.display.ShowStatus("Failed skipping");
+      d_.display.ShowStatus("Failed skipping");  // told where the position is shown
     }
     if (!ProcessMessages()) return;
   } else {
@@ -541,61 +567,6 @@ void Player::PlayOutsidePlaylist(const std::string& path) {
 void Player::ShowId3() {
   Boundary([this] {
     if (d_.plugin.Has(PluginEntry::showid3)) d_.plugin.showid3();
-  });
-}
-
-void Player::PlayIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::Play)) {
-      d_.display.ShowStatus("Play not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on play !");
-    PlayImpl();
-  });
-}
-
-void Player::StopIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::Stop)) {
-      d_.display.ShowStatus("Stop not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on stop !");
-    StopImpl(false);
-  });
-}
-
-void Player::PauseIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::Pause)) {
-      d_.display.ShowStatus("Pause not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on pause !");
-    PauseImpl(false);
-  });
-}
-
-void Player::NextTrackIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::NextTrack)) {
-      d_.display.ShowStatus("NextTrack not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on NextTrack !");
-    NextTrackImpl();
-  });
-}
-
-void Player::PrevTrackIfEnabled() {
-  Boundary([this] {
-    if (!ButtonEnabled(TransportButton::PrevTrack)) {
-      d_.display.ShowStatus("PrevTrack not enable !");
-      return;
-    }
-    d_.display.ShowStatus("Pushed on PrevTrack !");
-    PrevTrackImpl();
   });
 }
 

@@ -59,14 +59,13 @@ class PlayerView {
 
 };
 
-class Player : public ErrorSink, public PlaylistTransport {
+class Player : public ErrorSink, public PlaylistTransport, public TimerListener {
  public:
   struct Deps {
     Playlist& playlist;
     PluginSelector& selector;
     InputPlugin& plugin;
     Display& display;
-    PlayerView& view;
     Host& host;
     Volume& volume;
     Settings& settings;
@@ -74,8 +73,11 @@ class Player : public ErrorSink, public PlaylistTransport {
   };
   explicit Player(Deps deps);
 
+  // The main window shows the player's state from when its window exists until it goes
+  // (null: nobody shows it). Attaching pushes nothing: Initialise does.
+  void AttachView(PlayerView* view);
   // Pushes the model's initial state to the view: transport buttons, volume slider and
-  // thumb, the Pause popup, the title scroll. Call once the main window exists.
+  // thumb, the Pause popup, the title scroll. Call once the view is attached.
   void Initialise();
 
   // Transport (every caller ends here).
@@ -93,13 +95,6 @@ class Player : public ErrorSink, public PlaylistTransport {
   // and the position timer stay as they are.
   void PlayOutsidePlaylist(const std::string& path);
 
-  // Guarded commands (keys, menus, tray): test the button's enabled state.
-  void PlayIfEnabled();
-  void StopIfEnabled();
-  void PauseIfEnabled();
-  void NextTrackIfEnabled();
-  void PrevTrackIfEnabled();
-
   // PlaylistTransport: the Play button becomes usable; the auto-play setting.
   void EnablePlay() override { SetButtonEnabled(TransportButton::Play, true); }
   bool AutoPlay() const override { return d_.settings.autoplay; }
@@ -108,7 +103,7 @@ class Player : public ErrorSink, public PlaylistTransport {
   void SetButtonEnabled(TransportButton button, bool enabled);
 
   // Timers: temps, Seektimer and the four fade timers; other ids are ignored.
-  void OnTimer(TimerId id);
+  void OnTimer(TimerId id) override;
 
   // Shutdown can begin inside any message pump, in the middle of a load, a track change or
   // a fade. From then on nothing loads, plays, pauses, stops or starts a timer: the
@@ -250,6 +245,7 @@ class Player : public ErrorSink, public PlaylistTransport {
   void ShowSliderPosition(int32_t value);
 
   Deps d_;
+  PlayerView* view_;
   std::array<bool, static_cast<size_t>(TransportButton::Count)> buttons_{};
   int32_t position_scale_ = 5000;
   int32_t slider_value_ = 0;

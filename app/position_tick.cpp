@@ -122,8 +122,8 @@ void Player::ShowTimeElapsed() {
   Boundary([this] {
     time_remaining_mode_ = false;
     time_hint_ = "Time Elapsed";
-    d_.view.SetTimeLabelHint(time_hint_);
-    d_.view.SetTimeLabelColour(elapsed_colour_);
+    view_->SetTimeLabelHint(time_hint_);
+    view_->SetTimeLabelColour(elapsed_colour_);
     d_.display.ShowStatus("Changing time display");
   });
 }
@@ -132,9 +132,9 @@ void Player::ShowTimeRemaining() {
   Boundary([this] {
     time_remaining_mode_ = true;
     time_hint_ = "Time Remaining";
-    d_.view.SetTimeLabelHint(time_hint_);
-    elapsed_colour_ = d_.view.TimeLabelColour();
-    d_.view.SetTimeLabelColour(remaining_colour_);
+    view_->SetTimeLabelHint(time_hint_);
+    elapsed_colour_ = view_->TimeLabelColour();
+    view_->SetTimeLabelColour(remaining_colour_);
     d_.display.ShowStatus("Changing time display");
   });
 }
@@ -150,7 +150,7 @@ void Player::SetTimeColours(uint32_t elapsed, uint32_t remaining) {
   elapsed_colour_ = elapsed;
   remaining_colour_ = remaining;
   Boundary([this] {
-    d_.view.SetTimeLabelColour(time_remaining_mode_ ? remaining_colour_ : elapsed_colour_);
+    view_->SetTimeLabelColour(time_remaining_mode_ ? remaining_colour_ : elapsed_colour_);
   });
 }
 
@@ -159,7 +159,7 @@ void Player::SetTimeColours(uint32_t elapsed, uint32_t remaining) {
 
 void Player::ApplyTitleScroll(int interval) {
   title_interval_ = interval;
-  d_.view.SetTitleScroll(interval == kScrollInterval ? 1 : 0, interval);
+  view_->SetTitleScroll(interval == kScrollInterval ? 1 : 0, interval);
 }
 
 void Player::ScrollTitle(bool scroll) {
@@ -181,7 +181,7 @@ void Player::ResumeTitleScroll() {
   Boundary([this] {
     if (title_interval_ != kPausedScrollInterval) return;
     ApplyTitleScroll(kScrollInterval);
-    d_.view.SetTitleEnabled(true);
+    view_->SetTitleEnabled(true);
   });
 }
 

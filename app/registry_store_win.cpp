@@ -1,4 +1,5 @@
 #include "app/registry_store_win.h"
+#include "ui/wide_win.h"
 
 #include <vector>
 
@@ -36,16 +37,11 @@ bool RegistryStore::HasValue(const std::string& name) {
 
 std::string RegistryStore::ReadString(const std::string& name) {
   HKEY k = Key();
-  DWORD type = 0, size = 0;
-  if (!k || RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
+  std::string value;
+  // Read in UTF-16: a value holding a name outside the code page comes back whole.
+  if (!k || !ui::ReadRegistryString(k, name.c_str(), value))
     throw SettingsError("Invalid data type for '" + name + "'");
-  std::vector<char> buffer(size + 1, '\0');
-  if (RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                       &size) != ERROR_SUCCESS)
-    throw SettingsError("Failed to get data for '" + name + "'");
-  buffer[size < buffer.size() ? size : buffer.size() - 1] = '\0';
-  return std::string(buffer.data());  // stops at the terminating zero
+  return value.substr(0, value.find('\0'));  // stops at the terminating zero
 }
 
 int32_t RegistryStore::ReadInt(const std::string& name) {
@@ -63,8 +59,7 @@ bool RegistryStore::ReadBool(const std::string& name) { return ReadInt(name) != 
 
 void RegistryStore::WriteString(const std::string& name, const std::string& value) {
   HKEY k = Key();
-  if (!k || RegSetValueExA(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+  if (!k || !ui::WriteRegistryString(k, name.c_str(), value))
     throw SettingsError("Failed to set data for '" + name + "'");
 }
 

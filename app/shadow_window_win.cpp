@@ -2,6 +2,7 @@
 
 #include "ui/control_ids.h"
 #include "ui/widgets.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -15,6 +16,7 @@ ShadowWindow::ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner&
   EchoHintsTo(hints);
   white_ = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   cls.background = white_;
   // Borderless, no task-bar button, hidden until shadow mode.
@@ -25,9 +27,9 @@ ShadowWindow::ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner&
 ShadowWindow::~ShadowWindow() { DestroyTopLevel(); }
 
 void ShadowWindow::CreateControls() {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
   auto make = [&](const char* cls, const char* text, DWORD style, int id, int x, int w) {
-    return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, 0, w, kHeight, hwnd_,
+    return ui::CreateWindowUtf8(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, 0, w, kHeight, hwnd_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   };
   // The picture behind the buttons, as wide as the window.
@@ -53,7 +55,7 @@ void ShadowWindow::CreateControls() {
   int x = 2;
   for (const auto& b : kButtons) {
     HWND button = make(button_class, b.caption, widgets ? 0 : BS_PUSHBUTTON, b.id, x, 15);
-    SendMessageA(button, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(b.hint));
+    SendMessageW(button, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(b.hint));
     SetWindowPos(button, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     x += 17;
   }
@@ -105,7 +107,7 @@ LRESULT ShadowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: return 0;  // it goes with shadow mode, never on its own
     default: break;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 }  // namespace velmora

@@ -56,31 +56,31 @@ std::string ExecutableFolder() {
 }
 
 void MainWindow::FormCreate() {
-  app_.main_window = hwnd_;
   ui::RouteAppCommandsTo(hwnd_);  // the other windows' media and volume keys
-  app_.display = std::make_unique<Display>(*this, app_.playlist);
-  app_.player = std::make_unique<Player>(Player::Deps{app_.playlist, app_.plugins->Selector(),
-                                                      app_.plugins->Current(), *app_.display, *this,
-                                                      host_, volume_, app_.settings, app_.random});
-  app_.player->Initialise();
+  // The player's state shows here from now on; its ticks (after the player's) and the
+  // open dialog are this window's too.
+  display_.AttachView(this);
+  player_.AttachView(this);
+  player_.Initialise();
+  host_.AddTimerListener(this);
+  host_.SetDialogOwner(hwnd_);
 
   // The volume slider and the level to return to start at the device's level; the
   // start-up picture covers the window until the design is applied.
-  app_.errors.Run([&] {
-    app_.program_folder = ExecutableFolder();
+  errors_.Run([&] {
     const int level = volume_.Get();
-    app_.player->ShowVolumeSlider(level);
+    player_.ShowVolumeSlider(level);
     // The level to return to is the device's, within the slider's range.
-    app_.player->SetSavedVolume(std::clamp(level, 0, 250));
-    app_.player->SetVolumeRulerImage(false);
+    player_.SetSavedVolume(std::clamp(level, 0, 250));
+    player_.SetVolumeRulerImage(false);
     LoadStartupPicture();
   });
   // Timers, title, file drops, the hint switch and the external commands.
-  app_.errors.Run([&] {
-    app_.display->SetDesignSink(nullptr);
+  errors_.Run([&] {
+    display_.SetDesignSink(nullptr);
     host_.StartTimer(TimerId::DeferredStartup);
     host_.StartTimer(TimerId::SeekStatus);  // its first tick shows the makers' address
-    app_.player->SetBaseTitle(app_.title);
+    player_.SetBaseTitle(host_.ApplicationTitle());
     // A library that keeps this thread for good is noticed from another thread.
     watchdog_ = std::make_unique<Watchdog>(Watchdog::Deps{hwnd_, [this] { SaveWhileStuck(); }});
     DragAcceptFiles(hwnd_, TRUE);
@@ -103,20 +103,20 @@ void MainWindow::DeferredStartup() {
   // The steps run one after the other; once the shutdown has begun (it may run inside the
   // design step's pump) the rest are left out.
   const auto step = [this](auto&& body) {
-    if (!app_.player->Closing()) app_.errors.Run(body);
+    if (!player_.Closing()) errors_.Run(body);
   };
   bool handed_off = false;
   // Settle the device's balance and say that the settings come next.
   step([&] {
     host_.StopTimer(TimerId::DeferredStartup);
     volume_.SetBalance(50);
-    app_.display->ShowStatus("Getting settings ...");
+    display_.ShowStatus("Getting settings ...");
   });
   // The version history and the program's sub-folders.
   step([&] {
     steps_.FillVersionHistory();
     for (const char* sub : {"Temp", "Library", "Design", "Icons"}) {
-      const std::string folder = app_.ProgramFile(sub);
+      const std::string folder = ProgramFile(sub);
       if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
         CreateDirectoryA(folder.c_str(), nullptr);
     }
@@ -133,29 +133,28 @@ void MainWindow::DeferredStartup() {
     g.window_left = r.left;
     g.window_top = r.top;
     RegistryStore store;
-    const SettingsReadResult result = ReadSettings(store, app_.settings, g);
+    const SettingsReadResult result = ReadSettings(store, settings_, g);
     settings_read_ = true;
     if (!result.first_run)
       SetWindowPos(hwnd_, nullptr, result.left, result.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const PlayerSettings& s = app_.settings;
-    if (s.PWidth && s.PHeight && app_.playlist_window)
-      app_.playlist_window->SetSize(*s.PWidth, *s.PHeight);
+    const PlayerSettings& s = settings_;
+    if (s.PWidth && s.PHeight) playlist_window_.SetPlaylistWindowSize(*s.PWidth, *s.PHeight);
     // The check boxes and menu marks follow the values read, and the stored
     // transparency switches the window's shape as its check box would.
-    app_.settings.Changed();
-    ui::FormShaper::Of(hwnd_).SetActive(app_.settings.Transparency);
+    settings_.Changed();
+    ui::FormShaper::Of(hwnd_).SetActive(settings_.Transparency);
   });
   // (The easy-move flag needs nothing here: it is read from the settings where it is used.)
   // The command line.
   step([&] {
-    app_.display->ShowStatus("Getting parameters ...");
+    display_.ShowStatus("Getting parameters ...");
     ApplyCommandLine();
   });
-  step([&] { app_.display->ShowStatus("Done"); });
+  step([&] { display_.ShowStatus("Done"); });
   // Another instance runs and only one is allowed: give it our file and end.
   step([&] {
-    if (!app_.settings.Multiple && !CheckSingleInstance()) {
+    if (!settings_.Multiple && !CheckSingleInstance()) {
       handed_off = true;
       HandOff();
     }
@@ -166,10 +165,10 @@ void MainWindow::DeferredStartup() {
       // The library that did not answer when the player was last closed from the
       // watchdog's question is left out of this run's scan, once.
       if (const std::optional<HungLibrary> hung = TakeHungLibrary()) {
-        app_.plugins->SkipInScan(hung->path);
-        app_.errors.Report(hung->title + " did not answer last time: left out this once");
+        plugins_.SkipInScan(hung->path);
+        errors_.Report(hung->title + " did not answer last time: left out this once");
       }
-      app_.plugins->StartLibraryScan(app_.program_folder);
+      plugins_.StartLibraryScan(program_folder_);
       steps_.StartupDesign();
     });
     // The sliders appear and the chosen design is applied.
@@ -186,46 +185,46 @@ void MainWindow::DeferredStartup() {
         ShowWindow(hwnd_, SW_RESTORE);
       }
       SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      app_.display->ShowStatus("Done");
+      display_.ShowStatus("Done");
       // A skin archive on the command line (opened from the shell) is applied over it;
       // its status text names it.
       if (!command_line_skin_.empty()) steps_.OpenSkinArchive(command_line_skin_);
     });
     // Without a command line, the saved playlist comes back with its entry number.
     step([&] {
-      if (!app_.playlist.Empty()) return;
-      const std::string saved = app_.ProgramFile("pl.m3u");
-      if (FileExists(saved)) app_.playlist.LoadPlaylistFile(saved);
-      const int32_t index = RestoredIndex(app_.settings.CurrentFile, app_.playlist.Count());
-      app_.playlist.SetCurrentIndex(index);
-      app_.playlist.UpdateTrackCount();
+      if (!playlist_.Empty()) return;
+      const std::string saved = ProgramFile("pl.m3u");
+      if (FileExists(saved)) playlist_.LoadPlaylistFile(saved);
+      const int32_t index = RestoredIndex(settings_.CurrentFile, playlist_.Count());
+      playlist_.SetCurrentIndex(index);
+      playlist_.UpdateTrackCount();
     });
     playlist_restored_ = true;
     // A playlist makes Play usable and its size shows in the title.
     step([&] {
-      if (app_.playlist.Empty()) return;
-      app_.player->SetButtonEnabled(TransportButton::Play, true);
-      app_.display->ShowSongTitle(std::to_string(app_.playlist.Count()) +
+      if (playlist_.Empty()) return;
+      player_.SetButtonEnabled(TransportButton::Play, true);
+      display_.ShowSongTitle(std::to_string(playlist_.Count()) +
                                   " files in playlist ...                   ");
     });
     // A file named on the command line plays at once when auto-play is on.
     step([&] {
-      if (!had_arguments_ || !app_.settings.autoplay || app_.playlist.Empty()) return;
+      if (!had_arguments_ || !settings_.autoplay || playlist_.Empty()) return;
       // The library scan normally waits for its timer; the file cannot be played before
       // the table of types exists, so it runs now.
-      if (!app_.plugins->ScanDone()) app_.plugins->ScanLibraryFolder();
-      app_.player->Play();
+      if (!plugins_.ScanDone()) plugins_.ScanLibraryFolder();
+      player_.Play();
     });
     // The keys for the whole desktop, as their settings say.
     step([&] {
-      if (app_.global_keys) app_.global_keys->Start();
+      steps_.StartGlobalKeys();
     });
   }
   // Topmost as stored, the news, activation handling, hints, shadow mode, the title.
   step([&] {
-    if (!app_.settings.ToTop)
+    if (!settings_.ToTop)
       SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (app_.settings.Nag && !handed_off) windows_.ShowNews();
+    if (settings_.Nag && !handed_off) windows_.ShowNews();
     activation_routed_ = true;
     steps_.FillIconList();
     // From here on the hint handler follows "Enable Tooltips", and the window VisibleMode
@@ -233,22 +232,22 @@ void MainWindow::DeferredStartup() {
     startup_done_ = true;
     if (!handed_off) {
       ApplyVisibleMode();
-      if (app_.settings.ShadowMode) EnterShadowMode();
+      if (settings_.ShadowMode) EnterShadowMode();
     }
     SetTitleEnabled(true);
   });
 }
 
 void MainWindow::ApplyCommandLine() {
-  if (app_.arguments.empty()) return;
-  const std::string text = JoinArguments(app_.arguments);
+  if (arguments_.empty()) return;
+  const std::string text = JoinArguments(arguments_);
   if (IsSkinArchiveName(text)) {
     // A design, not something to play: the saved playlist comes back as without one.
     command_line_skin_ = FullPath(text);
     return;
   }
   had_arguments_ = true;
-  Playlist& pl = app_.playlist;
+  Playlist& pl = playlist_;
   if (IsPlaylistText(text)) {
     pl.LoadPlaylistFile(text);
     if (!pl.Empty()) {
@@ -264,13 +263,13 @@ void MainWindow::ApplyCommandLine() {
 }
 
 bool MainWindow::CheckSingleInstance() {
-  HANDLE m = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  ui::UniqueHandle m(CreateMutexA(nullptr, FALSE, kInstanceMutexName));
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
   if (m && !existed) {
-    instance_mutex_.reset(m);  // held for the life of the process
+    instance_mutex_ = std::move(m);  // held for the life of the process
     return true;
   }
-  if (m) CloseHandle(m);
+  m.reset();
   // Hide our own caption so that the search finds the other window, not this one.
   char caption[256] = {};
   GetWindowTextA(hwnd_, caption, sizeof(caption));
@@ -287,10 +286,10 @@ bool MainWindow::CheckSingleInstance() {
 }
 
 void MainWindow::HandOff() {
-  if (other_instance_ && (app_.playlist.Count() == 1 || !command_line_skin_.empty())) {
+  if (other_instance_ && (playlist_.Count() == 1 || !command_line_skin_.empty())) {
     // The other instance may run in another folder: send the path in full.
     const std::string path =
-        command_line_skin_.empty() ? FullPath(app_.playlist.Path(0)) : command_line_skin_;
+        command_line_skin_.empty() ? FullPath(playlist_.Path(0)) : command_line_skin_;
     COPYDATASTRUCT cds{};
     cds.dwData = 255;
     cds.cbData = static_cast<DWORD>(path.size());
@@ -299,30 +298,30 @@ void MainWindow::HandOff() {
     SendMessageTimeoutA(other_instance_, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
                         reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 60000, &answer);
   }
-  app_.player->BeginClosing();
+  player_.BeginClosing();
   PostQuitMessage(0);
 }
 
 void MainWindow::FormClose() {
-  app_.errors.Run([&] {
+  errors_.Run([&] {
     steps_.CancelUpdateRequest();
     steps_.StopVisualisation();
   });
   // A shutdown already under way, or a second instance that handed over: save nothing.
   // Otherwise the player stops loading, playing and timing at once, also where this runs
   // inside one of its message pumps.
-  if (!app_.player->BeginClosing()) return;
+  if (!player_.BeginClosing()) return;
   host_.StopTimer(TimerId::DeferredStartup);
 
-  app_.errors.Run([&] { app_.plugins->ReleaseInfoLibrary(); });
-  app_.errors.Run([&] {
-    InputPlugin& plugin = app_.plugins->Current();
+  errors_.Run([&] { plugins_.ReleaseInfoLibrary(); });
+  errors_.Run([&] {
+    InputPlugin& plugin = plugins_.Current();
     if (plugin.PlayingReportsTrue() && plugin.Has(PluginEntry::stop)) plugin.stop();
   });
-  app_.errors.Run([&] { steps_.ReleaseDesignModules(); });
-  app_.errors.Run([&] { app_.plugins->UnloadAllPlugins(); });
-  app_.errors.Run([&] {
-    PlayerSettings& s = app_.settings;
+  errors_.Run([&] { steps_.ReleaseDesignModules(); });
+  errors_.Run([&] { plugins_.UnloadAllPlugins(); });
+  errors_.Run([&] {
+    PlayerSettings& s = settings_;
     WINDOWPLACEMENT wp{};
     wp.length = sizeof(wp);
     RECT r{};
@@ -332,22 +331,20 @@ void MainWindow::FormClose() {
       GetWindowRect(hwnd_, &r);
     s.Top = r.top;
     s.Left = r.left;
-    if (app_.playlist_window) {
-      int w = 0, h = 0;
-      app_.playlist_window->GetSize(&w, &h);
-      if (w > 0 && h > 0) s.PWidth = w, s.PHeight = h;
-    }
+    int w = 0, h = 0;
+    playlist_window_.GetPlaylistWindowSize(&w, &h);
+    if (w > 0 && h > 0) s.PWidth = w, s.PHeight = h;
     // Before the start-up has read the settings there is nothing of ours to save; before
     // it has restored the playlist the stored entry number still holds.
     if (!settings_read_) return;
-    if (playlist_restored_) s.CurrentFile = app_.playlist.CurrentIndex();
+    if (playlist_restored_) s.CurrentFile = playlist_.CurrentIndex();
     RegistryStore store;
     SaveSettings(store, s);
     if (s.LogErrors) WriteErrorLog();
-    if (app_.playlist.Count() > 1) WritePlaylistFile();
+    if (playlist_.Count() > 1) WritePlaylistFile();
   });
-  app_.errors.Run(
-      [&] { app_.display->ShowStatus(std::string("GO ") + kFarewellAddress + " !!!"); });
+  errors_.Run(
+      [&] { display_.ShowStatus(std::string("GO ") + kFarewellAddress + " !!!"); });
   PostQuitMessage(0);
 }
 
@@ -355,24 +352,24 @@ void MainWindow::WriteErrorLog() {
   char date[128] = {}, time[128] = {};
   GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof(date));
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, sizeof(time));
-  app_.player->WriteErrorLog(app_.ProgramFile("errors.log"), date, time);
+  player_.WriteErrorLog(ProgramFile("errors.log"), date, time);
 }
 
 void MainWindow::SaveWhileStuck() {
   if (!settings_read_) return;
-  PlayerSettings s = app_.settings;
-  if (playlist_restored_) s.CurrentFile = app_.playlist.CurrentIndex();
+  PlayerSettings s = settings_;
+  if (playlist_restored_) s.CurrentFile = playlist_.CurrentIndex();
   RegistryStore store;
   SaveSettings(store, s);
-  if (app_.playlist.Count() > 1) WritePlaylistFile();
+  if (playlist_.Count() > 1) WritePlaylistFile();
 }
 
 void MainWindow::WritePlaylistFile() {
   // The old list is replaced only by a complete new one: a failed write leaves it as it was.
-  const std::string target = app_.ProgramFile("pl.m3u");
+  const std::string target = ProgramFile("pl.m3u");
   const std::string fresh = target + ".tmp";
   try {
-    app_.playlist.SavePlaylistFile(fresh);
+    playlist_.SavePlaylistFile(fresh);
   } catch (...) {
     DeleteFileA(fresh.c_str());
     throw;

@@ -1,6 +1,7 @@
 #include "app/taskbar_window_win.h"
 
 #include "app/window_rules.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -11,6 +12,7 @@ constexpr char kClassName[] = "VelmoraApplication";
 TaskbarWindow::TaskbarWindow(ErrorSink& errors, HICON icon, const std::string& title)
     : ui::TopLevelWindow(errors) {
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   cls.icon = icon;
   // No size, in the middle of the screen: only its button is ever seen.
@@ -21,7 +23,7 @@ TaskbarWindow::TaskbarWindow(ErrorSink& errors, HICON icon, const std::string& t
 TaskbarWindow::~TaskbarWindow() { DestroyTopLevel(); }
 
 void TaskbarWindow::SetTitle(const std::string& title) {
-  if (hwnd_) SetWindowTextA(hwnd_, title.c_str());
+  if (hwnd_) ui::SetText(hwnd_, title);
 }
 
 void TaskbarWindow::SetButtonShown(bool shown) {
@@ -70,7 +72,7 @@ LRESULT TaskbarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     default: break;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 }  // namespace velmora

@@ -4,6 +4,8 @@
 #include <thread>
 
 #include "plugins/guarded_call_win.h"
+#include "ui/handles_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -27,9 +29,7 @@ HMODULE ModuleOf(const void* address) {
 
 // "The design library glass", "The input plug-in probe_a", ... from what it exports.
 std::string LibraryTitle(HMODULE module, std::string* path) {
-  char buffer[MAX_PATH * 2] = "";
-  const DWORD n = module ? GetModuleFileNameA(module, buffer, sizeof buffer) : 0;
-  path->assign(buffer, n < sizeof buffer ? n : 0);
+  path->assign(module ? ui::ModuleFileName(module) : std::string());
   std::string name = path->substr(
       path->find_last_of("\\/") == std::string::npos ? 0 : path->find_last_of("\\/") + 1);
   const size_t dot = name.rfind('.');
@@ -47,30 +47,21 @@ std::string LibraryTitle(HMODULE module, std::string* path) {
 }
 
 void RecordHungLibrary(const std::string& path, const std::string& title) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
+  ui::UniqueKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      key.out(), nullptr) != ERROR_SUCCESS)
     return;
   for (const auto& [name, value] :
        {std::pair<const char*, const std::string*>{kHungPathValue, &path},
         {kHungTitleValue, &title}}) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                   static_cast<DWORD>(value->size() + 1));
+    ui::WriteRegistryString(key.get(), name, *value);
   }
-  RegFlushKey(key);
-  RegCloseKey(key);
+  RegFlushKey(key.get());
 }
 
 std::string ReadAndDelete(HKEY key, const char* name) {
-  char buffer[MAX_PATH * 4] = "";
-  DWORD size = sizeof buffer - 1, type = 0;
   std::string value;
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
-          ERROR_SUCCESS &&
-      type == REG_SZ) {
-    buffer[size < sizeof buffer ? size : sizeof buffer - 1] = '\0';
-    value = buffer;
-  }
+  if (ui::ReadRegistryString(key, name, value)) value = value.substr(0, value.find('\0'));
   RegDeleteValueA(key, name);
   return value;
 }
@@ -110,8 +101,8 @@ bool AskUser(const std::string& text, uint32_t serial) {
   t_question.serial = serial;
   t_question.hook = SetWindowsHookExA(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
   const UINT_PTR timer = SetTimer(nullptr, 0, kPollMs, CheckCallEnded);
-  const int answer = MessageBoxA(nullptr, text.c_str(), "ORVANE Velmora",
-                                 MB_YESNO | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
+  const int answer = ui::ShowMessageBox(nullptr, text, "ORVANE Velmora",
+                                        MB_YESNO | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
   if (timer) KillTimer(nullptr, timer);
   if (t_question.hook) UnhookWindowsHookEx(t_question.hook);
   t_question = Question{};
@@ -124,18 +115,17 @@ class Watchdog::Thread {
  public:
   explicit Thread(Deps deps) : deps_(std::move(deps)) {
     guard::WatchCallsOnThisThread();
-    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    stop_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     thread_ = std::thread([this] { Run(); });
   }
   ~Thread() {
-    SetEvent(stop_);
+    SetEvent(stop_.get());
     thread_.join();
-    CloseHandle(stop_);
   }
   bool Asking() const { return asking_; }
   // The question stays open: the thread goes on with this object, which is never freed.
   void LeaveAsking() {
-    SetEvent(stop_);
+    SetEvent(stop_.get());
     thread_.detach();
   }
 
@@ -143,7 +133,7 @@ class Watchdog::Thread {
   void Run() {
     uint32_t asked_serial = 0;
     DWORD asked_at = 0;
-    while (WaitForSingleObject(stop_, kPollMs) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(stop_.get(), kPollMs) == WAIT_TIMEOUT) {
       guard::WatchedCall call;
       if (!guard::CurrentWatchedCall(&call)) continue;
       const DWORD now = GetTickCount();
@@ -170,14 +160,17 @@ class Watchdog::Thread {
       // before the call.
       try {
         if (deps_.save) deps_.save();
-      } catch (...) {}
+      } catch (...) {
+        // The program is ended next: a save that fails has no one left to tell, and
+        // the end goes on.
+      }
       RecordHungLibrary(path, title);
       TerminateProcess(GetCurrentProcess(), 3);
     }
   }
 
   Deps deps_;
-  HANDLE stop_ = nullptr;
+  ui::UniqueHandle stop_;
   std::atomic<bool> asking_{false};
   std::thread thread_;
 };
@@ -193,14 +186,14 @@ Watchdog::~Watchdog() {
 }
 
 std::optional<HungLibrary> TakeHungLibrary() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) !=
-      ERROR_SUCCESS)
+  ui::UniqueKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                    key.out()) != ERROR_SUCCESS)
     return std::nullopt;
   HungLibrary hung;
-  hung.path = ReadAndDelete(key, kHungPathValue);
-  hung.title = ReadAndDelete(key, kHungTitleValue);
-  RegCloseKey(key);
+  hung.path = ReadAndDelete(key.get(), kHungPathValue);
+  hung.title = ReadAndDelete(key.get(), kHungTitleValue);
+  key.reset();
   if (hung.path.empty()) return std::nullopt;
   if (hung.title.empty()) hung.title = "The library " + hung.path;
   return hung;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -21,6 +22,22 @@ class WindowCommands {
   virtual void StartOrStopVisualisation() = 0;
 };
 
+// What the main window asks of the playlist window, which is made after it (nothing while
+// there is none).
+class PlaylistWindowRequests {
+ public:
+  virtual ~PlaylistWindowRequests() = default;
+  virtual void ShowPlaylist() = 0;
+  virtual void ShowJumpToFile() = 0;
+  // Its rows all removed, the playlist with them (without the window: the playlist).
+  virtual void ClearPlaylist() = 0;
+  // Files dropped on the main window, added as if dropped on the playlist window.
+  virtual void AddDroppedFiles(const std::vector<std::string>& files) = 0;
+  // Its size, from the settings and for them (0, 0 when there is none).
+  virtual void SetPlaylistWindowSize(int width, int height) = 0;
+  virtual void GetPlaylistWindowSize(int* width, int* height) = 0;
+};
+
 class ShellSteps {
  public:
   virtual ~ShellSteps() = default;
@@ -33,6 +50,11 @@ class ShellSteps {
   virtual void ApplyStartupDesign() = 0;
   // A skin archive dropped or opened: unpacked, listed and applied.
   virtual void OpenSkinArchive(const std::string& path) = 0;
+  // The keys for the whole desktop follow their settings from now on.
+  virtual void StartGlobalKeys() = 0;
+  // The main window is minimised or restored: an active design library hides or shows.
+  virtual void MainWindowMinimized() = 0;
+  virtual void MainWindowRestored() = 0;
   // Shutdown.
   virtual void CancelUpdateRequest() = 0;
   virtual void StopVisualisation() = 0;

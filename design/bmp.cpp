@@ -1,4 +1,6 @@
 #include "design/bmp.h"
+#include "ui/utf8.h"
+#include "ui/unique_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -238,7 +240,7 @@ bool DecodeBmp(const uint8_t* d, size_t size, Image* out, std::string* error) {
 }
 
 bool LoadBmpFile(const std::string& path, Image* out, std::string* error) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  ui::UniqueFile f(ui::OpenFileUtf8(path, "rb"));
   if (!f) {
     if (error) *error = CannotOpenFileMessage(path);
     return false;

@@ -12,6 +12,7 @@
 #include "ui/form_shaper_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -73,7 +74,7 @@ class ClassicImport {
     // re-activation does.
     HWND deact = GetDlgItem(main_, ids::imdeactivated);
     if (deact && IsWindowVisible(deact)) {
-      SendMessageA(main_, WM_ACTIVATEAPP, TRUE, 0);
+      SendMessageW(main_, WM_ACTIVATEAPP, TRUE, 0);
       ShowWindow(deact, SW_HIDE);
       ShowWindow(GetDlgItem(main_, ids::background), SW_SHOW);
     }
@@ -99,20 +100,20 @@ class ClassicImport {
 
     HWND vol = Ctl(DesignControl::volbar), tb = Ctl(DesignControl::tb);
     EnableWindow(vol, FALSE);
-    SendMessageA(vol, ui::VSM_SETBKCOLOR, 0, slider_colour_);
+    SendMessageW(vol, ui::VSM_SETBKCOLOR, 0, slider_colour_);
     Place(PlaceOf(DesignControl::volbar));
     EnableWindow(vol, TRUE);
 
     Load(ClassicSheet::posbar, &sheet);
     if (!PumpMessages()) return;
     EnableWindow(tb, FALSE);
-    SendMessageA(tb, ui::VSM_SETPICTURE, ui::kHorizontalTrack,
+    SendMessageW(tb, ui::VSM_SETPICTURE, ui::kHorizontalTrack,
                  reinterpret_cast<LPARAM>(BitmapFromImage(CutOut(sheet, kPositionTrack))));
-    SendMessageA(tb, ui::VSM_SETPICTURE, ui::kHorizontalThumb,
+    SendMessageW(tb, ui::VSM_SETPICTURE, ui::kHorizontalThumb,
                  reinterpret_cast<LPARAM>(BitmapFromImage(CutOut(sheet, kPositionThumb))));
     if (!PumpMessages()) return;
     Place(PlaceOf(DesignControl::tb));
-    SendMessageA(tb, ui::VSM_SETBKCOLOR, 0, slider_colour_);
+    SendMessageW(tb, ui::VSM_SETBKCOLOR, 0, slider_colour_);
     if (!PumpMessages()) return;
     EnableWindow(tb, TRUE);
     RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -129,7 +130,7 @@ class ClassicImport {
     std::string path = DesignFile(stage_.program_folder, name_, files.front());
     for (const std::string& f : files) {
       const std::string candidate = DesignFile(stage_.program_folder, name_, f);
-      const DWORD a = GetFileAttributesA(candidate.c_str());
+      const DWORD a = ui::FileAttributes(candidate);
       if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
         path = candidate;
         break;
@@ -158,24 +159,24 @@ class ClassicImport {
     if (!w) return;
     const Colour text = ClassicTextColour(p.look, digit_colour_);
     if (p.control == DesignControl::Banner1) {
-      SendMessageA(w, ui::VBM_SETACTIVE, FALSE, 0);
+      SendMessageW(w, ui::VBM_SETACTIVE, FALSE, 0);
       SetWindowPos(w, nullptr, p.left, p.top, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
-      SendMessageA(w, ui::VBM_SETCOLORS, text, 0);
-      SendMessageA(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(p.font_points),
+      SendMessageW(w, ui::VBM_SETCOLORS, text, 0);
+      SendMessageW(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(p.font_points),
                    reinterpret_cast<LPARAM>(kClassicFont));
-      SendMessageA(w, ui::VBM_SETACTIVE, TRUE, 0);
+      SendMessageW(w, ui::VBM_SETACTIVE, TRUE, 0);
       return;
     }
     SetWindowPos(w, nullptr, p.left, p.top, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
     if (p.look == ClassicLook::place_only || p.look == ClassicLook::slider) return;
     // The label keeps its effects and transparency; only font and colours change.
     LabelEffectStyle style;
-    SendMessageA(w, ui::VLM_GETSTYLE, 0, reinterpret_cast<LPARAM>(&style));
+    SendMessageW(w, ui::VLM_GETSTYLE, 0, reinterpret_cast<LPARAM>(&style));
     style.font_name = kClassicFont;
     style.font_size = p.font_points;
     style.font_colour = text;
     style.bk_colour = 0;
-    SendMessageA(w, ui::VLM_SETSTYLE, 0, reinterpret_cast<LPARAM>(&style));
+    SendMessageW(w, ui::VLM_SETSTYLE, 0, reinterpret_cast<LPARAM>(&style));
   }
 
   // Lets waiting messages run; false when the shutdown began meanwhile.

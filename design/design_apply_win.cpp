@@ -13,10 +13,12 @@
 #include "design/outline.h"
 #include "design/picture_win.h"
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 #include "ui/form_shaper_win.h"
 #include "ui/gdi_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
@@ -40,13 +42,13 @@ int ControlId(DesignControl c) {
 void PumpMessages() { ui::PumpWaitingMessages(1000); }
 
 bool Exists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
-  return ui::ForEachFile(dir + "\\*", [&](const WIN32_FIND_DATAA& fd) {
-    entries->push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  return ui::ForEachFile(dir + "\\*", [&](const ui::FoundFile& fd) {
+    entries->push_back({fd.name, (fd.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
   });
 }
 
@@ -99,16 +101,16 @@ class MainWindowTarget : public DesignTarget {
   }
   void SetEnabled(DesignControl c, bool enabled) override { EnableWindow(Ctl(c), enabled); }
   void SetNoBorder(DesignControl c, bool nb) override {
-    SendMessageA(Ctl(c), ui::VMB_SETNOBORDER, nb, 0);
+    SendMessageW(Ctl(c), ui::VMB_SETNOBORDER, nb, 0);
   }
 
   LabelEffectStyle LabelStyle(DesignControl c) const override {
     LabelEffectStyle s;
-    SendMessageA(Ctl(c), ui::VLM_GETSTYLE, 0, reinterpret_cast<LPARAM>(&s));
+    SendMessageW(Ctl(c), ui::VLM_GETSTYLE, 0, reinterpret_cast<LPARAM>(&s));
     return s;
   }
   void SetLabelStyle(DesignControl c, const LabelEffectStyle& s) override {
-    SendMessageA(Ctl(c), ui::VLM_SETSTYLE, 0, reinterpret_cast<LPARAM>(&s));
+    SendMessageW(Ctl(c), ui::VLM_SETSTYLE, 0, reinterpret_cast<LPARAM>(&s));
   }
   void SetTimeColours(Colour elapsed, Colour remaining) override {
     core_.SetTimeColours(elapsed, remaining);
@@ -119,38 +121,38 @@ class MainWindowTarget : public DesignTarget {
   }
 
   Colour SliderColour(DesignControl c) const override {
-    return static_cast<Colour>(SendMessageA(Ctl(c), ui::VSM_GETBKCOLOR, 0, 0));
+    return static_cast<Colour>(SendMessageW(Ctl(c), ui::VSM_GETBKCOLOR, 0, 0));
   }
   void SetSliderColour(DesignControl c, Colour col) override {
-    SendMessageA(Ctl(c), ui::VSM_SETBKCOLOR, 0, col);
+    SendMessageW(Ctl(c), ui::VSM_SETBKCOLOR, 0, col);
   }
   void SetSliderVertical(DesignControl c, bool v) override {
-    SendMessageA(Ctl(c), ui::VSM_SETVERTICAL, v, 0);
+    SendMessageW(Ctl(c), ui::VSM_SETVERTICAL, v, 0);
   }
 
   TitleLook Title() const override {
     TitleLook t;
     COLORREF text = 0, bk = 0;
     HWND w = Ctl(DesignControl::Banner1);
-    if (SendMessageA(w, ui::VBM_GETCOLORS, reinterpret_cast<WPARAM>(&text),
+    if (SendMessageW(w, ui::VBM_GETCOLORS, reinterpret_cast<WPARAM>(&text),
                      reinterpret_cast<LPARAM>(&bk))) {
       t.colour = text;
       t.bk_colour = bk;
     }
     char face[LF_FACESIZE] = "";
     t.font_size = static_cast<int32_t>(
-        SendMessageA(w, ui::VBM_GETFONTSPEC, sizeof face, reinterpret_cast<LPARAM>(face)));
+        SendMessageW(w, ui::VBM_GETFONTSPEC, sizeof face, reinterpret_cast<LPARAM>(face)));
     t.font_name = face;
     return t;
   }
   void SetTitle(const TitleLook& t) override {
     HWND w = Ctl(DesignControl::Banner1);
-    SendMessageA(w, ui::VBM_SETCOLORS, t.colour, t.bk_colour);
-    SendMessageA(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(t.font_size),
+    SendMessageW(w, ui::VBM_SETCOLORS, t.colour, t.bk_colour);
+    SendMessageW(w, ui::VBM_SETFONTSPEC, static_cast<WPARAM>(t.font_size),
                  reinterpret_cast<LPARAM>(t.font_name.c_str()));
   }
   void SetTitleScrolling(bool on) override {
-    SendMessageA(Ctl(DesignControl::Banner1), ui::VBM_SETACTIVE, on, 0);
+    SendMessageW(Ctl(DesignControl::Banner1), ui::VBM_SETACTIVE, on, 0);
   }
 
  private:
@@ -168,11 +170,11 @@ const DesignControl kButtonImageOrder[] = {
 
 // Loads a slider picture into the slot its orientation uses.
 void LoadSliderPicture(HWND slider, const std::string& path, bool thumb) {
-  const bool vertical = SendMessageA(slider, ui::VSM_GETVERTICAL, 0, 0) != 0;
+  const bool vertical = SendMessageW(slider, ui::VSM_GETVERTICAL, 0, 0) != 0;
   const Image img = LoadBitmapPicture(path);
   const int index = thumb ? (vertical ? ui::kVerticalThumb : ui::kHorizontalThumb)
                           : (vertical ? ui::kVerticalTrack : ui::kHorizontalTrack);
-  SendMessageA(slider, ui::VSM_SETPICTURE, index, reinterpret_cast<LPARAM>(BitmapFromImage(img)));
+  SendMessageW(slider, ui::VSM_SETPICTURE, index, reinterpret_cast<LPARAM>(BitmapFromImage(img)));
 }
 
 }  // namespace
@@ -186,7 +188,7 @@ std::string DesignFile(const std::string& program_folder, const std::string& nam
 
 bool LoadMainIni(const DesignStage& stage, const std::string& name) {
   const std::string path = DesignFile(stage.program_folder, name, "main.ini");
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(ui::PathFromUtf8(path), std::ios::binary);
   if (!in) return false;
   std::ostringstream text;
   text << in.rdbuf();
@@ -197,7 +199,7 @@ bool LoadMainIni(const DesignStage& stage, const std::string& name) {
 
 void ClearButtonImages(HWND main_window) {
   for (int i = 0; i < kButtonCount; ++i)
-    SendMessageA(GetDlgItem(main_window, ControlId(static_cast<DesignControl>(i))),
+    SendMessageW(GetDlgItem(main_window, ControlId(static_cast<DesignControl>(i))),
                  ui::VMB_SETGLYPH, 0, 0);
 }
 
@@ -213,7 +215,7 @@ void BuildButtonImages(const DesignStage& stage, const std::string& folder) {
     const PixelRect r{target.Geometry(c, Edge::Left), target.Geometry(c, Edge::Top),
                       target.Geometry(c, Edge::Width), target.Geometry(c, Edge::Height)};
     HBITMAP strip = BitmapFromImage(BuildGlyphStrip(back, disabled, r));
-    SendMessageA(button, ui::VMB_SETGLYPH, reinterpret_cast<WPARAM>(strip), strip ? 2 : 0);
+    SendMessageW(button, ui::VMB_SETGLYPH, reinterpret_cast<WPARAM>(strip), strip ? 2 : 0);
   }
 }
 
@@ -276,7 +278,7 @@ void ApplyFolderDesign(const DesignStage& stage, FolderDesignState& state,
   } else {
     if (deact && IsWindowVisible(deact)) {
       // Bring the normal face back the way re-activation does.
-      SendMessageA(main, WM_ACTIVATEAPP, TRUE, 0);
+      SendMessageW(main, WM_ACTIVATEAPP, TRUE, 0);
       ShowWindow(deact, SW_HIDE);
       ShowWindow(GetDlgItem(main, ids::background), SW_SHOW);
     }

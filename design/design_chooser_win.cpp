@@ -20,11 +20,13 @@
 #include "design/skin_archive.h"
 #include "design/skin_archive_win.h"
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
+#include "ui/utf8.h"
 
 namespace velmora {
 
@@ -35,12 +37,12 @@ constexpr char kCaption[] = "Velmora Design";
 constexpr int kImageLeft = 260, kImageTop = 4;
 
 bool IsDirectory(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsFile(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -56,6 +58,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     EchoHintsTo(deps.hints);
     ui::RegisterWidgetClasses(deps.instance);
     ui::TopLevelClass cls;
+    cls.unicode = true;
     cls.name = kClassName;
     RECT r{0, 0, 642, 225};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -64,9 +67,9 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
                    r.right - r.left, r.bottom - r.top);
     // The library scan lists every design library it finds here.
     libraries_ = std::make_unique<DesignLibraries>(
-        deps.libraries, [this](const std::string& name, const std::string& path) {
-          Append({name, path});
-        });
+        deps.libraries,
+        [this](const std::string& name, const std::string& path) { Append({name, path}); },
+        deps.errors);
   }
 
   ~DesignChooser() override {
@@ -75,6 +78,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   }
 
   HWND Handle() const override { return hwnd(); }
+  DesignLibraries* Libraries() override { return libraries_.get(); }
 
   // DesignChooserControl. The start-up's steps report through the program's sink only.
   void Show() override {
@@ -110,7 +114,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     // messages) goes to the error list only.
     if (box_open_) return;
     box_open_ = true;
-    MessageBoxA(hwnd_, message.c_str(), "ORVANE Velmora", MB_OK | MB_ICONERROR);
+    ui::ShowMessageBox(hwnd_, message, "ORVANE Velmora", MB_OK | MB_ICONERROR);
     box_open_ = false;
   }
 
@@ -121,7 +125,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
       case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
       case WM_CLOSE: ShowWindow(hwnd_, SW_HIDE); return 0;
       case WM_DESTROY: return 0;
-      default: return DefWindowProcA(hwnd_, msg, wp, lp);
+      default: return DefWindowProcW(hwnd_, msg, wp, lp);
     }
   }
 
@@ -129,18 +133,18 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
 
   void CreateControls() {
     UseDialogKeys({ids::dcToolbarButton972, true});  // Enter applies, Escape cancels
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = -MulDiv(8, 96, 72);
     lf.lfWeight = FW_BOLD;
     lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
-    font_.reset(CreateFontIndirectA(&lf));
+    ui::SetFaceName(lf, "Arial");
+    font_.reset(CreateFontIndirectW(&lf));
     HINSTANCE inst = deps_.instance;
     auto make = [&](DWORD ex, const char* cls, const char* text, DWORD style, int x, int y, int w,
                     int h, int id) {
-      HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
+      HWND c = ui::CreateWindowUtf8(ex, cls, text, WS_CHILD | style, x, y, w, h, hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-      SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+      SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
       return c;
     };
     make(0, "STATIC", "Choose a design", WS_VISIBLE, 12, 12, 236, 16, ids::dcLabel2);
@@ -148,20 +152,20 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 12, 32,
                     236, 200, ids::designList);
     SetWindowSubclass(box, &DesignChooser::ComboProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    SetWindowTextA(box, "Default");
+    ui::SetText(box, "Default");
     make(0, "LISTBOX", "", LBS_NOINTEGRALHEIGHT, 0, 0, 10, 10, ids::designdlls);
     make(0, "BUTTON", "Random design on startup", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 12, 64,
          236, 20, ids::randomDesignCheck);
     auto button = [&](const char* caption, const char* hint, int x, int y, int w, int id) {
       HWND b = make(0, ui::kImageButtonClass, caption, WS_VISIBLE | WS_TABSTOP, x, y, w, 28, id);
-      SendMessageA(b, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
+      SendMessageW(b, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
     };
     button("Set as default", "Set this design as default", 12, 100, 116, ids::dcAddbut);
     button("Apply", "Apply to the player", 132, 100, 116, ids::dcToolbarButton972);
     button("Cancel", "Cancel ", 12, 136, 236, ids::dcToolbarButton971);
     HWND image = make(WS_EX_STATICEDGE, "STATIC", "", WS_VISIBLE | SS_BITMAP, kImageLeft, kImageTop,
                       372, 200, ids::dcImage1);
-    SendMessageA(image, ui::VWM_SETHINT, 0, 0);
+    SendMessageW(image, ui::VWM_SETHINT, 0, 0);
     ui::SetToolTip(image, "Preview of the player");
     DragAcceptFiles(hwnd_, TRUE);
   }
@@ -169,15 +173,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   // Skin archives dropped here are opened as from the main window; other files are not
   // designs and are left alone.
   void OnDropFiles(HDROP drop) {
-    std::vector<std::string> names;
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-      const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-      std::string name(length + 1, '\0');
-      DragQueryFileA(drop, i, &name[0], length + 1);
-      name.resize(length);
-      names.push_back(name);
-    }
+    const std::vector<std::string> names = ui::DroppedFiles(drop);
     DragFinish(drop);
     for (const std::string& name : names)
       if (IsSkinArchiveName(name)) OpenSkinArchive(name);
@@ -192,7 +188,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
           Preview(chosen_name_);
         }
         if (code == CBN_SELCHANGE) {
-          const LRESULT sel = SendMessageA(Ctl(ids::designList), CB_GETCURSEL, 0, 0);
+          const LRESULT sel = SendMessageW(Ctl(ids::designList), CB_GETCURSEL, 0, 0);
           if (sel >= 0) {
             chosen_name_ = EntryName(sel);
             Preview(chosen_name_);
@@ -210,7 +206,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
         break;
       case ids::randomDesignCheck:
         if (code == BN_CLICKED)  // the user's click: the box's new state is the setting
-          core_.SetRandomDesign(SendMessageA(Ctl(ids::randomDesignCheck), BM_GETCHECK, 0, 0) ==
+          core_.SetRandomDesign(SendMessageW(Ctl(ids::randomDesignCheck), BM_GETCHECK, 0, 0) ==
                                 BST_CHECKED);
         break;
       default: break;
@@ -226,7 +222,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
 
   // The combo box shows `name` and it is the chosen one.
   void ShowChosen(const std::string& name) {
-    SetWindowTextA(Ctl(ids::designList), name.c_str());
+    ui::SetText(Ctl(ids::designList), name);
     chosen_name_ = name;
   }
 
@@ -234,8 +230,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
 
   void Append(const DesignEntry& e) {
     entries_.push_back(e);
-    SendMessageA(Ctl(ids::designList), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.name.c_str()));
-    SendMessageA(Ctl(ids::designdlls), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.marker.c_str()));
+    ui::SendTextMessage(Ctl(ids::designList), CB_ADDSTRING, 0, e.name);
+    ui::SendTextMessage(Ctl(ids::designdlls), LB_ADDSTRING, 0, e.marker);
   }
 
   void ListDesigns() {
@@ -243,8 +239,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     const std::string root = deps_.program_folder + "\\Design";
     // Skin archives placed in the folder are unpacked first, so they list like folders.
     for (const std::string& failure : UnpackPlacedSkinArchives(root)) deps_.errors.Report(failure);
-    ui::ForEachFile(root + "\\*.", [&](const WIN32_FIND_DATAA& fd) {
-      const std::string name = fd.cFileName;
+    ui::ForEachFile(root + "\\*.", [&](const ui::FoundFile& fd) {
+      const std::string name = fd.name;
       found.push_back({name, name != "." && name != ".." && IsDirectory(root + "\\" + name)});
     });
     for (const auto& e : ListDesignEntries(found)) Append(e);
@@ -283,11 +279,11 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   void FitToPreview() {
     HWND image = Ctl(ids::dcImage1);
     const SIZE s = ui::BitmapSize(
-        reinterpret_cast<HBITMAP>(SendMessageA(image, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+        reinterpret_cast<HBITMAP>(SendMessageW(image, STM_GETIMAGE, IMAGE_BITMAP, 0)));
     const Size fit = PreviewFit(kImageLeft, kImageTop, s.cx, s.cy);
     RECT r{0, 0, fit.width, fit.height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -321,7 +317,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
         failed_apply_.clear();
         deps_.libraries.playlist_window.SetLook({});
         active_library_path_ = e.marker;
-        SendMessageA(GetDlgItem(main_.Handle(), ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
+        SendMessageW(GetDlgItem(main_.Handle(), ids::Banner1), ui::VBM_SETACTIVE, FALSE, 0);
       } else if (had_library) {
         FallBackAfterFailedLibrary(e.name, "it is not a complete design library");
       }
@@ -353,8 +349,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     HWND main = main_.Handle();
     ShowWindow(main, SW_SHOW);
     HWND title = GetDlgItem(main, ids::Banner1);
-    if (LOWORD(SendMessageA(title, ui::VBM_GETSCROLL, 0, 0)) == 1)
-      SendMessageA(title, ui::VBM_SETACTIVE, TRUE, 0);
+    if (LOWORD(SendMessageW(title, ui::VBM_GETSCROLL, 0, 0)) == 1)
+      SendMessageW(title, ui::VBM_SETACTIVE, TRUE, 0);
     // Errors go to the caller: from the button the window procedure reports them with a
     // message box, at start-up the hook reports them quietly.
     const DesignStage stage{main, deps_.program_folder, &core_};
@@ -375,9 +371,9 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   std::vector<std::string> FilesOf(const std::string& name) const {
     std::vector<std::string> files;
     ui::ForEachFile(DesignFile(deps_.program_folder, name, "") + "\\*",
-                    [&](const WIN32_FIND_DATAA& fd) {
-                      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                        files.push_back(fd.cFileName);
+                    [&](const ui::FoundFile& fd) {
+                      if (!(fd.attributes & FILE_ATTRIBUTE_DIRECTORY))
+                        files.push_back(fd.name);
                     });
     return files;
   }
@@ -385,7 +381,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   // The skin's pledit.txt, when it has one; a text file of a few lines, so a larger one
   // is read no further than its first 64 KB.
   PlaylistLook PlaylistLookOfSkin(const std::string& name) const {
-    std::ifstream in(DesignFile(deps_.program_folder, name, kPlaylistLookFile), std::ios::binary);
+    std::ifstream in(ui::PathFromUtf8(DesignFile(deps_.program_folder, name, kPlaylistLookFile)),
+                     std::ios::binary);
     if (!in) return {};
     std::string text(64 * 1024, '\0');
     in.read(&text[0], static_cast<std::streamsize>(text.size()));
@@ -424,7 +421,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     ui::PumpWaitingMessages(1000);  // bounded, so a flood of messages cannot hold it up
     if (core_.Closing()) return;    // the shutdown ran inside
     ListDesigns();
-    SendMessageA(Ctl(ids::randomDesignCheck), BM_SETCHECK,
+    SendMessageW(Ctl(ids::randomDesignCheck), BM_SETCHECK,
                  core_.RandomDesign() ? BST_CHECKED : BST_UNCHECKED, 0);
     if (core_.RandomDesign()) {
       SYSTEMTIME t;
@@ -433,7 +430,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
                         t.wMilliseconds);
       const int index = deps_.random.Next(static_cast<int>(entries_.size()));
       if (index >= 0 && static_cast<size_t>(index) < entries_.size()) {
-        SendMessageA(Ctl(ids::designList), CB_SETCURSEL, index, 0);
+        SendMessageW(Ctl(ids::designList), CB_SETCURSEL, index, 0);
         const DesignEntry& e = entries_[static_cast<size_t>(index)];
         if (e.marker == kMarkerNone)
           ShowChosen("Default");
@@ -455,7 +452,7 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
     const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
     self->deps_.errors.Run([&] {
       if (msg == WM_SETTEXT && result >= 0)  // TRUE or CB_OKAY
-        self->chosen_name_ = lp ? reinterpret_cast<const char*>(lp) : "";
+        self->chosen_name_ = ui::MessageText(lp);
       if (msg == CB_SETCURSEL && result >= 0) self->chosen_name_ = self->EntryName(result);
     });
     return result;

@@ -46,6 +46,8 @@ class DesignChooserControl {
   virtual void OpenSkinArchive(const std::string& path) = 0;
   // Program end: the design libraries let go of their modules.
   virtual void ReleaseModules() = 0;
+  // The design libraries the chooser lists (the library scan probes them there).
+  virtual DesignLibraries* Libraries() = 0;
 };
 
 std::unique_ptr<DesignChooserControl> CreateDesignChooser(const DesignChooserDeps& deps);

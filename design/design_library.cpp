@@ -26,7 +26,10 @@ void DesignLibraryHost::Quietly(F&& call) {
   try {
     call();
   } catch (...) {
-    // A library that fails here must not disturb the player.
+    // Discarded, not reported: these are the library's notifications and its setting
+    // down, and a report goes to the status line, which is itself a notification of the
+    // active library; one that faults would fault again on every report. What the user
+    // asked of a library (applying it) fails with its message where it was asked.
   }
 }
 
@@ -43,7 +46,10 @@ std::optional<std::string> DesignLibraryHost::Probe(const std::string& path) {
     } catch (...) {
       // Listed if the name was read before the fault.
     }
-  } catch (...) {}
+  } catch (...) {
+    // The scan probes every library of the folder: one that cannot be opened is not a
+    // design library to list, and the scan goes on with the next.
+  }
   if (name && name->size() > kDesignNameLimit) name->resize(kDesignNameLimit);
   if (name && name->empty()) {
     // A library without a name is listed under its file's name, not as an empty row.
@@ -69,7 +75,9 @@ void* DesignLibraryHost::Preview(const std::string& path) {
       module->Init();
       module->TakeHeader();
       picture = module->CopyPreview();
-    } catch (...) {}
+    } catch (...) {
+      // No preview: the chooser shows none for a library that faults while it draws one.
+    }
     Quietly([&] { module->Deinit(); });
   });
   return picture;

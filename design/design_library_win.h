@@ -15,9 +15,11 @@
 #include "design/design_host_target.h"
 #include "design/design_library.h"
 #include "design/design_sink.h"
+#include "ui/command.h"
 #include "playlist/playlist.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system.h"
+#include "ui/error_sink.h"
 
 namespace velmora {
 
@@ -44,15 +46,18 @@ struct DesignLibrariesDeps {
   Playlist& playlist;
   PlaylistWindowControl& playlist_window;
   PluginSystem& plugins;
+  CommandSink& commands;  // where the buttons a library presses go
   // Runs the options window's show handling (HostGetBalance reads what it refreshed).
   std::function<void()> refresh_options = nullptr;
 };
 
 class DesignLibraries : private PlayOrderListener {
  public:
-  // `list` receives every probed library: its DesignName and full path.
+  // `list` receives every probed library: its DesignName and full path. What fails in the
+  // program's handling of a library's host service is reported to `errors`.
   DesignLibraries(const DesignLibrariesDeps& deps,
-                  std::function<void(const std::string& name, const std::string& path)> list);
+                  std::function<void(const std::string& name, const std::string& path)> list,
+                  ErrorSink& errors);
   ~DesignLibraries() override;
   DesignLibraries(const DesignLibraries&) = delete;
   DesignLibraries& operator=(const DesignLibraries&) = delete;
@@ -86,8 +91,5 @@ class DesignLibraries : private PlayOrderListener {
   void PlayOrderChanged() override;
   bool random_ = false, loop_ = false;
 };
-
-// The program's design libraries (null before the chooser made them or after it is gone).
-DesignLibraries* ProgramDesignLibraries();
 
 }  // namespace velmora

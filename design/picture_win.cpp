@@ -9,6 +9,8 @@
 
 #include "design/ini_file.h"
 #include "ui/window_util_win.h"
+#include "ui/utf8.h"
+#include "ui/unique_file.h"
 
 #if VELMORA_HAVE_LIBJPEG
 // libjpeg's header needs FILE and size_t first.
@@ -113,7 +115,7 @@ struct JpegJobOwner {
 }  // namespace
 
 bool LoadJpegFile(const std::string& path, Image* out, std::string* error) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  ui::UniqueFile f(ui::OpenFileUtf8(path, "rb"));
   if (!f) {
     *error = CannotOpenFileMessage(path);
     return false;

@@ -9,14 +9,28 @@
 
 #include "design/skin_archive.h"
 #include "ui/handles_win.h"
+#include "ui/utf8.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
 namespace {
 
 bool IsDirectory(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+voidpf ZCALLBACK OpenArchiveFile(voidpf, const void* name, int mode) {
+  const char* how = nullptr;
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ)
+    how = "rb";
+  else if (mode & ZLIB_FILEFUNC_MODE_EXISTING)
+    how = "r+b";
+  else if (mode & ZLIB_FILEFUNC_MODE_CREATE)
+    how = "wb";
+  if (!name || !how) return nullptr;
+  return ui::OpenFileUtf8(static_cast<const char*>(name), how);
 }
 
 struct ZipCloser {
@@ -24,29 +38,25 @@ struct ZipCloser {
 };
 using UniqueZip = std::unique_ptr<void, ZipCloser>;
 
-struct FileCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-
 // The scratch folder and what has been written into it; removed unless kept.
 class ScratchFolder {
  public:
   explicit ScratchFolder(std::string path) : path_(std::move(path)) {}
   ~ScratchFolder() {
     if (kept_) return;
-    for (const std::string& f : files_) DeleteFileA((path_ + "\\" + f).c_str());
-    RemoveDirectoryA(path_.c_str());
+    for (const std::string& f : files_) ui::RemoveFile(path_ + "\\" + f);
+    ui::RemoveFolder(path_);
   }
   bool Create() {
     // A scratch folder left by an earlier run that ended half way holds only our files.
     if (IsDirectory(path_)) {
-      ui::ForEachFile(path_ + "\\*", [&](const WIN32_FIND_DATAA& fd) {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-          DeleteFileA((path_ + "\\" + fd.cFileName).c_str());
+      ui::ForEachFile(path_ + "\\*", [&](const ui::FoundFile& fd) {
+        if (!(fd.attributes & FILE_ATTRIBUTE_DIRECTORY))
+          ui::RemoveFile(path_ + "\\" + fd.name);
       });
-      RemoveDirectoryA(path_.c_str());
+      ui::RemoveFolder(path_);
     }
-    return CreateDirectoryA(path_.c_str(), nullptr) != 0;
+    return ui::MakeFolder(path_);
   }
   const std::string& Path() const { return path_; }
   void Written(const std::string& file) { files_.push_back(file); }
@@ -58,24 +68,18 @@ class ScratchFolder {
   bool kept_ = false;
 };
 
-// An entry's name in the program's code page. The archive stores it in UTF-8 when its
-// flag says so, else in the OEM code page of the machine that packed it. Characters the
-// program's code page lacks become '_', never a look-alike: no best-fit mapping may turn
-// a full-width solidus or colon into a separator before the safety checks see the name.
+// An entry's name as the program holds names (UTF-8). The archive stores it in UTF-8 when
+// its flag says so, else in the OEM code page of the machine that packed it. Broken UTF-8
+// becomes U+FFFD, never a look-alike of a separator, before the safety checks see the name.
 std::string EntryNameInCodePage(const char* name, size_t length, bool utf8) {
   if (length == 0) return {};
-  const UINT from = utf8 ? CP_UTF8 : CP_OEMCP;
+  if (utf8) return ui::Narrow(ui::Widen(std::string_view(name, length)));
+  const UINT from = CP_OEMCP;
   const int wide_length = MultiByteToWideChar(from, 0, name, static_cast<int>(length), nullptr, 0);
   if (wide_length <= 0) return std::string(length, '_');
   std::wstring wide(static_cast<size_t>(wide_length), L'\0');
   MultiByteToWideChar(from, 0, name, static_cast<int>(length), &wide[0], wide_length);
-  const int out_length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length,
-                                             nullptr, 0, "_", nullptr);
-  if (out_length <= 0) return std::string(length, '_');
-  std::string out(static_cast<size_t>(out_length), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, &out[0], out_length,
-                      "_", nullptr);
-  return out;
+  return ui::Narrow(wide);
 }
 
 struct ListedEntry {
@@ -86,12 +90,9 @@ struct ListedEntry {
 
 // The check sum a file on disk has; false when it cannot be read.
 bool FileCrc(const std::string& path, uint32_t* crc) {
-  std::unique_ptr<void, FileCloser> file(
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  ui::UniqueFileHandle file(
+      ui::OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
+  if (!file) return false;
   std::vector<unsigned char> buffer(64 * 1024);
   uLong sum = crc32(0, nullptr, 0);
   DWORD n = 0;
@@ -110,7 +111,7 @@ bool HoldsPlannedFiles(const std::string& folder, const UnpackPlan& plan,
   for (const UnpackItem& item : plan.files) {
     const std::string path = folder + "\\" + item.file;
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (!ui::FileAttributeData(path, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       return false;
     const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -152,10 +153,9 @@ ArchiveRefusal WriteEntry(unzFile zip, const ListedEntry& e, const std::string& 
   unz64_file_pos pos = e.pos;
   if (unzGoToFilePos64(zip, &pos) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK)
     return ArchiveRefusal::damaged;
-  std::unique_ptr<void, FileCloser> file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
+  ui::UniqueFileHandle file(
+      ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+  if (!file) {
     unzCloseCurrentFile(zip);
     return ArchiveRefusal::cannot_write;
   }
@@ -205,7 +205,11 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
   };
   if (!IsUsableSkinName(base)) return fail(ArchiveRefusal::cannot_write, base);
 
-  UniqueZip zip(unzOpen64(archive.c_str()));
+  // The archive is opened by its UTF-8 name through the wide C runtime call.
+  zlib_filefunc64_def files;
+  fill_fopen64_filefunc(&files);
+  files.zopen64_file = OpenArchiveFile;
+  UniqueZip zip(unzOpen2_64(archive.c_str(), &files));
   if (!zip) return fail(ArchiveRefusal::damaged, "");
   std::vector<ListedEntry> listed;
   if (!ListEntries(zip.get(), limits, &listed)) return fail(ArchiveRefusal::damaged, "");
@@ -240,7 +244,7 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
       return fail(why, why == ArchiveRefusal::cannot_write ? target : "");
   }
   zip.reset();
-  if (!MoveFileA(scratch.Path().c_str(), target.c_str()))
+  if (!ui::MovePath(scratch.Path(), target))
     return fail(ArchiveRefusal::cannot_write, target);
   scratch.Keep();
   result.ok = true;
@@ -251,9 +255,9 @@ SkinUnpackResult UnpackSkinArchive(const std::string& design_root, const std::st
 
 std::vector<std::string> UnpackPlacedSkinArchives(const std::string& design_root) {
   std::vector<std::string> archives, failures;
-  ui::ForEachFile(design_root + "\\*", [&](const WIN32_FIND_DATAA& fd) {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsSkinArchiveName(fd.cFileName))
-      archives.push_back(fd.cFileName);
+  ui::ForEachFile(design_root + "\\*", [&](const ui::FoundFile& fd) {
+    if (!(fd.attributes & FILE_ATTRIBUTE_DIRECTORY) && IsSkinArchiveName(fd.name))
+      archives.push_back(fd.name);
   });
   // An archive unpacked at an earlier start finds its folder again (it holds the same
   // files); only new ones are written.

@@ -1,4 +1,5 @@
 #include "options/design_info.h"
+#include "ui/utf8.h"
 
 #include <fstream>
 
@@ -9,7 +10,7 @@ std::string DesignFolderPath(const std::string& program_folder, const std::strin
 }
 
 std::vector<std::string> DesignInfoLines(const std::string& design_folder) {
-  std::ifstream file(design_folder + "info.txt", std::ios::binary);
+  std::ifstream file(ui::PathFromUtf8(design_folder + "info.txt"), std::ios::binary);
   if (!file) return {"Should have an info from the", "design here ... ;)"};
   std::vector<std::string> lines;
   std::string line;

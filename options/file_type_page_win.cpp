@@ -9,6 +9,7 @@
 #include "design/ini_file.h"
 #include "options/file_type_plan.h"
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 #include "ui/handles_win.h"
 
 namespace velmora {
@@ -19,9 +20,6 @@ class FileTypePage : public FileTypeIconsPage {
  public:
   FileTypePage(std::string folder, std::string program, StatusOut status)
       : folder_(std::move(folder)), program_(std::move(program)), status_(std::move(status)) {}
-  ~FileTypePage() override {
-    if (icon_) DestroyIcon(icon_);
-  }
 
   void Refresh() override { ShowChosenIcon(); }
 
@@ -72,8 +70,8 @@ class FileTypePage : public FileTypeIconsPage {
   // The *.ico files of the icons folder, by name; the track bar gets one position more.
   void RefreshIconList() override {
     icons_.clear();
-    ui::ForEachFile(IconFolder() + "\\*.ico", [&](const WIN32_FIND_DATAA& entry) {
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) icons_.push_back(entry.cFileName);
+    ui::ForEachFile(IconFolder() + "\\*.ico", [&](const ui::FoundFile& entry) {
+      if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) icons_.push_back(entry.name);
     });
     std::sort(icons_.begin(), icons_.end(), [](const std::string& a, const std::string& b) {
       return ToLowerAscii(a) < ToLowerAscii(b);
@@ -109,8 +107,7 @@ class FileTypePage : public FileTypeIconsPage {
                                             LR_LOADFROMFILE));
     if (!icon && file.empty()) icon = CopyIcon(LoadIconA(nullptr, IDI_APPLICATION));
     SendMessageA(Control(ids::Icone), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    if (icon_) DestroyIcon(icon_);
-    icon_ = icon;
+    icon_.reset(icon);
   }
 
   void RegisterSelected() {
@@ -136,7 +133,7 @@ class FileTypePage : public FileTypeIconsPage {
   std::string folder_, program_;
   StatusOut status_;
   std::vector<std::string> icons_;
-  HICON icon_ = nullptr;
+  ui::UniqueIcon icon_;  // the one the picture shows
 };
 
 }  // namespace

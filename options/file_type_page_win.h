@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 #include "options/shell_integration_win.h"
 
 namespace velmora {

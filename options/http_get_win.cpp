@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "ui/handles_win.h"
+#include "ui/internet_win.h"
 
 namespace velmora {
 
@@ -43,14 +44,13 @@ struct HttpGet::Transfer {
   std::atomic<bool> aborted{false};
   ui::UniqueHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   std::mutex handles_mutex;
-  HINTERNET session = nullptr, request = nullptr;
+  ui::UniqueInternet session, request;
   HttpOutcome outcome;
 
   void Close() {
     std::lock_guard<std::mutex> lock(handles_mutex);
-    if (request) InternetCloseHandle(request);
-    if (session) InternetCloseHandle(session);
-    request = session = nullptr;
+    request.reset();
+    session.reset();
   }
   void Work();
   void Fail(const std::string& reason) {
@@ -60,38 +60,26 @@ struct HttpGet::Transfer {
 };
 
 void HttpGet::Transfer::Work() {
-  HINTERNET s;
-  if (!proxy.host.empty()) {
-    const std::string name = proxy.host + ":" + (proxy.port.empty() ? "80" : proxy.port);
-    s = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PROXY, name.c_str(), nullptr, 0);
-  } else {
-    s = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-  }
-  if (!s) return Fail(InternetError(GetLastError()));
+  ui::UniqueInternet opened = ui::OpenInternetSession(kAgent, proxy.host, proxy.port, kTimeoutMs);
+  if (!opened) return Fail(InternetError(GetLastError()));
+  const HINTERNET s = opened.get();
   {
     std::lock_guard<std::mutex> lock(handles_mutex);
-    session = s;
+    session = std::move(opened);
     if (aborted) return;
   }
-  DWORD timeout = kTimeoutMs;
-  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                       INTERNET_OPTION_SEND_TIMEOUT})
-    InternetSetOptionA(s, option, &timeout, sizeof timeout);
 
   std::string where = url;
   for (int hop = 0;; ++hop) {
     const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI |
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_CACHE_WRITE;
-    HINTERNET r = InternetOpenUrlA(s, where.c_str(), nullptr, 0, flags, 0);
+    ui::UniqueInternet opened_request(InternetOpenUrlA(s, where.c_str(), nullptr, 0, flags, 0));
     const DWORD error = GetLastError();
+    const HINTERNET r = opened_request.get();
     {
       std::lock_guard<std::mutex> lock(handles_mutex);
-      if (aborted) {
-        if (r) InternetCloseHandle(r);
-        return;
-      }
-      if (request) InternetCloseHandle(request);
-      request = r;
+      if (aborted) return;  // the request closes with its owner
+      request = std::move(opened_request);
     }
     if (!r) return Fail(InternetError(error) + " (" + where + ")");
     DWORD status = 0, size = sizeof status;
@@ -121,7 +109,7 @@ void HttpGet::Transfer::Work() {
     HINTERNET r;
     {
       std::lock_guard<std::mutex> lock(handles_mutex);
-      r = request;
+      r = request.get();
     }
     if (aborted || !r) return;
     if (!InternetReadFile(r, buffer, sizeof buffer, &got)) {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 
 namespace velmora {
 

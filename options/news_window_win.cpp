@@ -2,6 +2,7 @@
 
 #include "options/product_texts.h"
 #include "ui/control_ids.h"
+#include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 
 namespace velmora {
@@ -18,15 +19,10 @@ class NewsWindow : public NewsWindowControl, public ui::TopLevelWindow {
     cls.name = "TForm13";
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD ex_style = WS_EX_DLGMODALFRAME;
-    RECT r{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&r, style, FALSE, ex_style);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    CreateTopLevel(cls, ex_style, "News ...", style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height);
+    CreateCentredTopLevel(cls, ex_style, "News ...", style, kClientWidth, kClientHeight);
   }
   ~NewsWindow() override {
     DestroyTopLevel();
-    if (font_) DeleteObject(font_);
   }
 
   HWND Handle() const override { return hwnd(); }
@@ -49,13 +45,13 @@ class NewsWindow : public NewsWindowControl, public ui::TopLevelWindow {
     lf.lfHeight = -11;
     lf.lfWeight = FW_BOLD;
     lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
-    font_ = CreateFontIndirectA(&lf);
+    font_.reset(CreateFontIndirectA(&lf));
     auto make = [&](const char* cls, const char* text, DWORD style, DWORD ex, int id, int x, int y,
                     int w, int h) {
       HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleA(nullptr), nullptr);
-      SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+      SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     };
     make("STATIC", "Important news ... ", SS_CENTER, 0, ids::newsHeading, 8, 6, 341, 16);
     make("EDIT", kNewsText, ES_MULTILINE | ES_READONLY | ES_CENTER | WS_VSCROLL, WS_EX_CLIENTEDGE,
@@ -64,7 +60,7 @@ class NewsWindow : public NewsWindowControl, public ui::TopLevelWindow {
          SS_CENTER, 0, ids::newsFooter, 8, 180, 341, 26);
   }
 
-  HFONT font_ = nullptr;
+  ui::UniqueFont font_;
 };
 
 }  // namespace

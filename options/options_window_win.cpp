@@ -18,12 +18,12 @@
 #include "options/machine_info_pages_win.h"
 #include "options/sound_design_pages_win.h"
 #include "options/text_pages_win.h"
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 #include "options/options_tree.h"
+#include "options/setting_pages_win.h"
 #include "plugins/plugin_lists_view.h"
 #include "ui/control_ids.h"
 #include "ui/error_list.h"
-#include "ui/form_shaper_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
@@ -45,123 +45,10 @@ constexpr RECT kTreeArea{4, 4, 154, 303};
 constexpr RECT kTitleArea{162, 6, 511, 24};
 constexpr RECT kPageArea{162, 30, 511, 303};
 
-// The general page's check boxes and the setting each one is (the main window's menu
-// entries toggle the same settings, so box and menu mark always agree).
-struct CheckBoxSpec {
-  int id;
-  const char* caption;
-  OptionFlag setting;
-};
-constexpr CheckBoxSpec kCheckBoxes[] = {
-    {ids::cbAutoplay, "Auto play", OptionFlag::autoplay},
-    {ids::cbLoop, "Loop", OptionFlag::loop},
-    {ids::cbMultiple, "Allow multiple instance", OptionFlag::Multiple},
-    {ids::cbToTop, "Always on top", OptionFlag::ToTop},
-    {ids::cbNag, "Show news on startup", OptionFlag::Nag},
-    {ids::cbTransparency, "Transparency", OptionFlag::Transparency},
-    {ids::cbEnableTooltips, "Enable Tooltips", OptionFlag::EnableTooltips},
-    {ids::cbShadowMode, "Shadow Mode", OptionFlag::ShadowMode},
-    {ids::cbFadeStop, "Fade when stop", OptionFlag::Fadestop},
-    {ids::cbFadePlay, "Fade when play", OptionFlag::Fadeplay},
-    {ids::cbFadePause, "Fade when pause", OptionFlag::Fadepause},
-    {ids::cbEasyMove, "Easy Move", OptionFlag::EasyMove},
-    {ids::cbRandomPlay, "Random Play", OptionFlag::Randomplay},
-    // The General page's two key boxes, below its radio groups.
-    {ids::cbMediaKeys, "Global media keys", OptionFlag::MediaKeys},
-    {ids::cbGlobalKeys, "Global keys", OptionFlag::GlobalKeys},
-    // On other pages.
-    {ids::cbUseProxy, "Use a proxy ", OptionFlag::UseProxy},
-    {ids::cbLogErrors, "Log all errors to errors.log", OptionFlag::LogErrors},
-};
-constexpr const char kMediaKeysHint[] = "The media keys work while another program has the focus";
-constexpr const char kGlobalKeysHint[] =
-    "Ctrl+Alt+Insert Play/Pause, End Stop, PgUp/PgDn Previous/Next Track, Up/Down Volume, "
-    "Home Mute, from any program";
-constexpr int kGeneralCheckBoxes = 13;
-
-// The two radio groups: the same three items, index = position.
-constexpr const char* kPlaceItems[] = {"Task Bar Only", "Tray Bar Only", "Both Task and Tray Bar"};
-struct RadioGroupSpec {
-  int group_id;
-  int first_item_id;
-  const char* caption;
-  OptionChoice setting;
-};
-// The proxy fields and the setting each one is.
-struct TextFieldSpec {
-  int id;
-  OptionText setting;
-};
-constexpr TextFieldSpec kProxyFields[] = {{ids::edHost, OptionText::Host},
-                                          {ids::edPort, OptionText::Port},
-                                          {ids::edUser, OptionText::User},
-                                          {ids::edPassword, OptionText::Password}};
-
-constexpr RadioGroupSpec kRadioGroups[] = {
-    {ids::rgMinimize, ids::rgMinimize0, "Minimize to :", OptionChoice::Minimize},
-    {ids::rgVisibleMode, ids::rgVisibleMode0, "Visible on :", OptionChoice::VisibleMode},
-};
-
 // A page that shows only its title line until its subsystem puts its own page in.
 class TitleOnlyPage : public ControlPage {
  protected:
   void MakeControls() override {}
-};
-
-// General: the settings that are check boxes, and the two radio groups.
-class GeneralPage : public ControlPage {
- protected:
-  void MakeControls() override {
-    for (int i = 0; i < kGeneralCheckBoxes; ++i) {
-      const auto& box = kCheckBoxes[i];
-      const int column = i % 2, row = i / 2;
-      Add("BUTTON", box.caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, box.id, 4 + column * 172,
-          2 + row * 20, 168, 18);
-    }
-    // Each group under its column of boxes, as wide as the page allows, so that "Both
-    // Task and Tray Bar" fits.
-    int x = 4;
-    for (const auto& group : kRadioGroups) {
-      Add("BUTTON", group.caption, BS_GROUPBOX, 0, group.group_id, x, 146, 170, 90);
-      for (int item = 0; item < 3; ++item)
-        Add("BUTTON", kPlaceItems[item],
-            BS_AUTORADIOBUTTON | (item == 0 ? WS_GROUP | WS_TABSTOP : 0), 0,
-            group.first_item_id + item, x + 4, 164 + item * 22, 164, 18);
-      x += 172;
-    }
-    for (int id : {ids::cbMediaKeys, ids::cbGlobalKeys}) {
-      const int column = id == ids::cbMediaKeys ? 0 : 1;
-      HWND box = Add("BUTTON", column == 0 ? "Global media keys" : "Global keys",
-                     BS_AUTOCHECKBOX | WS_TABSTOP, 0, id, 4 + column * 172, 242, 168, 18);
-      ui::SetToolTip(box, column == 0 ? kMediaKeysHint : kGlobalKeysHint);
-    }
-  }
-};
-
-// Web: the proxy settings.
-class WebPage : public ControlPage {
- protected:
-  void MakeControls() override {
-    Add("BUTTON", "Use a proxy ", BS_AUTOCHECKBOX | WS_TABSTOP, 0, ids::cbUseProxy, 4, 2, 200,
-        18);
-    Add("BUTTON", "", BS_GROUPBOX, 0, ids::GroupBox1, 4, 24, 340, 132);
-    static const struct {
-      const char* label;
-      int id;
-      DWORD style;
-    } kFields[] = {{"Host", ids::edHost, 0},
-                   {"Port", ids::edPort, 0},
-                   {"User", ids::edUser, 0},
-                   {"Password", ids::edPassword, ES_PASSWORD}};
-    int y = 42;
-    for (const auto& field : kFields) {
-      Label(field.label, 16, y + 2, 80);
-      Add("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP | field.style, WS_EX_CLIENTEDGE, field.id, 100,
-          y, 230, 20);
-      y += 27;
-    }
-    Label("This sould only be used for input plugins that support it ...", 4, 164, 340, 32);
-  }
 };
 
 // Errors: the log switch and this run's errors, which it shows as they come.
@@ -232,7 +119,8 @@ class FileTypePage : public ControlPage {
 // The guided tours' reach: the cursor, the main window's buttons and the design chooser.
 class WindowTourHost : public TourHost {
  public:
-  WindowTourHost(OptionsHost& host, HWND& options) : host_(host), options_(options) {}
+  WindowTourHost(OptionsHost& host, CommandSink& commands, HWND& options)
+      : host_(host), commands_(commands), options_(options) {}
 
   void Position(int* x, int* y) override {
     POINT p{};
@@ -265,11 +153,8 @@ class WindowTourHost : public TourHost {
   }
   void ShowSetupMenu(int, int) override {
     // The options button pressed: its drop-down menu opens there and waits for the user.
-    HWND main = host_.MainWindow();
-    HWND button = GetDlgItem(main, ids::optionbut);
-    if (button)
-      SendMessageA(main, WM_COMMAND, MAKEWPARAM(ids::optionbut, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
+    if (GetDlgItem(host_.MainWindow(), ids::optionbut))
+      commands_.Execute(Command{CommandKind::ShowGeneralMenu, CommandSource::Control, {}});
   }
   void ShowDesignChooser() override { host_.ShowDesignChooser(); }
 
@@ -287,6 +172,7 @@ class WindowTourHost : public TourHost {
   }
 
   OptionsHost& host_;
+  CommandSink& commands_;
   HWND& options_;
 };
 
@@ -303,7 +189,6 @@ class OptionsWindow : public OptionsWindowControl,
     d_.plugins.AttachListsView(nullptr);
     d_.settings.SetListener(nullptr);
     DestroyTopLevel();
-    if (font_) DeleteObject(font_);
   }
   OptionsWindow(const OptionsWindow&) = delete;
   OptionsWindow& operator=(const OptionsWindow&) = delete;
@@ -379,8 +264,8 @@ class OptionsWindow : public OptionsWindowControl,
   OptionsPage& Page(OptionsPageId id) { return *pages_[static_cast<int>(id)]; }
 
   OptionsWindowDeps d_;
-  WindowTourHost tours_{d_.host, hwnd_};
-  HFONT font_ = nullptr;
+  WindowTourHost tours_{d_.host, d_.commands, hwnd_};
+  ui::UniqueFont font_;
   std::array<std::unique_ptr<OptionsPage>, kOptionsPageCount> pages_;
   OptionsPageId active_ = OptionsPageId::General;
   bool syncing_ = false;
@@ -391,12 +276,7 @@ void OptionsWindow::Create() {
   cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, ex_style);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  if (!CreateTopLevel(cls, ex_style, kCaption, style, x, y, width, height)) return;
+  if (!CreateCentredTopLevel(cls, ex_style, kCaption, style, kClientWidth, kClientHeight)) return;
 
   // The window that holds the lists starts with no current plug-in and no info library;
   // from now on the subsystem shows its lists here (and arms the scan timer here).
@@ -411,8 +291,8 @@ void OptionsWindow::CreateControls() {
   lf.lfHeight = -11;  // 8 points
   lf.lfWeight = FW_BOLD;
   lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
-  font_ = CreateFontIndirectA(&lf);
-  HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  font_.reset(CreateFontIndirectA(&lf));
+  HFONT font = font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   HINSTANCE instance = GetModuleHandleA(nullptr);
   auto make = [&](const char* cls, DWORD style, DWORD ex_style, int id, const RECT& at) {
     HWND c = CreateWindowExA(ex_style, cls, "", WS_CHILD | style,
@@ -427,8 +307,8 @@ void OptionsWindow::CreateControls() {
        WS_EX_CLIENTEDGE, ids::TreeView1, kTreeArea);
   make("STATIC", WS_VISIBLE, 0, ids::pageTitle, kTitleArea);
 
-  pages_[static_cast<int>(OptionsPageId::General)] = std::make_unique<GeneralPage>();
-  pages_[static_cast<int>(OptionsPageId::Web)] = std::make_unique<WebPage>();
+  pages_[static_cast<int>(OptionsPageId::General)] = MakeGeneralPage();
+  pages_[static_cast<int>(OptionsPageId::Web)] = MakeWebPage();
   pages_[static_cast<int>(OptionsPageId::Errors)] =
       std::make_unique<ErrorsPage>(d_.error_list);
   pages_[static_cast<int>(OptionsPageId::InputPlugins)] = std::make_unique<InputPluginsPage>();
@@ -485,7 +365,7 @@ void OptionsWindow::SetPage(OptionsPageId id, std::unique_ptr<OptionsPage> page)
   if (!page) return;
   auto& slot = pages_[static_cast<int>(id)];
   if (slot) slot->Hide();
-  page->Create(hwnd_, kPageArea, font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  page->Create(hwnd_, kPageArea, font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   slot = std::move(page);
   if (active_ == id) ActivatePage(id);
 }
@@ -557,16 +437,15 @@ bool OptionsWindow::SettingControlClicked(int id) {
   s.SetFlag(box_info->setting, on);
   HWND main = d_.host.MainWindow();
   switch (id) {
-    case ids::cbTransparency:
-      if (main) ui::FormShaper::Of(main).SetActive(on);
-      break;
     case ids::cbToTop:
     case ids::cbNag:  // wired to the same handler: re-applies "Always on top"
       if (main)
         SetWindowPos(main, s.Flag(OptionFlag::ToTop) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
       break;
-    default: break;  // the others (hints too) are read where they are used
+    // The others take effect where they are used; the main window follows the
+    // transparency itself when the setting changes.
+    default: break;
   }
   return true;
 }

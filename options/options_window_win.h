@@ -9,10 +9,11 @@
 #include "design/design_host_services.h"
 #include "options/design_info.h"
 #include "options/option_settings.h"
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 #include "options/options_tree.h"
 #include "plugins/plugin_system.h"
 #include "ui/error_list.h"
+#include "ui/command.h"
 #include "ui/error_sink.h"
 #include "ui/hint_echo.h"
 
@@ -38,6 +39,7 @@ struct OptionsWindowDeps {
   ErrorSink& errors;
   std::string program_folder;
   ui::HintEcho& hints;  // where the hints go besides their tooltips
+  CommandSink& commands;  // what the help tours press
 };
 
 class OptionsWindowControl {

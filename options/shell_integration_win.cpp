@@ -1,4 +1,6 @@
 #include "options/shell_integration_win.h"
+#include "ui/handles_win.h"
+#include "ui/wide_win.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -43,61 +45,50 @@ class ClassesWriter {
 
  private:
   static LONG WriteBelow(HKEY root, const std::string& key, const std::string& value) {
-    HKEY k = nullptr;
-    LONG r = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
+    ui::UniqueKey k;
+    LONG r =
+        RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.out(), nullptr);
     if (r != ERROR_SUCCESS) return r;
-    r = RegSetValueExA(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(k);
-    return r;
+    return RegSetValueExA(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1));
   }
   bool per_user_ = false;
 };
 
 std::string ShellFolder(const char* value_name, int csidl) {
-  HKEY key = nullptr;
+  ui::UniqueKey key;
   std::string folder;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-    char buffer[MAX_PATH * 2] = {};
-    DWORD size = sizeof buffer - 1, type = 0;
-    if (RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                         &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ))
-      folder = buffer;
-    RegCloseKey(key);
-  }
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE, key.out()) ==
+      ERROR_SUCCESS)
+    ui::ReadRegistryString(key.get(), value_name, folder);
   if (folder.empty()) {
-    char buffer[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, buffer)))
-      folder = buffer;
+    folder = ui::ShellFolder(csidl | CSIDL_FLAG_CREATE);
   }
   return folder;
 }
 
 // Saves one shortcut to `program_path` as `file`; false when it was not written.
 bool SaveShortcut(const std::string& program_path, const std::string& file) {
-  wchar_t wide[MAX_PATH + 1] = {};
-  if (file.empty() || file.size() > MAX_PATH ||
-      MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH + 1) == 0)
-    return false;
+  const std::wstring wide = ui::Widen(file);
+  if (file.empty() || wide.size() > MAX_PATH) return false;
   const HRESULT com = CoInitialize(nullptr);
   bool saved = false;
-  IShellLinkA* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link)))) {
-    link->SetPath(program_path.c_str());
-    link->SetDescription("The Ultimate MP3 Player");
+    link->SetPath(ui::Widen(program_path).c_str());
+    link->SetDescription(L"The Ultimate MP3 Player");
     link->SetShowCmd(SW_SHOW);
     IPersistFile* persist = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-      saved = SUCCEEDED(persist->Save(wide, TRUE));
+      saved = SUCCEEDED(persist->Save(wide.c_str(), TRUE));
       persist->Release();
     }
     link->Release();
   }
   if (SUCCEEDED(com)) CoUninitialize();
   // Trust the file, not only the answer.
-  return saved && GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return saved && ui::FileAttributes(file) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CreateShortcut(const std::string& program_path, const char* value_name, int csidl,
@@ -109,7 +100,7 @@ bool CreateShortcut(const std::string& program_path, const char* value_name, int
   }
   if (sub_folder) {
     folder += std::string("\\") + sub_folder;
-    CreateDirectoryA(folder.c_str(), nullptr);  // it may exist already
+    ui::MakeFolder(folder);  // it may exist already
   }
   const std::string file = folder + "\\" + kShortcutName;
   if (!SaveShortcut(program_path, file)) {

@@ -9,6 +9,7 @@
 #include "options/scroll_text_win.h"
 #include "ui/control_ids.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -102,7 +103,7 @@ class DesignInfoPage : public ControlPage {
       text += (text.empty() ? "" : "\r\n") + line;
     SetDlgItemTextA(parent_, ids::Banner2, text.c_str());
     const std::string bmp = design.path + "info.bmp";
-    if (GetFileAttributesA(bmp.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (ui::FileAttributes(bmp) == INVALID_FILE_ATTRIBUTES) {
       ui::SetStaticBitmap(picture, nullptr);
       return;
     }

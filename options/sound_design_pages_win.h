@@ -7,7 +7,7 @@
 
 #include "design/design_host_services.h"
 #include "options/design_info.h"
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 
 namespace velmora {
 

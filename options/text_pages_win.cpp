@@ -10,6 +10,7 @@
 #include "options/scroll_text_win.h"
 #include "ui/control_ids.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -86,11 +87,10 @@ class AboutPage : public ControlPage {
       const std::string entry = ui::WindowText(Control(ids::urlbox));
       // Separator rows and an empty choice open nothing.
       if (IsBrowsableAddress(entry))
-        ShellExecuteA(parent_, "open", entry.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ui::ShellOpen(parent_, "open", entry);
     } else if (LOWORD(wp) == ids::ToolbarButton971) {
       const std::string address = ui::WindowText(Control(ids::emailbox));
-      ShellExecuteA(parent_, "open", ("mailto:" + address).c_str(), nullptr, nullptr,
-                    SW_SHOWNORMAL);
+      ui::ShellOpen(parent_, "open", "mailto:" + address);
     } else {
       return false;
     }

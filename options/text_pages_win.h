@@ -5,7 +5,7 @@
 #include <string>
 
 #include "options/help_tours.h"
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 
 namespace velmora {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
 #include "options/update_window_win.h"
 
 namespace velmora {

@@ -9,6 +9,7 @@
 #include "ui/control_ids.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -21,12 +22,9 @@ constexpr int kClientWidth = 345;
 constexpr int kClientHeight = 65;
 
 bool WriteWhole(const std::string& path, const std::string& bytes) {
-  ui::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  ui::UniqueFileHandle file(
+      ui::OpenFileHandle(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
+  if (!file) return false;
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD wrote = 0;
@@ -89,8 +87,8 @@ class AutoUpdateWindowImpl : public AutoUpdateWindow, public ui::TopLevelWindow,
     // Written beside, moved into place only once complete.
     const std::string partial = TempFile("install.exe.part");
     if (!WriteWhole(partial, body) ||
-        !MoveFileExA(partial.c_str(), InstallerPath().c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      DeleteFileA(partial.c_str());
+        !ui::MovePath(partial, InstallerPath(), MOVEFILE_REPLACE_EXISTING)) {
+      ui::RemoveFile(partial);
       return false;
     }
     return true;
@@ -102,16 +100,18 @@ class AutoUpdateWindowImpl : public AutoUpdateWindow, public ui::TopLevelWindow,
     const std::string installer = InstallerPath();
     const std::string argument = "\"" + folder_ + "\"";
     const std::string temp = folder_ + "\\Temp";
-    SHELLEXECUTEINFOA run{};
+    const std::wstring wide_installer = ui::Widen(installer), wide_argument = ui::Widen(argument),
+                       wide_temp = ui::Widen(temp);
+    SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     run.hwnd = hwnd_;
-    run.lpVerb = "open";
-    run.lpFile = installer.c_str();
-    run.lpParameters = argument.c_str();
-    run.lpDirectory = temp.c_str();
+    run.lpVerb = L"open";
+    run.lpFile = wide_installer.c_str();
+    run.lpParameters = wide_argument.c_str();
+    run.lpDirectory = wide_temp.c_str();
     run.nShow = SW_SHOW;
-    return ShellExecuteExA(&run) != FALSE;
+    return ShellExecuteExW(&run) != FALSE;
   }
 
   std::string folder_;
@@ -125,12 +125,7 @@ void AutoUpdateWindowImpl::Create() {
   cls.name = kClassName;
   // A single border and no buttons in the title bar: it cannot be closed from there.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER;
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, 0);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateTopLevel(cls, 0, kCaption, style, x, y, width, height);
+  CreateCentredTopLevel(cls, 0, kCaption, style, kClientWidth, kClientHeight);
 }
 
 LRESULT AutoUpdateWindowImpl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

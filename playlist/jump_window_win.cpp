@@ -16,6 +16,7 @@
 #include "ui/control_ids.h"
 #include "ui/top_level_window_win.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -80,6 +81,7 @@ class JumpWindow : public JumpToFile, public ui::TopLevelWindow, private Playlis
 
 void JumpWindow::Create() {
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
   const DWORD ex_style = WS_EX_TOOLWINDOW;
@@ -93,13 +95,13 @@ void JumpWindow::Create() {
 
 void JumpWindow::CreateControls() {
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+  edit_ = ui::CreateWindowUtf8(WS_EX_CLIENTEDGE, "EDIT", "",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kMargin, kMargin,
                           kClientWidth - 2 * kMargin, kEditHeight, hwnd_,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::jumpEdit)),
-                          GetModuleHandleA(nullptr), nullptr);
+                          GetModuleHandleW(nullptr), nullptr);
   if (edit_) {
-    SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowSubclass(edit_, EditProc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
   }
   const int list_top = kMargin * 2 + kEditHeight;
@@ -119,7 +121,7 @@ void JumpWindow::CreateControls() {
         handled = true;
         if (wp >= ' ' && edit_) {
           SetFocus(edit_);
-          SendMessageA(edit_, WM_CHAR, wp, 1);
+          SendMessageW(edit_, WM_CHAR, wp, 1);
         } else if (wp != '\r' && wp != 27 && wp != '\t') {
           handled = false;
         }
@@ -147,7 +149,7 @@ void JumpWindow::Show() {
   SetForegroundWindow(hwnd_);
   if (edit_) {
     SetFocus(edit_);
-    SendMessageA(edit_, EM_SETSEL, 0, -1);
+    SendMessageW(edit_, EM_SETSEL, 0, -1);
   }
 }
 
@@ -173,7 +175,7 @@ void JumpWindow::Refilter() {
 void JumpWindow::Choose(int index) {
   chosen_ = index;
   if (!list_.Handle()) return;
-  SendMessageA(list_.Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(list_.Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void JumpWindow::Move(int delta) {
@@ -204,7 +206,7 @@ bool JumpWindow::OnEditKey(UINT msg, WPARAM wp) {
   if (list_.Handle()) {
     RECT r{};
     GetClientRect(list_.Handle(), &r);
-    const int item = static_cast<int>(SendMessageA(list_.Handle(), LB_GETITEMHEIGHT, 0, 0));
+    const int item = static_cast<int>(SendMessageW(list_.Handle(), LB_GETITEMHEIGHT, 0, 0));
     if (item > 0 && r.bottom / item > 1) page = r.bottom / item - 1;
   }
   switch (wp) {
@@ -250,7 +252,7 @@ LRESULT JumpWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         words_ = ui::WindowText(edit_);
         Refilter();
       } else if (id == ids::jumpList && code == LBN_SELCHANGE) {
-        chosen_ = static_cast<int>(SendMessageA(list_.Handle(), LB_GETCURSEL, 0, 0));
+        chosen_ = static_cast<int>(SendMessageW(list_.Handle(), LB_GETCURSEL, 0, 0));
       } else if (id == ids::jumpList && code == LBN_DBLCLK) {
         PlayChosen();
       } else if (id == IDCANCEL) {
@@ -277,7 +279,7 @@ LRESULT JumpWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: Close(); return 0;
     default: break;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 }  // namespace

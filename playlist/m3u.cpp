@@ -1,6 +1,5 @@
 #include "playlist/m3u.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -8,6 +7,8 @@
 #include <memory>
 
 #include "playlist/playlist.h"
+#include "ui/utf8.h"
+#include "ui/unique_file.h"
 
 namespace velmora {
 
@@ -73,17 +74,69 @@ void TakeLine(const char* begin, size_t length, const std::string& folder, const
 
 bool IsRegularFile(const std::string& path) {
   // A device name (CON, NUL, a pipe) is not a playlist: reading one could block forever.
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) return false;
-  return S_ISREG(info.st_mode);
+  return ui::IsRegularFileUtf8(path);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
 }  // namespace
+
+PlaylistEncoding DecidePlaylistEncoding(std::string_view bytes, bool is_m3u8) {
+  switch (ui::DetectByteOrderMark(bytes)) {
+    case ui::ByteOrderMark::kUtf16Le: return PlaylistEncoding::kUtf16Le;
+    case ui::ByteOrderMark::kUtf16Be: return PlaylistEncoding::kUtf16Be;
+    case ui::ByteOrderMark::kUtf8: return PlaylistEncoding::kUtf8;
+    case ui::ByteOrderMark::kNone: break;
+  }
+  if (is_m3u8 || ui::IsValidUtf8(bytes)) return PlaylistEncoding::kUtf8;
+  return PlaylistEncoding::kLegacy;
+}
+
+std::string Latin1TextToUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text.push_back(c);
+    } else {
+      text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
+  }
+  return text;
+}
+
+std::string PlaylistTextAsUtf8(std::string_view bytes, bool is_m3u8,
+                               const LegacyTextDecoder& legacy) {
+  const PlaylistEncoding encoding = DecidePlaylistEncoding(bytes, is_m3u8);
+  if (encoding == PlaylistEncoding::kLegacy) return legacy(bytes);
+  bytes.remove_prefix(ui::ByteOrderMarkLength(ui::DetectByteOrderMark(bytes)));
+  if (encoding == PlaylistEncoding::kUtf8) {
+    // Broken pieces of a file that says it is UTF-8 become U+FFFD: a name that is not
+    // UTF-8 would make the saved playlist read back as legacy text, every name garbled.
+    if (ui::IsValidUtf8(bytes)) return std::string(bytes);
+    return ui::Utf16ToUtf8(ui::Utf8ToUtf16(bytes));
+  }
+  // UTF-16: an odd last byte is not half a character and goes.
+  std::u16string units(bytes.size() / 2, u'\0');
+  const bool big_endian = encoding == PlaylistEncoding::kUtf16Be;
+  for (size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(big_endian ? (first << 8 | second) : (second << 8 | first));
+  }
+  return ui::Utf16ToUtf8(units);
+}
+
+bool IsM3u8Name(const std::string& file_path) {
+  static const char kExtension[] = ".m3u8";
+  const size_t n = sizeof kExtension - 1;
+  if (file_path.size() < n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    const char c = file_path[file_path.size() - n + i];
+    if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kExtension[i]) return false;
+  }
+  return true;
+}
 
 std::string PlaylistFolderOf(const std::string& file_path) {
   size_t slash = file_path.rfind('\\');
@@ -126,7 +179,12 @@ std::string FormatM3uText(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     // A relative name beginning with "#" would read back as a comment line.
     if (!path.empty() && path[0] == '#') text.append(".\\", 2);
-    text.append(path);
+    // Valid UTF-8 throughout, so that the file reads back as UTF-8 (see the reader).
+    if (ui::IsValidUtf8(path)) {
+      text.append(path);
+    } else {
+      text.append(ui::Utf16ToUtf8(ui::Utf8ToUtf16(path)));
+    }
     text.append("\r\n", 2);
   }
   return text;
@@ -134,7 +192,7 @@ std::string FormatM3uText(const std::vector<std::string>& paths) {
 
 size_t Playlist::LoadPlaylistFile(const std::string& file_path) {
   if (!IsRegularFile(file_path)) return 0;
-  UniqueFile file(std::fopen(file_path.c_str(), "rb"));
+  ui::UniqueFile file(ui::OpenFileUtf8(file_path, "rb"));
   if (!file) return 0;  // vanished or unreadable: treated like a missing file
 
   std::string bytes;
@@ -155,19 +213,21 @@ size_t Playlist::LoadPlaylistFile(const std::string& file_path) {
     size_t last_end = bytes.find_last_of("\r\n");
     bytes.resize(last_end == std::string::npos ? 0 : last_end + 1);
   }
+  const std::string text = PlaylistTextAsUtf8(
+      bytes, IsM3u8Name(file_path), legacy_decoder_ ? legacy_decoder_ : Latin1TextToUtf8);
   std::vector<std::string> paths;
-  ParseM3uText(bytes.data(), bytes.size(), PlaylistFolderOf(file_path), paths);
+  ParseM3uText(text.data(), text.size(), PlaylistFolderOf(file_path), paths);
   AppendPaths(paths);
   if (read_error) throw PlaylistFileError("Read error in file " + file_path);
   return paths.size();
 }
 
 void Playlist::SavePlaylistFile(const std::string& file_path) const {
-  UniqueFile file(std::fopen(file_path.c_str(), "wb"));
+  ui::UniqueFile file(ui::OpenFileUtf8(file_path, "wb"));
   if (!file) throw PlaylistFileError("Cannot create file " + file_path);
   const std::string text = FormatM3uText(paths_);
   bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  ok = (std::fclose(file.release()) == 0) && ok;
+  ok = ui::CloseFile(file) && ok;
   if (!ok) throw PlaylistFileError("Cannot write file " + file_path);
 }
 

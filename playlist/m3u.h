@@ -1,14 +1,37 @@
-// The .m3u playlist text: one path per line in the system code page. The reader takes
-// what this program writes and what other players write (LF-only lines, extended-M3U
-// comment lines, network paths, URLs) without inventing entries; the writer writes bare
-// paths with CR LF and no header.
+// The .m3u and .m3u8 playlist text: one path per line. The reader takes what this program
+// writes and what other players write (LF-only lines, extended-M3U comment lines, network
+// paths, URLs, older programs' files in the system's legacy code page) without inventing
+// entries; the writer writes bare UTF-8 paths with CR LF, no header and no byte-order mark.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
+
+// How the bytes of a playlist file are read.
+enum class PlaylistEncoding { kUtf8, kUtf16Le, kUtf16Be, kLegacy };
+
+// A .m3u8 file is UTF-8. Any other playlist is UTF-8 when it starts with the UTF-8 mark or
+// its bytes are valid UTF-8 (plain ASCII included), UTF-16 when it starts with a UTF-16
+// mark, and otherwise in the system's legacy code page (what older programs wrote).
+PlaylistEncoding DecidePlaylistEncoding(std::string_view bytes, bool is_m3u8);
+
+// Text in the system's legacy code page as UTF-8; the Win32 side hands in the real one.
+using LegacyTextDecoder = std::function<std::string(std::string_view)>;
+// The decoder for where none is handed in: Latin-1.
+std::string Latin1TextToUtf8(std::string_view bytes);
+
+// The file's bytes as UTF-8 text by that decision (a byte-order mark dropped, broken
+// UTF-8 replaced by U+FFFD).
+std::string PlaylistTextAsUtf8(std::string_view bytes, bool is_m3u8,
+                               const LegacyTextDecoder& legacy);
+
+// True for a file name ending in ".m3u8" (any letter case).
+bool IsM3u8Name(const std::string& file_path);
 
 // The folder of a playlist file: its path up to and including the last "\" (empty when
 // the path holds none).
@@ -27,7 +50,8 @@ void ParseM3uText(const char* data, size_t size, const std::string& folder,
                   std::vector<std::string>& paths);
 
 // One line per path, each followed by CR LF. A (relative) path beginning with "#" is
-// written as ".\#..." so that it does not read back as a comment.
+// written as ".\#..." so that it does not read back as a comment; broken UTF-8 in a path
+// is written as U+FFFD.
 std::string FormatM3uText(const std::vector<std::string>& paths);
 
 }  // namespace velmora

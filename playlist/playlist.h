@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -66,10 +68,15 @@ class Playlist {
   void AddUrlEntry(const std::string& url);
   // Appends the entries of a playlist file; a missing file is skipped silently. Returns
   // the number of entries appended. A read error throws PlaylistFileError after the
-  // entries read before it were appended.
+  // entries read before it were appended. Its text is read as DecidePlaylistEncoding
+  // (playlist/m3u.h) says, legacy text through the decoder handed in below.
   size_t LoadPlaylistFile(const std::string& file_path);
-  // Writes every path followed by CR LF; throws PlaylistFileError on failure.
+  // Writes every path (UTF-8) followed by CR LF; throws PlaylistFileError on failure.
   void SavePlaylistFile(const std::string& file_path) const;
+  // How playlist files in the system's legacy code page become UTF-8 (Latin-1 until set).
+  void SetLegacyTextDecoder(std::function<std::string(std::string_view)> decoder) {
+    legacy_decoder_ = std::move(decoder);
+  }
 
   // Appends many entries at once (one notification): paths beginning with "*" become
   // URL entries, every other path is added as AddToPlaylist adds it.
@@ -126,6 +133,7 @@ class Playlist {
   std::string label3_ = "0";
   std::string playing_label_ = "none";
   std::vector<PlaylistObserver*> observers_;
+  std::function<std::string(std::string_view)> legacy_decoder_;
 };
 
 }  // namespace velmora

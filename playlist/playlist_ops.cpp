@@ -168,7 +168,7 @@ std::string AddDroppedFiles(Playlist& playlist, const std::vector<std::string>& 
     const std::string& name = dropped;
     if (selector.IsSupportedExtension(ext)) {
       playlist.AddToPlaylist(name);
-    } else if (ext == "M3U") {
+    } else if (ext == "M3U" || ext == "M3U8") {
       try {
         playlist.LoadPlaylistFile(name);
       } catch (const std::exception& error) {
@@ -186,6 +186,8 @@ bool IdleForAutoPlay(InputPlugin& plugin) {
     if (plugin.Name().empty()) return true;
     return plugin.Has(PluginEntry::playing) && !plugin.playing();
   } catch (...) {
+    // A question, not an action: a plug-in that cannot answer is taken as busy, so
+    // auto-play does not start over it.
     return false;
   }
 }
@@ -237,7 +239,7 @@ void ScanFolders(FolderScanQueues& queues, Playlist& playlist, FolderSource& sou
         const std::string path = folder + name;
         if (selector.IsSupportedExtension(ext)) {
           if (source.IsFile(path)) playlist.AddToPlaylist(path);
-        } else if (ext == "M3U") {
+        } else if (ext == "M3U" || ext == "M3U8") {
           try {
             playlist.LoadPlaylistFile(path);
           } catch (const std::exception& error) {

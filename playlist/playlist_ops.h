@@ -45,7 +45,7 @@ std::string ShortenFolderText(const std::string& text);
 // (ASCII only); empty when the name has no "." or ends with one.
 std::string DroppedExtension(const std::string& name);
 
-// Files dropped from the shell: supported extensions are added, "M3U" playlists read,
+// Files dropped from the shell: supported extensions are added, "M3U"/"M3U8" playlists read,
 // anything else ignored; then the track count is updated. Returns the first playlist
 // read error (the other names are still handled), empty when none.
 std::string AddDroppedFiles(Playlist& playlist, const std::vector<std::string>& names,
@@ -93,8 +93,8 @@ struct FolderScanQueues {
 };
 
 // The folder and file phases of "Add folder": breadth-first over the folders, files in
-// enumeration order. Supported files are added, "M3U" files not otherwise supported are
-// read as playlists. Current index and track count are left to the caller.
+// enumeration order. Supported files are added, "M3U"/"M3U8" files not otherwise
+// supported are read as playlists. Current index and track count are left to the caller.
 void ScanFolders(FolderScanQueues& queues, Playlist& playlist, FolderSource& source,
                  const PluginSelector& selector, ScanProgress& progress);
 

@@ -18,6 +18,7 @@
 #include "playlist/playlist_ops.h"
 #include "playlist/virtual_list_win.h"
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
@@ -78,14 +79,14 @@ class WinFolderSource : public FolderSource {
  public:
   bool List(const std::string& folder, std::vector<std::string>& names) override {
     return ui::ForEachFile(
-        folder + "*.*", [&](const WIN32_FIND_DATAA& data) { names.emplace_back(data.cFileName); });
+        folder + "*.*", [&](const ui::FoundFile& data) { names.emplace_back(data.name); });
   }
   bool IsFolder(const std::string& path) override {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = ui::FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
   bool IsFile(const std::string& path) override {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = ui::FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 };
@@ -121,6 +122,7 @@ class PlaylistWindow : public PlaylistWindowControl,
   void RemoveAllRows() override;
   void AddDroppedFiles(const std::vector<std::string>& names) override { DropNames(names, true); }
   void SaveDialog() override { Save(); }
+  void SortByName() override { Sort(SortKey::Name, SortOrder::Ascending); }
   void ShowJumpToFile() override { jump_window_->Show(); }
   void SetLook(const PlaylistLook& look) override { pl_.SetLook(look); }
   void SetSize(int width, int height) override {
@@ -144,7 +146,7 @@ class PlaylistWindow : public PlaylistWindowControl,
   void Create();
   void CreateControls();
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-  void SetText(int id, const std::string& text) const { SetWindowTextA(Control(id), text.c_str()); }
+  void SetText(int id, const std::string& text) const { ui::SetText(Control(id), text); }
 
   // Commands.
   void OnCommand(int id, int code, HWND control);
@@ -228,6 +230,7 @@ class PlaylistWindow : public PlaylistWindowControl,
 
 void PlaylistWindow::Create() {
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   cls.style = CS_DBLCLKS;
   cls.icon = LoadIcon(nullptr, IDI_APPLICATION);
@@ -237,13 +240,13 @@ void PlaylistWindow::Create() {
 
 void PlaylistWindow::CreateControls() {
   UseDialogKeys({});  // Tab through the list and the buttons; the list keeps its keys
-  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   auto label = [&](int id, const char* text, int x, int y, int w, DWORD align) {
-    HWND h = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, x, y,
+    HWND h = ui::CreateWindowUtf8(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, x, y,
                              w, 15, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              instance, nullptr);
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return h;
   };
 
@@ -255,19 +258,19 @@ void PlaylistWindow::CreateControls() {
   pathbox_.Create(hwnd_, ids::pathbox, &playlist_.Paths(), LBS_EXTENDEDSEL, 0, 0, 10, 10);
 
   for (const ButtonPlace& b : kButtons) {
-    HWND h = CreateWindowExA(0, ui::kImageButtonClass, b.caption,
+    HWND h = ui::CreateWindowUtf8(0, ui::kImageButtonClass, b.caption,
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP, 256, b.y, 75, 25, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance,
                              nullptr);
     if (!h) {
       // The widget set is missing: plain push buttons keep the window usable.
-      h = CreateWindowExA(0, "BUTTON", b.caption,
+      h = ui::CreateWindowUtf8(0, "BUTTON", b.caption,
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 256, b.y, 75, 25,
                           hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance,
                           nullptr);
     }
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageA(h, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(b.hint));
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(h, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(b.hint));
     ui::SetToolTip(h, b.hint);
   }
 
@@ -280,11 +283,11 @@ void PlaylistWindow::CreateControls() {
   for (const LabelPlace& p : kProgressLabels) label(p.id, p.text, p.x, p.y, p.w, p.align);
 
   // The hidden folder chooser: every change of its text starts a scan of that folder.
-  HWND chooser = CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, hwnd_,
+  HWND chooser = ui::CreateWindowUtf8(0, "EDIT", "", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::DirectoryEdit1)),
                                  instance, nullptr);
-  SetWindowLongPtrA(chooser, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  chooser_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+  SetWindowLongPtrW(chooser, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  chooser_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
       chooser, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlaylistWindow::ChooserProc)));
 
   // Model state shown from the start.
@@ -298,9 +301,9 @@ void PlaylistWindow::CreateControls() {
 }
 
 LRESULT CALLBACK PlaylistWindow::ChooserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<PlaylistWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self || !self->chooser_proc_) return DefWindowProcA(hwnd, msg, wp, lp);
-  LRESULT result = CallWindowProcA(self->chooser_proc_, hwnd, msg, wp, lp);
+  auto* self = reinterpret_cast<PlaylistWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self || !self->chooser_proc_) return DefWindowProcW(hwnd, msg, wp, lp);
+  LRESULT result = CallWindowProcW(self->chooser_proc_, hwnd, msg, wp, lp);
   if (msg == WM_SETTEXT && result) self->errors_.Run([self] { self->OnChooserText(); });
   return result;
 }
@@ -347,7 +350,7 @@ LRESULT PlaylistWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     default: break;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -392,7 +395,7 @@ void PlaylistWindow::ShowMenuBelow(int button_id, HMENU menu) {
   SetForegroundWindow(hwnd_);
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, r.left, r.bottom, 0, hwnd_,
                  nullptr);
-  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
 void PlaylistWindow::ShowAddMenu() {  // Addpopup
@@ -441,35 +444,34 @@ void PlaylistWindow::ShowListMenu(int x, int y) {  // PlPopup
   SetForegroundWindow(hwnd_);
   TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_,
                  nullptr);
-  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
 void PlaylistWindow::AddFiles() { transport_.OpenFiles(); }
 
 void PlaylistWindow::AddFolderDialog() {
   SetText(ids::DirectoryEdit1, "");
-  char folder[MAX_PATH] = {};
-  BROWSEINFOA info{};
+  wchar_t display_name[MAX_PATH] = {};
+  BROWSEINFOW info{};
   info.hwndOwner = hwnd_;
-  info.pszDisplayName = folder;
-  info.lpszTitle = "Add a directory";
+  info.pszDisplayName = display_name;
+  info.lpszTitle = L"Add a directory";
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
   if (!chosen) return;
-  const bool ok = SHGetPathFromIDListA(chosen, folder) != FALSE;
+  const std::string folder = ui::PathFromIdList(chosen);
   CoTaskMemFree(chosen);
-  if (ok && folder[0]) SetText(ids::DirectoryEdit1, folder);
+  if (!folder.empty()) SetText(ids::DirectoryEdit1, folder);
 }
 
 void PlaylistWindow::OnChooserText() {
-  char text[4096];
-  GetWindowTextA(Control(ids::DirectoryEdit1), text, sizeof text);
+  const std::string text = ui::GetText(Control(ids::DirectoryEdit1));
   queues_.directorys.clear();
-  if (!text[0]) return;
+  if (text.empty()) return;
   queues_.directorys.push_back(text);
   // Run from the message loop so whoever set the text (the folder dialog, another
   // program) is not kept waiting for the whole scan.
-  PostMessageA(hwnd_, kRunFolderScan, 0, 0);
+  PostMessageW(hwnd_, kRunFolderScan, 0, 0);
 }
 
 void PlaylistWindow::AddDirectory() {
@@ -513,15 +515,7 @@ void PlaylistWindow::AddDirectory() {
 void PlaylistWindow::ShowUrlDialog() { url_dialog_->Show(); }
 
 void PlaylistWindow::OnDropFiles(HDROP drop) {
-  std::vector<std::string> names;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    // Names are read whole: a name cut at a fixed buffer would name another file.
-    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-    std::string name(length + 1, '\0');
-    name.resize(DragQueryFileA(drop, i, &name[0], length + 1));
-    names.push_back(std::move(name));
-  }
+  const std::vector<std::string> names = ui::DroppedFiles(drop);
   DragFinish(drop);
   DropNames(names, false);
 }
@@ -567,19 +561,19 @@ void PlaylistWindow::PlayCaretRow() {
 }
 
 void PlaylistWindow::Save() {
-  char file[MAX_PATH * 4] = {};
-  OPENFILENAMEA ofn{};
+  wchar_t file[MAX_PATH * 4] = {};
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = "Playlist\0*.m3u\0";
+  ofn.lpstrFilter = L"Playlist\0*.m3u\0Playlist (UTF-8)\0*.m3u8\0";  // both written as UTF-8
   ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.lpstrTitle = "Save mp3 playlist";
-  ofn.lpstrDefExt = "m3u";
+  ofn.nMaxFile = MAX_PATH * 4;
+  ofn.lpstrTitle = L"Save mp3 playlist";
+  ofn.lpstrDefExt = L"m3u";
   ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameA(&ofn)) return;
+  if (!GetSaveFileNameW(&ofn)) return;
   try {
-    playlist_.SavePlaylistFile(file);
+    playlist_.SavePlaylistFile(ui::Narrow(file));
   } catch (const std::exception& error) {
     ReportError(error.what());
   }
@@ -591,6 +585,7 @@ bool PlaylistWindow::PluginPlaying() {
   try {
     return plugins_.Current().PlayingReportsTrue();
   } catch (...) {
+    // A question, not an action: a plug-in that cannot answer is taken as not playing.
     return false;
   }
 }
@@ -614,6 +609,8 @@ void PlaylistWindow::OnClose() {
     InputPlugin& plugin = plugins_.Current();
     if (plugin.Name().empty() || !plugin.Has(PluginEntry::playing) || plugin.playing()) return;
   } catch (...) {
+    // A plug-in that cannot say whether it plays is left alone: closing the window only
+    // hides it, and starting the list is an extra that is then not done.
     return;
   }
   transport_.Play();

@@ -33,6 +33,8 @@ class PlaylistWindowControl {
   virtual void ShowJumpToFile() = 0;
   // The "Save mp3 playlist" dialog and the save.
   virtual void SaveDialog() = 0;
+  // The sort menu's "Sort": by song name, ascending.
+  virtual void SortByName() = 0;
   // The list's colours and font as the design in force gives them; an empty look is
   // the system's.
   virtual void SetLook(const PlaylistLook& look) = 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -28,16 +29,16 @@ HWND VirtualList::Create(HWND parent, int id, const std::vector<std::string>* te
   texts_ = texts;
   const DWORD style = WS_CHILD | WS_VSCROLL | WS_TABSTOP | WS_BORDER | LBS_NODATA |
                       LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | extra_style;
-  hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", style, x, y, width, height, parent,
+  hwnd_ = ui::CreateWindowUtf8(WS_EX_CLIENTEDGE, "LISTBOX", "", style, x, y, width, height, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          GetModuleHandleA(nullptr), nullptr);
+                          GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) return nullptr;
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
-  SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, ItemHeight(parent));
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
+  SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, ItemHeight(parent));
   // The list box keeps the styles it was created with; the window style is what other
   // processes (and the ANSI/Unicode translation) look at to decide that LB_GETTEXT
   // carries text, which this control does answer.
-  SetWindowLongPtrA(hwnd_, GWL_STYLE, GetWindowLongPtrA(hwnd_, GWL_STYLE) | LBS_HASSTRINGS);
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | LBS_HASSTRINGS);
   SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   return hwnd_;
 }
@@ -45,12 +46,12 @@ HWND VirtualList::Create(HWND parent, int id, const std::vector<std::string>* te
 void VirtualList::SetCount(size_t count) {
   if (!hwnd_) return;
   const WPARAM n = static_cast<WPARAM>(count);
-  if (static_cast<size_t>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)) != count) {
+  if (static_cast<size_t>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)) != count) {
     writing_marks_ = true;
     if (count == 0) {
-      SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+      SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
     } else {
-      SendMessageA(hwnd_, LB_SETCOUNT, n, 0);
+      SendMessageW(hwnd_, LB_SETCOUNT, n, 0);
     }
     writing_marks_ = false;
   }
@@ -64,10 +65,10 @@ void VirtualList::Redraw() const {
 void VirtualList::ReadMarks(std::vector<uint8_t>& marks) const {
   std::fill(marks.begin(), marks.end(), 0);
   if (!hwnd_) return;
-  LRESULT count = SendMessageA(hwnd_, LB_GETSELCOUNT, 0, 0);
+  LRESULT count = SendMessageW(hwnd_, LB_GETSELCOUNT, 0, 0);
   if (count <= 0) return;
   std::vector<int> rows(static_cast<size_t>(count));
-  count = SendMessageA(hwnd_, LB_GETSELITEMS, static_cast<WPARAM>(count),
+  count = SendMessageW(hwnd_, LB_GETSELITEMS, static_cast<WPARAM>(count),
                        reinterpret_cast<LPARAM>(rows.data()));
   for (LRESULT i = 0; i < count; ++i) {
     size_t row = static_cast<size_t>(rows[static_cast<size_t>(i)]);
@@ -79,10 +80,10 @@ void VirtualList::WriteMarks(const std::vector<uint8_t>& marks) {
   if (!hwnd_) return;
   writing_marks_ = true;
   const int caret = Caret();
-  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(hwnd_, LB_SETSEL, FALSE, -1);
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(hwnd_, LB_SETSEL, FALSE, -1);
   const size_t n =
-      std::min(marks.size(), static_cast<size_t>(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)));
+      std::min(marks.size(), static_cast<size_t>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)));
   for (size_t row = 0; row < n;) {
     if (!marks[row]) {
       ++row;
@@ -90,25 +91,25 @@ void VirtualList::WriteMarks(const std::vector<uint8_t>& marks) {
     }
     size_t last = row;
     while (last + 1 < n && marks[last + 1]) ++last;
-    SendMessageA(hwnd_, LB_SELITEMRANGEEX, static_cast<WPARAM>(row), static_cast<LPARAM>(last));
+    SendMessageW(hwnd_, LB_SELITEMRANGEEX, static_cast<WPARAM>(row), static_cast<LPARAM>(last));
     row = last + 1;
   }
   // Selecting moves the caret; the caret row stays where it was.
-  if (caret >= 0) SendMessageA(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(caret), FALSE);
-  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  if (caret >= 0) SendMessageW(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(caret), FALSE);
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
   writing_marks_ = false;
   Redraw();
 }
 
 int VirtualList::Caret() const {
-  if (!hwnd_ || SendMessageA(hwnd_, LB_GETCOUNT, 0, 0) <= 0) return -1;
-  return static_cast<int>(SendMessageA(hwnd_, LB_GETCARETINDEX, 0, 0));
+  if (!hwnd_ || SendMessageW(hwnd_, LB_GETCOUNT, 0, 0) <= 0) return -1;
+  return static_cast<int>(SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0));
 }
 
 void VirtualList::SetCaret(int row) {
   if (!hwnd_) return;
   writing_marks_ = true;
-  SendMessageA(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(row), FALSE);
+  SendMessageW(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(row), FALSE);
   writing_marks_ = false;
 }
 
@@ -118,10 +119,10 @@ void VirtualList::SetLook(const PlaylistLook& look) {
   look_font_.reset();
   if (!look_.font.empty()) {
     // The skin's face at the height of the usual font, so the rows keep their height.
-    LOGFONTA lf{};
-    GetObjectA(ListFont(), sizeof lf, &lf);
-    lstrcpynA(lf.lfFaceName, look_.font.c_str(), LF_FACESIZE);
-    look_font_.reset(CreateFontIndirectA(&lf));
+    LOGFONTW lf{};
+    GetObjectW(ListFont(), sizeof lf, &lf);
+    ui::SetFaceName(lf, look_.font);
+    look_font_.reset(CreateFontIndirectW(&lf));
   }
   Redraw();
 }
@@ -163,7 +164,9 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
   }
   if (texts_ && item.itemID < texts_->size()) {
     const std::string& text = (*texts_)[item.itemID];
-    HGDIOBJ old_font = SelectObject(dc, look_font_ ? look_font_.get() : ListFont());
+    HGDIOBJ old_font = SelectObject(
+        dc, ui::FontWithGlyphs(dc, look_font_ ? look_font_.get() : ListFont(),
+                               ui::Widen(std::string_view(text).substr(0, 1024))));
     SetBkMode(dc, TRANSPARENT);
     const bool current = static_cast<int>(item.itemID) == current_row_;
     COLORREF colour = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
@@ -175,9 +178,8 @@ void VirtualList::DrawItem(const DRAWITEMSTRUCT& item) const {
     RECT text_rect = r;
     text_rect.left += 2;
     // Long names are cut at what fits a row anyway; a 5 MB line must not stall painting.
-    const int length = static_cast<int>(std::min<size_t>(text.size(), 1024));
-    DrawTextA(dc, text.data(), length, &text_rect,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    ui::DrawTextUtf8(dc, std::string_view(text).substr(0, 1024), &text_rect,
+                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old_font);
   }
   if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
@@ -194,12 +196,15 @@ LRESULT CALLBACK VirtualList::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
   try {
     return self->Handle(msg, wp, lp);
   } catch (...) {
+    // Nothing may escape into the window system. The list only draws and answers what
+    // the playlist window's model holds; a message it fails to handle gets the control's
+    // own handling, and the model's failures are reported where the model is changed.
     return DefSubclassProc(hwnd, msg, wp, lp);
   }
 }
 
 long VirtualList::ItemCount() {
-  const LRESULT n = hwnd_ ? SendMessageA(hwnd_, LB_GETCOUNT, 0, 0) : 0;
+  const LRESULT n = hwnd_ ? SendMessageW(hwnd_, LB_GETCOUNT, 0, 0) : 0;
   return n > 0 ? static_cast<long>(n) : 0;
 }
 
@@ -211,9 +216,7 @@ long VirtualList::FocusedItem() {
 bool VirtualList::Describe(long item, ui::AccessibleInfo& info) {
   if (item == 0) {
     info.role = ROLE_SYSTEM_LIST;
-    char name[256] = {};
-    GetWindowTextA(GetParent(hwnd_), name, sizeof name);
-    info.name = name;
+    info.name = ui::GetText(GetParent(hwnd_));
     return true;
   }
   if (item < 1 || item > ItemCount()) return false;
@@ -221,11 +224,11 @@ bool VirtualList::Describe(long item, ui::AccessibleInfo& info) {
   info.role = ROLE_SYSTEM_LISTITEM;
   if (texts_ && static_cast<size_t>(row) < texts_->size()) info.name = (*texts_)[row];
   info.state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
-  if (SendMessageA(hwnd_, LB_GETSEL, static_cast<WPARAM>(row), 0) > 0)
+  if (SendMessageW(hwnd_, LB_GETSEL, static_cast<WPARAM>(row), 0) > 0)
     info.state |= STATE_SYSTEM_SELECTED;
   if (row == Caret() && GetFocus() == hwnd_) info.state |= STATE_SYSTEM_FOCUSED;
   RECT rc{};
-  SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc));
+  SendMessageW(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc));
   RECT client{};
   GetClientRect(hwnd_, &client);
   RECT shown{};
@@ -243,15 +246,17 @@ LRESULT VirtualList::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETOBJECT:
       if (const LRESULT object = ui::AnswerGetObject(hwnd_, wp, lp)) return object;
       break;
+    // A Unicode list: lengths and texts in UTF-16 (the window system converts for
+    // callers that ask in the 8-bit form).
     case LB_GETTEXTLEN:
       if (!texts_ || wp >= texts_->size()) return LB_ERR;
-      return static_cast<LRESULT>((*texts_)[wp].size());
+      return static_cast<LRESULT>(ui::Widen((*texts_)[wp]).size());
     case LB_GETTEXT: {
       if (!texts_ || wp >= texts_->size() || !lp) return LB_ERR;
-      const std::string& text = (*texts_)[wp];
-      char* out = reinterpret_cast<char*>(lp);
-      std::memcpy(out, text.data(), text.size());
-      out[text.size()] = '\0';
+      const std::wstring text = ui::Widen((*texts_)[wp]);
+      wchar_t* out = reinterpret_cast<wchar_t*>(lp);
+      std::memcpy(out, text.data(), text.size() * sizeof(wchar_t));
+      out[text.size()] = L'\0';
       return static_cast<LRESULT>(text.size());
     }
     case WM_ERASEBKGND:

@@ -1,4 +1,5 @@
 #include "plugins/guarded_call_win.h"
+#include "ui/wide_win.h"
 
 #include <windows.h>
 
@@ -70,13 +71,13 @@ HMODULE ModuleOf(const void* address) {
 // it); a fault raised there is theirs to handle first.
 bool IsSystemModule(HMODULE module) {
   if (!module) return false;
-  char windows[MAX_PATH], path[MAX_PATH * 2];
-  const UINT w = GetSystemWindowsDirectoryA(windows, sizeof windows);
-  const DWORD n = GetModuleFileNameA(module, path, sizeof path);
-  if (w == 0 || w >= sizeof windows || n == 0 || n >= sizeof path || n <= w) return false;
-  return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, static_cast<int>(w), windows,
+  wchar_t windows[MAX_PATH], path[MAX_PATH * 2];
+  const UINT w = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  const DWORD n = GetModuleFileNameW(module, path, MAX_PATH * 2);
+  if (w == 0 || w >= MAX_PATH || n == 0 || n >= MAX_PATH * 2 || n <= w) return false;
+  return CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, static_cast<int>(w), windows,
                         static_cast<int>(w)) == CSTR_EQUAL &&
-         (path[w] == '\\' || windows[w - 1] == '\\');
+         (path[w] == L'\\' || windows[w - 1] == L'\\');
 }
 
 // Code of the library a guarded call recovers faults of.
@@ -264,18 +265,18 @@ std::map<std::string, std::string>& KeptNames() {
   return names;
 }
 std::string LowerPath(std::string path) {
-  if (!path.empty()) CharLowerBuffA(&path[0], static_cast<DWORD>(path.size()));
-  return path;
+  if (path.empty()) return path;
+  std::wstring wide = ui::Widen(path);
+  CharLowerBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+  return ui::Narrow(wide);
 }
 }  // namespace
 
 void KeepLibraryName(const void* module, const std::string& name) {
-  char path[MAX_PATH * 2];
-  const DWORD n =
-      GetModuleFileNameA(static_cast<HMODULE>(const_cast<void*>(module)), path, sizeof path);
-  if (n == 0 || n >= sizeof path || name.empty()) return;
+  const std::string path = ui::ModuleFileName(static_cast<HMODULE>(const_cast<void*>(module)));
+  if (path.empty() || name.empty()) return;
   std::lock_guard<std::mutex> lock(g_names_mutex);
-  KeptNames()[LowerPath(std::string(path, n))] = name;
+  KeptNames()[LowerPath(path)] = name;
 }
 
 std::string KeptLibraryName(const std::string& path) {

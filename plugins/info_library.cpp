@@ -4,8 +4,9 @@ namespace velmora {
 
 void InfoLibrary::SetProgramFolder(const std::string& program_folder) {
   library_folder_ = program_folder + "\\Library\\";
-  program_folder_ = program_folder;
-  program_folder_ref_ = program_folder_.c_str();
+  program_folder_[1] = program_folder;
+  program_folder_[0] = NameForLibrary(shared_.Modules(), false, program_folder);
+  for (int utf8 = 0; utf8 < 2; ++utf8) program_folder_ref_[utf8] = program_folder_[utf8].c_str();
 }
 
 void InfoLibrary::Show(const std::string& name,
@@ -26,8 +27,9 @@ void InfoLibrary::Show(const std::string& name,
                                                   "author",  "version", "date",
                                                   "support", "info",    "showoptionspopup"};
     for (int i = 0; i < SlotCount; ++i) entries_[i] = modules.Resolve(module_, kNames[i]);
+    const bool utf8 = NegotiateUtf8Names(modules, module_);
     if (acquired.fresh && entries_[init]) {
-      modules.CallRef(entries_[init], &program_folder_ref_);
+      modules.CallRef(entries_[init], &program_folder_ref_[utf8 ? 1 : 0]);
       initialised = true;
     }
     const struct {
@@ -38,7 +40,7 @@ void InfoLibrary::Show(const std::string& name,
                   {InfoField::files, support}, {InfoField::version, version}};
     for (const auto& step : kOrder) {
       if (!entries_[step.slot]) throw PluginFault("missing entry");
-      std::string text = modules.CallText(entries_[step.slot]);
+      std::string text = TextFromLibrary(modules, utf8, modules.CallText(entries_[step.slot]));
       if (text.size() > kPluginNameLimit) text.resize(kPluginNameLimit);
       if (fill) fill(step.field, text);
     }
@@ -48,7 +50,9 @@ void InfoLibrary::Show(const std::string& name,
       if (initialised && entries_[deinit] && shared_.Holders(module_) <= 1) {
         try {
           modules.CallVoid(entries_[deinit]);
-        } catch (...) {}
+        } catch (...) {
+          // Already failing: the library is let go whether its shutdown works or not.
+        }
       }
       shared_.Release(module_);
     }
@@ -63,7 +67,10 @@ bool InfoLibrary::ShowOptions(int x, int y) {
   if (entries_[showoptionspopup]) {
     try {
       shared_.Modules().CallPoint(entries_[showoptionspopup], x, y);
-    } catch (...) {}
+    } catch (...) {
+      // The plug-in's own menu: a plug-in that faults in it shows none, as the
+      // plug-in contract lets a plug-in discard the request.
+    }
   }
   return true;
 }
@@ -74,7 +81,9 @@ void InfoLibrary::Release() {
     if (entries_[deinit] && shared_.Holders(module_) <= 1) {
       try {
         shared_.Modules().CallVoid(entries_[deinit]);
-      } catch (...) {}
+      } catch (...) {
+        // Let go all the same: a library that cannot shut down is not kept for that.
+      }
     }
     shared_.Release(module_);
   }

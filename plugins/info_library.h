@@ -47,9 +47,10 @@ class InfoLibrary {
 
   SharedModules& shared_;
   std::string library_folder_;
-  // Handed to init: the program folder without a trailing separator.
-  std::string program_folder_;
-  const char* program_folder_ref_ = "";
+  // Handed to init: the program folder without a trailing separator, as a library of the
+  // 8-bit contract [0] and one that agreed to UTF-8 [1] gets it.
+  std::string program_folder_[2];
+  const char* program_folder_ref_[2] = {"", ""};
 
   std::string name_;
   ModuleHandle module_ = nullptr;

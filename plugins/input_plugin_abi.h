@@ -1,5 +1,5 @@
 // The binary contract of an input plug-in library: entry points exported by name,
-// stdcall, 8-bit text. Shared by the loader, the shipped plug-ins and the test plug-ins.
+// stdcall, 8-bit text (the active code page, or UTF-8 once `utf8names` agreed to it). Shared by the loader, the shipped plug-ins and the test plug-ins.
 // A "string reference" is the address of a variable holding a pointer to the text.
 #pragma once
 
@@ -48,7 +48,16 @@ typedef const char*(VELMORA_STDCALL* PluginWebLoadFn)(VelmoraStringRef* url);
                  earlier version reads only its fields and a library of an earlier
                  version fills only its fields. The player calls it from its
                  window thread, like the other entries. The VU meter uses it where the
-                 system has no meter of the sound card. */
+                 system has no meter of the sound card.
+
+   utf8names     PluginFlagFn: the player calls it once after loading the library, before
+                 init; answering 1 the library agrees that every name it is handed from
+                 then on (init's folder, load, play, webload) and every text it hands back
+                 are UTF-8, whatever the active code page. A library that lacks it, or
+                 answers 0, keeps the 8-bit contract: its names and texts are in the active
+                 code page, and a file whose name that code page cannot hold reaches it as
+                 the file's short (8.3) alias. A library that exports it must still take
+                 names in the active code page when it is never called (an older player). */
 typedef struct VelmoraAudiblePeaks {
   uint32_t size;    /* in: bytes the caller passes; out: bytes the library filled */
   int32_t channels; /* channels of the output (1 or 2); 0 when nothing is playing */

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "plugins/plugin_names.h"
+
 namespace velmora {
 
 using ModuleHandle = void*;  // null: none
@@ -47,6 +49,19 @@ class ModuleSystem {
   virtual int32_t CallInt(EntryAddress entry) = 0;
   virtual void CallIntArg(EntryAddress entry, int32_t value) = 0;
   virtual void CallPoint(EntryAddress entry, int32_t x, int32_t y) = 0;
+
+  // How names cross to a library of the 8-bit contract; null: they pass unchanged (as
+  // where the code page is UTF-8).
+  virtual const LegacyNames* Legacy() const { return nullptr; }
 };
+
+// Asks a freshly loaded library whether it takes UTF-8 (`utf8names`); false when it lacks
+// the entry, answers 0 or faults.
+bool NegotiateUtf8Names(ModuleSystem& modules, ModuleHandle module);
+
+// The form of a name (or folder, or URL) that a library gets, and the UTF-8 of a text it
+// handed back, by whether it agreed to UTF-8.
+std::string NameForLibrary(const ModuleSystem& modules, bool utf8, const std::string& name);
+std::string TextFromLibrary(const ModuleSystem& modules, bool utf8, const std::string& text);
 
 }  // namespace velmora

@@ -10,6 +10,7 @@
 #include "plugins/input_plugin_abi.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/handles_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -60,15 +61,14 @@ void CopyText(TextResult& r) {
 
 // File names compare without regard to case, as the file system does.
 std::string Lower(std::string s) {
-  if (!s.empty()) CharLowerBuffA(&s[0], static_cast<DWORD>(s.size()));
-  return s;
+  if (s.empty()) return s;
+  std::wstring wide = ui::Widen(s);
+  CharLowerBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+  return ui::Narrow(wide);
 }
 
 std::string FullPathOf(const std::string& path) {
-  char buffer[MAX_PATH * 4];
-  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-  if (n == 0 || n >= sizeof buffer) return path;
-  return std::string(buffer, n);
+  return ui::FullPathName(path);
 }
 
 // Functions that older Windows versions lack are looked up at run time, so that the
@@ -117,14 +117,13 @@ class QuietErrors {
 class Win32ModuleSystem : public ModuleSystem {
  public:
   ModuleHandle FindLoaded(const std::string& bare_name, const std::string& full_path) override {
-    HMODULE module = GetModuleHandleA(bare_name.c_str());
+    HMODULE module = GetModuleHandleW(ui::Widen(bare_name).c_str());
     if (!module) return nullptr;
     // The same bare name may belong to another file (a system library, a library of the
     // same name elsewhere); only the file in our library folder counts.
-    char loaded[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameA(module, loaded, sizeof loaded);
-    if (n == 0 || n >= sizeof loaded) return nullptr;
-    if (Lower(FullPathOf(std::string(loaded, n))) != Lower(FullPathOf(full_path))) return nullptr;
+    const std::string loaded = ui::ModuleFileName(module);
+    if (loaded.empty()) return nullptr;
+    if (Lower(FullPathOf(loaded)) != Lower(FullPathOf(full_path))) return nullptr;
     return module;
   }
 
@@ -141,7 +140,7 @@ class Win32ModuleSystem : public ModuleSystem {
                             : LOAD_WITH_ALTERED_SEARCH_PATH;
     // A fault in the start-up of the library (or of a library it needs) fails the load.
     guard::Guarded(guard::Owner{nullptr},
-                   [&] { module = LoadLibraryExA(path.c_str(), nullptr, flags); });
+                   [&] { module = ui::LoadLibraryUtf8(path, flags); });
     return module;
   }
 
@@ -157,9 +156,9 @@ class Win32ModuleSystem : public ModuleSystem {
 
   std::vector<std::string> ListLibraryFiles(const std::string& folder) override {
     std::vector<std::string> names;
-    ui::ForEachFile(folder + "*.dll", [&](const WIN32_FIND_DATAA& data) {
-      if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
-        names.push_back(data.cFileName);
+    ui::ForEachFile(folder + "*.dll", [&](const ui::FoundFile& data) {
+      if (data.name != "." && data.name != "..")
+        names.push_back(data.name);
     });
     return names;
   }
@@ -210,6 +209,8 @@ class Win32ModuleSystem : public ModuleSystem {
   void CallPoint(EntryAddress e, int32_t x, int32_t y) override {
     if (!guard::Guarded(guard::Owner{e}, ThunkPoint, e, x, y)) Fail();
   }
+
+  const LegacyNames* Legacy() const override { return &SystemLegacyNames(); }
 };
 
 }  // namespace

@@ -40,8 +40,11 @@ PluginLoader::PluginLoader(SharedModules& shared, std::function<void()> process_
 
 void PluginLoader::SetProgramFolder(const std::string& program_folder) {
   library_folder_ = program_folder + "\\Library\\";
-  program_folder_ref_text_ = program_folder + "\\";
-  program_folder_ref_ = program_folder_ref_text_.c_str();
+  // Both forms stay put for as long as the loader lives: a library may keep the pointer.
+  program_folder_text_[1] = program_folder + "\\";
+  program_folder_text_[0] = NameForLibrary(modules_, false, program_folder_text_[1]);
+  for (int utf8 = 0; utf8 < 2; ++utf8)
+    program_folder_ref_[utf8] = program_folder_text_[utf8].c_str();
 }
 
 void PluginLoader::LoadPlugin(const std::string& name) {
@@ -56,8 +59,9 @@ void PluginLoader::LoadPlugin(const std::string& name) {
     for (int i = 0; i < static_cast<int>(PluginEntry::Count); ++i) {
       entries_[i] = modules_.Resolve(module_, PluginEntryName(static_cast<PluginEntry>(i)));
     }
+    utf8_ = NegotiateUtf8Names(modules_, module_);
     if (acquired.fresh && Has(PluginEntry::init)) {
-      modules_.CallRef(Entry(PluginEntry::init), &program_folder_ref_);
+      modules_.CallRef(Entry(PluginEntry::init), &program_folder_ref_[utf8_ ? 1 : 0]);
     }
   } catch (...) {
     // A library that faults in init keeps the entries it has.
@@ -99,7 +103,9 @@ void PluginLoader::UnloadAllPlugins(const std::vector<std::string>& dlls) {
     if (deinit && shared_.Holders(module_) <= 1) {
       try {
         modules_.CallVoid(deinit);
-      } catch (...) {}
+      } catch (...) {
+        // Let go all the same: a library that cannot shut down is not kept for that.
+      }
     }
     shared_.Release(module_);
   }
@@ -126,8 +132,9 @@ EntryAddress PluginLoader::Need(PluginEntry entry) const {
 }
 
 const char* const* PluginLoader::FileRef(const std::string& path) {
-  if (current_file_path_ != path || current_file_ref_ != current_file_path_.c_str()) {
-    current_file_path_ = path;
+  const std::string name = NameForLibrary(modules_, utf8_, path);
+  if (current_file_path_ != name || current_file_ref_ != current_file_path_.c_str()) {
+    current_file_path_ = name;
     current_file_ref_ = current_file_path_.c_str();
   }
   return &current_file_ref_;
@@ -135,7 +142,7 @@ const char* const* PluginLoader::FileRef(const std::string& path) {
 
 std::string PluginLoader::load(const std::string& path) {
   const EntryAddress e = Need(PluginEntry::load);
-  return modules_.CallRefText(e, FileRef(path));
+  return FromLibrary(modules_.CallRefText(e, FileRef(path)));
 }
 void PluginLoader::play(const std::string& path) {
   const EntryAddress e = Need(PluginEntry::play);
@@ -143,7 +150,7 @@ void PluginLoader::play(const std::string& path) {
 }
 std::string PluginLoader::webload(const std::string& url) {
   const EntryAddress e = Need(PluginEntry::webload);
-  return modules_.CallRefText(e, FileRef(url));
+  return FromLibrary(modules_.CallRefText(e, FileRef(url)));
 }
 void PluginLoader::pause() { modules_.CallVoid(Need(PluginEntry::pause)); }
 void PluginLoader::stop() { modules_.CallVoid(Need(PluginEntry::stop)); }
@@ -156,9 +163,9 @@ void PluginLoader::jumpto(int32_t ms) { modules_.CallIntArg(Need(PluginEntry::ju
 int32_t PluginLoader::getposition() { return modules_.CallInt(Need(PluginEntry::getposition)); }
 bool PluginLoader::paused() { return modules_.CallFlag(Need(PluginEntry::paused)); }
 bool PluginLoader::ended() { return modules_.CallFlag(Need(PluginEntry::ended)); }
-std::string PluginLoader::bitrate() { return modules_.CallText(Need(PluginEntry::bitrate)); }
-std::string PluginLoader::layer() { return modules_.CallText(Need(PluginEntry::layer)); }
-std::string PluginLoader::frequence() { return modules_.CallText(Need(PluginEntry::frequence)); }
+std::string PluginLoader::bitrate() { return FromLibrary(modules_.CallText(Need(PluginEntry::bitrate))); }
+std::string PluginLoader::layer() { return FromLibrary(modules_.CallText(Need(PluginEntry::layer))); }
+std::string PluginLoader::frequence() { return FromLibrary(modules_.CallText(Need(PluginEntry::frequence))); }
 void PluginLoader::showid3() { modules_.CallVoid(Need(PluginEntry::showid3)); }
 
 }  // namespace velmora

@@ -65,6 +65,9 @@ class PluginLoader : public InputPlugin, public PluginSwitch {
   ModuleHandle Module() const { return module_; }
   EntryAddress Entry(PluginEntry entry) const { return entries_[static_cast<int>(entry)]; }
 
+  // The current library agreed to take and give UTF-8 (`utf8names`).
+  bool TakesUtf8() const { return utf8_; }
+
   // PluginSwitch
   const std::string& CurrentName() const override { return name_; }
   void SwitchTo(const std::string& library) override;
@@ -91,7 +94,11 @@ class PluginLoader : public InputPlugin, public PluginSwitch {
 
  private:
   EntryAddress Need(PluginEntry entry) const;
+  // The variable holding the name the library gets for `path` (see NameForLibrary).
   const char* const* FileRef(const std::string& path);
+  std::string FromLibrary(const std::string& text) const {
+    return TextFromLibrary(modules_, utf8_, text);
+  }
   void ClearEntries() { entries_.fill(nullptr); }
   void Pump() {
     if (process_messages_) process_messages_();
@@ -101,8 +108,10 @@ class PluginLoader : public InputPlugin, public PluginSwitch {
   ModuleSystem& modules_;
   std::function<void()> process_messages_;
   std::string library_folder_;
-  std::string program_folder_ref_text_;
-  const char* program_folder_ref_ = "";
+  // The program folder with its trailing "\\" as a library of the 8-bit contract [0] and
+  // one that agreed to UTF-8 [1] gets it, and the variables whose address init receives.
+  std::string program_folder_text_[2];
+  const char* program_folder_ref_[2] = {"", ""};
   // CurrentFilePath: the variable whose address load, webload and play receive. It keeps
   // its text until the next of those calls, as a library may read it later.
   std::string current_file_path_;
@@ -111,6 +120,7 @@ class PluginLoader : public InputPlugin, public PluginSwitch {
   std::string name_;
   ModuleHandle module_ = nullptr;
   bool closed_ = false;  // UnloadAllPlugins has run
+  bool utf8_ = false;    // the current library agreed to UTF-8 names
   std::array<EntryAddress, static_cast<int>(PluginEntry::Count)> entries_{};
 };
 

@@ -49,7 +49,9 @@ void PluginSystemCore::ScanLibraryFolder() {
   std::vector<std::string> names;
   try {
     names = modules_.ListLibraryFiles(folder);
-  } catch (...) {}
+  } catch (...) {
+    // A Library folder that cannot be read holds no plug-ins: the lists stay empty.
+  }
   // Compared by file name: every library of the scan lies in the one folder, however its
   // path was spelled when it was recorded.
   const auto lower = [](const std::string& path) {
@@ -80,7 +82,9 @@ void PluginSystemCore::ScanLibraryFolder() {
       if (handoff_) {
         try {
           handoff_(full_path);
-        } catch (...) {}
+        } catch (...) {
+          // A library the other hosts cannot take is not listed; the scan goes on.
+        }
       }
     }
   }

@@ -15,6 +15,8 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   # running the player and the end-to-end suite
   wine64 xvfb xauth xdotool imagemagick
+  # a face with CJK glyphs, for names in those scripts (the player falls back to it)
+  fonts-wqy-microhei
   # source packages of the third-party libraries
   dpkg-dev xz-utils bzip2
   # demo track and test media

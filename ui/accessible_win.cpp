@@ -4,17 +4,15 @@
 
 #include <new>
 
+#include "ui/wide_win.h"
+
 namespace velmora::ui {
 
 namespace {
 
 BSTR ToBstr(const std::string& text) {
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(n));
-  if (out && n > 0)
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out, n);
-  return out;
+  const std::wstring wide = Widen(text);
+  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 // The item a VARIANT names: CHILDID_SELF or an item number; -1 when it names none.
@@ -227,7 +225,7 @@ class ControlAccessible final : public IAccessible {
 
   AccessibleSource* Source() const {
     if (!IsWindow(hwnd_)) return nullptr;
-    return reinterpret_cast<AccessibleSource*>(SendMessageA(hwnd_, kGetAccessibleMessage, 0, 0));
+    return reinterpret_cast<AccessibleSource*>(SendMessageW(hwnd_, kGetAccessibleMessage, 0, 0));
   }
 
   HRESULT Describe(const VARIANT& child, AccessibleInfo& info) const {
@@ -238,12 +236,14 @@ class ControlAccessible final : public IAccessible {
     try {
       if (!source->Describe(item, info)) return E_INVALIDARG;
     } catch (...) {
+      // The screen reader asked: it is told the item cannot be described (the
+      // interface's answer for that), and nothing may escape into its process.
       return E_FAIL;
     }
     if (item == CHILDID_SELF) {
       if (!IsWindowEnabled(hwnd_)) info.state |= STATE_SYSTEM_UNAVAILABLE;
       if (!IsWindowVisible(hwnd_)) info.state |= STATE_SYSTEM_INVISIBLE;
-      if (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_TABSTOP) info.state |= STATE_SYSTEM_FOCUSABLE;
+      if (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_TABSTOP) info.state |= STATE_SYSTEM_FOCUSABLE;
       if (GetFocus() == hwnd_) info.state |= STATE_SYSTEM_FOCUSED;
     }
     return S_OK;
@@ -269,7 +269,7 @@ class ControlAccessible final : public IAccessible {
 
 LRESULT AnswerGetObject(HWND control, WPARAM wp, LPARAM lp) {
   if (static_cast<LONG>(lp) != static_cast<LONG>(OBJID_CLIENT)) return 0;
-  if (!SendMessageA(control, kGetAccessibleMessage, 0, 0)) return 0;
+  if (!SendMessageW(control, kGetAccessibleMessage, 0, 0)) return 0;
   auto* object = new (std::nothrow) ControlAccessible(control);
   if (!object) return 0;
   const LRESULT result = LresultFromObject(IID_IAccessible, wp, object);

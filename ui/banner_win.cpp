@@ -21,6 +21,7 @@
 #include "ui/paced_steps_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
+#include "ui/wide_win.h"
 
 namespace velmora::ui {
 
@@ -77,9 +78,8 @@ class Banner : public WidgetBase {
         return 0;
       case WM_SETTEXT: {
         // The same text again (the player says its title more than once) changes nothing.
-        const char* text = reinterpret_cast<const char*>(lp);
-        if (text && picture_ && text_shown_ == text) return TRUE;
-        LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
+        if (lp && picture_ && text_shown_ == MessageText(lp)) return TRUE;
+        LRESULT r = DefWindowProcW(hwnd_, msg, wp, lp);
         Changed();
         AnnounceChange(hwnd_, EVENT_OBJECT_NAMECHANGE);
         return r;
@@ -92,7 +92,7 @@ class Banner : public WidgetBase {
         // Hidden, it has nothing to move; shown again, it goes on from where it was.
         shown_ = wp != 0;
         Restart();
-        return DefWindowProcA(hwnd_, msg, wp, lp);
+        return DefWindowProcW(hwnd_, msg, wp, lp);
       case WM_SIZE:
       case WM_SYSCOLORCHANGE: Changed(); return 0;
       case WM_TIMER:
@@ -102,7 +102,7 @@ class Banner : public WidgetBase {
       case WM_MOUSELEAVE: hot_ = false; return 0;
       case WM_LBUTTONUP: NotifyParent(STN_CLICKED); return 0;
       case WM_DESTROY: pacer_.Stop(); return 0;
-      default: return DefWindowProcA(hwnd_, msg, wp, lp);
+      default: return DefWindowProcW(hwnd_, msg, wp, lp);
     }
   }
 
@@ -128,14 +128,14 @@ class Banner : public WidgetBase {
   HFONT Font(HDC dc) {
     if (!face_.empty() || points_ > 0) {
       if (!own_font_) {
-        LOGFONTA lf{};
+        LOGFONTW lf{};
         const int pts = std::clamp(points_ > 0 ? points_ : 8, 1, 400);
         lf.lfHeight = -MulDiv(pts, GetDeviceCaps(dc, LOGPIXELSY), 72);
         lf.lfWeight = FW_NORMAL;
         lf.lfCharSet = DEFAULT_CHARSET;
         lf.lfQuality = ANTIALIASED_QUALITY;
-        lstrcpynA(lf.lfFaceName, face_.empty() ? "Arial" : face_.c_str(), LF_FACESIZE);
-        own_font_.reset(CreateFontIndirectA(&lf));
+        SetFaceName(lf, face_.empty() ? "Arial" : face_);
+        own_font_.reset(CreateFontIndirectW(&lf));
       }
       if (own_font_) return own_font_.get();
     }
@@ -147,9 +147,10 @@ class Banner : public WidgetBase {
   int DrawLaps(HDC dc, const std::string& text, int from, int width, int height) {
     const RECT area{0, 0, width, height};
     FillSolid(dc, area, ResolveColour(bk_));
-    ScopedSelect sel(dc, Font(dc));
+    const std::wstring wide = Widen(text);
+    ScopedSelect sel(dc, FontWithGlyphs(dc, Font(dc), wide));
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     // One text width plus a gap is one lap of the scroll.
     const int lap = size.cx > 0 ? size.cx + 24 : 0;
     if (lap <= 0) return 0;
@@ -157,7 +158,7 @@ class Banner : public WidgetBase {
     SetTextColor(dc, ResolveColour(text_));
     const int y = (height - size.cy) / 2;
     for (int x = -(from % lap); x < width; x += lap)
-      TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+      TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
     return lap;
   }
 
@@ -177,9 +178,8 @@ class Banner : public WidgetBase {
     if (!dc) return false;
     SIZE size{};
     {
-      ScopedSelect sel(dc.get(), Font(dc.get()));
-      GetTextExtentPoint32A(dc.get(), text_shown_.c_str(), static_cast<int>(text_shown_.size()),
-                            &size);
+      ScopedSelect sel(dc.get(), FontWithGlyphs(dc.get(), Font(dc.get()), Widen(text_shown_)));
+      size = TextExtent(dc.get(), text_shown_);
     }
     lap_ = size.cx > 0 ? size.cx + 24 : 0;
     const int width = rc.right + lap_;

@@ -276,4 +276,8 @@ enum JumpWindow : int {
   jumpList = 14002,  // the matching display names, in playlist order
 };
 
+// WM_COPYDATA to TForm1 whose dwData is this ("UTF8" in memory order) carries UTF-8 text;
+// any other dwData, 8-bit text of the sender's code page.
+constexpr unsigned long kCopyDataUtf8 = 0x38465455;
+
 }  // namespace velmora::ids

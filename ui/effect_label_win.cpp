@@ -19,6 +19,7 @@
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
+#include "ui/wide_win.h"
 
 namespace velmora::ui {
 
@@ -55,9 +56,8 @@ class EffectLabel : public WidgetBase {
       case VLM_GETCOLOR: return static_cast<LRESULT>(style_.font_colour);
       case WM_SETTEXT: {
         // The time label is told its text twice a second, mostly the one it shows.
-        const char* text = reinterpret_cast<const char*>(lp);
-        if (text && Text() == text) return TRUE;
-        LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
+        if (lp && Text() == MessageText(lp)) return TRUE;
+        LRESULT r = DefWindowProcW(hwnd_, msg, wp, lp);
         if (IsWindowEnabled(hwnd_)) PaintNow();
         AnnounceChange(hwnd_, EVENT_OBJECT_NAMECHANGE);
         return r;
@@ -70,7 +70,7 @@ class EffectLabel : public WidgetBase {
       case WM_MOUSELEAVE: hot_ = false; return 0;
       case WM_LBUTTONUP: NotifyParent(STN_CLICKED); return 0;
       case WM_LBUTTONDBLCLK: NotifyParent(STN_DBLCLK); return 0;
-      default: return DefWindowProcA(hwnd_, msg, wp, lp);
+      default: return DefWindowProcW(hwnd_, msg, wp, lp);
     }
   }
 
@@ -88,7 +88,7 @@ class EffectLabel : public WidgetBase {
     UniqueFont& slot = rotated ? font_obj_ : upright_font_;
     if (!slot) {
       const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-      LOGFONTA lf{};
+      LOGFONTW lf{};
       // Sizes from a design are taken as given, within what a font can be.
       const int pts = std::clamp(style_.font_size > 0 ? style_.font_size : 8, 1, 400);
       lf.lfHeight = -MulDiv(pts, dpi, 72);
@@ -97,9 +97,8 @@ class EffectLabel : public WidgetBase {
       lf.lfOutPrecision = OUT_TT_PRECIS;  // rotation and outlines need a TrueType face
       lf.lfQuality = ANTIALIASED_QUALITY;
       lf.lfEscapement = lf.lfOrientation = rotated ? Angle() * 10 : 0;
-      lstrcpynA(lf.lfFaceName, style_.font_name.empty() ? "Arial" : style_.font_name.c_str(),
-                LF_FACESIZE);
-      slot.reset(CreateFontIndirectA(&lf));
+      SetFaceName(lf, style_.font_name.empty() ? "Arial" : style_.font_name);
+      slot.reset(CreateFontIndirectW(&lf));
     }
     return slot.get();
   }
@@ -109,18 +108,22 @@ class EffectLabel : public WidgetBase {
   void DrawText(HDC dc, double x, double y, const std::string& text) {
     const int a = Angle();
     if (!style_.keep_letters_vertical || a == 0) {
-      TextOutA(dc, static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)), text.c_str(),
-               static_cast<int>(text.size()));
+      TextOutUtf8(dc, static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)), text);
       return;
     }
     // Upright letters along the rotated baseline.
     const double rad = a * 3.14159265358979 / 180.0;
     const double ux = std::cos(rad), uy = -std::sin(rad);
     double px = x, py = y;
-    for (char c : text) {
-      TextOutA(dc, static_cast<int>(std::lround(px)), static_cast<int>(std::lround(py)), &c, 1);
+    const std::wstring wide = Widen(text);
+    for (size_t i = 0; i < wide.size(); ++i) {
+      // A character outside the basic plane is a surrogate pair: drawn as one.
+      const int units = (wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size()) ? 2 : 1;
+      TextOutW(dc, static_cast<int>(std::lround(px)), static_cast<int>(std::lround(py)), &wide[i],
+               units);
       SIZE s{};
-      GetTextExtentPoint32A(dc, &c, 1, &s);
+      GetTextExtentPoint32W(dc, &wide[i], units, &s);
+      i += units - 1;
       px += ux * s.cx;
       py += uy * s.cx;
     }
@@ -186,10 +189,10 @@ class EffectLabel : public WidgetBase {
     // Measure unrotated.
     SIZE size{};
     {
-      ScopedSelect sel(dc, Font(dc, false));
-      GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      ScopedSelect sel(dc, FontWithGlyphs(dc, Font(dc, false), Widen(text)));
+      size = TextExtent(dc, text);
     }
-    ScopedSelect sel(dc, Font(dc, rotate_font));
+    ScopedSelect sel(dc, FontWithGlyphs(dc, Font(dc, rotate_font), Widen(text)));
     SetBkMode(dc, TRANSPARENT);
 
     // Room for the copies that lie up or left of the face.

@@ -3,6 +3,8 @@
 #include <map>
 #include <memory>
 
+#include "ui/handles_win.h"
+
 namespace velmora::ui {
 
 namespace {
@@ -46,9 +48,8 @@ HRGN RegionFromRuns(const std::vector<OutlineRun>& runs) {
   // Fall back to combining rectangles one by one.
   rgn = CreateRectRgn(0, 0, 0, 0);
   for (const auto& r : runs) {
-    HRGN part = CreateRectRgn(r.x0, r.y, r.x1, r.y + 1);
-    CombineRgn(rgn, rgn, part, RGN_OR);
-    DeleteObject(part);
+    UniqueRegion part(CreateRectRgn(r.x0, r.y, r.x1, r.y + 1));
+    CombineRgn(rgn, rgn, part.get(), RGN_OR);
   }
   return rgn;
 }
@@ -72,9 +73,9 @@ void FormShaper::SetActive(bool active) {
 
 void FormShaper::Apply() {
   if (!IsWindow(owner_)) return;
-  HRGN rgn = active_ ? RegionFromRuns(runs_) : nullptr;
+  UniqueRegion rgn(active_ ? RegionFromRuns(runs_) : nullptr);
   // The window owns the region after SetWindowRgn succeeds.
-  if (!SetWindowRgn(owner_, rgn, TRUE) && rgn) DeleteObject(rgn);
+  if (SetWindowRgn(owner_, rgn.get(), TRUE)) rgn.release();
 }
 
 }  // namespace velmora::ui

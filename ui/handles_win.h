@@ -3,11 +3,12 @@
 //
 //   UniqueModule  HMODULE  FreeLibrary        UniqueKey     HKEY     RegCloseKey
 //   UniqueHandle  HANDLE   CloseHandle        UniqueFind    HANDLE   FindClose
+//   UniqueFileHandle  HANDLE (CreateFile)  CloseHandle
 //   UniqueMenu    HMENU    DestroyMenu        UniqueMixer   HMIXER   mixerClose
 //   UniqueBitmap, UniqueFont, UniqueBrush, UniquePen, UniqueRegion  DeleteObject
-//   UniqueDC      HDC      DeleteDC
+//   UniqueDC      HDC      DeleteDC           UniqueIcon    HICON    DestroyIcon
 //
-// plus ForEachFile, the one directory listing of the program.
+// (the one directory listing of the program, ForEachFile, is in ui/wide_win.h).
 #pragma once
 
 #include <windows.h>
@@ -76,6 +77,9 @@ struct GdiObject {
 struct Dc {
   void operator()(HDC h) const { DeleteDC(h); }
 };
+struct Icon {
+  void operator()(HICON h) const { DestroyIcon(h); }
+};
 }  // namespace close
 
 using UniqueModule = UniqueOwner<HMODULE, nullptr, close::Library>;
@@ -89,36 +93,26 @@ using UniqueBrush = UniqueOwner<HBRUSH, nullptr, close::GdiObject>;
 using UniquePen = UniqueOwner<HPEN, nullptr, close::GdiObject>;
 using UniqueRegion = UniqueOwner<HRGN, nullptr, close::GdiObject>;
 using UniqueDC = UniqueOwner<HDC, nullptr, close::Dc>;
+using UniqueIcon = UniqueOwner<HICON, nullptr, close::Icon>;
 
-// A FindFirstFile search: its empty value is INVALID_HANDLE_VALUE, which is not a
-// constant expression, so it has an owner of its own.
-class UniqueFind {
+// Handles whose empty value is INVALID_HANDLE_VALUE, which is not a constant expression,
+// so they have an owner of their own: FindFirstFile searches and CreateFile files.
+template <typename Close>
+class UniqueInvalidOwner {
  public:
-  explicit UniqueFind(HANDLE h) : h_(h) {}
-  ~UniqueFind() {
-    if (h_ != INVALID_HANDLE_VALUE) close::Find()(h_);
+  explicit UniqueInvalidOwner(HANDLE h) : h_(h) {}
+  ~UniqueInvalidOwner() {
+    if (h_ != INVALID_HANDLE_VALUE) Close()(h_);
   }
-  UniqueFind(const UniqueFind&) = delete;
-  UniqueFind& operator=(const UniqueFind&) = delete;
+  UniqueInvalidOwner(const UniqueInvalidOwner&) = delete;
+  UniqueInvalidOwner& operator=(const UniqueInvalidOwner&) = delete;
   HANDLE get() const { return h_; }
   explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
 
  private:
   HANDLE h_;
 };
-
-// Calls `visit` for every entry FindFirstFile finds for `pattern` (for example
-// "C:\x\*.dll"), "." and ".." included; false when the search finds nothing or the
-// folder cannot be read.
-inline bool ForEachFile(const std::string& pattern,
-                        const std::function<void(const WIN32_FIND_DATAA&)>& visit) {
-  WIN32_FIND_DATAA data;
-  UniqueFind find(FindFirstFileA(pattern.c_str(), &data));
-  if (!find) return false;
-  do {
-    visit(data);
-  } while (FindNextFileA(find.get(), &data));
-  return true;
-}
+using UniqueFind = UniqueInvalidOwner<close::Find>;
+using UniqueFileHandle = UniqueInvalidOwner<close::Kernel>;
 
 }  // namespace velmora::ui

@@ -52,14 +52,14 @@ class ImageButton : public WidgetBase {
           if (IsWindowEnabled(hwnd_)) NotifyParent(BN_CLICKED);
           return 0;
         }
-        return DefWindowProcA(hwnd_, msg, wp, lp);
+        return DefWindowProcW(hwnd_, msg, wp, lp);
       case WM_SETTEXT:
       case WM_ENABLE: {
         if (msg == WM_ENABLE && !wp) {
           pressed_ = false;
           if (GetCapture() == hwnd_) ReleaseCapture();
         }
-        LRESULT r = DefWindowProcA(hwnd_, msg, wp, lp);
+        LRESULT r = DefWindowProcW(hwnd_, msg, wp, lp);
         Redraw();
         return r;
       }
@@ -102,7 +102,7 @@ class ImageButton : public WidgetBase {
         }
         return 0;
       case WM_CONTEXTMENU: return 0;  // already forwarded on button-up
-      default: return DefWindowProcA(hwnd_, msg, wp, lp);
+      default: return DefWindowProcW(hwnd_, msg, wp, lp);
     }
   }
 
@@ -119,7 +119,7 @@ class ImageButton : public WidgetBase {
   bool DoDefaultAction(long item) override {
     if (item != 0 || !IsWindowEnabled(hwnd_)) return false;
     // Clicked once the reader's call has returned, as a mouse click would be.
-    PostMessageA(hwnd_, BM_CLICK, 0, 0);
+    PostMessageW(hwnd_, BM_CLICK, 0, 0);
     return true;
   }
 
@@ -132,7 +132,7 @@ class ImageButton : public WidgetBase {
 
   void Mouse(UINT what, LPARAM lp) {
     if (HWND parent = GetParent(hwnd_))
-      SendMessageA(parent, VWN_MOUSE, MAKEWPARAM(ControlId(), what), lp);
+      SendMessageW(parent, VWN_MOUSE, MAKEWPARAM(ControlId(), what), lp);
   }
 
   void Paint(HDC target) override {
@@ -195,17 +195,17 @@ class ImageButton : public WidgetBase {
     GradientFill(dc, v, 2, &gr, 1, GRADIENT_FILL_RECT_V);
     RECT frame = rc;
     DrawEdge(dc, &frame, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-    char text[256];
-    const int n = GetWindowTextA(hwnd_, text, sizeof text);
+    wchar_t text[256];
+    const int n = GetWindowTextW(hwnd_, text, 256);
     if (n > 0) {
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, enabled ? RGB(235, 235, 240) : RGB(120, 120, 130));
-      HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+      HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
       if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
       ScopedSelect sel(dc, font);
       RECT t = rc;
       if (down) OffsetRect(&t, 1, 1);
-      DrawTextA(dc, text, n, &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      DrawTextW(dc, text, n, &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
   }
 

@@ -105,7 +105,7 @@ int RunMessageLoop(const std::function<bool(MSG&)>& pretranslate) {
     const DWORD woke = MsgWaitForMultipleObjectsEx(
         0, nullptr, wait == StepPace::kNever ? INFINITE : wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke == WAIT_TIMEOUT) continue;  // a step is due; the queue is empty
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
         g_loop_running = false;
         return static_cast<int>(msg.wParam);
@@ -113,7 +113,7 @@ int RunMessageLoop(const std::function<bool(MSG&)>& pretranslate) {
       Handling([&] {
         if (pretranslate && pretranslate(msg)) return;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
       });
       RunDueSteps();
     }

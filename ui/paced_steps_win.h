@@ -48,8 +48,8 @@ class PacedStep {
   bool timer_ = false;
 };
 
-// The program's message loop, until WM_QUIT (its code is returned). `pretranslate` sees
-// each message first and returns true when it has handled it.
+// The program's message loop (wide messages), until WM_QUIT (its code is returned).
+// `pretranslate` sees each message first and returns true when it has handled it.
 int RunMessageLoop(const std::function<bool(MSG&)>& pretranslate);
 
 }  // namespace velmora::ui

@@ -166,14 +166,14 @@ class Slider : public WidgetBase {
             delta = max_ - pos_;
             code = TB_BOTTOM;
             break;
-          default: return DefWindowProcA(hwnd_, msg, wp, lp);
+          default: return DefWindowProcW(hwnd_, msg, wp, lp);
         }
         SetPos(pos_ + delta, true);
         Scroll(code);
         Scroll(TB_ENDTRACK);
         return 0;
       }
-      default: return DefWindowProcA(hwnd_, msg, wp, lp);
+      default: return DefWindowProcW(hwnd_, msg, wp, lp);
     }
   }
 
@@ -225,7 +225,7 @@ class Slider : public WidgetBase {
 
   void Scroll(UINT code) {
     if (HWND parent = GetParent(hwnd_))
-      SendMessageA(parent, vertical_ ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos_),
+      SendMessageW(parent, vertical_ ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos_),
                    reinterpret_cast<LPARAM>(hwnd_));
   }
 

@@ -17,6 +17,9 @@ struct TopLevelClass {
   UINT style = 0;               // CS_DBLCLKS, ...
   HBRUSH background = nullptr;  // null: the button face colour
   HICON icon = nullptr;         // null: none
+  // A Unicode window: its messages carry UTF-16 (texts in any script reach it whole). Its
+  // handler then passes what it leaves to DefWindowProcW.
+  bool unicode = false;
 };
 
 // The window that acts on app commands (the keyboard's media and volume keys): every other
@@ -54,6 +57,11 @@ class TopLevelWindow {
   // stays above its owner, goes with it and has no task-bar button of its own.
   bool CreateTopLevel(const TopLevelClass& cls, DWORD ex_style, const char* caption, DWORD style,
                       int x, int y, int width, int height, HWND owner = nullptr);
+  // The same for a window in the middle of the screen whose client area is `client_width`
+  // by `client_height` (the frame of `style` and `ex_style` around it).
+  bool CreateCentredTopLevel(const TopLevelClass& cls, DWORD ex_style, const char* caption,
+                             DWORD style, int client_width, int client_height,
+                             HWND owner = nullptr);
 
   // The window's messages, DefWindowProcA included for what it leaves alone. A failure
   // is reported to the error sink and the message answers 0.

@@ -2,6 +2,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
+#include "ui/wide_win.h"
+
 namespace velmora::ui {
 
 TrayIcon::TrayIcon(HWND owner, UINT id, UINT callback_message, HICON icon)
@@ -10,15 +14,21 @@ TrayIcon::TrayIcon(HWND owner, UINT id, UINT callback_message, HICON icon)
 TrayIcon::~TrayIcon() { SetShown(false); }
 
 bool TrayIcon::Notify(DWORD action) {
-  NOTIFYICONDATAA data{};
-  data.cbSize = NOTIFYICONDATAA_V2_SIZE;  // the 128-character hint, understood since 2000
+  NOTIFYICONDATAW data{};
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;  // the 128-character hint, understood since 2000
   data.hWnd = owner_;
   data.uID = id_;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = callback_message_;
   data.hIcon = icon_;
-  lstrcpynA(data.szTip, hint_.c_str(), sizeof(data.szTip));
-  return Shell_NotifyIconA(action, &data) != FALSE;
+  // Cut to what the hint holds, never between the two halves of a surrogate pair.
+  const std::wstring hint = Widen(hint_);
+  const size_t room = sizeof(data.szTip) / sizeof(data.szTip[0]) - 1;
+  size_t n = std::min(hint.size(), room);
+  if (n > 0 && n < hint.size() && hint[n - 1] >= 0xD800 && hint[n - 1] <= 0xDBFF) --n;
+  hint.copy(data.szTip, n);
+  data.szTip[n] = L'\0';
+  return Shell_NotifyIconW(action, &data) != FALSE;
 }
 
 void TrayIcon::SetShown(bool shown) {

@@ -73,24 +73,29 @@ class WidgetBase : public AccessibleSource {
 // The shared window procedure of widget class T (constructed from its HWND).
 template <class T>
 LRESULT CALLBACK WidgetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<WidgetBase*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* self = reinterpret_cast<WidgetBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (msg == WM_NCCREATE) {
     try {
       self = new T(hwnd);
     } catch (...) {
+      // FALSE here makes the creation fail, and the window that creates the control is
+      // told so by CreateWindowEx.
       return FALSE;
     }
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   LRESULT result = 0;
   try {
     if (!self->HandleCommon(msg, wp, lp, &result)) result = self->Handle(msg, wp, lp);
   } catch (...) {
-    result = DefWindowProcA(hwnd, msg, wp, lp);
+    // Nothing may escape into the window system. A widget only draws what its window
+    // set and tells its window of the user's actions (whose handling reports its own
+    // failures there); a message it fails to handle gets the default handling.
+    result = DefWindowProcW(hwnd, msg, wp, lp);
   }
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     delete self;
   }
   return result;

@@ -16,6 +16,10 @@ inline constexpr const char kImageButtonClass[] = "TToolbarButton97";
 inline constexpr const char kSliderClass[] = "TSlider";
 inline constexpr const char kBannerClass[] = "TBanner";
 inline constexpr const char kEffectLabelClass[] = "TLabelEffect";
+inline constexpr const wchar_t kImageButtonClassW[] = L"TToolbarButton97";
+inline constexpr const wchar_t kSliderClassW[] = L"TSlider";
+inline constexpr const wchar_t kBannerClassW[] = L"TBanner";
+inline constexpr const wchar_t kEffectLabelClassW[] = L"TLabelEffect";
 
 bool RegisterWidgetClasses(HINSTANCE instance);
 

@@ -11,6 +11,7 @@
 #include "ui/gdi_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
+#include "ui/wide_win.h"
 #include "ui/window_util_win.h"
 
 namespace velmora::ui {
@@ -45,13 +46,13 @@ POINT g_quiet_at{};
 
 void ForgetTool(HWND tip) {
   MSG outside{tip, WM_MOUSEMOVE, 0, MAKELPARAM(0, 0), static_cast<DWORD>(GetMessageTime()), {}};
-  CallWindowProcA(g_tooltip_proc, tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&outside));
+  CallWindowProcW(g_tooltip_proc, tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&outside));
 }
 
 LRESULT CALLBACK TooltipProc(HWND tip, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   if (msg == WM_WINDOWPOSCHANGED) {
     const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
-    if (pos && (pos->flags & SWP_HIDEWINDOW)) PostMessageA(tip, kHintHidden, 0, 0);
+    if (pos && (pos->flags & SWP_HIDEWINDOW)) PostMessageW(tip, kHintHidden, 0, 0);
   } else if (msg == kHintHidden) {
     if (!IsWindowVisible(tip)) {
       ForgetTool(tip);
@@ -59,20 +60,20 @@ LRESULT CALLBACK TooltipProc(HWND tip, UINT msg, WPARAM wp, LPARAM lp) noexcept 
     }
     return 0;
   }
-  return CallWindowProcA(g_tooltip_proc, tip, msg, wp, lp);
+  return CallWindowProcW(g_tooltip_proc, tip, msg, wp, lp);
 }
 
 HWND Tooltip() {
   if (!g_tooltip) {
-    g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+    g_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+                                GetModuleHandleW(nullptr), nullptr);
     if (g_tooltip) {
-      SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);  // multi-line hints
-      SendMessageA(g_tooltip, TTM_SETTIPBKCOLOR, g_hint_colour, 0);
+      SendMessageW(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 400);  // multi-line hints
+      SendMessageW(g_tooltip, TTM_SETTIPBKCOLOR, g_hint_colour, 0);
       g_tooltip_proc = reinterpret_cast<WNDPROC>(
-          SetWindowLongPtrA(g_tooltip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TooltipProc)));
+          SetWindowLongPtrW(g_tooltip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TooltipProc)));
     }
   }
   return g_tooltip;
@@ -82,7 +83,7 @@ HWND Tooltip() {
 
 void SetHintColor(COLORREF colour) {
   g_hint_colour = colour;
-  if (HWND tip = Tooltip()) SendMessageA(tip, TTM_SETTIPBKCOLOR, colour, 0);
+  if (HWND tip = Tooltip()) SendMessageW(tip, TTM_SETTIPBKCOLOR, colour, 0);
 }
 
 COLORREF HintColor() { return g_hint_colour; }
@@ -99,26 +100,25 @@ void AddOrUpdateTool(HWND hwnd, const std::string& text, bool relayed) {
     g_hints[hwnd] = text;
   HWND tip = Tooltip();
   if (!tip) return;
-  TOOLINFOA ti{};
-  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V1_SIZE;
   ti.uFlags = TTF_IDISHWND | (relayed ? 0u : static_cast<UINT>(TTF_SUBCLASS));
   ti.hwnd = GetParent(hwnd) ? GetParent(hwnd) : hwnd;
   ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
   // The query copies the tool's current text (up to 80 characters and its terminator)
   // into lpszText: it gets a buffer of its own, never one sized for the new text, which
   // may be shorter (or empty) and would be overrun.
-  char current[256] = {};
+  wchar_t current[256] = {};
   ti.lpszText = current;
-  const bool exists = SendMessageA(tip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
-  std::vector<char> buffer(text.begin(), text.end());
-  buffer.push_back('\0');
-  ti.lpszText = buffer.data();
+  const bool exists = SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
+  std::wstring buffer = Widen(text);
+  ti.lpszText = &buffer[0];
   if (text.empty()) {
-    if (exists) SendMessageA(tip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    if (exists) SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
   } else if (exists) {
-    SendMessageA(tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
   } else {
-    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
   }
 }
 
@@ -137,7 +137,7 @@ void RelayToHint(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_MOUSEMOVE && relay.pt.x == g_quiet_at.x && relay.pt.y == g_quiet_at.y) return;
     g_hint_quiet = false;
   }
-  SendMessageA(g_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+  SendMessageW(g_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
 }
 
 std::string HintOf(HWND hwnd) {
@@ -147,7 +147,7 @@ std::string HintOf(HWND hwnd) {
 
 void WidgetBase::NotifyParent(WORD code) const {
   if (HWND parent = GetParent(hwnd_))
-    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(ControlId(), code),
+    SendMessageW(parent, WM_COMMAND, MAKEWPARAM(ControlId(), code),
                  reinterpret_cast<LPARAM>(hwnd_));
 }
 
@@ -157,7 +157,7 @@ bool WidgetBase::TrackHover() {
   TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd_, 0};
   TrackMouseEvent(&tme);
   if (HWND parent = GetParent(hwnd_))
-    SendMessageA(parent, VWN_HOVER, static_cast<WPARAM>(ControlId()),
+    SendMessageW(parent, VWN_HOVER, static_cast<WPARAM>(ControlId()),
                  reinterpret_cast<LPARAM>(hwnd_));
   return true;
 }
@@ -210,7 +210,7 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
       if (pos && !(pos->flags & SWP_NOMOVE))
         if (HWND parent = GetParent(hwnd_))
-          PostMessageA(parent, VWN_MOVED, static_cast<WPARAM>(ControlId()),
+          PostMessageW(parent, VWN_MOVED, static_cast<WPARAM>(ControlId()),
                        reinterpret_cast<LPARAM>(hwnd_));
       return false;
     }
@@ -255,7 +255,7 @@ bool WidgetBase::HandleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       ClientToScreen(hwnd_, &pt);
       if (HWND parent = GetParent(hwnd_))
-        SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_),
+        SendMessageW(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_),
                      MAKELPARAM(pt.x, pt.y));
       *result = 0;
       return true;
@@ -298,7 +298,7 @@ COLORREF FocusMarkColour(HWND widget) {
   // The design's text colour: that of the scrolling title beside the widget.
   if (HWND parent = GetParent(widget)) {
     if (HWND title = GetDlgItem(parent, 1020 /* Banner1 */))
-      return static_cast<COLORREF>(SendMessageA(title, VBM_GETTEXTCOLOR, 0, 0));
+      return static_cast<COLORREF>(SendMessageW(title, VBM_GETTEXTCOLOR, 0, 0));
   }
   return RGB(255, 255, 255);
 }
@@ -310,7 +310,7 @@ HBITMAP CopyBitmap(HBITMAP source) {
 
 SIZE BitmapSize(HBITMAP bmp) {
   BITMAP bm{};
-  if (!bmp || !GetObjectA(bmp, sizeof bm, &bm)) return {0, 0};
+  if (!bmp || !GetObjectW(bmp, sizeof bm, &bm)) return {0, 0};
   return {bm.bmWidth, bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight};
 }
 
@@ -329,7 +329,7 @@ void PaintParentBackground(HWND child, HDC dc, const RECT& client, COLORREF fall
   }
   FillSolid(dc, client, fallback);
   if (!picture) return;
-  auto bmp = reinterpret_cast<HBITMAP>(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  auto bmp = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
   if (!bmp) return;
   RECT mine{}, theirs{};
   GetWindowRect(child, &mine);
@@ -349,27 +349,27 @@ bool RegisterWidgetClasses(HINSTANCE instance) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   struct Entry {
-    const char* name;
+    const wchar_t* name;
     WNDPROC proc;
     UINT style;
     HCURSOR cursor;
   } entries[] = {
-      {kImageButtonClass, ImageButtonProc, 0, LoadCursor(nullptr, IDC_ARROW)},
+      {kImageButtonClassW, ImageButtonProc, 0, LoadCursor(nullptr, IDC_ARROW)},
       // A DC of their own: the title draws each scroll step, the position slider and
       // the time label their changes while playing straight through it (PaintNow).
-      {kSliderClass, SliderProc, CS_OWNDC, LoadCursor(nullptr, IDC_ARROW)},
-      {kBannerClass, BannerProc, CS_OWNDC, LoadCursor(nullptr, IDC_HAND)},
-      {kEffectLabelClass, EffectLabelProc, CS_OWNDC, LoadCursor(nullptr, IDC_ARROW)},
+      {kSliderClassW, SliderProc, CS_OWNDC, LoadCursor(nullptr, IDC_ARROW)},
+      {kBannerClassW, BannerProc, CS_OWNDC, LoadCursor(nullptr, IDC_HAND)},
+      {kEffectLabelClassW, EffectLabelProc, CS_OWNDC, LoadCursor(nullptr, IDC_ARROW)},
   };
   for (const auto& e : entries) {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = e.style;
     wc.lpfnWndProc = e.proc;
     wc.hInstance = instance;
     wc.hCursor = e.cursor;
     wc.lpszClassName = e.name;
-    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
   }
   done = true;
   return true;

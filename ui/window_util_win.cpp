@@ -1,5 +1,7 @@
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
+#include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 
 namespace velmora::ui {
@@ -8,13 +10,13 @@ int TrackPopupMenuFor(HWND owner, HMENU menu, UINT flags, int x, int y) {
   if (!menu) return 0;
   SetForegroundWindow(owner);
   const int result = TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
-  PostMessageA(owner, WM_NULL, 0, 0);
+  PostMessageW(owner, WM_NULL, 0, 0);
   return result;
 }
 
 void PumpWaitingMessages(int limit) {
   MSG msg;
-  for (int i = 0; i < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+  for (int i = 0; i < limit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
     if (msg.message == WM_QUIT) {
       // The application is ending: leave the request for the main loop to see.
       PostQuitMessage(static_cast<int>(msg.wParam));
@@ -22,7 +24,7 @@ void PumpWaitingMessages(int limit) {
     }
     if (PreTranslateDialogKey(msg)) continue;  // Tab, Enter, Escape as in the main loop
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -31,23 +33,18 @@ void SetStaticBitmap(HWND control, HBITMAP bitmap, LONG_PTR extra_style) {
     if (bitmap) DeleteObject(bitmap);
     return;
   }
-  const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+  const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
   const LONG_PTR wanted =
       (style & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE)) | SS_BITMAP | extra_style;
-  if (wanted != style) SetWindowLongPtrA(control, GWL_STYLE, wanted);
+  if (wanted != style) SetWindowLongPtrW(control, GWL_STYLE, wanted);
   const auto old = reinterpret_cast<HGDIOBJ>(
-      SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+      SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
   if (old && old != bitmap) DeleteObject(old);
   InvalidateRect(control, nullptr, TRUE);
 }
 
 std::string WindowText(HWND hwnd) {
-  if (!hwnd) return {};
-  const int n = GetWindowTextLengthA(hwnd);
-  std::string s(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
-  const int got = GetWindowTextA(hwnd, s.data(), static_cast<int>(s.size()));
-  s.resize(static_cast<size_t>(got > 0 ? got : 0));
-  return s;
+  return GetText(hwnd);
 }
 
 HBITMAP CreateTopDownDib(int width, int height, WORD bit_count, void** bits) {
@@ -59,13 +56,12 @@ HBITMAP CreateTopDownDib(int width, int height, WORD bit_count, void** bits) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = bit_count;
   bi.bmiHeader.biCompression = BI_RGB;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+  UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
   if (!bmp || !*bits) {
-    if (bmp) DeleteObject(bmp);
     *bits = nullptr;
     return nullptr;
   }
-  return bmp;
+  return bmp.release();
 }
 
 bool HighContrastOn() {

@@ -11,6 +11,8 @@
 
 #include "plugins/guarded_call_win.h"
 #include "plugins/input_plugin_abi.h"
+#include "ui/handles_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -20,8 +22,8 @@ namespace {
 
 class MixerMeterSource : public MeterSource {
  public:
-  MixerMeterSource(HMIXER mixer, const MIXERLINEA& line, const MIXERCONTROLA& control)
-      : mixer_(mixer), line_(line), control_(control) {
+  MixerMeterSource(ui::UniqueMixer mixer, const MIXERLINEA& line, const MIXERCONTROLA& control)
+      : mixer_(std::move(mixer)), line_(line), control_(control) {
     // One value per channel of the line. A line may have more than two channels: the
     // buffer takes them all, of which the first two are used.
     values_.resize(std::max<DWORD>(2, line_.cChannels));
@@ -32,11 +34,10 @@ class MixerMeterSource : public MeterSource {
     details_.cbDetails = sizeof(MIXERCONTROLDETAILS_SIGNED);
     details_.paDetails = values_.data();
   }
-  ~MixerMeterSource() override { mixerClose(mixer_); }
 
   MeterSourceKind Kind() const override { return MeterSourceKind::mixer; }
   bool Read(RawPeaks* peaks) override {
-    if (mixerGetControlDetailsA(reinterpret_cast<HMIXEROBJ>(mixer_), &details_,
+    if (mixerGetControlDetailsA(reinterpret_cast<HMIXEROBJ>(mixer_.get()), &details_,
                                 MIXER_GETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER) !=
         MMSYSERR_NOERROR) {
       return false;
@@ -48,20 +49,11 @@ class MixerMeterSource : public MeterSource {
   }
 
  private:
-  HMIXER mixer_;
+  ui::UniqueMixer mixer_;
   MIXERLINEA line_;
   MIXERCONTROLA control_;
   MIXERCONTROLDETAILS details_{};
   std::vector<MIXERCONTROLDETAILS_SIGNED> values_;
-};
-
-// Closes a mixer handle unless it was handed on.
-struct MixerHandle {
-  HMIXER handle = nullptr;
-  ~MixerHandle() {
-    if (handle) mixerClose(handle);
-  }
-  HMIXER Release() { return std::exchange(handle, nullptr); }
 };
 
 // --- the meter of the default output device ----------------------------------------------
@@ -157,7 +149,7 @@ class PluginPeaksSource : public MeterSource {
     try {
       path = current_path_ ? current_path_() : std::string();
     } catch (...) {
-      return;
+      return;  // no reading this time: the meter shows silence until the next one
     }
     VelmoraAudiblePeaks reported{};
     reported.size = VELMORA_AUDIBLE_PEAKS_V1_SIZE;  // the peaks are all the meter needs
@@ -187,7 +179,7 @@ void ShowMeterMessage(const char* message) {
 
 bool ReadAudiblePeaks(const std::string& plugin_path, VelmoraAudiblePeaks* record) {
   if (plugin_path.empty()) return false;
-  HMODULE module = GetModuleHandleA(plugin_path.c_str());
+  HMODULE module = GetModuleHandleW(ui::Widen(plugin_path).c_str());
   if (!module) return false;
   auto entry = reinterpret_cast<PluginAudiblePeaksFn>(
       reinterpret_cast<void*>(GetProcAddress(module, "audiblepeaks")));
@@ -211,15 +203,15 @@ std::unique_ptr<MeterSource> SystemMeterOpener::Open() {
     tell("Unable to get mixer ID");
     return nullptr;
   }
-  MixerHandle mixer;
-  if (mixerOpen(&mixer.handle, mixer_id, 0, 0, MIXER_OBJECTF_WAVEOUT) != MMSYSERR_NOERROR) {
-    mixer.handle = nullptr;
+  ui::UniqueMixer mixer;
+  if (mixerOpen(mixer.out(), mixer_id, 0, 0, MIXER_OBJECTF_WAVEOUT) != MMSYSERR_NOERROR) {
+    mixer.release();  // nothing was opened
     return nullptr;
   }
   MIXERLINEA line{};
   line.cbStruct = sizeof line;
   line.dwComponentType = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
-  if (mixerGetLineInfoA(reinterpret_cast<HMIXEROBJ>(mixer.handle), &line,
+  if (mixerGetLineInfoA(reinterpret_cast<HMIXEROBJ>(mixer.get()), &line,
                         MIXER_GETLINEINFOF_COMPONENTTYPE | MIXER_OBJECTF_HMIXER) ==
           MMSYSERR_NOERROR &&
       line.cChannels > 0) {
@@ -231,22 +223,16 @@ std::unique_ptr<MeterSource> SystemMeterOpener::Open() {
     request.cControls = 1;
     request.cbmxctrl = sizeof control;
     request.pamxctrl = &control;
-    if (mixerGetLineControlsA(reinterpret_cast<HMIXEROBJ>(mixer.handle), &request,
+    if (mixerGetLineControlsA(reinterpret_cast<HMIXEROBJ>(mixer.get()), &request,
                               MIXER_GETLINECONTROLSF_ONEBYTYPE | MIXER_OBJECTF_HMIXER) ==
         MMSYSERR_NOERROR) {
-      return std::make_unique<MixerMeterSource>(mixer.Release(), line, control);
+      return std::make_unique<MixerMeterSource>(std::move(mixer), line, control);
     }
   }
   // The mixer has no peak meter on the wave output.
-  mixerClose(mixer.Release());
+  mixer.reset();
   if (auto endpoint = OpenEndpointMeter()) return endpoint;
   return std::make_unique<PluginPeaksSource>(hooks_.current_plugin_path);
-}
-
-PeakMeter& ProgramPeakMeter(SystemMeterOpener::Hooks hooks) {
-  static SystemMeterOpener opener(std::move(hooks));
-  static PeakMeter meter(opener);
-  return meter;
 }
 
 }  // namespace velmora

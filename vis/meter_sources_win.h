@@ -41,8 +41,4 @@ bool ReadAudiblePeaks(const std::string& plugin_path, VelmoraAudiblePeaks* recor
 // The message box that tells why there is no meter.
 void ShowMeterMessage(const char* message);
 
-// The program's one meter connection (the VU window and the visualisation worker share
-// it). Made on first use with these hooks; later calls return the same meter.
-PeakMeter& ProgramPeakMeter(SystemMeterOpener::Hooks hooks);
-
 }  // namespace velmora

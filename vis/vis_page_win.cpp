@@ -4,6 +4,7 @@
 
 #include "ui/control_ids.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -13,19 +14,11 @@ VisualisationPage::VisualisationPage(Visualisation& vis) : vis_(vis) {
 
 VisualisationPage::~VisualisationPage() { vis_.Choices().SetChanged(nullptr); }
 
-void VisualisationPage::Show() {
-  for (HWND c : controls_) ShowWindow(c, SW_SHOW);
-}
-
-void VisualisationPage::Hide() {
-  for (HWND c : controls_) ShowWindow(c, SW_HIDE);
-}
-
 bool VisualisationPage::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* result) {
   if (msg != WM_COMMAND) return false;
   const int id = LOWORD(wp), code = HIWORD(wp);
   if (id == ids::Dlllist && code == LBN_SELCHANGE) {
-    const LRESULT row = SendMessageA(Control(ids::Dlllist), LB_GETCURSEL, 0, 0);
+    const LRESULT row = SendMessageW(Control(ids::Dlllist), LB_GETCURSEL, 0, 0);
     if (row != LB_ERR) vis_.Choices().SelectLibrary(static_cast<int>(row));
   } else if (id == ids::OLabel7 && code == BN_CLICKED) {
     vis_.Configure(ModuleText());
@@ -42,22 +35,7 @@ bool VisualisationPage::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* resu
   return true;
 }
 
-HWND VisualisationPage::Add(const char* cls, const char* text, DWORD style, DWORD ex_style, int id,
-                            int x, int y, int width, int height) {
-  HWND c = CreateWindowExA(ex_style, cls, text, WS_CHILD | style, area_.left + x, area_.top + y,
-                           width, height, parent_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
-  if (!c) return nullptr;
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  controls_.push_back(c);
-  return c;
-}
-
-void VisualisationPage::Create(HWND parent, const RECT& area, HFONT font) {
-  parent_ = parent;
-  area_ = area;
-  font_ = font;
+void VisualisationPage::MakeControls() {
   // Within the page's 349 pixels of width.
   Add("STATIC", "Currently choosed dll", 0, 0, -1, 4, 8, 172, 16);
   Add("EDIT", "", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids::Edit7, 178, 6, 167, 20);
@@ -66,9 +44,9 @@ void VisualisationPage::Create(HWND parent, const RECT& area, HFONT font) {
   Add("LISTBOX", "", WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
       ids::Dlllist, 4, 62, 341, 110);
   // The libraries' paths, row for row with Dlllist; never shown.
-  dlllist2_ = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 0, 0, parent_,
+  dlllist2_ = ui::CreateWindowUtf8(0, "LISTBOX", "", WS_CHILD, 0, 0, 0, 0, parent_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::dlllist2)),
-                              GetModuleHandleA(nullptr), nullptr);
+                              GetModuleHandleW(nullptr), nullptr);
   Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::ComboBox1, 4, 180, 200,
       200);
   Add("BUTTON", "Configure", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::OLabel7, 210, 179, 135, 24);
@@ -84,31 +62,32 @@ std::string VisualisationPage::ModuleText() const {
 }
 
 void VisualisationPage::Render() {
-    if (!parent_) return;
-    const VisChoices& c = vis_.Choices();
-    SetWindowTextA(Control(ids::Edit7), c.ChosenLibrary().c_str());
-    SetWindowTextA(Control(ids::Edit8), c.ChosenModule().c_str());
-  SendMessageA(Control(ids::cbUsePlayingSound), BM_SETCHECK,
+  if (!parent_) return;
+  const VisChoices& c = vis_.Choices();
+  ui::SetText(Control(ids::Edit7), c.ChosenLibrary());
+  ui::SetText(Control(ids::Edit8), c.ChosenModule());
+  SendMessageW(Control(ids::cbUsePlayingSound), BM_SETCHECK,
                vis_.SoundSetting().UsePlayingSound() ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (c.Descriptions() != shown_descriptions_) {
-      shown_descriptions_ = c.Descriptions();
-      FillList(Control(ids::Dlllist), LB_RESETCONTENT, LB_ADDSTRING, c.Descriptions());
-      FillList(dlllist2_, LB_RESETCONTENT, LB_ADDSTRING, c.Paths());
-    }
-    if (c.Modules() != shown_modules_ || c.SelectedLibrary() != shown_library_) {
-      shown_modules_ = c.Modules();
-      shown_library_ = c.SelectedLibrary();
-      HWND combo = Control(ids::ComboBox1);
-      FillList(combo, CB_RESETCONTENT, CB_ADDSTRING, c.Modules());
-      SendMessageA(combo, CB_SETCURSEL, c.SelectedModule(), 0);
-    }
+  if (c.Descriptions() != shown_descriptions_) {
+    shown_descriptions_ = c.Descriptions();
+    FillList(Control(ids::Dlllist), LB_RESETCONTENT, LB_ADDSTRING, c.Descriptions());
+    FillList(dlllist2_, LB_RESETCONTENT, LB_ADDSTRING, c.Paths());
   }
+  if (c.Modules() != shown_modules_ || c.SelectedLibrary() != shown_library_) {
+    shown_modules_ = c.Modules();
+    shown_library_ = c.SelectedLibrary();
+    HWND combo = Control(ids::ComboBox1);
+    FillList(combo, CB_RESETCONTENT, CB_ADDSTRING, c.Modules());
+    SendMessageW(combo, CB_SETCURSEL, c.SelectedModule(), 0);
+  }
+}
 
-void VisualisationPage::FillList(HWND list, UINT reset, UINT add, const std::vector<std::string>& rows) {
-    if (!list) return;
-    SendMessageA(list, reset, 0, 0);
-    for (const std::string& row : rows)
-      SendMessageA(list, add, 0, reinterpret_cast<LPARAM>(row.c_str()));
-  }
+void VisualisationPage::FillList(HWND list, UINT reset, UINT add,
+                                 const std::vector<std::string>& rows) {
+  if (!list) return;
+  SendMessageW(list, reset, 0, 0);
+  for (const std::string& row : rows)
+    ui::SendTextMessage(list, add, 0, row);
+}
 
 }  // namespace velmora

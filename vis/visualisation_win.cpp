@@ -8,7 +8,6 @@
 
 #include "playlist/playlist.h"
 #include "plugins/guarded_call_win.h"
-#include "plugins/library_handoff_win.h"
 #include "plugins/plugin_system.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/error_sink.h"
@@ -131,9 +130,6 @@ class SampledLevels : public VisLevels {
   VelmoraAudiblePeaks sound_{};  // sample_count 0: no sound offered
 };
 
-class VisualisationWin;
-VisualisationWin* g_program_host = nullptr;
-
 class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
  public:
   explicit VisualisationWin(const Deps& deps)
@@ -144,20 +140,17 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
         host_({libraries_, levels_,
                [this] {
                  // Worker thread: the window thread stops the run.
-                 PostMessageA(hwnd(), kRenderFaulted, guard::LastFaultCode(),
+                 PostMessageW(hwnd(), kRenderFaulted, guard::LastFaultCode(),
                               host_.RunNumber());
                },
                WaitLettingSentMessagesThrough}),
         choices_(host_) {
     ui::TopLevelClass cls;
+    cls.unicode = true;
     cls.name = kParentClass;
     CreateTopLevel(cls, WS_EX_TOOLWINDOW, "", WS_POPUP, 0, 0, 0, 0);
-    g_program_host = this;
   }
-  ~VisualisationWin() override {
-    if (g_program_host == this) g_program_host = nullptr;
-    host_.Stop();
-  }
+  ~VisualisationWin() override { host_.Stop(); }
 
   VisChoices& Choices() override { return choices_; }
   VisSoundSetting& SoundSetting() override { return deps_.sound_setting; }
@@ -186,16 +179,14 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
           "Visualisation stopped: the module does not return from Render and was left behind");
   }
 
-  void AddLibrary(const std::string& path) {
-    if (!choices_.AddLibrary(path)) ProbeDesignLibrary(path);
-  }
+  bool AddLibrary(const std::string& path) override { return choices_.AddLibrary(path); }
 
  private:
   static void WaitLettingSentMessagesThrough(const std::function<bool()>& finished) {
     while (!finished()) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
       MSG msg;
-      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
   }
 
@@ -218,7 +209,7 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
       case WM_CLOSE: return 0;  // hidden for good
       default: break;
     }
-    return DefWindowProcA(hwnd_, msg, wp, lp);
+    return DefWindowProcW(hwnd_, msg, wp, lp);
   }
 
   LRESULT Answer(LPARAM question, WPARAM data) {
@@ -253,8 +244,16 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
       case kAskListTitle: {
         const auto index = static_cast<long long>(static_cast<int>(data));
         if (index < 0 || static_cast<size_t>(index) >= deps_.playlist.Count()) return 0;
-        answer_text_ = question == kAskListFile ? deps_.playlist.Path(index)
-                                                : deps_.playlist.DisplayName(index);
+        // Modules take 8-bit text of the active code page: the path in a form they can
+        // open (its short alias where that code page cannot hold it), the title as near
+        // as the code page comes. Where the code page is UTF-8 both pass unchanged.
+        const LegacyNames& legacy = SystemLegacyNames();
+        if (question == kAskListFile) {
+          answer_text_ = NameForLegacyLibrary(deps_.playlist.Path(index), legacy);
+        } else {
+          const std::string& title = deps_.playlist.DisplayName(index);
+          answer_text_ = legacy.CodePageIsUtf8() ? title : legacy.ToCodePageLossy(title);
+        }
         return reinterpret_cast<LRESULT>(answer_text_.c_str());
       }
       default: return 0;
@@ -273,14 +272,6 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
 
 std::unique_ptr<Visualisation> Visualisation::Create(const Deps& deps) {
   return std::make_unique<VisualisationWin>(deps);
-}
-
-// The library scan hands every library that is not an input plug-in here.
-void AddVisPlugin(const std::string& full_path) {
-  if (g_program_host)
-    g_program_host->AddLibrary(full_path);
-  else
-    ProbeDesignLibrary(full_path);
 }
 
 }  // namespace velmora

@@ -51,9 +51,11 @@ class Visualisation : public VisualisationCommands {
     // Full path of the current input plug-in library, "" when none (window thread).
     std::function<std::string()> current_plugin_path;
   };
-  // While it exists, the library scan hands it every library that is not an input
-  // plug-in (AddVisPlugin); what is no visualisation plug-in goes on to the design host.
   static std::unique_ptr<Visualisation> Create(const Deps& deps);
+
+  // A library of the library scan that is no input plug-in: listed when it is a
+  // visualisation plug-in (true); otherwise the caller hands it on.
+  virtual bool AddLibrary(const std::string& full_path) = 0;
 
   // The options page's model.
   virtual VisChoices& Choices() = 0;

@@ -21,6 +21,7 @@
 #include "ui/window_util_win.h"
 #include "vis/meter_sources_win.h"
 #include "vis/vu_meter.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -62,21 +63,18 @@ class Picture {
   Picture(HWND parent, int id, int x, int y, int width, int height, bool visible)
       : width_(width), height_(height) {
     void* bits = nullptr;
-    bitmap_ = ui::CreateTopDownDib(width, height, 32, &bits);
+    bitmap_.reset(ui::CreateTopDownDib(width, height, 32, &bits));
     pixels_ = static_cast<uint32_t*>(bits);
-    dc_ = CreateCompatibleDC(nullptr);
-    if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
-    hwnd_ = CreateWindowExA(
+    dc_.reset(CreateCompatibleDC(nullptr));
+    if (dc_ && bitmap_) old_ = SelectObject(dc_.get(), bitmap_.get());
+    hwnd_ = ui::CreateWindowUtf8(
         0, kPictureClass, "", WS_CHILD | (visible ? WS_VISIBLE : 0), x, y, width, height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
   }
   ~Picture() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (dc_) {
-      if (old_) SelectObject(dc_, old_);
-      DeleteDC(dc_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
+    // The picture leaves the memory DC before the DC and then the picture go.
+    if (dc_ && old_) SelectObject(dc_.get(), old_);
   }
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
@@ -107,33 +105,34 @@ class Picture {
     }
     // The class's own DC, fetched once and kept (an own DC needs no release).
     if (!window_dc_) window_dc_ = GetDC(hwnd_);
-    if (window_dc_) BitBlt(window_dc_, 0, top, width_, bottom - top, dc_, 0, top, SRCCOPY);
+    if (window_dc_) BitBlt(window_dc_, 0, top, width_, bottom - top, dc_.get(), 0, top, SRCCOPY);
   }
 
   static bool RegisterClass(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
+    const std::wstring class_name = ui::Widen(kPictureClass);
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, kPictureClass, &wc)) return true;
-    wc = WNDCLASSEXA{};
+    if (GetClassInfoExW(instance, class_name.c_str(), &wc)) return true;
+    wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = WndProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kPictureClass;
-    return RegisterClassExA(&wc) != 0;
+    wc.lpszClassName = class_name.c_str();
+    return RegisterClassExW(&wc) != 0;
   }
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
       auto* created =
-          static_cast<Picture*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
+          static_cast<Picture*>(reinterpret_cast<const CREATESTRUCTW*>(lp)->lpCreateParams);
       if (created) created->hwnd_ = hwnd;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
-    auto* self = reinterpret_cast<Picture*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    auto* self = reinterpret_cast<Picture*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     ui::RelayToHint(hwnd, msg, wp, lp);
     switch (msg) {
       case WM_ERASEBKGND: return 1;
@@ -146,23 +145,23 @@ class Picture {
       }
       case WM_PRINTCLIENT: self->PaintInto(reinterpret_cast<HDC>(wp)); return 0;
       case WM_NCDESTROY:
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         if (self->window_dc_) ReleaseDC(hwnd, self->window_dc_);
         self->window_dc_ = nullptr;
         self->hwnd_ = nullptr;
         break;
       default: break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
   }
   void PaintInto(HDC dc) const {
-    if (dc_ && bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+    if (dc_ && bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY);
   }
 
   int width_, height_;
-  HBITMAP bitmap_ = nullptr;
+  ui::UniqueBitmap bitmap_;
   uint32_t* pixels_ = nullptr;
-  HDC dc_ = nullptr;
+  ui::UniqueDC dc_;  // goes before the picture selected into it
   HGDIOBJ old_ = nullptr;
   HWND hwnd_ = nullptr;
   mutable HDC window_dc_ = nullptr;  // the window's own DC, kept by ShowRows
@@ -264,17 +263,13 @@ class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
 };
 
 void VuWindow::Create() {
-  Picture::RegisterClass(GetModuleHandleA(nullptr));
+  Picture::RegisterClass(GetModuleHandleW(nullptr));
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, ex_style);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  CreateTopLevel(cls, ex_style, kCaption, style, x, y, width, height);
+  CreateCentredTopLevel(cls, ex_style, kCaption, style, kClientWidth, kClientHeight);
 }
 
 void VuWindow::CreateControls() {
@@ -307,7 +302,7 @@ LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: FormClose(); return 0;
     default: break;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 void VuWindow::Show() {

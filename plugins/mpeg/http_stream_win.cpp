@@ -109,7 +109,9 @@ void HttpStream::Run(std::string url, ProxySettings proxy) {
   bool connected = false;
   try {
     connected = Connect(url, proxy);
-  } catch (...) {}
+  } catch (...) {
+    // Not connected: the stream fails below as any unreachable stream does.
+  }
   {
     std::lock_guard<std::mutex> lock(mutex_);
     state_ = connected ? State::ready : State::failed;
@@ -147,41 +149,31 @@ void HttpStream::Run(std::string url, ProxySettings proxy) {
 
 bool HttpStream::Connect(const std::string& url, const ProxySettings& proxy) {
   const char* agent = "Velmora MPEG plug-in";
-  std::string proxy_name;
-  HINTERNET session;
-  if (proxy.use && !proxy.host.empty()) {
-    proxy_name = proxy.host + ":" + (proxy.port.empty() ? std::string("80") : proxy.port);
-    session = InternetOpenA(agent, INTERNET_OPEN_TYPE_PROXY, proxy_name.c_str(), nullptr, 0);
-  } else {
-    session = InternetOpenA(agent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-  }
-  if (!session) return false;
+  const bool via_proxy = proxy.use && !proxy.host.empty();
+  UniqueInternet opened =
+      ui::OpenInternetSession(agent, via_proxy ? proxy.host : std::string(), proxy.port, kTimeoutMs);
+  if (!opened) return false;
+  const HINTERNET session = opened.get();
   {
     std::lock_guard<std::mutex> lock(handle_mutex_);
-    session_.reset(session);
+    session_ = std::move(opened);
     if (aborted_) return false;
   }
-  DWORD timeout = kTimeoutMs;
-  InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
-  InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
-  InternetSetOptionA(session, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof(timeout));
   std::string headers = "Icy-MetaData: 1\r\n";
-  if (!proxy_name.empty() && !proxy.user.empty()) {
+  if (via_proxy && !proxy.user.empty()) {
     headers += "Proxy-Authorization: Basic " + Base64(proxy.user + ":" + proxy.password) + "\r\n";
   }
   DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_UI |
                 INTERNET_FLAG_PRAGMA_NOCACHE;
   // The waits of the network: here, not on the player's thread. Abort closes the handles,
   // which ends them where the network layer allows it.
-  HINTERNET request = InternetOpenUrlA(session, url.c_str(), headers.c_str(),
-                                       static_cast<DWORD>(headers.size()), flags, 0);
+  UniqueInternet opened_request(InternetOpenUrlA(session, url.c_str(), headers.c_str(),
+                                                static_cast<DWORD>(headers.size()), flags, 0));
+  const HINTERNET request = opened_request.get();
   {
     std::lock_guard<std::mutex> lock(handle_mutex_);
-    if (aborted_) {
-      if (request) InternetCloseHandle(request);
-      return false;
-    }
-    request_.reset(request);
+    if (aborted_) return false;  // the request closes with its owner
+    request_ = std::move(opened_request);
   }
   if (!request) return false;
   DWORD status = 0, size = sizeof(status);

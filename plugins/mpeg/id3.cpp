@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/utf8.h"
+
 namespace velmora::mpeg {
 
 namespace {
@@ -409,21 +411,21 @@ int64_t TellFile(std::FILE* f) {
 }
 }  // namespace
 
-FileAccess::FileAccess(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-  if (file_ && SeekFile(file_, 0, SEEK_END) == 0) size_ = TellFile(file_);
-  if (size_ < 0 && file_) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+std::FILE* OpenFileForReading(const std::string& utf8_path) {
+  return ui::OpenFileUtf8(utf8_path, "rb");
 }
 
-FileAccess::~FileAccess() {
-  if (file_) std::fclose(file_);
+FileAccess::FileAccess(const std::string& path) : file_(OpenFileForReading(path)) {
+  if (file_ && SeekFile(file_.get(), 0, SEEK_END) == 0) size_ = TellFile(file_.get());
+  if (size_ < 0) file_.reset();
 }
+
+FileAccess::~FileAccess() = default;
 
 size_t FileAccess::ReadAt(int64_t offset, void* buffer, size_t count) const {
-  if (!file_ || offset < 0 || offset >= size_ || SeekFile(file_, offset, SEEK_SET) != 0) return 0;
-  return std::fread(buffer, 1, count, file_);
+  if (!file_ || offset < 0 || offset >= size_ || SeekFile(file_.get(), offset, SEEK_SET) != 0)
+    return 0;
+  return std::fread(buffer, 1, count, file_.get());
 }
 
 std::string Latin1ToUtf8(const uint8_t* p, size_t n) {
@@ -449,6 +451,15 @@ bool DecodeId3Text(uint8_t encoding, const uint8_t* p, size_t n, std::string* ou
       } else if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
         p += 2;
         n -= 2;
+      } else {
+        // No mark: little-endian as most writers mean it, unless the zero high bytes of
+        // Latin text stand first in more characters than they stand second.
+        int zero_first = 0, zero_second = 0;
+        for (size_t i = 0; i + 1 < n; i += 2) {
+          if (p[i] == 0 && p[i + 1] != 0) ++zero_first;
+          if (p[i] != 0 && p[i + 1] == 0) ++zero_second;
+        }
+        big_endian = zero_first > zero_second;
       }
       *out = DecodeUtf16(p, n, big_endian);
       break;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/unique_file.h"
+
 namespace velmora::mpeg {
 
 // Read-only random access to a file (or to memory in tests).
@@ -33,8 +35,11 @@ class MemoryAccess : public RandomAccess {
   std::vector<uint8_t> bytes_;
 };
 
-// A file opened for reading (8-bit path in the system code page); Size() is -1 when the
-// file could not be opened.
+// Opens a file by its UTF-8 name for reading in binary (through the wide API on Windows,
+// so that any name opens whatever the code page); null when it cannot.
+std::FILE* OpenFileForReading(const std::string& utf8_path);
+
+// A file opened for reading (UTF-8 path); Size() is -1 when the file could not be opened.
 class FileAccess : public RandomAccess {
  public:
   explicit FileAccess(const std::string& path);
@@ -46,7 +51,7 @@ class FileAccess : public RandomAccess {
   size_t ReadAt(int64_t offset, void* buffer, size_t count) const override;
 
  private:
-  std::FILE* file_ = nullptr;
+  ui::UniqueFile file_;
   int64_t size_ = -1;
 };
 

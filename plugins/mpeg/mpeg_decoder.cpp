@@ -1,5 +1,7 @@
 #include "plugins/mpeg/mpeg_decoder.h"
 
+#include "plugins/mpeg/id3.h"
+
 #include <mpg123.h>
 
 #include <algorithm>
@@ -36,25 +38,20 @@ constexpr long kResyncLimit = 1 << 20;
 }  // namespace
 
 FileWindowSource::FileWindowSource(const std::string& path, uint64_t begin, uint64_t end)
-    : file_(std::fopen(path.c_str(), "rb")), begin_(begin), end_(std::max(begin, end)) {
-  if (file_ && SeekFile(file_, static_cast<int64_t>(begin_)) != 0) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+    : file_(OpenFileForReading(path)), begin_(begin), end_(std::max(begin, end)) {
+  if (file_ && SeekFile(file_.get(), static_cast<int64_t>(begin_)) != 0) file_.reset();
 }
 
-FileWindowSource::~FileWindowSource() {
-  if (file_) std::fclose(file_);
-}
+FileWindowSource::~FileWindowSource() = default;
 
 long FileWindowSource::Read(void* buffer, size_t count) {
   if (!file_ || (cancel_ && cancel_->load())) return -1;
   uint64_t left = end_ - begin_ - pos_;
   size_t want = static_cast<size_t>(std::min<uint64_t>(count, left));
   if (want == 0) return 0;
-  size_t got = std::fread(buffer, 1, want, file_);
+  size_t got = std::fread(buffer, 1, want, file_.get());
   pos_ += got;
-  if (got == 0 && std::ferror(file_)) return -1;
+  if (got == 0 && std::ferror(file_.get())) return -1;
   return static_cast<long>(got);
 }
 
@@ -66,7 +63,7 @@ int64_t FileWindowSource::Seek(int64_t offset, int whence) {
                                         : size + offset;
   if (target < 0) return -1;
   // Past the end is allowed (reads then return 0), as with a file.
-  if (SeekFile(file_, static_cast<int64_t>(begin_) + target) != 0) return -1;
+  if (SeekFile(file_.get(), static_cast<int64_t>(begin_) + target) != 0) return -1;
   pos_ = static_cast<uint64_t>(target);
   if (pos_ > end_ - begin_) pos_ = end_ - begin_;
   return target;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "ui/unique_file.h"
+
 struct mpg123_handle_struct;
 
 namespace velmora::mpeg {
@@ -37,7 +39,7 @@ class FileWindowSource : public ByteSource {
   int64_t Seek(int64_t offset, int whence) override;
 
  private:
-  std::FILE* file_ = nullptr;
+  ui::UniqueFile file_;
   uint64_t begin_, end_, pos_ = 0;
   const std::atomic<bool>* cancel_ = nullptr;
 };

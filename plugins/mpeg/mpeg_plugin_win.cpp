@@ -272,12 +272,12 @@ class MpegPlugin {
     RefreshId3Window();
   }
 
-  // The title of the playing stream's metadata; until one comes, its name.
+  // The title of the playing stream's metadata; until one comes, its name (UTF-8).
   std::string StreamTitleOrName() const {
     auto s = current_stream_.lock();
     if (!s) return "";
     std::string title = s->Title();
-    return Utf8ToAnsi(title.empty() ? s->Name() : title);
+    return title.empty() ? s->Name() : title;
   }
 
   std::string StreamTitle() const {
@@ -309,12 +309,12 @@ class MpegPlugin {
     if (item.path.empty()) return "No file loaded.\r\n";
     if (item.is_stream) {
       auto s = current_stream_.lock();
-      text += "Stream: " + item.path + "\r\n";
+      text += "Stream: " + Utf8ToAnsi(item.path) + "\r\n";
       if (s && !s->Name().empty()) text += "Name: " + s->Name() + "\r\n";
       text += "Now playing: " + StreamTitle() + "\r\n";
       return text;
     }
-    text += "File: " + item.path + "\r\n\r\n";
+    text += "File: " + Utf8ToAnsi(item.path) + "\r\n\r\n";
     if (item.tags.has_v2) {
       text += "ID3v2." + std::to_string(item.tags.v2_header.major) + "\r\n";
       AddFields(&text, item.tags.v2);
@@ -405,7 +405,10 @@ LRESULT CALLBACK MpegPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         if (PluginWindows::HandleCommon(hwnd, msg, lp)) return 0;
         break;
     }
-  } catch (...) {}
+  } catch (...) {
+    // A window of the plug-in: nothing may escape into the player's message loop, and
+    // a plug-in has no channel to the player's error list; the default handling follows.
+  }
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -423,6 +426,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 using velmora::output::ArgText;
+using velmora::output::HostText;
 using velmora::output::KeepText;
 using velmora::output::RunEntry;
 
@@ -461,21 +465,20 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   const bool ok = RunEntry([&] {
     p.Load(file);
     if (p.item.playable)
-      title = KeepText(&p.load_text,
-                       velmora::mpeg::Utf8ToAnsi(velmora::mpeg::DisplayTitle(p.item.tags, file)));
+      title = KeepText(&p.load_text, HostText(velmora::mpeg::DisplayTitle(p.item.tags, file)));
   });
   if (ok && title) return title;
   if (!ok) p.item = velmora::mpeg::LoadedItem{};
   // Anything that will not play shows its file name; `length` is 0 and playback ends at once.
-  return KeepText(&p.load_text, velmora::mpeg::FileNameOf(file));
+  return KeepText(&p.load_text, HostText(velmora::mpeg::FileNameOf(file)));
 }
 
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL webload(VelmoraStringRef* url) {
   auto& p = Plugin();
   std::string address = ArgText(url);
   const char* text = nullptr;
-  if (RunEntry([&] { text = KeepText(&p.web_text, p.WebLoad(address)); })) return text;
-  return KeepText(&p.web_text, address);
+  if (RunEntry([&] { text = KeepText(&p.web_text, HostText(p.WebLoad(address))); })) return text;
+  return KeepText(&p.web_text, HostText(address));
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL play(VelmoraStringRef* path) {
@@ -565,8 +568,13 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showoptionspopup(int32_t x, int32_t y
 // follow the stream's titles.
 VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL streamtitle() {
   static std::string text;
-  if (!RunEntry([] { text = Plugin().StreamTitleOrName(); })) text.clear();
+  if (!RunEntry([] { text = HostText(Plugin().StreamTitleOrName()); })) text.clear();
   return text.c_str();
+}
+
+// Optional entry: names and texts in UTF-8 from now on (see input_plugin_abi.h).
+VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL utf8names() {
+  return velmora::output::AgreeToUtf8Names();
 }
 
 // Optional entry: the peaks of the samples audible now (see input_plugin_abi.h).

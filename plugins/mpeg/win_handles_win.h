@@ -1,5 +1,5 @@
 // The owners of the system handles the MPEG plug-in uses: those of the shipped plug-ins,
-// plus one for WinINet.
+// plus the WinINet one.
 #pragma once
 
 #include <windows.h>
@@ -8,17 +8,12 @@
 #include <string>
 
 #include "plugins/output/handles_win.h"
+#include "ui/internet_win.h"
 
 namespace velmora::mpeg {
 
-namespace close {
-struct Internet {
-  void operator()(HINTERNET h) const { InternetCloseHandle(h); }
-};
-}  // namespace close
-
 using output::UniqueKernelHandle;
-using UniqueInternet = ui::UniqueOwner<HINTERNET, nullptr, close::Internet>;
+using ui::UniqueInternet;
 using output::UniqueKey;
 using output::UniqueMenu;
 using output::Utf8ToAnsi;

@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plugins/mpeg/id3.h"
 #include "plugins/openaudio/wave_reader.h"
 #include "plugins/output/handles_win.h"
+#include "ui/unique_file.h"
 
 namespace velmora::openaudio {
 
@@ -28,25 +30,21 @@ int16_t Clip16(double v) {
 class WideFile {
  public:
   explicit WideFile(const std::string& path) {
-    const std::wstring wide = output::AnsiToWide(path);
-    if (!wide.empty()) file_ = _wfopen(wide.c_str(), L"rb");
-    if (file_ && _fseeki64(file_, 0, SEEK_END) == 0) size_ = _ftelli64(file_);
-    if (file_) _fseeki64(file_, 0, SEEK_SET);
-  }
-  ~WideFile() {
-    if (file_) std::fclose(file_);
+    file_.reset(mpeg::OpenFileForReading(path));
+    if (file_ && _fseeki64(file_.get(), 0, SEEK_END) == 0) size_ = _ftelli64(file_.get());
+    if (file_) _fseeki64(file_.get(), 0, SEEK_SET);
   }
   WideFile(const WideFile&) = delete;
   WideFile& operator=(const WideFile&) = delete;
   bool IsOpen() const { return file_ != nullptr; }
   int64_t Size() const { return size_; }
-  size_t Read(void* buffer, size_t n) { return std::fread(buffer, 1, n, file_); }
-  bool Seek(int64_t offset, int whence) { return _fseeki64(file_, offset, whence) == 0; }
-  int64_t Tell() { return _ftelli64(file_); }
-  bool AtEnd() { return std::feof(file_) != 0 || Tell() >= size_; }
+  size_t Read(void* buffer, size_t n) { return std::fread(buffer, 1, n, file_.get()); }
+  bool Seek(int64_t offset, int whence) { return _fseeki64(file_.get(), offset, whence) == 0; }
+  int64_t Tell() { return _ftelli64(file_.get()); }
+  bool AtEnd() { return std::feof(file_.get()) != 0 || Tell() >= size_; }
 
  private:
-  std::FILE* file_ = nullptr;
+  ui::UniqueFile file_;
   int64_t size_ = 0;
 };
 

@@ -119,7 +119,7 @@ class OpenAudioPlugin {
     if (!item.playable) {
       playback->StartNothing();
       if (!item.error.empty())
-        ShowMessage((item.error + ": " + mpeg::FileNameOf(item.path)).c_str());
+        ShowMessage(Utf8ToAnsi(item.error + ": " + mpeg::FileNameOf(item.path)).c_str());
     } else {
       const std::string path = item.path;
       const double gain = GainFactor(item.facts.gains, gain_mode);
@@ -142,7 +142,7 @@ class OpenAudioPlugin {
   std::string Title() const {
     mpeg::FileTags tags;
     tags.v2 = item.facts.fields;
-    return Utf8ToAnsi(mpeg::DisplayTitle(tags, item.path));
+    return mpeg::DisplayTitle(tags, item.path);
   }
 
   // --- windows -----------------------------------------------------------------------------
@@ -151,7 +151,7 @@ class OpenAudioPlugin {
 
   std::string InfoText() const {
     if (item.path.empty()) return "No file loaded.\r\n";
-    std::string text = "File: " + item.path + "\r\n\r\n";
+    std::string text = "File: " + Utf8ToAnsi(item.path) + "\r\n\r\n";
     if (!item.playable) return text + item.error + "\r\n";
     const StreamFacts& f = item.facts;
     text += "Format: " + f.codec + "\r\n";
@@ -294,7 +294,10 @@ LRESULT CALLBACK OpenAudioPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPA
         if (PluginWindows::HandleCommon(hwnd, msg, lp)) return 0;
         break;
     }
-  } catch (...) {}
+  } catch (...) {
+    // A window of the plug-in: nothing may escape into the player's message loop, and
+    // a plug-in has no channel to the player's error list; the default handling follows.
+  }
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -303,6 +306,7 @@ LRESULT CALLBACK OpenAudioPlugin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPA
 
 using velmora::openaudio::Plugin;
 using velmora::output::ArgText;
+using velmora::output::HostText;
 using velmora::output::KeepText;
 using velmora::output::RunEntry;
 
@@ -349,7 +353,7 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
   const char* title = nullptr;
   const bool ok = RunEntry([&] {
     p.Load(file);
-    if (p.item.playable) title = KeepText(&p.load_text, p.Title());
+    if (p.item.playable) title = KeepText(&p.load_text, HostText(p.Title()));
   });
   if (ok && title) return title;
   if (!ok) {
@@ -358,7 +362,7 @@ VELMORA_PLUGIN_EXPORT const char* VELMORA_STDCALL load(VelmoraStringRef* path) {
     p.item.error = "Cannot read the file";
   }
   // Anything that will not play shows its file name; `length` is 0 and playback ends at once.
-  return KeepText(&p.load_text, velmora::mpeg::FileNameOf(file));
+  return KeepText(&p.load_text, HostText(velmora::mpeg::FileNameOf(file)));
 }
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL play(VelmoraStringRef* path) {
@@ -435,6 +439,11 @@ VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showid3() {
 
 VELMORA_PLUGIN_EXPORT void VELMORA_STDCALL showoptionspopup(int32_t x, int32_t y) {
   RunEntry([&] { Plugin().ShowPopup(x, y); });
+}
+
+// Optional entry: names and texts in UTF-8 from now on (see input_plugin_abi.h).
+VELMORA_PLUGIN_EXPORT VelmoraFlag VELMORA_STDCALL utf8names() {
+  return velmora::output::AgreeToUtf8Names();
 }
 
 // Optional entry: the peaks of the samples audible now (see input_plugin_abi.h).

@@ -18,7 +18,7 @@ using ui::UniqueMenu;
 // UTF-8 (what the tag readers produce) to the 8-bit system code page.
 std::string Utf8ToAnsi(const std::string& utf8);
 
-// An 8-bit path in the system code page as the wide path the file API takes.
-std::wstring AnsiToWide(const std::string& text);
+// Text in the 8-bit system code page as UTF-8.
+std::string AnsiToUtf8(const std::string& text);
 
 }  // namespace velmora::output

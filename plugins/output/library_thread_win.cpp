@@ -14,7 +14,10 @@ DWORD WINAPI ThreadMain(LPVOID param) {
     std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(param));
     try {
       (*work)();
-    } catch (...) {}
+    } catch (...) {
+      // A plug-in's own thread: nothing may escape it, and the work tells its outcome
+      // through its own state (a failed transfer ends the stream).
+    }
   }
   --running;
   HMODULE self = nullptr;

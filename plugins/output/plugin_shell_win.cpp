@@ -1,5 +1,6 @@
 #include "plugins/output/plugin_shell_win.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "plugins/output/handles_win.h"
@@ -11,9 +12,22 @@ const char* KeepText(std::string* slot, std::string value) {
   return slot->c_str();
 }
 
+namespace {
+std::atomic<bool> g_utf8_names{false};
+}  // namespace
+
+VelmoraFlag AgreeToUtf8Names() {
+  g_utf8_names = true;
+  return 1;
+}
+
 std::string ArgText(VelmoraStringRef* ref) {
   if (!ref || !*ref) return "";
-  return *ref;
+  return g_utf8_names ? std::string(*ref) : AnsiToUtf8(*ref);
+}
+
+std::string HostText(const std::string& utf8) {
+  return g_utf8_names ? utf8 : Utf8ToAnsi(utf8);
 }
 
 VelmoraFlag FillAudiblePeaks(Playback* playback, VelmoraAudiblePeaks* peaks) {

@@ -32,7 +32,14 @@ bool RunEntry(Body&& body) {
 
 // Texts handed to the player stay valid until the next call of the same entry.
 const char* KeepText(std::string* slot, std::string value);
+
+// Names and texts at the contract: UTF-8 once the player called `utf8names` (see
+// input_plugin_abi.h), the active code page before. Inside, the library keeps UTF-8.
+VelmoraFlag AgreeToUtf8Names();
+// The UTF-8 of a name the player passed.
 std::string ArgText(VelmoraStringRef* ref);
+// A UTF-8 text as the player takes it.
+std::string HostText(const std::string& utf8);
 
 // The `audiblepeaks` entry for a plug-in playing through `playback` (may be null).
 VelmoraFlag FillAudiblePeaks(Playback* playback, VelmoraAudiblePeaks* peaks);

@@ -59,8 +59,10 @@ TEST(JumpToFile, TypedWordsLeaveOneOfTwentyThousandAndEnterPlaysIt) {
 
   ProbeLog log(folder);
   PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
-  EXPECT_TRUE(log.WaitFor("load " + target)) << ::testing::PrintToString(log.Lines());
-  EXPECT_TRUE(log.WaitFor("play " + target_name));
+  // The player runs with UTF-8 as its code page: the probe is handed the UTF-8 name.
+  EXPECT_TRUE(log.WaitFor("load " + Utf8FromCodePage(target)))
+      << ::testing::PrintToString(log.Lines());
+  EXPECT_TRUE(log.WaitFor("play " + Utf8FromCodePage(target_name)));
   EXPECT_TRUE(WaitForControlText(playlist, ids::plct, std::to_string(kTarget)));
   EXPECT_TRUE(WaitUntil([&] { return IsControlEnabled(main, ids::stopbut); }));
   EXPECT_FALSE(IsWindowVisible(jump));

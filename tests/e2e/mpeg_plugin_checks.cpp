@@ -228,6 +228,60 @@ TEST_F(MpegPluginTest, TitleComesFromEachTagVersionElseTheFileName) {
   EXPECT_EQ(plugin_.Load(Media("odd_utf16.mp3")), "Odd");
 }
 
+// An ID3v2.3 text frame.
+std::string Frame23(const char* id, const std::string& body) {
+  const auto n = static_cast<uint32_t>(body.size());
+  std::string frame(id, 4);
+  for (int shift : {24, 16, 8, 0}) frame += static_cast<char>((n >> shift) & 0xFF);
+  return frame + std::string(2, '\0') + body;
+}
+
+std::string Utf16Bytes(const std::u16string& text, bool big_endian) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += big_endian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST_F(MpegPluginTest, AgreedUtf8NamesOpenAnyFileAndTitlesComeBackAsTheirCharacters) {
+  // "Кир - 日本語 café 🎵": the artist in UTF-16BE, the title in UTF-16 with a mark.
+  const std::string frames =
+      Frame23("TPE1", "\x02" + Utf16Bytes(u"\u041A\u0438\u0440", true)) +
+      Frame23("TIT2", "\x01\xFF\xFE" +
+                          Utf16Bytes(u"\u65E5\u672C\u8A9E caf\u00E9 \U0001F3B5", false));
+  const auto size = static_cast<uint32_t>(frames.size());
+  std::string file = "ID3\x03";
+  file += std::string(2, '\0');
+  for (int shift : {21, 14, 7, 0}) file += static_cast<char>((size >> shift) & 0x7F);
+  file += frames;
+  HANDLE sine = CreateFileA(Media("sine_1k_5s.mp3").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(sine, INVALID_HANDLE_VALUE);
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(sine, buffer, sizeof buffer, &got, nullptr) && got > 0) file.append(buffer, got);
+  CloseHandle(sine);
+  // Named in Cyrillic and Japanese, which the code page of this program cannot hold.
+  const std::string folder = Media("");  // ASCII
+  const std::wstring wide_name =
+      std::wstring(folder.begin(), folder.end()) + L"\u041A\u0438\u0440 \u65E5\u672C.mp3";
+  HANDLE out = CreateFileW(wide_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(out, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+  CloseHandle(out);
+
+  EXPECT_TRUE(plugin_.Flag("utf8names"));
+  EXPECT_EQ(plugin_.Load(Media("\xD0\x9A\xD0\xB8\xD1\x80 \xE6\x97\xA5\xE6\x9C\xAC.mp3")),
+            "\xD0\x9A\xD0\xB8\xD1\x80 - \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E caf\xC3\xA9 "
+            "\xF0\x9F\x8E\xB5");
+  // The file was opened and its frames scanned.
+  EXPECT_TRUE(WaitUntil([&] { return plugin_.Int("length") > 4000; }, 10000));
+  DeleteFileW(wide_name.c_str());
+}
+
 TEST_F(MpegPluginTest, LengthAndDisplayTextsOfEachKind) {
   struct Case {
     const char* file;

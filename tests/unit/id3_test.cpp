@@ -87,6 +87,13 @@ TEST(Id3Text, EveryEncodingBecomesUtf8AndUnknownOnesAreRefused) {
   const uint8_t be[] = {0, 'B', 0, 'E', 0, 0, 0, 'X'};  // stops at the terminator
   EXPECT_TRUE(DecodeId3Text(2, be, sizeof(be), &out));
   EXPECT_EQ(out, "BE");
+  // UTF-16 without a mark, either order: "Кафе é" (Cyrillic, then Latin-1's é)
+  const uint8_t no_mark_le[] = {0x1A, 0x04, 0x30, 0x04, 0x44, 0x04, 0x35, 0x04, ' ', 0, 0xE9, 0};
+  const uint8_t no_mark_be[] = {0x04, 0x1A, 0x04, 0x30, 0x04, 0x44, 0x04, 0x35, 0, ' ', 0, 0xE9};
+  for (const uint8_t* text : {no_mark_le, no_mark_be}) {
+    EXPECT_TRUE(DecodeId3Text(1, text, sizeof(no_mark_le), &out));
+    EXPECT_EQ(out, "\xD0\x9A\xD0\xB0\xD1\x84\xD0\xB5 \xC3\xA9");
+  }
   const uint8_t pair[] = {0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE};  // U+1F600 as a surrogate pair
   EXPECT_TRUE(DecodeId3Text(1, pair, sizeof(pair), &out));
   EXPECT_EQ(out, "\xF0\x9F\x98\x80");

@@ -110,6 +110,56 @@ TEST_F(M3uFiles, SavedFileReadsBackWithTheSamePathsAndNames) {
   EXPECT_EQ(loaded.TrackCountText(), "0");  // left to the caller
 }
 
+TEST(PlaylistEncoding, MarkValidUtf8AndLegacyFallback) {
+  EXPECT_EQ(DecidePlaylistEncoding("C:\\a.mp3\r\n", false), PlaylistEncoding::kUtf8);
+  EXPECT_EQ(DecidePlaylistEncoding("caf\xC3\xA9.mp3", false), PlaylistEncoding::kUtf8);
+  EXPECT_EQ(DecidePlaylistEncoding("caf\xE9.mp3", false), PlaylistEncoding::kLegacy);
+  EXPECT_EQ(DecidePlaylistEncoding("caf\xE9.mp3", true), PlaylistEncoding::kUtf8);
+  EXPECT_EQ(DecidePlaylistEncoding("\xEF\xBB\xBF" "caf\xE9", false), PlaylistEncoding::kUtf8);
+  EXPECT_EQ(DecidePlaylistEncoding("\xFF\xFE" "a\0", false), PlaylistEncoding::kUtf16Le);
+
+  const auto marked = [](std::string_view bytes) { return "legacy:" + std::string(bytes); };
+  EXPECT_EQ(PlaylistTextAsUtf8("caf\xE9", false, marked), "legacy:caf\xE9");
+  EXPECT_EQ(PlaylistTextAsUtf8("caf\xE9", false, Latin1TextToUtf8), "caf\xC3\xA9");
+  EXPECT_EQ(PlaylistTextAsUtf8("\xEF\xBB\xBF" "caf\xC3\xA9", false, marked), "caf\xC3\xA9");
+  // A file that says it is UTF-8 keeps every valid name; the broken piece is replaced.
+  EXPECT_EQ(PlaylistTextAsUtf8("a\xE9\r\n\xE4\xBA\xAC", true, marked),
+            "a\xEF\xBF\xBD\r\n\xE4\xBA\xAC");
+  EXPECT_EQ(PlaylistTextAsUtf8(std::string("\xFE\xFF\0\xE9\0\r", 6), false, marked),
+            "\xC3\xA9\r");
+  EXPECT_TRUE(IsM3u8Name("C:\\x.M3U8"));
+  EXPECT_FALSE(IsM3u8Name("C:\\x.m3u"));
+}
+
+TEST_F(M3uFiles, NamesInAnyScriptRoundTripAsUtf8WithoutAMark) {
+  const Paths names = {"C:\\m\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.mp3",  // 日本語
+                       "C:\\m\\\xD0\x9A\xD0\xB8\xD1\x80.mp3",              // Кир
+                       "C:\\m\\caf\xC3\xA9 \xF0\x9F\x8E\xB5.mp3",         // café 🎵
+                       "C:\\m\\plain.mp3"};
+  Playlist saved;
+  for (const auto& name : names) saved.AddToPlaylist(name);
+  saved.AddToPlaylist("C:\\m\\broken\xE9.mp3");  // not UTF-8: must not spoil the others
+  for (const char* file_name : {"names.m3u8", "pl.m3u"}) {
+    const std::string file = Write(file_name, "");
+    saved.SavePlaylistFile(file);
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes.substr(0, 3), names[0].substr(0, 3));  // no byte-order mark
+    Playlist loaded;
+    loaded.SetLegacyTextDecoder([](std::string_view) { return std::string("legacy"); });
+    EXPECT_EQ(loaded.LoadPlaylistFile(file), 5u);
+    EXPECT_EQ(Paths(loaded.Paths().begin(), loaded.Paths().end() - 1), names);
+    EXPECT_EQ(loaded.Paths().back(), "C:\\m\\broken\xEF\xBF\xBD.mp3");
+  }
+  // An older program's .m3u in the legacy code page reads through the decoder.
+  Playlist legacy;
+  legacy.SetLegacyTextDecoder([](std::string_view bytes) {
+    return bytes == "C:\\caf\xE9.mp3\r\n" ? std::string("C:\\caf\xC3\xA9.mp3\r\n") : "";
+  });
+  EXPECT_EQ(legacy.LoadPlaylistFile(Write("old.m3u", "C:\\caf\xE9.mp3\r\n")), 1u);
+  EXPECT_EQ(legacy.Path(0), "C:\\caf\xC3\xA9.mp3");
+}
+
 TEST_F(M3uFiles, RelativeEntryBeginningWithHashSurvivesASaveAndARead) {
   Playlist saved;
   saved.AddToPlaylist("#1 hit.mp3");

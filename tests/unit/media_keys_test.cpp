@@ -1,17 +1,17 @@
-// The media keys' table and what each command does to the player: the same guarded
-// commands as the buttons.
+// The media keys' table and what each key's command does to the player: the same
+// guarded commands as the keys of the main window.
 #include <gtest/gtest.h>
 
 #include <set>
 #include <utility>
 
 #include "app/media_keys.h"
-#include "fakes/player_fakes.h"
+#include "fakes/command_fakes.h"
 
 namespace velmora {
 namespace {
 
-using fakes::PlayerRig;
+using fakes::CommandRig;
 using C = MediaCommand;
 
 TEST(MediaKeys, AppCommandsKeysAndGlobalKeysMapToTheSameCommands) {
@@ -48,55 +48,55 @@ TEST(MediaKeys, AppCommandsKeysAndGlobalKeysMapToTheSameCommands) {
 }
 
 TEST(MediaKeys, TransportGoesThroughTheGuardedCommands) {
-  PlayerRig rig;
-  RunMediaCommand(*rig.player, C::PlayPause);
+  CommandRig rig;
+  rig.dispatcher.Execute(MediaKeyCommand(C::PlayPause));
   EXPECT_EQ(rig.window.status, "Play not enable !") << "nothing to play: refused as the key P";
-  RunMediaCommand(*rig.player, C::NextTrack);
+  rig.dispatcher.Execute(MediaKeyCommand(C::NextTrack));
   EXPECT_EQ(rig.window.status, "NextTrack not enable !");
 
   rig.AddFiles({"a.mp3", "b.mp3"});
   rig.StartPlaying(0);
   const size_t pauses = rig.plugin.Count("pause");
-  RunMediaCommand(*rig.player, C::Play);  // playing already: nothing
+  rig.dispatcher.Execute(MediaKeyCommand(C::Play));  // playing already: nothing
   EXPECT_EQ(rig.plugin.Count("pause"), pauses);
-  RunMediaCommand(*rig.player, C::PlayPause);  // pauses
+  rig.dispatcher.Execute(MediaKeyCommand(C::PlayPause));  // pauses
   EXPECT_EQ(rig.plugin.Count("pause"), pauses + 1);
   rig.plugin.is_paused = true;
-  RunMediaCommand(*rig.player, C::Pause);  // paused already: nothing
+  rig.dispatcher.Execute(MediaKeyCommand(C::Pause));  // paused already: nothing
   EXPECT_EQ(rig.plugin.Count("pause"), pauses + 1);
-  RunMediaCommand(*rig.player, C::Play);  // resumes
+  rig.dispatcher.Execute(MediaKeyCommand(C::Play));  // resumes
   EXPECT_EQ(rig.plugin.Count("pause"), pauses + 2);
   rig.plugin.is_paused = false;
 
-  RunMediaCommand(*rig.player, C::Stop);
+  rig.dispatcher.Execute(MediaKeyCommand(C::Stop));
   EXPECT_FALSE(rig.player->ButtonEnabled(TransportButton::Pause));
   rig.window.statuses.clear();
-  RunMediaCommand(*rig.player, C::PlayPause);  // stopped: plays again
+  rig.dispatcher.Execute(MediaKeyCommand(C::PlayPause));  // stopped: plays again
   ASSERT_FALSE(rig.window.statuses.empty());
   EXPECT_EQ(rig.window.statuses.front(), "Pushed on play !");
   EXPECT_TRUE(rig.player->ButtonEnabled(TransportButton::Pause));
 }
 
 TEST(MediaKeys, VolumeStepsWithinTheSliderAndMuteComesBack) {
-  PlayerRig rig;
+  CommandRig rig;
   rig.player->ShowVolumeSlider(245);
-  RunMediaCommand(*rig.player, C::VolumeUp);
+  rig.dispatcher.Execute(MediaKeyCommand(C::VolumeUp));
   EXPECT_EQ(rig.window.volume_slider, 250) << "kept within the slider's range";
   EXPECT_EQ(rig.volume.level, 250);
   EXPECT_EQ(rig.window.status, "Volume : 100%");
-  RunMediaCommand(*rig.player, C::VolumeDown);
+  rig.dispatcher.Execute(MediaKeyCommand(C::VolumeDown));
   EXPECT_EQ(rig.volume.level, 240);
   EXPECT_EQ(rig.player->SavedVolume(), 240) << "a pause's fade comes back to it";
 
-  RunMediaCommand(*rig.player, C::Mute);
+  rig.dispatcher.Execute(MediaKeyCommand(C::Mute));
   EXPECT_EQ(rig.volume.level, 0);
   EXPECT_EQ(rig.window.volume_slider, 0);
-  RunMediaCommand(*rig.player, C::Mute);
+  rig.dispatcher.Execute(MediaKeyCommand(C::Mute));
   EXPECT_EQ(rig.volume.level, 240);
   // A volume key while muted starts from the silence.
-  RunMediaCommand(*rig.player, C::Mute);
-  RunMediaCommand(*rig.player, C::VolumeUp);
-  RunMediaCommand(*rig.player, C::Mute);
+  rig.dispatcher.Execute(MediaKeyCommand(C::Mute));
+  rig.dispatcher.Execute(MediaKeyCommand(C::VolumeUp));
+  rig.dispatcher.Execute(MediaKeyCommand(C::Mute));
   EXPECT_EQ(rig.volume.level, 0) << "a second Mute after a volume key silences again";
 }
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/error_relay.h"
 #include "fakes/player_fakes.h"
 
 namespace velmora {
@@ -41,6 +42,25 @@ TEST(ErrorHandler, ShowsAndRecordsEveryError) {
             (std::vector<std::string>{"List index out of bounds (5)", "second"}));
   EXPECT_EQ(observer.lines, rig.player->ErrorList());
   rig.player->Errors().RemoveObserver(&observer);
+}
+
+// Failures of the windows made before the player reach its error list, in order; while
+// no player is attached they wait instead of vanishing.
+TEST(ErrorHandler, ReportsBeforeThePlayerReachItsListOnceItIsAttached) {
+  ErrorRelay relay;
+  relay.Run([] { throw std::runtime_error("Cannot load picture"); });
+  relay.Report("second");
+  PlayerRig rig;
+  {
+    ErrorRelay::Attachment attached(relay, *rig.player);
+    EXPECT_EQ(rig.player->ErrorList(),
+              (std::vector<std::string>{"Cannot load picture", "second"}));
+    relay.Report("third");
+  }
+  relay.Report("after");  // the player is going: kept, not sent to it
+  EXPECT_EQ(rig.player->ErrorList().size(), 3u);
+  ErrorRelay::Attachment again(relay, *rig.player);
+  EXPECT_EQ(rig.player->ErrorList().back(), "after");
 }
 
 // The one boundary every handler runs through: what escapes is recorded, nothing more.

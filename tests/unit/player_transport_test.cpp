@@ -274,7 +274,7 @@ TEST(PlayerClosing, AShutdownInsideAPumpEndsTheInterruptedOperation) {
 
     // Afterwards nothing starts again, and the shutdown happens once.
     rig.host.on_pump = nullptr;
-    rig.player->PlayIfEnabled();
+    rig.player->Play();
     rig.player->NextTrack();
     rig.player->FadeInPlay();
     rig.player->PlayOutsidePlaylist("C:\\Music\\b.mp3");
@@ -516,30 +516,6 @@ TEST(PlayerOpen, AutoPlaysBeforeAnyPluginIsLoaded) {
     EXPECT_EQ(unsure.playlist.TrackCountText(), "0");
     EXPECT_TRUE(unsure.player->ErrorList().empty());
   }
-}
-
-TEST(PlayerCommands, GuardedCommandsTestTheirButtons) {
-  PlayerRig rig;
-  rig.AddFiles({"a.mp3", "b.mp3"});
-  rig.player->PlayIfEnabled();
-  rig.player->StopIfEnabled();
-  rig.player->PauseIfEnabled();
-  rig.player->NextTrackIfEnabled();
-  rig.player->PrevTrackIfEnabled();
-  EXPECT_EQ(rig.window.statuses, (std::vector<std::string>{
-                                     "Play not enable !", "Stop not enable !", "Pause not enable !",
-                                     "NextTrack not enable !", "PrevTrack not enable !"}));
-  EXPECT_TRUE(rig.plugin.calls.empty());
-
-  rig.player->SetButtonEnabled(B::Play, true);
-  rig.player->PlayIfEnabled();
-  EXPECT_EQ(rig.window.statuses[5], "Pushed on play !");
-  EXPECT_EQ(rig.plugin.Count("play"), 1u);
-  rig.player->NextTrackIfEnabled();
-  EXPECT_TRUE(rig.window.Has("Pushed on NextTrack !"));
-  EXPECT_EQ(rig.playlist.CurrentIndex(), 1);
-  rig.player->StopIfEnabled();
-  EXPECT_EQ(rig.window.status, "Stopped");
 }
 
 }  // namespace

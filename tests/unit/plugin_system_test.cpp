@@ -83,7 +83,7 @@ class FakeModules : public ModuleSystem {
   void CallRef(EntryAddress e, const char* const* ref) override { Call(e, *ref); }
   std::string CallRefText(EntryAddress e, const char* const* ref) override {
     Call(e, *ref);
-    return "title";
+    return load_title;
   }
   std::string CallText(EntryAddress e) override {
     Call(e, "");
@@ -104,9 +104,13 @@ class FakeModules : public ModuleSystem {
     Call(e, std::to_string(x) + " " + std::to_string(y));
   }
 
+  const LegacyNames* Legacy() const override { return legacy; }
+
   std::vector<std::string> log;
   std::vector<std::string> listing;
   int frees = 0;
+  std::string load_title = "title";
+  const LegacyNames* legacy = nullptr;
 
  private:
   void Call(EntryAddress e, const std::string& arg) {
@@ -172,6 +176,40 @@ TEST_F(PluginLoaderTest, SwitchingDeinitsTheOldAndInitsTheNewOnce) {
   EXPECT_EQ(modules.Refs("b.dll"), 1);
   EXPECT_EQ(loader.Name(), "b.dll");
   EXPECT_GE(pumps, 2);  // before and after the unload
+}
+
+// Marks what crossed through the code page instead of converting it.
+struct MarkingLegacyNames : LegacyNames {
+  bool CodePageIsUtf8() const override { return false; }
+  std::optional<std::string> ToCodePage(const std::string& t) const override {
+    return "acp(" + t + ")";
+  }
+  std::string ToCodePageLossy(const std::string& t) const override { return "lossy(" + t + ")"; }
+  std::string ShortAlias(const std::string&) const override { return {}; }
+  std::string FromCodePage(const std::string& t) const override { return "utf8(" + t + ")"; }
+};
+
+TEST_F(PluginLoaderTest, ALibraryThatAgreesToUtf8GetsAndGivesUtf8AndOthersTheCodePage) {
+  MarkingLegacyNames legacy;
+  modules.legacy = &legacy;
+  modules.load_title = "t\xC3\xAFtle";
+  const std::string name = "C:\\caf\xC3\xA9.mp3";
+  std::vector<std::string> wide = FakeModules::AllEntries();
+  wide.push_back("utf8names");
+  modules.Add("legacy.dll", FakeModules::AllEntries());
+  modules.Add("wide.dll", wide);
+  Make();
+  PluginLoader& loader = core->Loader();
+  loader.SwitchTo("legacy.dll");
+  EXPECT_FALSE(loader.TakesUtf8());
+  EXPECT_EQ(loader.load(name), "utf8(" + modules.load_title + ")");
+  EXPECT_EQ(modules.log.back(), "legacy.dll: load acp(" + name + ")");
+  loader.SwitchTo("wide.dll");
+  EXPECT_TRUE(loader.TakesUtf8());
+  EXPECT_EQ(loader.load(name), modules.load_title);
+  EXPECT_EQ(std::vector<std::string>(modules.log.end() - 3, modules.log.end()),
+            (std::vector<std::string>{"wide.dll: utf8names", "wide.dll: init C:\\Prog\\",
+                                      "wide.dll: load " + name}));
 }
 
 TEST_F(PluginLoaderTest, AbsentEntriesThrowAndALibraryThatDoesNotLoadIsNotRetried) {

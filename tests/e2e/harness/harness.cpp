@@ -442,8 +442,17 @@ bool PlayerProcess::Start(const std::string& exe_path, const LaunchOptions& opti
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(exe_path.c_str(), command_buffer.data(), nullptr, nullptr, FALSE, 0,
-                      &block[0], folder.c_str(), &startup, &info)) {
+  if (options.utf8_arguments) {
+    std::wstring wide_command = WideOf(Utf8FromCodePage("\"" + exe_path + "\"") +
+                                       (options.arguments.empty() ? "" : " " + options.arguments));
+    STARTUPINFOW wide_startup{};
+    wide_startup.cb = sizeof wide_startup;
+    if (!CreateProcessW(WideOf(Utf8FromCodePage(exe_path)).c_str(), &wide_command[0], nullptr,
+                        nullptr, FALSE, 0, &block[0], WideOf(Utf8FromCodePage(folder)).c_str(),
+                        &wide_startup, &info))
+      return false;
+  } else if (!CreateProcessA(exe_path.c_str(), command_buffer.data(), nullptr, nullptr, FALSE, 0,
+                             &block[0], folder.c_str(), &startup, &info)) {
     return false;
   }
   CloseHandle(info.hThread);
@@ -566,6 +575,70 @@ std::string ClassNameOf(HWND hwnd) {
 HWND Control(HWND parent, int id) { return parent ? GetDlgItem(parent, id) : nullptr; }
 
 std::string ControlText(HWND parent, int id) { return TextOf(Control(parent, id)); }
+
+std::wstring WideOf(const std::string& utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                    nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  return wide;
+}
+
+std::string Utf8Of(const std::wstring& wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], n,
+                        nullptr, nullptr);
+  return text;
+}
+
+std::string Utf8FromCodePage(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return Utf8Of(wide);
+}
+
+std::string WideWindowText(HWND hwnd) {
+  if (!hwnd) return {};
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                           SMTO_NORMAL, 5000, &copied))
+    return {};
+  text.resize(std::min<size_t>(static_cast<size_t>(copied), text.size() - 1));
+  return Utf8Of(text);
+}
+
+std::string WideListText(HWND parent, int id, int row) {
+  HWND list = Control(parent, id);
+  DWORD_PTR length = 0;
+  if (!list || !SendMessageTimeoutW(list, LB_GETTEXTLEN, row, 0, SMTO_NORMAL, 5000, &length) ||
+      static_cast<LRESULT>(length) < 0)
+    return {};
+  std::wstring text(std::max<size_t>(static_cast<size_t>(length) + 1, 4096), L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL,
+                           5000, &copied) ||
+      static_cast<LRESULT>(copied) < 0)
+    return {};
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  return Utf8Of(text);
+}
+
+bool CopyFileUtf8(const std::string& source, const std::string& target) {
+  return CopyFileW(WideOf(source).c_str(), WideOf(target).c_str(), FALSE) != FALSE;
+}
+
+bool FileExistsUtf8(const std::string& path) {
+  return GetFileAttributesW(WideOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool IsControlEnabled(HWND parent, int id) {
   HWND control = Control(parent, id);
@@ -822,6 +895,28 @@ bool DropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT at) {
   header->fWide = FALSE;
   memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size());
 
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote =
+      VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+  CloseHandle(process);
+  return ok && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+bool DropFilesUtf8(HWND hwnd, const std::vector<std::string>& paths, POINT at) {
+  std::wstring names;
+  for (const auto& p : paths) names += WideOf(p) + L'\0';
+  names += L'\0';
+  std::vector<char> block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->pt = at;
+  header->fNC = FALSE;
+  header->fWide = TRUE;
+  memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);

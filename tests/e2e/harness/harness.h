@@ -97,6 +97,8 @@ struct LaunchOptions {
   // Start without any wave-out device: wine's sound drivers are disabled for velmora.exe
   // until this PlayerProcess is destroyed (wine only; one player at a time).
   bool no_audio_device = false;
+  // `arguments` is UTF-8 and reaches the player whole, whatever the code page (CreateProcessW).
+  bool utf8_arguments = false;
 };
 
 // One velmora.exe process. The destructor kills it if it still runs, so a failing test
@@ -155,6 +157,21 @@ int CheckState(HWND parent, int id);                 // BM_GETCHECK
 int ListCount(HWND parent, int id);                  // LB_GETCOUNT (-1 when missing)
 std::string ListText(HWND parent, int id, int row);  // LB_GETTEXT
 std::vector<std::string> ListItems(HWND parent, int id);
+
+// Names in any script: UTF-8 here, UTF-16 where they meet Windows.
+std::wstring WideOf(const std::string& utf8);
+std::string Utf8Of(const std::wstring& wide);
+// Text in this process's code page as UTF-8 (what the player, which runs with UTF-8 as its
+// code page, writes where it writes 8-bit text).
+std::string Utf8FromCodePage(const std::string& text);
+// Window text and list rows read in UTF-16 (WM_GETTEXT, LB_GETTEXT), as UTF-8.
+std::string WideWindowText(HWND hwnd);
+std::string WideListText(HWND parent, int id, int row);
+// Files named in UTF-8: a copy of `source` at `target`; whether a file exists.
+bool CopyFileUtf8(const std::string& source, const std::string& target);
+bool FileExistsUtf8(const std::string& path);
+// A drop of files named in UTF-8 (a wide DROPFILES block).
+bool DropFilesUtf8(HWND hwnd, const std::vector<std::string>& paths, POINT at = {10, 10});
 std::vector<int> ListSelection(HWND parent, int id);  // rows with LB_GETSEL true
 // A tree-view control's nodes, depth first in display order (depth 0 for top-level nodes),
 // read from the owning process's memory.

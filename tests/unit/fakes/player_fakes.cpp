@@ -118,7 +118,8 @@ int FakeHost::RunUntilStopped(TimerId id, int limit) {
 
 PlayerRig::PlayerRig() {
   player = std::make_unique<Player>(
-      Player::Deps{playlist, selector, plugin, display, window, host, volume, settings, random});
+      Player::Deps{playlist, selector, plugin, display, host, volume, settings, random});
+  player->AttachView(&window);
   host.player = player.get();
 }
 

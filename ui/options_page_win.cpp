@@ -1,4 +1,5 @@
-#include "options/options_page_win.h"
+#include "ui/options_page_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -19,12 +20,12 @@ void ControlPage::Hide() {
 
 HWND ControlPage::Add(const char* cls, const char* text, DWORD style, DWORD ex_style, int id,
                       int x, int y, int width, int height) {
-  HWND c = CreateWindowExA(ex_style, cls, text, WS_CHILD | (style & ~WS_VISIBLE), area_.left + x,
+  HWND c = ui::CreateWindowUtf8(ex_style, cls, text, WS_CHILD | (style & ~WS_VISIBLE), area_.left + x,
                            area_.top + y, width, height, parent_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleA(nullptr), nullptr);
   if (!c) return nullptr;
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   controls_.push_back(c);
   return c;
 }

@@ -20,14 +20,16 @@ LATE_KERNEL32 = {
     "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
     "SetThreadErrorMode", "GetThreadErrorMode",
 }
-# Win32 calls that take or give a file name in the active code page.
+# Win32 calls that take or give a file name in the active code page. (LoadLibraryA is not
+# among them: the i686 toolchain's start-up code imports it to load its own runtime by a
+# fixed ASCII name; the program loads libraries with LoadLibraryExW.)
 NARROW_FILE_CALLS = {
     "CreateFileA", "GetFileAttributesA", "GetFileAttributesExA", "SetFileAttributesA",
     "FindFirstFileA", "FindFirstFileExA", "FindNextFileA", "DeleteFileA", "MoveFileA",
     "MoveFileExA", "CopyFileA", "CopyFileExA", "ReplaceFileA", "CreateDirectoryA",
     "CreateDirectoryExA", "RemoveDirectoryA", "GetFullPathNameA", "GetShortPathNameA",
     "GetLongPathNameA", "GetTempPathA", "GetTempFileNameA", "SearchPathA", "GetModuleFileNameA",
-    "LoadLibraryA", "LoadLibraryExA", "SetDllDirectoryA", "GetCurrentDirectoryA",
+    "LoadLibraryExA", "SetDllDirectoryA", "GetCurrentDirectoryA",
     "SetCurrentDirectoryA", "GetSystemWindowsDirectoryA", "DragQueryFileA", "GetOpenFileNameA",
     "GetSaveFileNameA", "SHBrowseForFolderA", "SHGetPathFromIDListA", "SHGetFolderPathA",
     "SHGetSpecialFolderPathA", "ShellExecuteA", "ShellExecuteExA", "WinExec", "CreateProcessA",

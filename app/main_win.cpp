@@ -8,6 +8,7 @@
 #include "app/app_win.h"
 #include "app/main_window_win.h"
 #include "plugins/plugin_system_win.h"
+#include "ui/paced_steps_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widgets.h"
 #include "ui/wide_win.h"
@@ -36,14 +37,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   ShowWindow(main->Handle(), show == SW_HIDE ? SW_SHOWNORMAL : show);
   UpdateWindow(main->Handle());
 
-  MSG msg;
-  // Wide messages: a character typed into a Unicode window arrives whole.
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (main->PreTranslate(msg)) continue;
-    if (velmora::ui::PreTranslateDialogKey(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-
-  return static_cast<int>(msg.wParam);
+  // The loop also makes the scrolling title's steps when they fall due.
+  return velmora::ui::RunMessageLoop([main](MSG& msg) {
+    return main->PreTranslate(msg) || velmora::ui::PreTranslateDialogKey(msg);
+  });
 }

@@ -205,6 +205,8 @@ MainWindow::MainWindow(const MainWindowDeps& deps)
       windows_(deps.windows),
       steps_(deps.steps),
       playlist_window_(deps.playlist_window),
+      dispatcher_(CommandDispatcher::Deps{player_, display_, settings_, playlist_, windows_,
+                                          playlist_window_, *this}),
       // Untitled until the main window exists: a search by title finds the main window.
       taskbar_(deps.errors, ProgramIcon(deps.instance), "") {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -272,8 +274,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       tray_->SetHint("Velmora");  // until a file's title comes
       taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
       FormCreate();
-      dispatcher_ = std::make_unique<CommandDispatcher>(CommandDispatcher::Deps{
-          player_, display_, settings_, playlist_, windows_, *this});
       return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
     case WM_HSCROLL:
@@ -304,7 +304,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Every window of the player hands its app commands on to this one.
       const MediaCommand command =
           MediaCommandForAppCommand(GET_APPCOMMAND_LPARAM(static_cast<DWORD>(lp)));
-      if (command == MediaCommand::None || !dispatcher_) break;
+      if (command == MediaCommand::None) break;
       Execute(MediaKeyCommand(command));
       return TRUE;
     }
@@ -644,10 +644,6 @@ uint32_t MainWindow::TimeLabelColour() const { return time_colour_; }
 
 // --- Controls -------------------------------------------------------------------------
 
-CommandResult MainWindow::Execute(const Command& command) {
-  return dispatcher_ ? dispatcher_->Execute(command) : CommandResult::Refused;
-}
-
 void MainWindow::Dispatch(CommandKind kind, CommandSource source) {
   errors_.Run([&] { Execute(Command{kind, source, {}}); });
 }
@@ -770,7 +766,7 @@ void MainWindow::OnSystemCommand(WPARAM command, LPARAM lp) {
 
 bool MainWindow::PreTranslate(const MSG& msg) {
   if (MoveFocusByTab(msg)) return true;
-  if (msg.message != WM_KEYDOWN || !hwnd_ || !dispatcher_) return false;
+  if (msg.message != WM_KEYDOWN || !hwnd_) return false;
   // The media keys, in whichever of the player's windows has the focus.
   if (const MediaCommand media = MediaCommandForKey(static_cast<uint32_t>(msg.wParam));
       media != MediaCommand::None) {
@@ -786,18 +782,6 @@ bool MainWindow::PreTranslate(const MSG& msg) {
 }
 
 // --- MainWindowActions ----------------------------------------------------------------
-
-void MainWindow::ShowPlaylistWindow() {
-  playlist_window_.ShowPlaylist();
-}
-
-void MainWindow::ClearPlaylist() {
-  playlist_window_.ClearPlaylist();
-}
-
-void MainWindow::ShowJumpToFile() {
-  playlist_window_.ShowJumpToFile();
-}
 
 void MainWindow::Close(bool later) {
   if (later)

@@ -7,7 +7,9 @@
 # played into the real-time paced sink of scripts/wine_env.sh by
 #   - velmora.exe through the shipped MPEG plug-in, Default design, a 1,000-entry
 #     playlist, with the title scrolling, with "Do not Scroll", and scrolling with the VU
-#     meter shown (VELMORA_BENCH_VU=0 leaves that run out);
+#     meter shown (VELMORA_BENCH_VU=0 leaves that run out); and as a newcomer meets it:
+#     the settings a first start stores, the song on the command line, the mouse pointer
+#     resting on the title;
 #   - waveout_floor.exe, a minimal wave-out program of ours playing the decoded samples
 #     (what wine itself costs to play);
 #   - the peers: Audacious headless into the same sink, and mpg123 -o dummy (decoding
@@ -138,7 +140,7 @@ declare -A CPU
 # a 1,000-entry playlist whose first entry is the song, Play, then the measurement.
 # firststart is what a newcomer sees: the player started once and closed (it stores the
 # settings a first start leaves), then started again with the song on its command line
-# and no playlist of its own.
+# and no playlist of its own, the mouse pointer resting on the title.
 run_player() {
   local mode="$1" app="$RUN/app-$1" pid server i
   rm -rf "$app"
@@ -179,7 +181,9 @@ run_player() {
   done
   ((i < 20)) || { log "velmora.exe: no sound"; return 1; }
   if [[ "$mode" == firststart ]]; then
-    :  # as stored: whatever the first start left
+    # As stored: whatever the first start left; the pointer rests on the title, as a
+    # newcomer's does (its hint shows and goes away).
+    "$WINE" "$PROBE" pointer-on-title || log "could not move the pointer onto the title"
   elif [[ "$mode" == noscroll ]]; then
     "$WINE" "$PROBE" scroll off || log "could not switch scrolling off"
   else

@@ -7,7 +7,8 @@
 // text is drawn once into a picture one lap plus one banner wide (a lap is the text's
 // width and a gap), and each step copies the part at the new offset straight to the
 // window through its own DC, without invalidating or a paint cycle. The picture is
-// drawn again only when the text, font, colours or size change.
+// drawn again only when the text, font, colours or size change. The steps are made by
+// the program's message loop when they fall due (PacedStep), not by a timer message.
 #include <windows.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <oleacc.h>
 
 #include "ui/gdi_win.h"
+#include "ui/paced_steps_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
 #include "ui/wide_win.h"
@@ -29,7 +31,7 @@ constexpr UINT_PTR kScrollTimer = 1;
 
 class Banner : public WidgetBase {
  public:
-  explicit Banner(HWND hwnd) : WidgetBase(hwnd) {}
+  explicit Banner(HWND hwnd) : WidgetBase(hwnd), pacer_(hwnd, kScrollTimer, [this] { Step(); }) {}
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
@@ -94,15 +96,12 @@ class Banner : public WidgetBase {
       case WM_SIZE:
       case WM_SYSCOLORCHANGE: Changed(); return 0;
       case WM_TIMER:
-        if (wp == kScrollTimer) Step();
+        if (wp == kScrollTimer) pacer_.OnTimer();
         return 0;
       case WM_MOUSEMOVE: TrackHover(); return 0;
       case WM_MOUSELEAVE: hot_ = false; return 0;
       case WM_LBUTTONUP: NotifyParent(STN_CLICKED); return 0;
-      case WM_DESTROY:
-        KillTimer(hwnd_, kScrollTimer);
-        timer_ = false;
-        return 0;
+      case WM_DESTROY: pacer_.Stop(); return 0;
       default: return DefWindowProcW(hwnd_, msg, wp, lp);
     }
   }
@@ -112,10 +111,9 @@ class Banner : public WidgetBase {
     const bool want = active_ && shown_ && interval_ > 0 && pixels_ != 0 && IsWindowEnabled(hwnd_);
     if (want) {
       // Restarting starts the interval over, as switching the component on did.
-      timer_ = SetTimer(hwnd_, kScrollTimer, interval_, nullptr) != 0;
-    } else if (timer_) {
-      KillTimer(hwnd_, kScrollTimer);
-      timer_ = false;
+      pacer_.Start(interval_);
+    } else {
+      pacer_.Stop();
     }
   }
 
@@ -228,17 +226,17 @@ class Banner : public WidgetBase {
   int pixels_ = 1;
   int interval_ = 50;
   int offset_ = 0;
-  bool shown_ = true;   // not hidden by WM_SHOWWINDOW
-  bool timer_ = false;  // the scroll timer is set
-  int lap_ = 0;         // text width and gap, in pixels; 0 without text
+  bool shown_ = true;       // not hidden by WM_SHOWWINDOW
+  int lap_ = 0;             // text width and gap, in pixels; 0 without text
   std::string text_shown_;  // the text in the picture
   UniqueBitmap picture_;
-  UniqueDC picture_dc_;  // holds picture_ selected
+  UniqueDC picture_dc_;              // holds picture_ selected
   unsigned long text_ = 0x0000FFFF;  // yellow
   unsigned long bk_ = 0x00000000;
   std::string face_;
   int points_ = 0;
   UniqueFont own_font_;
+  PacedStep pacer_;  // the steps, made by the program's loop (or the scroll timer)
 };
 
 }  // namespace

@@ -4,6 +4,8 @@
 //   player_probe scroll on|off   sets the title's scrolling the way a user does (a click
 //                                on the title toggles it), only when it is not so already
 //   player_probe vu-meter        shows the VU meter (Execute > Vu Meter), waits for it
+//   player_probe pointer-on-title   moves the mouse pointer onto the scrolling title and
+//                                leaves it resting there, as a user's often is
 //
 // Exit status: 0 done, 1 no player or the query failed, 2 bad usage.
 #include <windows.h>
@@ -47,6 +49,16 @@ int ShowVuMeter(HWND main) {
   return 1;
 }
 
+int PointerOnTitle(HWND main) {
+  HWND title = GetDlgItem(main, velmora::ids::Banner1);
+  RECT r{};
+  if (!title || !GetWindowRect(title, &r)) return 1;
+  // Two moves, so that the pointer arrives at the title from somewhere else.
+  SetCursorPos((r.left + r.right) / 2 - 4, (r.top + r.bottom) / 2);
+  Sleep(100);
+  return SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,5 +67,6 @@ int main(int argc, char** argv) {
   if (!main) return 1;
   if (!std::strcmp(argv[1], "scroll") && argc == 3) return Scroll(main, !std::strcmp(argv[2], "on"));
   if (!std::strcmp(argv[1], "vu-meter")) return ShowVuMeter(main);
+  if (!std::strcmp(argv[1], "pointer-on-title")) return PointerOnTitle(main);
   return 2;
 }

@@ -13,12 +13,16 @@
 #      bytes, wine's own floor, and the native peers (mpg123, Audacious) with the ratios
 #   5. the FLAC/Ogg/Opus/WAV plug-in (scripts/bench_openaudio.sh <win64 build>): CPU per
 #      minute of decoding each format against flac -d, oggdec and opusdec, private bytes
+#   6. what the player asks of wine's server (scripts/bench_requests.sh <win64 build>):
+#      requests and timer messages per second of its window thread, playing with the title
+#      scrolling and not, and with nothing to play (counts, unmoved by the machine's load)
 #
 # Options:
-#   --native-only | --wine-only    run only part 1, or only parts 2 to 4
+#   --native-only | --wine-only    run only part 1, or only parts 2 to 6
 #   --skip-mpeg                    leave out part 3
 #   --skip-playback                leave out part 4 (it takes about five minutes)
 #   --skip-openaudio               leave out part 5
+#   --skip-requests                leave out part 6
 #   --skip-idle                    leave out the idle CPU benchmark (it takes 30 s)
 #   --native-build DIR             use (configure and build if needed) DIR instead of build/native
 #   --win64-build DIR              use DIR instead of build/win64
@@ -27,7 +31,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="${VELMORA_JOBS:-2}"
-run_native=1 run_wine=1 run_mpeg=1 run_idle=1 run_playback=1 run_openaudio=1
+run_native=1 run_wine=1 run_mpeg=1 run_idle=1 run_playback=1 run_openaudio=1 run_requests=1
 native_build="" win64_build="" filter=""
 while [[ $# -gt 0 ]]; do
   case "$1" in
@@ -37,12 +41,13 @@ while [[ $# -gt 0 ]]; do
     --skip-idle) run_idle=0 ;;
     --skip-playback) run_playback=0 ;;
     --skip-openaudio) run_openaudio=0 ;;
+    --skip-requests) run_requests=0 ;;
     --native-build) native_build="$2"; shift ;;
     --native-build=*) native_build="${1#*=}" ;;
     --win64-build) win64_build="$2"; shift ;;
     --win64-build=*) win64_build="${1#*=}" ;;
     --gtest_filter=*) filter="${1#*=}" ;;
-    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,29p' "$0"; exit 0 ;;
     *) echo "bench.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -96,6 +101,7 @@ if [[ $run_wine == 1 ]]; then
     [[ $run_mpeg == 1 ]] && targets+=(mpeg_plugin_checks mpeg_decode_bench mpeg_load_bench)
     [[ $run_playback == 1 ]] && targets+=(velmora velmoractl mpeg player_probe waveout_floor)
     [[ $run_openaudio == 1 ]] && targets+=(velmora velmoractl openaudio openaudio_decode_bench)
+    [[ $run_requests == 1 ]] && targets+=(velmora velmoractl mpeg player_probe)
     build_targets "$win64_build" "$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" "${targets[@]}"
   fi
   if [[ -z "$filter" ]]; then
@@ -144,6 +150,12 @@ if [[ $run_wine == 1 ]]; then
     echo "== the FLAC/Ogg/Opus/WAV plug-in: decoding against the native decoders (under wine)"
     bash "$ROOT/scripts/bench_openaudio.sh" "$win64_build" ||
       { log "bench_openaudio.sh failed (exit $?)"; status=1; }
+  fi
+
+  if [[ $run_requests == 1 ]]; then
+    echo "== what the player asks of wine's server (under wine)"
+    bash "$ROOT/scripts/bench_requests.sh" "$win64_build" ||
+      { log "bench_requests.sh failed (exit $?)"; status=1; }
   fi
 fi
 exit $status

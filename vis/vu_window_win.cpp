@@ -16,6 +16,7 @@
 
 #include "ui/control_ids.h"
 #include "ui/gdi_win.h"
+#include "ui/paced_steps_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/window_util_win.h"
@@ -223,7 +224,7 @@ class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
     Create();
   }
   ~VuWindow() override {
-    if (hwnd_) KillTimer(hwnd_, kTimer1);
+    ticks_.reset();
     ReleaseMeter();
     left_.reset();
     right_.reset();
@@ -256,6 +257,9 @@ class VuWindow : public VuMeterControl, public ui::TopLevelWindow {
   std::function<bool()> closing_;  // the program's shutdown is under way
   std::unique_ptr<Picture> left_, right_, left_lamp_, right_lamp_, ruler_;
   std::unique_ptr<BarDrawing> left_drawing_, right_drawing_;
+  // Timer1's 50 ms ticks, made by the program's loop when they fall due (one server round
+  // trip each instead of a timer message's three).
+  std::unique_ptr<ui::PacedStep> ticks_;
   VuBars bars_;
   bool meter_open_ = false;
   MeterSourceKind hinted_ = MeterSourceKind::none;
@@ -274,6 +278,7 @@ void VuWindow::Create() {
 
 void VuWindow::CreateControls() {
   UseDialogKeys({0, true});
+  ticks_ = std::make_unique<ui::PacedStep>(hwnd_, kTimer1, [this] { Timer1Timer(); });
   left_ = std::make_unique<Picture>(hwnd_, ids::iml, 27, 21, kBarWidth, kBarRows, true);
   right_ = std::make_unique<Picture>(hwnd_, ids::imr, 57, 21, kBarWidth, kBarRows, true);
   left_lamp_ = std::make_unique<Picture>(hwnd_, ids::redl, 27, 11, kBarWidth, kLampRows, false);
@@ -295,7 +300,7 @@ LRESULT VuWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE: CreateControls(); return 0;
     case WM_TIMER:
       if (wp == kTimer1) {
-        Timer1Timer();
+        if (ticks_) ticks_->OnTimer();
         return 0;
       }
       break;
@@ -316,7 +321,7 @@ void VuWindow::Show() {
 }
 
 void VuWindow::FormShow() {
-  SetTimer(hwnd_, kTimer1, kTimer1Ms, nullptr);
+  if (ticks_) ticks_->Start(kTimer1Ms);
   bars_.Reset();
   // Pen and brush of both bars are dark blue: FillDark paints in it.
   if (!meter_open_) {
@@ -341,7 +346,7 @@ void VuWindow::Timer1Timer() {
 
 void VuWindow::FormClose() {
   if (closing_ && closing_()) return;
-  KillTimer(hwnd_, kTimer1);
+  if (ticks_) ticks_->Stop();
   ReleaseMeter();
   ShowWindow(hwnd_, SW_HIDE);
 }

@@ -14,12 +14,13 @@
 #include "options/options_window_win.h"
 #include "options/update_page_win.h"
 #include "options/update_window_win.h"
-#include "playlist/legacy_code_page_win.h"
 #include "playlist/playlist_window_win.h"
 #include "plugins/plugin_system_win.h"
+#include "ui/legacy_code_page_win.h"
 #include "ui/window_util_win.h"
 #include "vis/vis_page_win.h"
 #include "vis/vu_window_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -270,8 +271,7 @@ void App::SetUsePlayingSound(bool use) {
 
 // The options window's FileType/Icons and Update pages.
 void App::AddFileTypeAndUpdatePages() {
-  char exe[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  const std::string exe = ui::ModuleFileName(nullptr);
   auto file_types = CreateFileTypePage(program_folder_, exe, [this](const std::string& text) {
     display_.ShowStatus(text);
   });

@@ -126,11 +126,11 @@ void CommandDispatcher::Run(CommandKind kind, const Command& command) {
     case CommandKind::OpenFiles: p.OpenFiles(); break;
     case CommandKind::ShowId3: p.ShowId3(); break;
     case CommandKind::ShowPlaylist:
-      main_window.ShowPlaylistWindow();
+      d_.playlist_window.ShowPlaylist();
       display.ShowStatus("Showing Playlist");
       break;
-    case CommandKind::ClearPlaylist: main_window.ClearPlaylist(); break;
-    case CommandKind::JumpToFile: main_window.ShowJumpToFile(); break;
+    case CommandKind::ClearPlaylist: d_.playlist_window.ClearPlaylist(); break;
+    case CommandKind::JumpToFile: d_.playlist_window.ShowJumpToFile(); break;
     case CommandKind::ToggleFadeStop: p.ToggleFadeStop(); break;
     case CommandKind::ToggleFadePlay: p.ToggleFadePlay(); break;
     case CommandKind::ToggleFadePause: p.ToggleFadePause(); break;

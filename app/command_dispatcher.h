@@ -20,10 +20,6 @@ namespace velmora {
 class MainWindowActions {
  public:
   virtual ~MainWindowActions() = default;
-  virtual void ShowPlaylistWindow() = 0;
-  // Every row of the playlist removed (through its window where there is one).
-  virtual void ClearPlaylist() = 0;
-  virtual void ShowJumpToFile() = 0;
   virtual void ShowGeneralMenu() = 0;
   virtual void Minimize() = 0;
   virtual void Restore() = 0;
@@ -40,6 +36,7 @@ class CommandDispatcher : public CommandSink {
     Settings& settings;
     Playlist& playlist;
     WindowCommands& windows;
+    PlaylistWindowRequests& playlist_window;
     MainWindowActions& main_window;
   };
   explicit CommandDispatcher(Deps deps) : d_(deps) {}

@@ -8,7 +8,7 @@
 
 #include "app/main_window_win.h"
 #include "design/skin_archive.h"
-#include "playlist/legacy_code_page_win.h"
+#include "ui/legacy_code_page_win.h"
 #include "ui/control_ids.h"
 #include "ui/utf8.h"
 

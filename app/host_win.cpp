@@ -8,6 +8,7 @@
 
 #include "ui/top_level_window_win.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -155,18 +156,24 @@ std::vector<std::string> WinHost::ShowOpenDialog() {
   filter.push_back('\0');
   filter.push_back('\0');
 
-  std::vector<char> buffer(64 * 1024, '\0');
-  OPENFILENAMEA ofn{};
+  const std::wstring wide_filter = ui::Widen(filter);
+  std::vector<wchar_t> buffer(64 * 1024, L'\0');
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = dialog_owner_;
-  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFilter = wide_filter.c_str();
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size() - 2);
-  ofn.lpstrTitle = "Open Song or Playlist";
+  ofn.lpstrTitle = L"Open Song or Playlist";
   ofn.Flags =
       OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameA(&ofn)) return {};
-  return SplitOpenDialogResult(buffer.data());
+  if (!GetOpenFileNameW(&ofn)) return {};
+  // The folder and the names, each ending in a zero, the list in a second one.
+  size_t length = 0;
+  while (length + 1 < buffer.size() && (buffer[length] || buffer[length + 1])) ++length;
+  std::string names = ui::Narrow(std::wstring_view(buffer.data(), length + 1));
+  names.push_back('\0');
+  return SplitOpenDialogResult(names.c_str());
 }
 
 void WinHost::OpenSkinArchive(const std::string& path) { steps_.OpenSkinArchive(path); }

@@ -21,8 +21,8 @@
 
 namespace velmora {
 
-// The WM_TIMER event id of a timer (on the host's window, the main window's own timers on
-// the main window, the plug-in scan on the options window).
+// The WM_TIMER event id of a timer (on the host's window; the plug-in scan's on the
+// options window).
 UINT_PTR TimerEventId(TimerId id);
 
 class WinHost : public Host {

@@ -66,13 +66,13 @@ void MainWindow::Restore() {
   }
 }
 
-void MainWindow::TaskbarClose() { SendMessageA(hwnd_, WM_CLOSE, 0, 0); }
+void MainWindow::TaskbarClose() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 bool MainWindow::TaskbarForward(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   const bool external =
       msg == WM_COPYDATA || std::find(messages_.begin(), messages_.end(), msg) != messages_.end();
   if (!external || !hwnd_) return false;
-  result = SendMessageA(hwnd_, msg, wp, lp);
+  result = SendMessageW(hwnd_, msg, wp, lp);
   return true;
 }
 

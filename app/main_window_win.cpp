@@ -22,6 +22,7 @@
 #include "ui/widget_base_win.h"
 #include "ui/widgets.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -68,12 +69,12 @@ HWND CreateWidget(HWND parent, Widget kind, int id, const char* text, int x, int
       style |= SS_CENTER | SS_CENTERIMAGE;
       break;
   }
-  return CreateWindowExA(0, cls, text, style, x, y, w, h, parent,
+  return ui::CreateWindowUtf8(0, cls, text, style, x, y, w, h, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
 }
 
 void SetHint(HWND control, const char* hint) {
-  if (control) SendMessageA(control, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
+  if (control) SendMessageW(control, ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint));
 }
 
 using namespace main_menu;
@@ -205,6 +206,8 @@ MainWindow::MainWindow(const MainWindowDeps& deps)
       windows_(deps.windows),
       steps_(deps.steps),
       playlist_window_(deps.playlist_window),
+      dispatcher_(CommandDispatcher::Deps{player_, display_, settings_, playlist_, windows_,
+                                          playlist_window_, *this}),
       // Untitled until the main window exists: a search by title finds the main window.
       taskbar_(deps.errors, ProgramIcon(deps.instance), "") {
   black_brush_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -212,6 +215,7 @@ MainWindow::MainWindow(const MainWindowDeps& deps)
   for (int i = 0; i < static_cast<int>(ExternalCommand::Count); ++i)
     messages_[static_cast<size_t>(i)] = RegisterWindowMessageA(kExternalMessageNames[i]);
   ui::TopLevelClass cls;
+  cls.unicode = true;
   cls.name = kClassName;
   cls.style = CS_DBLCLKS;
   cls.background = black_brush_;
@@ -272,8 +276,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       tray_->SetHint("Velmora");  // until a file's title comes
       taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
       FormCreate();
-      dispatcher_ = std::make_unique<CommandDispatcher>(CommandDispatcher::Deps{
-          player_, display_, settings_, playlist_, windows_, *this});
       return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
     case WM_HSCROLL:
@@ -304,7 +306,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Every window of the player hands its app commands on to this one.
       const MediaCommand command =
           MediaCommandForAppCommand(GET_APPCOMMAND_LPARAM(static_cast<DWORD>(lp)));
-      if (command == MediaCommand::None || !dispatcher_) break;
+      if (command == MediaCommand::None) break;
       Execute(MediaKeyCommand(command));
       return TRUE;
     }
@@ -322,7 +324,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case ui::VWN_MOVED:
       if (!tab_order_pending_) {
         tab_order_pending_ = true;
-        PostMessageA(hwnd_, kOrderTabStops, 0, 0);
+        PostMessageW(hwnd_, kOrderTabStops, 0, 0);
       }
       return 0;
     case kOrderTabStops:
@@ -368,7 +370,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default: break;
   }
   if (taskbar_created_ && msg == taskbar_created_ && tray_) tray_->TaskbarRecreated();
-  LRESULT result = DefWindowProcA(hwnd_, msg, wp, lp);
+  LRESULT result = DefWindowProcW(hwnd_, msg, wp, lp);
   // The window's own handling first, then the external commands.
   if (msg >= 0xC000) OnRegisteredMessage(msg, result);
   return result;
@@ -384,8 +386,8 @@ void MainWindow::CreateControls() {
   EnableWindow(deact, FALSE);
 
   HWND title = CreateWidget(h, Widget::Banner, ids::Banner1, kInitialTitleText, 8, 6, 290, 16);
-  SendMessageA(title, ui::VBM_SETCOLORS, RGB(255, 255, 0), RGB(0, 0, 0));
-  SendMessageA(title, ui::VBM_SETSCROLL, 1, 50);
+  SendMessageW(title, ui::VBM_SETCOLORS, RGB(255, 255, 0), RGB(0, 0, 0));
+  SendMessageW(title, ui::VBM_SETSCROLL, 1, 50);
   EnableWindow(title, FALSE);  // scrolling starts when the start-up ends
   SetHint(
       title,
@@ -411,17 +413,17 @@ void MainWindow::CreateControls() {
   for (const auto& l : labels) {
     HWND c = CreateWidget(h, Widget::Label, l.id, l.text, l.x, l.y, l.w, 14);
     SetHint(c, l.hint);
-    SendMessageA(c, ui::VLM_SETCOLOR, 0, l.id == ids::poslab ? time_colour_ : RGB(0, 255, 0));
+    SendMessageW(c, ui::VLM_SETCOLOR, 0, l.id == ids::poslab ? time_colour_ : RGB(0, 255, 0));
   }
 
   HWND tb = CreateWidget(h, Widget::Slider, ids::tb, "", 6, 64, 294, 20, WS_TABSTOP);
-  SendMessageA(tb, TBM_SETRANGEMIN, FALSE, 0);
-  SendMessageA(tb, TBM_SETRANGEMAX, TRUE, 65535);
-  SendMessageA(tb, TBM_SETLINESIZE, 0, 10);
-  SendMessageA(tb, TBM_SETPAGESIZE, 0, 10);
-  SendMessageA(tb, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
+  SendMessageW(tb, TBM_SETRANGEMIN, FALSE, 0);
+  SendMessageW(tb, TBM_SETRANGEMAX, TRUE, 65535);
+  SendMessageW(tb, TBM_SETLINESIZE, 0, 10);
+  SendMessageW(tb, TBM_SETPAGESIZE, 0, 10);
+  SendMessageW(tb, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
   SetHint(tb, "Current Position");
-  SendMessageA(tb, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>("Position"));
+  SendMessageW(tb, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>("Position"));
   ShowWindow(tb, SW_HIDE);
 
   struct ButtonSpec {
@@ -451,7 +453,7 @@ void MainWindow::CreateControls() {
   for (const auto& b : buttons) {
     HWND c = CreateWidget(h, Widget::ImageButton, b.id, b.caption, b.x, b.y, b.w, 20, WS_TABSTOP);
     SetHint(c, b.hint);
-    SendMessageA(c, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>(b.name));
+    SendMessageW(c, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>(b.name));
   }
   // All transport buttons but Open start disabled.
   for (const auto& b : kTransportButtons)
@@ -460,14 +462,14 @@ void MainWindow::CreateControls() {
                     reinterpret_cast<DWORD_PTR>(this));
 
   HWND vol = CreateWidget(h, Widget::Slider, ids::volbar, "", 6, 114, 160, 20, WS_TABSTOP);
-  SendMessageA(vol, TBM_SETRANGEMIN, FALSE, 0);
-  SendMessageA(vol, TBM_SETRANGEMAX, TRUE, 250);
-  SendMessageA(vol, TBM_SETLINESIZE, 0, 10);
-  SendMessageA(vol, TBM_SETPAGESIZE, 0, 10);
-  SendMessageA(vol, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
+  SendMessageW(vol, TBM_SETRANGEMIN, FALSE, 0);
+  SendMessageW(vol, TBM_SETRANGEMAX, TRUE, 250);
+  SendMessageW(vol, TBM_SETLINESIZE, 0, 10);
+  SendMessageW(vol, TBM_SETPAGESIZE, 0, 10);
+  SendMessageW(vol, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
   SetHint(vol, "Volume");
-  SendMessageA(vol, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>("Volume"));
-  SendMessageA(vol, ui::VSM_SETVALUEFORMAT, ui::VSV_PERCENT, 0);
+  SendMessageW(vol, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>("Volume"));
+  SendMessageW(vol, ui::VSM_SETVALUEFORMAT, ui::VSV_PERCENT, 0);
   ShowWindow(vol, SW_HIDE);
 
   // The start-up picture covers everything until the design is applied.
@@ -546,36 +548,36 @@ bool MainWindow::MoveFocusByTab(const MSG& msg) {
 // --- MainView -------------------------------------------------------------------------
 
 void MainWindow::SetStatusText(const std::string& text) {
-  SetWindowTextA(Control(ids::banner2), text.c_str());
+  ui::SetText(Control(ids::banner2), text);
 }
 void MainWindow::SetPositionTimeText(const std::string& text) {
-  SetWindowTextA(Control(ids::poslab), text.c_str());
+  ui::SetText(Control(ids::poslab), text);
 }
 void MainWindow::SetPositionValue(int32_t value) {
   HWND tb = Control(ids::tb);
   // Readers say the position as time: each unit of the slider is PositionScale ms.
-  SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, player_.PositionScale());
-  SendMessageA(tb, TBM_SETPOS, TRUE, value);
+  SendMessageW(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, player_.PositionScale());
+  SendMessageW(tb, TBM_SETPOS, TRUE, value);
 }
 void MainWindow::SetPositionMax(int32_t max) {
   HWND tb = Control(ids::tb);
-  SendMessageA(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, player_.PositionScale());
-  SendMessageA(tb, TBM_SETRANGEMAX, TRUE, max);
+  SendMessageW(tb, ui::VSM_SETVALUEFORMAT, ui::VSV_TIME, player_.PositionScale());
+  SendMessageW(tb, TBM_SETRANGEMAX, TRUE, max);
 }
 void MainWindow::SetTotalTimeText(const std::string& text) {
-  SetWindowTextA(Control(ids::lengthlab), text.c_str());
+  ui::SetText(Control(ids::lengthlab), text);
 }
 void MainWindow::SetSongTitle(const std::string& text) {
-  SetWindowTextA(Control(ids::Banner1), text.c_str());
+  ui::SetText(Control(ids::Banner1), text);
 }
 void MainWindow::SetFrequencyText(const std::string& text) {
-  SetWindowTextA(Control(ids::Freq), text.c_str());
+  ui::SetText(Control(ids::Freq), text);
 }
 void MainWindow::SetLayerText(const std::string& text) {
-  SetWindowTextA(Control(ids::lay), text.c_str());
+  ui::SetText(Control(ids::lay), text);
 }
 void MainWindow::SetBitrateText(const std::string& text) {
-  SetWindowTextA(Control(ids::bitr), text.c_str());
+  ui::SetText(Control(ids::bitr), text);
 }
 
 // --- PlayerView -----------------------------------------------------------------------
@@ -585,7 +587,7 @@ void MainWindow::SetButtonEnabled(TransportButton button, bool enabled) {
     if (b.button == button) EnableWindow(Control(b.id), enabled ? TRUE : FALSE);
 }
 void MainWindow::SetVolumeSlider(int value) {
-  SendMessageA(Control(ids::volbar), TBM_SETPOS, TRUE, value);
+  SendMessageW(Control(ids::volbar), TBM_SETPOS, TRUE, value);
 }
 void MainWindow::SetVolumeSliderEnabled(bool enabled) {
   EnableWindow(Control(ids::volbar), enabled ? TRUE : FALSE);
@@ -595,8 +597,8 @@ void MainWindow::SetVolumeThumb(int image_number) { ApplyVolumeThumb(image_numbe
 HBITMAP MainWindow::ShownVolumeThumb() const {
   HWND vol = Control(ids::volbar);
   if (!vol) return nullptr;
-  const bool vertical = SendMessageA(vol, ui::VSM_GETVERTICAL, 0, 0) != 0;
-  return reinterpret_cast<HBITMAP>(SendMessageA(
+  const bool vertical = SendMessageW(vol, ui::VSM_GETVERTICAL, 0, 0) != 0;
+  return reinterpret_cast<HBITMAP>(SendMessageW(
       vol, ui::VSM_GETPICTURE, vertical ? ui::kVerticalThumb : ui::kHorizontalThumb, 0));
 }
 
@@ -610,7 +612,7 @@ void MainWindow::ApplyVolumeThumb(int image_number) {
   if (image_number == volume_thumb_ && shown && shown == volume_thumb_bitmap_) return;
   HBITMAP bmp = MakeVolumeThumb(image_number);
   if (!bmp) return;
-  SendMessageA(vol, ui::VSM_SETTHUMB, reinterpret_cast<WPARAM>(bmp), 0);  // the slider owns it now
+  SendMessageW(vol, ui::VSM_SETTHUMB, reinterpret_cast<WPARAM>(bmp), 0);  // the slider owns it now
   volume_thumb_ = image_number;
   volume_thumb_bitmap_ = bmp;
 }
@@ -627,26 +629,22 @@ void MainWindow::CreateButtonMenus() {
   SetPauseFadeMenu(pause_fadeout_enabled_, pause_fadein_enabled_);
 }
 void MainWindow::SetTitleScroll(int pixels, int interval_ms) {
-  SendMessageA(Control(ids::Banner1), ui::VBM_SETSCROLL, static_cast<WPARAM>(pixels), interval_ms);
+  SendMessageW(Control(ids::Banner1), ui::VBM_SETSCROLL, static_cast<WPARAM>(pixels), interval_ms);
 }
 void MainWindow::SetTitleEnabled(bool enabled) {
   EnableWindow(Control(ids::Banner1), enabled ? TRUE : FALSE);
 }
 void MainWindow::SetTimeLabelHint(const std::string& hint) {
-  SendMessageA(Control(ids::poslab), ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint.c_str()));
+  SendMessageW(Control(ids::poslab), ui::VWM_SETHINT, 0, reinterpret_cast<LPARAM>(hint.c_str()));
 }
 void MainWindow::SetTimeLabelColour(uint32_t colour) {
   time_colour_ = colour;
-  SendMessageA(Control(ids::poslab), ui::VLM_SETCOLOR, 0, colour);
+  SendMessageW(Control(ids::poslab), ui::VLM_SETCOLOR, 0, colour);
   InvalidateRect(Control(ids::poslab), nullptr, TRUE);
 }
 uint32_t MainWindow::TimeLabelColour() const { return time_colour_; }
 
 // --- Controls -------------------------------------------------------------------------
-
-CommandResult MainWindow::Execute(const Command& command) {
-  return dispatcher_ ? dispatcher_->Execute(command) : CommandResult::Refused;
-}
 
 void MainWindow::Dispatch(CommandKind kind, CommandSource source) {
   errors_.Run([&] { Execute(Command{kind, source, {}}); });
@@ -688,7 +686,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
 void MainWindow::OnScroll(HWND control, int code) {
   Player* p = &player_;
   if (!p || !control) return;
-  const int pos = static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
+  const int pos = static_cast<int>(SendMessageW(control, TBM_GETPOS, 0, 0));
   if (control == Control(ids::tb)) {
     if (code == TB_ENDTRACK)
       p->PositionSliderReleased(pos);
@@ -761,7 +759,7 @@ void MainWindow::OnSystemCommand(WPARAM command, LPARAM lp) {
       if (lp) OnSysKey(static_cast<char>(lp));
       break;
     // Alt+F4 ends the player as its Exit button does.
-    case SystemCommand::Close: SendMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+    case SystemCommand::Close: SendMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     case SystemCommand::Minimize: Minimize(); break;
     case SystemCommand::Restore: Restore(); break;
     case SystemCommand::Consume: break;
@@ -770,7 +768,7 @@ void MainWindow::OnSystemCommand(WPARAM command, LPARAM lp) {
 
 bool MainWindow::PreTranslate(const MSG& msg) {
   if (MoveFocusByTab(msg)) return true;
-  if (msg.message != WM_KEYDOWN || !hwnd_ || !dispatcher_) return false;
+  if (msg.message != WM_KEYDOWN || !hwnd_) return false;
   // The media keys, in whichever of the player's windows has the focus.
   if (const MediaCommand media = MediaCommandForKey(static_cast<uint32_t>(msg.wParam));
       media != MediaCommand::None) {
@@ -787,23 +785,11 @@ bool MainWindow::PreTranslate(const MSG& msg) {
 
 // --- MainWindowActions ----------------------------------------------------------------
 
-void MainWindow::ShowPlaylistWindow() {
-  playlist_window_.ShowPlaylist();
-}
-
-void MainWindow::ClearPlaylist() {
-  playlist_window_.ClearPlaylist();
-}
-
-void MainWindow::ShowJumpToFile() {
-  playlist_window_.ShowJumpToFile();
-}
-
 void MainWindow::Close(bool later) {
   if (later)
-    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
   else
-    SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void MainWindow::OpenSkinArchive(const std::string& path) { steps_.OpenSkinArchive(path); }
@@ -811,7 +797,7 @@ void MainWindow::OpenSkinArchive(const std::string& path) { steps_.OpenSkinArchi
 void MainWindow::OnHover(HWND control) {
   if (!HintHandlerInstalled() || !control || !IsChild(hwnd_, control)) return;
   char hint[1024] = {};
-  SendMessageA(control, ui::VWM_GETHINT, sizeof(hint), reinterpret_cast<LPARAM>(hint));
+  SendMessageW(control, ui::VWM_GETHINT, sizeof(hint), reinterpret_cast<LPARAM>(hint));
   if (hint[0]) EchoHint(hint);
 }
 
@@ -851,7 +837,7 @@ void MainWindow::RefreshStreamTitle() {
   }
   const std::string name = plugins_.CurrentName();
   if (name.empty()) return;
-  HMODULE module = GetModuleHandleA(ProgramFile("Library\\" + name).c_str());
+  HMODULE module = GetModuleHandleW(ui::Widen(ProgramFile("Library\\" + name)).c_str());
   if (!module) return;
   using StreamTitleFn = const char*(WINAPI*)();
   auto fn = reinterpret_cast<StreamTitleFn>(
@@ -870,7 +856,7 @@ void MainWindow::RefreshStreamTitle() {
 void MainWindow::LoadStartupPicture() {
   HWND loading = Control(ids::loading);
   const std::string path = ProgramFile("loading.jpg");
-  if (!loading || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  if (!loading || ui::FileAttributes(path) == INVALID_FILE_ATTRIBUTES) return;
   std::string error;
   HBITMAP bmp = LoadPictureFile(path, &error);
   if (!bmp) {

@@ -84,8 +84,7 @@ class MainWindow : public ui::TopLevelWindow,
                    private TimerListener,
                    private TaskbarCommands,
                    private ShadowWindowOwner,
-                   private MainWindowActions,
-                   private CommandSink {
+                   private MainWindowActions {
  public:
   static constexpr int kWidth = 306;
   static constexpr int kHeight = 161;
@@ -105,8 +104,8 @@ class MainWindow : public ui::TopLevelWindow,
   HMENU StopButtonMenu() const { return stop_menu_.get(); }
   // Keys for the main window and its controls, seen before they are dispatched.
   bool PreTranslate(const MSG& msg);
-  // Where every command of the program goes (refused until the player exists).
-  CommandSink& Commands() { return *this; }
+  // Where every command of the program goes.
+  CommandSink& Commands() { return dispatcher_; }
 
   // TForm4, made in its place among the other windows.
   void CreateShadowWindow();
@@ -190,14 +189,10 @@ class MainWindow : public ui::TopLevelWindow,
   void LeaveShadowMode() override;
   void PopUpGeneralMenu(HWND window) override;
 
-  // CommandSink: the dispatcher's, once the player exists.
-  CommandResult Execute(const Command& command) override;
+  CommandResult Execute(const Command& command) { return dispatcher_.Execute(command); }
   // Runs a command inside the window's error boundary.
   void Dispatch(CommandKind kind, CommandSource source);
   // MainWindowActions.
-  void ShowPlaylistWindow() override;
-  void ClearPlaylist() override;
-  void ShowJumpToFile() override;
   void Close(bool later) override;
   void OpenSkinArchive(const std::string& path) override;
   void OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp);
@@ -260,6 +255,7 @@ class MainWindow : public ui::TopLevelWindow,
   WindowCommands& windows_;
   ShellSteps& steps_;
   PlaylistWindowRequests& playlist_window_;
+  CommandDispatcher dispatcher_;
   TaskbarWindow taskbar_;  // made first: it owns this window
 
   bool settings_read_ = false;      // the start-up has read the stored settings
@@ -293,7 +289,6 @@ class MainWindow : public ui::TopLevelWindow,
   bool minimized_ = false;
   bool shadow_shown_ = false;  // shadow mode is in force (the settings may ask otherwise)
   std::optional<int32_t> applied_visible_mode_;
-  std::unique_ptr<CommandDispatcher> dispatcher_;  // made with the player
 };
 
 // The folder of the running executable, without a trailing backslash.

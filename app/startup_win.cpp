@@ -13,6 +13,7 @@
 #include "design/skin_archive.h"
 #include "ui/control_ids.h"
 #include "ui/form_shaper_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -22,14 +23,12 @@ constexpr char kInstanceMutexName[] = "Velmora MP3 Player";
 constexpr char kFarewellAddress[] = "www.velmora.example";
 
 bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = ui::FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string FullPath(const std::string& path) {
-  char buffer[MAX_PATH * 4];
-  const DWORD n = GetFullPathNameA(path.c_str(), sizeof(buffer), buffer, nullptr);
-  return (n > 0 && n < sizeof(buffer)) ? std::string(buffer, n) : path;
+  return ui::FullPathName(path);
 }
 
 }  // namespace
@@ -41,16 +40,8 @@ const char* const kExternalMessageNames[static_cast<int>(ExternalCommand::Count)
     "VelmoraGetVolume", "VelmoraGetLength"};
 
 std::string ExecutableFolder() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return ".";
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::string path = ui::ModuleFileName(nullptr);
+  if (path.empty()) return ".";
   const size_t slash = path.find_last_of('\\');
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
@@ -117,8 +108,8 @@ void MainWindow::DeferredStartup() {
     steps_.FillVersionHistory();
     for (const char* sub : {"Temp", "Library", "Design", "Icons"}) {
       const std::string folder = ProgramFile(sub);
-      if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
-        CreateDirectoryA(folder.c_str(), nullptr);
+      if (ui::FileAttributes(folder) == INVALID_FILE_ATTRIBUTES)
+        ui::MakeFolder(folder);
     }
   });
   // The stored settings, the window's place, the playlist window's size.
@@ -271,10 +262,9 @@ bool MainWindow::CheckSingleInstance() {
   }
   m.reset();
   // Hide our own caption so that the search finds the other window, not this one.
-  char caption[256] = {};
-  GetWindowTextA(hwnd_, caption, sizeof(caption));
-  SetWindowTextA(hwnd_, "");
-  HWND other = FindWindowA("TForm1", caption);
+  const std::wstring caption = ui::Widen(ui::GetText(hwnd_));
+  ui::SetText(hwnd_, "");
+  HWND other = FindWindowW(L"TForm1", caption.c_str());
   if (other && other != hwnd_) {
     if (IsIconic(other))
       ShowWindow(other, SW_SHOWNORMAL);
@@ -371,12 +361,12 @@ void MainWindow::WritePlaylistFile() {
   try {
     playlist_.SavePlaylistFile(fresh);
   } catch (...) {
-    DeleteFileA(fresh.c_str());
+    ui::RemoveFile(fresh);
     throw;
   }
-  if (!MoveFileExA(fresh.c_str(), target.c_str(),
+  if (!ui::MovePath(fresh, target,
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(fresh.c_str());
+    ui::RemoveFile(fresh);
     throw std::runtime_error("Cannot create file " + target);
   }
 }

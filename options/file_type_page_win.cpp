@@ -59,7 +59,7 @@ class FileTypePage : public FileTypeIconsPage {
     Add("BUTTON", "On Programs Menu", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::ftPrograms, 136, 196, 200,
         24);
     // The icon list stays hidden: it is never one of the page's shown controls.
-    CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_SORT, 0, 0, 10, 10, parent_,
+    ui::CreateWindowUtf8(0, "LISTBOX", "", WS_CHILD | LBS_SORT, 0, 0, 10, 10, parent_,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::FileListBox1)),
                     GetModuleHandleA(nullptr), nullptr);
     RefreshIconList();
@@ -79,7 +79,7 @@ class FileTypePage : public FileTypeIconsPage {
     HWND list = Control(ids::FileListBox1);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     for (const auto& name : icons_)
-      SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+      ui::SendTextMessage(list, LB_ADDSTRING, 0, name);
     SendMessageA(Control(ids::TrackBar1), TBM_SETRANGEMAX, TRUE,
                  static_cast<LPARAM>(icons_.size() + 1));
   }
@@ -103,7 +103,7 @@ class FileTypePage : public FileTypeIconsPage {
         file.empty()
             ? static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1),
                                             IMAGE_ICON, 32, 32, 0))
-            : static_cast<HICON>(LoadImageA(nullptr, file.c_str(), IMAGE_ICON, 32, 32,
+            : static_cast<HICON>(LoadImageW(nullptr, ui::Widen(file).c_str(), IMAGE_ICON, 32, 32,
                                             LR_LOADFROMFILE));
     if (!icon && file.empty()) icon = CopyIcon(LoadIconA(nullptr, IDI_APPLICATION));
     SendMessageA(Control(ids::Icone), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
@@ -116,12 +116,8 @@ class FileTypePage : public FileTypeIconsPage {
     const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
       if (SendMessageA(list, LB_GETSEL, static_cast<WPARAM>(row), 0) <= 0) continue;
-      const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
-      if (length == LB_ERR) continue;
-      std::string text(static_cast<size_t>(length) + 1, '\0');
-      SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&text[0]));
-      text.resize(static_cast<size_t>(length));
-      extensions.push_back(text);
+      if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0) == LB_ERR) continue;
+      extensions.push_back(ui::ListRowText(list, row));
     }
     // Skin archives opened from the shell are applied as designs.
     if (SendMessageA(Control(ids::ftSkins), BM_GETCHECK, 0, 0) == BST_CHECKED &&

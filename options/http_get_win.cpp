@@ -149,7 +149,7 @@ HttpOutcome HttpGet::Run(const std::string& url, const ProxyRoute& proxy, size_t
     const DWORD wait = MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT);
     if (wait == WAIT_OBJECT_0) break;
     MSG msg;
-    while (!transfer->aborted && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (!transfer->aborted && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
         quit = true;
         quit_code = msg.wParam;
@@ -157,7 +157,7 @@ HttpOutcome HttpGet::Run(const std::string& url, const ProxyRoute& proxy, size_t
         break;
       }
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
   if (quit) PostQuitMessage(static_cast<int>(quit_code));

@@ -7,6 +7,7 @@
 #include "options/machine_info.h"
 #include "ui/control_ids.h"
 #include "ui/widget_base_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -30,7 +31,7 @@ class MemoryInfoPage : public ControlPage {
     status.total_virtual = raw.ullTotalVirtual;
     status.available_virtual = raw.ullAvailVirtual;
     const MemoryPageTexts page = velmora::MemoryPage(status);
-    for (int i = 0; i < 6; ++i) SetDlgItemTextA(parent_, kValueIds[i], page.values[i].c_str());
+    for (int i = 0; i < 6; ++i) ui::SetItemText(parent_, kValueIds[i], page.values[i]);
     SetGauge(ids::Gauge4, page.load);
     SetGauge(ids::Gauge1, page.physical);
     SetGauge(ids::Gauge2, page.pages);
@@ -89,7 +90,7 @@ class SystemInfoPage : public ControlPage {
       figures.battery_seconds = power.BatteryLifeTime;
     }
     const SystemPageTexts page = velmora::SystemPage(figures);
-    auto set = [&](int id, const std::string& text) { SetDlgItemTextA(parent_, id, text.c_str()); };
+    auto set = [&](int id, const std::string& text) { ui::SetItemText(parent_, id, text); };
     set(ids::system1, page.oem_id);
     set(ids::system2, page.architecture);
     set(ids::system3, page.page_size);

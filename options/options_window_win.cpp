@@ -28,6 +28,7 @@
 #include "ui/top_level_window_win.h"
 #include "ui/widget_base_win.h"
 #include "ui/window_util_win.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -75,10 +76,10 @@ class ErrorsPage : public ControlPage, private ErrorListObserver {
  private:
   void ErrorAdded(const std::string& line) override {
     HWND text = GetDlgItem(parent_, ids::currenterrors);
-    const int end = GetWindowTextLengthA(text);
+    const int end = GetWindowTextLengthW(text);
     const std::string added = (end > 0 ? "\r\n" : "") + line;
-    SendMessageA(text, EM_SETSEL, static_cast<WPARAM>(end), end);
-    SendMessageA(text, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+    SendMessageW(text, EM_SETSEL, static_cast<WPARAM>(end), end);
+    ui::SendTextMessage(text, EM_REPLACESEL, FALSE, added);
   }
 
   ErrorList& errors_;
@@ -134,7 +135,7 @@ class WindowTourHost : public TourHost {
   }
   void Wait(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
   void SetStepText(const std::string& text) override {
-    SetDlgItemTextA(options_, ids::infor, text.c_str());
+    ui::SetItemText(options_, ids::infor, text);
     UpdateWindow(GetDlgItem(options_, ids::infor));
   }
   std::optional<std::pair<int, int>> TargetPoint(TourTarget target) override {
@@ -212,7 +213,7 @@ class OptionsWindow : public OptionsWindowControl,
     if (hwnd_) KillTimer(hwnd_, kEnjoyTimer);
   }
   void SetScanning(bool scanning) override {
-    SetWindowTextA(hwnd_, scanning ? kScanningCaption : kCaption);
+    ui::SetText(hwnd_, scanning ? kScanningCaption : kCaption);
   }
   void SetDlls(const std::vector<std::string>& names) override { FillList(ids::Dlls, names); }
   void SetExtensionRows(const std::vector<ExtensionRow>& rows) override {
@@ -237,7 +238,7 @@ class OptionsWindow : public OptionsWindowControl,
       case InfoField::files: id = ids::files; break;
       case InfoField::version: id = ids::version; break;
     }
-    SetDlgItemTextA(hwnd_, id, text.c_str());
+    ui::SetItemText(hwnd_, id, text);
   }
 
  private:
@@ -295,7 +296,7 @@ void OptionsWindow::CreateControls() {
   HFONT font = font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   HINSTANCE instance = GetModuleHandleA(nullptr);
   auto make = [&](const char* cls, DWORD style, DWORD ex_style, int id, const RECT& at) {
-    HWND c = CreateWindowExA(ex_style, cls, "", WS_CHILD | style,
+    HWND c = ui::CreateWindowUtf8(ex_style, cls, "", WS_CHILD | style,
                              at.left, at.top, at.right - at.left, at.bottom - at.top, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -374,7 +375,7 @@ void OptionsWindow::ActivatePage(OptionsPageId id) {
   for (int i = 0; i < kOptionsPageCount; ++i)
     if (static_cast<OptionsPageId>(i) != id && pages_[i]) pages_[i]->Hide();
   active_ = id;
-  SetDlgItemTextA(hwnd_, ids::pageTitle, PageInfo(id).title);
+  ui::SetItemText(hwnd_, ids::pageTitle, PageInfo(id).title);
   ShowWindow(GetDlgItem(hwnd_, ids::ListBox1),
              id == OptionsPageId::FileTypeIcons ? SW_SHOW : SW_HIDE);
   Page(id).Show();
@@ -408,7 +409,7 @@ void OptionsWindow::SyncSettingsControls() {
   for (const auto& field : kProxyFields) {
     HWND edit = GetDlgItem(hwnd_, field.id);
     const std::string text = s.Text(field.setting);
-    if (ui::WindowText(edit) != text) SetWindowTextA(edit, text.c_str());
+    if (ui::WindowText(edit) != text) ui::SetText(edit, text);
     EnableWindow(edit, s.Flag(OptionFlag::UseProxy));
   }
   EnableWindow(GetDlgItem(hwnd_, ids::GroupBox1), s.Flag(OptionFlag::UseProxy));
@@ -463,7 +464,7 @@ void OptionsWindow::FillList(int id, const std::vector<std::string>& items) {
   SendMessageA(box, WM_SETREDRAW, FALSE, 0);
   SendMessageA(box, LB_RESETCONTENT, 0, 0);
   for (const auto& item : items)
-    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    ui::SendTextMessage(box, LB_ADDSTRING, 0, item);
   SendMessageA(box, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(box, nullptr, TRUE);
 }
@@ -472,11 +473,8 @@ void OptionsWindow::DllsClick() {
   HWND box = GetDlgItem(hwnd_, ids::Dlls);
   const LRESULT row = SendMessageA(box, LB_GETCURSEL, 0, 0);
   if (row == LB_ERR) return;
-  const LRESULT length = SendMessageA(box, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
-  if (length == LB_ERR) return;
-  std::string name(static_cast<size_t>(length) + 1, '\0');
-  SendMessageA(box, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&name[0]));
-  name.resize(static_cast<size_t>(length));
+  if (SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0) == LB_ERR) return;
+  const std::string name = ui::ListRowText(box, static_cast<int>(row));
   d_.plugins.ShowPluginInfo(name);
 }
 
@@ -493,8 +491,7 @@ void OptionsWindow::OLabel4Click() {
 
 void OptionsWindow::RefreshOptionsPage() {
   if (active_ == OptionsPageId::InputPlugins)
-    SetDlgItemTextA(hwnd_, ids::CurrentInput,
-                    d_.plugins.CurrentName().c_str());
+    ui::SetItemText(hwnd_, ids::CurrentInput, d_.plugins.CurrentName());
   Page(active_).Refresh();
 }
 

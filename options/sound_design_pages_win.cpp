@@ -71,7 +71,7 @@ class SoundPage : public ControlPage {
   }
   // The text is that of the balance b = 100 - slider value.
   void ShowText(int value) {
-    SetDlgItemTextA(parent_, ids::baledit, SoundBalance::Text(100 - value).c_str());
+    ui::SetItemText(parent_, ids::baledit, SoundBalance::Text(100 - value));
   }
 
   std::function<SoundBalance*()> balance_;
@@ -89,9 +89,9 @@ class DesignInfoPage : public ControlPage {
   void Refresh() override {
     SendDlgItemMessageA(parent_, ids::Banner2, kScrollTextSetActive, TRUE, 0);
     const DesignInForce design = designs_.CurrentDesign();
-    SetDlgItemTextA(parent_, ids::Edit9, design.name.c_str());
-    SetDlgItemTextA(parent_, ids::Edit10, design.path.c_str());
-    SetDlgItemTextA(parent_, ids::Edit11, design.library ? "Design Dll" : "Classic");
+    ui::SetItemText(parent_, ids::Edit9, design.name);
+    ui::SetItemText(parent_, ids::Edit10, design.path);
+    ui::SetItemText(parent_, ids::Edit11, design.library ? "Design Dll" : "Classic");
     HWND picture = Control(ids::Image3);
     if (design.library) {
       // A library's own text stays; the picture is the window face.
@@ -101,7 +101,7 @@ class DesignInfoPage : public ControlPage {
     std::string text;
     for (const std::string& line : DesignInfoLines(design.path))
       text += (text.empty() ? "" : "\r\n") + line;
-    SetDlgItemTextA(parent_, ids::Banner2, text.c_str());
+    ui::SetItemText(parent_, ids::Banner2, text);
     const std::string bmp = design.path + "info.bmp";
     if (ui::FileAttributes(bmp) == INVALID_FILE_ATTRIBUTES) {
       ui::SetStaticBitmap(picture, nullptr);

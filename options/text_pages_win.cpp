@@ -21,7 +21,7 @@ constexpr DWORD kMemoStyle = ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVS
 class HelpPage : public ControlPage {
  public:
   explicit HelpPage(TourHost& tours) : tours_(tours) {}
-  void Refresh() override { SetDlgItemTextA(parent_, ids::infor, "info"); }
+  void Refresh() override { ui::SetItemText(parent_, ids::infor, "info"); }
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* result) override {
     if (msg != WM_COMMAND || HIWORD(wp) != BN_CLICKED) return false;
     switch (LOWORD(wp)) {
@@ -57,7 +57,7 @@ class HistoryPage : public ControlPage {
     // The release notes, appended line by line.
     std::string text;
     for (const std::string& line : ReleaseNotes()) text += (text.empty() ? "" : "\r\n") + line;
-    SetWindowTextA(memo, text.c_str());
+    ui::SetText(memo, text);
   }
 };
 
@@ -115,14 +115,14 @@ class AboutPage : public ControlPage {
     HWND urls = Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::urlbox, 4,
                     162, 214, 120);
     for (const std::string& url : WebAddresses())
-      SendMessageA(urls, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(url.c_str()));
+      ui::SendTextMessage(urls, CB_ADDSTRING, 0, url);
     SendMessageA(urls, CB_SETCURSEL, 0, 0);
     Add("BUTTON", "Surf to this site !", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::addbut, 222, 161, 122,
         24);
     HWND mails = Add("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, ids::emailbox,
                      4, 196, 214, 120);
     for (const std::string& mail : MailAddresses())
-      SendMessageA(mails, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mail.c_str()));
+      ui::SendTextMessage(mails, CB_ADDSTRING, 0, mail);
     SendMessageA(mails, CB_SETCURSEL, 0, 0);
     Add("BUTTON", "Send a mail to this person !", BS_PUSHBUTTON | WS_TABSTOP, 0,
         ids::ToolbarButton971, 4, 226, 214, 24);

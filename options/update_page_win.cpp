@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ui/control_ids.h"
+#include "ui/wide_win.h"
 
 namespace velmora {
 
@@ -30,7 +31,7 @@ class UpdatePage : public ControlPage {
     Add("EDIT", "", ES_MULTILINE | ES_READONLY | WS_VSCROLL, WS_EX_CLIENTEDGE, ids::upMemo4, 4, 68,
         336, 196);
     updater_.SetPageStatusOutput(
-        [this](const std::string& text) { SetWindowTextA(Control(ids::upStatus), text.c_str()); });
+        [this](const std::string& text) { ui::SetText(Control(ids::upStatus), text); });
   }
 
   AutoUpdateWindow& updater_;

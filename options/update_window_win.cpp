@@ -65,15 +65,15 @@ class AutoUpdateWindowImpl : public AutoUpdateWindow, public ui::TopLevelWindow,
     if (page_status_) page_status_(text);
   }
   void SetWindowStatus(const std::string& text) override {
-    SetDlgItemTextA(hwnd_, ids::updStatus, text.c_str());
+    ui::SetItemText(hwnd_, ids::updStatus, text);
   }
   void ShowUpdateWindow() override { ShowWindow(hwnd_, SW_SHOW); }
   void HideUpdateWindow() override { ShowWindow(hwnd_, SW_HIDE); }
   bool AskYesNo(const std::string& question) override {
-    return MessageBoxA(hwnd_, question.c_str(), kBoxCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ui::ShowMessageBox(hwnd_, question, kBoxCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
   }
   void Inform(const std::string& message) override {
-    MessageBoxA(hwnd_, message.c_str(), kBoxCaption, MB_OK | MB_ICONINFORMATION);
+    ui::ShowMessageBox(hwnd_, message, kBoxCaption, MB_OK | MB_ICONINFORMATION);
   }
   void ReportError(const std::string& message) override { errors_.Report(message); }
   HttpOutcome Get(const std::string& url, const ProxyRoute& proxy, size_t max_bytes) override {

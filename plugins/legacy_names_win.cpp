@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "plugins/plugin_system_win.h"
+#include "ui/legacy_code_page_win.h"
 #include "ui/utf8.h"
 
 namespace velmora {
@@ -46,12 +47,16 @@ class SystemNames : public LegacyNames {
 
   std::string FromCodePage(const std::string& bytes) const override {
     if (bytes.empty()) return bytes;
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (n <= 0) return std::string();
     std::vector<wchar_t> wide(n);
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
     return Utf8(wide.data(), n);
+  }
+
+  std::string FromSystemCodePage(const std::string& bytes) const override {
+    return LegacyCodePageToUtf8(bytes);
   }
 
  private:

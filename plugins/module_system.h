@@ -60,7 +60,9 @@ class ModuleSystem {
 bool NegotiateUtf8Names(ModuleSystem& modules, ModuleHandle module);
 
 // The form of a name (or folder, or URL) that a library gets, and the UTF-8 of a text it
-// handed back, by whether it agreed to UTF-8.
+// handed back, by whether it agreed to UTF-8. A library of the 8-bit contract that hands
+// back text that is not UTF-8 where the code page is UTF-8 was written for the system's
+// legacy code page (a title from an old tag): its text is read in that code page.
 std::string NameForLibrary(const ModuleSystem& modules, bool utf8, const std::string& name);
 std::string TextFromLibrary(const ModuleSystem& modules, bool utf8, const std::string& text);
 

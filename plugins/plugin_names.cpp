@@ -35,6 +35,7 @@ std::string NameForLibrary(const ModuleSystem& modules, bool utf8, const std::st
 std::string TextFromLibrary(const ModuleSystem& modules, bool utf8, const std::string& text) {
   const LegacyNames* legacy = modules.Legacy();
   if (utf8 || !legacy || !ui::HasNonAscii(text)) return text;
+  if (legacy->CodePageIsUtf8() && !ui::IsValidUtf8(text)) return legacy->FromSystemCodePage(text);
   return legacy->FromCodePage(text);
 }
 

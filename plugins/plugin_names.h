@@ -24,6 +24,9 @@ class LegacyNames {
   virtual std::string ShortAlias(const std::string& utf8_path) const = 0;
   // Text in the active code page, as UTF-8.
   virtual std::string FromCodePage(const std::string& bytes) const = 0;
+  // Text in the system's legacy code page (that of 8-bit programs without the UTF-8
+  // manifest), as UTF-8.
+  virtual std::string FromSystemCodePage(const std::string& bytes) const = 0;
 };
 
 // The name a library of the 8-bit contract gets for `utf8_name` (a file, folder or URL):

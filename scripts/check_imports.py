@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Checks that the program and its shipped libraries start on older Windows versions: none
 may import from kernel32 a function that those versions lack (such functions are looked up
-at run time instead). Writes a JUnit report with one case per image.
+at run time instead). Nor may one import an 8-bit file-system call: names go to Windows in
+UTF-16 (ui/wide_win.h), so that a name outside the active code page is never lost (the
+8-bit names plug-ins take stay in their contract, not in these imports). Writes a JUnit
+report with one case per image.
 
 Usage: check_imports.py REPORT.xml IMAGE...
 """
@@ -17,10 +20,24 @@ LATE_KERNEL32 = {
     "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
     "SetThreadErrorMode", "GetThreadErrorMode",
 }
+# Win32 calls that take or give a file name in the active code page.
+NARROW_FILE_CALLS = {
+    "CreateFileA", "GetFileAttributesA", "GetFileAttributesExA", "SetFileAttributesA",
+    "FindFirstFileA", "FindFirstFileExA", "FindNextFileA", "DeleteFileA", "MoveFileA",
+    "MoveFileExA", "CopyFileA", "CopyFileExA", "ReplaceFileA", "CreateDirectoryA",
+    "CreateDirectoryExA", "RemoveDirectoryA", "GetFullPathNameA", "GetShortPathNameA",
+    "GetLongPathNameA", "GetTempPathA", "GetTempFileNameA", "SearchPathA", "GetModuleFileNameA",
+    "LoadLibraryA", "LoadLibraryExA", "SetDllDirectoryA", "GetCurrentDirectoryA",
+    "SetCurrentDirectoryA", "GetSystemWindowsDirectoryA", "DragQueryFileA", "GetOpenFileNameA",
+    "GetSaveFileNameA", "SHBrowseForFolderA", "SHGetPathFromIDListA", "SHGetFolderPathA",
+    "SHGetSpecialFolderPathA", "ShellExecuteA", "ShellExecuteExA", "WinExec", "CreateProcessA",
+    "GetPrivateProfileStringA", "WritePrivateProfileStringA", "GetCommandLineA",
+}
 OBJDUMP = os.environ.get("VELMORA_OBJDUMP", "x86_64-w64-mingw32-objdump")
 
 
-def kernel32_imports(image):
+def imports_of(image):
+    """(dll, function) pairs of the image's import table, dll names in lower case."""
     text = subprocess.run([OBJDUMP, "-p", image], check=True, capture_output=True, text=True).stdout
     names, dll = [], None
     for line in text.splitlines():
@@ -29,8 +46,8 @@ def kernel32_imports(image):
             dll = m.group(1).lower()
             continue
         m = re.match(r"\t[0-9a-fA-F]+\s+\d+\s+(\S+)\s*$", line)
-        if m and dll == "kernel32.dll":
-            names.append(m.group(1))
+        if m and dll:
+            names.append((dll, m.group(1)))
     return names
 
 
@@ -40,11 +57,15 @@ def main():
     for image in images:
         name = os.path.relpath(image)
         try:
-            imports = kernel32_imports(image)
-            problem = None if imports else "no kernel32 imports found (not a PE image?)"
-            late = sorted(set(imports) & LATE_KERNEL32)
+            imports = imports_of(image)
+            kernel32 = {name for dll, name in imports if dll == "kernel32.dll"}
+            problem = None if kernel32 else "no kernel32 imports found (not a PE image?)"
+            late = sorted(kernel32 & LATE_KERNEL32)
+            narrow = sorted({name for _, name in imports} & NARROW_FILE_CALLS)
             if late:
                 problem = "imports statically from kernel32: " + ", ".join(late)
+            elif narrow:
+                problem = "imports 8-bit file-system calls: " + ", ".join(narrow)
         except (OSError, subprocess.CalledProcessError) as e:
             problem = f"cannot read the import table: {e}"
         if problem:

@@ -485,6 +485,9 @@ TEST_F(ClassicSkinTest, ArchiveOnTheCommandLineNamedLikeADesign) {
             kDigit);
   // The skin's archive is not something to play.
   EXPECT_EQ(ControlText(player_.FindWindowOfClassWait("TForm3"), ids::Label3), "0");
+  // Some seconds into the run the status line shows the makers' address once: over before
+  // the statuses below are read.
+  WaitUntil([&] { return ControlText(main, ids::banner2).rfind("http", 0) == 0; }, 6000);
 
   ApplyWithoutError("Default");
   ASSERT_TRUE(WaitUntil([&] { return HasRegion(main); }));

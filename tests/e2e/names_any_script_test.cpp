@@ -16,14 +16,14 @@ namespace {
 
 constexpr char kProbeIni[] = "extensions=PRB\nlength_ms=60000\n";
 const std::vector<std::string> kNames = {
-    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.prb",                              // 日本語
+    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.prb",                                      // 日本語
     "\xD0\x9A\xD0\xB8\xD1\x80\xD0\xB8\xD0\xBB\xD0\xBB\xD0\xB8\xD1\x86\xD0\xB0.prb",  // Кириллица
-    "caf\xC3\xA9.prb",                                                       // café
-    "\xF0\x9F\x8E\xB5 song.prb"};                                            // 🎵
+    "caf\xC3\xA9.prb",                                                               // café
+    "\xF0\x9F\x8E\xB5 song.prb"};                                                    // 🎵
 
 std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
   return wide;
@@ -35,8 +35,8 @@ class NamesInAnyScript : public ::testing::Test {
     registry::ClearSettings();
     folder_.AddPlugin("probe.dll", "probe.dll", std::string(kProbeIni));
     for (const std::string& name : kNames) {
-      HANDLE file = CreateFileW(Wide(Song(name)).c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      HANDLE file = CreateFileW(Wide(Song(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
       ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
       CloseHandle(file);
     }
@@ -47,9 +47,7 @@ class NamesInAnyScript : public ::testing::Test {
     for (const std::string& name : kNames) DeleteFileW(Wide(Song(name)).c_str());
   }
   std::string Song(const std::string& name) const { return folder_.Path() + "\\" + name; }
-  HWND Start(const std::string& arguments = "") {
-    return Start(player_, arguments);
-  }
+  HWND Start(const std::string& arguments = "") { return Start(player_, arguments); }
   HWND Start(PlayerProcess& player, const std::string& arguments) {
     EXPECT_TRUE(player.Start(folder_, {arguments}));
     EXPECT_TRUE(WaitStarted(player));
@@ -102,8 +100,8 @@ TEST_F(NamesInAnyScript, OtherProgramsAddNamesInUtf8AndInTheirCodePage) {
   cds.cbData = static_cast<DWORD>(japanese.size() + 1);
   cds.lpData = const_cast<char*>(japanese.c_str());
   DWORD_PTR answer = 0;
-  ASSERT_TRUE(SendMessageTimeoutA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
-                                  SMTO_NORMAL, 10000, &answer));
+  ASSERT_TRUE(SendMessageTimeoutA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL,
+                                  10000, &answer));
   EXPECT_TRUE(log.WaitFor("load " + japanese));
   EXPECT_TRUE(log.WaitFor("play " + kNames[0]));
   // An 8-bit caller's text in its code page (Windows-1252 here).

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -195,7 +196,9 @@ TEST(BmpReader, RunLengthPixelsStayInsideThePicture) {
   ASSERT_TRUE(Decode(big, &img, &err)) << err;
   EXPECT_EQ(img.pixels, std::vector<uint32_t>{0x090909});
   // The same from a design folder's file.
-  const std::string path = testing::TempDir() + "velmora_rle_big.bmp";
+  // A name of this run's own: other runs of the suite on the machine share the folder.
+  const std::string path = testing::TempDir() + "velmora_rle_big_" +
+                           std::to_string(std::random_device{}()) + ".bmp";
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
   ASSERT_EQ(std::fwrite(big.data(), 1, big.size(), f), big.size());

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "app/error_relay.h"
@@ -14,7 +15,9 @@ namespace {
 using fakes::PlayerRig;
 
 std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "velmora_player_" + name;
+  // A name of this run's own: other runs of the suite on the machine share the folder.
+  static const std::string run = std::to_string(std::random_device{}());
+  return testing::TempDir() + "velmora_player_" + run + "_" + name;
 }
 
 std::string ReadAll(const std::string& path) {

@@ -34,11 +34,12 @@ class Latin1System : public LegacyNames {
     return it == aliases.end() ? std::string() : it->second;
   }
   std::string FromCodePage(const std::string&) const override { return {}; }
+  std::string FromSystemCodePage(const std::string&) const override { return {}; }
 };
 
 TEST(ShortNameChoice, CodePageFormThenShortAliasThenLossy) {
   Latin1System system;
-  const std::string kyoto = "C:\\m\\\xE4\xBA\xAC\xE9\x83\xBD.mp3";       // 京都.mp3
+  const std::string kyoto = "C:\\m\\\xE4\xBA\xAC\xE9\x83\xBD.mp3";      // 京都.mp3
   const std::string emoji = "C:\\m\\caf\xC3\xA9 \xF0\x9F\x8E\xB5.mp3";  // café 🎵.mp3
   system.aliases[kyoto] = "C:\\m\\A1B2~1.MP3";
 

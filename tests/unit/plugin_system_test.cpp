@@ -180,13 +180,17 @@ TEST_F(PluginLoaderTest, SwitchingDeinitsTheOldAndInitsTheNewOnce) {
 
 // Marks what crossed through the code page instead of converting it.
 struct MarkingLegacyNames : LegacyNames {
-  bool CodePageIsUtf8() const override { return false; }
+  bool utf8 = false;
+  bool CodePageIsUtf8() const override { return utf8; }
   std::optional<std::string> ToCodePage(const std::string& t) const override {
     return "acp(" + t + ")";
   }
   std::string ToCodePageLossy(const std::string& t) const override { return "lossy(" + t + ")"; }
   std::string ShortAlias(const std::string&) const override { return {}; }
   std::string FromCodePage(const std::string& t) const override { return "utf8(" + t + ")"; }
+  std::string FromSystemCodePage(const std::string& t) const override {
+    return "system(" + t + ")";
+  }
 };
 
 TEST_F(PluginLoaderTest, ALibraryThatAgreesToUtf8GetsAndGivesUtf8AndOthersTheCodePage) {
@@ -210,6 +214,15 @@ TEST_F(PluginLoaderTest, ALibraryThatAgreesToUtf8GetsAndGivesUtf8AndOthersTheCod
   EXPECT_EQ(std::vector<std::string>(modules.log.end() - 3, modules.log.end()),
             (std::vector<std::string>{"wide.dll: utf8names", "wide.dll: init C:\\Prog\\",
                                       "wide.dll: load " + name}));
+
+  // Where the code page is UTF-8, an 8-bit library's names pass as they are; a text of
+  // it that is not UTF-8 came from the system's legacy code page.
+  legacy.utf8 = true;
+  loader.SwitchTo("legacy.dll");
+  EXPECT_EQ(loader.load(name), "utf8(" + modules.load_title + ")");
+  EXPECT_EQ(modules.log.back(), "legacy.dll: load " + name);
+  modules.load_title = "t\xEFtle";
+  EXPECT_EQ(loader.load(name), "system(t\xEFtle)");
 }
 
 TEST_F(PluginLoaderTest, AbsentEntriesThrowAndALibraryThatDoesNotLoadIsNotRetried) {

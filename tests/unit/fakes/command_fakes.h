@@ -10,7 +10,9 @@
 
 namespace velmora::fakes {
 
-class RecordingWindows : public WindowCommands, public MainWindowActions {
+class RecordingWindows : public WindowCommands,
+                         public PlaylistWindowRequests,
+                         public MainWindowActions {
  public:
   std::vector<std::string> calls;
 
@@ -20,9 +22,12 @@ class RecordingWindows : public WindowCommands, public MainWindowActions {
   void ShowDesignChooser() override { calls.push_back("chooser"); }
   void ShowVisualisation() override { calls.push_back("visualisation"); }
   void StartOrStopVisualisation() override { calls.push_back("start/stop visualisation"); }
-  void ShowPlaylistWindow() override { calls.push_back("playlist"); }
+  void ShowPlaylist() override { calls.push_back("playlist"); }
   void ClearPlaylist() override { calls.push_back("clear"); }
   void ShowJumpToFile() override { calls.push_back("jump"); }
+  void AddDroppedFiles(const std::vector<std::string>&) override {}
+  void SetPlaylistWindowSize(int, int) override {}
+  void GetPlaylistWindowSize(int* width, int* height) override { *width = *height = 0; }
   void ShowGeneralMenu() override { calls.push_back("general menu"); }
   void Minimize() override { calls.push_back("minimize"); }
   void Restore() override { calls.push_back("restore"); }
@@ -33,7 +38,7 @@ class RecordingWindows : public WindowCommands, public MainWindowActions {
 struct CommandRig : PlayerRig {
   RecordingWindows windows;
   CommandDispatcher dispatcher{
-      CommandDispatcher::Deps{*player, display, settings, playlist, windows, windows}};
+      CommandDispatcher::Deps{*player, display, settings, playlist, windows, windows, windows}};
 
   CommandResult Run(CommandKind kind, CommandSource source = CommandSource::Shortcut,
                     const std::string& text = {}) {

@@ -1,4 +1,4 @@
-#include "playlist/legacy_code_page_win.h"
+#include "ui/legacy_code_page_win.h"
 
 #include <windows.h>
 
@@ -26,10 +26,10 @@ unsigned SystemLegacyCodePage() {
     // (looked up at run time: Windows XP lacks it).
     using GetLocaleInfoExFn = int(WINAPI*)(LPCWSTR, LCTYPE, LPWSTR, int);
     const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const auto get_locale_info_ex = kernel ? reinterpret_cast<GetLocaleInfoExFn>(
-                                                 reinterpret_cast<void*>(GetProcAddress(
-                                                     kernel, "GetLocaleInfoEx")))
-                                           : nullptr;
+    const auto get_locale_info_ex =
+        kernel ? reinterpret_cast<GetLocaleInfoExFn>(
+                     reinterpret_cast<void*>(GetProcAddress(kernel, "GetLocaleInfoEx")))
+               : nullptr;
     if (get_locale_info_ex &&
         get_locale_info_ex(LOCALE_NAME_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, text, 16) > 0)
       found = ParseCodePage(text);

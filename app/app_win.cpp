@@ -56,26 +56,24 @@ class OptionsForApp : public OptionSettings, public OptionsHost, private Setting
   OptionsForApp& operator=(const OptionsForApp&) = delete;
 
   // OptionSettings
-  bool Flag(OptionFlag flag) const override { return app_.settings_.*FlagMember(flag); }
+  bool Flag(OptionFlag flag) const override { return (*app_.settings_).*FlagMember(flag); }
   int32_t Choice(OptionChoice choice) const override {
-    return choice == OptionChoice::Minimize ? app_.settings_.Minimize : app_.settings_.VisibleMode;
+    return choice == OptionChoice::Minimize ? app_.settings_->Minimize : app_.settings_->VisibleMode;
   }
-  std::string Text(OptionText text) const override { return app_.settings_.*TextMember(text); }
+  std::string Text(OptionText text) const override { return (*app_.settings_).*TextMember(text); }
   bool MediaKeysTaken() const override {
     return app_.global_keys_ && app_.global_keys_->MediaKeysTaken();
   }
   void SetFlag(OptionFlag flag, bool on) override {
-    app_.settings_.*FlagMember(flag) = on;
-    app_.settings_.Changed();
+    app_.settings_.Set(FlagMember(flag), on);
   }
   void SetChoice(OptionChoice choice, int32_t value) override {
-    (choice == OptionChoice::Minimize ? app_.settings_.Minimize : app_.settings_.VisibleMode) =
-        value;
-    app_.settings_.Changed();
+    app_.settings_.Set(
+        choice == OptionChoice::Minimize ? &PlayerSettings::Minimize : &PlayerSettings::VisibleMode,
+        value);
   }
   void SetText(OptionText text, const std::string& value) override {
-    app_.settings_.*TextMember(text) = value;
-    app_.settings_.Changed();
+    app_.settings_.Set(TextMember(text), value);
   }
   void SetListener(std::function<void()> changed) override { changed_ = std::move(changed); }
 
@@ -157,15 +155,15 @@ std::string App::CurrentPluginPath() const {
 void App::SaveSettingsNow() {
   RECT r{};
   HWND main = main_window_ ? main_window_->Handle() : nullptr;
-  if (main && !IsIconic(main) && GetWindowRect(main, &r)) {
-    settings_.Top = r.top;
-    settings_.Left = r.left;
-  }
+  const bool placed = main && !IsIconic(main) && GetWindowRect(main, &r);
   int width = 0, height = 0;
   GetPlaylistWindowSize(&width, &height);
-  if (width > 0 && height > 0) settings_.PWidth = width, settings_.PHeight = height;
+  settings_.Update([&](PlayerSettings& s) {
+    if (placed) s.Top = r.top, s.Left = r.left;
+    if (width > 0 && height > 0) s.PWidth = width, s.PHeight = height;
+  });
   RegistryStore store;
-  SaveSettings(store, settings_);
+  SaveSettings(store, *settings_);
 }
 
 DesignLibraries* App::DesignLibrariesOrNull() const {
@@ -263,8 +261,7 @@ void App::ReleaseDesignModules() {
 }
 
 void App::SetUsePlayingSound(bool use) {
-  settings_.UsePlayingSound = use;
-  settings_.Changed();
+  settings_.Set(&PlayerSettings::UsePlayingSound, use);
 }
 
 // --- the windows ----------------------------------------------------------------------
@@ -278,7 +275,7 @@ void App::AddFileTypeAndUpdatePages() {
   file_type_page_ = file_types.get();
   options_window_->SetPage(OptionsPageId::FileTypeIcons, std::move(file_types));
   options_window_->SetPage(OptionsPageId::Update, CreateUpdatePage(*update_window_, [this] {
-    const PlayerSettings& s = settings_;
+    const PlayerSettings& s = *settings_;
     return UpdateCheck::Request{s.UpdateUrl.empty() ? std::string(kDefaultUpdateUrl) : s.UpdateUrl,
                                 s.Version, s.UseProxy, s.Host, s.Port};
   }));

@@ -108,7 +108,7 @@ class App : private WindowCommands,
   void GetPlaylistWindowSize(int* width, int* height) override;
 
   // VisSoundSetting.
-  bool UsePlayingSound() const override { return settings_.UsePlayingSound; }
+  bool UsePlayingSound() const override { return settings_->UsePlayingSound; }
   void SetUsePlayingSound(bool use) override;
 
   // The model.

@@ -94,8 +94,7 @@ CommandResult CommandDispatcher::Execute(const Command& command) {
 }
 
 void CommandDispatcher::Toggle(bool PlayerSettings::*setting) {
-  d_.settings.*setting = !(d_.settings.*setting);
-  d_.settings.Changed();
+  d_.settings.Set(setting, !((*d_.settings).*setting));
 }
 
 void CommandDispatcher::Run(CommandKind kind, const Command& command) {
@@ -138,7 +137,7 @@ void CommandDispatcher::Run(CommandKind kind, const Command& command) {
     case CommandKind::ToggleTransparency: Toggle(&PlayerSettings::Transparency); break;
     case CommandKind::ToggleEasyMove:
       Toggle(&PlayerSettings::EasyMove);
-      display.ShowStatus(d_.settings.EasyMove ? "Easymove activated" : "Easymove deactivated");
+      display.ShowStatus(d_.settings->EasyMove ? "Easymove activated" : "Easymove deactivated");
       break;
     case CommandKind::ToggleAutoPlay: Toggle(&PlayerSettings::autoplay); break;
     case CommandKind::ToggleRandom: Toggle(&PlayerSettings::Randomplay); break;

@@ -215,18 +215,15 @@ void Player::FadeInTick(TimerId id) {
 }
 
 void Player::ToggleFadePlay() {
-  d_.settings.Fadeplay = !d_.settings.Fadeplay;
-  Boundary([this] { d_.settings.Changed(); });
+  Boundary([this] { d_.settings.Set(&PlayerSettings::Fadeplay, !d_.settings->Fadeplay); });
 }
 
 void Player::ToggleFadeStop() {
-  d_.settings.Fadestop = !d_.settings.Fadestop;
-  Boundary([this] { d_.settings.Changed(); });
+  Boundary([this] { d_.settings.Set(&PlayerSettings::Fadestop, !d_.settings->Fadestop); });
 }
 
 void Player::ToggleFadePause() {
-  d_.settings.Fadepause = !d_.settings.Fadepause;
-  Boundary([this] { d_.settings.Changed(); });
+  Boundary([this] { d_.settings.Set(&PlayerSettings::Fadepause, !d_.settings->Fadepause); });
 }
 
 }  // namespace velmora

@@ -35,7 +35,7 @@ GlobalKeyRegistration::~GlobalKeyRegistration() {
 void GlobalKeyRegistration::Start() {
   started_ = true;
   // The options window shows in the box's hint what another program holds.
-  if (Apply()) settings_.Changed();
+  if (Apply()) settings_.ShowAgain();
 }
 
 bool GlobalKeyRegistration::MediaKeysTaken() const {
@@ -55,7 +55,7 @@ bool GlobalKeyRegistration::Apply() {
   const auto& keys = GlobalKeys();
   for (size_t i = 0; i < keys.size(); ++i) {
     const bool wanted =
-        keys[i].group == GlobalKeyGroup::MediaKeys ? settings_.MediaKeys : settings_.GlobalKeys;
+        keys[i].group == GlobalKeyGroup::MediaKeys ? settings_->MediaKeys : settings_->GlobalKeys;
     const int id = kFirstHotKeyId + static_cast<int>(i);
     if (wanted && !registered_[i] && !taken_[i]) {
       if (RegisterHotKey(hwnd_, id, keys[i].modifiers, keys[i].virtual_key))

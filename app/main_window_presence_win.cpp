@@ -20,9 +20,9 @@ void MainWindow::SetPresence(const Presence& presence) {
 }
 
 void MainWindow::ApplyVisibleMode() {
-  applied_visible_mode_ = settings_.VisibleMode;
+  applied_visible_mode_ = settings_->VisibleMode;
   if (minimized_) return;  // restoring applies it
-  if (const auto presence = VisiblePresence(settings_.VisibleMode)) SetPresence(*presence);
+  if (const auto presence = VisiblePresence(settings_->VisibleMode)) SetPresence(*presence);
 }
 
 void MainWindow::HidePlayer() {
@@ -43,7 +43,7 @@ void MainWindow::ShowPlayer() {
 
 void MainWindow::Minimize() {
   if (display_.DesignLibraryActive()) steps_.MainWindowMinimized();
-  const Presence presence = MinimizedPresence(settings_.Minimize);
+  const Presence presence = MinimizedPresence(settings_->Minimize);
   minimized_ = true;
   // The application's button goes down (or away); its windows go with it.
   taskbar_.Minimize(presence.taskbar_button);
@@ -59,7 +59,7 @@ void MainWindow::Restore() {
   minimized_ = false;
   taskbar_.Restore();
   // Back where the player is to be seen while not minimised (task bar, tray or both).
-  if (const auto presence = VisiblePresence(settings_.VisibleMode)) SetPresence(*presence);
+  if (const auto presence = VisiblePresence(settings_->VisibleMode)) SetPresence(*presence);
   if (IsWindowVisible(hwnd_)) {
     SetForegroundWindow(hwnd_);
     BringWindowToTop(hwnd_);
@@ -112,8 +112,7 @@ void MainWindow::ExitShadowMode() {
 }
 
 void MainWindow::LeaveShadowMode() {
-  settings_.ShadowMode = false;
-  settings_.Changed();
+  settings_.Set(&PlayerSettings::ShadowMode, false);
 }
 
 void MainWindow::ShadowTick() {
@@ -137,7 +136,7 @@ void MainWindow::ApplicationTitleChanged(const std::string& title) {
 
 void MainWindow::OnSettingsChanged() {
   if (!hwnd_) return;
-  const Settings& s = settings_;
+  const PlayerSettings& s = *settings_;
   if (general_menu_) SetGeneralMenuMarks(general_menu_.get(), s);
   ui::FormShaper& shaper = ui::FormShaper::Of(hwnd_);
   if (shaper.Active() != s.Transparency) shaper.SetActive(s.Transparency);

@@ -269,7 +269,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       CreateControls();
-      general_menu_.reset(CreateGeneralMenu(settings_));
+      general_menu_.reset(CreateGeneralMenu(*settings_));
       CreateButtonMenus();
       tray_ = std::make_unique<ui::TrayIcon>(hwnd_, 1, main_menu::kTrayNotify,
                                              ProgramIcon(instance_));
@@ -875,13 +875,13 @@ void MainWindow::OnBackgroundMouse(UINT msg, WPARAM wp, LPARAM lp) {
   const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
   switch (msg) {
     case WM_LBUTTONDOWN:
-      if (settings_.EasyMove) display_.ShowStatus("EasyMove Started");
+      if (settings_->EasyMove) display_.ShowStatus("EasyMove Started");
       press_point_ = pt;
       moving_ = true;
       SetCapture(hwnd_);
       break;
     case WM_MOUSEMOVE:
-      if (moving_ && (wp & MK_LBUTTON) && settings_.EasyMove) {
+      if (moving_ && (wp & MK_LBUTTON) && settings_->EasyMove) {
         display_.ShowStatus("Easy-Moving");
         RECT r;
         GetWindowRect(hwnd_, &r);

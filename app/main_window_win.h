@@ -237,7 +237,7 @@ class MainWindow : public ui::TopLevelWindow,
   // The current stream's title from plug-ins that report one (URL entries).
   void RefreshStreamTitle();
   // Hints are echoed on the status line: "Enable Tooltips", once the start-up is done.
-  bool HintHandlerInstalled() const { return startup_done_ && settings_.EnableTooltips; }
+  bool HintHandlerInstalled() const { return startup_done_ && settings_->EnableTooltips; }
   // Program folder + "\" + relative.
   std::string ProgramFile(const std::string& relative) const;
 

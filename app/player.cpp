@@ -250,7 +250,7 @@ void Player::PlayImpl() {
   if (playlist.Empty()) {
     display.ShowStatus("No files in playlist !");
     SetButtonEnabled(TransportButton::Play, false);
-  } else if (d_.settings.Fadeplay && !d_.host.TimerRunning(TimerId::PlayFadeIn)) {
+  } else if (d_.settings->Fadeplay && !d_.host.TimerRunning(TimerId::PlayFadeIn)) {
     // The fade's first tick comes back here with PlayTimer running.
     BeginFadeIn(TimerId::PlayFadeIn);
   } else {
@@ -339,7 +339,7 @@ void Player::StopImpl(bool from_fade) {
   if (closing_) return;
   Display& display = d_.display;
   ++stop_count_;
-  if (!from_fade && d_.settings.Fadestop && !d_.host.TimerRunning(TimerId::StopFadeOut) &&
+  if (!from_fade && d_.settings->Fadestop && !d_.host.TimerRunning(TimerId::StopFadeOut) &&
       d_.volume.Get() > 5) {
     display.ShowStatus("Fade out started");
     saved_volume_ = d_.volume.Get();
@@ -373,7 +373,7 @@ void Player::Pause(bool from_fade_timer) {
 void Player::PauseImpl(bool from_fade_timer) {
   if (closing_) return;
   InputPlugin& plugin = d_.plugin;
-  if (d_.settings.Fadepause && !from_fade_timer) {
+  if (d_.settings->Fadepause && !from_fade_timer) {
     if (plugin.PausedReportsTrue())
       PauseFadeInImpl();
     else
@@ -487,10 +487,10 @@ void Player::NextTrackImpl() {
   if (!ProcessMessages()) return;
 
   const auto count = static_cast<int32_t>(d_.playlist.Count());
-  int32_t index = d_.settings.Randomplay ? d_.random.Next(count) : d_.playlist.CurrentIndex() + 1;
+  int32_t index = d_.settings->Randomplay ? d_.random.Next(count) : d_.playlist.CurrentIndex() + 1;
   if (index > count - 1) index = 0;
   SetCurrentIndex(index);
-  if (d_.settings.autoplay) PlayImpl();
+  if (d_.settings->autoplay) PlayImpl();
 }
 
 void Player::PrevTrack() {
@@ -502,12 +502,12 @@ void Player::PrevTrackImpl() {
   if (d_.plugin.PlayingReportsTrue()) StopImpl(false);
 
   const auto count = static_cast<int32_t>(d_.playlist.Count());
-  int32_t index = d_.settings.Randomplay ? d_.random.Next(count) : d_.playlist.CurrentIndex() - 1;
+  int32_t index = d_.settings->Randomplay ? d_.random.Next(count) : d_.playlist.CurrentIndex() - 1;
   // The index is not corrected when rows are removed, so it may lie beyond the end;
   // an empty list keeps index 0 rather than -1.
   if (index < 0 || index > count - 1) index = std::max(count - 1, 0);
   SetCurrentIndex(index);
-  if (d_.settings.autoplay) PlayImpl();
+  if (d_.settings->autoplay) PlayImpl();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -539,7 +539,7 @@ void Player::OpenFiles() {
       else
         playlist.AddToPlaylist(file);
     }
-    if (d_.settings.autoplay && IdleForAutoPlay(d_.plugin))
+    if (d_.settings->autoplay && IdleForAutoPlay(d_.plugin))
       PlayImpl();
     else
       SetButtonEnabled(TransportButton::Play, true);

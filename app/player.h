@@ -97,7 +97,7 @@ class Player : public ErrorSink, public PlaylistTransport, public TimerListener 
 
   // PlaylistTransport: the Play button becomes usable; the auto-play setting.
   void EnablePlay() override { SetButtonEnabled(TransportButton::Play, true); }
-  bool AutoPlay() const override { return d_.settings.autoplay; }
+  bool AutoPlay() const override { return d_.settings->autoplay; }
 
   bool ButtonEnabled(TransportButton button) const;
   void SetButtonEnabled(TransportButton button, bool enabled);

@@ -36,12 +36,12 @@ void PlayerDesignTarget::SetOwnVolumeRuler(bool own) {
 }
 
 void PlayerDesignTarget::SetDefaultDesign(const std::string& name) {
-  settings_.design = name;
+  settings_.Set(&PlayerSettings::design, name);
   Store([&](SettingsStore& s) { s.WriteString("design", name); });
 }
 
 void PlayerDesignTarget::SetRandomDesign(bool on) {
-  settings_.Randomdesign = on;
+  settings_.Set(&PlayerSettings::Randomdesign, on);
   Store([&](SettingsStore& s) { s.WriteBool("Randomdesign", on); });
 }
 

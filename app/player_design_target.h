@@ -33,13 +33,13 @@ class PlayerDesignTarget : public DesignHostTarget, private SettingsObserver {
   void ShowStatus(const std::string& text) override { display_.ShowStatus(text); }
   bool Closing() const override { return player_.Closing(); }
 
-  std::string DefaultDesign() const override { return settings_.design; }
+  std::string DefaultDesign() const override { return settings_->design; }
   void SetDefaultDesign(const std::string& name) override;
-  bool RandomDesign() const override { return settings_.Randomdesign; }
+  bool RandomDesign() const override { return settings_->Randomdesign; }
   void SetRandomDesign(bool on) override;
-  bool Transparency() const override { return settings_.Transparency; }
-  bool RandomPlay() const override { return settings_.Randomplay; }
-  bool Loop() const override { return settings_.loop; }
+  bool Transparency() const override { return settings_->Transparency; }
+  bool RandomPlay() const override { return settings_->Randomplay; }
+  bool Loop() const override { return settings_->loop; }
   void SetPlayOrderListener(PlayOrderListener* listener) override { listener_ = listener; }
 
  private:

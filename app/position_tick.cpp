@@ -79,13 +79,13 @@ void Player::PositionTick() {
     } else if (plugin.EndedReportsTrue()) {
       display.ShowPositionTime("00:00");
       const auto count = static_cast<int32_t>(d_.playlist.Count());
-      if (d_.settings.loop) {
+      if (d_.settings->loop) {
         // Said again so that an active design library receives it too.
         display.ShowStatus(display.WindowStatus());
         NextTrackImpl();
         // Without autoplay nothing plays now; ticking on would see the same end again
         // and walk the index through the whole list.
-        if (!d_.settings.autoplay) keep_running = false;
+        if (!d_.settings->autoplay) keep_running = false;
       } else if (d_.playlist.CurrentIndex() < count - 1) {
         const std::string remembered = display.WindowStatus();
         display.ShowStatus("Flushing the buffer");
@@ -93,7 +93,7 @@ void Player::PositionTick() {
         d_.host.Delay(4000);
         display.ShowStatus(remembered);
         NextTrackImpl();
-        if (!d_.settings.autoplay) keep_running = false;
+        if (!d_.settings->autoplay) keep_running = false;
       } else {
         ShowSliderPosition(0);
         display.ShowPositionTime("Stop");

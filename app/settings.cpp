@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace velmora {
 
@@ -197,7 +198,19 @@ void Settings::RemoveObserver(SettingsObserver* observer) {
   observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
-void Settings::Changed() {
+bool Settings::SameValues(const PlayerSettings& a, const PlayerSettings& b) {
+  const auto tie = [](const PlayerSettings& s) {
+    return std::tie(s.design, s.Randomdesign, s.Multiple, s.autoplay, s.loop, s.Minimize, s.Top,
+                    s.Left, s.PWidth, s.PHeight, s.Transparency, s.EasyMove, s.Randomplay,
+                    s.Fadeplay, s.Fadestop, s.Fadepause, s.ToTop, s.Nag, s.UseProxy, s.Host,
+                    s.Port, s.User, s.Password, s.Version, s.CurrentFile, s.LogErrors,
+                    s.ShadowMode, s.VisibleMode, s.EnableTooltips, s.UpdateUrl,
+                    s.UsePlayingSound, s.MediaKeys, s.GlobalKeys);
+  };
+  return tie(a) == tie(b);
+}
+
+void Settings::Announce() {
   const std::vector<SettingsObserver*> observers = observers_;  // one may leave meanwhile
   for (SettingsObserver* observer : observers)
     if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())

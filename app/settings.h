@@ -10,10 +10,12 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmora {
 
+// (A value added here is also compared in Settings::SameValues.)
 struct PlayerSettings {
   std::string design = "Default";
   bool Randomdesign = false;
@@ -58,19 +60,50 @@ class SettingsObserver {
   virtual void OnSettingsChanged() = 0;
 };
 
-// The program's settings with their change signal: whoever changes a value calls
-// Changed() once done, and every observer shows the new values.
-class Settings : public PlayerSettings {
+// The program's settings with their change signal. The values are read as they are
+// (`settings->loop`, `*settings`) and changed only through Set or Update, which announce a
+// change to every observer when a value really differs, so nobody has to remember to.
+class Settings {
  public:
   Settings() = default;
   Settings(const Settings&) = delete;
   Settings& operator=(const Settings&) = delete;
 
+  const PlayerSettings& operator*() const { return values_; }
+  const PlayerSettings* operator->() const { return &values_; }
+
+  // One value; announced when it differs from the one held.
+  template <class T, class V>
+  void Set(T PlayerSettings::*member, V&& value) {
+    if (values_.*member == value) return;
+    values_.*member = std::forward<V>(value);
+    Announce();
+  }
+  // Several values at once (`change` edits a copy); announced once when any differs.
+  // True when something changed.
+  template <class F>
+  bool Update(F&& change) {
+    PlayerSettings next = values_;
+    change(next);
+    if (SameValues(next, values_)) return false;
+    values_ = std::move(next);
+    Announce();
+    return true;
+  }
+
+  // Every observer shows the values again although none changed: the stored values were
+  // put in force at start, or something shown beside them changed outside them (another
+  // program holds a media key the player asked for).
+  void ShowAgain() { Announce(); }
+
   void AddObserver(SettingsObserver* observer);
   void RemoveObserver(SettingsObserver* observer);
-  void Changed();
 
  private:
+  static bool SameValues(const PlayerSettings& a, const PlayerSettings& b);
+  void Announce();
+
+  PlayerSettings values_;
   std::vector<SettingsObserver*> observers_;
 };
 

@@ -124,17 +124,19 @@ void MainWindow::DeferredStartup() {
     g.window_left = r.left;
     g.window_top = r.top;
     RegistryStore store;
-    const SettingsReadResult result = ReadSettings(store, settings_, g);
+    PlayerSettings read = *settings_;
+    const SettingsReadResult result = ReadSettings(store, read, g);
     settings_read_ = true;
     if (!result.first_run)
       SetWindowPos(hwnd_, nullptr, result.left, result.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const PlayerSettings& s = settings_;
-    if (s.PWidth && s.PHeight) playlist_window_.SetPlaylistWindowSize(*s.PWidth, *s.PHeight);
-    // The check boxes and menu marks follow the values read, and the stored
-    // transparency switches the window's shape as its check box would.
-    settings_.Changed();
-    ui::FormShaper::Of(hwnd_).SetActive(settings_.Transparency);
+    if (read.PWidth && read.PHeight)
+      playlist_window_.SetPlaylistWindowSize(*read.PWidth, *read.PHeight);
+    // The check boxes and menu marks follow the values read (shown again when they are
+    // the defaults), and the stored transparency switches the window's shape as its
+    // check box would.
+    if (!settings_.Update([&](PlayerSettings& s) { s = read; })) settings_.ShowAgain();
+    ui::FormShaper::Of(hwnd_).SetActive(settings_->Transparency);
   });
   // (The easy-move flag needs nothing here: it is read from the settings where it is used.)
   // The command line.
@@ -145,7 +147,7 @@ void MainWindow::DeferredStartup() {
   step([&] { display_.ShowStatus("Done"); });
   // Another instance runs and only one is allowed: give it our file and end.
   step([&] {
-    if (!settings_.Multiple && !CheckSingleInstance()) {
+    if (!settings_->Multiple && !CheckSingleInstance()) {
       handed_off = true;
       HandOff();
     }
@@ -186,7 +188,7 @@ void MainWindow::DeferredStartup() {
       if (!playlist_.Empty()) return;
       const std::string saved = ProgramFile("pl.m3u");
       if (FileExists(saved)) playlist_.LoadPlaylistFile(saved);
-      const int32_t index = RestoredIndex(settings_.CurrentFile, playlist_.Count());
+      const int32_t index = RestoredIndex(settings_->CurrentFile, playlist_.Count());
       playlist_.SetCurrentIndex(index);
       playlist_.UpdateTrackCount();
     });
@@ -200,7 +202,7 @@ void MainWindow::DeferredStartup() {
     });
     // A file named on the command line plays at once when auto-play is on.
     step([&] {
-      if (!had_arguments_ || !settings_.autoplay || playlist_.Empty()) return;
+      if (!had_arguments_ || !settings_->autoplay || playlist_.Empty()) return;
       // The library scan normally waits for its timer; the file cannot be played before
       // the table of types exists, so it runs now.
       if (!plugins_.ScanDone()) plugins_.ScanLibraryFolder();
@@ -213,9 +215,9 @@ void MainWindow::DeferredStartup() {
   }
   // Topmost as stored, the news, activation handling, hints, shadow mode, the title.
   step([&] {
-    if (!settings_.ToTop)
+    if (!settings_->ToTop)
       SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (settings_.Nag && !handed_off) windows_.ShowNews();
+    if (settings_->Nag && !handed_off) windows_.ShowNews();
     activation_routed_ = true;
     steps_.FillIconList();
     // From here on the hint handler follows "Enable Tooltips", and the window VisibleMode
@@ -223,7 +225,7 @@ void MainWindow::DeferredStartup() {
     startup_done_ = true;
     if (!handed_off) {
       ApplyVisibleMode();
-      if (settings_.ShadowMode) EnterShadowMode();
+      if (settings_->ShadowMode) EnterShadowMode();
     }
     SetTitleEnabled(true);
   });
@@ -311,7 +313,8 @@ void MainWindow::FormClose() {
   errors_.Run([&] { steps_.ReleaseDesignModules(); });
   errors_.Run([&] { plugins_.UnloadAllPlugins(); });
   errors_.Run([&] {
-    PlayerSettings& s = settings_;
+    // The values as they are saved; the program ends, so nobody is told of the place.
+    PlayerSettings s = *settings_;
     WINDOWPLACEMENT wp{};
     wp.length = sizeof(wp);
     RECT r{};
@@ -347,7 +350,7 @@ void MainWindow::WriteErrorLog() {
 
 void MainWindow::SaveWhileStuck() {
   if (!settings_read_) return;
-  PlayerSettings s = settings_;
+  PlayerSettings s = *settings_;
   if (playlist_restored_) s.CurrentFile = playlist_.CurrentIndex();
   RegistryStore store;
   SaveSettings(store, s);

@@ -74,11 +74,11 @@ TEST(CommandDispatcher, MenuTogglesAnnounceTheirSettings) {
   } counter;
   CommandRig rig;
   rig.settings.AddObserver(&counter);
-  const bool loop = rig.settings.loop, easy = rig.settings.EasyMove;
+  const bool loop = rig.settings->loop, easy = rig.settings->EasyMove;
   rig.Run(K::ToggleLoop);
-  EXPECT_NE(rig.settings.loop, loop);
+  EXPECT_NE(rig.settings->loop, loop);
   rig.Run(K::ToggleEasyMove);
-  EXPECT_NE(rig.settings.EasyMove, easy);
+  EXPECT_NE(rig.settings->EasyMove, easy);
   EXPECT_EQ(rig.window.status, easy ? "Easymove deactivated" : "Easymove activated");
   EXPECT_EQ(counter.changes, 2) << "the menu marks and the options follow";
   rig.settings.RemoveObserver(&counter);

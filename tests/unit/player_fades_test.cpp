@@ -20,7 +20,7 @@ TEST(Fades, StopFadeOutFrom250StepsDownThenStops) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3"});
   rig.StartPlaying(0);
-  rig.settings.Fadestop = true;
+  rig.settings.Set(&PlayerSettings::Fadestop, true);
   rig.volume.level = 250;
   rig.player->Stop();
   EXPECT_EQ(rig.window.status, "Fade out started");
@@ -43,7 +43,7 @@ TEST(Fades, StopFadeOutFrom250StepsDownThenStops) {
   EXPECT_FALSE(rig.window.volume_slider_enabled_history.front());
 
   // The next Play brings the saved level back.
-  rig.settings.Fadestop = false;
+  rig.settings.Set(&PlayerSettings::Fadestop, false);
   rig.player->Play();
   EXPECT_EQ(rig.volume.level, 250);
 }
@@ -52,7 +52,7 @@ TEST(Fades, NextTrackDuringAStopFadeKeepsTheNewTrackPlaying) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3", "b.mp3"});
   rig.StartPlaying(0);
-  rig.settings.Fadestop = true;
+  rig.settings.Set(&PlayerSettings::Fadestop, true);
   rig.volume.level = 250;
   rig.player->SetSavedVolume(250);
   rig.player->NextTrack();
@@ -68,7 +68,7 @@ TEST(Fades, StopAtLowVolumeStopsAtOnce) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3"});
   rig.StartPlaying(0);
-  rig.settings.Fadestop = true;
+  rig.settings.Set(&PlayerSettings::Fadestop, true);
   rig.volume.level = 5;
   rig.player->Stop();
   EXPECT_FALSE(rig.host.TimerRunning(TimerId::StopFadeOut));
@@ -79,7 +79,7 @@ TEST(Fades, StopAtLowVolumeStopsAtOnce) {
 TEST(Fades, PlayFadeInRisesToTheSavedVolume) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3"});
-  rig.settings.Fadeplay = true;
+  rig.settings.Set(&PlayerSettings::Fadeplay, true);
   rig.player->SetSavedVolume(200);
   rig.player->Play();
   EXPECT_EQ(rig.volume.level, 4);
@@ -130,7 +130,7 @@ TEST(Fades, PauseFadesOutIntoPauseAndBackIn) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3"});
   rig.StartPlaying(0);
-  rig.settings.Fadepause = true;
+  rig.settings.Set(&PlayerSettings::Fadepause, true);
   rig.volume.level = 100;
   rig.player->Pause();
   EXPECT_EQ(rig.window.status, "Fade out started");

@@ -101,7 +101,7 @@ TEST(PositionTick, EndOfTrackWithLoopGoesToTheNextEntry) {
 
 TEST(PositionTick, EndOfTrackWithoutAutoplayMovesOnceAndWaits) {
   TickRig rig;
-  rig.settings.autoplay = false;
+  rig.settings.Set(&PlayerSettings::autoplay, false);
   rig.plugin.is_playing = false;
   rig.plugin.is_ended = true;
   rig.host.Fire(TimerId::Position);
@@ -113,7 +113,7 @@ TEST(PositionTick, EndOfTrackWithoutAutoplayMovesOnceAndWaits) {
 
 TEST(PositionTick, EndOfAMiddleEntryWithoutLoopFlushesFirst) {
   TickRig rig;
-  rig.settings.loop = false;
+  rig.settings.Set(&PlayerSettings::loop, false);
   rig.display.ShowStatus("Loaded ...");
   rig.plugin.is_playing = false;
   rig.plugin.is_ended = true;
@@ -129,7 +129,7 @@ TEST(PositionTick, EndOfAMiddleEntryWithoutLoopFlushesFirst) {
 
 TEST(PositionTick, EndOfTheLastEntryWithoutLoopShowsStop) {
   TickRig rig;
-  rig.settings.loop = false;
+  rig.settings.Set(&PlayerSettings::loop, false);
   rig.StartPlaying(2);
   rig.plugin.is_playing = false;
   rig.plugin.is_ended = true;

@@ -254,7 +254,7 @@ TEST(PlayerClosing, AShutdownInsideAPumpEndsTheInterruptedOperation) {
   for (const Case& c : {Case{"load", false}, Case{"fade-in", true}}) {
     PlayerRig rig;
     rig.AddFiles({"bad.mp3", "b.mp3"});
-    rig.settings.Fadeplay = c.fade_in;
+    rig.settings.Set(&PlayerSettings::Fadeplay, c.fade_in);
     rig.plugin.load_failures = c.fade_in ? 0 : 100;  // without the shutdown: retries, a skip
     size_t calls_at_close = 0;
     rig.host.on_pump = [&] {
@@ -358,7 +358,7 @@ TEST(PlayerTrack, NextAndPreviousWrapAround) {
 
 TEST(PlayerTrack, WithoutAutoplayOnlyTheIndexMoves) {
   PlayerRig rig;
-  rig.settings.autoplay = false;
+  rig.settings.Set(&PlayerSettings::autoplay, false);
   rig.AddFiles({"a.mp3", "b.mp3"});
   rig.player->NextTrack();
   EXPECT_EQ(rig.playlist.CurrentIndex(), 1);
@@ -371,7 +371,7 @@ TEST(PlayerTrack, WithoutAutoplayOnlyTheIndexMoves) {
 
 TEST(PlayerTrack, EmptyListAndStaleIndexStayInRange) {
   PlayerRig rig;
-  rig.settings.autoplay = false;
+  rig.settings.Set(&PlayerSettings::autoplay, false);
   rig.player->PrevTrack();
   EXPECT_EQ(rig.playlist.CurrentIndex(), 0);
   rig.AddFiles({"a.mp3", "b.mp3"});
@@ -382,8 +382,8 @@ TEST(PlayerTrack, EmptyListAndStaleIndexStayInRange) {
 
 TEST(PlayerTrack, RandomPlayDrawsFromTheSharedGenerator) {
   PlayerRig rig;
-  rig.settings.Randomplay = true;
-  rig.settings.autoplay = false;
+  rig.settings.Set(&PlayerSettings::Randomplay, true);
+  rig.settings.Set(&PlayerSettings::autoplay, false);
   rig.AddFiles({"a", "b", "c", "d", "e", "f", "g"});
   RandomGenerator expected;
   for (int i = 0; i < 5; ++i) {
@@ -478,7 +478,7 @@ TEST(PlayerOpen, AddsTheChosenFilesAndPlays) {
 
   // A cancelled dialog with autoplay off: Play is enabled, the count refreshed.
   PlayerRig idle;
-  idle.settings.autoplay = false;
+  idle.settings.Set(&PlayerSettings::autoplay, false);
   idle.AddFiles({"a.mp3", "b.mp3"});
   idle.player->OpenFiles();
   EXPECT_TRUE(idle.player->ButtonEnabled(B::Play));

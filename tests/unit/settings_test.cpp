@@ -106,7 +106,7 @@ FakeStore SavedKey() {
   return s;
 }
 
-TEST(SettingsSignal, EveryObserverHearsAChangeOnceAndMayLeaveMeanwhile) {
+TEST(SettingsSignal, EveryObserverHearsEachRealChangeOnceAndMayLeaveMeanwhile) {
   struct Counter : SettingsObserver {
     Settings* settings = nullptr;
     int changes = 0;
@@ -122,9 +122,15 @@ TEST(SettingsSignal, EveryObserverHearsAChangeOnceAndMayLeaveMeanwhile) {
   settings.AddObserver(&menu);
   settings.AddObserver(&boxes);
   settings.AddObserver(&boxes);  // once is enough
-  settings.autoplay = false;
-  settings.Changed();
-  settings.Changed();
+  settings.Set(&PlayerSettings::autoplay, false);
+  settings.Set(&PlayerSettings::autoplay, false);  // no change, no word
+  settings.Update([](PlayerSettings& s) {  // two values, one word
+    s.loop = false;
+    s.Top = 12;
+  });
+  settings.Update([](PlayerSettings& s) { s.loop = false; });
+  EXPECT_FALSE(settings->autoplay);
+  EXPECT_EQ(settings->Top, 12);
   EXPECT_EQ(menu.changes, 1);
   EXPECT_EQ(boxes.changes, 2);
 }

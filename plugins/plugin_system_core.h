@@ -27,7 +27,9 @@ class PluginSystemCore : public PluginSystem {
   PluginSystemCore(Deps deps, const std::string& program_folder);
 
   InputPlugin& Current() override { return loader_; }
-  PluginSelector& Selector() override { return table_; }
+  // Asked before the armed scan's timer came (a Play, a drop or a folder scan right after
+  // the start), the selector runs the scan first: the types are known before they are used.
+  PluginSelector& Selector() override { return selector_; }
   void StartLibraryScan(const std::string& program_folder) override;
   void ScanLibraryFolder() override;
   bool ScanDone() const override { return scan_done_; }
@@ -46,6 +48,25 @@ class PluginSystemCore : public PluginSystem {
   const ExtensionTable& Table() const { return table_; }
 
  private:
+  class ScanFirstSelector : public PluginSelector {
+   public:
+    explicit ScanFirstSelector(PluginSystemCore& core) : core_(core) {}
+    bool IsSupportedExtension(const std::string& text) const override {
+      core_.RunArmedScan();
+      return core_.table_.IsSupportedExtension(text);
+    }
+    bool SelectPluginForFile(const std::string& path) override {
+      core_.RunArmedScan();
+      return core_.table_.SelectPluginForFile(path);
+    }
+
+   private:
+    PluginSystemCore& core_;
+  };
+
+  void RunArmedScan() {
+    if (scan_armed_ && !scan_done_) ScanLibraryFolder();
+  }
   void ShowLists();
 
   ModuleSystem& modules_;
@@ -54,6 +75,7 @@ class PluginSystemCore : public PluginSystem {
   PluginLoader loader_;
   InfoLibrary info_;
   ExtensionTable table_;
+  ScanFirstSelector selector_{*this};
   std::vector<std::string> dlls_;
   std::string filter_ = kInitialOpenFilter;
   PluginListsView* view_ = nullptr;

@@ -399,6 +399,20 @@ TEST_F(ScanTest, SortsLibrariesBuildsTheTableAndRunsOnce) {
   EXPECT_EQ(core->CurrentName(), "b.dll");
 }
 
+TEST_F(ScanTest, AskedBeforeItsTimerTheSelectorRunsTheArmedScanFirst) {
+  modules.Add("a.dll", FakeModules::AllEntries()).extension_text = "MP3";
+  modules.listing = {"a.dll"};
+  Make();
+  RecordingView view;
+  core->AttachListsView(&view);
+  core->StartLibraryScan(kFolder);
+  EXPECT_TRUE(core->Selector().IsSupportedExtension("mp3"));
+  EXPECT_TRUE(core->ScanDone());
+  EXPECT_EQ(view.dlls, (std::vector<std::string>{"a.dll"}));
+  core->ScanLibraryFolder();  // the timer's late tick: no rescan
+  EXPECT_EQ(core->Dlls().size(), 1u);
+}
+
 TEST_F(ScanTest, ALibraryToSkipIsNeitherLoadedListedNorHandedOn) {
   modules.Add("a.dll", FakeModules::AllEntries()).extension_text = "MP3";
   modules.Add("b.dll", FakeModules::AllEntries()).extension_text = "OGG";

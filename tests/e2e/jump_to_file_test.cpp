@@ -61,7 +61,7 @@ TEST(JumpToFile, TypedWordsLeaveOneOfTwentyThousandAndEnterPlaysIt) {
   PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
   // The player runs with UTF-8 as its code page: the probe is handed the UTF-8 name.
   EXPECT_TRUE(log.WaitFor("load " + Utf8FromCodePage(target)))
-      << ::testing::PrintToString(log.Lines());
+      << ::testing::PrintToString(log.Lines()) << " status: " << ControlText(main, ids::banner2);
   EXPECT_TRUE(log.WaitFor("play " + Utf8FromCodePage(target_name)));
   EXPECT_TRUE(WaitForControlText(playlist, ids::plct, std::to_string(kTarget)));
   EXPECT_TRUE(WaitUntil([&] { return IsControlEnabled(main, ids::stopbut); }));

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "ui/utf8.h"
+
 namespace velmora {
 
 namespace {
@@ -21,24 +23,6 @@ constexpr char kLatinExtendedPlain[] =
     "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii**jjkkkllllllllllnnnnnnnnnoooooo**rrrrrr"
     "ssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
 static_assert(sizeof kLatinExtendedPlain - 1 == 0x80, "one letter for each of U+0100-U+017F");
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // Appends the folded form of one letter.
 void AppendFolded(std::string& out, uint32_t cp) {
@@ -79,10 +63,8 @@ void AppendFolded(std::string& out, uint32_t cp) {
   } else if (cp >= 0x400 && cp <= 0x40F) {
     cp += 0x50;
   }
-  AppendUtf8(out, cp);
+  ui::AppendUtf8(out, cp);
 }
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 }  // namespace
 
@@ -90,28 +72,10 @@ DecodedLetter DecodeLetter(const std::string& text, size_t pos) {
   const unsigned char lead = static_cast<unsigned char>(text[pos]);
   if (lead < 0x80) return {lead, 1};
   // A well-formed UTF-8 sequence (no overlong forms, no surrogates, nothing above U+10FFFF).
-  size_t length = 0;
-  uint32_t cp = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    cp = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    cp = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    cp = lead & 0x07;
-  }
-  if (length != 0 && pos + length <= text.size()) {
-    bool ok = true;
-    for (size_t i = 1; i < length && ok; ++i) {
-      const unsigned char byte = static_cast<unsigned char>(text[pos + i]);
-      ok = IsContinuation(byte);
-      cp = (cp << 6) | (byte & 0x3F);
-    }
-    const uint32_t least = length == 3 ? 0x800 : length == 4 ? 0x10000 : 0x80;
-    if (ok && cp >= least && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)) return {cp, length};
-  }
+  size_t taken = 0;
+  bool valid = false;
+  const char32_t cp = ui::DecodeUtf8At(text, pos, taken, valid);
+  if (valid) return {cp, taken};
   // Otherwise the byte is a letter of the 8-bit code page.
   if (lead < 0xA0) return {kCp1252High[lead - 0x80], 1};
   return {lead, 1};

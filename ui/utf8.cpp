@@ -10,10 +10,9 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Decodes one character at bytes[pos]. Returns the code point (kReplacement for a broken
-// piece) and sets `taken` to the bytes consumed: a whole sequence, or the maximal
-// prefix of one that was valid so far (at least one byte).
-char32_t DecodeOne(std::string_view bytes, std::size_t pos, std::size_t& taken, bool& valid) {
+}  // namespace
+
+char32_t DecodeUtf8At(std::string_view bytes, std::size_t pos, std::size_t& taken, bool& valid) {
   const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
   const std::uint8_t lead = byte(pos);
   taken = 1;
@@ -75,7 +74,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
@@ -83,7 +81,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   for (std::size_t pos = 0; pos < utf8.size();) {
     std::size_t taken = 1;
     bool valid = true;
-    const char32_t cp = DecodeOne(utf8, pos, taken, valid);
+    const char32_t cp = DecodeUtf8At(utf8, pos, taken, valid);
     pos += taken;
     if (cp >= 0x10000) {
       const char32_t v = cp - 0x10000;
@@ -120,7 +118,7 @@ bool IsValidUtf8(std::string_view bytes) {
   for (std::size_t pos = 0; pos < bytes.size();) {
     std::size_t taken = 1;
     bool valid = true;
-    DecodeOne(bytes, pos, taken, valid);
+    DecodeUtf8At(bytes, pos, taken, valid);
     if (!valid) return false;
     pos += taken;
   }

@@ -24,6 +24,14 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 // code points above U+10FFFF). Plain ASCII and the empty text are valid.
 bool IsValidUtf8(std::string_view bytes);
 
+// Decodes one character at bytes[pos]: the code point (U+FFFD for a broken piece, with
+// `valid` false) and in `taken` the bytes consumed — a whole sequence, or the longest
+// prefix of one that was valid so far (at least one byte).
+char32_t DecodeUtf8At(std::string_view bytes, std::size_t pos, std::size_t& taken, bool& valid);
+
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // True when some byte is outside ASCII.
 bool HasNonAscii(std::string_view bytes);
 

@@ -880,6 +880,23 @@ std::optional<LRESULT> SendCopyData(HWND hwnd, const std::string& text,
   return SendTimeout(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), timeout_ms);
 }
 
+namespace {
+
+// Copies a DROPFILES block into the receiving window's process and posts it there.
+bool PostDropBlock(HWND hwnd, const std::vector<char>& block) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote =
+      VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+  CloseHandle(process);
+  return ok && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+}  // namespace
+
 bool DropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT at) {
   // The drop handle must live in the receiving process: the shell hands over a block of
   // memory there. Build the DROPFILES block and copy it into the player's address space;
@@ -895,15 +912,7 @@ bool DropFiles(HWND hwnd, const std::vector<std::string>& paths, POINT at) {
   header->fWide = FALSE;
   memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size());
 
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return false;
-  void* remote =
-      VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
-  CloseHandle(process);
-  return ok && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+  return PostDropBlock(hwnd, block);
 }
 
 bool DropFilesUtf8(HWND hwnd, const std::vector<std::string>& paths, POINT at) {
@@ -917,15 +926,7 @@ bool DropFilesUtf8(HWND hwnd, const std::vector<std::string>& paths, POINT at) {
   header->fNC = FALSE;
   header->fWide = TRUE;
   memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return false;
-  void* remote =
-      VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
-  CloseHandle(process);
-  return ok && PostMessageA(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+  return PostDropBlock(hwnd, block);
 }
 
 // ---------------------------------------------------------------------------------------

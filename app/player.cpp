@@ -132,7 +132,7 @@ void Player::ShowSliderPosition(int32_t value) {
 
 // Returns false when the attempt failed and may be retried; a file that cannot be played
 // at all, and a load cut short by the shutdown, return true.
-bool Player::LoadFile(const std::string& path) {
+bool Player::LoadFile(std::string path) {
   load_faulted_ = false;
   if (closing_) return true;
   DepthGuard loading(loading_depth_);

@@ -81,7 +81,9 @@ class Player : public ErrorSink, public PlaylistTransport, public TimerListener 
   void Initialise();
 
   // Transport (every caller ends here).
-  bool LoadFile(const std::string& path);
+  // Takes its own copy: choosing the plug-in runs window messages, and a sort or removal
+  // among them may move or free the playlist row the name came from.
+  bool LoadFile(std::string path);
   void Play() override;
   void Stop() override;
   void Pause(bool from_fade_timer = false);

@@ -20,6 +20,7 @@
 #   --skip-fuzz           do not build or run the fuzz targets
 #   --fuzz-time N         seconds per fuzz target (default 20)
 #   --gtest_filter=PAT    passed to core_tests and the e2e suite
+#   --gtest_repeat=N      passed on likewise (to repeat a case that fails now and then)
 #   --keep-run            keep the wine run folder (prefix, sink, logs) for inspection
 set -uo pipefail
 
@@ -36,7 +37,7 @@ while [[ $# -gt 0 ]]; do
     --skip-fuzz) skip_fuzz=1 ;;
     --fuzz-time) fuzz_time="$2"; shift ;;
     --fuzz-time=*) fuzz_time="${1#--fuzz-time=}" ;;
-    --gtest_filter=*) gtest_args+=("$1") ;;
+    --gtest_filter=*|--gtest_repeat=*) gtest_args+=("$1") ;;
     --keep-run) export VELMORA_KEEP_RUN=1 ;;
     -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
     *) echo "test.sh: unknown option $1" >&2; exit 2 ;;

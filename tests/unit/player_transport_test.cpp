@@ -221,6 +221,16 @@ TEST(PlayerPlay, UnsupportedEntryStillCallsPlay) {
   EXPECT_EQ(rig.plugin.Count("play"), 1u);
 }
 
+TEST(PlayerPlay, RowsRemovedWhileThePlugInIsChosenLeaveTheNameBeingLoadedIntact) {
+  PlayerRig rig;
+  rig.AddFiles({"a-long-enough-name-to-live-on-the-heap.mp3", "b.mp3"});
+  // Choosing the plug-in runs window messages; the user's "remove all" is among them.
+  rig.selector.on_select = [&](const std::string&) { rig.playlist.Clear(); };
+  rig.StartPlaying(0);
+  EXPECT_EQ(rig.plugin.load_args,
+            (std::vector<std::string>{"C:\\Music\\a-long-enough-name-to-live-on-the-heap.mp3"}));
+}
+
 TEST(PlayerPlay, ATickArrivingInsideTheLoadDoesNotChangeTrack) {
   PlayerRig rig;
   rig.AddFiles({"a.mp3", "b.mp3", "c.mp3"});

@@ -19,7 +19,6 @@ enum class TimerId : int {
   StopFadeOut,      // 30 ms fade-out then stop
   PauseFadeIn,      // 30 ms fade-in out of pause
   PauseFadeOut,     // 30 ms fade-out into pause
-  ShadowPlacement,  // 100 ms shadow-mode placement
   PluginScan,       // options window, 200 ms one shot: plug-in scan
   Count
 };

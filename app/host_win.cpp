@@ -73,7 +73,6 @@ UINT WinHost::Interval(TimerId id) {
     case TimerId::StopFadeOut:
     case TimerId::PauseFadeIn:
     case TimerId::PauseFadeOut: return 30;
-    case TimerId::ShadowPlacement: return 100;
     case TimerId::PluginScan: return 200;
     case TimerId::Count: break;
   }

@@ -101,32 +101,16 @@ void MainWindow::EnterShadowMode() {
   shadow_shown_ = true;
   HidePlayer();
   if (shadow_) shadow_->Show();
-  host_.StartTimer(TimerId::ShadowPlacement);
 }
 
 void MainWindow::ExitShadowMode() {
   shadow_shown_ = false;
-  host_.StopTimer(TimerId::ShadowPlacement);
   if (shadow_) shadow_->Hide();
   ShowPlayer();
 }
 
 void MainWindow::LeaveShadowMode() {
   settings_.Set(&PlayerSettings::ShadowMode, false);
-}
-
-void MainWindow::ShadowTick() {
-  if (!shadow_) return;
-  POINT cursor{};
-  if (!GetCursorPos(&cursor)) return;
-  HWND pointed = WindowFromPoint(cursor);
-  HWND top = pointed ? GetAncestor(pointed, GA_ROOT) : nullptr;
-  std::optional<ScreenRect> rect;
-  RECT r{};
-  if (top && GetWindowRect(top, &r)) rect = ScreenRect{r.left, r.top, r.right, r.bottom};
-  const auto spot =
-      ShadowPlacement(rect, top == shadow_->hwnd(), ShadowWindow::kWidth, shadow_->PictureHeight());
-  if (spot) shadow_->PlaceAt(spot->x, spot->y);
 }
 
 void MainWindow::ApplicationTitleChanged(const std::string& title) {

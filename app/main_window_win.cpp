@@ -254,7 +254,6 @@ std::string MainWindow::ProgramFile(const std::string& relative) const {
 void MainWindow::OnTimer(TimerId id) {
   switch (id) {
     case TimerId::DeferredStartup: DeferredStartup(); break;
-    case TimerId::ShadowPlacement: ShadowTick(); break;
     case TimerId::Position: RefreshStreamTitle(); break;  // after the player's tick
     default: break;
   }

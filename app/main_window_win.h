@@ -173,11 +173,10 @@ class MainWindow : public ui::TopLevelWindow,
   void ShowPlayer();
   void EnterShadowMode();
   void ExitShadowMode();
-  void ShadowTick();
   // The application title changed (a file loaded): task bar and tray hint follow.
   void ApplicationTitleChanged(const std::string& title);
   void OnSettingsChanged() override;
-  // The start-up's, shadow mode's and the position timer's ticks.
+  // The start-up's and the position timer's ticks.
   void OnTimer(TimerId id) override;
   // TaskbarCommands.
   void TaskbarMinimize() override { Minimize(); }

@@ -1,5 +1,8 @@
 #include "app/shadow_window_win.h"
 
+#include <optional>
+
+#include "app/window_rules.h"
 #include "ui/control_ids.h"
 #include "ui/widgets.h"
 #include "ui/wide_win.h"
@@ -8,7 +11,9 @@ namespace velmora {
 
 namespace {
 constexpr char kClassName[] = "TForm4";
-}
+constexpr UINT_PTR kFollowTimer = 1;
+constexpr int kFollowMs = 100;
+}  // namespace
 
 ShadowWindow::ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner& owner,
                            ui::HintEcho& hints)
@@ -22,6 +27,9 @@ ShadowWindow::ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner&
   // Borderless, no task-bar button, hidden until shadow mode.
   CreateTopLevel(cls, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                  kWidth, kHeight);
+  // Made by the program's loop when due: under wine a step of a window timer costs
+  // three more round trips to the server than the wait that ends at the due time.
+  follow_ = std::make_unique<ui::PacedStep>(hwnd_, kFollowTimer, [this] { FollowPointer(); });
 }
 
 ShadowWindow::~ShadowWindow() { DestroyTopLevel(); }
@@ -35,6 +43,9 @@ void ShadowWindow::CreateControls() {
   // The picture behind the buttons, as wide as the window.
   HWND picture = make("STATIC", "", SS_WHITERECT, ids::shImage1, 0, kWidth);
   EnableWindow(picture, FALSE);
+  RECT picture_rect{};
+  if (picture && GetClientRect(picture, &picture_rect) && picture_rect.bottom > 0)
+    picture_height_ = picture_rect.bottom;
   WNDCLASSEXA probe{};
   probe.cbSize = sizeof(probe);
   const bool widgets = GetClassInfoExA(instance, ui::kImageButtonClass, &probe) != FALSE;
@@ -62,24 +73,33 @@ void ShadowWindow::CreateControls() {
 }
 
 void ShadowWindow::Show() {
-  if (hwnd_) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  if (follow_) follow_->Start(kFollowMs);
 }
 
 void ShadowWindow::Hide() {
+  if (follow_) follow_->Stop();
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
-int ShadowWindow::PictureHeight() const {
+void ShadowWindow::FollowPointer() {
+  POINT cursor{};
+  if (!GetCursorPos(&cursor)) return;
+  HWND pointed = WindowFromPoint(cursor);
+  HWND top = pointed ? GetAncestor(pointed, GA_ROOT) : nullptr;
+  std::optional<ScreenRect> rect;
   RECT r{};
-  if (HWND picture = GetDlgItem(hwnd_, ids::shImage1)) GetClientRect(picture, &r);
-  return r.bottom > 0 ? r.bottom : kHeight;
+  if (top && GetWindowRect(top, &r)) rect = ScreenRect{r.left, r.top, r.right, r.bottom};
+  const auto spot = ShadowPlacement(rect, top == hwnd_, kWidth, picture_height_);
+  if (spot) PlaceAt(spot->x, spot->y);
 }
 
 void ShadowWindow::PlaceAt(int x, int y) {
   if (!hwnd_) return;
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  const int height = PictureHeight();
+  const int height = picture_height_;
   // Most ticks find it where it is: nothing is moved or drawn then.
   if (IsWindowVisible(hwnd_) && r.left == x && r.top == y && r.right - r.left == kWidth &&
       r.bottom - r.top == height)
@@ -90,6 +110,9 @@ void ShadowWindow::PlaceAt(int x, int y) {
 LRESULT ShadowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE: CreateControls(); return 0;
+    case WM_TIMER:
+      if (wp == kFollowTimer && follow_) follow_->OnTimer();
+      return 0;
     case WM_COMMAND:
       if (HIWORD(wp) != BN_CLICKED) return 0;
       // The transport buttons call the operations themselves, not the guarded commands.

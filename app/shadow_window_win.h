@@ -1,12 +1,15 @@
 // TForm4, the shadow-mode window: borderless, white, 121 x 9, a picture and seven small
 // buttons (back to the main window, the general menu, next, previous, pause, stop, play).
-// In shadow mode the main window's timer places it on the title area of the window under
-// the mouse.
+// While shown it rides on the title area of the window under the mouse, looked up every
+// 100 ms.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app/player.h"
+#include "ui/paced_steps_win.h"
 #include "ui/top_level_window_win.h"
 
 namespace velmora {
@@ -30,20 +33,24 @@ class ShadowWindow : public ui::TopLevelWindow {
   ShadowWindow(ErrorSink& errors, Player& player, ShadowWindowOwner& owner, ui::HintEcho& hints);
   ~ShadowWindow() override;
 
+  // Shown, it follows the pointer; hidden, it looks for nothing.
   void Show();
   void Hide();
-  // Rides at x, y (on top of every window) with its width and its picture's height; a
-  // window already there stays untouched.
-  void PlaceAt(int x, int y);
-  int PictureHeight() const;
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void CreateControls();
+  // Onto the window under the pointer, unless it is there already.
+  void FollowPointer();
+  // Rides at x, y (on top of every window) with its width and its picture's height; a
+  // window already there stays untouched.
+  void PlaceAt(int x, int y);
 
   Player& player_;
   ShadowWindowOwner& owner_;
   HBRUSH white_ = nullptr;
+  int picture_height_ = kHeight;
+  std::unique_ptr<ui::PacedStep> follow_;
 };
 
 }  // namespace velmora

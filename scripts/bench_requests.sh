@@ -69,20 +69,27 @@ if not timers[thread]:
 ' "$1" "$WINDOW"
 }
 
-# run MODE (scroll | noscroll | idle)
+# run MODE (scroll | noscroll | idle | shadow)
 run() {
   local mode="$1" app="$RUN/app-$1" i
   rm -rf "$app"
   cp -r "$BUILD/dist" "$app"
   "$WINE" reg delete 'HKCU\Software\velmora' /f >/dev/null 2>>"$TRACE" || true
-  [[ "$mode" == idle ]] || to_windows_path "$MEDIA/song.mp3" >"$app/pl.m3u"
+  if [[ "$mode" == shadow ]]; then
+    # The small window riding on the window under the pointer, the tray icon and the
+    # task-bar button shown, nothing playing.
+    "$WINE" reg add 'HKCU\Software\velmora' /v ShadowMode /t REG_DWORD /d 1 /f >/dev/null 2>>"$TRACE"
+    "$WINE" reg add 'HKCU\Software\velmora' /v VisibleMode /t REG_DWORD /d 2 /f >/dev/null 2>>"$TRACE"
+    "$WINE" reg add 'HKCU\Software\velmora' /v Nag /t REG_DWORD /d 0 /f >/dev/null 2>>"$TRACE"
+  fi
+  [[ "$mode" == idle || "$mode" == shadow ]] || to_windows_path "$MEDIA/song.mp3" >"$app/pl.m3u"
   "$WINE" "$app/velmora.exe" >/dev/null 2>>"$TRACE" &
   local launcher=$!
   for ((i = 0; i < 300; ++i)); do
     "$WINE" "$app/velmoractl.exe" count >/dev/null 2>>"$TRACE" && break
     sleep 0.2
   done
-  if [[ "$mode" != idle ]]; then
+  if [[ "$mode" != idle && "$mode" != shadow ]]; then
     for ((i = 0; i < 20; ++i)); do
       "$WINE" "$app/velmoractl.exe" play >/dev/null 2>>"$TRACE" && break
       sleep 1
@@ -105,3 +112,4 @@ echo "== what velmora.exe asks of wine's server (requests of its window thread, 
 run scroll
 run noscroll
 run idle
+run shadow

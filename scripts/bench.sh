@@ -10,12 +10,14 @@
 #      `load` of a 60-minute VBR file with and without its Xing header
 #   4. what playing a song costs (scripts/bench_playback.sh <win64 build>): CPU per minute
 #      of audio of velmora.exe and wineserver with the title scrolling and not, private
-#      bytes, wine's own floor, and the native peers (mpg123, Audacious) with the ratios
+#      bytes, wine's own floor, and the native peers (mpg123, Audacious) with the ratios;
+#      Audacious's start-up with a 10,000-entry list, against the player's from part 2
 #   5. the FLAC/Ogg/Opus/WAV plug-in (scripts/bench_openaudio.sh <win64 build>): CPU per
 #      minute of decoding each format against flac -d, oggdec and opusdec, private bytes
 #   6. what the player asks of wine's server (scripts/bench_requests.sh <win64 build>):
 #      requests and timer messages per second of its window thread, playing with the title
-#      scrolling and not, and with nothing to play (counts, unmoved by the machine's load)
+#      scrolling and not, with nothing to play and in shadow mode (counts, unmoved by the
+#      machine's load)
 #
 # Options:
 #   --native-only | --wine-only    run only part 1, or only parts 2 to 6
@@ -54,6 +56,9 @@ while [[ $# -gt 0 ]]; do
 done
 log() { echo "[bench] $*"; }
 status=0
+# Figures later parts compare (start-up against the peer).
+FIGURES="$(mktemp -d "${TMPDIR:-/tmp}/velmora-bench.XXXXXX")"
+trap 'rm -rf "$FIGURES"' EXIT
 
 # Configures DIR (with an optional toolchain) unless done, then builds the given targets.
 build_targets() {
@@ -120,7 +125,7 @@ if [[ $run_wine == 1 ]]; then
       echo "== velmora_e2e $filter (under wine)"
       timeout "${VELMORA_BENCH_TIMEOUT:-1800}" "$WINE" "$E2E" --gtest_also_run_disabled_tests \
         --gtest_filter="$filter"
-    ) || { log "the end-to-end benchmarks failed (exit $?)"; status=1; }
+    ) | tee "$FIGURES/e2e.txt" || { log "the end-to-end benchmarks failed (exit $?)"; status=1; }
   else
     log "missing $E2E"
     status=1
@@ -142,7 +147,7 @@ if [[ $run_wine == 1 ]]; then
 
   if [[ $run_playback == 1 ]]; then
     echo "== what playing a song costs (under wine, with the native peers)"
-    bash "$ROOT/scripts/bench_playback.sh" "$win64_build" ||
+    bash "$ROOT/scripts/bench_playback.sh" "$win64_build" | tee "$FIGURES/playback.txt" ||
       { log "bench_playback.sh failed (exit $?)"; status=1; }
   fi
 
@@ -157,5 +162,16 @@ if [[ $run_wine == 1 ]]; then
     bash "$ROOT/scripts/bench_requests.sh" "$win64_build" ||
       { log "bench_requests.sh failed (exit $?)"; status=1; }
   fi
+fi
+# Start-up against the peer: the player's median (its end-to-end benchmark) over
+# Audacious's (the playback benchmark's peers), when this run measured both.
+velmora_start="$(sed -n 's/.*until the main window is ready: .*median \([0-9]*\) ms.*/\1/p' \
+  "$FIGURES/e2e.txt" 2>/dev/null | head -n 1)"
+peer_start="$(sed -n 's/^audacious start-up.*median \([0-9]*\) ms.*/\1/p' \
+  "$FIGURES/playback.txt" 2>/dev/null | head -n 1)"
+if [[ -n "$velmora_start" && -n "$peer_start" && "$peer_start" -gt 0 ]]; then
+  echo "start-up with a 10000-entry list, velmora.exe / audacious:" \
+    "$(awk -v a="$velmora_start" -v b="$peer_start" 'BEGIN {printf "%.2fx", a / b}')" \
+    "($velmora_start ms / $peer_start ms)"
 fi
 exit $status

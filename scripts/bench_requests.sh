@@ -4,9 +4,10 @@
 #
 #   scripts/bench_requests.sh <win64 build folder>
 #
-# The player runs under a wineserver that logs every request (WINEDEBUG=+server) in three
-# states: playing a song with the title scrolling, playing with "Do not Scroll", and
-# started with nothing to play. For WINDOW seconds of each it prints the server requests
+# The player runs under a wineserver that logs every request (WINEDEBUG=+server) in four
+# states: playing a song with the title scrolling, playing with "Do not Scroll", started
+# with nothing to play, and in shadow mode (the small window following the pointer, the
+# tray icon shown, nothing playing). For WINDOW seconds of each it prints the server requests
 # per second of velmora.exe's window thread, by kind, and the timer messages it received
 # per second, by window and timer: a scroll step is one timer message or one wait of the
 # program's loop, and any other wake-up shows here. Counts do not depend on the machine's

@@ -32,6 +32,7 @@
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 #include "ui/tray_icon_win.h"
+#include "ui/window_util_win.h"
 
 namespace velmora {
 
@@ -144,7 +145,7 @@ class MainWindow : public ui::TopLevelWindow,
 
   // Window creation and the controls (main_window_win.cpp).
   void CreateControls();
-  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+  HWND Control(int id) const { return ui::ChildWithId(hwnd_, id); }
   void OnCommand(int id, int code, HWND control);
   void OnContextMenu(HWND control, int x, int y);
   void OnScroll(HWND control, int code);

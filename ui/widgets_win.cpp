@@ -320,7 +320,7 @@ void PaintParentBackground(HWND child, HDC dc, const RECT& client, COLORREF fall
   if (parent) {
     // The inactive face lies over the normal one while it is shown.
     for (int id : {1042 /* imdeactivated */, 1041 /* background */}) {
-      HWND w = GetDlgItem(parent, id);
+      HWND w = ChildWithId(parent, id);
       if (w && w != child && IsWindowVisible(w)) {
         picture = w;
         break;

@@ -1,10 +1,38 @@
 #include "ui/window_util_win.h"
+
+#include <algorithm>
+#include <vector>
+
 #include "ui/wide_win.h"
 
 #include "ui/handles_win.h"
 #include "ui/top_level_window_win.h"
 
 namespace velmora::ui {
+
+HWND ChildWithId(HWND parent, int id) {
+  struct Entry {
+    HWND parent;
+    int id;
+    HWND child;
+  };
+  static std::vector<Entry> remembered;
+  for (Entry& e : remembered) {
+    if (e.parent != parent || e.id != id) continue;
+    if (e.child && IsWindow(e.child) && GetParent(e.child) == parent && GetDlgCtrlID(e.child) == id)
+      return e.child;
+    e.child = GetDlgItem(parent, id);
+    return e.child;
+  }
+  // Entries of windows gone are dropped when a new one comes: the list stays as short as
+  // the controls reached this way.
+  remembered.erase(std::remove_if(remembered.begin(), remembered.end(),
+                                  [](const Entry& e) { return !IsWindow(e.parent); }),
+                   remembered.end());
+  HWND child = GetDlgItem(parent, id);
+  remembered.push_back({parent, id, child});
+  return child;
+}
 
 int TrackPopupMenuFor(HWND owner, HMENU menu, UINT flags, int x, int y) {
   if (!menu) return 0;

@@ -25,6 +25,12 @@ void SetStaticBitmap(HWND control, HBITMAP bitmap, LONG_PTR extra_style = 0);
 // WM_NULL afterwards, so that a click anywhere else closes the menu.
 int TrackPopupMenuFor(HWND owner, HMENU menu, UINT flags, int x, int y);
 
+// GetDlgItem(parent, id), remembered: under wine each GetDlgItem asks the server for the
+// whole list of children, and some controls are reached on every tick. What is remembered
+// is checked against the window's own data (kept in this process) before it is used. For
+// windows of this thread.
+HWND ChildWithId(HWND parent, int id);
+
 // The window's text; empty for no window.
 std::string WindowText(HWND hwnd);
 

@@ -55,11 +55,13 @@ int main() {
         kCalls;
     if (us < best_us) best_us = us;
   }
-  std::printf("vis sound fill, waveform and spectrum of both channels: %.1f us per render "
-              "(best of 5 rounds of %d)\n",
-              best_us, kCalls);
-  std::printf("  share of one core at 50 renders/s: %.3f%% (target for the host: under 0.05%%)"
-              "  [checksum %u]\n",
-              best_us * 50 / 1e6 * 100, checksum);
+  std::printf(
+      "vis sound fill, waveform and spectrum of both channels: %.1f us per render "
+      "(best of 5 rounds of %d)\n",
+      best_us, kCalls);
+  std::printf(
+      "  share of one core at 50 renders/s: %.3f%% (target for the host: under 0.05%%)"
+      "  [checksum %u]\n",
+      best_us * 50 / 1e6 * 100, checksum);
   return 0;
 }

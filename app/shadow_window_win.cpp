@@ -74,6 +74,7 @@ void ShadowWindow::CreateControls() {
 
 void ShadowWindow::Show() {
   if (!hwnd_) return;
+  pointer_known_ = false;
   ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
   if (follow_) follow_->Start(kFollowMs);
 }
@@ -84,8 +85,19 @@ void ShadowWindow::Hide() {
 }
 
 void ShadowWindow::FollowPointer() {
-  POINT cursor{};
-  if (!GetCursorPos(&cursor)) return;
+  // The pointer moves only with input: without any since the last look it is where it
+  // was. (Asking for the input's time is one cheap question; under wine the pointer's
+  // position is a round trip to the display and four to the server.) The window under it
+  // is looked up every time, since windows move and open without input.
+  LASTINPUTINFO input{};
+  input.cbSize = sizeof input;
+  const bool input_known = GetLastInputInfo(&input) != FALSE;
+  if (!pointer_known_ || !input_known || input.dwTime != pointer_input_time_) {
+    if (!GetCursorPos(&pointer_)) return;
+    pointer_known_ = input_known;
+    pointer_input_time_ = input.dwTime;
+  }
+  const POINT cursor = pointer_;
   HWND pointed = WindowFromPoint(cursor);
   HWND top = pointed ? GetAncestor(pointed, GA_ROOT) : nullptr;
   std::optional<ScreenRect> rect;

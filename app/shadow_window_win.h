@@ -50,6 +50,10 @@ class ShadowWindow : public ui::TopLevelWindow {
   ShadowWindowOwner& owner_;
   HBRUSH white_ = nullptr;
   int picture_height_ = kHeight;
+  // The pointer as last read, and the time of the last input then.
+  POINT pointer_{};
+  DWORD pointer_input_time_ = 0;
+  bool pointer_known_ = false;
   std::unique_ptr<ui::PacedStep> follow_;
 };
 

@@ -25,7 +25,7 @@
 #   --skip-playback                leave out part 4 (it takes about five minutes)
 #   --skip-openaudio               leave out part 5
 #   --skip-requests                leave out part 6
-#   --skip-idle                    leave out the idle CPU benchmark (it takes 30 s)
+#   --skip-idle                    leave out the idle CPU benchmarks (they take about 2 minutes)
 #   --native-build DIR             use (configure and build if needed) DIR instead of build/native
 #   --win64-build DIR              use DIR instead of build/win64
 #   --gtest_filter=PAT             the e2e cases to run instead of *Bench*:*IdleCpu*

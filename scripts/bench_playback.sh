@@ -253,8 +253,11 @@ with open(sys.argv[1], "w") as f:
 PY
 starts=()
 for ((i = 0; i < 5; ++i)); do
+  # A fresh configuration each time, so no start inherits the list the one before saved.
+  rm -rf "$RUN/audacious-config"
+  mkdir -p "$RUN/audacious-config"
   t0="$(date +%s%N)"
-  audacious -e "$RUN/big.m3u" >>"$RUN/audacious.log" 2>&1 &
+  XDG_CONFIG_HOME="$RUN/audacious-config" audacious -e "$RUN/big.m3u" >/dev/null 2>&1 &
   aud_pid=$!
   if timeout 60 xdotool search --sync --onlyvisible --pid "$aud_pid" >/dev/null 2>&1; then
     starts+=("$(( ($(date +%s%N) - t0) / 1000000 ))")

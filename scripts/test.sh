@@ -152,41 +152,63 @@ if [[ $run_fuzz == 1 && ${#fuzz_sources[@]} -gt 0 ]]; then
     CC=clang CXX=clang++ cmake -S "$ROOT" -B "$FUZZ_DIR" -G Ninja -DVELMORA_FUZZ=ON "${launcher[@]}" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || step_failed "fuzz configure"
   fi
+  # fuzz_one NAME EXE: one target for its time; its line of the report goes to
+  # $RESULTS/fuzz-NAME.result.
+  fuzz_one() {
+    local name="$1" exe="$2" corpus seeds extra made artifacts
+    # The corpus: seeds from tests/fuzz/corpus/<name>/ when present, else one tiny input.
+    corpus="$FUZZ_DIR/corpus/$name"
+    mkdir -p "$corpus"
+    if [[ -d "$ROOT/tests/fuzz/corpus/$name" ]]; then
+      cp -n "$ROOT/tests/fuzz/corpus/$name"/* "$corpus/" 2>/dev/null || true
+    fi
+    # A target may make further seeds (tests/fuzz/<name>_seeds.py DIR) and name libFuzzer
+    # options of its own (tests/fuzz/<name>.options, e.g. a larger -max_len). Made seeds
+    # are read from their own folder each run; large finds are not kept in the corpus.
+    seeds=()
+    if [[ -f "$ROOT/tests/fuzz/${name}_seeds.py" ]]; then
+      made="$FUZZ_DIR/seeds/$name"
+      if python3 "$ROOT/tests/fuzz/${name}_seeds.py" "$made"; then seeds=("$made"); else step_failed "fuzz seeds of $name"; fi
+      find "$corpus" -type f -size +1M -delete
+    fi
+    extra=()
+    if [[ -f "$ROOT/tests/fuzz/$name.options" ]]; then
+      read -r -a extra < <(grep -v '^#' "$ROOT/tests/fuzz/$name.options" | tr '\n' ' ')
+    fi
+    [[ -n "$(ls -A "$corpus")" ]] || printf 'seed\n' > "$corpus/seed"
+    artifacts="$RESULTS/fuzz-$name"
+    mkdir -p "$artifacts"
+    if "$exe" -max_total_time="$fuzz_time" -timeout=10 -rss_limit_mb=2048 "${extra[@]}" \
+         -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}" >"$RESULTS/fuzz-$name.log" 2>&1; then
+      echo "$name passed" > "$RESULTS/fuzz-$name.result"
+    else
+      echo "$name FAILED (see $RESULTS/fuzz-$name.log)" > "$RESULTS/fuzz-$name.result"
+    fi
+  }
   if CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1 cmake --build "$FUZZ_DIR" -j "${VELMORA_JOBS:-2}"; then
+    # As many targets at once as there are jobs (each is one busy process).
+    names=() running=0
     for src in "${fuzz_sources[@]}"; do
       name="$(basename "$src" .cpp)"
+      names+=("$name")
       exe="$(find "$FUZZ_DIR" -name "$name" -type f -perm -u+x | head -n1)"
-      [[ -n "$exe" ]] || { echo "$name FAILED (not built)" >> "$FUZZ_REPORT"; continue; }
-      # The corpus: seeds from tests/fuzz/corpus/<name>/ when present, else one tiny input.
-      corpus="$FUZZ_DIR/corpus/$name"
-      mkdir -p "$corpus"
-      if [[ -d "$ROOT/tests/fuzz/corpus/$name" ]]; then
-        cp -n "$ROOT/tests/fuzz/corpus/$name"/* "$corpus/" 2>/dev/null || true
+      if [[ -z "$exe" ]]; then
+        echo "$name FAILED (not built)" > "$RESULTS/fuzz-$name.result"
+        continue
       fi
-      # A target may make further seeds (tests/fuzz/<name>_seeds.py DIR) and name libFuzzer
-      # options of its own (tests/fuzz/<name>.options, e.g. a larger -max_len). Made seeds
-      # are read from their own folder each run; large finds are not kept in the corpus.
-      seeds=()
-      if [[ -f "$ROOT/tests/fuzz/${name}_seeds.py" ]]; then
-        made="$FUZZ_DIR/seeds/$name"
-        if python3 "$ROOT/tests/fuzz/${name}_seeds.py" "$made"; then seeds=("$made"); else step_failed "fuzz seeds of $name"; fi
-        find "$corpus" -type f -size +1M -delete
-      fi
-      extra=()
-      if [[ -f "$ROOT/tests/fuzz/$name.options" ]]; then
-        read -r -a extra < <(grep -v '^#' "$ROOT/tests/fuzz/$name.options" | tr '\n' ' ')
-      fi
-      [[ -n "$(ls -A "$corpus")" ]] || printf 'seed\n' > "$corpus/seed"
-      artifacts="$RESULTS/fuzz-$name"
-      mkdir -p "$artifacts"
       log "fuzzing $name for ${fuzz_time}s"
-      if "$exe" -max_total_time="$fuzz_time" -timeout=10 -rss_limit_mb=2048 "${extra[@]}" \
-           -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}" >"$RESULTS/fuzz-$name.log" 2>&1; then
-        echo "$name passed" >> "$FUZZ_REPORT"
-      else
-        echo "$name FAILED (see $RESULTS/fuzz-$name.log)" >> "$FUZZ_REPORT"
-        tail -n 30 "$RESULTS/fuzz-$name.log"
+      fuzz_one "$name" "$exe" &
+      if (( ++running >= ${VELMORA_JOBS:-2} )); then
+        wait -n
+        running=$((running - 1))
       fi
+    done
+    wait
+    for name in "${names[@]}"; do
+      cat "$RESULTS/fuzz-$name.result" >> "$FUZZ_REPORT" 2>/dev/null ||
+        echo "$name FAILED (no result)" >> "$FUZZ_REPORT"
+      grep -q "^$name passed" "$RESULTS/fuzz-$name.result" 2>/dev/null ||
+        tail -n 30 "$RESULTS/fuzz-$name.log" 2>/dev/null
     done
   else
     step_failed "fuzz build"

@@ -60,7 +60,8 @@ TEST(Benchmark, DISABLED_IdleCpuInShadowModeWithTheTrayIcon) {
     return shadow && IsWindowVisible(shadow);
   }));
   Sleep(2000);  // let the start settle
-  MeasureCpu(player.Handle(), 20, "in shadow mode with the tray icon", "<= 1%");
+  // 60 s: the process's times come in 10 ms ticks, 0.017% of a core over 60 s.
+  MeasureCpu(player.Handle(), 60, "in shadow mode with the tray icon", "< 0.05%");
   EXPECT_TRUE(player.Close());
 }
 

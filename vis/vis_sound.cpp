@@ -19,8 +19,9 @@ struct TransformTables {
   // k < half, at [half + k]: each pass reads its factors one after another.
   float twiddle_re[kTransformSize];
   float twiddle_im[kTransformSize];
-  // The input index that lands at transform position 4q (bit reversal); positions 4q + 1,
-  // 4q + 2 and 4q + 3 take that index + 1024, + 512 and + 1536.
+  // The input index that lands at position 4q of the transform (bit reversal); positions
+  // 4q + 1, 4q + 2 and 4q + 3 take that index + 1024, + 512 and + 1536. For the transform
+  // of 1024 values, position 4q takes input_of_quad[2q] (and + 512, + 256, + 768).
   uint16_t input_of_quad[kTransformSize / 4];
   // The Hann window over a full record of samples, and its sum.
   float window[kVisSamples];
@@ -90,34 +91,22 @@ unsigned char LevelOf(float power) {
 
 }  // namespace
 
-void SpectrumLevels(const int16_t samples[2][kVisSamples], int count, int channels,
-                    unsigned char levels[2][kVisSamples]) {
-  channels = std::clamp(channels, 0, 2);
-  if (channels == 0) return;
-  count = std::clamp(count, 0, kVisSamples);
-  const TransformTables& tables = Tables();
-  const float* window = tables.window;
-  float window_sum = tables.window_sum;
-  float short_window[kVisSamples];
-  if (count != kVisSamples) {
-    window_sum = TransformTables::MakeWindow(count, short_window);
-    window = short_window;
-  }
+namespace {
 
-  // Both real channels go through one complex transform: the left as the real part, the
-  // right as the imaginary part. The first two passes are made while loading: each four
-  // neighbouring positions combine a sample a (index below 512) with b 512 later and two
-  // that lie past the samples (0): a + b, a - ib, a - b, a + ib.
-  float re[kTransformSize];
-  float im[kTransformSize];
-  const int16_t* right_samples = channels == 2 ? samples[1] : nullptr;
-  const auto windowed = [&](const int16_t* channel, int i) {
-    return channel && i < count ? channel[i] * window[i] : 0.0f;
-  };
-  for (int q = 0; q < kTransformSize / 4; ++q) {
-    const int i = tables.input_of_quad[q];
-    const float a_re = windowed(samples[0], i), a_im = windowed(right_samples, i);
-    const float b_re = windowed(samples[0], i + 512), b_im = windowed(right_samples, i + 512);
+// Loads `size` (2048 or 1024) complex values in transform order and makes the first two
+// passes on the way: value(j) gives input j, which is 0 from size / 2 on. Each four
+// neighbouring positions combine an input a (index below size / 4) with b a quarter of
+// the size later and two that lie past the input: a + b, a - ib, a - b, a + ib.
+template <typename Value>
+void LoadWithFirstPasses(const TransformTables& tables, int size, float* re, float* im,
+                         const Value& value) {
+  const int quarter = size / 4;
+  const int step = kTransformSize / size;
+  for (int q = 0; q < quarter; ++q) {
+    const int i = tables.input_of_quad[q * step];
+    float a_re, a_im, b_re, b_im;
+    value(i, &a_re, &a_im);
+    value(i + quarter, &b_re, &b_im);
     float* r = re + 4 * q;
     float* m = im + 4 * q;
     r[0] = a_re + b_re, m[0] = a_im + b_im;
@@ -125,10 +114,14 @@ void SpectrumLevels(const int16_t samples[2][kVisSamples], int count, int channe
     r[2] = a_re - b_re, m[2] = a_im - b_im;
     r[3] = a_re - b_im, m[3] = a_im + b_re;
   }
-  for (int half = 4; half < kTransformSize; half <<= 1) {
+}
+
+// The remaining passes of a transform of `size` values loaded as above.
+void RemainingPasses(const TransformTables& tables, int size, float* re, float* im) {
+  for (int half = 4; half < size; half <<= 1) {
     const float* twiddle_re = tables.twiddle_re + half;
     const float* twiddle_im = tables.twiddle_im + half;
-    for (int start = 0; start < kTransformSize; start += 2 * half) {
+    for (int start = 0; start < size; start += 2 * half) {
       float* even_re = re + start;
       float* even_im = im + start;
       float* odd_re = even_re + half;
@@ -148,18 +141,71 @@ void SpectrumLevels(const int16_t samples[2][kVisSamples], int count, int channe
       }
     }
   }
+}
 
-  // Z = L + iR, so L[k] = (Z[k] + conj(Z[N-k])) / 2 and R[k] = (Z[k] - conj(Z[N-k])) / 2i.
+}  // namespace
+
+void SpectrumLevels(const int16_t samples[2][kVisSamples], int count, int channels,
+                    unsigned char levels[2][kVisSamples]) {
+  channels = std::clamp(channels, 0, 2);
+  if (channels == 0) return;
+  count = std::clamp(count, 0, kVisSamples);
+  const TransformTables& tables = Tables();
+  const float* window = tables.window;
+  float window_sum = tables.window_sum;
+  float short_window[kVisSamples];
+  if (count != kVisSamples) {
+    window_sum = TransformTables::MakeWindow(count, short_window);
+    window = short_window;
+  }
+  const auto windowed = [&](int channel, int i) {
+    return i < count ? samples[channel][i] * window[i] : 0.0f;
+  };
   // A full-scale sine of amplitude 32768 gives |X| = 32768 * window_sum / 2 at its bin;
-  // powers are taken against its square (the halves folded in).
+  // powers are taken against its square (with the halves of the splits below folded in).
   const float full_scale = 32768.0f * std::max(window_sum, 1.0f) / 2;
   const float per_power = 1 / (4 * full_scale * full_scale);
+  float re[kTransformSize];
+  float im[kTransformSize];
+
+  if (channels == 2) {
+    // Both real channels through one complex transform, the left as the real part and the
+    // right as the imaginary part: with Z = L + iR, L[k] = (Z[k] + conj(Z[N-k])) / 2 and
+    // R[k] = (Z[k] - conj(Z[N-k])) / 2i.
+    LoadWithFirstPasses(tables, kTransformSize, re, im,
+                        [&](int i, float* value_re, float* value_im) {
+                          *value_re = windowed(0, i);
+                          *value_im = windowed(1, i);
+                        });
+    RemainingPasses(tables, kTransformSize, re, im);
+    for (int k = 0; k < kVisSamples; ++k) {
+      const int mirror = (kTransformSize - k) & (kTransformSize - 1);
+      const float sum_re = re[k] + re[mirror], diff_re = re[k] - re[mirror];
+      const float sum_im = im[k] + im[mirror], diff_im = im[k] - im[mirror];
+      levels[0][k] = LevelOf((sum_re * sum_re + diff_im * diff_im) * per_power);
+      levels[1][k] = LevelOf((sum_im * sum_im + diff_re * diff_re) * per_power);
+    }
+    return;
+  }
+
+  // The left alone, through a transform of half the size: Z[n] = x[2n] + i x[2n+1], then
+  // with E[k] = (Z[k] + conj(Z[M-k])) / 2 and O[k] = (Z[k] - conj(Z[M-k])) / 2i (the
+  // transforms of the even and the odd samples), X[k] = E[k] + e^(-2 pi i k / N) O[k].
+  LoadWithFirstPasses(tables, kHalfSize, re, im, [&](int i, float* value_re, float* value_im) {
+    *value_re = windowed(0, 2 * i);
+    *value_im = windowed(0, 2 * i + 1);
+  });
+  RemainingPasses(tables, kHalfSize, re, im);
+  const float* twiddle_re = tables.twiddle_re + kHalfSize;  // e^(-2 pi i k / N)
+  const float* twiddle_im = tables.twiddle_im + kHalfSize;
   for (int k = 0; k < kVisSamples; ++k) {
-    const int mirror = (kTransformSize - k) & (kTransformSize - 1);
-    const float sum_re = re[k] + re[mirror], diff_re = re[k] - re[mirror];
-    const float sum_im = im[k] + im[mirror], diff_im = im[k] - im[mirror];
-    levels[0][k] = LevelOf((sum_re * sum_re + diff_im * diff_im) * per_power);
-    if (channels == 2) levels[1][k] = LevelOf((sum_im * sum_im + diff_re * diff_re) * per_power);
+    const int at = k & (kHalfSize - 1);
+    const int mirror = (kHalfSize - k) & (kHalfSize - 1);
+    const float even_re = re[at] + re[mirror], even_im = im[at] - im[mirror];  // 2 E
+    const float odd_re = im[at] + im[mirror], odd_im = re[mirror] - re[at];    // 2 O
+    const float x_re = even_re + twiddle_re[k] * odd_re - twiddle_im[k] * odd_im;
+    const float x_im = even_im + twiddle_re[k] * odd_im + twiddle_im[k] * odd_re;
+    levels[0][k] = LevelOf((x_re * x_re + x_im * x_im) * per_power);
   }
 }
 

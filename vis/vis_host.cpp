@@ -183,6 +183,19 @@ bool VisHost::RunControl::WaitForStop(int ms) {
 
 void VisHost::RenderUntilStopped(VisModule* module, RunControl& run) {
   const VisLibraries::Handle library = library_;
+  // What one render hands the module, kept for the whole run: nothing is allocated or
+  // cleared per render, and the guarded bodies capture this alone (a std::function holds
+  // such a body without allocating).
+  struct Frame {
+    VisLibraries& libraries;
+    VisModule* module;
+    VisRenderFn render = nullptr;
+    int32_t delay = 0;
+    int32_t spectrum_channels = 0;  // of the module's record; 0 without the sound
+    int16_t sound[2][576]{};
+    VisModule made{};  // its waveformData and spectrumData are copied into the module
+  };
+  Frame frame{deps_.libraries, module};
   while (!run.WaitForStop(0)) {
     // A reading first; when the meter gives none, try again shortly, and give up as soon
     // as a stop is requested (a meter that can never be read must not hold Stop up).
@@ -190,30 +203,43 @@ void VisHost::RenderUntilStopped(VisModule* module, RunControl& run) {
     while (!deps_.levels.Read(&left, &right)) {
       if (run.WaitForStop(kLevelRetryMs)) return;
     }
-    // The sound itself when it is offered: made here, copied into the module below.
-    int16_t sound[2][576];
-    VisModule made{};
-    int count = 0;
-    const bool with_sound = deps_.levels.ReadSound(sound, &count);
-    if (with_sound) FillFromSamples(made, sound, count);
-    VisRenderFn render = nullptr;
-    int32_t delay = 0;
-    if (!with_sound) FillWaveformFromLevels(made, left, right);
-    const bool filled = deps_.libraries.Guarded(library, [&] {
-      deps_.libraries.Write(module->waveformData, made.waveformData, sizeof made.waveformData);
-      if (with_sound)
-        deps_.libraries.Write(module->spectrumData, made.spectrumData, sizeof made.spectrumData);
-      deps_.libraries.Read(&render, &module->Render, sizeof render);
-      deps_.libraries.Read(&delay, &module->delayMs, sizeof delay);
+    // What the module asks for (channels of spectrum: none is computed for a module
+    // that asks none) and its pace, read before it is filled.
+    bool ok = deps_.libraries.Guarded(library, [&frame] {
+      frame.libraries.Read(&frame.render, &frame.module->Render, sizeof frame.render);
+      frame.libraries.Read(&frame.delay, &frame.module->delayMs, sizeof frame.delay);
+      frame.libraries.Read(&frame.spectrum_channels, &frame.module->spectrumNch,
+                           sizeof frame.spectrum_channels);
     });
-    // Render's result is not examined; a fault in it ends this run.
-    if (!filled || (render && !deps_.libraries.Guarded(library, [&] { render(module); }))) {
+    if (ok) {
+      // The sound itself when it is offered, else the waveform from the levels.
+      int count = 0;
+      if (deps_.levels.ReadSound(frame.sound, &count)) {
+        frame.spectrum_channels = std::clamp<int32_t>(frame.spectrum_channels, 0, 2);
+        FillFromSamples(frame.made, frame.sound, count, frame.spectrum_channels);
+      } else {
+        frame.spectrum_channels = 0;
+        FillWaveformFromLevels(frame.made, left, right);
+      }
+      // Render's result is not examined; a fault in it, or in filling the record, ends
+      // this run.
+      ok = deps_.libraries.Guarded(library, [&frame] {
+        frame.libraries.Write(frame.module->waveformData, frame.made.waveformData,
+                              sizeof frame.made.waveformData);
+        if (frame.spectrum_channels > 0)
+          frame.libraries.Write(frame.module->spectrumData, frame.made.spectrumData,
+                                sizeof frame.made.spectrumData[0] * frame.spectrum_channels);
+        if (frame.render) frame.render(frame.module);
+      });
+    }
+    if (!ok) {
       if (deps_.worker_failed) deps_.worker_failed();
       return;
     }
     // The module's pause after each render (a stop ends it early); a module without a
     // Render entry is not polled flat out either.
-    const int32_t pause = render ? delay : std::max<int32_t>(delay, kLevelRetryMs);
+    const int32_t pause =
+        frame.render ? frame.delay : std::max<int32_t>(frame.delay, kLevelRetryMs);
     if (run.WaitForStop(std::min<int32_t>(std::max<int32_t>(pause, 0), 60000))) return;
   }
 }

@@ -1,8 +1,9 @@
 // The visualisation host apart from the window system: which libraries are visualisation
 // plug-ins and what modules they offer, configuring a module, and a run of the chosen
 // module: Init on the window thread, a worker thread that fills the module's waveform
-// from the meter levels and calls Render at the pace the module asks for, and Quit when
-// the run stops.
+// from the meter levels (or its waveform and the spectrum channels it asks for from the
+// playing sound) and calls Render at the pace the module asks for, and Quit when the run
+// stops.
 //
 // Every call into a plug-in goes through VisLibraries::Guarded, so a library that faults
 // in Init, Render, Quit or Config does not take the player down: a fault in Render ends

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <stdexcept>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "vis/vis_host.h"
+#include "vis/vis_sound.h"
 
 namespace velmora {
 namespace {
@@ -28,6 +31,8 @@ struct PluginState {
   void* quit_user_data = nullptr;
   void* init_parent = nullptr;
   int quits = 0;
+  unsigned char seen_spectrum[2][576]{};  // the record's spectrum at the last render
+  unsigned char seen_waveform[2][576]{};
 };
 PluginState* g_plugin = nullptr;
 int g_user_state = 0;
@@ -51,6 +56,8 @@ int32_t Render(VisModule* m) {
         m->waveformData[1][i] != g_plugin->expect_right || m->waveformData[1][i + 1] != 0)
       g_plugin->wave_ok = false;
   }
+  std::memcpy(g_plugin->seen_spectrum, m->spectrumData, sizeof m->spectrumData);
+  std::memcpy(g_plugin->seen_waveform, m->waveformData, sizeof m->waveformData);
   ++g_plugin->renders;
   return 0;
 }
@@ -98,6 +105,14 @@ struct FakeLevels : VisLevels {
     if (!readable) return false;
     *l = left;
     *r = right;
+    return true;
+  }
+  bool offer_sound = false;
+  int16_t sound[2][576]{};
+  bool ReadSound(int16_t samples[2][576], int* count) override {
+    if (!offer_sound) return false;
+    std::memcpy(samples, sound, sizeof sound);
+    *count = 576;
     return true;
   }
 };
@@ -174,6 +189,35 @@ TEST_F(VisHostTest, RendersTheLevelsAndQuitsWithTheRecordInitSaw) {
   EXPECT_EQ(levels.closes, 1);
   EXPECT_EQ(libraries.loaded, 0);
   EXPECT_FALSE(host.Running());
+}
+
+TEST_F(VisHostTest, ThePlayingSoundFillsOnlyTheSpectrumChannelsTheModuleAsksFor) {
+  levels.offer_sound = true;
+  for (int i = 0; i < 576; ++i) {
+    levels.sound[0][i] = static_cast<int16_t>(20000 * std::sin(0.3 * i));
+    levels.sound[1][i] = static_cast<int16_t>(3000 * std::sin(1.1 * i));
+  }
+  // 2 (as today), 1, 0 and a value out of range (taken as 2); what is not asked for keeps
+  // what the module put there.
+  for (int32_t channels : {2, 1, 0, 9}) {
+    VisModule& module = plugin.modules[0];
+    std::memset(module.spectrumData, 0xAB, sizeof module.spectrumData);
+    module.spectrumNch = channels;
+    plugin.renders = 0;
+    ASSERT_TRUE(host.Start("vis.dll", "Scope", nullptr));
+    WaitForRenders(2);
+    host.Stop();
+    ASSERT_GE(plugin.renders, 2);
+    const int asked = std::min(channels, 2);
+    VisModule expected{};
+    FillFromSamples(expected, levels.sound, 576, asked);
+    if (asked < 2) std::memset(expected.spectrumData[asked], 0xAB, 576 * (2 - asked));
+    for (int ch = 0; ch < 2; ++ch) {
+      EXPECT_EQ(std::memcmp(plugin.seen_spectrum[ch], expected.spectrumData[ch], 576), 0)
+          << channels << " " << ch;
+      EXPECT_EQ(std::memcmp(plugin.seen_waveform[ch], expected.waveformData[ch], 576), 0);
+    }
+  }
 }
 
 TEST_F(VisHostTest, AStartWithoutHeaderModuleOrInitCountsAsRunningWithoutAWorker) {

@@ -212,6 +212,7 @@ void Setup() {
     std::memset(&m, 0, sizeof m);
     m.description = kNames[i];
     m.delayMs = delay;
+    m.spectrumNch = 2;
     m.waveformNch = 2;
     m.Config = Config;
     m.Init = Init;

@@ -122,6 +122,9 @@ class VisHost {
   // Counts the runs with a worker; the same from a run's start to its stop (what the
   // worker reports can be told apart from a later run's).
   int RunNumber() const { return run_number_; }
+  // The pause the worker took after its last render (the module's delayMs, within 0 to
+  // 60000), 0 before the first: the pace at which the levels are worth sampling.
+  int32_t RenderPause() const { return render_pause_ms_.load(std::memory_order_relaxed); }
   // The module of the run, null when none was found.
   const VisModule* Module() const { return module_; }
 
@@ -155,6 +158,7 @@ class VisHost {
   VisLibraries::Handle library_ = nullptr;
   VisModule* module_ = nullptr;
   bool levels_open_ = false;
+  std::atomic<int32_t> render_pause_ms_{0};
   std::vector<VisLibraries::Handle> configured_;  // kept loaded for their Config windows
 
   std::thread worker_;

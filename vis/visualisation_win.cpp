@@ -11,6 +11,7 @@
 #include "plugins/plugin_system.h"
 #include "plugins/plugin_system_win.h"
 #include "ui/error_sink.h"
+#include "ui/paced_steps_win.h"
 #include "ui/top_level_window_win.h"
 #include "vis/meter_sources_win.h"
 #include "vis/vu_meter.h"
@@ -23,7 +24,9 @@ constexpr char kParentClass[] = "VelmoraVisParent";
 constexpr char kStartStopMessage[] = "Not already working ... just showing ...";
 constexpr char kBoxCaption[] = "ORVANE Velmora";
 constexpr UINT_PTR kSampleTimer = 1;
-constexpr UINT kSampleMs = 10;
+// The levels are sampled at the pace the module renders, within these bounds.
+constexpr int kSampleMs = 10;
+constexpr int kSlowestSampleMs = 100;
 // Posted by the worker when a module faulted in Render (wParam: the fault code, lParam:
 // the run).
 constexpr UINT kRenderFaulted = WM_APP + 1;
@@ -71,20 +74,21 @@ class Win32VisLibraries : public VisLibraries {
 // snapshot that the worker reads.
 class SampledLevels : public VisLevels {
  public:
-  SampledLevels(PeakMeter& meter, std::function<HWND()> sampling_window,
+  // `sample_steadily(on)` starts or stops the window thread's calls of Sample.
+  SampledLevels(PeakMeter& meter, std::function<void(bool on)> sample_steadily,
                 const VisSoundSetting& sound_setting, std::function<std::string()> plugin_path)
       : meter_(meter),
-        sampling_window_(std::move(sampling_window)),
+        sample_steadily_(std::move(sample_steadily)),
         sound_setting_(sound_setting),
         plugin_path_(std::move(plugin_path)) {}
 
   void Open() override {
     meter_.OpenMeter();
     Sample();
-    if (HWND w = sampling_window_()) SetTimer(w, kSampleTimer, kSampleMs, nullptr);
+    if (sample_steadily_) sample_steadily_(true);
   }
   void Close() override {
-    if (HWND w = sampling_window_()) KillTimer(w, kSampleTimer);
+    if (sample_steadily_) sample_steadily_(false);
     meter_.CloseMeter();
     std::lock_guard<std::mutex> lock(mutex_);
     read_ = false;
@@ -102,7 +106,7 @@ class SampledLevels : public VisLevels {
     *count = std::min(sound_.sample_count, 576);
     return true;
   }
-  // Window thread, on the sampling timer.
+  // Window thread, on the sampling steps.
   void Sample() {
     meter_.Refresh();
     const bool read = meter_.ReadPeaks();
@@ -121,7 +125,7 @@ class SampledLevels : public VisLevels {
 
  private:
   PeakMeter& meter_;
-  std::function<HWND()> sampling_window_;
+  std::function<void(bool on)> sample_steadily_;
   std::mutex mutex_;
   const VisSoundSetting& sound_setting_;
   std::function<std::string()> plugin_path_;
@@ -135,7 +139,7 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
   explicit VisualisationWin(const Deps& deps)
       : ui::TopLevelWindow(deps.errors),
         deps_(deps),
-        levels_(deps.meter, [this] { return hwnd(); }, deps.sound_setting,
+        levels_(deps.meter, [this](bool on) { SampleSteadily(on); }, deps.sound_setting,
                 deps.current_plugin_path),
         host_({libraries_, levels_,
                [this] {
@@ -149,6 +153,9 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
     cls.unicode = true;
     cls.name = kParentClass;
     CreateTopLevel(cls, WS_EX_TOOLWINDOW, "", WS_POPUP, 0, 0, 0, 0);
+    // Made by the program's loop when due (under wine a timer message costs three more
+    // round trips to the server than the loop's wait).
+    if (hwnd()) sampling_ = std::make_unique<ui::PacedStep>(hwnd(), kSampleTimer, [this] { SampleStep(); });
   }
   ~VisualisationWin() override { host_.Stop(); }
 
@@ -190,11 +197,32 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
     }
   }
 
+  void SampleSteadily(bool on) {
+    if (!sampling_) return;
+    if (on) {
+      sampling_ms_ = kSampleMs;
+      sampling_->Start(sampling_ms_);
+    } else {
+      sampling_->Stop();
+    }
+  }
+
+  // One sample, and the pace of the next ones following the module's: a module that
+  // renders every 20 ms needs no levels every 10.
+  void SampleStep() {
+    levels_.Sample();
+    const int pace = std::clamp<int>(host_.RenderPause(), kSampleMs, kSlowestSampleMs);
+    if (pace != sampling_ms_) {
+      sampling_ms_ = pace;
+      sampling_->Start(pace);
+    }
+  }
+
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
       case WM_TIMER:
         if (wp == kSampleTimer) {
-          levels_.Sample();
+          if (sampling_) sampling_->OnTimer();
           return 0;
         }
         break;
@@ -266,6 +294,8 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
   VisHost host_;
   VisChoices choices_;
   std::string answer_text_;
+  std::unique_ptr<ui::PacedStep> sampling_;
+  int sampling_ms_ = kSampleMs;
 };
 
 }  // namespace

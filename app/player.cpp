@@ -239,10 +239,32 @@ bool Player::LoadFile(std::string path) {
 // Play, Stop, Pause
 
 void Player::Play() {
+  // A press, another program's request or a drop's auto-play may come in among the window
+  // messages a Play lets through while it loads or skips a file: it is made when that Play
+  // has ended, against the state it leaves. (Made at once it would load the entry the
+  // running Play is about to skip.)
+  if (play_depth_ > 0) {
+    play_asked_again_ = true;
+    return;
+  }
   Boundary([this] { PlayImpl(); });
 }
 
 void Player::PlayImpl() {
+  const bool outermost = play_depth_ == 0;
+  if (outermost) play_asked_again_ = false;
+  {
+    DepthGuard playing(play_depth_);
+    PlayOnce();
+  }
+  while (outermost && play_asked_again_ && !closing_) {
+    play_asked_again_ = false;
+    DepthGuard playing(play_depth_);
+    PlayOnce();
+  }
+}
+
+void Player::PlayOnce() {
   if (closing_) return;
   Playlist& playlist = d_.playlist;
   Display& display = d_.display;

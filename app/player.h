@@ -205,7 +205,9 @@ class Player : public ErrorSink, public PlaylistTransport, public TimerListener 
 
   // Versions of the public operations that let failures propagate, so that a chain
   // (Next -> Play -> load) is cut where its caller's guard says.
+  // Play itself, and once more for each Play asked meanwhile (see Play).
   void PlayImpl();
+  void PlayOnce();
   void StopImpl(bool from_fade);
   void PauseImpl(bool from_fade_timer);
   void NextTrackImpl();
@@ -276,6 +278,8 @@ class Player : public ErrorSink, public PlaylistTransport, public TimerListener 
   bool position_tick_running_ = false;
   unsigned stop_count_ = 0;  // Stop calls so far: a tick must not revive a stopped timer
   bool in_skip_chain_ = false;
+  int play_depth_ = 0;             // PlayImpl calls under way
+  bool play_asked_again_ = false;  // a Play came in meanwhile: made after them
   // The last LoadFile failed because the plug-in faulted in it: trying again cannot help.
   bool load_faulted_ = false;
   bool skip_again_ = false;

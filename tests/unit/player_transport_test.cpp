@@ -2,6 +2,8 @@
 // dialog and the guarded commands, against a recording plug-in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/player_fakes.h"
 
 namespace velmora {
@@ -189,6 +191,28 @@ TEST(PlayerPlay, AFileWhoseLoadFaultsInThePlugInIsSkippedWithoutRetries) {
             (std::vector<std::string>{"C:\\Music\\bad.mp3", "C:\\Music\\worse.mp3"}));
   EXPECT_TRUE(rig.window.Has("No playable file in playlist !"));
   EXPECT_TRUE(rig.plugin.play_args.empty());
+}
+
+TEST(PlayerPlay, APlayAskedWhileAFileIsRetriedIsMadeAfterTheSkip) {
+  PlayerRig rig;
+  rig.AddFiles({"bad.mp3", "good.mp3"});
+  rig.plugin.load_failures = 11;
+  // A second press comes in among the messages of the first retry's wait.
+  bool pressed = false;
+  rig.host.on_pump = [&] {
+    if (!pressed) {
+      pressed = true;
+      rig.player->Play();
+    }
+  };
+  rig.player->Play();
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(std::count(rig.plugin.load_args.begin(), rig.plugin.load_args.end(),
+                       "C:\\Music\\bad.mp3"),
+            11);
+  // The file being skipped is not played: the second press plays what the first left.
+  EXPECT_EQ(rig.plugin.play_args, (std::vector<std::string>{"good.mp3", "good.mp3"}));
+  EXPECT_EQ(rig.playlist.CurrentIndex(), 1);
 }
 
 TEST(PlayerPlay, ANothingLoadsPlaylistGivesUpInsteadOfLoopingForEver) {

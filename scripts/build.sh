@@ -49,7 +49,9 @@ build_one() {
   case "$name" in
     native) ;;
     win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake") ;;
-    win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake") ;;
+    # The release target: its test and benchmark programs run from the x86_64 build.
+    win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake"
+                  -DVELMORA_TEST_PROGRAMS=OFF) ;;
     *) echo "build.sh: unknown build $name" >&2; return 2 ;;
   esac
   [[ $clean == 1 ]] && rm -rf "$dir"

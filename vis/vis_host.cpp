@@ -166,6 +166,7 @@ bool VisHost::Start(const std::string& path, const std::string& module_name, voi
   deps_.levels.Open();
   levels_open_ = true;
   run_ = std::make_shared<RunControl>();
+  run_->sleep = deps_.sleep;
   ++run_number_;
   worker_ = std::thread([this, module, run = run_] {
     RenderUntilStopped(module, *run);
@@ -175,8 +176,16 @@ bool VisHost::Start(const std::string& path, const std::string& module_name, voi
 }
 
 bool VisHost::RunControl::WaitForStop(int ms) {
+  if (ms > 0 && sleep) {
+    const auto stopped = [this] {
+      std::lock_guard<std::mutex> lock(mutex);
+      return stop_requested;
+    };
+    for (int left = ms; left > 0 && !stopped(); left -= kStopSliceMs)
+      sleep(std::min(left, kStopSliceMs));
+  }
   std::unique_lock<std::mutex> lock(mutex);
-  if (ms > 0)
+  if (ms > 0 && !sleep)
     changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stop_requested; });
   return stop_requested;
 }

@@ -147,7 +147,8 @@ class VisualisationWin : public Visualisation, private ui::TopLevelWindow {
                  PostMessageW(hwnd(), kRenderFaulted, guard::LastFaultCode(),
                               host_.RunNumber());
                },
-               WaitLettingSentMessagesThrough}),
+               WaitLettingSentMessagesThrough,
+               [](int ms) { Sleep(static_cast<DWORD>(ms)); }}),
         choices_(host_) {
     ui::TopLevelClass cls;
     cls.unicode = true;

@@ -220,6 +220,32 @@ TEST_F(VisHostTest, ThePlayingSoundFillsOnlyTheSpectrumChannelsTheModuleAsksFor)
   }
 }
 
+TEST_F(VisHostTest, WithASleepThePauseIsSleptInSlicesBetweenWhichAStopIsSeen) {
+  std::mutex mutex;
+  std::vector<int> slept;
+  VisHost sleeping{{libraries, levels, [this] { ++failures; }, nullptr, [&](int ms) {
+                      {
+                        std::lock_guard<std::mutex> lock(mutex);
+                        slept.push_back(ms);
+                      }
+                      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    }}};
+  plugin.modules[0].delayMs = 120;
+  sleeping.Start("vis.dll", "Scope", nullptr);
+  WaitForRenders(3);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    ASSERT_GE(slept.size(), 6u);
+    EXPECT_EQ(std::vector<int>(slept.begin(), slept.begin() + 6),
+              (std::vector<int>{50, 50, 20, 50, 50, 20}));
+  }
+  // A pause of a minute, made of 1200 slices here: the stop ends it long before.
+  plugin.modules[0].delayMs = 60000;
+  const int renders = plugin.renders;
+  WaitForRenders(renders + 2);
+  EXPECT_TRUE(sleeping.Stop());
+}
+
 TEST_F(VisHostTest, AStartWithoutHeaderModuleOrInitCountsAsRunningWithoutAWorker) {
   host.Start("", "Bars", nullptr);
   EXPECT_FALSE(host.Running()) << "no chosen library";

@@ -125,20 +125,21 @@ TEST_F(Fades, StopFadesTheDeviceDownToZeroInStepsOfFive) {
   ASSERT_EQ(trace.texts.back(), "Stopped");
 
   // Every step the status line showed is one of 250, 245, ... 5 (the level before the
-  // step), in order, starting at 100%.
+  // step), in order. Each text stays for one 30 ms tick, and a look that comes late (a
+  // loaded machine) misses some, the first or the last among them: where the fade starts
+  // and ends is read from the slider, which stays.
   std::set<int> steps;
   for (int level = 250; level > 4; level -= 5) steps.insert(Percent(level));
   const std::vector<int> shown = trace.Percentages("Fade out : volume at ");
   ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(shown.front(), 100);
   for (size_t i = 0; i < shown.size(); ++i) {
     EXPECT_TRUE(steps.count(shown[i])) << shown[i] << "%";
     if (i > 0) EXPECT_LT(shown[i], shown[i - 1]);
   }
   // Fifty steps of 30 ms: most of them are seen.
   EXPECT_GE(shown.size(), 25u);
-  EXPECT_LE(shown.back(), 4);
-  // The slider follows the level down in steps of 5 to 0 and is free again at the end.
+  // The slider (250 before the stop) follows the level down in steps of 5 to 0 and is
+  // free again at the end.
   for (size_t i = 1; i < trace.sliders.size(); ++i) {
     EXPECT_LT(trace.sliders[i], trace.sliders[i - 1]);
     EXPECT_EQ(trace.sliders[i] % 5, 0) << trace.sliders[i];
@@ -219,8 +220,9 @@ TEST_F(Fades, PlayFadesInFromFourToTheSavedLevel) {
     if (i > 0) EXPECT_GT(shown[i], shown[i - 1]);
   }
   EXPECT_GE(shown.size(), 25u);
-  EXPECT_EQ(shown.back(), Percent(249));
-  // Within 4 of the saved level: 249, read back from the device as 99%.
+  // Within 4 of the saved level: 249, read back from the device as 99%. (The status line
+  // shows the last step for one 30 ms tick only, which a late look misses; the slider
+  // stays.)
   EXPECT_EQ(SliderPos(main, ids::volbar), 249);
   EXPECT_TRUE(IsControlEnabled(main, ids::volbar));
   EXPECT_EQ(SendRegistered(main, "VelmoraGetVolume"), 99);

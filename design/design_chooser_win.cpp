@@ -99,7 +99,18 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   }
   bool ChosenDesignListed() const override { return FindDesignEntry(entries_, chosen_name_) >= 0; }
   void OpenSkinArchive(const std::string& path) override {
-    deps_.errors.Run([&] { ApplySkinArchive(path); });
+    // Applying a design lets window messages through, and another archive may come in
+    // among them (a drop, the shell's hand-off): it is opened when this one is done, so
+    // that the last word and the design applied are its own, not the first one's.
+    pending_archives_.push_back(path);
+    if (opening_archives_) return;
+    opening_archives_ = true;
+    while (!pending_archives_.empty()) {
+      const std::string next = pending_archives_.front();
+      pending_archives_.erase(pending_archives_.begin());
+      deps_.errors.Run([&] { ApplySkinArchive(next); });
+    }
+    opening_archives_ = false;
   }
   void ReleaseModules() override {
     std::vector<std::string> markers;
@@ -467,6 +478,8 @@ class DesignChooser : public DesignChooserControl, private ErrorSink, public ui:
   std::string active_library_path_;
   std::string failed_apply_;  // the design whose last apply failed, until one succeeds
   bool box_open_ = false;     // Report's message box is open
+  bool opening_archives_ = false;               // OpenSkinArchive is under way
+  std::vector<std::string> pending_archives_;  // archives it opens next
   std::unique_ptr<DesignLibraries> libraries_;
 };
 

@@ -492,7 +492,8 @@ TEST_F(ClassicSkinTest, ArchiveOnTheCommandLineNamedLikeADesign) {
   ApplyWithoutError("Default");
   ASSERT_TRUE(WaitUntil([&] { return HasRegion(main); }));
   ASSERT_TRUE(DropFiles(Chooser(), {archive}));
-  EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Design Default (2) is there already"));
+  EXPECT_TRUE(WaitForControlText(main, ids::banner2, "Design Default (2) is there already"))
+      << ControlText(main, ids::banner2);
   EXPECT_TRUE(WaitUntil([&] { return IsClassicSize(main); }));
   EXPECT_FALSE(folder_.Exists("Design\\Default (3)"));
   // Another skin of that name, its files as large as the first one's: a folder of its own.
@@ -500,7 +501,8 @@ TEST_F(ClassicSkinTest, ArchiveOnTheCommandLineNamedLikeADesign) {
                     ReadWhole(TestSkins() + "\\Wild Nums Ex Recoloured.wsz"));
   ASSERT_TRUE(DropFiles(Chooser(), {archive}));
   EXPECT_TRUE(
-      WaitForControlText(main, ids::banner2, "Skin archive Default.wsz unpacked as Default (3)"));
+      WaitForControlText(main, ids::banner2, "Skin archive Default.wsz unpacked as Default (3)"))
+      << ControlText(main, ids::banner2);
   EXPECT_EQ(WindowText(GetDlgItem(Chooser(), ids::designList)), "Default (3)");
 
   PlayerProcess second;

@@ -43,9 +43,6 @@ void ShadowWindow::CreateControls() {
   // The picture behind the buttons, as wide as the window.
   HWND picture = make("STATIC", "", SS_WHITERECT, ids::shImage1, 0, kWidth);
   EnableWindow(picture, FALSE);
-  RECT picture_rect{};
-  if (picture && GetClientRect(picture, &picture_rect) && picture_rect.bottom > 0)
-    picture_height_ = picture_rect.bottom;
   WNDCLASSEXA probe{};
   probe.cbSize = sizeof(probe);
   const bool widgets = GetClassInfoExA(instance, ui::kImageButtonClass, &probe) != FALSE;
@@ -103,7 +100,7 @@ void ShadowWindow::FollowPointer() {
   std::optional<ScreenRect> rect;
   RECT r{};
   if (top && GetWindowRect(top, &r)) rect = ScreenRect{r.left, r.top, r.right, r.bottom};
-  const auto spot = ShadowPlacement(rect, top == hwnd_, kWidth, picture_height_);
+  const auto spot = ShadowPlacement(rect, top == hwnd_, kWidth, kHeight);
   if (spot) PlaceAt(spot->x, spot->y);
 }
 
@@ -111,12 +108,11 @@ void ShadowWindow::PlaceAt(int x, int y) {
   if (!hwnd_) return;
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  const int height = picture_height_;
   // Most ticks find it where it is: nothing is moved or drawn then.
   if (IsWindowVisible(hwnd_) && r.left == x && r.top == y && r.right - r.left == kWidth &&
-      r.bottom - r.top == height)
+      r.bottom - r.top == kHeight)
     return;
-  SetWindowPos(hwnd_, HWND_TOPMOST, x, y, kWidth, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  SetWindowPos(hwnd_, HWND_TOPMOST, x, y, kWidth, kHeight, SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 LRESULT ShadowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

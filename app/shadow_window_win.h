@@ -42,14 +42,13 @@ class ShadowWindow : public ui::TopLevelWindow {
   void CreateControls();
   // Onto the window under the pointer, unless it is there already.
   void FollowPointer();
-  // Rides at x, y (on top of every window) with its width and its picture's height; a
-  // window already there stays untouched.
+  // Rides at x, y (on top of every window) at its size (its picture's, which nothing
+  // changes); a window already there stays untouched.
   void PlaceAt(int x, int y);
 
   Player& player_;
   ShadowWindowOwner& owner_;
   HBRUSH white_ = nullptr;
-  int picture_height_ = kHeight;
   // The pointer as last read, and the time of the last input then.
   POINT pointer_{};
   DWORD pointer_input_time_ = 0;

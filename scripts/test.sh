@@ -39,7 +39,7 @@ while [[ $# -gt 0 ]]; do
     --fuzz-time=*) fuzz_time="${1#--fuzz-time=}" ;;
     --gtest_filter=*|--gtest_repeat=*) gtest_args+=("$1") ;;
     --keep-run) export VELMORA_KEEP_RUN=1 ;;
-    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,24p' "$0"; exit 0 ;;
     *) echo "test.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift

@@ -74,7 +74,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());

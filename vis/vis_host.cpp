@@ -247,9 +247,8 @@ void VisHost::RenderUntilStopped(VisModule* module, RunControl& run) {
     }
     // The module's pause after each render (a stop ends it early); a module without a
     // Render entry is not polled flat out either.
-    const int32_t pause = std::min<int32_t>(
-        std::max<int32_t>(frame.render ? frame.delay : std::max<int32_t>(frame.delay, kLevelRetryMs), 0),
-        60000);
+    const int32_t pause = std::clamp<int32_t>(
+        frame.render ? frame.delay : std::max<int32_t>(frame.delay, kLevelRetryMs), 0, 60000);
     render_pause_ms_.store(pause, std::memory_order_relaxed);
     if (run.WaitForStop(pause)) return;
   }

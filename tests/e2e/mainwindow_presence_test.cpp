@@ -87,13 +87,23 @@ class MainWindowPresence : public ::testing::Test {
       if (ClassNameOf(w) == "#32768" && IsWindowVisible(w)) return true;
     return false;
   }
+  GUITHREADINFO PlayerThreadInfo() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)) info.cbSize = 0;
+    return info;
+  }
   // A popup's loop goes on for a moment after its window is hidden, and a mouse message
   // posted in that moment is taken by it instead of the main window.
   bool MenuLoopEnded() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) &&
-           !(info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE));
+    const GUITHREADINFO info = PlayerThreadInfo();
+    return info.cbSize && !(info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE));
+  }
+  // The popup is shown a moment before its loop takes the mouse: a click made in that
+  // moment goes to the window under the pointer and the menu never sees it.
+  bool MenuHasTheMouse() const {
+    const GUITHREADINFO info = PlayerThreadInfo();
+    return MenuOpen() && info.cbSize && (info.flags & GUI_INMENUMODE) && info.hwndCapture;
   }
   RECT Rect() const {
     RECT r{};
@@ -461,7 +471,7 @@ TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereC
   for (const auto& b : buttons) {
     SetCursorPos(100, 100);
     PostMessageA(main_, b.message, b.wp, MAKELPARAM(40, 40));
-    EXPECT_TRUE(WaitUntil([&] { return MenuOpen(); }, 5000)) << b.message;
+    EXPECT_TRUE(WaitUntil([&] { return MenuHasTheMouse(); }, 5000)) << b.message;
     click_elsewhere();
     EXPECT_TRUE(WaitUntil([&] { return !MenuOpen() && MenuLoopEnded(); }, 5000)) << b.message;
   }

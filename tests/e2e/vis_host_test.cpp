@@ -144,8 +144,9 @@ TEST(VisHost, ListsChoosesAndRendersTheMeterLevelsUntilTheExitQuitsIt) {
   EXPECT_EQ(init.substr(0, 7), "init 1 ");
   EXPECT_EQ(Field(init, "instance"), "self");
   EXPECT_EQ(Field(init, "delay"), "10");
-  // The parent window answers the plug-in's questions.
-  ASSERT_EQ(vis.Lines("ask").size(), 1u);
+  // The parent window answers the plug-in's questions (asked after Init is logged, each
+  // answered by the player's window thread).
+  ASSERT_TRUE(WaitUntil([&] { return vis.Lines("ask").size() == 1; }));
   const std::string ask = vis.Lines("ask")[0];
   EXPECT_EQ(Field(ask, "version"), "8192");
   EXPECT_EQ(Field(ask, "playing"), "1");

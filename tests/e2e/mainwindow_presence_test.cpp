@@ -456,13 +456,11 @@ TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereC
   HWND elsewhere = MakeTargetWindow(500, 400, 200, 100);
   ASSERT_NE(elsewhere, nullptr);
   // Nothing is loaded: the "no popup" menu opens at the mouse.
-  const auto click_elsewhere = [] {
-    SetCursorPos(600, 450);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, clicks, sizeof(INPUT));
+  const auto press = [](DWORD flags) {
+    INPUT click{};
+    click.type = INPUT_MOUSE;
+    click.mi.dwFlags = flags;
+    SendInput(1, &click, sizeof(INPUT));
   };
   const struct {
     UINT message;
@@ -472,8 +470,13 @@ TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereC
     SetCursorPos(100, 100);
     PostMessageA(main_, b.message, b.wp, MAKELPARAM(40, 40));
     EXPECT_TRUE(WaitUntil([&] { return MenuHasTheMouse(); }, 5000)) << b.message;
-    click_elsewhere();
+    // The click elsewhere: its press closes the menu. The release is made once the menu has
+    // let the mouse go; made with the press, it went to the player too (the menu held the
+    // mouse), and the next menu, posted ahead of it, took it as a click outside and closed.
+    SetCursorPos(600, 450);
+    press(MOUSEEVENTF_LEFTDOWN);
     EXPECT_TRUE(WaitUntil([&] { return !MenuOpen() && MenuLoopEnded(); }, 5000)) << b.message;
+    press(MOUSEEVENTF_LEFTUP);
   }
   DestroyWindow(elsewhere);
   EXPECT_TRUE(player_.Close());

@@ -64,8 +64,10 @@ bool CopyTree(const std::string& from, const std::string& to) {
     std::string src = from + "\\" + name, dst = to + "\\" + name;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       ok = CopyTree(src, dst) && ok;
-    } else {
-      ok = CopyFileA(src.c_str(), dst.c_str(), FALSE) && ok;
+    } else if (!CopyFileA(src.c_str(), dst.c_str(), FALSE)) {
+      std::fprintf(stderr, "copy %s -> %s failed: error %lu\n", src.c_str(), dst.c_str(),
+                   GetLastError());
+      ok = false;
     }
   } while (FindNextFileA(find, &data));
   FindClose(find);
@@ -406,8 +408,27 @@ bool PlayerProcess::Start(const TestFolder& folder, const LaunchOptions& options
   return Start(folder.ExePath(), options);
 }
 
+namespace {
+// Why a start failed, for the test's log: the error and what the program file looks like.
+bool StartFailed(const std::string& exe_path) {
+  const DWORD error = GetLastError();
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExA(exe_path.c_str(), GetFileExInfoStandard, &data)) {
+    std::fprintf(stderr, "CreateProcess %s failed: error %lu (file of %lu bytes)\n",
+                 exe_path.c_str(), error, data.nFileSizeLow);
+  } else {
+    std::fprintf(stderr, "CreateProcess %s failed: error %lu (file missing: error %lu)\n",
+                 exe_path.c_str(), error, GetLastError());
+  }
+  return false;
+}
+}  // namespace
+
 bool PlayerProcess::Start(const std::string& exe_path, const LaunchOptions& options) {
-  if (process_) return false;
+  if (process_) {
+    std::fprintf(stderr, "Start: this player was already started\n");
+    return false;
+  }
 
   // The inherited environment, with the requested entries added or replaced.
   std::map<std::string, std::string> env;  // upper-case name -> "Name=value"
@@ -450,10 +471,10 @@ bool PlayerProcess::Start(const std::string& exe_path, const LaunchOptions& opti
     if (!CreateProcessW(WideOf(Utf8FromCodePage(exe_path)).c_str(), &wide_command[0], nullptr,
                         nullptr, FALSE, 0, &block[0], WideOf(Utf8FromCodePage(folder)).c_str(),
                         &wide_startup, &info))
-      return false;
+      return StartFailed(exe_path);
   } else if (!CreateProcessA(exe_path.c_str(), command_buffer.data(), nullptr, nullptr, FALSE, 0,
                              &block[0], folder.c_str(), &startup, &info)) {
-    return false;
+    return StartFailed(exe_path);
   }
   CloseHandle(info.hThread);
   process_ = info.hProcess;

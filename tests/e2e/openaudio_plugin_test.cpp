@@ -60,12 +60,15 @@ class OpenAudioPlugin : public ::testing::Test {
     const std::string prefix = std::to_string(index) + shown;
     return WaitUntil([&] { return ControlText(main, ids::Banner1).rfind(prefix, 0) == 0; });
   }
-  void SeekTo(HWND main, int value) {
+  // The end of a drag: the slider at the value, then its release notice. Both are posted,
+  // so the window's thread takes them one after the other; sent one by one, a position tick
+  // could move the slider back to where the song is in between, and the release would seek
+  // there.
+  bool SeekTo(HWND main, int value) {
     HWND tb = Control(main, ids::tb);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(tb, TBM_SETPOS, TRUE, value, SMTO_NORMAL, 5000, &ignored);
-    SendMessageTimeoutA(main, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, value),
-                        reinterpret_cast<LPARAM>(tb), SMTO_NORMAL, 5000, &ignored);
+    return PostMessageA(tb, TBM_SETPOS, TRUE, value) &&
+           PostMessageA(main, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, value),
+                        reinterpret_cast<LPARAM>(tb));
   }
   void ExpectCleanExit() {
     EXPECT_TRUE(player_.Close());
@@ -110,7 +113,7 @@ TEST_F(OpenAudioPlugin, EachFormatPlaysShowsLengthAndTitlePausesAndSeeks) {
     ASSERT_TRUE(sink.WaitForBytes(paused_at + kBytesPerSecond / 20)) << "playback did not resume";
 
     // To 2.5 s with the slider: the rest of the third second (800 Hz) lasts 0.5 s.
-    SeekTo(main, 250);
+    ASSERT_TRUE(SeekTo(main, 250));
     ASSERT_TRUE(WaitForStopDisplay(main)) << ControlText(main, ids::poslab);
     ASSERT_TRUE(WaitSinkQuiet(sink));
     const std::vector<int16_t> left = LeftChannel(sink.Samples());

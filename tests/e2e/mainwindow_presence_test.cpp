@@ -3,6 +3,8 @@
 // Loop entry, shadow mode riding on another window, and the general menu's entries.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <windows.h>
 
 #include "app/main_window_ids_win.h"
@@ -104,6 +106,20 @@ class MainWindowPresence : public ::testing::Test {
   bool MenuHasTheMouse() const {
     const GUITHREADINFO info = PlayerThreadInfo();
     return MenuOpen() && info.cbSize && (info.flags & GUI_INMENUMODE) && info.hwndCapture;
+  }
+  // What a missing menu leaves to look at.
+  std::string MenuState() const {
+    const GUITHREADINFO info = PlayerThreadInfo();
+    std::ostringstream out;
+    out << "flags " << info.flags << " capture " << info.hwndCapture << " menu owner "
+        << info.hwndMenuOwner << " active " << info.hwndActive << " foreground "
+        << GetForegroundWindow() << " (main " << main_ << ")";
+    DWORD_PTR ignored = 0;
+    out << " answers " << (SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored) != 0);
+    out << " status \"" << Status(main_) << "\" windows:";
+    for (HWND w : TopLevelWindowsOf(player_.Pid()))
+      out << " " << ClassNameOf(w) << (IsWindowVisible(w) ? "+" : "-");
+    return out.str();
   }
   RECT Rect() const {
     RECT r{};
@@ -469,7 +485,10 @@ TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereC
   for (const auto& b : buttons) {
     SetCursorPos(100, 100);
     PostMessageA(main_, b.message, b.wp, MAKELPARAM(40, 40));
-    EXPECT_TRUE(WaitUntil([&] { return MenuHasTheMouse(); }, 5000)) << b.message;
+    if (!WaitUntil([&] { return MenuHasTheMouse(); }, 5000)) {
+      ADD_FAILURE() << "no menu for " << b.message << ": " << MenuState();
+      EXPECT_TRUE(WaitUntil([&] { return MenuHasTheMouse(); }, 10000)) << "nor later";
+    }
     // The click elsewhere: its press closes the menu. The release is made once the menu has
     // let the mouse go; made with the press, it went to the player too (the menu held the
     // mouse), and the next menu, posted ahead of it, took it as a click outside and closed.

@@ -57,10 +57,8 @@ HWND MakeTargetWindow(int x, int y, int w, int h) {
   return hwnd;
 }
 
-// The same, but a click on it leaves the focus where it was. A click on a window that takes
-// it moves the focus from the player to the test; under wine the player may hear of that
-// from the display only after its next menu has made it the foreground window again, and
-// that late news ends the menu as soon as it opens.
+// The same, but neither showing it nor a click on it takes the focus from the player: a case
+// about the player's menus need not move the focus between programs as well.
 LRESULT CALLBACK NoActivateProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
   return DefWindowProcA(hwnd, msg, wp, lp);
@@ -133,7 +131,13 @@ class MainWindowPresence : public ::testing::Test {
     const GUITHREADINFO info = PlayerThreadInfo();
     return MenuOpen() && info.cbSize && (info.flags & GUI_INMENUMODE) && info.hwndCapture;
   }
-  // What a missing menu leaves to look at.
+  // What a missing menu leaves to look at: were menu windows made at all (counted by the
+  // hook below while the case runs), and what is the player's thread doing.
+  static int menus_made;
+  static void CALLBACK CountMenuWindows(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG, DWORD,
+                                        DWORD) {
+    if (object == OBJID_WINDOW && ClassNameOf(hwnd) == "#32768") ++menus_made;
+  }
   std::string MenuState() const {
     const GUITHREADINFO info = PlayerThreadInfo();
     std::ostringstream out;
@@ -143,7 +147,7 @@ class MainWindowPresence : public ::testing::Test {
     DWORD_PTR ignored = 0;
     out << " answers "
         << (SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored) != 0);
-    out << " status \"" << Status(main_) << "\" windows:";
+    out << " status \"" << Status(main_) << "\" menu windows made " << menus_made << ", windows:";
     for (HWND w : TopLevelWindowsOf(player_.Pid()))
       out << " " << ClassNameOf(w) << (IsWindowVisible(w) ? "+" : "-");
     return out.str();
@@ -494,35 +498,62 @@ TEST_F(MainWindowPresence, ShadowModeBoxSaysItIsUnfinishedBeforeTheSmallWindowCo
   EXPECT_TRUE(player_.Close());
 }
 
+int MainWindowPresence::menus_made = 0;
+
 TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereClosesIt) {
   ASSERT_TRUE(Start());
-  HWND elsewhere = MakeUnfocusableWindow(500, 400, 200, 100);
+  // Beside the player, where its menus do not reach.
+  const RECT r = Rect();
+  const int left = r.right + 240 < GetSystemMetrics(SM_CXSCREEN) ? r.right + 40 : r.left - 240;
+  HWND elsewhere = MakeUnfocusableWindow(left, r.top, 200, 100);
   ASSERT_NE(elsewhere, nullptr);
   ASSERT_EQ(GetForegroundWindow(), main_);
-  // Nothing is loaded: the "no popup" menu opens at the mouse.
-  const auto press = [](DWORD flags) {
+  menus_made = 0;
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
+                                       CountMenuWindows, player_.Pid(), 0, WINEVENT_OUTOFCONTEXT);
+  // Nothing is loaded: the "no popup" menu opens at the mouse. Each button is pressed and
+  // released on the window's face as a user does it, so what the player receives is in the
+  // order the user made it (a button message posted to the window would come before any
+  // input still queued for the player).
+  const auto press = [](DWORD flags, DWORD data = 0) {
     INPUT click{};
     click.type = INPUT_MOUSE;
     click.mi.dwFlags = flags;
+    click.mi.mouseData = data;
     SendInput(1, &click, sizeof(INPUT));
   };
+  // A point of the window's face (its picture), where no control is.
+  RECT client{};
+  GetClientRect(main_, &client);
+  POINT face{-1, -1};
+  for (int y = 4; y < client.bottom && face.x < 0; y += 4) {
+    for (int x = 4; x < client.right && face.x < 0; x += 4) {
+      POINT screen{x, y};
+      ClientToScreen(main_, &screen);
+      HWND child = ChildWindowFromPointEx(main_, POINT{x, y}, CWP_SKIPINVISIBLE);
+      if (GetDlgCtrlID(child) == ids::background && WindowFromPoint(screen) == main_) face = screen;
+    }
+  }
+  ASSERT_GE(face.x, 0);
   const struct {
-    UINT message;
-    WPARAM wp;
-  } buttons[] = {{WM_MBUTTONUP, 0}, {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON1)}, {WM_RBUTTONUP, 0}};
+    DWORD down, up, data;
+    const char* name;
+  } buttons[] = {{MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, 0, "middle"},
+                 {MOUSEEVENTF_XDOWN, MOUSEEVENTF_XUP, XBUTTON1, "first extra"},
+                 {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 0, "right"}};
   for (const auto& b : buttons) {
-    SetCursorPos(100, 100);
-    PostMessageA(main_, b.message, b.wp, MAKELPARAM(40, 40));
+    SetCursorPos(face.x, face.y);
+    press(b.down, b.data);
+    press(b.up, b.data);
     EXPECT_TRUE(WaitUntil([&] { return MenuHasTheMouse(); }, 5000))
-        << "no menu for " << b.message << ": " << MenuState();
-    // The click elsewhere: its press closes the menu. The release is made once the menu has
-    // let the mouse go; made with the press, it went to the player too (the menu held the
-    // mouse), and the next menu, posted ahead of it, took it as a click outside and closed.
-    SetCursorPos(600, 450);
+        << "no menu for the " << b.name << " button: " << MenuState();
+    // The click elsewhere: its press closes the menu.
+    SetCursorPos(left + 100, r.top + 50);
     press(MOUSEEVENTF_LEFTDOWN);
-    EXPECT_TRUE(WaitUntil([&] { return !MenuOpen() && MenuLoopEnded(); }, 5000)) << b.message;
+    EXPECT_TRUE(WaitUntil([&] { return !MenuOpen() && MenuLoopEnded(); }, 5000)) << b.name;
     press(MOUSEEVENTF_LEFTUP);
   }
+  if (hook) UnhookWinEvent(hook);
   DestroyWindow(elsewhere);
   EXPECT_TRUE(player_.Close());
 }

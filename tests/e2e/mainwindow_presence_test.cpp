@@ -40,43 +40,28 @@ bool HasTaskbarButton(HWND main) {
   return shows_button(owner) || main_button;
 }
 
-// A plain window of the test's own: another application to point at or to focus.
-HWND MakeTargetWindow(int x, int y, int w, int h) {
+// A plain window of the test's own: another application to point at or to focus. One that
+// does not take the focus is neither activated when shown nor when clicked: a case about the
+// player's menus need not move the focus between programs as well.
+LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_MOUSEACTIVATE && (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE))
+    return MA_NOACTIVATE;
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+HWND MakeTargetWindow(int x, int y, int w, int h, bool takes_focus = true) {
   static const bool registered = [] {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = TargetProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VelmoraShadowTarget";
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     return RegisterClassA(&wc) != 0;
   }();
   if (!registered) return nullptr;
-  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "VelmoraShadowTarget", "target", WS_POPUP | WS_VISIBLE,
-                              x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  UpdateWindow(hwnd);
-  return hwnd;
-}
-
-// The same, but neither showing it nor a click on it takes the focus from the player: a case
-// about the player's menus need not move the focus between programs as well.
-LRESULT CALLBACK NoActivateProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-HWND MakeUnfocusableWindow(int x, int y, int w, int h) {
-  static const bool registered = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = NoActivateProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VelmoraClickTarget";
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    return RegisterClassA(&wc) != 0;
-  }();
-  if (!registered) return nullptr;
-  HWND hwnd =
-      CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, "VelmoraClickTarget", "target", WS_POPUP, x,
-                      y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  const DWORD ex_style = WS_EX_TOPMOST | (takes_focus ? 0 : WS_EX_NOACTIVATE);
+  HWND hwnd = CreateWindowExA(ex_style, "VelmoraShadowTarget", "target", WS_POPUP, x, y, w, h,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ShowWindow(hwnd, takes_focus ? SW_SHOW : SW_SHOWNOACTIVATE);
   UpdateWindow(hwnd);
   return hwnd;
 }
@@ -505,7 +490,7 @@ TEST_F(MainWindowPresence, EveryButtonButTheLeftOpensThePopupAndAClickElsewhereC
   // Beside the player, where its menus do not reach.
   const RECT r = Rect();
   const int left = r.right + 240 < GetSystemMetrics(SM_CXSCREEN) ? r.right + 40 : r.left - 240;
-  HWND elsewhere = MakeUnfocusableWindow(left, r.top, 200, 100);
+  HWND elsewhere = MakeTargetWindow(left, r.top, 200, 100, false);
   ASSERT_NE(elsewhere, nullptr);
   ASSERT_EQ(GetForegroundWindow(), main_);
   menus_made = 0;

@@ -13,8 +13,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # Windows cross compilers (posix thread model) and resource tools
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-  # running the player and the end-to-end suite
-  wine64 xvfb xauth xdotool imagemagick
+  # running the player and the end-to-end suite; without the preloader wine's own heap may
+  # land where wine must map a page at a fixed address, and that start fails (error 1359)
+  wine64 wine64-preloader xvfb xauth xdotool imagemagick
   # a face with CJK glyphs, for names in those scripts (the player falls back to it)
   fonts-wqy-microhei
   # source packages of the third-party libraries

@@ -120,6 +120,11 @@ wine_env_start() {
   export WINEPREFIX="$VELMORA_RUN_DIR/prefix"
   export WINEARCH=win64
   export WINEDEBUG="${WINEDEBUG:--all}"
+  # Without the preloader the loader's heap lands anywhere in the gigabyte above it; about one
+  # start in eight thousand it covers the page wine maps at 0x7ffe0000, and that program ends
+  # before it runs (CreateProcess: error 1359). The preloader reserves the range first.
+  [[ -e "$(dirname "$(readlink -f "$WINE")")/wine64-preloader" ]] ||
+    _wine_env_log "warning: no wine64-preloader beside $WINE; a program start fails now and then"
   # No Mono or Gecko installer dialog may block the unattended run.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   : > "$VELMORA_RUN_DIR/sink.raw"

@@ -414,8 +414,10 @@ bool StartFailed(const std::string& exe_path) {
   const DWORD error = GetLastError();
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (GetFileAttributesExA(exe_path.c_str(), GetFileExInfoStandard, &data)) {
-    std::fprintf(stderr, "CreateProcess %s failed: error %lu (file of %lu bytes)\n",
-                 exe_path.c_str(), error, data.nFileSizeLow);
+    // Under wine 1359 means the new process ended before it ran (see the README's lessons).
+    std::fprintf(stderr, "CreateProcess %s failed: error %lu (file of %lu bytes)%s\n",
+                 exe_path.c_str(), error, data.nFileSizeLow,
+                 error == ERROR_INTERNAL_ERROR ? "; is wine64-preloader installed?" : "");
   } else {
     std::fprintf(stderr, "CreateProcess %s failed: error %lu (file missing: error %lu)\n",
                  exe_path.c_str(), error, GetLastError());

@@ -81,10 +81,20 @@ class AutoUpdate : public ::testing::Test {
   void Answer(const std::string& want, int button) {
     std::string text;
     HWND box = WaitForBox(&text);
-    ASSERT_TRUE(box) << "no box for " << want;
+    ASSERT_TRUE(box) << "no box for " << want
+                     << "; requests: " << ::testing::PrintToString(server_.RequestLines())
+                     << ", window status \"" << WindowStatus() << "\", page status \""
+                     << ControlText(options_, ids::upStatus) << "\", windows:" << Windows();
     ASSERT_EQ(text, want);
     PostMessageA(box, WM_COMMAND, button, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
+  }
+  std::string Windows() {
+    std::string seen;
+    for (HWND w : TopLevelWindowsOf(player_->Pid()))
+      seen += " [" + ClassNameOf(w) + " \"" + WindowText(w) + "\"" +
+              (IsWindowVisible(w) ? "" : " hidden") + "]";
+    return seen;
   }
   bool NoBox() {
     std::string text;

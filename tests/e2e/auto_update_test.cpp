@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "harness/harness.h"
@@ -84,7 +85,8 @@ class AutoUpdate : public ::testing::Test {
     ASSERT_TRUE(box) << "no box for " << want
                      << "; requests: " << ::testing::PrintToString(server_.RequestLines())
                      << ", window status \"" << WindowStatus() << "\", page status \""
-                     << ControlText(options_, ids::upStatus) << "\", windows:" << Windows();
+                     << ControlText(options_, ids::upStatus) << "\", windows:" << Windows()
+                     << ", settings: " << StoredSettings();
     ASSERT_EQ(text, want);
     PostMessageA(box, WM_COMMAND, button, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
@@ -94,6 +96,18 @@ class AutoUpdate : public ::testing::Test {
     for (HWND w : TopLevelWindowsOf(player_->Pid()))
       seen += " [" + ClassNameOf(w) + " \"" + WindowText(w) + "\"" +
               (IsWindowVisible(w) ? "" : " hidden") + "]";
+    return seen;
+  }
+  std::string StoredSettings() {
+    std::string seen;
+    for (const std::string& name : registry::ValueNames()) {
+      const std::optional<uint32_t> number = registry::ReadDword(name);
+      const std::optional<std::string> text = registry::ReadString(name);
+      seen += " " + name + "=" +
+              (number ? std::to_string(*number)
+               : text ? "\"" + *text + "\""
+                      : "?");
+    }
     return seen;
   }
   bool NoBox() {

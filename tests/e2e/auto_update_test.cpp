@@ -85,18 +85,12 @@ class AutoUpdate : public ::testing::Test {
     ASSERT_TRUE(box) << "no box for " << want
                      << "; requests: " << ::testing::PrintToString(server_.RequestLines())
                      << ", window status \"" << WindowStatus() << "\", page status \""
-                     << ControlText(options_, ids::upStatus) << "\", windows:" << Windows()
+                     << ControlText(options_, ids::upStatus)
+                     << "\", windows:" << DescribeWindowsOf(player_->Pid())
                      << ", settings: " << StoredSettings();
     ASSERT_EQ(text, want);
     PostMessageA(box, WM_COMMAND, button, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
-  }
-  std::string Windows() {
-    std::string seen;
-    for (HWND w : TopLevelWindowsOf(player_->Pid()))
-      seen += " [" + ClassNameOf(w) + " \"" + WindowText(w) + "\"" +
-              (IsWindowVisible(w) ? "" : " hidden") + "]";
-    return seen;
   }
   std::string StoredSettings() {
     std::string seen;

@@ -527,13 +527,9 @@ bool PlayerProcess::WaitForStartup(int timeout_ms) {
   if (shown && Running() && SendTimeout(main, WM_NULL, 0, 0, std::max(left, 1000)).has_value())
     return true;
   // What the program shows instead, for the log of a failed run.
-  std::string seen;
-  for (HWND hwnd : TopLevelWindowsOf(pid_))
-    seen += " [" + ClassNameOf(hwnd) + " \"" + WindowText(hwnd) + "\"" +
-            (IsWindowVisible(hwnd) ? "" : " hidden") + "]";
   std::fprintf(stderr, "start-up not ready: %s, main window %s, status \"%s\", windows:%s\n",
                Running() ? "running" : "ended", ClassNameOf(main).c_str(),
-               ControlText(main, ids::banner2).c_str(), seen.c_str());
+               ControlText(main, ids::banner2).c_str(), DescribeWindowsOf(pid_).c_str());
   return false;
 }
 
@@ -585,6 +581,14 @@ std::vector<HWND> TopLevelWindowsOf(DWORD pid) {
   WindowSearch search{pid, {}};
   EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+std::string DescribeWindowsOf(DWORD pid) {
+  std::string seen;
+  for (HWND hwnd : TopLevelWindowsOf(pid))
+    seen += " [" + ClassNameOf(hwnd) + " \"" + WindowText(hwnd) + "\"" +
+            (IsWindowVisible(hwnd) ? "" : " hidden") + "]";
+  return seen;
 }
 
 std::string WindowText(HWND hwnd) { return TextOf(hwnd); }

@@ -143,6 +143,8 @@ class PlayerProcess {
 
 // Top-level windows of a process (visible or not).
 std::vector<HWND> TopLevelWindowsOf(DWORD pid);
+// " [class \"text\"]" per top-level window of the process (" hidden" when not shown), for logs.
+std::string DescribeWindowsOf(DWORD pid);
 std::string WindowText(HWND hwnd);
 std::string ClassNameOf(HWND hwnd);
 

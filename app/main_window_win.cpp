@@ -34,16 +34,20 @@ constexpr char kInitialTitleText[] =
     "No file loaded  (Click here to disable me and to win a lot of CPU time !)        ";
 
 enum class Widget { ImageButton, Slider, Banner, Label, Picture };
+// A control that waits for the start-up is made hidden: one made visible and hidden after
+// would be seen, for an instant, by anyone who reads its state meanwhile.
+enum class Shown { Now, Later };
 
 // The one place that knows which window class builds each kind of control. Until the
 // widget set is registered the standard controls stand in: they answer the same messages.
 HWND CreateWidget(HWND parent, Widget kind, int id, const char* text, int x, int y, int w, int h,
-                  DWORD extra_style = 0) {
+                  DWORD extra_style = 0, Shown shown = Shown::Now) {
   HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
   WNDCLASSEXA probe{};
   probe.cbSize = sizeof(probe);
   const char* cls = nullptr;
-  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | extra_style;
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | extra_style;
+  if (shown == Shown::Now) style |= WS_VISIBLE;
   switch (kind) {
     case Widget::ImageButton:
       cls = ui::kImageButtonClass;
@@ -380,8 +384,8 @@ void MainWindow::CreateControls() {
   // The background picture first: everything else is drawn over it.
   HWND bg = CreateWidget(h, Widget::Picture, ids::background, "", 0, 0, kWidth, kHeight);
   EnableWindow(bg, FALSE);  // clicks on the background reach the window itself
-  HWND deact = CreateWidget(h, Widget::Picture, ids::imdeactivated, "", 0, 0, kWidth, kHeight);
-  ShowWindow(deact, SW_HIDE);
+  HWND deact = CreateWidget(h, Widget::Picture, ids::imdeactivated, "", 0, 0, kWidth, kHeight, 0,
+                            Shown::Later);
   EnableWindow(deact, FALSE);
 
   HWND title = CreateWidget(h, Widget::Banner, ids::Banner1, kInitialTitleText, 8, 6, 290, 16);
@@ -415,7 +419,8 @@ void MainWindow::CreateControls() {
     SendMessageW(c, ui::VLM_SETCOLOR, 0, l.id == ids::poslab ? time_colour_ : RGB(0, 255, 0));
   }
 
-  HWND tb = CreateWidget(h, Widget::Slider, ids::tb, "", 6, 64, 294, 20, WS_TABSTOP);
+  HWND tb =
+      CreateWidget(h, Widget::Slider, ids::tb, "", 6, 64, 294, 20, WS_TABSTOP, Shown::Later);
   SendMessageW(tb, TBM_SETRANGEMIN, FALSE, 0);
   SendMessageW(tb, TBM_SETRANGEMAX, TRUE, 65535);
   SendMessageW(tb, TBM_SETLINESIZE, 0, 10);
@@ -423,7 +428,6 @@ void MainWindow::CreateControls() {
   SendMessageW(tb, ui::VSM_SETBKCOLOR, 0, RGB(0, 0, 0));
   SetHint(tb, "Current Position");
   SendMessageW(tb, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>("Position"));
-  ShowWindow(tb, SW_HIDE);
 
   struct ButtonSpec {
     int id;
@@ -460,7 +464,8 @@ void MainWindow::CreateControls() {
   SetWindowSubclass(Control(ids::Button1), &MainWindow::MoveButtonProc, 1,
                     reinterpret_cast<DWORD_PTR>(this));
 
-  HWND vol = CreateWidget(h, Widget::Slider, ids::volbar, "", 6, 114, 160, 20, WS_TABSTOP);
+  HWND vol =
+      CreateWidget(h, Widget::Slider, ids::volbar, "", 6, 114, 160, 20, WS_TABSTOP, Shown::Later);
   SendMessageW(vol, TBM_SETRANGEMIN, FALSE, 0);
   SendMessageW(vol, TBM_SETRANGEMAX, TRUE, 250);
   SendMessageW(vol, TBM_SETLINESIZE, 0, 10);
@@ -469,7 +474,6 @@ void MainWindow::CreateControls() {
   SetHint(vol, "Volume");
   SendMessageW(vol, ui::VWM_SETACCNAME, 0, reinterpret_cast<LPARAM>("Volume"));
   SendMessageW(vol, ui::VSM_SETVALUEFORMAT, ui::VSV_PERCENT, 0);
-  ShowWindow(vol, SW_HIDE);
 
   // The start-up picture covers everything until the design is applied.
   HWND loading = CreateWidget(h, Widget::Picture, ids::loading, "ORVANE Velmora\r\nLoading ...", 0,

@@ -520,9 +520,14 @@ bool PlayerProcess::WaitForStartup(int timeout_ms) {
   HWND main = main_window_ ? main_window_ : WaitForMainWindow(timeout_ms);
   if (!main) return false;
   int left = timeout_ms - static_cast<int>(GetTickCount() - start);
-  // The sliders are shown once the deferred start-up has applied the design.
-  bool shown =
-      WaitUntil([&] { return IsControlVisible(main, ids::tb) || !Running(); }, std::max(left, 0));
+  // The sliders are shown once the deferred start-up has applied the design, and its last
+  // step lets the title scroll (the design's own pump may answer messages before that).
+  bool shown = WaitUntil(
+      [&] {
+        return (IsControlVisible(main, ids::tb) && IsControlEnabled(main, ids::Banner1)) ||
+               !Running();
+      },
+      std::max(left, 0));
   // A round trip through the message queue lets the start-up handler finish.
   if (shown && Running() && SendTimeout(main, WM_NULL, 0, 0, std::max(left, 1000)).has_value())
     return true;

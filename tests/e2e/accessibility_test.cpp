@@ -116,7 +116,7 @@ class Accessibility : public ::testing::TestWithParam<const char*> {
 
 TEST_P(Accessibility, ReadersAndTheKeyboardReachEveryControl) {
   ASSERT_TRUE(player_.Start(folder_));
-  ASSERT_TRUE(WaitStarted(player_));
+  ASSERT_TRUE(player_.WaitForStartup());
   HWND main = player_.MainWindow();
   ASSERT_TRUE(WaitUntil([&] { return IsControlEnabled(main, ids::playbut); }));
   ProbeLog log(folder_);

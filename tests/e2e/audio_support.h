@@ -201,7 +201,7 @@ inline HWND StartReady(PlayerProcess& player, const TestFolder& folder,
                        const LaunchOptions& options = {}) {
   // Without a sound device wine probes every audio driver first: the start takes longer.
   const int timeout_ms = options.no_audio_device ? 3 * kDefaultTimeoutMs : kDefaultTimeoutMs;
-  if (!player.Start(folder, options) || !WaitStarted(player, timeout_ms)) return nullptr;
+  if (!player.Start(folder, options) || !player.WaitForStartup(timeout_ms)) return nullptr;
   if (!WaitPluginScan(player, timeout_ms)) return nullptr;
   return player.MainWindow();
 }

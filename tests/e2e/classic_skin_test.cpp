@@ -178,7 +178,7 @@ class ClassicSkinTest : public ::testing::Test {
   HWND Start() {
     EXPECT_TRUE(player_.Start(folder_));
     HWND main = player_.WaitForMainWindow();
-    EXPECT_TRUE(WaitStarted(player_));  // the whole start-up, not only the sliders
+    EXPECT_TRUE(player_.WaitForStartup());  // the whole start-up, not only the sliders
     // The Default design is in force (its outline is the last thing it sets up).
     EXPECT_TRUE(WaitUntil([&] { return HasRegion(main); }));
     return main;
@@ -472,7 +472,7 @@ TEST_F(ClassicSkinTest, ArchiveOnTheCommandLineNamedLikeADesign) {
   options.arguments = "\"" + archive + "\"";
   ASSERT_TRUE(player_.Start(folder_, options));
   HWND main = player_.WaitForMainWindow();
-  ASSERT_TRUE(WaitStarted(player_));
+  ASSERT_TRUE(player_.WaitForStartup());
   EXPECT_TRUE(
       WaitForControlText(main, ids::banner2, "Skin archive Default.wsz unpacked as Default (2)"));
   EXPECT_TRUE(WaitUntil([&] { return IsClassicSize(main); }));

@@ -76,7 +76,7 @@ class DesignTest : public ::testing::Test {
     HWND main = player_.WaitForMainWindow();
     // The whole start-up: the design step lets messages through, so a click sent once the
     // sliders show could land in the middle of it.
-    EXPECT_TRUE(WaitStarted(player_));
+    EXPECT_TRUE(player_.WaitForStartup());
     return main;
   }
 

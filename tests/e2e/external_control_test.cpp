@@ -19,7 +19,7 @@ class ExternalControl : public ::testing::Test {
   }
   HWND Start(const std::string& arguments = "") {
     EXPECT_TRUE(player_.Start(folder_, {arguments}));
-    EXPECT_TRUE(WaitStarted(player_));
+    EXPECT_TRUE(player_.WaitForStartup());
     // Until the library scan has run no file type is known.
     EXPECT_TRUE(ProbeLog(folder_).WaitFor("extension"));
     return player_.MainWindow();

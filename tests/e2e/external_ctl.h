@@ -19,16 +19,6 @@ struct CtlResult {
   long Value() const { return std::strtol(out.c_str(), nullptr, 10); }
 };
 
-// The whole deferred start-up has run: its last step lets the title scroll. (The sliders
-// appear earlier, and the steps after them may let messages through.)
-inline bool WaitStarted(PlayerProcess& player, int timeout_ms = kDefaultTimeoutMs) {
-  if (!player.WaitForStartup(timeout_ms)) return false;
-  HWND main = player.MainWindow();
-  return WaitUntil([&] { return IsControlEnabled(main, 1020 /* Banner1 */) || !player.Running(); },
-                   timeout_ms) &&
-         player.Running();
-}
-
 inline CtlResult RunCtl(const TestFolder& folder, const std::string& arguments,
                         int timeout_ms = 30000) {
   CtlResult result;

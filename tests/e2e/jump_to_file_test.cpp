@@ -31,7 +31,7 @@ TEST(JumpToFile, TypedWordsLeaveOneOfTwentyThousandAndEnterPlaysIt) {
 
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   HWND playlist = player.FindWindowOfClassWait("TForm3");
   ASSERT_TRUE(WaitUntil([&] { return ListCount(playlist, ids::pl) == kEntries + 1; }, 30000));
 

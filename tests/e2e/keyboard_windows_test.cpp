@@ -49,7 +49,7 @@ TEST(KeyboardWindows, TabOrderEnterAndEscape) {
   TestFolder folder;
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   HWND main = player.MainWindow();
   HWND playlist = player.FindWindowOfClassWait("TForm3");
   HWND options = player.FindWindowOfClassWait("TForm2");

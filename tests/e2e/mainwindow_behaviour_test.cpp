@@ -52,7 +52,7 @@ class MainWindowTest : public ::testing::Test {
   bool Start(const std::string& design = "") {
     if (!design.empty()) registry::WriteString("design", design);
     registry::WriteDword("Nag", 0);
-    if (!player_.Start(folder_) || !WaitStarted(player_)) return false;
+    if (!player_.Start(folder_) || !player_.WaitForStartup()) return false;
     main_ = player_.MainWindow();
     return true;
   }
@@ -245,7 +245,7 @@ TEST_F(MainWindowTest, StartupPictureIsShownUntilTheDesignAndABrokenOneIsOnlyAnE
   folder_.WriteFile("loading.jpg", "this is not a picture");
   PlayerProcess second;
   ASSERT_TRUE(second.Start(folder_));
-  ASSERT_TRUE(WaitStarted(second));
+  ASSERT_TRUE(second.WaitForStartup());
   HWND options = second.FindWindowOfClassWait("TForm2");
   // The error list is a read-only multi-line text that other programs read whole.
   const LONG style = GetWindowLongA(Control(options, ids::currenterrors), GWL_STYLE);

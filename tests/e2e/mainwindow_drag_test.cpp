@@ -170,7 +170,7 @@ TEST(MainWindowDrag, StatusFollowsTheDragAndTheDropAddsTheFiles) {
   const std::string b = folder.MakeMediaFile("b.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   HWND main = player.MainWindow();
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("extension"));
@@ -209,7 +209,7 @@ TEST(MainWindowDrag, ShellDropMessageStillWorksBesideTheDropTarget) {
   const std::string one = folder.MakeMediaFile("one.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   HWND main = player.MainWindow();
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("extension"));

@@ -74,7 +74,7 @@ class MainWindowPresence : public ::testing::Test {
   }
   bool Start() {
     if (!player_.Start(folder_)) return false;
-    if (!WaitStarted(player_)) {
+    if (!player_.WaitForStartup()) {
       HWND m = player_.MainWindow();
       ADD_FAILURE() << "not started: main " << m << " visible " << IsWindowVisible(m) << " tb "
                     << IsControlVisible(m, ids::tb) << " title enabled "
@@ -312,7 +312,7 @@ TEST_F(MainWindowPresence, InactiveFaceWhenAnotherApplicationTakesTheFocus) {
     registry::WriteString("design", design);
     PlayerProcess player;
     ASSERT_TRUE(player.Start(folder_));
-    ASSERT_TRUE(WaitStarted(player));
+    ASSERT_TRUE(player.WaitForStartup());
     HWND main = player.MainWindow();
     ASSERT_TRUE(WaitUntil([&] { return Status(main).rfind("http", 0) == 0; }));
     SetForegroundWindow(main);

@@ -58,7 +58,7 @@ class MediaKeys : public ::testing::Test {
   HWND Start() {
     registry::WriteDword("Nag", 0);
     EXPECT_TRUE(player_.Start(folder_));
-    EXPECT_TRUE(WaitStarted(player_));
+    EXPECT_TRUE(player_.WaitForStartup());
     EXPECT_TRUE(log_.WaitFor("extension"));  // the library scan has run
     return player_.MainWindow();
   }

@@ -50,7 +50,7 @@ class NamesInAnyScript : public ::testing::Test {
   HWND Start(const std::string& arguments = "") { return Start(player_, arguments); }
   HWND Start(PlayerProcess& player, const std::string& arguments) {
     EXPECT_TRUE(player.Start(folder_, {arguments}));
-    EXPECT_TRUE(WaitStarted(player));
+    EXPECT_TRUE(player.WaitForStartup());
     EXPECT_TRUE(ProbeLog(folder_).WaitFor("extension"));
     return player.MainWindow();
   }

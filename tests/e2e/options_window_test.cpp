@@ -22,7 +22,7 @@ class OptionsWindowTest : public ::testing::Test {
   void SetUp() override { registry::ClearSettings(); }
   bool Start() {
     registry::WriteDword("Nag", 0);
-    if (!player_.Start(folder_) || !WaitStarted(player_)) return false;
+    if (!player_.Start(folder_) || !player_.WaitForStartup()) return false;
     main_ = player_.MainWindow();
     options_ = player_.FindWindowOfClassWait("TForm2");
     return options_ != nullptr;

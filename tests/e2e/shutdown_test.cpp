@@ -26,7 +26,7 @@ TEST(Shutdown, ExitDuringADelayedLoadEndsEverythingAtDeinit) {
   folder.WriteFile("pl.m3u", list);
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("extension"));  // the library scan has run
 

@@ -40,7 +40,7 @@ TEST(StartupInstance, SecondInstanceHandsItsFileToTheFirstAndLeaves) {
   folder.WriteFile("pl.m3u", old_list);
   PlayerProcess first;
   ASSERT_TRUE(first.Start(folder));
-  ASSERT_TRUE(WaitStarted(first));
+  ASSERT_TRUE(first.WaitForStartup());
   auto before = SendRegistered(first.MainWindow(), "VelmoraNumberFiles");
   ASSERT_EQ(before, 2);
 
@@ -74,7 +74,7 @@ TEST(StartupShutdown, OneEntryLeavesTheSavedPlaylistAsItWas) {
   folder.WriteFile("pl.m3u", old_list);
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ASSERT_EQ(SendRegistered(player.MainWindow(), "VelmoraNumberFiles"), 1);
   EXPECT_TRUE(player.Close());
   EXPECT_EQ(folder.ReadFile("pl.m3u"), old_list);
@@ -88,7 +88,7 @@ TEST(StartupShutdown, TwoEntriesReplaceTheSavedPlaylist) {
   const std::string second = folder.MakeMediaFile("second.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ASSERT_TRUE(SendCopyData(player.MainWindow(), second).has_value());
   ASSERT_EQ(SendRegistered(player.MainWindow(), "VelmoraNumberFiles"), 2);
   EXPECT_TRUE(player.Close());

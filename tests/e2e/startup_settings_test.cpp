@@ -24,7 +24,7 @@ TEST(StartupSettings, FirstRunWritesExactlyTheEightValues) {
   TestFolder folder;
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
 
   std::vector<std::string> names = registry::ValueNames();
   std::sort(names.begin(), names.end());
@@ -53,7 +53,7 @@ TEST(StartupSettings, StoredPlacementIsKeptOnTheScreen) {
     TestFolder folder;
     PlayerProcess player;
     ASSERT_TRUE(player.Start(folder));
-    ASSERT_TRUE(WaitStarted(player));
+    ASSERT_TRUE(player.WaitForStartup());
     const RECT r = WindowRect(player.MainWindow());
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.left, 100);
@@ -66,7 +66,7 @@ TEST(StartupSettings, StoredPlacementIsKeptOnTheScreen) {
     TestFolder folder;
     PlayerProcess player;
     ASSERT_TRUE(player.Start(folder));
-    ASSERT_TRUE(WaitStarted(player));
+    ASSERT_TRUE(player.WaitForStartup());
     const RECT r = WindowRect(player.MainWindow());
     EXPECT_EQ(r.top, (screen_h - 161) / 2);
     EXPECT_EQ(r.left, (screen_w - 306) / 2);
@@ -84,7 +84,7 @@ TEST(StartupSettings, MissingLoopKeepsAutoplayOnAndTheStoredValuesBeforeIt) {
   const std::string song = folder.MakeMediaFile("song.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder, {"\"" + song + "\""}));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   // `loop` is missing, so the stored `autoplay` 0 was never applied: the file plays.
   ProbeLog log(folder);
   EXPECT_TRUE(log.WaitFor("play song.prb"));
@@ -102,7 +102,7 @@ TEST(StartupCommandLine, ArgumentsSplitAtABlankAreOnePath) {
   // Unquoted: the path arrives as two arguments.
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder, {folder.Path() + "\\My Music\\a.prb"}));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   EXPECT_TRUE(log.WaitFor("load " + song));
   auto files = SendRegistered(player.MainWindow(), "VelmoraNumberFiles");
@@ -118,7 +118,7 @@ TEST(StartupPlugins, PluginStartsWithTheProgramFolderAndEndsAtExit) {
   const std::string song = folder.MakeMediaFile("one.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder, {"\"" + song + "\""}));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("play one.prb"));
   EXPECT_TRUE(log.Contains("init " + folder.Path() + "\\")) << "init with the program folder";

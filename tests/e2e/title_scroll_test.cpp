@@ -51,7 +51,7 @@ TEST(TitleScroll, MovesOnTheScreenAlsoWhileAPopupMenuIsOpen) {
   TestFolder folder;
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   HWND main = player.MainWindow();
   RECT title{};
   ASSERT_TRUE(GetWindowRect(Control(main, ids::Banner1), &title));

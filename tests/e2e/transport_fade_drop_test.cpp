@@ -20,7 +20,7 @@ TEST(TransportFade, StopWithFadeReachesSilenceThenStops) {
   const std::string song = folder.MakeMediaFile("fade.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder, {"\"" + song + "\""}));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("play fade.prb"));
   HWND main = player.MainWindow();
@@ -45,7 +45,7 @@ TEST(TransportDrop, OneDroppedFileIsAddedWithoutPlaying) {
   const std::string one = folder.MakeMediaFile("one.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("extension"));
   HWND main = player.MainWindow();
@@ -69,7 +69,7 @@ TEST(TransportDrop, DroppingMoreFilesOnAStoppedPlayerStartsPlayback) {
   folder.WriteFile("pl.m3u", first + "\r\n");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("extension"));
   HWND main = player.MainWindow();

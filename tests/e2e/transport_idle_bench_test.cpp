@@ -33,7 +33,7 @@ TEST(Benchmark, DISABLED_IdleCpuWhilePlaying) {
   const std::string song = folder.MakeMediaFile("long.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder, {"\"" + song + "\""}));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("play long.prb"));
   HWND main = player.MainWindow();

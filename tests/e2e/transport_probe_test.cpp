@@ -24,7 +24,7 @@ TEST(TransportProbe, LoadAndPlayCallOrderThenThePoll) {
   const std::string song = folder.MakeMediaFile("song.prb");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder, {"\"" + song + "\""}));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("play song.prb"));
   ASSERT_TRUE(log.WaitForCount("getposition", 4));
@@ -74,7 +74,7 @@ TEST(TransportProbe, EndOfTrackMovesToTheNextEntry) {
   folder.WriteFile("pl.m3u", a + "\r\n" + b + "\r\n");
   PlayerProcess player;
   ASSERT_TRUE(player.Start(folder));
-  ASSERT_TRUE(WaitStarted(player));
+  ASSERT_TRUE(player.WaitForStartup());
   HWND main = player.MainWindow();
   ProbeLog log(folder);
   ASSERT_TRUE(log.WaitFor("extension"));  // the library scan has run
